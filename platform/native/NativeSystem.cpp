@@ -1,0 +1,65 @@
+// The seams of the native build: an in-memory registry for the process, code
+// page 1252, and std::filesystem for folder listings.
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "platform/CodePage.h"
+#include "platform/Directory.h"
+#include "platform/MemoryRegistry.h"
+
+namespace wl {
+
+Registry& SystemRegistry() {
+    static MemoryRegistry registry;
+    return registry;
+}
+
+const CodePage& DefaultCodePage() { return CodePage1252(); }
+
+namespace {
+
+class StdDirectory : public Directory {
+public:
+    bool List(const std::string& pattern, std::vector<DirEntry>& entries) override {
+        namespace fs = std::filesystem;
+        entries.clear();
+        std::string folder = FolderOf(pattern);
+        std::string mask = pattern.substr(folder.size());
+        std::string where = folder.empty() ? std::string(".") : folder;
+        std::replace(where.begin(), where.end(), '\\', '/');
+        std::error_code ec;
+        fs::directory_iterator it(where, ec);
+        if (ec) return false;
+        for (const auto& e : it) {
+            std::string name = e.path().filename().string();
+            if (!WildcardMatch(mask.c_str(), name.c_str())) continue;
+            std::error_code dec;
+            entries.push_back({name, e.is_directory(dec)});
+        }
+        for (const char* dot : {".", ".."})
+            if (WildcardMatch(mask.c_str(), dot)) entries.push_back({dot, true});
+        // NTFS lists a folder in name order with letter case folded to upper
+        // case; sort the same way so that every run sees the same order.
+        auto upper = [](unsigned char c) { return (c >= 'a' && c <= 'z') ? c - 32 : c; };
+        std::sort(entries.begin(), entries.end(), [&](const DirEntry& a, const DirEntry& b) {
+            bool less = std::lexicographical_compare(
+                a.name.begin(), a.name.end(), b.name.begin(), b.name.end(),
+                [&](char x, char y) { return upper(x) < upper(y); });
+            bool more = std::lexicographical_compare(
+                b.name.begin(), b.name.end(), a.name.begin(), a.name.end(),
+                [&](char x, char y) { return upper(x) < upper(y); });
+            return less || (!more && a.name < b.name);
+        });
+        return true;
+    }
+};
+
+}  // namespace
+
+Directory& SystemDirectory() {
+    static StdDirectory dir;
+    return dir;
+}
+
+}  // namespace wl

@@ -1,0 +1,123 @@
+// The seams of the Windows build: the real registry, the system's ANSI code
+// page and FindFirstFile.
+#include <windows.h>
+#include <mbstring.h>
+
+#include "platform/CodePage.h"
+#include "platform/Directory.h"
+#include "platform/Registry.h"
+
+namespace wl {
+namespace {
+
+HKEY RootKey(RegRoot root) {
+    switch (root) {
+        case RegRoot::CurrentUser: return HKEY_CURRENT_USER;
+        case RegRoot::ClassesRoot: return HKEY_CLASSES_ROOT;
+        default: return HKEY_LOCAL_MACHINE;
+    }
+}
+
+HKEY H(Registry::Key key) { return reinterpret_cast<HKEY>(key); }
+
+class RegistryWin32 : public Registry {
+public:
+    Key Open(RegRoot root, const std::string& path, bool create) override {
+        HKEY key = nullptr;
+        LONG rc = create ? RegCreateKeyA(RootKey(root), path.c_str(), &key)
+                         : RegOpenKeyA(RootKey(root), path.c_str(), &key);
+        return rc == ERROR_SUCCESS ? reinterpret_cast<Key>(key) : 0;
+    }
+    void Close(Key key) override { RegCloseKey(H(key)); }
+    int Read(Key key, const std::string& name, void* dest, std::uint32_t size) override {
+        DWORD len = size;
+        LONG rc = RegQueryValueExA(H(key), name.c_str(), nullptr, nullptr,
+                                   static_cast<BYTE*>(dest), &len);
+        return rc == ERROR_SUCCESS ? static_cast<int>(len) : -1;
+    }
+    bool ReadString(Key key, const std::string& name, std::string& out,
+                    std::uint32_t maxBytes) override {
+        DWORD len = 0;
+        if (RegQueryValueExA(H(key), name.c_str(), nullptr, nullptr, nullptr, &len) !=
+                ERROR_SUCCESS ||
+            len > maxBytes)
+            return false;
+        std::string buf(len + 1, '\0');
+        if (RegQueryValueExA(H(key), name.c_str(), nullptr, nullptr,
+                             reinterpret_cast<BYTE*>(buf.data()), &len) != ERROR_SUCCESS)
+            return false;
+        buf.resize(len);
+        out.assign(buf.c_str());  // cut at the first NUL
+        return true;
+    }
+    bool WriteBinary(Key key, const std::string& name, const void* data,
+                     std::uint32_t size) override {
+        return RegSetValueExA(H(key), name.c_str(), 0, REG_BINARY,
+                              static_cast<const BYTE*>(data), size) == ERROR_SUCCESS;
+    }
+    bool WriteString(Key key, const std::string& name, const void* data,
+                     std::uint32_t size) override {
+        return RegSetValueExA(H(key), name.c_str(), 0, REG_SZ, static_cast<const BYTE*>(data),
+                              size) == ERROR_SUCCESS;
+    }
+    bool DeleteValue(Key key, const std::string& name) override {
+        return RegDeleteValueA(H(key), name.c_str()) == ERROR_SUCCESS;
+    }
+    bool EnumSubkey(Key key, std::uint32_t index, std::string& name) override {
+        char buf[MAX_PATH + 1] = {};
+        if (RegEnumKeyA(H(key), index, buf, sizeof buf) != ERROR_SUCCESS) return false;
+        name = buf;
+        return true;
+    }
+    bool DeleteSubkey(Key key, const std::string& name) override {
+        return RegDeleteKeyA(H(key), name.c_str()) == ERROR_SUCCESS;
+    }
+};
+
+class SystemAnsiCodePage : public CodePage {
+public:
+    bool IsAlpha(unsigned char c) const override { return IsCharAlphaA(static_cast<CHAR>(c)); }
+    bool IsAlphaNumeric(unsigned char c) const override {
+        return IsCharAlphaNumericA(static_cast<CHAR>(c));
+    }
+    bool IsLeadByte(unsigned char c) const override { return IsDBCSLeadByte(c); }
+    void ToLower(char* text) const override { _mbslwr(reinterpret_cast<unsigned char*>(text)); }
+    int CompareNoCase(const char* a, const char* b) const override {
+        return _mbsicmp(reinterpret_cast<const unsigned char*>(a),
+                        reinterpret_cast<const unsigned char*>(b));
+    }
+};
+
+class FindFileDirectory : public Directory {
+public:
+    bool List(const std::string& pattern, std::vector<DirEntry>& entries) override {
+        entries.clear();
+        WIN32_FIND_DATAA fd;
+        HANDLE h = FindFirstFileA(pattern.c_str(), &fd);
+        if (h == INVALID_HANDLE_VALUE) return false;
+        do {
+            entries.push_back({fd.cFileName, (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+        } while (FindNextFileA(h, &fd));
+        FindClose(h);
+        return true;
+    }
+};
+
+}  // namespace
+
+Registry& SystemRegistry() {
+    static RegistryWin32 registry;
+    return registry;
+}
+
+const CodePage& DefaultCodePage() {
+    static SystemAnsiCodePage page;
+    return page;
+}
+
+Directory& SystemDirectory() {
+    static FindFileDirectory dir;
+    return dir;
+}
+
+}  // namespace wl

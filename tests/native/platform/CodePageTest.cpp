@@ -1,0 +1,49 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/CodePage.h"
+
+namespace wl {
+namespace {
+
+TEST(CodePage1252, LettersDigitsAndPunctuation) {
+    const CodePage& cp = CodePage1252();
+    EXPECT_TRUE(cp.IsAlpha('a'));
+    EXPECT_TRUE(cp.IsAlpha(0xE9));   // e acute
+    EXPECT_TRUE(cp.IsAlpha(0x8A));   // S caron
+    EXPECT_FALSE(cp.IsAlpha(0xD7));  // multiplication sign
+    EXPECT_FALSE(cp.IsAlpha('5'));
+    EXPECT_TRUE(cp.IsAlphaNumeric('5'));
+    EXPECT_FALSE(cp.IsAlphaNumeric('-'));
+    EXPECT_FALSE(cp.IsLeadByte(0x81));
+}
+
+TEST(CodePage1252, LowerCaseAndCompare) {
+    const CodePage& cp = CodePage1252();
+    std::string s = "ApPLE \xC9T\xC9 \x8A\x9F";
+    cp.ToLower(s.data());
+    EXPECT_EQ(s, "apple \xE9t\xE9 \x9A\xFF");
+    EXPECT_EQ(cp.CompareNoCase("Apple", "apple"), 0);
+    EXPECT_LT(cp.CompareNoCase("apple", "APPLY"), 0);
+    EXPECT_LT(cp.CompareNoCase("app", "apple"), 0);
+    EXPECT_GT(cp.CompareNoCase("b", "A"), 0);
+}
+
+TEST(CodePage932, DoubleByteCharactersAreSteppedOver) {
+    const CodePage& cp = CodePage932();
+    EXPECT_TRUE(cp.IsLeadByte(0x82));
+    // 0x82 0x41 is one character whose trail byte looks like 'A'.
+    std::string s = "\x82\x41" "AB";
+    cp.ToLower(s.data());
+    EXPECT_EQ(s, "\x82\x41" "ab");
+    EXPECT_EQ(cp.CompareNoCase("\x82\x41" "x", "\x82\x41" "X"), 0);
+    EXPECT_NE(cp.CompareNoCase("\x82\x41", "\x82\x61"), 0);
+    // A lead byte at the very end does not run past the terminator.
+    std::string cut = "A\x82";
+    cp.ToLower(cut.data());
+    EXPECT_EQ(cut, "a\x82");
+}
+
+}  // namespace
+}  // namespace wl

@@ -1,0 +1,46 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/Directory.h"
+#include "tests/support/TempDir.h"
+
+namespace wl {
+namespace {
+
+TEST(Wildcards, MatchAsWindowsDoes) {
+    EXPECT_TRUE(WildcardMatch("*.lib", "english.lib"));
+    EXPECT_TRUE(WildcardMatch("*.lib", "X.LIB"));
+    EXPECT_FALSE(WildcardMatch("*.lib", "english.lib.bak"));
+    EXPECT_TRUE(WildcardMatch("*.*", "README"));
+    EXPECT_TRUE(WildcardMatch("a?c", "abc"));
+    EXPECT_FALSE(WildcardMatch("a?c", "ac"));
+    EXPECT_EQ(FolderOf("C:\\Libs\\*.lib"), "C:\\Libs\\");
+    EXPECT_EQ(FolderOf("/tmp/x/*.lib"), "/tmp/x/");
+    EXPECT_EQ(FolderOf("*.lib"), "");
+}
+
+TEST(Directory, ListsInNameOrderWithTheFolderBit) {
+    namespace fs = std::filesystem;
+    test::TempDir tmp;
+    const fs::path& dir = tmp.path();
+    fs::create_directories(dir / "m.lib");
+    for (const char* n : {"b.lib", "A.lib", "c.txt", "Z.lib"}) std::ofstream(dir / n) << "x";
+    std::vector<DirEntry> entries;
+    ASSERT_TRUE(SystemDirectory().List(dir.string() + "/*.lib", entries));
+    ASSERT_EQ(entries.size(), 4u);
+    EXPECT_EQ(entries[0].name, "A.lib");
+    EXPECT_EQ(entries[1].name, "b.lib");
+    EXPECT_EQ(entries[2].name, "m.lib");
+    EXPECT_TRUE(entries[2].isDirectory);
+    EXPECT_EQ(entries[3].name, "Z.lib");
+    EXPECT_FALSE(entries[3].isDirectory);
+
+    ASSERT_TRUE(SystemDirectory().List(dir.string() + "/*.*", entries));
+    EXPECT_EQ(entries.size(), 7u);  // ".", ".." and the five entries
+    EXPECT_FALSE(SystemDirectory().List(dir.string() + "/missing/*.lib", entries));
+}
+
+}  // namespace
+}  // namespace wl

@@ -1,0 +1,87 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+#include "platform/MemoryRegistry.h"
+
+namespace wl {
+namespace {
+
+TEST(MemoryRegistry, CreateMakesTheChainOpenDoesNot) {
+    MemoryRegistry reg;
+    EXPECT_FALSE(RegKey(reg, RegRoot::LocalMachine, "SOFTWARE\\Quorbit\\Option", false));
+    EXPECT_TRUE(RegKey(reg, RegRoot::LocalMachine, "SOFTWARE\\Quorbit\\Option", true));
+    EXPECT_TRUE(reg.KeyExists(RegRoot::LocalMachine, "software\\QUORBIT"));
+    EXPECT_TRUE(RegKey(reg, RegRoot::LocalMachine, "Software\\quorbit\\option", false));
+    EXPECT_FALSE(reg.KeyExists(RegRoot::CurrentUser, "SOFTWARE\\Quorbit"));
+    EXPECT_EQ(reg.OpenKeyCount(), 0);
+}
+
+TEST(MemoryRegistry, ReadsFitTheirFieldOrLeaveItAlone) {
+    MemoryRegistry reg;
+    RegKey key(reg, RegRoot::LocalMachine, "K", true);
+    std::uint32_t four = 0x01020304;
+    ASSERT_TRUE(key.WriteBinary("v4", four));
+    std::uint8_t one = 0xFF;
+    ASSERT_TRUE(key.WriteBinary("v1", one));
+
+    std::uint8_t small = 7;
+    EXPECT_FALSE(key.ReadInto("v4", small));  // wider than the field
+    EXPECT_EQ(small, 7);
+    std::uint32_t wide = 0xAAAAAAAA;
+    EXPECT_TRUE(key.ReadInto("v1", wide));  // narrower: only its own bytes
+    EXPECT_EQ(wide, 0xAAAAAAFFu);
+    EXPECT_FALSE(key.ReadInto("missing", wide));
+    EXPECT_EQ(wide, 0xAAAAAAFFu);
+}
+
+TEST(MemoryRegistry, StringsAreCutAtTheirFirstNul) {
+    MemoryRegistry reg;
+    RegKey key(reg, RegRoot::LocalMachine, "K", true);
+    const char padded[8] = "abc\0def";
+    ASSERT_TRUE(reg.WriteString(key.get(), "s", padded, sizeof padded));
+    std::string out;
+    EXPECT_TRUE(reg.ReadString(key.get(), "S", out, 260));
+    EXPECT_EQ(out, "abc");
+    EXPECT_FALSE(reg.ReadString(key.get(), "s", out, 4));
+}
+
+TEST(MemoryRegistry, EnumerationAndDeletion) {
+    MemoryRegistry reg;
+    for (const char* app : {"b.exe", "A.exe", "c.exe"})
+        RegKey(reg, RegRoot::LocalMachine, std::string("AppOption\\") + app, true);
+    RegKey parent(reg, RegRoot::LocalMachine, "AppOption", false);
+    std::string name;
+    ASSERT_TRUE(reg.EnumSubkey(parent.get(), 0, name));
+    EXPECT_EQ(name, "A.exe");
+    ASSERT_TRUE(reg.EnumSubkey(parent.get(), 2, name));
+    EXPECT_EQ(name, "c.exe");
+    EXPECT_FALSE(reg.EnumSubkey(parent.get(), 3, name));
+
+    RegKey held(reg, RegRoot::LocalMachine, "AppOption\\b.exe", false);
+    EXPECT_TRUE(reg.DeleteSubkey(parent.get(), "B.EXE"));
+    EXPECT_FALSE(held.WriteBinary("EnableVemo", name[0]));  // the key is gone
+    EXPECT_FALSE(reg.KeyExists(RegRoot::LocalMachine, "AppOption\\b.exe"));
+    EXPECT_FALSE(reg.DeleteSubkey(parent.get(), "b.exe"));
+    // A key with subkeys is not deleted.
+    RegKey(reg, RegRoot::LocalMachine, "AppOption\\a.exe\\deeper", true);
+    EXPECT_FALSE(reg.DeleteSubkey(parent.get(), "a.exe"));
+}
+
+TEST(MemoryRegistry, InjectedFailures) {
+    MemoryRegistry reg;
+    reg.failOpen = true;
+    EXPECT_FALSE(RegKey(reg, RegRoot::LocalMachine, "K", true));
+    reg.failOpen = false;
+    reg.refuseWrites = true;
+    EXPECT_FALSE(RegKey(reg, RegRoot::LocalMachine, "K", true));  // cannot create
+    reg.refuseWrites = false;
+    RegKey key(reg, RegRoot::LocalMachine, "K", true);
+    reg.refuseWrites = true;
+    std::uint8_t b = 1;
+    EXPECT_FALSE(key.WriteBinary("v", b));
+    EXPECT_EQ(reg.Find(RegRoot::LocalMachine, "K", "v"), nullptr);
+}
+
+}  // namespace
+}  // namespace wl
