@@ -1,0 +1,49 @@
+// Where every persistent setting lives.  All keys are under
+// HKEY_LOCAL_MACHINE\SOFTWARE\Quorbit\; numbers are REG_BINARY of fixed width,
+// little-endian; strings are REG_SZ.
+#pragma once
+
+#include <cstdint>
+
+namespace wl::reg {
+
+inline constexpr char kRoot[] = "SOFTWARE\\Quorbit\\";
+inline constexpr char kOptionKey[] = "SOFTWARE\\Quorbit\\Option";
+inline constexpr char kAppOptionKey[] = "SOFTWARE\\Quorbit\\AppOption";
+inline constexpr char kAppOptionPrefix[] = "SOFTWARE\\Quorbit\\AppOption\\";  // + file name
+inline constexpr char kLoadSetPrefix[] = "LoadSet\\";                          // after kRoot
+inline constexpr char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+inline constexpr char kRunValue[] = "Wordlark";
+
+// Values of the Option key, with their widths.
+inline constexpr char kEnableWord[] = "bEnableWord";            // 4 bytes, default 1
+inline constexpr char kEnableShorthand[] = "bEnableShorthand";  // 4 bytes, default 1
+inline constexpr char kEnableVemo[] = "dwEnableVemo";           // 4 bytes, the on/off hotkey
+inline constexpr char kSelectPrev[] = "vkSelectPrev";           // 1 byte
+inline constexpr char kSelectNext[] = "vkSelectNext";           // 1 byte
+inline constexpr char kSelectPageUp[] = "vkSelectPageUp";       // 1 byte
+inline constexpr char kSelectPageDown[] = "vkSelectPageDown";   // 1 byte
+inline constexpr char kSelectIndex[] = "vkSelectIndex";         // 10 bytes
+inline constexpr char kSelect[] = "vkSelect";                   // 10 bytes
+
+// Values of AppOption and of its per-application subkeys.
+inline constexpr char kOthersEnableVemo[] = "OthersEnableVemo";  // 4 bytes, default 1
+inline constexpr char kAppEnableVemo[] = "EnableVemo";           // 1 byte
+inline constexpr char kAppPath[] = "Path";                       // REG_SZ, no terminator
+
+// Value of LoadSet\<library path>.
+inline constexpr char kCandLoad[] = "CandLoad";  // 1 byte, default 1
+
+// Defaults of the select keys and the hotkey.
+inline constexpr std::uint8_t kDefaultSelectPrev = 0x26;      // Up
+inline constexpr std::uint8_t kDefaultSelectNext = 0x28;      // Down
+inline constexpr std::uint8_t kDefaultSelectPageUp = 0x21;    // Page Up
+inline constexpr std::uint8_t kDefaultSelectPageDown = 0x22;  // Page Down
+inline constexpr std::uint8_t kDefaultSelectIndex[10] = {0x31, 0x32, 0x33, 0x34, 0x35,
+                                                         0x36, 0x37, 0x38, 0x39, 0x30};
+inline constexpr std::uint8_t kNoKey = 0xFF;  // an empty complete-key slot
+inline constexpr std::uint8_t kDefaultSelect[10] = {0x09, 0x0D, kNoKey, kNoKey, kNoKey,
+                                                    kNoKey, kNoKey, kNoKey, kNoKey, kNoKey};
+inline constexpr std::uint32_t kDefaultToggleHotkey = 0x00020074;  // Ctrl+F5
+
+}  // namespace wl::reg

@@ -1,0 +1,51 @@
+// One library entry as it travels between the store and its callers: key and
+// text as owned, NUL-terminated byte buffers with their lengths, and the type
+// of the library (or candidate kind) that delivered it.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+namespace wl {
+
+enum LibraryType : std::int32_t {
+    Dictionary = 1,
+    Shorthand = 2,
+    // Candidate kinds of the candidate list beyond the two library types.
+    PathFile = 3,
+    PathFolder = 4,
+};
+
+enum MatchMode : std::int32_t {
+    MATCH_ANY = -1,
+    MATCH_PREFIX = 1,
+    MATCH_INSIDE = 2,
+    MATCH_SUFFIX = 4,
+};
+
+class LibraryEntry {
+public:
+    LibraryEntry() = default;
+    LibraryEntry(const LibraryEntry&) = delete;
+    LibraryEntry& operator=(const LibraryEntry&) = delete;
+
+    // Replace the buffer with a zero-filled copy of length + 1 bytes.
+    void SetKey(const void* bytes, std::uint32_t length);
+    void SetText(const void* bytes, std::uint32_t length);
+    // Release both buffers; the type stays.
+    void Clear();
+
+    char* key() const { return key_.get(); }  // nullptr when there is none
+    std::uint32_t keyLength() const { return keyLength_; }
+    char* text() const { return text_.get(); }
+    std::uint32_t textLength() const { return textLength_; }
+    std::int32_t type = Dictionary;
+
+private:
+    std::unique_ptr<char[]> key_;
+    std::uint32_t keyLength_ = 0;
+    std::unique_ptr<char[]> text_;
+    std::uint32_t textLength_ = 0;
+};
+
+}  // namespace wl
