@@ -60,3 +60,8 @@ function(wl_add_gtest name)
     set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine)
   endif()
 endfunction()
+
+# The program folder of a build: VemoShow.exe, Vemo.dll, wlib and the default
+# libraries in its Libs folder, laid out as they are installed.
+set(WORDLARK_DIST_DIR ${CMAKE_BINARY_DIR}/bin)
+file(MAKE_DIRECTORY ${WORDLARK_DIST_DIR}/Libs)
