@@ -1,0 +1,68 @@
+// Reading and writing the settings in the registry.  Readers start from the
+// defaults and keep them for every value that is missing or of the wrong
+// width; writers write every value with its type and fixed width and report
+// whether the registry took all of them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/Registry.h"
+#include "settings/RegistryLayout.h"
+
+namespace wl {
+
+// The values of the Option key.
+struct OptionSettings {
+    std::int32_t enableWord = 1;
+    std::int32_t enableShorthand = 1;
+    std::uint32_t toggleHotkey = reg::kDefaultToggleHotkey;
+    std::uint8_t selectPrev = reg::kDefaultSelectPrev;
+    std::uint8_t selectNext = reg::kDefaultSelectNext;
+    std::uint8_t selectPageUp = reg::kDefaultSelectPageUp;
+    std::uint8_t selectPageDown = reg::kDefaultSelectPageDown;
+    std::uint8_t selectIndex[10] = {0x31, 0x32, 0x33, 0x34, 0x35, 0x36, 0x37, 0x38, 0x39, 0x30};
+    std::uint8_t select[10] = {0x09, 0x0D, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+};
+
+// Reads every Option value into settings (the key is created when missing).
+void ReadOptions(Registry& reg, OptionSettings& settings);
+// Writes every Option value; false when any write was refused.
+bool WriteOptions(Registry& reg, const OptionSettings& settings);
+
+// The main window's start-up read: dwEnableVemo, bEnableShorthand and
+// bEnableWord, in this order, 4 bytes each.
+void ReadMainWindowSwitches(Registry& reg, std::uint32_t& toggleHotkey,
+                            std::int32_t& enableShorthand, std::int32_t& enableWord);
+// Writes one 4-byte switch of the Option key (bEnableWord, bEnableShorthand).
+bool WriteSwitch(Registry& reg, const char* name, std::int32_t value);
+// Reads one 4-byte switch; a value that cannot be read leaves fallback.
+std::int32_t ReadSwitch(Registry& reg, const char* name, std::int32_t fallback);
+
+// Start with Windows: the Run value "Wordlark" exists.
+bool ReadRunAtStartup(Registry& reg);
+// Writes the program's path in a 260-byte, zero-padded value when on (and the
+// path is known), deletes the value when off.  False when the registry
+// refused.
+bool WriteRunAtStartup(Registry& reg, bool on, const std::string& exePath);
+
+// One application of the per-application policy.
+struct AppSetting {
+    std::string fileName;  // the subkey name
+    std::uint8_t enable = 1;
+    std::string path;  // full path, for display and the icon
+};
+
+// The subkeys of AppOption in enumeration order and OthersEnableVemo (1 when
+// missing).
+std::vector<AppSetting> ReadAppSettings(Registry& reg, std::int32_t& othersEnable);
+// Replaces every subkey of AppOption by apps and writes OthersEnableVemo.
+bool WriteAppSettings(Registry& reg, const std::vector<AppSetting>& apps,
+                      std::int32_t othersEnable);
+
+// The text after the last backslash (or slash) of a path; the whole path when
+// it has none.
+std::string FileNameOf(const std::string& path);
+
+}  // namespace wl

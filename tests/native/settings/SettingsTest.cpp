@@ -1,0 +1,171 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "platform/MemoryRegistry.h"
+#include "settings/Settings.h"
+
+namespace wl {
+namespace {
+
+const char* kOption = reg::kOptionKey;
+
+TEST(Options, AnEmptyStoreGivesTheDefaultsAndCreatesTheKey) {
+    MemoryRegistry reg;
+    OptionSettings s;
+    ReadOptions(reg, s);
+    EXPECT_EQ(s.enableWord, 1);
+    EXPECT_EQ(s.enableShorthand, 1);
+    EXPECT_EQ(s.toggleHotkey, 0x00020074u);
+    EXPECT_EQ(s.selectPrev, 0x26);
+    EXPECT_EQ(s.selectNext, 0x28);
+    EXPECT_EQ(s.selectPageUp, 0x21);
+    EXPECT_EQ(s.selectPageDown, 0x22);
+    EXPECT_EQ(std::memcmp(s.selectIndex, "1234567890", 10), 0);
+    const std::uint8_t complete[10] = {9, 13, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+    EXPECT_EQ(std::memcmp(s.select, complete, 10), 0);
+    EXPECT_TRUE(reg.KeyExists(RegRoot::LocalMachine, kOption));
+    EXPECT_FALSE(ReadRunAtStartup(reg));
+}
+
+TEST(Options, WrittenWithTheirTypesAndWidths) {
+    MemoryRegistry reg;
+    OptionSettings s;
+    s.enableWord = 0;
+    s.selectPageDown = 0xBD;
+    ASSERT_TRUE(WriteOptions(reg, s));
+    const struct {
+        const char* name;
+        size_t width;
+    } widths[] = {{"bEnableWord", 4},  {"bEnableShorthand", 4}, {"dwEnableVemo", 4},
+                  {"vkSelectPrev", 1}, {"vkSelectNext", 1},     {"vkSelectPageUp", 1},
+                  {"vkSelectPageDown", 1}, {"vkSelectIndex", 10}, {"vkSelect", 10}};
+    for (const auto& w : widths) {
+        const MemoryRegistry::Value* v = reg.Find(RegRoot::LocalMachine, kOption, w.name);
+        ASSERT_NE(v, nullptr) << w.name;
+        EXPECT_EQ(v->type, MemoryRegistry::Type::Binary) << w.name;
+        EXPECT_EQ(v->data.size(), w.width) << w.name;
+    }
+    const auto* word = reg.Find(RegRoot::LocalMachine, kOption, "bEnableWord");
+    EXPECT_EQ(word->data, (std::vector<unsigned char>{0, 0, 0, 0}));
+    const auto* hotkey = reg.Find(RegRoot::LocalMachine, kOption, "dwEnableVemo");
+    EXPECT_EQ(hotkey->data, (std::vector<unsigned char>{0x74, 0, 2, 0}));  // little-endian
+
+    OptionSettings back;
+    ReadOptions(reg, back);
+    EXPECT_EQ(back.enableWord, 0);
+    EXPECT_EQ(back.selectPageDown, 0xBD);
+}
+
+TEST(Options, ValuesOfTheWrongWidthKeepTheDefault) {
+    MemoryRegistry reg;
+    {
+        RegKey key(reg, RegRoot::LocalMachine, kOption, true);
+        const std::uint8_t eleven[11] = {};
+        reg.WriteBinary(key.get(), "vkSelectIndex", eleven, sizeof eleven);  // too wide
+        const std::uint16_t two = 0x1234;
+        reg.WriteBinary(key.get(), "vkSelectPrev", &two, sizeof two);  // too wide
+        const std::uint8_t one = 0;
+        reg.WriteBinary(key.get(), "bEnableWord", &one, sizeof one);  // narrower: read as is
+    }
+    OptionSettings s;
+    ReadOptions(reg, s);
+    EXPECT_EQ(std::memcmp(s.selectIndex, "1234567890", 10), 0);
+    EXPECT_EQ(s.selectPrev, 0x26);
+    EXPECT_EQ(s.enableWord, 0);
+}
+
+TEST(Options, AKeyThatCannotBeOpenedLeavesDefaultsAndFailsWrites) {
+    MemoryRegistry reg;
+    reg.failOpen = true;
+    OptionSettings s;
+    ReadOptions(reg, s);
+    EXPECT_EQ(s.selectNext, 0x28);
+    EXPECT_FALSE(WriteOptions(reg, s));
+    EXPECT_FALSE(WriteSwitch(reg, reg::kEnableWord, 0));
+    reg.failOpen = false;
+    RegKey(reg, RegRoot::LocalMachine, kOption, true);
+    reg.refuseWrites = true;
+    EXPECT_FALSE(WriteOptions(reg, s));
+}
+
+TEST(MainWindowSwitches, ReadInTheirOrderAndKeptWhenMissing) {
+    MemoryRegistry reg;
+    std::uint32_t hotkey = 0x00020074;
+    std::int32_t shorthand = 1, word = 1;
+    ReadMainWindowSwitches(reg, hotkey, shorthand, word);
+    EXPECT_EQ(hotkey, 0x00020074u);
+    EXPECT_EQ(shorthand, 1);
+    ASSERT_TRUE(WriteSwitch(reg, reg::kEnableShorthand, 0));
+    {
+        RegKey key(reg, RegRoot::LocalMachine, kOption, true);
+        key.WriteBinary(reg::kEnableVemo, std::uint32_t{0x00010075});  // Shift+F6
+    }
+    ReadMainWindowSwitches(reg, hotkey, shorthand, word);
+    EXPECT_EQ(hotkey, 0x00010075u);
+    EXPECT_EQ(shorthand, 0);
+    EXPECT_EQ(word, 1);
+    EXPECT_EQ(ReadSwitch(reg, reg::kEnableShorthand, 1), 0);
+    EXPECT_EQ(ReadSwitch(reg, reg::kEnableWord, 7), 7);
+}
+
+TEST(RunAtStartup, WrittenAsA260BytePathAndDeletedWhenOff) {
+    MemoryRegistry reg;
+    const std::string exe = "C:\\Program Files\\Wordlark\\VemoShow.exe";
+    ASSERT_TRUE(WriteRunAtStartup(reg, true, exe));
+    const auto* v = reg.Find(RegRoot::LocalMachine, reg::kRunKey, "Wordlark");
+    ASSERT_NE(v, nullptr);
+    EXPECT_EQ(v->type, MemoryRegistry::Type::String);
+    ASSERT_EQ(v->data.size(), 260u);
+    EXPECT_EQ(std::string(v->data.begin(), v->data.begin() + exe.size()), exe);
+    EXPECT_EQ(v->data[exe.size()], 0);
+    EXPECT_EQ(v->data[259], 0);
+    EXPECT_TRUE(ReadRunAtStartup(reg));
+
+    ASSERT_TRUE(WriteRunAtStartup(reg, false, exe));
+    EXPECT_FALSE(ReadRunAtStartup(reg));
+    EXPECT_TRUE(WriteRunAtStartup(reg, false, exe));  // already off
+
+    // A path that does not fit the value is refused, not cut.
+    EXPECT_FALSE(WriteRunAtStartup(reg, true, std::string(300, 'x')));
+    EXPECT_FALSE(WriteRunAtStartup(reg, true, ""));
+    EXPECT_FALSE(ReadRunAtStartup(reg));
+}
+
+TEST(AppSettings, ReplacedEntirelyOnWrite) {
+    MemoryRegistry reg;
+    std::int32_t others = 1;
+    EXPECT_TRUE(ReadAppSettings(reg, others).empty());
+    EXPECT_EQ(others, 1);
+    EXPECT_TRUE(reg.KeyExists(RegRoot::LocalMachine, reg::kAppOptionKey));
+
+    ASSERT_TRUE(WriteAppSettings(reg,
+                                 {{"notepad.exe", 0, "C:\\Windows\\notepad.exe"},
+                                  {"Word.exe", 1, "C:\\Office\\Word.exe"}},
+                                 0));
+    const auto* path = reg.Find(RegRoot::LocalMachine, "SOFTWARE\\Quorbit\\AppOption\\notepad.exe",
+                                "Path");
+    ASSERT_NE(path, nullptr);
+    EXPECT_EQ(path->data.size(), std::string("C:\\Windows\\notepad.exe").size());  // no NUL
+    const auto* enable = reg.Find(RegRoot::LocalMachine,
+                                  "SOFTWARE\\Quorbit\\AppOption\\notepad.exe", "EnableVemo");
+    ASSERT_NE(enable, nullptr);
+    EXPECT_EQ(enable->data, std::vector<unsigned char>{0});
+
+    std::vector<AppSetting> back = ReadAppSettings(reg, others);
+    ASSERT_EQ(back.size(), 2u);
+    EXPECT_EQ(back[0].fileName, "notepad.exe");
+    EXPECT_EQ(back[0].enable, 0);
+    EXPECT_EQ(back[0].path, "C:\\Windows\\notepad.exe");
+    EXPECT_EQ(back[1].fileName, "Word.exe");
+    EXPECT_EQ(others, 0);
+
+    ASSERT_TRUE(WriteAppSettings(reg, {}, 1));
+    EXPECT_TRUE(ReadAppSettings(reg, others).empty());
+    EXPECT_EQ(others, 1);
+    EXPECT_EQ(FileNameOf("C:\\a\\b.exe"), "b.exe");
+    EXPECT_EQ(FileNameOf("b.exe"), "b.exe");
+}
+
+}  // namespace
+}  // namespace wl
