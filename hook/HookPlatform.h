@@ -1,0 +1,77 @@
+// Everything the hook logic asks of the system.  The Windows build implements
+// it on the Win32 API (hook/win32/Win32HookPlatform.cpp); the native tests
+// script it and record what was asked.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <ctime>
+
+#include "hook/SharedHookState.h"
+
+namespace wl {
+
+class CodePage;
+class Registry;
+
+class HookPlatform {
+  public:
+    virtual ~HookPlatform() = default;
+
+    // --- keyboard ----------------------------------------------------------
+    // Translates a virtual key with the current keyboard state (ToAscii with
+    // the given scan code, no menu flag).  Answers the number of characters
+    // written to out (at most 2), negative for a dead key, -1 when the
+    // keyboard state cannot be read.
+    virtual int TranslateKey(std::uint32_t vk, std::uint32_t scanCode, char out[2]) = 0;
+    // Letters, digits and lead bytes of the system's ANSI code page.
+    virtual const CodePage& Chars() = 0;
+
+    // --- windows and messages ----------------------------------------------
+    virtual bool WindowExists(Handle32 window) = 0;  // IsWindow
+    virtual bool WindowVisible(Handle32 window) = 0;
+    virtual void HideWindow(Handle32 window) = 0;
+    // Topmost at (x, y) in screen coordinates, size unchanged, shown, not
+    // activated.
+    virtual void ShowTopmostAt(Handle32 window, int x, int y) = 0;
+    // Sends and waits a bounded time for the answer; false when no answer
+    // came (hung, gone, timed out).
+    virtual bool SendToWindow(Handle32 window, std::uint32_t message, std::intptr_t wParam,
+                              std::intptr_t lParam, std::intptr_t& answer) = 0;
+    virtual void PostToWindow(Handle32 window, std::uint32_t message, std::intptr_t wParam,
+                              std::intptr_t lParam) = 0;
+    // Brings the top-level window of this window to the foreground.
+    virtual void BringToForeground(Handle32 window) = 0;
+
+    // --- the application that receives the keystroke ------------------------
+    // The window with the keyboard focus in the foreground thread.
+    virtual Handle32 FocusWindow() = 0;
+    // True for an edit control that hides its text (ES_PASSWORD).
+    virtual bool IsPasswordField(Handle32 window) = 0;
+    virtual std::uint32_t WindowProcessId(Handle32 window) = 0;
+    virtual std::uint32_t CurrentProcessId() = 0;
+    // Full path of the current process's executable, NUL-terminated, at most
+    // size bytes; false when it cannot be read.
+    virtual bool CurrentExecutablePath(char* buffer, std::size_t size) = 0;
+    // The same for another process.
+    virtual bool ProcessExecutablePath(std::uint32_t processId, char* buffer, std::size_t size) = 0;
+
+    // --- synthesized input and the clipboard --------------------------------
+    virtual void KeyEvent(std::uint8_t vk, std::uint8_t scanCode, bool up) = 0;  // keybd_event
+    virtual std::int16_t KeyForChar(char ch) = 0;                                // VkKeyScanA
+    virtual bool CapsLockOn() = 0;
+    // Opens the clipboard without an owner, empties it and sets CF_TEXT to
+    // the text (len bytes plus a terminator).  False when the clipboard could
+    // not be opened or the memory not allocated.
+    virtual bool PutClipboardText(const char* text, std::size_t len) = 0;
+
+    // --- settings, input method, clock --------------------------------------
+    virtual Registry& Settings() = 0;
+    // The input method's description for the keyboard layout of the thread
+    // that owns the window (ImmGetDescriptionA); the text's length, 0 when
+    // there is none.
+    virtual int InputMethodDescription(Handle32 window, char* buffer, int size) = 0;
+    virtual std::tm LocalTime() = 0;
+};
+
+}  // namespace wl

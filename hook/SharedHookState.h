@@ -1,0 +1,66 @@
+// The hook library's one shared record.  Every process into which "Vemo.dll"
+// is mapped reads and writes the same instance (a named file mapping), so the
+// layout is fixed: 32-bit handles, no pointers, no padding that depends on the
+// compiler's bitness.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "hook/VemoConstants.h"
+
+namespace wl {
+
+// A window or hook handle as stored in the record: Windows keeps user handles
+// 32-bit significant in processes of either bitness.
+using Handle32 = std::uint32_t;
+
+struct HookRect {
+    std::int32_t left;
+    std::int32_t top;
+    std::int32_t right;
+    std::int32_t bottom;
+};
+
+struct SharedHookState {
+    HookRect caretRect;                    // screen rectangle of the caret
+    Handle32 caretWindow;                  // window in which the caret last moved
+    std::uint32_t active;                  // 1 after a successful BeginVemo
+    Handle32 winEventHook;                 // caret-location event hook
+    Handle32 keyboardHook;                 // WH_KEYBOARD
+    Handle32 messageHook;                  // WH_GETMESSAGE
+    char inputWord[vemo::kWordSize];       // the lookup key
+    char lastLookupWord[vemo::kWordSize];  // inputWord after the last lookup
+    char typedLine[vemo::kWordSize];       // text typed since the last reset
+    Handle32 mainWindow;                   // the candidate window; 0 while inactive
+    char replaceText[vemo::kReplaceSize];  // set by SetReplaceStr
+    std::int32_t replaceMode;              // REPLACE_*
+    std::uint32_t lookupPending;           // 1: the next caret movement looks up
+    std::uint8_t vkSelectPrev;
+    std::uint8_t vkSelectNext;
+    std::uint8_t vkSelectIndex[10];
+    std::uint8_t vkSelectPageDown;
+    std::uint8_t vkSelectPageUp;
+    std::uint8_t vkSelect[10];
+};
+
+// The layout every process relies on, whatever its bitness.
+static_assert(offsetof(SharedHookState, caretWindow) == 16);
+static_assert(offsetof(SharedHookState, messageHook) == 32);
+static_assert(offsetof(SharedHookState, inputWord) == 36);
+static_assert(offsetof(SharedHookState, lastLookupWord) == 1060);
+static_assert(offsetof(SharedHookState, typedLine) == 2084);
+static_assert(offsetof(SharedHookState, mainWindow) == 3108);
+static_assert(offsetof(SharedHookState, replaceText) == 3112);
+static_assert(offsetof(SharedHookState, replaceMode) == 68648);
+static_assert(offsetof(SharedHookState, lookupPending) == 68652);
+static_assert(offsetof(SharedHookState, vkSelectPrev) == 68656);
+static_assert(offsetof(SharedHookState, vkSelectIndex) == 68658);
+static_assert(offsetof(SharedHookState, vkSelectPageDown) == 68668);
+static_assert(offsetof(SharedHookState, vkSelect) == 68670);
+static_assert(sizeof(SharedHookState) == 68680);
+
+// Zero bytes everywhere, and the default selection keys.
+void InitSharedHookState(SharedHookState& state);
+
+}  // namespace wl

@@ -1,0 +1,43 @@
+// The values that cross between "Vemo.dll" and the main program: the two
+// messages the hook library sends, the caret-pending notice, the select-key
+// requests and the replacement modes.  Platform-free, so that the main
+// program's list logic and the hook logic share one definition.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace wl::vemo {
+
+// Messages to the main window (WM_USER + 1001 ... 1003).
+inline constexpr unsigned WM_WORD_LOOKUP = 2025;    // SendMessage; answer 0: candidates found
+inline constexpr unsigned WM_SELECT_KEY = 2026;     // SendMessage; wParam a SELECT_* or 0..9
+inline constexpr unsigned WM_CARET_PENDING = 2027;  // PostMessage; start the CheckCaret timer
+
+// wParam of WM_SELECT_KEY besides a candidate index 0 to 9.
+inline constexpr int SELECT_PREV = -1;
+inline constexpr int SELECT_NEXT = -2;
+inline constexpr int SELECT_PAGEUP = -4;
+inline constexpr int SELECT_PAGEDOWN = -5;
+
+// Modes of SetReplaceStr.
+inline constexpr int REPLACE_WORD = 0;         // erase the word, type the text
+inline constexpr int REPLACE_COMPLETE = 1;     // type what follows the word
+inline constexpr int REPLACE_KEEP = 2;         // like WORD; the text becomes the word
+inline constexpr int REPLACE_PATH_FOLDER = 3;  // replace the last path component, add "\"
+inline constexpr int REPLACE_PATH_FILE = 4;    // replace the last path component
+
+// Scan code of every keystroke the library synthesizes; the keyboard hook
+// ignores keystrokes that carry it.
+inline constexpr std::uint8_t INJECTED_SCAN_CODE = 0xEE;
+
+// Fixed buffer sizes of the shared record.
+inline constexpr std::size_t kWordSize = 1024;      // inputWord, typedLine, lastLookupWord
+inline constexpr std::size_t kReplaceSize = 65536;  // replaceText
+inline constexpr std::size_t kMaxWordLength = kWordSize - 1;
+
+// How long the keyboard hook waits for the main window's answer to a message
+// before it counts the message as unanswered.
+inline constexpr unsigned kSendTimeoutMs = 1000;
+
+}  // namespace wl::vemo

@@ -1,0 +1,47 @@
+// "Vemo.dll", the hook library: what the main program links against.
+//
+// The main program calls BeginVemo with its candidate window.  The library
+// then sends that window WM_WORD_LOOKUP and WM_SELECT_KEY (values and the
+// SELECT_* / REPLACE_* constants in hook/VemoConstants.h, namespace
+// wl::vemo), shows and hides it at the caret, and posts it WM_CARET_PENDING
+// whenever a keystroke changed the word.  On WM_CARET_PENDING the window
+// starts (or restarts) a short timer and calls CheckCaret on each tick until
+// it answers 0 or a deadline passes; nothing needs to poll otherwise.
+#pragma once
+
+#include <windows.h>
+
+#include "hook/VemoConstants.h"
+
+#ifdef VEMO_BUILDING_DLL
+#define VEMO_API __declspec(dllexport)
+#else
+#define VEMO_API __declspec(dllimport)
+#endif
+
+extern "C" {
+
+// Reads the selection keys from the registry and installs the caret-event,
+// keyboard and message hooks.  1 when all three are in place, else 0.
+VEMO_API int BeginVemo(HWND mainWindow);
+// Removes the hooks and clears the shared texts; safe when nothing is installed.
+VEMO_API void EndVemo(void);
+VEMO_API int IsBeginVemo(void);
+// Copies at most size - 1 bytes of the lookup word, without a terminator
+// (hand in a zero-filled buffer).  Answers 1.
+VEMO_API int GetInputStr(char* buffer, int size);
+// Stores the text that ReplaceStr types (cut to 65,535 bytes) and its mode.
+VEMO_API int SetReplaceStr(const char* text, int mode);
+// Erases the typed word in the application and types the stored text; 0 when
+// there was nothing to replace.
+VEMO_API int ReplaceStr(void);
+// Gives the keyboard focus back to the application the caret was last in.
+VEMO_API void SetOldFous(void);
+// The 32 macro names in their fixed order, then an empty string.
+VEMO_API void GetCommands(char*** table);
+VEMO_API void SetSelectKey(BYTE prev, BYTE next);
+// Reads the caret of the foreground thread (GetGUIThreadInfo) and feeds it
+// to the caret callback.  Non-zero while a lookup is still pending.
+VEMO_API int CheckCaret(void);
+
+}  // extern "C"

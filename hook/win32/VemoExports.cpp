@@ -1,0 +1,221 @@
+// The exports of "Vemo.dll" and its three hook procedures.  Every entry point
+// works on the shared record through HookLogic and never lets an exception
+// leave the library: a hook procedure that fails passes the event on.
+#include <windows.h>
+#include <oleacc.h>
+
+#include "hook/HookLogic.h"
+#include "hook/win32/SharedMapping.h"
+#include "hook/win32/Vemo.h"
+#include "hook/win32/Win32HookPlatform.h"
+#include "platform/CodePage.h"
+#include "platform/Registry.h"
+
+using namespace wl;
+
+namespace {
+
+HMODULE ThisModule() {
+    HMODULE module = nullptr;
+    GetModuleHandleExA(
+        GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+        reinterpret_cast<LPCSTR>(&ThisModule), &module);
+    return module;
+}
+
+LRESULT CALLBACK KeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
+    SharedHookState* state = SharedState();
+    if (state && code == HC_ACTION) {
+        try {
+            HookLogic logic(*state, HookSystem());
+            if (logic.KeyboardProc(code, static_cast<std::uint32_t>(wParam),
+                                   static_cast<std::uint32_t>(lParam)) ==
+                HookLogic::KeyResult::Swallow)
+                return 1;
+        } catch (...) {
+        }
+    }
+    HHOOK next = state ? FromHandle32<HHOOK>(state->keyboardHook) : nullptr;
+    return CallNextHookEx(next, code, wParam, lParam);
+}
+
+LRESULT CALLBACK MessageProc(int code, WPARAM wParam, LPARAM lParam) {
+    SharedHookState* state = SharedState();
+    HHOOK next = state ? FromHandle32<HHOOK>(state->messageHook) : nullptr;
+    return CallNextHookEx(next, code, wParam, lParam);
+}
+
+// The accessibility functions are loaded on first use: the caret callback
+// runs only in the main program, and the typing applications that map this
+// library need not load them.
+struct Accessibility {
+    using FromEvent = HRESULT(WINAPI*)(HWND, DWORD, DWORD, IAccessible**, VARIANT*);
+    using ComInit = HRESULT(WINAPI*)(LPVOID, DWORD);
+    using Clear = HRESULT(WINAPI*)(VARIANTARG*);
+    FromEvent fromEvent = nullptr;
+    ComInit comInit = nullptr;
+    Clear variantClear = nullptr;
+
+    Accessibility() {
+        if (HMODULE oleacc = LoadLibraryA("oleacc.dll"))
+            fromEvent = reinterpret_cast<FromEvent>(
+                reinterpret_cast<void*>(GetProcAddress(oleacc, "AccessibleObjectFromEvent")));
+        if (HMODULE ole32 = LoadLibraryA("ole32.dll"))
+            comInit = reinterpret_cast<ComInit>(
+                reinterpret_cast<void*>(GetProcAddress(ole32, "CoInitializeEx")));
+        if (HMODULE oleaut = LoadLibraryA("oleaut32.dll"))
+            variantClear = reinterpret_cast<Clear>(
+                reinterpret_cast<void*>(GetProcAddress(oleaut, "VariantClear")));
+    }
+};
+
+void CALLBACK CaretEventProc(HWINEVENTHOOK, DWORD, HWND window, LONG objectId, LONG childId, DWORD,
+                             DWORD) {
+    try {
+        SharedHookState* state = SharedState();
+        if (!state) return;
+        static Accessibility api;
+        if (!api.fromEvent || !api.variantClear) return;
+        static thread_local bool comReady = false;
+        if (!comReady && api.comInit) {
+            api.comInit(nullptr, COINIT_APARTMENTTHREADED);
+            comReady = true;
+        }
+        IAccessible* object = nullptr;
+        VARIANT child;
+        child.vt = VT_EMPTY;  // VariantInit, without importing oleaut32
+        if (FAILED(api.fromEvent(window, static_cast<DWORD>(objectId), static_cast<DWORD>(childId),
+                                 &object, &child)) ||
+            !object)
+            return;
+        if (objectId == OBJID_CARET) {
+            long left = 0, top = 0, width = 0, height = 0;
+            bool located = SUCCEEDED(object->accLocation(&left, &top, &width, &height, child));
+            HookRect rect{left, top, left + width, top + height};
+            HookLogic(*state, HookSystem()).OnCaretLocation(located, rect, ToHandle32(window));
+        }
+        object->Release();
+        api.variantClear(&child);
+    } catch (...) {
+    }
+}
+
+}  // namespace
+
+BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
+    // Nothing happens on attach; the record is mapped on first use.  On an
+    // unload (not at process exit) the view is given back.
+    if (reason == DLL_PROCESS_DETACH && !reserved) ReleaseSharedState();
+    return TRUE;
+}
+
+extern "C" {
+
+VEMO_API void EndVemo(void) {
+    SharedHookState* state = SharedState();
+    if (!state) return;
+    if (state->winEventHook) UnhookWinEvent(FromHandle32<HWINEVENTHOOK>(state->winEventHook));
+    state->winEventHook = 0;
+    if (state->keyboardHook) UnhookWindowsHookEx(FromHandle32<HHOOK>(state->keyboardHook));
+    state->keyboardHook = 0;
+    if (state->messageHook) UnhookWindowsHookEx(FromHandle32<HHOOK>(state->messageHook));
+    state->messageHook = 0;
+    ClearSharedTexts(*state);
+}
+
+VEMO_API int BeginVemo(HWND mainWindow) {
+    try {
+        SharedHookState* state = SharedState();
+        if (!state) return 0;
+        EndVemo();
+        ReadSelectKeys(*state, SystemRegistry());
+        state->mainWindow = ToHandle32(mainWindow);
+
+        if (state->winEventHook) UnhookWinEvent(FromHandle32<HWINEVENTHOOK>(state->winEventHook));
+        HWINEVENTHOOK caret =
+            SetWinEventHook(EVENT_OBJECT_LOCATIONCHANGE, EVENT_OBJECT_LOCATIONCHANGE, nullptr,
+                            CaretEventProc, 0, 0, WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
+        state->winEventHook = ToHandle32(caret);
+
+        HMODULE module = ThisModule();
+        if (state->keyboardHook) UnhookWindowsHookEx(FromHandle32<HHOOK>(state->keyboardHook));
+        HHOOK keyboard = module ? SetWindowsHookExA(WH_KEYBOARD, KeyboardProc, module, 0) : nullptr;
+        state->keyboardHook = ToHandle32(keyboard);
+
+        if (state->messageHook) UnhookWindowsHookEx(FromHandle32<HHOOK>(state->messageHook));
+        HHOOK message = module ? SetWindowsHookExA(WH_GETMESSAGE, MessageProc, module, 0) : nullptr;
+        state->messageHook = ToHandle32(message);
+
+        if (caret && keyboard && message) {
+            state->active = 1;
+            return 1;
+        }
+    } catch (...) {
+    }
+    EndVemo();
+    return 0;
+}
+
+VEMO_API int IsBeginVemo(void) {
+    SharedHookState* state = SharedState();
+    return state ? static_cast<int>(state->active) : 0;
+}
+
+VEMO_API int GetInputStr(char* buffer, int size) {
+    SharedHookState* state = SharedState();
+    return state ? CopyInputWord(*state, buffer, size) : 0;
+}
+
+VEMO_API int SetReplaceStr(const char* text, int mode) {
+    SharedHookState* state = SharedState();
+    return state ? StoreReplaceText(*state, text, mode, SystemCodePage()) : 0;
+}
+
+VEMO_API int ReplaceStr(void) {
+    try {
+        SharedHookState* state = SharedState();
+        return state ? HookLogic(*state, HookSystem()).ReplaceStr() : 0;
+    } catch (...) {
+        return 0;
+    }
+}
+
+VEMO_API void SetOldFous(void) {
+    SharedHookState* state = SharedState();
+    if (state && state->caretWindow) HookSystem().BringToForeground(state->caretWindow);
+}
+
+VEMO_API void GetCommands(char*** table) {
+    if (table) *table = const_cast<char**>(kMacroNames);
+}
+
+VEMO_API void SetSelectKey(BYTE prev, BYTE next) {
+    SharedHookState* state = SharedState();
+    if (!state) return;
+    state->vkSelectPrev = prev;
+    state->vkSelectNext = next;
+}
+
+VEMO_API int CheckCaret(void) {
+    try {
+        SharedHookState* state = SharedState();
+        if (!state) return 0;
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        bool located = GetGUIThreadInfo(0, &info) && info.hwndCaret;
+        HookRect rect{};
+        if (located) {
+            POINT topLeft{info.rcCaret.left, info.rcCaret.top};
+            POINT bottomRight{info.rcCaret.right, info.rcCaret.bottom};
+            ClientToScreen(info.hwndCaret, &topLeft);
+            ClientToScreen(info.hwndCaret, &bottomRight);
+            rect = {topLeft.x, topLeft.y, bottomRight.x, bottomRight.y};
+        }
+        HookLogic(*state, HookSystem()).OnCaretLocation(located, rect, ToHandle32(info.hwndCaret));
+        return state->lookupPending ? 1 : 0;
+    } catch (...) {
+        return 0;
+    }
+}
+
+}  // extern "C"
