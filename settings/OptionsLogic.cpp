@@ -1,0 +1,152 @@
+#include "settings/OptionsLogic.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace wl {
+
+namespace {
+
+constexpr std::uint8_t kVkUp = 0x26;
+constexpr std::uint8_t kVkDown = 0x28;
+constexpr std::uint8_t kVkPrior = 0x21;
+constexpr std::uint8_t kVkNext = 0x22;
+constexpr std::uint8_t kVkF1 = 0x70;
+constexpr std::uint8_t kMainDigitOne = 0x31;
+
+}  // namespace
+
+std::uint8_t VirtualKeyOf(const KeyLayout& layout, char c) {
+    // -1 (no key) has the low byte 0xFF, which matches no key.
+    return static_cast<std::uint8_t>(static_cast<std::uint16_t>(layout.VkKeyScan(c)) & 0xFF);
+}
+
+std::uint32_t HotkeyFromControl(std::uint16_t controlWord) {
+    return static_cast<std::uint32_t>(controlWord & 0xFF) |
+           (static_cast<std::uint32_t>(controlWord >> 8) << 16);
+}
+
+std::uint16_t HotkeyToControl(std::uint32_t hotkey) {
+    return static_cast<std::uint16_t>((hotkey & 0xFF) | (((hotkey >> 16) & 0xFF) << 8));
+}
+
+void OptionHotkeyPage::Load(const OptionSettings& s) {
+    selectPrev = s.selectPrev;
+    selectNext = s.selectNext;
+    selectPageDown = s.selectPageDown;
+    selectPageUp = s.selectPageUp;
+    std::copy(std::begin(s.selectIndex), std::end(s.selectIndex), selectIndex.begin());
+    std::copy(std::begin(s.select), std::end(s.select), select.begin());
+    toggleHotkey = s.toggleHotkey;
+    toggleEntryData_ = s.toggleHotkey;
+    otherSelected_ = 0;
+}
+
+void OptionHotkeyPage::Store(OptionSettings& s) const {
+    s.selectPrev = selectPrev;
+    s.selectNext = selectNext;
+    s.selectPageDown = selectPageDown;
+    s.selectPageUp = selectPageUp;
+    std::copy(selectIndex.begin(), selectIndex.end(), std::begin(s.selectIndex));
+    std::copy(select.begin(), select.end(), std::begin(s.select));
+    s.toggleHotkey = toggleHotkey;
+}
+
+OptionHotkeyPage::ItemKeys OptionHotkeyPage::InitialItemKeys() const {
+    return selectPrev == kVkUp ? ItemKeys::Arrows : ItemKeys::Brackets;
+}
+
+OptionHotkeyPage::PageKeys OptionHotkeyPage::InitialPageKeys() const {
+    return selectPageDown == kVkNext ? PageKeys::PageUpDown : PageKeys::MinusPlus;
+}
+
+OptionHotkeyPage::IndexKeys OptionHotkeyPage::InitialIndexKeys() const {
+    return selectIndex[0] == kMainDigitOne ? IndexKeys::MainDigits : IndexKeys::FunctionKeys;
+}
+
+std::array<bool, OptionHotkeyPage::kCompleteCount> OptionHotkeyPage::InitialCompleteSelection()
+    const {
+    std::array<bool, kCompleteCount> selected{};
+    for (std::uint8_t key : select) {
+        for (int i = 0; i < kCompleteCount; ++i) {
+            if (kCompleteEntries[i].vk == key) {
+                selected[i] = true;
+                break;
+            }
+        }
+    }
+    return selected;
+}
+
+void OptionHotkeyPage::ChooseArrows() {
+    selectPrev = kVkUp;
+    selectNext = kVkDown;
+}
+
+void OptionHotkeyPage::ChooseBrackets(const KeyLayout& layout) {
+    selectPrev = VirtualKeyOf(layout, '[');
+    selectNext = VirtualKeyOf(layout, ']');
+}
+
+void OptionHotkeyPage::ChoosePageUpDown() {
+    selectPageDown = kVkNext;
+    selectPageUp = kVkPrior;
+}
+
+void OptionHotkeyPage::ChooseMinusPlus(const KeyLayout& layout) {
+    // The minus key pages forward, the plus/equals key back.
+    selectPageDown = VirtualKeyOf(layout, '-');
+    selectPageUp = VirtualKeyOf(layout, '=');
+}
+
+void OptionHotkeyPage::ChooseMainDigits() {
+    std::memcpy(selectIndex.data(), "1234567890", selectIndex.size());
+}
+
+void OptionHotkeyPage::ChooseFunctionKeys() {
+    for (size_t i = 0; i < selectIndex.size(); ++i)
+        selectIndex[i] = static_cast<std::uint8_t>(kVkF1 + i);
+}
+
+void OptionHotkeyPage::CompleteSelectionChanged(const std::array<bool, kCompleteCount>& selected) {
+    select.fill(reg::kNoKey);
+    size_t next = 0;
+    for (int i = 0; i < kCompleteCount && next < select.size(); ++i)
+        if (selected[i]) select[next++] = kCompleteEntries[i].vk;
+}
+
+std::uint32_t OptionHotkeyPage::ShownHotkey() const {
+    return otherSelected_ == 0 ? toggleEntryData_ : 0;
+}
+
+void OptionHotkeyPage::HotkeyChanged(std::uint32_t hotkey) {
+    if (otherSelected_ != 0) return;
+    toggleEntryData_ = hotkey;
+    toggleHotkey = hotkey;
+}
+
+void OptionsModel::Open(Registry& reg) {
+    OptionSettings stored;
+    ReadOptions(reg, stored);
+    hotkeys.Load(stored);
+    others.enableWord = stored.enableWord;
+    others.enableShorthand = stored.enableShorthand;
+    others.runAtStartup = ReadRunAtStartup(reg) ? 1 : 0;
+    page_ = kHotkeysPage;
+}
+
+OptionsResult OptionsModel::Ok(Registry& reg, const std::string& exePath) const {
+    OptionSettings s;
+    hotkeys.Store(s);
+    s.enableWord = others.enableWord;
+    s.enableShorthand = others.enableShorthand;
+    OptionsResult result;
+    result.bEnableWord = s.enableWord;
+    result.bEnableShorthand = s.enableShorthand;
+    result.dwEnableVemo = s.toggleHotkey;
+    result.allWritten = WriteOptions(reg, s);
+    result.allWritten &= WriteRunAtStartup(reg, others.runAtStartup != 0, exePath);
+    return result;
+}
+
+}  // namespace wl

@@ -1,0 +1,148 @@
+// The Options dialog without its windows: the two pages' fields, what each
+// click sets, how the controls are brought in line with the fields when the
+// dialog opens, and what OK writes.  The Win32 dialogs render this state and
+// forward the user's clicks to it.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "platform/Registry.h"
+#include "settings/Settings.h"
+
+namespace wl {
+
+// The keyboard layout, as far as the Options dialog asks it: the virtual key
+// that types a character (VkKeyScanA).  The answer's low byte is the key, its
+// high byte the shift state; -1 when the layout has no key for it.
+class KeyLayout {
+  public:
+    virtual ~KeyLayout() = default;
+    virtual std::int16_t VkKeyScan(char c) const = 0;
+};
+
+// The low byte of the layout's key for c; 0xFF when the layout cannot type it.
+std::uint8_t VirtualKeyOf(const KeyLayout& layout, char c);
+
+// A hotkey value as stored: the virtual key in the low 16 bits, the hotkey
+// control's modifier flags (HOTKEYF_*) in the high 16 bits.  The control
+// itself takes and gives a 16-bit word: the key in the low byte, the flags in
+// the high byte.
+std::uint32_t HotkeyFromControl(std::uint16_t controlWord);
+std::uint16_t HotkeyToControl(std::uint32_t hotkey);
+
+// The "Hotkeys" page.
+class OptionHotkeyPage {
+  public:
+    // The entries of the "Complete Hotkeys" list, top to bottom.
+    struct CompleteEntry {
+        const char* text;
+        std::uint8_t vk;
+    };
+    static constexpr int kCompleteCount = 5;
+    static constexpr std::array<CompleteEntry, kCompleteCount> kCompleteEntries = {
+        {{"TAB", 0x09}, {"RETURN", 0x0D}, {"SPACE", 0x20}, {"SHIFT", 0x10}, {"CTRL", 0x11}}};
+    // The one entry of the "Other Hotkeys" list.
+    static constexpr char kToggleEntryText[] = "Enable/Disable Wordlark";
+
+    enum class ItemKeys { Arrows, Brackets };
+    enum class PageKeys { PageUpDown, MinusPlus };
+    enum class IndexKeys { MainDigits, FunctionKeys };
+
+    // Takes the select keys and the hotkey from the stored settings; the
+    // "Other Hotkeys" entry starts selected with the on/off hotkey as its
+    // item data.
+    void Load(const OptionSettings& settings);
+    // Puts the page's fields back into settings (the other fields are left).
+    void Store(OptionSettings& settings) const;
+
+    // Which radio button of each group is ticked when the page opens.
+    ItemKeys InitialItemKeys() const;
+    PageKeys InitialPageKeys() const;
+    IndexKeys InitialIndexKeys() const;
+    // Which "Complete Hotkeys" entries are selected when the page opens: for
+    // each complete-key byte, the first entry carrying that key.
+    std::array<bool, kCompleteCount> InitialCompleteSelection() const;
+
+    // The clicks.
+    void ChooseArrows();
+    void ChooseBrackets(const KeyLayout& layout);
+    void ChoosePageUpDown();
+    void ChooseMinusPlus(const KeyLayout& layout);
+    void ChooseMainDigits();
+    void ChooseFunctionKeys();
+    // The complete keys become the item data of the selected entries, in list
+    // order, the rest 0xFF.
+    void CompleteSelectionChanged(const std::array<bool, kCompleteCount>& selected);
+    // The "Other Hotkeys" selection: the entry's index, or -1 for none.
+    void OtherSelectionChanged(int index) { otherSelected_ = index == 0 ? 0 : -1; }
+    int OtherSelected() const { return otherSelected_; }
+    // The value the hotkey control shows: the selected entry's; 0 (no
+    // hotkey) when nothing is selected.
+    std::uint32_t ShownHotkey() const;
+    // The hotkey control changed: the selected entry takes the new value, and
+    // with it the on/off hotkey.
+    void HotkeyChanged(std::uint32_t hotkey);
+
+    std::uint8_t selectPrev = reg::kDefaultSelectPrev;
+    std::uint8_t selectNext = reg::kDefaultSelectNext;
+    std::uint8_t selectPageDown = reg::kDefaultSelectPageDown;
+    std::uint8_t selectPageUp = reg::kDefaultSelectPageUp;
+    std::array<std::uint8_t, 10> selectIndex = {0x31, 0x32, 0x33, 0x34, 0x35,
+                                                0x36, 0x37, 0x38, 0x39, 0x30};
+    std::array<std::uint8_t, 10> select = {0x09, 0x0D, 0xFF, 0xFF, 0xFF,
+                                           0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+    std::uint32_t toggleHotkey = reg::kDefaultToggleHotkey;
+
+  private:
+    std::uint32_t toggleEntryData_ = reg::kDefaultToggleHotkey;  // item data of the entry
+    int otherSelected_ = 0;
+};
+
+// The "Others" page: three flags, each set at once from its check box.
+class OptionOthersPage {
+  public:
+    std::int32_t enableWord = 1;
+    std::int32_t enableShorthand = 1;
+    std::int32_t runAtStartup = 1;
+};
+
+// What the main window takes over after OK.
+struct OptionsResult {
+    std::int32_t bEnableWord = 1;
+    std::int32_t bEnableShorthand = 1;
+    std::uint32_t dwEnableVemo = reg::kDefaultToggleHotkey;
+    // False when the registry refused any value: the store may then hold a
+    // mix of old and new settings.
+    bool allWritten = true;
+};
+
+// The dialog as a whole: the tree of pages and the store.
+class OptionsModel {
+  public:
+    // The tree's items, in their order; the item data is the page index.
+    static constexpr int kHotkeysPage = 0;
+    static constexpr int kOthersPage = 1;
+    static constexpr const char* kPageNames[2] = {"Hotkeys", "Others"};
+
+    // Reads every Option value and whether the Run value exists.
+    void Open(Registry& reg);
+    // Writes every Option value and the Run value (the program's path when
+    // start-with-Windows is on, deleted when off); answers what the main
+    // window takes over, with whether every write succeeded.
+    OptionsResult Ok(Registry& reg, const std::string& exePath) const;
+
+    // The page shown; a tree item's data selects it.
+    int CurrentPage() const { return page_; }
+    void SelectPage(int page) { page_ = page == kOthersPage ? kOthersPage : kHotkeysPage; }
+    const char* Caption() const { return kPageNames[page_]; }
+
+    OptionHotkeyPage hotkeys;
+    OptionOthersPage others;
+
+  private:
+    int page_ = kHotkeysPage;
+};
+
+}  // namespace wl

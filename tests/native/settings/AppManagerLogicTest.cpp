@@ -1,0 +1,243 @@
+#include <gtest/gtest.h>
+
+#include "platform/MemoryRegistry.h"
+#include "settings/AppManagerLogic.h"
+#include "settings/Settings.h"
+
+namespace wl {
+namespace {
+
+const std::string kApp = "SOFTWARE\\Quorbit\\AppOption\\";
+
+void StoreApp(MemoryRegistry& reg, const std::string& name, std::uint8_t enable,
+              const std::string& path) {
+    RegKey key(reg, RegRoot::LocalMachine, kApp + name, true);
+    key.WriteBinary("EnableVemo", enable);
+    reg.WriteString(key.get(), "Path", path.data(), static_cast<std::uint32_t>(path.size()));
+}
+
+std::vector<std::string> Names(const AppManagerModel& model) {
+    std::vector<std::string> names;
+    for (const AppRow& row : model.Rows()) names.push_back(row.fileName);
+    return names;
+}
+
+TEST(AppManager, AnEmptyStoreOpensEmptyWithOthersEnabled) {
+    MemoryRegistry reg;
+    AppManagerModel model;
+    model.Load(reg);
+    EXPECT_TRUE(model.Rows().empty());
+    EXPECT_EQ(model.OthersEnable(), 1);
+    EXPECT_TRUE(reg.KeyExists(RegRoot::LocalMachine, reg::kAppOptionKey));
+
+    MemoryRegistry closed;
+    closed.failOpen = true;
+    model.Load(closed);
+    EXPECT_TRUE(model.Rows().empty());
+    EXPECT_EQ(model.OthersEnable(), 1);
+}
+
+TEST(AppManager, LoadsTheStoredApplicationsInReverse) {
+    MemoryRegistry reg;
+    StoreApp(reg, "a.exe", 1, "C:\\A\\a.exe");
+    StoreApp(reg, "b.exe", 0, "C:\\B\\b.exe");
+    StoreApp(reg, "c.exe", 7, "C:\\C\\c.exe");
+    {
+        RegKey key(reg, RegRoot::LocalMachine, reg::kAppOptionKey, true);
+        key.WriteBinary("OthersEnableVemo", std::int32_t{0});
+    }
+    AppManagerModel model;
+    model.Load(reg);
+    EXPECT_EQ(Names(model), (std::vector<std::string>{"c.exe", "b.exe", "a.exe"}));
+    EXPECT_EQ(model.Rows()[0].enable, 1);  // any non-zero byte is enabled
+    EXPECT_EQ(model.Rows()[1].enable, 0);
+    EXPECT_STREQ(StatusText(model.Rows()[1].enable), "Disable");
+    EXPECT_STREQ(StatusText(model.Rows()[0].enable), "Enable");
+    EXPECT_EQ(model.Rows()[2].path, "C:\\A\\a.exe");
+    EXPECT_EQ(model.OthersEnable(), 0);
+}
+
+TEST(AppManager, OkReplacesTheStoredListEntirely) {
+    MemoryRegistry reg;
+    StoreApp(reg, "a.exe", 1, "C:\\A\\a.exe");
+    StoreApp(reg, "b.exe", 0, "C:\\B\\b.exe");
+    AppManagerModel model;
+    model.Load(reg);
+    model.DeleteRows({0});  // b.exe
+    model.SetOthersEnable(0);
+    AppOptionModel added({"D:\\Tools\\new.exe"}, 0);
+    EXPECT_EQ(model.Merge(added), std::vector<int>{1});
+    ASSERT_TRUE(model.Save(reg));
+    EXPECT_FALSE(reg.KeyExists(RegRoot::LocalMachine, kApp + "b.exe"));
+    std::int32_t others = 1;
+    std::vector<AppSetting> stored = ReadAppSettings(reg, others);
+    ASSERT_EQ(stored.size(), 2u);
+    EXPECT_EQ(stored[0].fileName, "a.exe");
+    EXPECT_EQ(stored[1].fileName, "new.exe");
+    EXPECT_EQ(stored[1].enable, 0);
+    EXPECT_EQ(stored[1].path, "D:\\Tools\\new.exe");
+    EXPECT_EQ(others, 0);
+
+    // Every row deleted: no application key is left, the policy is written.
+    model.Load(reg);
+    model.DeleteRows({1, 0, 1, 5, -1});
+    EXPECT_TRUE(model.Rows().empty());
+    model.SetOthersEnable(1);
+    ASSERT_TRUE(model.Save(reg));
+    std::string name;
+    RegKey key(reg, RegRoot::LocalMachine, reg::kAppOptionKey, false);
+    EXPECT_FALSE(reg.EnumSubkey(key.get(), 0, name));
+    const auto* v = reg.Find(RegRoot::LocalMachine, reg::kAppOptionKey, "OthersEnableVemo");
+    ASSERT_NE(v, nullptr);
+    EXPECT_EQ(v->data, (std::vector<unsigned char>{1, 0, 0, 0}));
+}
+
+TEST(AppManager, CancelDiscardsEveryChange) {
+    MemoryRegistry reg;
+    StoreApp(reg, "a.exe", 1, "C:\\A\\a.exe");
+    {
+        AppManagerModel model;
+        model.Load(reg);
+        model.DeleteRows({0});
+        model.Merge(AppOptionModel({"C:\\x.exe"}, 1));
+        model.SetOthersEnable(0);
+    }  // closed without OK
+    AppManagerModel again;
+    again.Load(reg);
+    EXPECT_EQ(Names(again), std::vector<std::string>{"a.exe"});
+    EXPECT_EQ(again.OthersEnable(), 1);
+    EXPECT_EQ(reg.Find(RegRoot::LocalMachine, reg::kAppOptionKey, "OthersEnableVemo"), nullptr);
+}
+
+TEST(AppManager, RefusedWritesAreReported) {
+    MemoryRegistry reg;
+    StoreApp(reg, "a.exe", 1, "C:\\A\\a.exe");
+    AppManagerModel model;
+    model.Load(reg);
+    reg.refuseWrites = true;
+    EXPECT_FALSE(model.Save(reg));
+    reg.refuseWrites = false;
+    // An application key below the one to delete blocks the deletion.
+    RegKey(reg, RegRoot::LocalMachine, kApp + "a.exe\\inner", true);
+    model.DeleteRows({0});
+    EXPECT_FALSE(model.Save(reg));
+}
+
+TEST(AppManager, MergingMatchesWholeFileNamesWithoutRegardToCase) {
+    MemoryRegistry reg;
+    StoreApp(reg, "NOTEPAD.EXE", 0, "C:\\Windows\\NOTEPAD.EXE");
+    AppManagerModel model;
+    model.Load(reg);
+
+    // The same application from another folder updates the row, which keeps
+    // its path.
+    EXPECT_TRUE(model.Merge(AppOptionModel({"D:\\Other\\notepad.exe"}, 1)).empty());
+    ASSERT_EQ(model.Rows().size(), 1u);
+    EXPECT_EQ(model.Rows()[0].enable, 1);
+    EXPECT_EQ(model.Rows()[0].path, "C:\\Windows\\NOTEPAD.EXE");
+
+    // A name that only begins like a listed one is another application.
+    EXPECT_EQ(model.Merge(AppOptionModel({"C:\\bin\\note"}, 0)), std::vector<int>{1});
+    EXPECT_EQ(model.Rows()[0].enable, 1);
+    EXPECT_EQ(Names(model), (std::vector<std::string>{"NOTEPAD.EXE", "note"}));
+
+    // Several instances of one program give one row; no choice enables.
+    EXPECT_EQ(model.Merge(AppOptionModel({"C:\\a\\calc.exe", "C:\\b\\CALC.exe", "C:\\folder\\"},
+                                         AppOptionModel::kNoChoice)),
+              std::vector<int>{2});
+    ASSERT_EQ(model.Rows().size(), 3u);
+    EXPECT_EQ(model.Rows()[2].path, "C:\\a\\calc.exe");
+    EXPECT_EQ(model.Rows()[2].enable, 1);
+}
+
+TEST(AppManager, EditingARowChangesOnlyThatRow) {
+    MemoryRegistry reg;
+    StoreApp(reg, "a.exe", 1, "C:\\A\\a.exe");
+    {
+        RegKey key(reg, RegRoot::LocalMachine, kApp + "nopath.exe", true);
+        key.WriteBinary("EnableVemo", std::uint8_t{1});
+    }
+    AppManagerModel model;
+    model.Load(reg);
+    ASSERT_EQ(Names(model), (std::vector<std::string>{"nopath.exe", "a.exe"}));
+    EXPECT_FALSE(model.CanEdit(0));   // no path
+    EXPECT_FALSE(model.CanEdit(-1));  // empty area of the list
+    EXPECT_FALSE(model.CanEdit(2));
+    ASSERT_TRUE(model.CanEdit(1));
+    AppOptionModel choice = model.EditChoice(1);
+    EXPECT_EQ(choice.paths, std::vector<std::string>{"C:\\A\\a.exe"});
+    EXPECT_EQ(choice.state, 1);
+    EXPECT_FALSE(choice.NeedsRunningApps());
+    EXPECT_TRUE(choice.EnableTicked());
+    choice.state = 0;
+    model.ApplyEdit(1, choice);
+    EXPECT_EQ(model.Rows()[1].enable, 0);
+    EXPECT_EQ(model.Rows()[0].enable, 1);
+}
+
+TEST(AppOption, StateDerivedFromTheStore) {
+    MemoryRegistry reg;
+    StoreApp(reg, "on.exe", 1, "C:\\on.exe");
+    StoreApp(reg, "on2.exe", 2, "C:\\on2.exe");
+    StoreApp(reg, "off.exe", 0, "C:\\off.exe");
+    struct Case {
+        std::vector<std::string> paths;
+        int state;
+    } cases[] = {
+        {{"C:\\x\\unknown.exe"}, 0},                       // no key: disable
+        {{"C:\\x\\off.exe"}, 0},                           // disabled only
+        {{"C:\\x\\ON.EXE", "D:\\on2.exe"}, 1},             // enabled only
+        {{"C:\\on.exe", "C:\\unknown.exe"}, 1},            // keyless paths do not count
+        {{"C:\\on.exe", "C:\\off.exe"}, -1},               // a mix: no choice
+        {{"C:\\dir\\", "C:\\off.exe", "C:\\on.exe"}, -1},  // no file name: not counted
+    };
+    for (const Case& c : cases) {
+        AppOptionModel choice(c.paths, AppOptionModel::kNoChoice);
+        choice.DeriveState(reg);
+        EXPECT_EQ(choice.state, c.state) << c.paths[0];
+        EXPECT_EQ(choice.EnableTicked(), c.state == 1);
+        EXPECT_EQ(choice.DisableTicked(), c.state == 0);
+    }
+    // A choice given by the caller is kept.
+    AppOptionModel given({"C:\\off.exe"}, 1);
+    given.DeriveState(reg);
+    EXPECT_EQ(given.state, 1);
+    EXPECT_EQ(given.PathText(), "C:\\off.exe\r\n");
+
+    // OK without a choice enables every application of a mixed addition.
+    AppManagerModel model;
+    model.Load(reg);
+    AppOptionModel mixed({"C:\\on.exe", "C:\\off.exe"}, AppOptionModel::kNoChoice);
+    mixed.DeriveState(reg);
+    model.Merge(mixed);
+    for (const AppRow& row : model.Rows()) EXPECT_EQ(row.enable, 1) << row.fileName;
+    EXPECT_EQ(model.Rows().size(), 3u);
+}
+
+TEST(RunningApps, PickedRowsBecomeTheParentsPathsTopToBottom) {
+    RunningAppsModel running;
+    running.Fill({{"first.exe", "C:\\first.exe"},
+                  {"noPath.exe", ""},
+                  {"third.exe", "C:\\third.exe"},
+                  {"third.exe", "C:\\third.exe"}});
+    ASSERT_EQ(running.Rows().size(), 4u);
+    EXPECT_EQ(running.Rows()[0].fileName, "third.exe");  // the last taken is on top
+    EXPECT_EQ(running.Rows()[3].fileName, "first.exe");
+
+    AppOptionModel parent({"C:\\stale.exe"}, AppOptionModel::kNoChoice);
+    ASSERT_TRUE(running.Ok({3, 2, 0, 3, 9}, &parent));
+    EXPECT_EQ(parent.paths, (std::vector<std::string>{"C:\\third.exe", "C:\\first.exe"}));
+    EXPECT_EQ(parent.PathText(), "C:\\third.exe\r\nC:\\first.exe\r\n");
+
+    // No row selected: an empty list, so the addition ends without adding.
+    ASSERT_TRUE(running.Ok({}, &parent));
+    EXPECT_TRUE(parent.NeedsRunningApps());
+    // No parent: OK acts as Cancel.
+    EXPECT_FALSE(running.Ok({0}, nullptr));
+
+    running.Fill({});
+    EXPECT_TRUE(running.Rows().empty());
+}
+
+}  // namespace
+}  // namespace wl

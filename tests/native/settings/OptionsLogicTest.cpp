@@ -1,0 +1,275 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <map>
+
+#include "platform/MemoryRegistry.h"
+#include "settings/OptionsLogic.h"
+
+namespace wl {
+namespace {
+
+using Page = OptionHotkeyPage;
+const char* kOption = reg::kOptionKey;
+const std::string kExe = "C:\\Program Files\\Wordlark\\VemoShow.exe";
+
+// A keyboard layout scripted per character; characters it has no key for
+// answer -1 as VkKeyScanA does.
+class ScriptedLayout : public KeyLayout {
+  public:
+    explicit ScriptedLayout(std::map<char, std::int16_t> keys) : keys_(std::move(keys)) {}
+    std::int16_t VkKeyScan(char c) const override {
+        auto it = keys_.find(c);
+        return it == keys_.end() ? std::int16_t{-1} : it->second;
+    }
+
+  private:
+    std::map<char, std::int16_t> keys_;
+};
+
+// The US layout's answers.
+const ScriptedLayout kUsLayout({{'[', 0x00DB}, {']', 0x00DD}, {'-', 0x00BD}, {'=', 0x00BB}});
+
+std::vector<unsigned char> Stored(MemoryRegistry& reg, const char* name) {
+    const MemoryRegistry::Value* v = reg.Find(RegRoot::LocalMachine, kOption, name);
+    return v ? v->data : std::vector<unsigned char>{};
+}
+
+std::vector<unsigned char> Bytes(std::initializer_list<int> bytes) {
+    std::vector<unsigned char> out;
+    for (int b : bytes) out.push_back(static_cast<unsigned char>(b));
+    return out;
+}
+
+TEST(OptionsDialog, AnEmptyStoreOpensOnTheDefaultsOfBothPages) {
+    MemoryRegistry reg;
+    OptionsModel model;
+    model.Open(reg);
+    EXPECT_EQ(model.CurrentPage(), OptionsModel::kHotkeysPage);
+    EXPECT_STREQ(model.Caption(), "Hotkeys");
+    const Page& page = model.hotkeys;
+    EXPECT_EQ(page.InitialItemKeys(), Page::ItemKeys::Arrows);
+    EXPECT_EQ(page.InitialPageKeys(), Page::PageKeys::PageUpDown);
+    EXPECT_EQ(page.InitialIndexKeys(), Page::IndexKeys::MainDigits);
+    EXPECT_EQ(page.InitialCompleteSelection(),
+              (std::array<bool, 5>{true, true, false, false, false}));
+    EXPECT_EQ(page.OtherSelected(), 0);
+    EXPECT_EQ(page.ShownHotkey(), 0x00020074u);
+    EXPECT_EQ(HotkeyToControl(page.ShownHotkey()), 0x0274);  // Ctrl+F5 as the control takes it
+    EXPECT_EQ(model.others.enableWord, 1);
+    EXPECT_EQ(model.others.enableShorthand, 1);
+    EXPECT_EQ(model.others.runAtStartup, 0);
+    // Opening creates the key but writes nothing into it.
+    EXPECT_TRUE(reg.KeyExists(RegRoot::LocalMachine, kOption));
+    EXPECT_TRUE(Stored(reg, "bEnableWord").empty());
+
+    model.SelectPage(OptionsModel::kOthersPage);
+    EXPECT_STREQ(model.Caption(), "Others");
+    model.SelectPage(7);  // not a page: back to the first
+    EXPECT_EQ(model.CurrentPage(), OptionsModel::kHotkeysPage);
+}
+
+TEST(OptionsDialog, RadioChoicesStoreTheirKeysFromTheLayout) {
+    MemoryRegistry reg;
+    OptionsModel model;
+    model.Open(reg);
+    Page& page = model.hotkeys;
+    page.ChooseBrackets(kUsLayout);
+    page.ChooseMinusPlus(kUsLayout);
+    page.ChooseFunctionKeys();
+    ASSERT_TRUE(model.Ok(reg, kExe).allWritten);
+    EXPECT_EQ(Stored(reg, "vkSelectPrev"), Bytes({0xDB}));
+    EXPECT_EQ(Stored(reg, "vkSelectNext"), Bytes({0xDD}));
+    // The minus key pages forward, the equals key back.
+    EXPECT_EQ(Stored(reg, "vkSelectPageDown"), Bytes({0xBD}));
+    EXPECT_EQ(Stored(reg, "vkSelectPageUp"), Bytes({0xBB}));
+    EXPECT_EQ(Stored(reg, "vkSelectIndex"),
+              Bytes({0x70, 0x71, 0x72, 0x73, 0x74, 0x75, 0x76, 0x77, 0x78, 0x79}));
+
+    // Reopened, the page ticks the choices it stored; choosing back restores
+    // the defaults.
+    OptionsModel again;
+    again.Open(reg);
+    EXPECT_EQ(again.hotkeys.InitialItemKeys(), Page::ItemKeys::Brackets);
+    EXPECT_EQ(again.hotkeys.InitialPageKeys(), Page::PageKeys::MinusPlus);
+    EXPECT_EQ(again.hotkeys.InitialIndexKeys(), Page::IndexKeys::FunctionKeys);
+    again.hotkeys.ChooseArrows();
+    again.hotkeys.ChoosePageUpDown();
+    again.hotkeys.ChooseMainDigits();
+    ASSERT_TRUE(again.Ok(reg, kExe).allWritten);
+    EXPECT_EQ(Stored(reg, "vkSelectPrev"), Bytes({0x26}));
+    EXPECT_EQ(Stored(reg, "vkSelectNext"), Bytes({0x28}));
+    EXPECT_EQ(Stored(reg, "vkSelectPageDown"), Bytes({0x22}));
+    EXPECT_EQ(Stored(reg, "vkSelectPageUp"), Bytes({0x21}));
+    EXPECT_EQ(Stored(reg, "vkSelectIndex"),
+              Bytes({0x31, 0x32, 0x33, 0x34, 0x35, 0x36, 0x37, 0x38, 0x39, 0x30}));
+}
+
+TEST(OptionsDialog, OnlyTheLowByteOfTheLayoutsAnswerIsTheKey) {
+    // A layout that needs AltGr (high byte 6) for the brackets and has no
+    // key at all for '=' (-1).
+    const ScriptedLayout layout({{'[', 0x0638}, {']', 0x0639}, {'-', 0x00BD}});
+    Page page;
+    page.ChooseBrackets(layout);
+    EXPECT_EQ(page.selectPrev, 0x38);
+    EXPECT_EQ(page.selectNext, 0x39);
+    page.ChooseMinusPlus(layout);
+    EXPECT_EQ(page.selectPageDown, 0xBD);
+    EXPECT_EQ(page.selectPageUp, 0xFF);  // matches no key
+}
+
+TEST(OptionsDialog, CompleteKeysFollowListOrderNotClickOrder) {
+    MemoryRegistry reg;
+    OptionsModel model;
+    model.Open(reg);
+    // CTRL clicked first, then SPACE; TAB and RETURN deselected.
+    model.hotkeys.CompleteSelectionChanged({false, false, false, false, true});
+    model.hotkeys.CompleteSelectionChanged({false, false, true, false, true});
+    ASSERT_TRUE(model.Ok(reg, kExe).allWritten);
+    EXPECT_EQ(Stored(reg, "vkSelect"),
+              Bytes({0x20, 0x11, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}));
+
+    model.hotkeys.CompleteSelectionChanged({true, true, true, true, true});
+    EXPECT_EQ(model.hotkeys.select,
+              (std::array<std::uint8_t, 10>{9, 13, 32, 16, 17, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}));
+    // No entry selected: no complete key at all.
+    model.hotkeys.CompleteSelectionChanged({});
+    ASSERT_TRUE(model.Ok(reg, kExe).allWritten);
+    EXPECT_EQ(Stored(reg, "vkSelect"), std::vector<unsigned char>(10, 0xFF));
+}
+
+TEST(OptionsDialog, StoredKeysMatchingNoChoiceStayUntilAClick) {
+    MemoryRegistry reg;
+    {
+        RegKey key(reg, RegRoot::LocalMachine, kOption, true);
+        key.WriteBinary("vkSelectPrev", std::uint8_t{0x41});
+        key.WriteBinary("vkSelectNext", std::uint8_t{0x42});
+        key.WriteBinary("vkSelectPageDown", std::uint8_t{0x43});
+        key.WriteBinary("vkSelectPageUp", std::uint8_t{0x44});
+        const std::uint8_t index[10] = {'Q', 'W', 'E', 'R', 'T', 'Y', 'U', 'I', 'O', 'P'};
+        key.WriteBinary("vkSelectIndex", index);
+        // Return twice and a key no entry carries.
+        const std::uint8_t complete[10] = {0x0D, 0x41, 0x0D, 0xFF, 0xFF,
+                                           0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+        key.WriteBinary("vkSelect", complete);
+    }
+    const auto before = Stored(reg, "vkSelect");
+    OptionsModel model;
+    model.Open(reg);
+    EXPECT_EQ(model.hotkeys.InitialItemKeys(), Page::ItemKeys::Brackets);
+    EXPECT_EQ(model.hotkeys.InitialPageKeys(), Page::PageKeys::MinusPlus);
+    EXPECT_EQ(model.hotkeys.InitialIndexKeys(), Page::IndexKeys::FunctionKeys);
+    EXPECT_EQ(model.hotkeys.InitialCompleteSelection(),
+              (std::array<bool, 5>{false, true, false, false, false}));
+    ASSERT_TRUE(model.Ok(reg, kExe).allWritten);
+    EXPECT_EQ(Stored(reg, "vkSelectPrev"), Bytes({0x41}));
+    EXPECT_EQ(Stored(reg, "vkSelectNext"), Bytes({0x42}));
+    EXPECT_EQ(Stored(reg, "vkSelectPageDown"), Bytes({0x43}));
+    EXPECT_EQ(Stored(reg, "vkSelectPageUp"), Bytes({0x44}));
+    EXPECT_EQ(Stored(reg, "vkSelectIndex"),
+              Bytes({'Q', 'W', 'E', 'R', 'T', 'Y', 'U', 'I', 'O', 'P'}));
+    EXPECT_EQ(Stored(reg, "vkSelect"), before);
+}
+
+TEST(OptionsDialog, TheHotkeyControlSetsTheOnOffHotkey) {
+    // Shift+Alt+F6 as the control reports it, and back.
+    EXPECT_EQ(HotkeyFromControl(0x0575), 0x00050075u);
+    EXPECT_EQ(HotkeyToControl(0x00050075), 0x0575);
+    EXPECT_EQ(HotkeyFromControl(0x0A2E), 0x000A002Eu);  // Ctrl+extended Delete
+    EXPECT_EQ(HotkeyFromControl(0), 0u);
+
+    MemoryRegistry reg;
+    OptionsModel model;
+    model.Open(reg);
+    model.hotkeys.HotkeyChanged(HotkeyFromControl(0x0575));
+    EXPECT_EQ(model.hotkeys.ShownHotkey(), 0x00050075u);
+    // Nothing selected in "Other Hotkeys": the control shows no hotkey and a
+    // change belongs to no entry.
+    model.hotkeys.OtherSelectionChanged(-1);
+    EXPECT_EQ(model.hotkeys.ShownHotkey(), 0u);
+    model.hotkeys.HotkeyChanged(0x00020041);
+    model.hotkeys.OtherSelectionChanged(0);
+    EXPECT_EQ(model.hotkeys.ShownHotkey(), 0x00050075u);
+
+    const OptionsResult result = model.Ok(reg, kExe);
+    EXPECT_TRUE(result.allWritten);
+    EXPECT_EQ(result.dwEnableVemo, 0x00050075u);
+    EXPECT_EQ(Stored(reg, "dwEnableVemo"), Bytes({0x75, 0, 5, 0}));
+}
+
+TEST(OptionsDialog, OthersPageStoresTheSwitchesAndTheRunValue) {
+    MemoryRegistry reg;
+    OptionsModel model;
+    model.Open(reg);
+    model.others.enableWord = 0;
+    model.others.runAtStartup = 1;
+    OptionsResult result = model.Ok(reg, kExe);
+    EXPECT_TRUE(result.allWritten);
+    EXPECT_EQ(result.bEnableWord, 0);
+    EXPECT_EQ(result.bEnableShorthand, 1);
+    EXPECT_EQ(result.dwEnableVemo, 0x00020074u);
+    EXPECT_EQ(Stored(reg, "bEnableWord"), Bytes({0, 0, 0, 0}));
+    EXPECT_EQ(Stored(reg, "bEnableShorthand"), Bytes({1, 0, 0, 0}));
+    const auto* run = reg.Find(RegRoot::LocalMachine, reg::kRunKey, "Wordlark");
+    ASSERT_NE(run, nullptr);
+    EXPECT_EQ(run->data.size(), 260u);
+    EXPECT_EQ(std::memcmp(run->data.data(), kExe.c_str(), kExe.size() + 1), 0);
+
+    OptionsModel again;
+    again.Open(reg);
+    EXPECT_EQ(again.others.enableWord, 0);
+    EXPECT_EQ(again.others.runAtStartup, 1);
+    again.others.runAtStartup = 0;
+    EXPECT_TRUE(again.Ok(reg, kExe).allWritten);
+    EXPECT_EQ(reg.Find(RegRoot::LocalMachine, reg::kRunKey, "Wordlark"), nullptr);
+}
+
+TEST(OptionsDialog, CancelWritesNothing) {
+    MemoryRegistry reg;
+    OptionsModel model;
+    model.Open(reg);
+    model.hotkeys.ChooseBrackets(kUsLayout);
+    model.hotkeys.ChooseFunctionKeys();
+    model.hotkeys.CompleteSelectionChanged({});
+    model.hotkeys.HotkeyChanged(0x00040041);
+    model.others.enableShorthand = 0;
+    model.others.runAtStartup = 1;
+    // Cancel: the model is dropped without OK.
+    for (const char* name :
+         {"bEnableWord", "bEnableShorthand", "dwEnableVemo", "vkSelectPrev", "vkSelectNext",
+          "vkSelectPageUp", "vkSelectPageDown", "vkSelectIndex", "vkSelect"})
+        EXPECT_TRUE(Stored(reg, name).empty()) << name;
+    EXPECT_EQ(reg.Find(RegRoot::LocalMachine, reg::kRunKey, "Wordlark"), nullptr);
+}
+
+TEST(OptionsDialog, RefusedWritesAreReported) {
+    MemoryRegistry reg;
+    OptionsModel model;
+    model.Open(reg);
+    model.others.enableWord = 0;
+    reg.refuseWrites = true;
+    OptionsResult result = model.Ok(reg, kExe);
+    EXPECT_FALSE(result.allWritten);
+    EXPECT_EQ(result.bEnableWord, 0);  // the main window still learns the choice
+    EXPECT_TRUE(Stored(reg, "bEnableWord").empty());
+
+    // Only the Run value fails: the program's path is unknown.
+    reg.refuseWrites = false;
+    model.others.runAtStartup = 1;
+    result = model.Ok(reg, "");
+    EXPECT_FALSE(result.allWritten);
+    EXPECT_EQ(Stored(reg, "bEnableWord"), Bytes({0, 0, 0, 0}));
+    EXPECT_EQ(reg.Find(RegRoot::LocalMachine, reg::kRunKey, "Wordlark"), nullptr);
+
+    // No key at all: the dialog opens on the defaults and OK reports failure.
+    MemoryRegistry closed;
+    closed.failOpen = true;
+    OptionsModel blind;
+    blind.Open(closed);
+    EXPECT_EQ(blind.hotkeys.InitialItemKeys(), Page::ItemKeys::Arrows);
+    EXPECT_EQ(blind.others.runAtStartup, 0);
+    EXPECT_FALSE(blind.Ok(closed, kExe).allWritten);
+}
+
+}  // namespace
+}  // namespace wl
