@@ -1,0 +1,314 @@
+// A scripted HookPlatform: a US keyboard, windows that exist and are visible
+// as the test says, a main window whose answers the test chooses, and a
+// record of everything the hook logic asked of the system.
+#pragma once
+
+#include <cstring>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "hook/HookLogic.h"
+#include "hook/HookPlatform.h"
+#include "hook/SharedHookState.h"
+#include "platform/CodePage.h"
+#include "platform/MemoryRegistry.h"
+
+namespace wl::test {
+
+inline constexpr Handle32 kMain = 0x1001;       // the candidate window
+inline constexpr Handle32 kEdit = 0x2002;       // the edit control being typed in
+inline constexpr Handle32 kOther = 0x3003;      // another application's window
+inline constexpr std::uint32_t kAppPid = 100;   // the typing application
+inline constexpr std::uint32_t kMainPid = 200;  // the main program
+inline constexpr std::uint32_t kVkShift = 0x10;
+
+// VkKeyScanA of a US layout: low byte the key, 0x100 when Shift is needed,
+// -1 for characters no key types.
+inline std::int16_t UsKeyForChar(char ch) {
+    auto c = static_cast<unsigned char>(ch);
+    if (c >= 'a' && c <= 'z') return static_cast<std::int16_t>(c - 'a' + 'A');
+    if (c >= 'A' && c <= 'Z') return static_cast<std::int16_t>(0x100 | c);
+    if (c >= '0' && c <= '9') return static_cast<std::int16_t>(c);
+    static const std::map<char, std::int16_t> table = {
+        {' ', 0x20},  {'\t', 0x09}, {'\r', 0x0D}, {'\n', 0x20D}, {'!', 0x131}, {'@', 0x132},
+        {'#', 0x133}, {'$', 0x134}, {'%', 0x135}, {'^', 0x136},  {'&', 0x137}, {'*', 0x138},
+        {'(', 0x139}, {')', 0x130}, {'-', 0xBD},  {'_', 0x1BD},  {'=', 0xBB},  {'+', 0x1BB},
+        {'[', 0xDB},  {'{', 0x1DB}, {']', 0xDD},  {'}', 0x1DD},  {'\\', 0xDC}, {'|', 0x1DC},
+        {';', 0xBA},  {':', 0x1BA}, {'\'', 0xDE}, {'"', 0x1DE},  {',', 0xBC},  {'<', 0x1BC},
+        {'.', 0xBE},  {'>', 0x1BE}, {'/', 0xBF},  {'?', 0x1BF},  {'`', 0xC0},  {'~', 0x1C0}};
+    auto it = table.find(ch);
+    return it == table.end() ? static_cast<std::int16_t>(-1) : it->second;
+}
+
+class FakeHookPlatform : public HookPlatform {
+  public:
+    struct Sent {
+        Handle32 window;
+        std::uint32_t message;
+        std::intptr_t wParam;
+        std::string inputWord;  // the word the main window would read
+    };
+    struct Posted {
+        Handle32 window;
+        std::uint32_t message;
+        bool operator==(const Posted&) const = default;
+    };
+    struct Key {
+        std::uint8_t vk;
+        std::uint8_t scan;
+        bool up;
+        bool operator==(const Key&) const = default;
+    };
+    struct Shown {
+        Handle32 window;
+        int x, y;
+        bool operator==(const Shown&) const = default;
+    };
+
+    explicit FakeHookPlatform(SharedHookState& state) : state_(state) {}
+
+    // --- script ---
+    const CodePage* page = &CodePage1252();
+    bool shift = false;  // Shift held while keys are translated
+    bool keyboardStateFails = false;
+    std::map<std::uint32_t, std::string> extraKeys;  // vk -> characters, overrides the layout
+    std::set<std::uint32_t> deadKeys;                // keys that translate to a dead key
+    std::set<Handle32> windows{kMain, kEdit, kOther};
+    std::set<Handle32> visible;
+    std::set<Handle32> passwordFields;
+    std::map<Handle32, std::uint32_t> windowPids{{kMain, kMainPid}, {kEdit, kAppPid}};
+    Handle32 focus = kEdit;
+    std::uint32_t pid = kAppPid;
+    std::optional<std::string> exePath = std::string("C:\\Windows\\notepad.exe");
+    std::map<std::uint32_t, std::string> processPaths;
+    // The main window's answer to a sent message; nullopt: no answer came.
+    std::function<std::optional<std::intptr_t>(const Sent&)> answer = [](const Sent&) {
+        return std::optional<std::intptr_t>(1);
+    };
+    // A main window that hides itself when asked (as ShowWindow would).
+    bool caps = false;
+    bool clipboardBusy = false;
+    std::string imeDescription;
+    std::tm now{};
+    MemoryRegistry registry;
+
+    // --- record ---
+    std::vector<Sent> sent;
+    std::vector<Posted> posted;
+    std::vector<Key> keys;
+    std::vector<Shown> shown;
+    std::vector<Handle32> hidden;
+    std::vector<Handle32> foreground;
+    std::vector<std::string> clipboard;
+    int clockReads = 0;
+
+    std::vector<std::string> LookupKeys() const {
+        std::vector<std::string> out;
+        for (const auto& s : sent)
+            if (s.message == vemo::WM_WORD_LOOKUP) out.push_back(s.inputWord);
+        return out;
+    }
+    std::vector<std::intptr_t> SelectRequests() const {
+        std::vector<std::intptr_t> out;
+        for (const auto& s : sent)
+            if (s.message == vemo::WM_SELECT_KEY) out.push_back(s.wParam);
+        return out;
+    }
+    int PostCount(std::uint32_t message) const {
+        int n = 0;
+        for (const auto& p : posted) n += p.message == message;
+        return n;
+    }
+    // The text the synthesized key events type on a US layout (Shift and
+    // Caps Lock applied), with named keys in angle brackets.
+    std::string TypedText() const;
+
+    // --- HookPlatform ---
+    int TranslateKey(std::uint32_t vk, std::uint32_t, char out[2]) override {
+        if (keyboardStateFails) return -1;
+        if (deadKeys.count(vk)) {
+            out[0] = '\xB4';
+            return -1;
+        }
+        std::string chars;
+        if (auto it = extraKeys.find(vk); it != extraKeys.end()) {
+            chars = it->second;
+        } else {
+            for (int c = 1; c < 256; ++c) {
+                std::int16_t k = UsKeyForChar(static_cast<char>(c));
+                if (k == -1 || c == '\n' || (k & 0xFF) != static_cast<int>(vk)) continue;
+                if (((k & 0x100) != 0) != shift) continue;
+                chars = std::string(1, static_cast<char>(c));
+                break;
+            }
+        }
+        if (chars.empty()) return 0;
+        std::memcpy(out, chars.data(), std::min<std::size_t>(chars.size(), 2));
+        return static_cast<int>(chars.size());
+    }
+    const CodePage& Chars() override { return *page; }
+    bool WindowExists(Handle32 w) override { return windows.count(w) != 0; }
+    bool WindowVisible(Handle32 w) override { return visible.count(w) != 0; }
+    void HideWindow(Handle32 w) override {
+        hidden.push_back(w);
+        visible.erase(w);
+    }
+    void ShowTopmostAt(Handle32 w, int x, int y) override {
+        shown.push_back({w, x, y});
+        visible.insert(w);
+    }
+    bool SendToWindow(Handle32 w, std::uint32_t message, std::intptr_t wParam, std::intptr_t,
+                      std::intptr_t& result) override {
+        Sent s{w, message, wParam,
+               std::string(state_.inputWord, strnlen(state_.inputWord, sizeof state_.inputWord))};
+        sent.push_back(s);
+        auto a = answer(s);
+        if (!a) return false;
+        result = *a;
+        return true;
+    }
+    void PostToWindow(Handle32 w, std::uint32_t message, std::intptr_t, std::intptr_t) override {
+        posted.push_back({w, message});
+    }
+    void BringToForeground(Handle32 w) override { foreground.push_back(w); }
+    Handle32 FocusWindow() override { return focus; }
+    bool IsPasswordField(Handle32 w) override { return passwordFields.count(w) != 0; }
+    std::uint32_t WindowProcessId(Handle32 w) override {
+        auto it = windowPids.find(w);
+        return it == windowPids.end() ? 0 : it->second;
+    }
+    std::uint32_t CurrentProcessId() override { return pid; }
+    bool CurrentExecutablePath(char* buffer, std::size_t size) override {
+        return CopyPath(exePath, buffer, size);
+    }
+    bool ProcessExecutablePath(std::uint32_t p, char* buffer, std::size_t size) override {
+        auto it = processPaths.find(p);
+        return CopyPath(it == processPaths.end() ? std::nullopt : std::optional(it->second), buffer,
+                        size);
+    }
+    void KeyEvent(std::uint8_t vk, std::uint8_t scan, bool up) override {
+        keys.push_back({vk, scan, up});
+    }
+    std::int16_t KeyForChar(char ch) override { return UsKeyForChar(ch); }
+    bool CapsLockOn() override { return caps; }
+    bool PutClipboardText(const char* text, std::size_t len) override {
+        if (clipboardBusy) return false;
+        clipboard.emplace_back(text, len);
+        return true;
+    }
+    Registry& Settings() override { return registry; }
+    int InputMethodDescription(Handle32, char* buffer, int size) override {
+        int n = std::min<int>(static_cast<int>(imeDescription.size()), size - 1);
+        std::memcpy(buffer, imeDescription.data(), static_cast<std::size_t>(n));
+        return n;
+    }
+    std::tm LocalTime() override {
+        ++clockReads;
+        return now;
+    }
+
+  private:
+    static bool CopyPath(const std::optional<std::string>& path, char* buffer, std::size_t size) {
+        if (!path || path->size() + 1 > size) return false;
+        std::memcpy(buffer, path->c_str(), path->size() + 1);
+        return true;
+    }
+    SharedHookState& state_;
+};
+
+inline std::string FakeHookPlatform::TypedText() const {
+    std::string out;
+    bool shifted = false;
+    for (const Key& k : keys) {
+        if (k.vk == kVkShift) {
+            shifted = !k.up;
+            continue;
+        }
+        if (k.up) continue;
+        switch (k.vk) {
+            case 0x08:
+                out += "<BS>";
+                continue;
+            case 0x25:
+                out += "<LEFT>";
+                continue;
+            case 0x26:
+                out += "<UP>";
+                continue;
+            case 0x28:
+                out += "<DOWN>";
+                continue;
+            case 0x2E:
+                out += "<DEL>";
+                continue;
+            case 0x0D:
+                out += "\r";
+                continue;
+            case 0x09:
+                out += "\t";
+                continue;
+            default:
+                break;
+        }
+        bool upper = shifted != caps;
+        std::string found = "?";
+        for (int c = 1; c < 256; ++c) {
+            std::int16_t key = UsKeyForChar(static_cast<char>(c));
+            if (key == -1 || c == '\n' || (key & 0xFF) != k.vk) continue;
+            bool needsShift = (key & 0x100) != 0;
+            bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+            if ((letter ? upper : shifted) != needsShift) continue;
+            found = std::string(1, static_cast<char>(c));
+            break;
+        }
+        out += found;
+    }
+    return out;
+}
+
+// A fresh record (defaults, main window set) and the logic over it.
+class HookFixture {
+  public:
+    HookFixture() : state_(std::make_unique<SharedHookState>()), p(*state_), logic(*state_, p) {
+        InitSharedHookState(*state_);
+        state_->mainWindow = kMain;
+        state_->caretWindow = kEdit;
+    }
+    SharedHookState& s() { return *state_; }
+
+    HookLogic::KeyResult Down(std::uint32_t vk) { return logic.KeyboardProc(0, vk, 0x00010001u); }
+    HookLogic::KeyResult Up(std::uint32_t vk) { return logic.KeyboardProc(0, vk, 0xC0010001u); }
+    // Presses and releases the key of each character, with Shift as needed.
+    void Type(const std::string& text) {
+        for (char c : text) {
+            std::int16_t k = UsKeyForChar(c);
+            p.shift = (k & 0x100) != 0;
+            Down(static_cast<std::uint32_t>(k & 0xFF));
+            Up(static_cast<std::uint32_t>(k & 0xFF));
+            p.shift = false;
+        }
+    }
+    void SetWord(const char* word) {
+        std::memset(s().inputWord, 0, sizeof s().inputWord);
+        std::strcpy(s().inputWord, word);
+    }
+    void SetLine(const char* line) {
+        std::memset(s().typedLine, 0, sizeof s().typedLine);
+        std::strcpy(s().typedLine, line);
+    }
+    void SetReplace(const char* text, int mode) { StoreReplaceText(s(), text, mode, *p.page); }
+
+  private:
+    std::unique_ptr<SharedHookState> state_;
+
+  public:
+    FakeHookPlatform p;
+    HookLogic logic;
+};
+
+}  // namespace wl::test

@@ -1,0 +1,212 @@
+// The lookup of the longest suffix, showing the list at the caret, and the
+// caret callback that drives both.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <string>
+#include <vector>
+
+#include "tests/native/hook/FakeHookPlatform.h"
+
+namespace wl::test {
+namespace {
+
+using Keys = std::vector<std::string>;
+
+class Lookup : public ::testing::Test, public HookFixture {
+  protected:
+    // The main window has candidates exactly for these keys.
+    void Known(Keys keys) {
+        p.answer = [keys](const FakeHookPlatform::Sent& m) {
+            for (const auto& k : keys)
+                if (m.message == vemo::WM_WORD_LOOKUP && m.inputWord == k)
+                    return std::optional<std::intptr_t>(0);
+            return std::optional<std::intptr_t>(1);
+        };
+    }
+    void CaretAt(int left, int top, int right, int bottom, Handle32 window = kEdit) {
+        logic.OnCaretLocation(true, HookRect{left, top, right, bottom}, window);
+    }
+};
+
+TEST_F(Lookup, OffersTheLineAndItsSuffixesThenTheWord) {
+    SetLine("as soon a");
+    SetWord("on a");
+    Known({});
+    EXPECT_FALSE(logic.LookupLongestSuffix());
+    EXPECT_EQ(p.LookupKeys(), (Keys{"as soon a", "soon a", "a", "on a", "a"}));
+    EXPECT_STREQ(s().inputWord, "");
+    // The line keeps only its last delimiter-free run.
+    EXPECT_STREQ(s().typedLine, "a");
+}
+
+TEST_F(Lookup, TheFirstKeyWithCandidatesWins) {
+    SetLine("as soon a");
+    SetWord("as soon a");
+    Known({"soon a", "a"});
+    EXPECT_TRUE(logic.LookupLongestSuffix());
+    EXPECT_EQ(p.LookupKeys(), (Keys{"as soon a", "soon a"}));
+    EXPECT_STREQ(s().inputWord, "soon a");
+    EXPECT_STREQ(s().typedLine, "as soon a");
+}
+
+TEST_F(Lookup, TheSecondPassFindsTheWordAsTyped) {
+    SetLine("x.teh");
+    SetWord("teh");
+    Known({"teh"});
+    EXPECT_TRUE(logic.LookupLongestSuffix());
+    EXPECT_EQ(p.LookupKeys(), (Keys{"x.teh", "teh"}));
+}
+
+TEST_F(Lookup, ADelimiterTypedLastEndsWithoutASecondPass) {
+    SetLine("word,");
+    SetWord("word,");
+    Known({"word"});
+    EXPECT_FALSE(logic.LookupLongestSuffix());
+    EXPECT_EQ(p.LookupKeys(), Keys{"word,"});
+    EXPECT_STREQ(s().inputWord, "");
+}
+
+TEST_F(Lookup, AShortCutKeepsTheLine) {
+    SetLine("ab.cd");  // cut = 3: not more than 3, the line stays
+    SetWord("zz");
+    Known({});
+    logic.LookupLongestSuffix();
+    EXPECT_STREQ(s().typedLine, "ab.cd");
+}
+
+TEST_F(Lookup, AnUnansweredLookupCountsAsNoCandidates) {
+    SetLine("abc");
+    SetWord("abc");
+    p.answer = [](const FakeHookPlatform::Sent&) { return std::optional<std::intptr_t>(); };
+    EXPECT_FALSE(logic.LookupLongestSuffix());
+    EXPECT_EQ(p.LookupKeys(), (Keys{"abc", "abc"}));
+}
+
+TEST_F(Lookup, DelimitersInsideDoubleByteCharactersAreNotBoundaries) {
+    p.page = &CodePage932();
+    SetLine(
+        "\x83\x5C"
+        "ab");  // the trail byte 0x5C is no backslash
+    SetWord(
+        "\x83\x5C"
+        "ab");
+    Known({});
+    logic.LookupLongestSuffix();
+    EXPECT_EQ(p.LookupKeys(), (Keys{"\x83\x5C"
+                                    "ab",
+                                    "\x83\x5C"
+                                    "ab"}));
+}
+
+TEST_F(Lookup, NothingIsSentWithoutALiveMainWindow) {
+    SetLine("abc");
+    SetWord("abc");
+    s().mainWindow = 0;
+    EXPECT_FALSE(logic.LookupLongestSuffix());
+    s().mainWindow = kMain;
+    p.windows.erase(kMain);
+    EXPECT_FALSE(logic.LookupLongestSuffix());
+    logic.ShowAtCaret(true);
+    EXPECT_TRUE(p.sent.empty());
+    EXPECT_TRUE(p.shown.empty());
+    EXPECT_TRUE(p.hidden.empty());
+    EXPECT_STREQ(s().inputWord, "abc");
+}
+
+TEST_F(Lookup, ShowAtCaretPlacesTheListFivePixelsBelowTheCaret) {
+    Known({"app"});
+    Type("app");
+    CaretAt(100, 40, 102, 56);
+    EXPECT_EQ(p.LookupKeys(), Keys{"app"});
+    EXPECT_EQ(p.shown, (std::vector<FakeHookPlatform::Shown>{{kMain, 100, 61}}));
+    EXPECT_STREQ(s().lastLookupWord, "app");
+    // The caret moves on without a new word: the list follows, no lookup.
+    CaretAt(108, 40, 110, 56);
+    EXPECT_EQ(p.LookupKeys().size(), 1u);
+    EXPECT_EQ(p.shown.back(), (FakeHookPlatform::Shown{kMain, 108, 61}));
+}
+
+TEST_F(Lookup, TheSameWordWithTheListHiddenDoesNothing) {
+    SetWord("app");
+    std::strcpy(s().lastLookupWord, "app");
+    s().lookupPending = 1;
+    CaretAt(1, 2, 3, 4);
+    EXPECT_TRUE(p.sent.empty());
+    EXPECT_TRUE(p.shown.empty());
+    EXPECT_TRUE(p.hidden.empty());
+}
+
+TEST_F(Lookup, AWordWithoutCandidatesHidesAndStaysPendingOnce) {
+    Known({});
+    p.visible.insert(kMain);
+    Type("qz");
+    CaretAt(10, 10, 12, 26);
+    EXPECT_FALSE(p.visible.count(kMain));
+    EXPECT_STREQ(s().inputWord, "");
+    EXPECT_EQ(s().lookupPending, 1u);
+    // The next caret movement finds the word empty and ends the lookup.
+    CaretAt(12, 10, 14, 26);
+    EXPECT_EQ(s().lookupPending, 0u);
+    EXPECT_EQ(p.LookupKeys().size(), 2u);  // "qz" on both passes, nothing since
+}
+
+TEST_F(Lookup, AnActiveInputMethodKeepsTheListAway) {
+    Known({"ab"});
+    Type("ab");
+    p.imeDescription = "Japanese IME";
+    CaretAt(10, 10, 12, 26);
+    EXPECT_TRUE(p.sent.empty());
+    EXPECT_TRUE(p.shown.empty());
+    EXPECT_EQ(p.hidden, std::vector<Handle32>{kMain});
+    EXPECT_EQ(s().lookupPending, 0u);
+}
+
+TEST_F(Lookup, ShowFalseHidesAndEndsThePendingLookup) {
+    s().lookupPending = 1;
+    SetWord("abc");
+    logic.ShowAtCaret(false);
+    EXPECT_EQ(p.hidden, std::vector<Handle32>{kMain});
+    EXPECT_EQ(s().lookupPending, 0u);
+}
+
+TEST_F(Lookup, CaretEventsRecordTheCaretAndLookUpOnlyWhilePending) {
+    Known({"ab"});
+    CaretAt(5, 6, 7, 8, kOther);
+    EXPECT_EQ(s().caretWindow, kOther);
+    EXPECT_EQ(s().caretRect.left, 5);
+    EXPECT_EQ(s().caretRect.bottom, 8);
+    EXPECT_TRUE(p.sent.empty());
+    Type("ab");
+    CaretAt(5, 6, 7, 8, kEdit);
+    EXPECT_EQ(p.LookupKeys(), Keys{"ab"});
+}
+
+TEST_F(Lookup, TheCandidateWindowsOwnCaretIsIgnored) {
+    CaretAt(5, 6, 7, 8);
+    s().lookupPending = 1;
+    CaretAt(50, 60, 70, 80, kMain);
+    EXPECT_EQ(s().caretRect.left, 5);  // a pending show keeps the last good position
+    EXPECT_EQ(s().caretWindow, kEdit);
+    logic.OnCaretLocation(false, HookRect{}, kEdit);
+    EXPECT_EQ(s().caretRect.top, 6);
+    // With nothing pending, a failed or foreign location clears the rectangle.
+    s().lookupPending = 0;
+    CaretAt(50, 60, 70, 80, kMain);
+    EXPECT_EQ(s().caretRect.left, 0);
+    EXPECT_EQ(s().caretRect.bottom, 0);
+    EXPECT_EQ(s().caretWindow, kEdit);
+    EXPECT_TRUE(p.sent.empty());
+}
+
+TEST_F(Lookup, ACaretAtTheScreensEdgeDoesNotOverflow) {
+    Known({"a"});
+    Type("a");
+    CaretAt(INT_MIN, INT_MAX - 2, INT_MAX, INT_MAX);
+    ASSERT_EQ(p.shown.size(), 1u);
+    EXPECT_EQ(p.shown[0].x, INT_MIN);
+    EXPECT_EQ(p.shown[0].y, INT_MAX);
+}
+
+}  // namespace
+}  // namespace wl::test

@@ -1,0 +1,120 @@
+// Which application a keystroke belongs to and whether Wordlark works there.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+#include "settings/RegistryLayout.h"
+#include "tests/native/hook/FakeHookPlatform.h"
+
+namespace wl::test {
+namespace {
+
+class Policy : public ::testing::Test, public HookFixture {
+  protected:
+    void Others(std::uint32_t value) {
+        RegKey key(p.registry, RegRoot::LocalMachine, reg::kAppOptionKey, true);
+        key.WriteBinary(reg::kOthersEnableVemo, value);
+    }
+    void App(const std::string& name, std::uint8_t value) {
+        RegKey key(p.registry, RegRoot::LocalMachine, reg::kAppOptionPrefix + name, true);
+        key.WriteBinary(reg::kAppEnableVemo, value);
+    }
+};
+
+TEST_F(Policy, WithNoSettingsEveryApplicationIsEnabled) {
+    EXPECT_TRUE(logic.IsVemoEnabledForApp(kEdit));
+    // The first keystroke brings the AppOption key into being.
+    EXPECT_TRUE(p.registry.KeyExists(RegRoot::LocalMachine, reg::kAppOptionKey));
+    EXPECT_EQ(p.registry.OpenKeyCount(), 0);
+}
+
+TEST_F(Policy, AnApplicationKeyOverridesTheOthersValue) {
+    Others(1);
+    App("notepad.exe", 0);
+    Type("abc");
+    EXPECT_STREQ(s().inputWord, "");
+    EXPECT_TRUE(p.posted.empty());
+    Others(0);
+    App("NOTEPAD.EXE", 1);  // key names compare without case
+    Type("abc");
+    EXPECT_STREQ(s().inputWord, "abc");
+}
+
+TEST_F(Policy, OthersDisabledLeavesUnlistedApplicationsAlone) {
+    Others(0);
+    App("word.exe", 1);
+    Type("abc");
+    EXPECT_STREQ(s().inputWord, "");
+    Down(0x08);
+    EXPECT_EQ(s().lookupPending, 0u);
+}
+
+TEST_F(Policy, AnApplicationKeyWithoutAValueFollowsOthers) {
+    Others(0);
+    RegKey key(p.registry, RegRoot::LocalMachine,
+               std::string(reg::kAppOptionPrefix) + "notepad.exe", true);
+    EXPECT_FALSE(logic.IsVemoEnabledForApp(kEdit));
+}
+
+TEST_F(Policy, TheOneByteValueDecidesAlone) {
+    // A stray high byte in OthersEnableVemo does not leak into the answer.
+    Others(0x100);
+    App("notepad.exe", 0);
+    EXPECT_FALSE(logic.IsVemoEnabledForApp(kEdit));
+}
+
+TEST_F(Policy, SameFileNameInAnyFolderSharesTheKey) {
+    App("tool.exe", 0);
+    p.exePath = "D:\\Other\\Place\\tool.exe";
+    EXPECT_FALSE(logic.IsVemoEnabledForApp(kEdit));
+    p.exePath = "tool.exe";  // a path without a folder is the name itself
+    EXPECT_FALSE(logic.IsVemoEnabledForApp(kEdit));
+}
+
+TEST_F(Policy, AnUnreadablePathOrRegistryLeavesCaptureOn) {
+    Others(0);
+    p.exePath.reset();
+    EXPECT_TRUE(logic.IsVemoEnabledForApp(kEdit));
+    p.exePath = "C:\\Windows\\notepad.exe";
+    p.registry.failOpen = true;
+    EXPECT_TRUE(logic.IsVemoEnabledForApp(kEdit));
+}
+
+TEST_F(Policy, TheMainProgramIsNeverCaptured) {
+    EXPECT_FALSE(logic.IsVemoEnabledForApp(kMain));
+    // Its other windows (dialogs with edit fields) neither.
+    p.windowPids[kOther] = kMainPid;
+    p.focus = kOther;
+    EXPECT_FALSE(logic.IsVemoEnabledForApp(kEdit));
+}
+
+TEST_F(Policy, ARoutedKeystrokeNamesTheApplicationThatHasTheFocus) {
+    // The hook of a 32-bit application runs in the main program's thread:
+    // the current process is the main program, the focus is elsewhere.
+    p.pid = kMainPid;
+    p.exePath = "C:\\Program Files\\Wordlark\\VemoShow.exe";
+    p.windowPids[kOther] = 300;
+    p.processPaths[300] = "C:\\Program Files (x86)\\Old\\legacy32.exe";
+    p.focus = kOther;
+    App("VemoShow.exe", 1);
+    App("legacy32.exe", 0);
+    EXPECT_FALSE(logic.IsVemoEnabledForApp(kOther));
+    App("legacy32.exe", 1);
+    EXPECT_TRUE(logic.IsVemoEnabledForApp(kOther));
+    // A process whose path cannot be read counts as enabled.
+    p.processPaths.erase(300);
+    Others(0);
+    EXPECT_TRUE(logic.IsVemoEnabledForApp(kOther));
+}
+
+TEST_F(Policy, AChangeAppliesFromTheNextKeystroke) {
+    Type("ab");
+    App("notepad.exe", 0);
+    Type("c");
+    App("notepad.exe", 1);
+    Type("d");
+    EXPECT_STREQ(s().inputWord, "abd");
+}
+
+}  // namespace
+}  // namespace wl::test

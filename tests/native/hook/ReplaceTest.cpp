@@ -1,0 +1,265 @@
+// Replacement typing: erasing the typed word, the five modes, macros, the
+// caret marker, Shift and Caps Lock, and the clipboard for text no key types.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/native/hook/FakeHookPlatform.h"
+
+namespace wl::test {
+namespace {
+
+using vemo::REPLACE_COMPLETE;
+using vemo::REPLACE_KEEP;
+using vemo::REPLACE_PATH_FILE;
+using vemo::REPLACE_PATH_FOLDER;
+using vemo::REPLACE_WORD;
+
+class Replace : public ::testing::Test, public HookFixture {
+  protected:
+    void Prepare(const char* word, const char* line, const char* text, int mode) {
+        SetWord(word);
+        SetLine(line);
+        std::strcpy(s().lastLookupWord, word);
+        SetReplace(text, mode);
+        p.visible.insert(kMain);
+        s().lookupPending = 1;
+    }
+    std::string Lefts(int n) {
+        std::string out;
+        for (int i = 0; i < n; ++i) out += "<LEFT>";
+        return out;
+    }
+};
+
+TEST_F(Replace, WordModeErasesTheWordAndTypesTheText) {
+    Prepare("teh", "so teh", "the", REPLACE_WORD);
+    EXPECT_EQ(logic.ReplaceStr(), 1);
+    EXPECT_EQ(p.TypedText(), "<BS><BS><BS>the");
+    for (const auto& k : p.keys) EXPECT_EQ(k.scan, vemo::INJECTED_SCAN_CODE);
+    EXPECT_STREQ(s().inputWord, "");
+    EXPECT_STREQ(s().typedLine, "");
+    EXPECT_STREQ(s().lastLookupWord, "");
+    EXPECT_FALSE(p.visible.count(kMain));
+    EXPECT_EQ(s().lookupPending, 0u);
+    EXPECT_EQ(p.foreground, std::vector<Handle32>{kEdit});  // input goes to the application
+}
+
+TEST_F(Replace, EachKeyIsPressedAndReleasedWithShiftAroundIt) {
+    Prepare("x", "x", "aB!", REPLACE_WORD);
+    logic.ReplaceStr();
+    using K = FakeHookPlatform::Key;
+    std::vector<K> expected = {{0x08, 0xEE, false}, {0x08, 0xEE, true},  {'A', 0xEE, false},
+                               {'A', 0xEE, true},   {0x10, 0xEE, false}, {'B', 0xEE, false},
+                               {'B', 0xEE, true},   {0x10, 0xEE, true},  {0x10, 0xEE, false},
+                               {'1', 0xEE, false},  {'1', 0xEE, true},   {0x10, 0xEE, true}};
+    EXPECT_EQ(p.keys, expected);
+}
+
+TEST_F(Replace, CapsLockInvertsShiftForLettersOnly) {
+    p.caps = true;
+    Prepare("x", "x", "aB!", REPLACE_WORD);
+    logic.ReplaceStr();
+    using K = FakeHookPlatform::Key;
+    std::vector<K> expected = {{0x08, 0xEE, false}, {0x08, 0xEE, true}, {0x10, 0xEE, false},
+                               {'A', 0xEE, false},  {'A', 0xEE, true},  {0x10, 0xEE, true},
+                               {'B', 0xEE, false},  {'B', 0xEE, true},  {0x10, 0xEE, false},
+                               {'1', 0xEE, false},  {'1', 0xEE, true},  {0x10, 0xEE, true}};
+    EXPECT_EQ(p.keys, expected);
+    EXPECT_EQ(p.TypedText(), "<BS>aB!");
+}
+
+TEST_F(Replace, CompleteModeTypesOnlyTheRest) {
+    Prepare("app", "app", "application", REPLACE_COMPLETE);
+    EXPECT_EQ(logic.ReplaceStr(), 1);
+    EXPECT_EQ(p.TypedText(), "lication");
+    EXPECT_STREQ(s().inputWord, "");
+    EXPECT_STREQ(s().typedLine, "");
+    // A text no longer than the word types nothing.
+    p.keys.clear();
+    Prepare("app", "app", "app", REPLACE_COMPLETE);
+    EXPECT_EQ(logic.ReplaceStr(), 1);
+    EXPECT_TRUE(p.keys.empty());
+}
+
+TEST_F(Replace, KeepModeMakesTheTextTheNewWord) {
+    Prepare("wor", "hello wor", "world", REPLACE_KEEP);
+    logic.ReplaceStr();
+    EXPECT_EQ(p.TypedText(), "<BS><BS><BS>world");
+    EXPECT_STREQ(s().inputWord, "world");
+    EXPECT_STREQ(s().typedLine, "world");
+    EXPECT_EQ(s().lookupPending, 0u);
+}
+
+TEST_F(Replace, AReplacementLongerThanAWordFieldClearsTheFields) {
+    std::string longText(3000, 'k');
+    Prepare("k", "k", longText.c_str(), REPLACE_KEEP);
+    logic.ReplaceStr();
+    EXPECT_EQ(p.TypedText(), "<BS>" + longText);
+    EXPECT_STREQ(s().inputWord, "");
+    EXPECT_STREQ(s().typedLine, "");
+    // Exactly 1023 bytes still fit.
+    p.keys.clear();
+    std::string fits(1023, 'f');
+    Prepare("f", "f", fits.c_str(), REPLACE_KEEP);
+    logic.ReplaceStr();
+    EXPECT_EQ(std::string(s().inputWord), fits);
+}
+
+TEST_F(Replace, FolderModeTypesTheFolderAndLooksUpTheNewPath) {
+    Prepare("C:\\Prog", "C:\\Prog", "Program Files", REPLACE_PATH_FOLDER);
+    p.posted.clear();
+    logic.ReplaceStr();
+    EXPECT_EQ(p.TypedText(), "<BS><BS><BS><BS>Program Files\\");
+    // The main window was asked at once for the new path.
+    ASSERT_FALSE(p.LookupKeys().empty());
+    EXPECT_EQ(p.LookupKeys().front(), "C:\\Program Files\\");
+    EXPECT_STREQ(s().typedLine, "C:\\Program Files\\");
+    EXPECT_EQ(s().lookupPending, 1u);
+    EXPECT_EQ(p.PostCount(vemo::WM_CARET_PENDING), 1);
+    EXPECT_FALSE(p.visible.count(kMain));
+}
+
+TEST_F(Replace, FolderModeOnALongerLineKeepsWhatCameBefore) {
+    Prepare("C:\\Prog", "see C:\\Prog", "Program Files", REPLACE_PATH_FOLDER);
+    p.answer = [](const FakeHookPlatform::Sent& m) {
+        return std::optional<std::intptr_t>(m.inputWord == "C:\\Program Files\\" ? 0 : 1);
+    };
+    logic.ReplaceStr();
+    EXPECT_EQ(p.LookupKeys(),
+              (std::vector<std::string>{"see C:\\Program Files\\", "C:\\Program Files\\"}));
+    EXPECT_STREQ(s().inputWord, "C:\\Program Files\\");
+}
+
+TEST_F(Replace, FileModeEndsTheWord) {
+    Prepare("C:\\Windows\\not", "C:\\Windows\\not", "notepad.exe", REPLACE_PATH_FILE);
+    logic.ReplaceStr();
+    EXPECT_EQ(p.TypedText(), "<BS><BS><BS>notepad.exe");
+    EXPECT_STREQ(s().inputWord, "");
+    EXPECT_STREQ(s().typedLine, "");
+    EXPECT_EQ(s().lookupPending, 1u);
+    EXPECT_TRUE(p.LookupKeys().empty());
+}
+
+TEST_F(Replace, PathModesWithoutABackslashEraseNothing) {
+    Prepare("Prog", "Prog", "Program Files", REPLACE_PATH_FOLDER);
+    logic.ReplaceStr();
+    EXPECT_EQ(p.TypedText(), "Program Files\\");
+    EXPECT_STREQ(s().typedLine, "ProgProgram Files\\");
+}
+
+TEST_F(Replace, PathModesFindTheLastRealBackslash) {
+    p.page = &CodePage932();
+    // "\x95\x5C" is one double-byte character whose trail byte is 0x5C.
+    Prepare("C:\\a\\\x95\x5C", "C:\\a\\\x95\x5C", "x", REPLACE_PATH_FILE);
+    logic.ReplaceStr();
+    EXPECT_EQ(p.keys.size(), 2u * 2 + 2);  // two Backspaces for two bytes, then x
+}
+
+TEST_F(Replace, AnUnknownModeTypesNothingButStillHides) {
+    Prepare("abc", "abc", "text", 7);
+    EXPECT_EQ(logic.ReplaceStr(), 1);
+    EXPECT_TRUE(p.keys.empty());
+    EXPECT_FALSE(p.visible.count(kMain));
+    EXPECT_STREQ(s().inputWord, "abc");
+}
+
+TEST_F(Replace, NothingToReplaceDoesNothing) {
+    Prepare("abc", "abc", "", REPLACE_WORD);
+    EXPECT_EQ(logic.ReplaceStr(), 0);
+    Prepare("", "abc", "text", REPLACE_WORD);
+    EXPECT_EQ(logic.ReplaceStr(), 0);
+    EXPECT_TRUE(p.keys.empty());
+    EXPECT_TRUE(p.foreground.empty());
+    EXPECT_TRUE(p.visible.count(kMain));
+    EXPECT_STREQ(s().typedLine, "abc");
+    EXPECT_EQ(s().lookupPending, 1u);
+}
+
+TEST_F(Replace, TheCaretMarkerLeavesTheCaretWhereItStood) {
+    Prepare("dr", "dr", "Dear %CARET%,%RETURN%Regards", REPLACE_WORD);
+    logic.ReplaceStr();
+    EXPECT_EQ(p.TypedText(), "<BS><BS>Dear ,\rRegards" + Lefts(9));
+}
+
+TEST_F(Replace, KeyMacrosArePressedAndCountedAfterTheMarker) {
+    Prepare("x", "x",
+            "%UP%%DOWN%%PGUP%%PGDN%%HOME%%END%%DELETE%a%CARET%b%TAB%c%BACKSPACE%d%CARET%e",
+            REPLACE_WORD);
+    logic.ReplaceStr();
+    std::vector<std::uint8_t> downs;
+    for (const auto& k : p.keys)
+        if (!k.up) downs.push_back(k.vk);
+    std::vector<std::uint8_t> expected = {0x08, 0x26, 0x28, 0x21, 0x22, 0x24, 0x23, 0x2E,
+                                          'A',  'B',  0x09, 'C',  0x08, 'D',  'E'};
+    // b, Tab, c, Backspace (-1), d, e: 4 Left presses; the second marker changes nothing.
+    for (int i = 0; i < 4; ++i) expected.push_back(0x25);
+    EXPECT_EQ(downs, expected);
+}
+
+TEST_F(Replace, ACarriageReturnAndLineFeedAreOneLineBreak) {
+    Prepare("x", "x", "%CARET%a\r\nb", REPLACE_WORD);
+    logic.ReplaceStr();
+    EXPECT_EQ(p.TypedText(), "<BS>a\rb" + Lefts(3));
+}
+
+TEST_F(Replace, AMarkerWithNothingAfterItPressesNoLeft) {
+    Prepare("x", "x", "abc%CARET%", REPLACE_WORD);
+    logic.ReplaceStr();
+    EXPECT_EQ(p.TypedText(), "<BS>abc");
+    p.keys.clear();
+    Prepare("x", "x", "a%CARET%%BACKSPACE%%BACKSPACE%", REPLACE_WORD);
+    logic.ReplaceStr();
+    EXPECT_EQ(p.TypedText(), "<BS>a<BS><BS>");
+}
+
+TEST_F(Replace, DoubleByteTextGoesThroughTheClipboard) {
+    p.page = &CodePage932();
+    Prepare("x", "x", "ab%TAB%\x82\xA0\x82\xA2%CARET%c\x82\xA4", REPLACE_WORD);
+    logic.ReplaceStr();
+    EXPECT_EQ(p.clipboard, (std::vector<std::string>{"\x82\xA0\x82\xA2", "c\x82\xA4"}));
+    EXPECT_EQ(p.PostCount(0x0302), 2);  // WM_PASTE
+    EXPECT_EQ(p.posted.front().window, kEdit);
+    // Two characters after the marker: two Left presses.
+    EXPECT_EQ(p.TypedText(), "<BS>ab\t" + Lefts(2));
+}
+
+TEST_F(Replace, ABusyClipboardSkipsOnlyItsPart) {
+    p.page = &CodePage932();
+    p.clipboardBusy = true;
+    Prepare("x", "x", "\x82\xA0%RETURN%ok", REPLACE_WORD);
+    logic.ReplaceStr();
+    EXPECT_EQ(p.TypedText(), "<BS>\rok");
+    EXPECT_EQ(p.PostCount(0x0302), 0);
+}
+
+TEST_F(Replace, TextNoKeyTypesIsPastedInsteadOfMistyped) {
+    Prepare("x", "x", "na\xEFve%TAB%ok", REPLACE_WORD);  // ï has no key on a US layout
+    logic.ReplaceStr();
+    EXPECT_EQ(p.clipboard, std::vector<std::string>{"na\xEFve"});
+    EXPECT_EQ(p.TypedText(), "<BS>\tok");
+    for (const auto& k : p.keys) EXPECT_NE(k.vk, 0xFF);
+}
+
+TEST_F(Replace, DateMacrosAreTypedAsText) {
+    p.now.tm_year = 124;
+    p.now.tm_mon = 2;
+    p.now.tm_mday = 5;
+    Prepare("x", "x", "%DAY%/%MONTH%", REPLACE_WORD);
+    logic.ReplaceStr();
+    EXPECT_EQ(p.TypedText(), "<BS>5/3");
+    EXPECT_EQ(p.clockReads, 2);
+}
+
+TEST_F(Replace, WithoutACaretWindowNothingIsBroughtForward) {
+    s().caretWindow = 0;
+    p.page = &CodePage932();
+    Prepare("x", "x", "\x82\xA0", REPLACE_WORD);
+    logic.ReplaceStr();
+    EXPECT_TRUE(p.foreground.empty());
+    EXPECT_EQ(p.clipboard.size(), 1u);
+    EXPECT_EQ(p.PostCount(0x0302), 0);  // no window to paste into
+}
+
+}  // namespace
+}  // namespace wl::test

@@ -1,0 +1,175 @@
+// The shared record: its initial values, the selection keys read from the
+// registry, and the copies in and out of it made by the exports.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "hook/HookLogic.h"
+#include "platform/CodePage.h"
+#include "platform/MemoryRegistry.h"
+#include "settings/RegistryLayout.h"
+
+namespace wl {
+namespace {
+
+std::unique_ptr<SharedHookState> Fresh() {
+    auto s = std::make_unique<SharedHookState>();
+    std::memset(s.get(), 0x5A, sizeof *s);  // whatever was there before
+    InitSharedHookState(*s);
+    return s;
+}
+
+TEST(SharedState, StartsWithDefaultKeysAndEverythingElseZero) {
+    auto s = Fresh();
+    EXPECT_EQ(s->vkSelectPrev, 0x26);
+    EXPECT_EQ(s->vkSelectNext, 0x28);
+    EXPECT_EQ(s->vkSelectPageDown, 0x22);
+    EXPECT_EQ(s->vkSelectPageUp, 0x21);
+    const std::uint8_t index[10] = {'1', '2', '3', '4', '5', '6', '7', '8', '9', '0'};
+    EXPECT_EQ(std::memcmp(s->vkSelectIndex, index, 10), 0);
+    const std::uint8_t complete[10] = {9, 0x0D, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+    EXPECT_EQ(std::memcmp(s->vkSelect, complete, 10), 0);
+    auto bytes = reinterpret_cast<const unsigned char*>(s.get());
+    for (std::size_t i = 0; i < offsetof(SharedHookState, vkSelectPrev); ++i)
+        ASSERT_EQ(bytes[i], 0) << "byte " << i;
+}
+
+TEST(SelectKeys, AnEmptyRegistryKeepsTheDefaultsAndCreatesTheKey) {
+    auto s = Fresh();
+    MemoryRegistry registry;
+    ReadSelectKeys(*s, registry);
+    EXPECT_EQ(s->vkSelectPrev, 0x26);
+    EXPECT_EQ(s->vkSelect[1], 0x0D);
+    EXPECT_TRUE(registry.KeyExists(RegRoot::LocalMachine, reg::kOptionKey));
+    EXPECT_EQ(registry.OpenKeyCount(), 0);
+}
+
+TEST(SelectKeys, ValuesOfTheirExactWidthAreRead) {
+    auto s = Fresh();
+    MemoryRegistry registry;
+    {
+        RegKey key(registry, RegRoot::LocalMachine, reg::kOptionKey, true);
+        std::uint8_t index[10] = {'Q', 'W', 'E', 'R', 'T', 'Y', 'U', 'I', 'O', 'P'};
+        std::uint8_t complete[10] = {0x20, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+        key.WriteBinary(reg::kSelectIndex, index);
+        key.WriteBinary(reg::kSelect, complete);
+        key.WriteBinary(reg::kSelectPrev, std::uint8_t{'K'});
+        key.WriteBinary(reg::kSelectNext, std::uint8_t{'J'});
+        key.WriteBinary(reg::kSelectPageDown, std::uint8_t{'N'});
+        key.WriteBinary(reg::kSelectPageUp, std::uint8_t{'B'});
+    }
+    ReadSelectKeys(*s, registry);
+    EXPECT_EQ(s->vkSelectPrev, 'K');
+    EXPECT_EQ(s->vkSelectNext, 'J');
+    EXPECT_EQ(s->vkSelectPageDown, 'N');
+    EXPECT_EQ(s->vkSelectPageUp, 'B');
+    EXPECT_EQ(s->vkSelectIndex[9], 'P');
+    EXPECT_EQ(s->vkSelect[0], 0x20);
+    EXPECT_EQ(s->vkSelect[1], 0xFF);
+}
+
+TEST(SelectKeys, ValuesOfAnotherWidthAreIgnored) {
+    auto s = Fresh();
+    MemoryRegistry registry;
+    {
+        RegKey key(registry, RegRoot::LocalMachine, reg::kOptionKey, true);
+        key.WriteBinary(reg::kSelectPrev, std::uint32_t{0x41});  // 4 bytes for a 1-byte value
+        std::uint8_t shortList[3] = {0x20, 0x20, 0x20};          // 3 of 10 bytes
+        key.WriteBinary(reg::kSelect, shortList);
+        std::uint8_t longList[11] = {};
+        key.WriteBinary(reg::kSelectIndex, longList);
+    }
+    ReadSelectKeys(*s, registry);
+    EXPECT_EQ(s->vkSelectPrev, 0x26);
+    EXPECT_EQ(s->vkSelect[0], 0x09);
+    EXPECT_EQ(s->vkSelect[1], 0x0D);
+    EXPECT_EQ(s->vkSelectIndex[0], '1');
+}
+
+TEST(SelectKeys, AMissingValueKeepsWhatTheRecordHeld) {
+    auto s = Fresh();
+    s->vkSelectNext = 'J';  // from an earlier read or SetSelectKey
+    MemoryRegistry registry;
+    registry.failOpen = true;
+    ReadSelectKeys(*s, registry);
+    registry.failOpen = false;
+    ReadSelectKeys(*s, registry);
+    EXPECT_EQ(s->vkSelectNext, 'J');
+}
+
+TEST(InputWord, CopiesWithoutATerminatorIntoTheCallersBuffer) {
+    auto s = Fresh();
+    std::strcpy(s->inputWord, "hello");
+    char buf[16];
+    std::memset(buf, '#', sizeof buf);
+    EXPECT_EQ(CopyInputWord(*s, buf, 1), 1);
+    EXPECT_EQ(buf[0], '#');
+    EXPECT_EQ(CopyInputWord(*s, buf, 0), 1);
+    EXPECT_EQ(CopyInputWord(*s, buf, -5), 1);
+    EXPECT_EQ(buf[0], '#');
+    EXPECT_EQ(CopyInputWord(*s, buf, 4), 1);
+    EXPECT_EQ(std::string(buf, 4), "hel#");
+    std::memset(buf, 0, sizeof buf);
+    CopyInputWord(*s, buf, sizeof buf);
+    EXPECT_STREQ(buf, "hello");
+    EXPECT_EQ(CopyInputWord(*s, nullptr, 10), 0);
+}
+
+TEST(ReplaceText, IsStoredWithItsMode) {
+    auto s = Fresh();
+    EXPECT_EQ(StoreReplaceText(*s, "text", 3, CodePage1252()), 1);
+    EXPECT_STREQ(s->replaceText, "text");
+    EXPECT_EQ(s->replaceMode, 3);
+    StoreReplaceText(*s, nullptr, 1, CodePage1252());
+    EXPECT_STREQ(s->replaceText, "");
+}
+
+TEST(ReplaceText, ALongerTextIsCutToFitWithItsTerminator) {
+    auto s = Fresh();
+    std::string huge(70000, 'r');
+    StoreReplaceText(*s, huge.c_str(), 0, CodePage1252());
+    EXPECT_EQ(strnlen(s->replaceText, sizeof s->replaceText), 65535u);
+    std::string exact(65535, 'e');
+    StoreReplaceText(*s, exact.c_str(), 0, CodePage1252());
+    EXPECT_EQ(std::string(s->replaceText), exact);
+}
+
+TEST(ReplaceText, TheCutNeverSplitsADoubleByteCharacter) {
+    auto s = Fresh();
+    std::string text = "ab";
+    while (text.size() < 70000) text += "\x82\xA0";  // byte 65534 is a lead byte
+    StoreReplaceText(*s, text.c_str(), 0, CodePage932());
+    EXPECT_EQ(strnlen(s->replaceText, sizeof s->replaceText), 65534u);
+}
+
+TEST(EndState, ClearsTheTextsAndTheWindowButKeepsTheRest) {
+    auto s = Fresh();
+    std::strcpy(s->inputWord, "a");
+    std::strcpy(s->typedLine, "b");
+    std::strcpy(s->lastLookupWord, "c");
+    std::strcpy(s->replaceText, "d");
+    s->mainWindow = 5;
+    s->active = 1;
+    s->caretWindow = 7;
+    s->caretRect = {1, 2, 3, 4};
+    s->replaceMode = 2;
+    s->lookupPending = 1;
+    s->vkSelectPrev = 'K';
+    ClearSharedTexts(*s);
+    EXPECT_STREQ(s->inputWord, "");
+    EXPECT_STREQ(s->typedLine, "");
+    EXPECT_STREQ(s->lastLookupWord, "");
+    EXPECT_STREQ(s->replaceText, "");
+    EXPECT_EQ(s->mainWindow, 0u);
+    EXPECT_EQ(s->active, 0u);
+    EXPECT_EQ(s->caretWindow, 7u);
+    EXPECT_EQ(s->caretRect.right, 3);
+    EXPECT_EQ(s->replaceMode, 2);
+    EXPECT_EQ(s->lookupPending, 1u);
+    EXPECT_EQ(s->vkSelectPrev, 'K');
+}
+
+}  // namespace
+}  // namespace wl
