@@ -1,0 +1,247 @@
+#include "app/CandidateList.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/CodePage.h"
+
+namespace wl {
+
+namespace {
+
+bool IsPathKind(const LibraryEntry* e) {
+    return e && (e->type == PathFile || e->type == PathFolder);
+}
+
+const char* KeyOf(const LibraryEntry& e) { return e.key() ? e.key() : ""; }
+const char* TextOf(const LibraryEntry& e) { return e.text() ? e.text() : ""; }
+
+bool SameBytes(const LibraryEntry& e) {
+    return e.keyLength() == e.textLength() &&
+           (e.keyLength() == 0 || std::memcmp(e.key(), e.text(), e.keyLength()) == 0);
+}
+
+}  // namespace
+
+CandidateList::CandidateList(CandidateSource& source, HookCalls& hook, CandidateView& view,
+                             Directory& directory)
+    : source_(source), hook_(hook), view_(view), directory_(directory) {}
+
+bool CandidateList::pathMode() const {
+    return !m_candidates.empty() && IsPathKind(m_candidates.front().get());
+}
+
+int CandidateList::OnWordLookup() {
+    char buffer[1024] = {};
+    if (hook_.GetInputStr(buffer, sizeof buffer)) {
+        buffer[sizeof buffer - 1] = 0;
+        m_strWord = buffer;
+    }
+    if (CompletePath()) return 0;
+    return QueryCandidates() ? 0 : 1;
+}
+
+int CandidateList::QueryCandidates() {
+    ClearCandidates();
+    // A new lookup always starts at its first page.
+    m_nPageStart = 0;
+    auto entry = std::make_unique<LibraryEntry>();
+    if (source_.FindFirst(m_strWord.c_str(), *entry, m_nMatchMode, m_bEnableWord,
+                          m_bEnableShorthand))
+        m_candidates.push_back(std::move(entry));
+    return NextPage(m_nPageSize);
+}
+
+void CandidateList::ClearCandidates() {
+    m_candidates.clear();
+    m_rows.clear();
+    m_nHighlight = -1;
+    view_.RowsChanged();
+}
+
+int CandidateList::NextPage(int n) {
+    // A path list already shows every match; the library stream it replaced
+    // must not feed it.
+    if (pathMode()) return 0;
+    const size_t r = m_rows.size();
+    if (r > 0 && r < static_cast<size_t>(n)) return 0;  // this is the last page
+    const size_t start = static_cast<size_t>(m_nPageStart);
+    if (r > 0 && start + r < m_candidates.size()) {
+        m_nPageStart += static_cast<int>(r);
+        return FillPage(m_nPageStart, n);
+    }
+    while (m_candidates.size() < start + r + static_cast<size_t>(n)) {
+        auto entry = std::make_unique<LibraryEntry>();
+        if (!source_.FindNext(*entry)) break;
+        m_candidates.push_back(std::move(entry));
+    }
+    if (m_candidates.size() > start + r) {
+        m_nPageStart += static_cast<int>(r);
+        return FillPage(m_nPageStart, n);
+    }
+    return 0;
+}
+
+int CandidateList::PrevPage(int n) {
+    if (m_nPageStart < 1) return 0;
+    m_nPageStart = std::max(0, m_nPageStart - n);
+    return FillPage(m_nPageStart, n);
+}
+
+int CandidateList::FillPage(int start, int n) {
+    if (start < 0 || m_candidates.size() <= static_cast<size_t>(start) || !m_candidates[0])
+        return 0;
+    if (pathMode()) {
+        SortPathCandidates();
+        start = 0;
+        n = static_cast<int>(m_candidates.size());
+    }
+    m_rows.clear();
+    for (size_t i = static_cast<size_t>(start);
+         i < static_cast<size_t>(start) + static_cast<size_t>(n) && i < m_candidates.size(); ++i) {
+        const LibraryEntry* e = m_candidates[i].get();
+        if (!e) continue;
+        m_rows.push_back({KeyOf(*e), e->type - 1, static_cast<int>(i)});
+    }
+    m_nHighlight = -1;
+    view_.RowsChanged();
+    if (m_rows.empty()) return 0;
+    Highlight(0);
+    SelectCandidate(m_rows[0].itemData);
+    return 1;
+}
+
+void CandidateList::SelectCandidate(int index) {
+    const LibraryEntry* e = nullptr;
+    if (index >= 0 && static_cast<size_t>(index) < m_candidates.size())
+        e = m_candidates[static_cast<size_t>(index)].get();
+    if (!e || e->type < Dictionary || e->type > PathFolder) {
+        // Nothing to type: a ReplaceStr that follows does nothing.
+        hook_.SetReplaceStr("", REPLACE_COMPLETE);
+        return;
+    }
+    const std::string key = KeyOf(*e);
+    switch (e->type) {
+        case Shorthand: {
+            const std::string expansion = e->textLength() ? TextOf(*e) : key;
+            hook_.SetReplaceStr(expansion.c_str(), REPLACE_WORD);
+            if (expansion != key)
+                view_.SetTipText(expansion, TIP_STYLE_EXPANSION);
+            else
+                view_.SetTipText("", TIP_STYLE_NOTE);
+            return;
+        }
+        case Dictionary:
+            hook_.SetReplaceStr(key.c_str(), REPLACE_KEEP);
+            break;
+        case PathFolder:
+            hook_.SetReplaceStr(key.c_str(), REPLACE_PATH_FOLDER);
+            break;
+        default:
+            hook_.SetReplaceStr(key.c_str(), REPLACE_PATH_FILE);
+            break;
+    }
+    view_.SetTipText(SameBytes(*e) ? std::string() : std::string(TextOf(*e)), TIP_STYLE_NOTE);
+}
+
+void CandidateList::Highlight(int row) {
+    m_nHighlight = row;
+    view_.HighlightChanged(row);
+}
+
+int CandidateList::OnSelectKey(int request) {
+    const int s = m_nHighlight;
+    if (s < 0) {
+        if (!m_rows.empty()) Highlight(0);
+        return 1;
+    }
+    const int r = static_cast<int>(m_rows.size());
+    int t = s;
+    int answer = 0;
+    if (request == SELECT_PREV) {
+        t = s - 1;
+    } else if (request == SELECT_NEXT) {
+        t = s + 1;
+    } else if (request >= 0 && request <= 9) {
+        t = request;
+        if (request >= r) {
+            view_.Beep();
+            answer = 1;
+        }
+    }
+    if (t >= r || request == SELECT_PAGEDOWN) {
+        t = NextPage(m_nPageSize) ? 0 : r - 1;
+    } else if (t < 0 || request == SELECT_PAGEUP) {
+        if (m_nPageStart > 0) PrevPage(m_nPageSize);
+        t = 0;
+    }
+    if (t < 0 || t >= static_cast<int>(m_rows.size())) return 1;
+    Highlight(t);
+    SelectCandidate(m_rows[static_cast<size_t>(t)].itemData);
+    view_.PlaceTip();
+    return answer;
+}
+
+void CandidateList::OnRowSelected(int row) {
+    if (row < 0 || static_cast<size_t>(row) >= m_rows.size()) return;
+    m_nHighlight = row;
+    SelectCandidate(m_rows[static_cast<size_t>(row)].itemData);
+    view_.PlaceTip();
+}
+
+int CandidateList::OnDoubleClick() { return hook_.ReplaceStr(); }
+
+int CandidateList::CompletePath() {
+    if (m_strWord.size() < 3 || m_strWord[1] != ':' || m_strWord[2] != '\\') return 0;
+    const size_t cut = m_strWord.rfind('\\');
+    const std::string folder = m_strWord.substr(0, cut + 1);
+    std::string prefix = m_strWord.substr(cut + 1);
+    std::vector<DirEntry> entries;
+    if (!directory_.List(folder + "*.*", entries)) return 0;
+
+    ClearCandidates();
+    const CodePage& cp = SystemCodePage();
+    cp.ToLower(prefix.data());
+    for (const DirEntry& entry : entries) {
+        if (entry.name == "." || entry.name == "..") continue;
+        if (!prefix.empty()) {
+            std::string name = entry.name;
+            cp.ToLower(name.data());
+            if (name.find(prefix) == std::string::npos) continue;
+        }
+        auto candidate = std::make_unique<LibraryEntry>();
+        const auto length = static_cast<std::uint32_t>(entry.name.size());
+        candidate->SetKey(entry.name.data(), length);
+        candidate->SetText(entry.name.data(), length);
+        candidate->type = entry.isDirectory ? PathFolder : PathFile;
+        m_candidates.push_back(std::move(candidate));
+    }
+    if (m_candidates.empty()) return 0;
+    m_nPageStart = 0;
+    return FillPage(0, m_nPageSize);
+}
+
+void CandidateList::SortPathCandidates() {
+    // Folders first, then files, each by name without regard to case.  An
+    // entry goes before every entry already placed that compares equal, so
+    // equal names end up in the reverse of their listing order.
+    const CodePage& cp = SystemCodePage();
+    std::vector<std::unique_ptr<LibraryEntry>> folders, files;
+    for (auto it = m_candidates.rbegin(); it != m_candidates.rend(); ++it) {
+        if (!*it) continue;
+        if ((*it)->type == PathFolder)
+            folders.push_back(std::move(*it));
+        else if ((*it)->type == PathFile)
+            files.push_back(std::move(*it));
+    }
+    auto byName = [&cp](const std::unique_ptr<LibraryEntry>& a,
+                        const std::unique_ptr<LibraryEntry>& b) {
+        return cp.CompareNoCase(KeyOf(*a), KeyOf(*b)) < 0;
+    };
+    std::stable_sort(folders.begin(), folders.end(), byName);
+    std::stable_sort(files.begin(), files.end(), byName);
+    m_candidates = std::move(folders);
+    for (auto& f : files) m_candidates.push_back(std::move(f));
+}
+
+}  // namespace wl

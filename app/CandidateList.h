@@ -1,0 +1,116 @@
+// The candidate list's state and decisions: the candidate cache, paging, the
+// highlighted row, what is handed to the hook library and the tip, and
+// file-path completion.  The main window renders it and forwards the hook
+// library's messages and the list control's notifications to it.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "hook/VemoConstants.h"
+#include "platform/Directory.h"
+#include "store/LibraryEntry.h"
+
+namespace wl {
+
+enum TipStyle { TIP_STYLE_NOTE = 1, TIP_STYLE_EXPANSION = 2 };
+
+using namespace vemo;  // the select requests and replacement modes
+
+// The merged candidate stream of the loaded libraries.
+class CandidateSource {
+public:
+    virtual ~CandidateSource() = default;
+    virtual int FindFirst(const char* word, LibraryEntry& entry, int matchMode, int enableWord,
+                          int enableShorthand) = 0;
+    virtual int FindNext(LibraryEntry& entry) = 0;
+};
+
+// The hook library's exported calls that the list makes.
+class HookCalls {
+public:
+    virtual ~HookCalls() = default;
+    virtual int GetInputStr(char* buffer, int size) = 0;
+    virtual int SetReplaceStr(const char* text, int mode) = 0;
+    virtual int ReplaceStr() = 0;
+};
+
+// What the list asks of the window that shows it.
+class CandidateView {
+public:
+    virtual ~CandidateView() = default;
+    // The rows were replaced (or all deleted): show them and, when there are
+    // any, size the list and the window to them.
+    virtual void RowsChanged() = 0;
+    // Highlight this row and scroll it into view.
+    virtual void HighlightChanged(int row) = 0;
+    // Place the tip beside the highlighted row.
+    virtual void PlaceTip() = 0;
+    virtual void SetTipText(const std::string& text, int style) = 0;
+    virtual void Beep() = 0;
+};
+
+struct CandidateRow {
+    std::string text;
+    int image = 0;     // the candidate kind minus 1
+    int itemData = 0;  // index in the candidate cache
+};
+
+class CandidateList {
+public:
+    CandidateList(CandidateSource& source, HookCalls& hook, CandidateView& view,
+                  Directory& directory = SystemDirectory());
+
+    // WM_WORD_LOOKUP: 0 when the list now holds candidates for the word the
+    // hook library offers, 1 when there are none.
+    int OnWordLookup();
+    // WM_SELECT_KEY: 0 when a row was highlighted as asked, 1 when there was
+    // no highlighted row or the index was beyond the rows present.
+    int OnSelectKey(int request);
+    // A click made `row` the selected, focused row.
+    void OnRowSelected(int row);
+    // A double click: the hook library types the candidate last selected.
+    int OnDoubleClick();
+
+    int QueryCandidates();
+    int NextPage(int n);
+    int PrevPage(int n);
+    int FillPage(int start, int n);
+    void SelectCandidate(int index);
+    void ClearCandidates();
+    // Offers the folders and files of the folder named by an absolute path;
+    // non-zero when the list now shows them.
+    int CompletePath();
+
+    const std::vector<CandidateRow>& rows() const { return m_rows; }
+    int highlighted() const { return m_nHighlight; }
+    // True while the list shows path candidates: all of them, scrolling, no
+    // index labels.
+    bool pathMode() const;
+    const std::string& word() const { return m_strWord; }
+    const std::vector<std::unique_ptr<LibraryEntry>>& candidates() const { return m_candidates; }
+    int pageStart() const { return m_nPageStart; }
+
+    int m_nPageSize = 10;
+    int m_nMatchMode = MATCH_PREFIX;
+    int m_bEnableWord = 1;
+    int m_bEnableShorthand = 1;
+
+private:
+    void SortPathCandidates();
+    void Highlight(int row);
+
+    CandidateSource& source_;
+    HookCalls& hook_;
+    CandidateView& view_;
+    Directory& directory_;
+
+    std::string m_strWord;
+    std::vector<std::unique_ptr<LibraryEntry>> m_candidates;
+    int m_nPageStart = 0;
+    std::vector<CandidateRow> m_rows;
+    int m_nHighlight = -1;
+};
+
+}  // namespace wl

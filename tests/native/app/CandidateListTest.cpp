@@ -1,0 +1,308 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/CandidateList.h"
+
+namespace wl {
+namespace {
+
+struct Candidate {
+    std::string key, text;
+    int type = Dictionary;
+};
+
+class FakeSource : public CandidateSource {
+public:
+    std::vector<Candidate> stream;
+    size_t next = 0;
+    int findNextCalls = 0;
+    std::string lastWord;
+
+    int FindFirst(const char* word, LibraryEntry& entry, int, int, int) override {
+        lastWord = word;
+        next = 0;
+        return Deliver(entry);
+    }
+    int FindNext(LibraryEntry& entry) override {
+        ++findNextCalls;
+        return Deliver(entry);
+    }
+
+private:
+    int Deliver(LibraryEntry& entry) {
+        if (next >= stream.size()) return 0;
+        const Candidate& c = stream[next++];
+        entry.SetKey(c.key.data(), static_cast<std::uint32_t>(c.key.size()));
+        entry.SetText(c.text.data(), static_cast<std::uint32_t>(c.text.size()));
+        entry.type = c.type;
+        return 1;
+    }
+};
+
+class FakeHook : public HookCalls {
+public:
+    std::string input;
+    std::string replaceText;
+    int replaceMode = -1;
+    int replaceCalls = 0;
+
+    int GetInputStr(char* buffer, int size) override {
+        // Copies at most size - 1 bytes and writes no terminator.
+        for (int i = 0; i < size - 1 && i < static_cast<int>(input.size()); ++i)
+            buffer[i] = input[static_cast<size_t>(i)];
+        return 1;
+    }
+    int SetReplaceStr(const char* text, int mode) override {
+        replaceText = text;
+        replaceMode = mode;
+        return 1;
+    }
+    int ReplaceStr() override { return ++replaceCalls, 1; }
+};
+
+class FakeView : public CandidateView {
+public:
+    int rowsChanged = 0, placeTip = 0, beeps = 0, highlighted = -1;
+    std::string tip;
+    int tipStyle = 0;
+    void RowsChanged() override { ++rowsChanged; }
+    void HighlightChanged(int row) override { highlighted = row; }
+    void PlaceTip() override { ++placeTip; }
+    void SetTipText(const std::string& text, int style) override {
+        tip = text;
+        tipStyle = style;
+    }
+    void Beep() override { ++beeps; }
+};
+
+// Serves folders from a map: "T:\\" + relative folder -> entries.
+class FakeDirectory : public Directory {
+public:
+    std::map<std::string, std::vector<DirEntry>> folders;
+    std::vector<std::string> patterns;
+    bool List(const std::string& pattern, std::vector<DirEntry>& entries) override {
+        patterns.push_back(pattern);
+        auto it = folders.find(FolderOf(pattern));
+        if (it == folders.end()) return false;
+        entries = it->second;
+        entries.insert(entries.begin(), {{".", true}, {"..", true}});
+        return true;
+    }
+};
+
+struct ListFixture : ::testing::Test {
+    FakeSource source;
+    FakeHook hook;
+    FakeView view;
+    FakeDirectory dir;
+    CandidateList list{source, hook, view, dir};
+
+    void Words(int n) {
+        for (int i = 0; i < n; ++i) source.stream.push_back({"w" + std::to_string(100 + i), ""});
+    }
+    std::vector<std::string> Texts() const {
+        std::vector<std::string> out;
+        for (const auto& r : list.rows()) out.push_back(r.text);
+        return out;
+    }
+    int Lookup(const std::string& word) {
+        hook.input = word;
+        return list.OnWordLookup();
+    }
+};
+
+TEST_F(ListFixture, ExactlyOnePageOfTen) {
+    Words(10);
+    ASSERT_EQ(Lookup("w"), 0);
+    EXPECT_EQ(list.rows().size(), 10u);
+    EXPECT_EQ(list.highlighted(), 0);
+    EXPECT_EQ(source.lastWord, "w");
+    EXPECT_EQ(hook.replaceText, "w100");
+    EXPECT_EQ(hook.replaceMode, REPLACE_KEEP);
+
+    // Page Down finds nothing further and lands on the last row.
+    EXPECT_EQ(list.OnSelectKey(SELECT_PAGEDOWN), 0);
+    EXPECT_EQ(list.rows().front().text, "w100");
+    EXPECT_EQ(list.highlighted(), 9);
+    EXPECT_EQ(hook.replaceText, "w109");
+    // Down on the last row stays there.
+    EXPECT_EQ(list.OnSelectKey(SELECT_NEXT), 0);
+    EXPECT_EQ(list.highlighted(), 9);
+    EXPECT_EQ(list.pageStart(), 0);
+}
+
+TEST_F(ListFixture, TwentyThreeCandidatesPageForwardAndBackFromTheCache) {
+    Words(23);
+    ASSERT_EQ(Lookup("w"), 0);
+    EXPECT_EQ(source.findNextCalls, 9);  // one page ahead, no more
+    EXPECT_EQ(list.candidates().size(), 10u);
+
+    list.OnSelectKey(SELECT_PAGEDOWN);
+    EXPECT_EQ(Texts().front(), "w110");
+    EXPECT_EQ(Texts().back(), "w119");
+    EXPECT_EQ(list.highlighted(), 0);
+    EXPECT_EQ(hook.replaceText, "w110");
+
+    list.OnSelectKey(SELECT_PAGEDOWN);
+    EXPECT_EQ(Texts(), (std::vector<std::string>{"w120", "w121", "w122"}));
+    EXPECT_EQ(list.rows()[2].itemData, 22);
+    const int calls = source.findNextCalls;
+
+    list.OnSelectKey(SELECT_PAGEUP);
+    EXPECT_EQ(Texts().front(), "w110");
+    EXPECT_EQ(list.highlighted(), 0);
+    EXPECT_EQ(source.findNextCalls, calls);  // paging back asks the libraries nothing
+
+    // Down to the end of page two and on: page three, first row.
+    for (int i = 0; i < 9; ++i) list.OnSelectKey(SELECT_NEXT);
+    EXPECT_EQ(list.highlighted(), 9);
+    list.OnSelectKey(SELECT_NEXT);
+    EXPECT_EQ(Texts().front(), "w120");
+    EXPECT_EQ(list.highlighted(), 0);
+}
+
+TEST_F(ListFixture, UpOnTheFirstRowOfPageTwoShowsPageOneAtItsFirstRow) {
+    Words(15);
+    Lookup("w");
+    list.OnSelectKey(SELECT_PAGEDOWN);
+    ASSERT_EQ(Texts().front(), "w110");
+    EXPECT_EQ(list.OnSelectKey(SELECT_PREV), 0);
+    EXPECT_EQ(Texts().front(), "w100");
+    EXPECT_EQ(list.highlighted(), 0);
+    // Up on the first row of the first page stays.
+    list.OnSelectKey(SELECT_PREV);
+    EXPECT_EQ(list.highlighted(), 0);
+    EXPECT_EQ(list.pageStart(), 0);
+}
+
+TEST_F(ListFixture, IndexKeys) {
+    Words(3);
+    Lookup("w");
+    EXPECT_EQ(list.OnSelectKey(1), 0);
+    EXPECT_EQ(list.highlighted(), 1);
+    EXPECT_EQ(hook.replaceText, "w101");
+    EXPECT_EQ(view.beeps, 0);
+    // An index beyond a short page beeps, highlights the last row, answers 1.
+    EXPECT_EQ(list.OnSelectKey(4), 1);
+    EXPECT_EQ(view.beeps, 1);
+    EXPECT_EQ(list.highlighted(), 2);
+    EXPECT_EQ(hook.replaceText, "w102");
+    EXPECT_GT(view.placeTip, 0);
+}
+
+TEST_F(ListFixture, NoCandidatesAnswersOneAndClearsTheOldList) {
+    Words(4);
+    Lookup("w");
+    source.stream.clear();
+    EXPECT_EQ(Lookup("zzz"), 1);
+    EXPECT_TRUE(list.rows().empty());
+    EXPECT_TRUE(list.candidates().empty());
+    EXPECT_EQ(list.OnSelectKey(SELECT_NEXT), 1);  // nothing highlighted
+    EXPECT_EQ(list.OnSelectKey(0), 1);
+}
+
+TEST_F(ListFixture, WhatIsHandedToTheHookAndTheTipByKind) {
+    source.stream = {{"apple", "apple"},
+                     {"apply", "to put to use"},
+                     {"brb", "be right back", Shorthand},
+                     {"ty", "", Shorthand},
+                     {"odd", "x", 9}};
+    Lookup("a");
+    EXPECT_EQ(hook.replaceText, "apple");
+    EXPECT_EQ(hook.replaceMode, REPLACE_KEEP);
+    EXPECT_EQ(view.tip, "");  // the remark equals the word
+
+    list.OnSelectKey(SELECT_NEXT);
+    EXPECT_EQ(view.tip, "to put to use");
+    EXPECT_EQ(view.tipStyle, TIP_STYLE_NOTE);
+
+    list.OnSelectKey(SELECT_NEXT);
+    EXPECT_EQ(hook.replaceText, "be right back");
+    EXPECT_EQ(hook.replaceMode, REPLACE_WORD);
+    EXPECT_EQ(view.tip, "be right back");
+    EXPECT_EQ(view.tipStyle, TIP_STYLE_EXPANSION);
+
+    // A shorthand without an expansion types its own key, with no tip.
+    list.OnSelectKey(SELECT_NEXT);
+    EXPECT_EQ(hook.replaceText, "ty");
+    EXPECT_EQ(hook.replaceMode, REPLACE_WORD);
+    EXPECT_EQ(view.tip, "");
+
+    // An entry of an unknown kind leaves nothing to type.
+    list.OnSelectKey(SELECT_NEXT);
+    EXPECT_EQ(hook.replaceText, "");
+    EXPECT_EQ(hook.replaceMode, REPLACE_COMPLETE);
+
+    // A click selects its row; a double click has the hook library type it.
+    list.OnRowSelected(1);
+    EXPECT_EQ(hook.replaceText, "apply");
+    EXPECT_EQ(list.OnDoubleClick(), 1);
+    EXPECT_EQ(hook.replaceCalls, 1);
+    list.SelectCandidate(99);
+    EXPECT_EQ(hook.replaceText, "");
+}
+
+TEST_F(ListFixture, AnOverlongWordFromTheHookIsBounded) {
+    Words(1);
+    hook.input = std::string(5000, 'q');
+    list.OnWordLookup();
+    EXPECT_EQ(list.word().size(), 1023u);
+}
+
+TEST_F(ListFixture, PathsListFoldersFirstInNameOrder) {
+    dir.folders["T:\\"] = {{"windows", false}, {"Zeta", true}, {"alpha.txt", false},
+                           {"Darwin", true},   {"beta", true}};
+    Words(5);
+    ASSERT_EQ(Lookup("T:\\"), 0);
+    EXPECT_EQ(dir.patterns.back(), "T:\\*.*");
+    EXPECT_TRUE(list.pathMode());
+    EXPECT_EQ(Texts(), (std::vector<std::string>{"beta", "Darwin", "Zeta", "alpha.txt", "windows"}));
+    EXPECT_EQ(list.rows()[0].image, PathFolder - 1);
+    EXPECT_EQ(list.rows()[3].image, PathFile - 1);
+    EXPECT_EQ(hook.replaceText, "beta");
+    EXPECT_EQ(hook.replaceMode, REPLACE_PATH_FOLDER);
+    EXPECT_EQ(view.tip, "");
+    EXPECT_EQ(source.findNextCalls, 0);
+
+    // The prefix matches anywhere in the name, letter case ignored.
+    ASSERT_EQ(Lookup("T:\\WIN"), 0);
+    EXPECT_EQ(Texts(), (std::vector<std::string>{"Darwin", "windows"}));
+    list.OnSelectKey(SELECT_NEXT);
+    EXPECT_EQ(hook.replaceMode, REPLACE_PATH_FILE);
+}
+
+TEST_F(ListFixture, PathsThatMatchNothingFallThroughToTheLibraries) {
+    dir.folders["T:\\"] = {{"alpha", true}};
+    source.stream = {{"T:\\note", "a library entry"}};
+    EXPECT_EQ(Lookup("T:\\zzz"), 0);  // no entry contains zzz
+    EXPECT_FALSE(list.pathMode());
+    EXPECT_EQ(Texts(), std::vector<std::string>{"T:\\note"});
+    EXPECT_EQ(Lookup("T:\\NoSuchFolder\\x"), 0);  // the folder cannot be listed
+    EXPECT_EQ(dir.patterns.back(), "T:\\NoSuchFolder\\*.*");
+    EXPECT_FALSE(list.pathMode());
+    EXPECT_EQ(Lookup("T:/x"), 0);  // not a path
+    EXPECT_EQ(dir.patterns.size(), 2u);
+}
+
+TEST_F(ListFixture, PageKeysInAPathListStayInsideIt) {
+    for (int i = 0; i < 14; ++i) dir.folders["T:\\d\\"].push_back({"f" + std::to_string(10 + i), false});
+    Words(30);
+    ASSERT_EQ(Lookup("T:\\d\\"), 0);
+    EXPECT_EQ(list.rows().size(), 14u);  // the whole list, scrolling
+    EXPECT_EQ(list.OnSelectKey(SELECT_PAGEDOWN), 0);
+    EXPECT_EQ(list.highlighted(), 13);
+    EXPECT_EQ(list.OnSelectKey(SELECT_NEXT), 0);
+    EXPECT_EQ(list.highlighted(), 13);
+    EXPECT_EQ(list.OnSelectKey(SELECT_PAGEUP), 0);
+    EXPECT_EQ(list.highlighted(), 0);
+    EXPECT_EQ(list.OnSelectKey(7), 0);  // row 7 from the top of the list
+    EXPECT_EQ(hook.replaceText, "f17");
+    EXPECT_EQ(source.findNextCalls, 0);  // no library candidate entered the list
+    EXPECT_EQ(list.rows().size(), 14u);
+}
+
+}  // namespace
+}  // namespace wl
