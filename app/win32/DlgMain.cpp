@@ -1,0 +1,501 @@
+#include "app/win32/DlgMain.h"
+
+#include <algorithm>
+#include <string>
+
+#include "res/resource.h"
+#include "settings/Settings.h"
+#include "shell/TrayMenu.h"
+#include "shell/win32/ShellCommands.h"
+
+namespace wl {
+
+namespace {
+
+// Dialogs of later releases are present in the tray menu but greyed until
+// they exist.
+constexpr bool kHaveOptionsDialog = false;
+constexpr bool kHaveAppManager = false;
+constexpr bool kHaveLibManager = false;
+
+// How long the caret is checked after a keystroke changed the word, and how
+// often.
+constexpr UINT kCaretCheckIntervalMs = 15;
+constexpr DWORD kCaretCheckDurationMs = 500;
+
+constexpr char kNoLibraryText[] =
+    "No library had loaded! \n Are you wanted  to load the Libraries Manager now?";
+
+UINT HotkeyModifiers(std::uint32_t hotkey) {
+    const UINT flags = (hotkey >> 16) & 0xFFFF;
+    UINT mods = 0;
+    if (flags & HOTKEYF_SHIFT) mods |= MOD_SHIFT;
+    if (flags & HOTKEYF_CONTROL) mods |= MOD_CONTROL;
+    if (flags & HOTKEYF_ALT) mods |= MOD_ALT;
+    return mods;
+}
+
+RECT ChildRect(HWND child, HWND parent) {
+    RECT r;
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+}  // namespace
+
+CDlgMain::CDlgMain(VemoApi& vemo, Registry& registry, std::string programFolder)
+    : m_vemo(vemo),
+      m_registry(registry),
+      m_programFolder(std::move(programFolder)),
+      m_libraries(registry, SystemDirectory()),
+      m_candidates(*this, vemo, *this),
+      m_dwToggleHotkey(reg::kDefaultToggleHotkey) {}
+
+CDlgMain::~CDlgMain() {
+    for (HWND& label : m_indexLabels) {
+        if (label && IsWindow(label)) DestroyWindow(label);
+        label = nullptr;
+    }
+    if (m_imageList) ImageList_Destroy(m_imageList);
+    if (m_hIcon) DestroyIcon(m_hIcon);
+    if (m_hIconSmall) DestroyIcon(m_hIconSmall);
+}
+
+INT_PTR CDlgMain::DoModal(HINSTANCE instance) {
+    m_bModal = true;
+    return DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, DialogProc,
+                           reinterpret_cast<LPARAM>(this));
+}
+
+HWND CDlgMain::Create(HINSTANCE instance) {
+    m_bModal = false;
+    return CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, DialogProc,
+                              reinterpret_cast<LPARAM>(this));
+}
+
+void CDlgMain::EndRun(INT_PTR result) {
+    if (m_bModal)
+        EndDialog(m_hWnd, result);
+    else
+        DestroyWindow(m_hWnd);
+}
+
+INT_PTR CALLBACK CDlgMain::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_INITDIALOG) {
+        SetWindowLongPtrA(hwnd, DWLP_USER, lp);
+        auto* self = reinterpret_cast<CDlgMain*>(lp);
+        self->m_hWnd = hwnd;
+        return self->OnInitDialog();
+    }
+    auto* self = reinterpret_cast<CDlgMain*>(GetWindowLongPtrA(hwnd, DWLP_USER));
+    return self ? self->OnMessage(msg, wp, lp) : FALSE;
+}
+
+INT_PTR CDlgMain::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+        case vemo::WM_WORD_LOOKUP:
+            SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, m_candidates.OnWordLookup());
+            return TRUE;
+        case vemo::WM_SELECT_KEY:
+            SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT,
+                              m_candidates.OnSelectKey(static_cast<int>(static_cast<INT_PTR>(wp))));
+            return TRUE;
+        case vemo::WM_CARET_PENDING:
+            OnCaretPending();
+            return TRUE;
+        case WM_TIMER:
+            OnTimer(wp);
+            return TRUE;
+        case WM_COMMAND:
+            OnCommand(LOWORD(wp));
+            return TRUE;
+        case WM_HOTKEY:
+            if (static_cast<int>(wp) == ID_TOGGLE_HOTKEY) ToggleVemo();
+            return TRUE;
+        case WM_NOTIFY:
+            SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT,
+                              OnNotify(reinterpret_cast<const NMHDR*>(lp)));
+            return TRUE;
+        case WM_SHOWWINDOW:
+            OnShowWindow(static_cast<BOOL>(wp));
+            return FALSE;  // the default handling goes on
+        case WM_WINDOWPOSCHANGED:
+            // Hidden through SetWindowPos, which sends no WM_SHOWWINDOW.
+            if (reinterpret_cast<const WINDOWPOS*>(lp)->flags & SWP_HIDEWINDOW) OnShowWindow(FALSE);
+            return FALSE;
+        case WM_MOVE:
+            PlaceTip();
+            return FALSE;
+        case WM_SIZE:
+            OnSize(LOWORD(lp), HIWORD(lp));
+            return FALSE;
+        case WM_LBUTTONUP:
+        case WM_LBUTTONDBLCLK:
+        case WM_RBUTTONDBLCLK:
+            m_vemo.SetOldFous();
+            return FALSE;
+        case WM_MOUSEACTIVATE:
+            // A click in the list must not take the focus from the application.
+            SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, MA_NOACTIVATE);
+            return TRUE;
+        case WM_CLOSE:
+            m_vemo.EndVemo();
+            EndRun(IDCANCEL);
+            return TRUE;
+        case WM_DESTROY:
+            OnDestroy();
+            return FALSE;
+        default:
+            return FALSE;
+    }
+}
+
+BOOL CDlgMain::OnInitDialog() {
+    HINSTANCE inst = GetModuleHandleA(nullptr);
+    // The library editor's text boxes are rich edit controls.
+    LoadLibraryA("riched20.dll");
+    m_edit = GetDlgItem(m_hWnd, IDC_MAIN_WORD);
+    m_list = GetDlgItem(m_hWnd, IDC_MAIN_LIST);
+
+    SetWindowPos(m_hWnd, HWND_BOTTOM, -1000, -1000, 0, 0,
+                 SWP_NOSIZE | SWP_NOACTIVATE | SWP_HIDEWINDOW);
+    m_hIcon = static_cast<HICON>(LoadImageA(inst, MAKEINTRESOURCEA(IDI_VEMO_ON), IMAGE_ICON,
+                                            GetSystemMetrics(SM_CXICON),
+                                            GetSystemMetrics(SM_CYICON), 0));
+    m_hIconSmall = static_cast<HICON>(LoadImageA(inst, MAKEINTRESOURCEA(IDI_VEMO_ON), IMAGE_ICON,
+                                                 GetSystemMetrics(SM_CXSMICON),
+                                                 GetSystemMetrics(SM_CYSMICON), 0));
+    SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIconSmall));
+
+    ReadMainWindowSwitches(m_registry, m_dwToggleHotkey, m_bEnableShorthand, m_bEnableWord);
+    m_candidates.m_bEnableWord = m_bEnableWord;
+    m_candidates.m_bEnableShorthand = m_bEnableShorthand;
+
+    PrepareList();
+    m_tip.Create(m_hWnd);
+    m_tip.SetTipText("", TIP_STYLE_NOTE);
+    m_tray.Create(m_hWnd, WM_TRAY_NOTIFY, "Wordlark", m_hIconSmall, kTrayIconId,
+                  [this](HMENU popup) { PrepareTrayMenu(popup); });
+    LayoutAtCreation();
+    RegisterToggleHotkey();
+    SetTimer(m_hWnd, ID_STARTUP_TIMER, 0, nullptr);
+    return FALSE;  // no focus: the window is never activated by the program
+}
+
+void CDlgMain::PrepareList() {
+    ListView_SetExtendedListViewStyle(m_list, LVS_EX_FLATSB);
+    LVCOLUMNA column = {};
+    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
+    column.fmt = LVCFMT_LEFT;
+    column.cx = 100;
+    column.pszText = const_cast<char*>("");
+    SendMessageA(m_list, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
+
+    m_imageList = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 0, 1);
+    HBITMAP strip = static_cast<HBITMAP>(
+        LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_CANDIDATES), IMAGE_BITMAP, 0,
+                   0, LR_CREATEDIBSECTION));
+    if (strip) {
+        ImageList_AddMasked(m_imageList, strip, RGB(0, 0, 0));
+        DeleteObject(strip);
+    }
+    ListView_SetImageList(m_list, m_imageList, LVSIL_SMALL);
+}
+
+void CDlgMain::LayoutAtCreation() {
+    // One empty row tells the row height.
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT | LVIF_IMAGE;
+    item.pszText = const_cast<char*>("");
+    SendMessageA(m_list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    RECT bounds = {};
+    ListView_GetItemRect(m_list, 0, &bounds, LVIR_BOUNDS);
+    ListView_DeleteAllItems(m_list);
+    const int h = std::max<int>(1, bounds.bottom - bounds.top);
+    const RECT L = ChildRect(m_list, m_hWnd);
+    HFONT font = reinterpret_cast<HFONT>(SendMessageA(m_hWnd, WM_GETFONT, 0, 0));
+    HINSTANCE inst = GetModuleHandleA(nullptr);
+    for (int i = 0; i < 10; ++i) {
+        const char text[2] = {static_cast<char>('0' + (i + 1) % 10), 0};
+        m_indexLabels[i] = CreateWindowExA(0, "STATIC", text, WS_CHILD | WS_VISIBLE | SS_CENTER, 0,
+                                           L.top + h * i, std::max(0, static_cast<int>(L.left) - 5),
+                                           h, m_hWnd, nullptr, inst, nullptr);
+        SendMessageA(m_indexLabels[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    }
+    SetWindowPos(m_list, nullptr, 0, 0, L.right - L.left, h * 21 / 2,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(m_edit, nullptr, L.left, 0, L.right, std::max(0, static_cast<int>(L.top) - 2),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void CDlgMain::RegisterToggleHotkey() {
+    UnregisterHotKey(m_hWnd, ID_TOGGLE_HOTKEY);
+    // A combination another program holds simply does not work here.
+    RegisterHotKey(m_hWnd, ID_TOGGLE_HOTKEY, HotkeyModifiers(m_dwToggleHotkey),
+                   m_dwToggleHotkey & 0xFFFF);
+}
+
+void CDlgMain::OnTimer(UINT_PTR id) {
+    if (id == ID_STARTUP_TIMER) {
+        RunStartupSteps();
+    } else if (id == ID_CARET_TIMER) {
+        const bool pending = m_vemo.CheckCaret() != 0;
+        if (!pending || static_cast<LONG>(GetTickCount() - m_caretDeadline) >= 0)
+            KillTimer(m_hWnd, ID_CARET_TIMER);
+    }
+}
+
+void CDlgMain::OnCaretPending() {
+    m_caretDeadline = GetTickCount() + kCaretCheckDurationMs;
+    if (m_vemo.CheckCaret()) SetTimer(m_hWnd, ID_CARET_TIMER, kCaretCheckIntervalMs, nullptr);
+}
+
+void CDlgMain::RunStartupSteps() {
+    ShowWindow(m_hWnd, SW_HIDE);
+    KillTimer(m_hWnd, ID_STARTUP_TIMER);
+    bool pathKnown = false;
+    if (!ReloadLibraries(&pathKnown) && pathKnown) {
+        if (MessageBoxA(m_hWnd, kNoLibraryText, "Wordlark - Error",
+                        MB_OKCANCEL | MB_ICONERROR) == IDOK &&
+            kHaveLibManager)
+            OnCommand(ID_TRAY_LIB_MANAGER);
+    }
+    m_vemo.BeginVemo(m_hWnd);
+}
+
+bool CDlgMain::ReloadLibraries(bool* pathKnown) {
+    std::string pattern = m_programFolder;
+    if (pattern.empty()) {
+        char exe[MAX_PATH + 1] = {};
+        const DWORD n = GetModuleFileNameA(nullptr, exe, MAX_PATH);
+        if (n == 0 || n >= MAX_PATH) return false;
+        pattern.assign(exe, n);
+        const size_t cut = pattern.rfind('\\');
+        if (cut == std::string::npos) return false;
+        pattern.resize(cut);
+    }
+    if (pathKnown) *pathKnown = true;
+    pattern += "\\Libs\\*.lib";
+    // The cache holds entries of the set being replaced.
+    m_candidates.ClearCandidates();
+    return m_libraries.Load(pattern.c_str(), 0) != 0;
+}
+
+void CDlgMain::ToggleVemo() {
+    if (m_vemo.IsBeginVemo()) {
+        m_vemo.EndVemo();
+        m_tray.SetIcon(IDI_VEMO_OFF);
+    } else {
+        m_vemo.BeginVemo(m_hWnd);
+        m_tray.SetIcon(static_cast<UINT>(IDI_VEMO_ON));
+    }
+    ShowWindow(m_hWnd, SW_HIDE);
+    MessageBeep(0xFFFFFFFF);
+}
+
+void CDlgMain::ToggleSwitch(int& field, const char* valueName) {
+    field = field ? 0 : 1;
+    WriteSwitch(m_registry, valueName, field);
+    m_candidates.m_bEnableWord = m_bEnableWord;
+    m_candidates.m_bEnableShorthand = m_bEnableShorthand;
+}
+
+void CDlgMain::OnCommand(UINT id) {
+    switch (id) {
+        case IDOK:  // Enter while the window has the focus
+            m_vemo.BeginVemo(m_hWnd);
+            ShowWindow(m_hWnd, SW_HIDE);
+            break;
+        case IDCANCEL:
+            EndRun(IDCANCEL);
+            break;
+        case ID_TRAY_EXIT:
+            EndRun(IDOK);
+            break;
+        case ID_TRAY_TOGGLE:
+            ToggleVemo();
+            break;
+        case ID_TRAY_WORD:
+            ToggleSwitch(m_bEnableWord, reg::kEnableWord);
+            break;
+        case ID_TRAY_SHORTHAND:
+            ToggleSwitch(m_bEnableShorthand, reg::kEnableShorthand);
+            break;
+        case ID_TRAY_CONTENTS:
+            ShowHelpContents(m_hWnd);
+            break;
+        case ID_TRAY_HOMEPAGE:
+            OpenLink(m_hWnd, kHomePage);
+            break;
+        case ID_TRAY_FEEDBACK:
+            OpenLink(m_hWnd, kFeedbackLink);
+            break;
+        case ID_TRAY_ABOUT:
+            ShowAbout(m_hWnd);
+            break;
+        default:
+            break;
+    }
+}
+
+void CDlgMain::PrepareTrayMenu(HMENU popup) {
+    const TrayMenuState state = ReadTrayMenuState(m_registry, m_vemo.IsBeginVemo() != 0);
+    CheckMenuItem(popup, ID_TRAY_SHORTHAND,
+                  MF_BYCOMMAND | (state.shorthandChecked ? MF_CHECKED : MF_UNCHECKED));
+    CheckMenuItem(popup, ID_TRAY_WORD,
+                  MF_BYCOMMAND | (state.wordChecked ? MF_CHECKED : MF_UNCHECKED));
+    ModifyMenuA(popup, ID_TRAY_TOGGLE, MF_BYCOMMAND | MF_STRING, ID_TRAY_TOGGLE, state.toggleText);
+    const struct {
+        UINT id;
+        bool available;
+    } dialogs[] = {{ID_TRAY_OPTIONS, kHaveOptionsDialog},
+                   {ID_TRAY_APP_MANAGER, kHaveAppManager},
+                   {ID_TRAY_LIB_MANAGER, kHaveLibManager}};
+    for (const auto& d : dialogs)
+        EnableMenuItem(popup, d.id, MF_BYCOMMAND | (d.available ? MF_ENABLED : MF_GRAYED));
+}
+
+void CDlgMain::OnShowWindow(BOOL show) {
+    if (show) return;
+    m_tip.Hide();
+    m_tray.SetMenuDefaultItem(ID_TRAY_TOGGLE, false);
+}
+
+LRESULT CDlgMain::OnNotify(const NMHDR* header) {
+    if (!header || header->hwndFrom != m_list) return 0;
+    if (header->code == LVN_ITEMCHANGED && !m_bHighlighting) {
+        const auto* change = reinterpret_cast<const NMLISTVIEW*>(header);
+        if (change->uNewState == (LVIS_SELECTED | LVIS_FOCUSED))
+            m_candidates.OnRowSelected(change->iItem);
+    } else if (header->code == NM_DBLCLK) {
+        m_candidates.OnDoubleClick();
+    }
+    return 0;
+}
+
+void CDlgMain::OnSize(int cx, int cy) {
+    if (m_bSkipNextSize || !m_list) return;
+    const RECT L = ChildRect(m_list, m_hWnd);
+    SetWindowPos(m_list, nullptr, 0, 0, std::max(0, cx - static_cast<int>(L.left)),
+                 std::max(0, cy - static_cast<int>(L.top)),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    PlaceTip();
+}
+
+void CDlgMain::OnDestroy() {
+    KillTimer(m_hWnd, ID_CARET_TIMER);
+    UnregisterHotKey(m_hWnd, ID_TOGGLE_HOTKEY);
+    m_candidates.ClearCandidates();
+    m_vemo.EndVemo();
+    m_libraries.UnloadAll();
+}
+
+// --- the candidate list's view -------------------------------------------
+
+void CDlgMain::RowsChanged() {
+    RenderRows();
+    if (!m_candidates.rows().empty()) SizeToContent();
+}
+
+void CDlgMain::RenderRows() {
+    m_bHighlighting = true;
+    SendMessageA(m_list, WM_SETREDRAW, FALSE, 0);
+    ListView_DeleteAllItems(m_list);
+    int index = 0;
+    for (const CandidateRow& row : m_candidates.rows()) {
+        LVITEMA item = {};
+        item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
+        item.iItem = index;
+        item.pszText = const_cast<char*>(row.text.c_str());
+        item.iImage = row.image;
+        item.lParam = row.itemData;
+        if (SendMessageA(m_list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)) < 0) break;
+        ++index;
+    }
+    SendMessageA(m_list, WM_SETREDRAW, TRUE, 0);
+    m_bHighlighting = false;
+}
+
+void CDlgMain::SizeToContent() {
+    const int rows = ListView_GetItemCount(m_list);
+    if (rows <= 0) return;
+    m_bSkipNextSize = true;
+    const bool pathMode = m_candidates.pathMode();
+    ListView_SetColumnWidth(m_list, 0, LVSCW_AUTOSIZE);
+    int w = ListView_GetColumnWidth(m_list, 0);
+    RECT bounds = {};
+    ListView_GetItemRect(m_list, 0, &bounds, LVIR_BOUNDS);
+    const int h = (bounds.bottom - bounds.top) * std::min(rows, m_candidates.m_nPageSize);
+    const UINT keep = SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE;
+    SetWindowPos(m_list, nullptr, 0, 0, w, h, keep);
+    RECT client;
+    GetClientRect(m_list, &client);
+    if (client.right < w) w = 2 * w - client.right;  // a vertical scroll bar took room
+    SetWindowPos(m_list, nullptr, 0, 0, w + 5, h + 8, keep);
+
+    const RECT N = ChildRect(m_indexLabels[0], m_hWnd);
+    RECT L = ChildRect(m_list, m_hWnd);
+    const int listWidth = L.right - L.left;
+    const int left = pathMode ? 0 : N.right;
+    if (pathMode) {
+        ShowScrollBar(m_list, SB_HORZ, FALSE);
+        ShowScrollBar(m_list, SB_VERT, TRUE);
+    } else {
+        ShowScrollBar(m_list, SB_BOTH, FALSE);
+    }
+    SetWindowPos(m_list, nullptr, left, L.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(m_edit, nullptr, left, 0, listWidth, std::max(0, static_cast<int>(L.top) - 2),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    for (int i = 0; i < 10; ++i)
+        ShowWindow(m_indexLabels[i], !pathMode && i < rows ? SW_SHOWNA : SW_HIDE);
+    L = ChildRect(m_list, m_hWnd);
+    // The window's frame is added to the client area the list needs, so that
+    // no frame width cuts the list.
+    RECT frame = {0, 0, L.right + 3, L.bottom + 3};
+    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrA(m_hWnd, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongPtrA(m_hWnd, GWL_EXSTYLE)));
+    SetWindowPos(m_hWnd, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top, keep);
+    m_bSkipNextSize = false;
+}
+
+void CDlgMain::HighlightChanged(int row) {
+    m_bHighlighting = true;
+    ListView_SetItemState(m_list, -1, 0, LVIS_SELECTED);
+    ListView_SetItemState(m_list, row, LVIS_SELECTED, LVIS_SELECTED);
+    ListView_EnsureVisible(m_list, row, FALSE);
+    m_bHighlighting = false;
+}
+
+void CDlgMain::PlaceTip() {
+    const int row = m_candidates.highlighted();
+    if (!m_list || row < 0 || row >= ListView_GetItemCount(m_list)) {
+        m_tip.Hide();
+        return;
+    }
+    RECT bounds = {};
+    ListView_GetItemRect(m_list, row, &bounds, LVIR_BOUNDS);
+    POINT corner = {bounds.right, bounds.top};
+    ClientToScreen(m_list, &corner);
+    RECT list;
+    GetWindowRect(m_list, &list);
+    const POINT at = {list.right + 3, corner.y};
+    m_tip.ShowTipAt(false, at);
+    m_tip.ShowTipAt(true, at);
+}
+
+void CDlgMain::SetTipText(const std::string& text, int style) { m_tip.SetTipText(text, style); }
+
+void CDlgMain::Beep() { MessageBeep(0xFFFFFFFF); }
+
+// --- the libraries -----------------------------------------------------------
+
+int CDlgMain::FindFirst(const char* word, LibraryEntry& entry, int matchMode, int enableWord,
+                        int enableShorthand) {
+    return m_libraries.FindFirst(word, entry, matchMode, enableWord, enableShorthand);
+}
+
+int CDlgMain::FindNext(LibraryEntry& entry) { return m_libraries.FindNext(entry); }
+
+}  // namespace wl

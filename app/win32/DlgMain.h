@@ -1,0 +1,109 @@
+// The main window: at once the candidate list that the hook library shows at
+// the caret, the receiver of the hook library's messages, the owner of the
+// tray icon, the loaded libraries and the tip.  It lives for the whole run
+// of the program as one modal dialog.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdint>
+#include <string>
+
+#include "app/CandidateList.h"
+#include "app/win32/TipWnd.h"
+#include "app/win32/VemoApi.h"
+#include "shell/win32/SystemTray.h"
+#include "platform/Registry.h"
+#include "store/LibrarySet.h"
+
+namespace wl {
+
+inline constexpr UINT WM_TRAY_NOTIFY = WM_USER + 10;  // the tray icon's notifications
+
+inline constexpr UINT_PTR ID_STARTUP_TIMER = 1002;
+inline constexpr int ID_TOGGLE_HOTKEY = 1002;
+inline constexpr UINT_PTR ID_CARET_TIMER = 1003;
+inline constexpr UINT kTrayIconId = 130;
+
+class CDlgMain : public CandidateView, public CandidateSource {
+public:
+    // programFolder: where the Libs folder is looked for; empty for the
+    // folder of the running executable.
+    explicit CDlgMain(VemoApi& vemo = VemoDll(), Registry& registry = SystemRegistry(),
+                      std::string programFolder = {});
+    ~CDlgMain() override;
+    CDlgMain(const CDlgMain&) = delete;
+    CDlgMain& operator=(const CDlgMain&) = delete;
+
+    // Runs the window modally; returns when the program is to end.
+    INT_PTR DoModal(HINSTANCE instance);
+    // Creates the window without running it modally (tests).
+    HWND Create(HINSTANCE instance);
+    HWND hwnd() const { return m_hWnd; }
+    const CandidateList& candidates() const { return m_candidates; }
+    const CTipWnd& tip() const { return m_tip; }
+    const LibrarySet& libraries() const { return m_libraries; }
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    INT_PTR OnMessage(UINT msg, WPARAM wp, LPARAM lp);
+
+    BOOL OnInitDialog();
+    void OnTimer(UINT_PTR id);
+    void OnCommand(UINT id);
+    void OnShowWindow(BOOL show);
+    LRESULT OnNotify(const NMHDR* header);
+    void OnSize(int cx, int cy);
+    void OnDestroy();
+    void OnCaretPending();
+
+    void EndRun(INT_PTR result);
+    void RunStartupSteps();
+    // Loads the enabled libraries of the program's Libs folder; answers
+    // whether any loaded (false also when the program's path is unknown).
+    bool ReloadLibraries(bool* pathKnown = nullptr);
+    void ToggleVemo();
+    void ToggleSwitch(int& field, const char* valueName);
+    void RegisterToggleHotkey();
+    void PrepareList();
+    void LayoutAtCreation();
+    void PrepareTrayMenu(HMENU popup);
+    void RenderRows();
+    void SizeToContent();
+
+    // CandidateView
+    void RowsChanged() override;
+    void HighlightChanged(int row) override;
+    void PlaceTip() override;
+    void SetTipText(const std::string& text, int style) override;
+    void Beep() override;
+    // CandidateSource: the loaded libraries.
+    int FindFirst(const char* word, LibraryEntry& entry, int matchMode, int enableWord,
+                  int enableShorthand) override;
+    int FindNext(LibraryEntry& entry) override;
+
+    VemoApi& m_vemo;
+    Registry& m_registry;
+    std::string m_programFolder;
+    bool m_bModal = false;
+    HWND m_hWnd = nullptr;
+    HWND m_edit = nullptr;
+    HWND m_list = nullptr;
+    HICON m_hIcon = nullptr;
+    HICON m_hIconSmall = nullptr;
+    LibrarySet m_libraries;
+    CandidateList m_candidates;
+    HIMAGELIST m_imageList = nullptr;
+    CTipWnd m_tip;
+    CSystemTray m_tray;
+    HWND m_indexLabels[10] = {};
+    std::uint32_t m_dwToggleHotkey;
+    std::int32_t m_bEnableWord = 1;
+    std::int32_t m_bEnableShorthand = 1;
+    bool m_bSkipNextSize = false;  // set while this window resizes itself
+    bool m_bHighlighting = false;  // set while the list's selection is set from code
+    DWORD m_caretDeadline = 0;
+};
+
+}  // namespace wl

@@ -1,0 +1,41 @@
+// The tip beside the highlighted candidate: a remark in light yellow or an
+// expansion in white on blue, sized to its text at every paint.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace wl {
+
+class CTipWnd {
+public:
+    CTipWnd() = default;
+    ~CTipWnd();
+    CTipWnd(const CTipWnd&) = delete;
+    CTipWnd& operator=(const CTipWnd&) = delete;
+
+    bool Create(HWND owner);
+    // Stores text and style; an empty text hides the tip.  The next paint
+    // resizes and redraws it.
+    void SetTipText(const std::string& text, int style);
+    // Shows the tip with its top-left corner at point (screen) unless it is
+    // already visible or has no text; show = false hides it.
+    void ShowTipAt(bool show, POINT point);
+    void Hide();
+
+    HWND hwnd() const { return m_hWnd; }
+    const std::string& text() const { return m_strText; }
+    int style() const { return m_nStyle; }
+
+private:
+    static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    void OnPaint();
+
+    HWND m_hWnd = nullptr;
+    HFONT m_font = nullptr;
+    int m_nStyle = 1;
+    std::string m_strText;
+};
+
+}  // namespace wl

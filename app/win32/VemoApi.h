@@ -1,0 +1,24 @@
+// The hook library's exports as the main window uses them, behind an
+// interface so that the window can be tested without installing hooks.
+#pragma once
+
+#include <windows.h>
+
+#include "app/CandidateList.h"
+
+namespace wl {
+
+class VemoApi : public HookCalls {
+public:
+    virtual int BeginVemo(HWND mainWindow) = 0;
+    virtual void EndVemo() = 0;
+    virtual int IsBeginVemo() = 0;
+    virtual void SetOldFous() = 0;
+    // Runs the caret check once; non-zero while a lookup is still pending.
+    virtual int CheckCaret() = 0;
+};
+
+// "Vemo.dll" itself.
+VemoApi& VemoDll();
+
+}  // namespace wl

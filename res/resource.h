@@ -1,0 +1,28 @@
+// Resource and command identifiers of VemoShow.exe.
+#pragma once
+
+#define IDI_VEMO_ON 128
+#define IDI_VEMO_OFF 129
+#define IDB_CANDIDATES 129
+#define IDR_TRAY_MENU 130
+
+#define IDD_MAIN 102
+#define IDC_MAIN_WORD 1000
+#define IDC_MAIN_LIST 1001
+
+#define IDD_ABOUT 100
+#define IDC_ABOUT_VERSION 1002
+#define IDC_ABOUT_LINK 1003
+
+// Tray menu commands.
+#define ID_TRAY_OPTIONS 32771
+#define ID_TRAY_EXIT 32772
+#define ID_TRAY_APP_MANAGER 32794
+#define ID_TRAY_LIB_MANAGER 32795
+#define ID_TRAY_TOGGLE 32797
+#define ID_TRAY_WORD 32823
+#define ID_TRAY_SHORTHAND 32824
+#define ID_TRAY_HOMEPAGE 32828
+#define ID_TRAY_FEEDBACK 32831
+#define ID_TRAY_ABOUT 32832
+#define ID_TRAY_CONTENTS 32833

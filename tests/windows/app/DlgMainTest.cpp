@@ -1,0 +1,263 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "app/win32/DlgMain.h"
+#include "platform/MemoryRegistry.h"
+#include "res/resource.h"
+#include "settings/Settings.h"
+#include "store/Library.h"
+#include "tests/support/TempDir.h"
+
+namespace wl {
+namespace {
+
+class FakeVemo : public VemoApi {
+public:
+    std::string input;
+    std::string replaceText;
+    int replaceMode = -1;
+    int beginCalls = 0, endCalls = 0, replaceCalls = 0;
+    bool active = false;
+
+    int BeginVemo(HWND) override { return ++beginCalls, active = true, 1; }
+    void EndVemo() override { ++endCalls, active = false; }
+    int IsBeginVemo() override { return active; }
+    void SetOldFous() override {}
+    int CheckCaret() override { return 0; }
+    int GetInputStr(char* buffer, int size) override {
+        for (int i = 0; i < size - 1 && i < static_cast<int>(input.size()); ++i)
+            buffer[i] = input[static_cast<size_t>(i)];
+        return 1;
+    }
+    int SetReplaceStr(const char* text, int mode) override {
+        replaceText = text;
+        replaceMode = mode;
+        return 1;
+    }
+    int ReplaceStr() override { return ++replaceCalls, 1; }
+};
+
+void MakeLibrary(const std::string& path, int type,
+                 const std::vector<std::pair<std::string, std::string>>& entries) {
+    Library lib;
+    ASSERT_TRUE(lib.Open(path.c_str()));
+    lib.SetType(type);
+    ASSERT_TRUE(lib.WriteInfo());
+    for (const auto& [key, text] : entries) {
+        LibraryEntry e;
+        e.SetKey(key.data(), static_cast<std::uint32_t>(key.size()));
+        e.SetText(text.data(), static_cast<std::uint32_t>(text.size()));
+        ASSERT_TRUE(lib.Put(e));
+    }
+}
+
+// Runs the thread's messages until done() or the deadline.
+template <typename Done>
+bool PumpUntil(Done done, DWORD ms = 5000) {
+    const DWORD end = GetTickCount() + ms;
+    while (!done()) {
+        if (static_cast<LONG>(GetTickCount() - end) >= 0) return false;
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    return true;
+}
+
+std::vector<std::string> Rows(HWND list) {
+    std::vector<std::string> rows;
+    const int n = ListView_GetItemCount(list);
+    for (int i = 0; i < n; ++i) {
+        char text[1024] = {};
+        ListView_GetItemText(list, i, 0, text, sizeof text);
+        rows.push_back(text);
+    }
+    return rows;
+}
+
+LPARAM ItemData(HWND list, int row) {
+    LVITEMA item = {};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    return item.lParam;
+}
+
+int Selected(HWND list) { return ListView_GetNextItem(list, -1, LVNI_SELECTED); }
+
+int Width(HWND hwnd) {
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    return r.right - r.left;
+}
+
+struct MainWindow : ::testing::Test {
+    test::TempDir dir;
+    MemoryRegistry reg;
+    FakeVemo vemo;
+    std::unique_ptr<CDlgMain> dlg;
+    HWND hwnd = nullptr;
+    HWND list = nullptr;
+
+    void SetUp() override {
+        CreateDirectoryA((dir / "Libs").c_str(), nullptr);
+        MakeLibrary(dir / "Libs\\English.lib", Dictionary,
+                    {{"apple", "a fruit"},
+                     {"application", "application"},
+                     {"apply", ""},
+                     {"approximately", "about"},
+                     {"banana", ""}});
+        MakeLibrary(dir / "Libs\\Shorthand.lib", Shorthand,
+                    {{"brb", "be right back"}, {"apx", "approximately"}});
+    }
+    void Start() {
+        dlg = std::make_unique<CDlgMain>(vemo, reg, dir.path().string());
+        hwnd = dlg->Create(GetModuleHandleA(nullptr));
+        ASSERT_NE(hwnd, nullptr);
+        list = GetDlgItem(hwnd, IDC_MAIN_LIST);
+        ASSERT_TRUE(PumpUntil([&] { return vemo.beginCalls > 0; })) << "no start-up";
+    }
+    void TearDown() override {
+        if (hwnd && IsWindow(hwnd)) DestroyWindow(hwnd);
+        dlg.reset();
+    }
+    LRESULT Lookup(const std::string& word) {
+        vemo.input = word;
+        return SendMessageA(hwnd, vemo::WM_WORD_LOOKUP, 0, 0);
+    }
+    LRESULT Select(int request) {
+        return SendMessageA(hwnd, vemo::WM_SELECT_KEY, static_cast<WPARAM>(request), 0);
+    }
+};
+
+TEST_F(MainWindow, StartsHiddenWithTheLibrariesLoadedAndTheHookOn) {
+    Start();
+    EXPECT_FALSE(IsWindowVisible(hwnd));
+    EXPECT_EQ(dlg->libraries().GetCount(), 2);
+    EXPECT_EQ(vemo.beginCalls, 1);
+    EXPECT_TRUE(vemo.active);
+}
+
+TEST_F(MainWindow, AnswersLookupsWithRowsInMergedOrder) {
+    Start();
+    EXPECT_EQ(Lookup("ap"), 0);
+    EXPECT_EQ(Rows(list), (std::vector<std::string>{"apple", "application", "apply",
+                                                    "approximately", "apx"}));
+    EXPECT_EQ(ItemData(list, 3), 3);
+    EXPECT_EQ(Selected(list), 0);
+    EXPECT_EQ(vemo.replaceText, "apple");
+    EXPECT_EQ(vemo.replaceMode, vemo::REPLACE_KEEP);
+    EXPECT_EQ(dlg->tip().text(), "a fruit");
+
+    // The hook library, not the window, shows it: the answer leaves it hidden.
+    EXPECT_FALSE(IsWindowVisible(hwnd));
+
+    EXPECT_EQ(Select(vemo::SELECT_NEXT), 0);
+    EXPECT_EQ(Selected(list), 1);
+    EXPECT_EQ(vemo.replaceText, "application");
+    EXPECT_EQ(dlg->tip().text(), "");  // the remark repeats the word
+
+    EXPECT_EQ(Select(4), 0);
+    EXPECT_EQ(vemo.replaceText, "approximately");  // the shorthand's expansion
+    EXPECT_EQ(vemo.replaceMode, vemo::REPLACE_WORD);
+    EXPECT_EQ(dlg->tip().style(), TIP_STYLE_EXPANSION);
+    EXPECT_EQ(Select(7), 1);  // beyond the five rows
+    EXPECT_EQ(Selected(list), 4);
+
+    EXPECT_EQ(Lookup("zzz"), 1);
+    EXPECT_EQ(ListView_GetItemCount(list), 0);
+}
+
+TEST_F(MainWindow, TheWindowFollowsTheWidestRowAndShowsALabelPerRow) {
+    Start();
+    ASSERT_EQ(Lookup("ban"), 0);
+    const int narrow = Width(hwnd);
+    ASSERT_EQ(Lookup("approx"), 0);
+    const int wide = Width(hwnd);
+    EXPECT_GT(wide, narrow);
+    int labels = 0;
+    for (HWND child = GetWindow(hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        char cls[32] = {};
+        GetClassNameA(child, cls, sizeof cls);
+        if (lstrcmpiA(cls, "Static") == 0 && (GetWindowLongA(child, GWL_STYLE) & WS_VISIBLE)) ++labels;
+    }
+    EXPECT_EQ(labels, 1);
+}
+
+TEST_F(MainWindow, TraySwitchesAreWrittenAndTakeEffectAtTheNextLookup) {
+    Start();
+    SendMessageA(hwnd, WM_COMMAND, ID_TRAY_WORD, 0);
+    EXPECT_EQ(ReadSwitch(reg, reg::kEnableWord, 1), 0);
+    ASSERT_EQ(Lookup("ap"), 0);
+    EXPECT_EQ(Rows(list), std::vector<std::string>{"apx"});
+    SendMessageA(hwnd, WM_COMMAND, ID_TRAY_SHORTHAND, 0);
+    EXPECT_EQ(Lookup("ap"), 1);
+    SendMessageA(hwnd, WM_COMMAND, ID_TRAY_WORD, 0);
+    EXPECT_EQ(ReadSwitch(reg, reg::kEnableWord, 0), 1);
+    EXPECT_EQ(Lookup("ap"), 0);
+}
+
+TEST_F(MainWindow, TheHotkeyTogglesTheHookAndOtherIdsAreIgnored) {
+    Start();
+    SendMessageA(hwnd, WM_HOTKEY, 1002, 0);
+    EXPECT_FALSE(vemo.active);
+    EXPECT_EQ(vemo.endCalls, 1);
+    SendMessageA(hwnd, WM_HOTKEY, 7, 0);
+    EXPECT_FALSE(vemo.active);
+    SendMessageA(hwnd, WM_COMMAND, ID_TRAY_TOGGLE, 0);
+    EXPECT_TRUE(vemo.active);
+    EXPECT_EQ(vemo.beginCalls, 2);
+}
+
+TEST_F(MainWindow, CloseUnhooksAndDestroys) {
+    Start();
+    Lookup("ap");
+    SendMessageA(hwnd, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(hwnd));
+    EXPECT_FALSE(vemo.active);
+    EXPECT_GE(vemo.endCalls, 1);
+    EXPECT_EQ(dlg->libraries().GetCount(), 0);
+    hwnd = nullptr;
+}
+
+// Closes the start-up question with Cancel and records its text.
+std::string g_question;
+int g_questions = 0;
+void CALLBACK AnswerQuestion(HWND, UINT, UINT_PTR, DWORD) {
+    HWND box = FindWindowA("#32770", "Wordlark - Error");
+    if (!box) return;
+    char text[256] = {};
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        char cls[32] = {};
+        GetClassNameA(child, cls, sizeof cls);
+        if (lstrcmpiA(cls, "Static") == 0 && GetWindowTextA(child, text, sizeof text) > 0 &&
+            std::string(text).find("library") != std::string::npos)
+            g_question = text;
+    }
+    ++g_questions;
+    PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
+}
+
+TEST_F(MainWindow, NoLibraryAsksOnceAndStartsTheHookAnyway) {
+    DeleteFileA((dir / "Libs\\English.lib").c_str());
+    DeleteFileA((dir / "Libs\\Shorthand.lib").c_str());
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, AnswerQuestion);
+    Start();
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(g_questions, 1);
+    EXPECT_EQ(g_question,
+              "No library had loaded! \n Are you wanted  to load the Libraries Manager now?");
+    EXPECT_EQ(vemo.beginCalls, 1);
+    EXPECT_EQ(Lookup("ap"), 1);
+}
+
+}  // namespace
+}  // namespace wl
