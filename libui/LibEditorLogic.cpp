@@ -1,0 +1,233 @@
+#include "libui/LibEditorLogic.h"
+
+#include <cstdio>
+#include <utility>
+
+namespace wl {
+
+namespace {
+
+// An entry built from a key and a text held in strings.
+struct TextEntry : LibraryEntry {
+    TextEntry(const std::string& key, const std::string& text) {
+        SetKey(key.data(), static_cast<std::uint32_t>(key.size()));
+        SetText(text.data(), static_cast<std::uint32_t>(text.size()));
+    }
+};
+
+std::string KeyOf(const LibraryEntry& e) {
+    return e.key() ? std::string(e.key(), e.keyLength()) : std::string();
+}
+std::string TextOf(const LibraryEntry& e) {
+    return e.text() ? std::string(e.text(), e.textLength()) : std::string();
+}
+
+// The commands of the macro menu and the texts they insert.
+constexpr struct {
+    int command;
+    const char* text;
+} kMacros[] = {
+    {32801, "%CARET%"},         {32802, "%DATE%"},      {32803, "%YEAR%"},
+    {32804, "%MONTH%"},         {32805, "%MONTH_02%"},  {32806, "%MONTHNAME%"},
+    {32807, "%FULLMONTHNAME%"}, {32808, "%DAY%"},       {32809, "%DAY_02%"},
+    {32810, "%WEEK%"},          {32811, "%WEEKNAME%"},  {32812, "%FULLWEEKNAME%"},
+    {32813, "%TIME_24%"},       {32814, "%TIME_12%"},   {32815, "%HOUR_24%"},
+    {32816, "%HOUR_24_02%"},    {32817, "%HOUR_12%"},   {32818, "%HOUR_12_02%"},
+    {32819, "%MINUTE%"},        {32820, "%MINUTE_02%"}, {32821, "%SECOND%"},
+    {32822, "%SECOND_02%"},
+};
+
+}  // namespace
+
+LibEditorLogic::LibEditorLogic(std::string path, int mayChange)
+    : path_(std::move(path)), mayChange_(mayChange) {}
+
+bool LibEditorLogic::Open() {
+    open_ = library_.Open(path_.c_str()) != 0;
+    buttons_ = Buttons{};
+    buttons_.importFile = open_;
+    buttons_.exportFile = open_;
+    return open_;
+}
+
+void LibEditorLogic::Close() {
+    library_.Close();
+    open_ = false;
+    buttons_.importFile = buttons_.exportFile = false;
+}
+
+const char* LibEditorLogic::KeyColumnTitle() const {
+    return Type() == Shorthand ? "Shorthand" : "Spelling";
+}
+const char* LibEditorLogic::TextColumnTitle() const {
+    return Type() == Shorthand ? "Full Text" : "Remark";
+}
+int LibEditorLogic::RowImage() const {
+    return Type() == Dictionary || Type() == Shorthand ? Type() - 1 : -1;
+}
+
+void LibEditorLogic::ListFrom(const std::string& text, ListingProgress* progress) {
+    rows_.clear();
+    buttons_.del = false;
+    if (!open_) {
+        libraryCount_ = 0;
+        return;
+    }
+    LibraryEntry entry;
+    library_.SearchExact(text.c_str(), entry, MATCH_PREFIX);
+    libraryCount_ = library_.Count();
+    if (progress) progress->Begin(libraryCount_);
+    rows_.reserve(static_cast<std::size_t>(libraryCount_ > 0 ? libraryCount_ : 0));
+    // The exact search may have landed on a key it did not accept; that
+    // entry is listed first all the same, and the walk goes on from it.
+    if (entry.key()) rows_.push_back({KeyOf(entry), TextOf(entry)});
+    while (library_.Next(entry)) {
+        rows_.push_back({KeyOf(entry), TextOf(entry)});
+        if (progress && !progress->Step()) break;
+    }
+}
+
+std::string LibEditorLogic::CountText() const {
+    char buf[96];
+    std::snprintf(buf, sizeof buf, "Items in library: %d\r\nItems Loaded:%d",
+                  static_cast<int>(libraryCount_), static_cast<int>(rows_.size()));
+    return buf;
+}
+
+bool LibEditorLogic::OnSelectionChanged(int selectedCount, int firstSelected, std::string& query,
+                                        std::string& fullText) {
+    buttons_.del = true;
+    if (selectedCount != 1 || firstSelected < 0 || firstSelected >= static_cast<int>(rows_.size()))
+        return false;
+    const EditorRow& row = rows_[static_cast<std::size_t>(firstSelected)];
+    Remember(row.key, row.text);
+    query = row.key;
+    fullText = row.text;
+    return true;
+}
+
+void LibEditorLogic::Remember(const std::string& key, const std::string& text) {
+    selectedKey_ = key;
+    selectedText_ = text;
+    // The boxes now show the remembered entry: nothing to add or save.
+    ApplyQueryRule(key);
+    OnFullTextChanged(text);
+}
+
+void LibEditorLogic::ApplyQueryRule(const std::string& query) {
+    if (query.empty()) {
+        buttons_.add = false;
+        buttons_.save = false;
+    } else if (query == selectedKey_) {
+        buttons_.add = false;
+    } else {
+        buttons_.add = true;
+        buttons_.save = false;
+    }
+}
+
+void LibEditorLogic::OnQueryChanged(const std::string& query) {
+    ApplyQueryRule(query);
+}
+
+void LibEditorLogic::OnFullTextChanged(const std::string& fullText) {
+    buttons_.save = fullText != selectedText_;
+}
+
+LibEditorLogic::Outcome LibEditorLogic::Add(const std::string& query, const std::string& fullText) {
+    Outcome out;
+    LibraryEntry found;
+    if (library_.SearchExact(query.c_str(), found, MATCH_PREFIX)) {
+        out.message = {"This data had in database! ", kTitlePlain, UiMessage::Icon::Stop};
+        return out;
+    }
+    if (library_.Put(TextEntry(query, fullText))) {
+        out.message = {"Add data Succeed ", kTitlePlain, UiMessage::Icon::Exclamation};
+        Remember(query, fullText);
+    }
+    out.relist = true;
+    out.relistFrom = query;
+    return out;
+}
+
+LibEditorLogic::Outcome LibEditorLogic::Save(const std::string& query,
+                                             const std::string& fullText) {
+    Outcome out;
+    TextEntry entry(query, fullText);
+    if (library_.Replace(entry, entry)) {
+        out.message = {"Save Succeed!", kTitlePlain, UiMessage::Icon::None};
+        Remember(query, fullText);
+    } else {
+        out.message = {"Save Failed!", kTitlePlain, UiMessage::Icon::None};
+    }
+    out.relist = true;
+    out.relistFrom = query;
+    return out;
+}
+
+UiMessage LibEditorLogic::DeleteQuestion() {
+    return {"Are you sure you want to delete the items?", kTitleInfo, UiMessage::Icon::Question,
+            true};
+}
+
+LibEditorLogic::Outcome LibEditorLogic::DeleteRows(const std::vector<int>& rows) {
+    Outcome out;
+    if (rows.empty()) {
+        out.message = {"Please select the items to delete! ", kTitleError, UiMessage::Icon::Stop};
+        return out;
+    }
+    // The list shows the library as it is afterwards, also when a delete
+    // failed half-way.
+    out.relist = true;
+    for (int r : rows) {
+        if (r < 0 || r >= static_cast<int>(rows_.size())) continue;
+        const std::string& key = rows_[static_cast<std::size_t>(r)].key;
+        if (key.empty()) continue;
+        if (!library_.Delete(TextEntry(key, std::string()))) {
+            out.message = {"Delete Failed!", kTitleError, UiMessage::Icon::Stop};
+            return out;
+        }
+    }
+    out.message = {"Delete Succeed!", kTitleInfo, UiMessage::Icon::Information};
+    return out;
+}
+
+LibEditorLogic::Outcome LibEditorLogic::Import(const std::string& file, ImportProgress* progress) {
+    Outcome out;
+    int n = library_.ImportText(file.c_str(), progress);
+    // A file without marker pairs is a word list; a cancelled import is not
+    // started again as one.
+    if (n <= 0 && !(progress && progress->Cancelled()))
+        n = library_.ImportWordList(file.c_str(), progress);
+    out.message = {std::to_string(n) + " items have been successfully imported ", kTitlePlain,
+                   UiMessage::Icon::Information};
+    out.relist = true;
+    return out;
+}
+
+LibEditorLogic::Outcome LibEditorLogic::Export(const std::string& file, ImportProgress* progress) {
+    Outcome out;
+    Library second;
+    int n = 0;
+    if (second.Open(path_.c_str())) n = second.ExportText(file.c_str(), progress);
+    second.Close();
+    out.message = {std::to_string(n) + " items have been successfully exported ", kTitlePlain,
+                   UiMessage::Icon::Information};
+    return out;
+}
+
+bool LibEditorLogic::WriteInfo(int type, const std::string& name, const std::string& description) {
+    if (mayChange_ != 1) return false;
+    if (type == Dictionary || type == Shorthand) library_.SetType(type);
+    library_.SetDescription(description.c_str(), static_cast<int>(description.size()));
+    library_.SetCaption(name.c_str(), static_cast<int>(name.size()));
+    return library_.WriteInfo() != 0;
+}
+
+const char* LibEditorLogic::MacroText(int command) {
+    for (const auto& m : kMacros)
+        if (m.command == command) return m.text;
+    return nullptr;
+}
+
+}  // namespace wl

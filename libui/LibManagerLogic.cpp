@@ -1,0 +1,205 @@
+#include "libui/LibManagerLogic.h"
+
+#include <cctype>
+#include <map>
+#include <utility>
+
+#include "platform/CodePage.h"
+
+namespace wl {
+
+namespace {
+
+#ifdef _WIN32
+constexpr char kSeparator = '\\';
+#else
+constexpr char kSeparator = '/';
+#endif
+constexpr char kExtension[] = ".lib";
+// The longest full path the program handles (its path buffers hold 260 bytes
+// with the terminator).
+constexpr std::size_t kMaxPath = 259;
+
+bool EndsWithNoCase(const std::string& s, const char* tail) {
+    const std::string t(tail);
+    if (s.size() < t.size()) return false;
+    for (std::size_t i = 0; i < t.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(s[s.size() - t.size() + i])) !=
+            std::tolower(static_cast<unsigned char>(t[i])))
+            return false;
+    }
+    return true;
+}
+
+std::string Upper(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+}
+
+// Device names that Windows reserves whatever the extension.
+bool IsReservedName(const std::string& fileName) {
+    const std::string base = Upper(fileName.substr(0, fileName.find('.')));
+    static const char* const kNames[] = {"CON", "PRN", "AUX", "NUL"};
+    for (const char* n : kNames)
+        if (base == n) return true;
+    if (base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
+        base[3] >= '1' && base[3] <= '9')
+        return true;
+    return false;
+}
+
+std::string Trim(const std::string& s) {
+    std::size_t b = 0, e = s.size();
+    while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
+    while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t')) --e;
+    return s.substr(b, e - b);
+}
+
+UiMessage Error(std::string text) {
+    return {std::move(text), kTitleError, UiMessage::Icon::Stop};
+}
+
+}  // namespace
+
+const char* LibraryTypeText(int type) {
+    if (type == Dictionary) return "Dictionary";
+    if (type == Shorthand) return "Shorthand";
+    return "";
+}
+
+LibManagerLogic::LibManagerLogic(Registry& registry, Directory& directory, std::string libsFolder)
+    : directory_(directory), set_(registry, directory), folder_(std::move(libsFolder)) {
+    while (!folder_.empty() && (folder_.back() == '\\' || folder_.back() == '/'))
+        folder_.pop_back();
+}
+
+std::string LibManagerLogic::PathOf(const std::string& fileName) const {
+    return folder_ + kSeparator + fileName;
+}
+
+std::string LibManagerLogic::Pattern() const {
+    return folder_.empty() ? std::string() : PathOf("*.lib");
+}
+
+void LibManagerLogic::Fill(bool keepChecks) {
+    std::map<std::string, bool> kept;
+    if (keepChecks)
+        for (const LibraryRow& r : rows_) kept[r.path] = r.checked;
+    rows_.clear();
+    const std::string pattern = Pattern();
+    set_.UnloadAll();
+    if (pattern.empty()) return;
+    // Libraries that fail to open are listed as well (Load answers 0 when
+    // none opened, yet lists them all).
+    set_.Load(pattern.c_str(), 1);
+    for (int i = 0; i < set_.GetCount(); ++i) {
+        Library* lib = set_.GetLibrary(i);
+        if (!lib) continue;
+        LibraryRow row;
+        row.path = set_.GetPath(i);
+        row.caption = lib->GetCaption();
+        row.typeText = LibraryTypeText(lib->GetType());
+        row.editable = lib->GetEditable();
+        row.editText = lib->GetEditable() == 1 ? "Enable" : "Disable";
+        row.description = lib->GetDescription();
+        auto k = kept.find(row.path);
+        row.checked = k != kept.end() ? k->second : set_.IsLoadEnabled(row.path.c_str()) != 0;
+        row.index = i;
+        rows_.push_back(std::move(row));
+    }
+}
+
+void LibManagerLogic::SetChecked(int row, bool checked) {
+    if (row >= 0 && row < static_cast<int>(rows_.size())) rows_[row].checked = checked;
+}
+
+int LibManagerLogic::RowOfPath(const std::string& path) const {
+    for (std::size_t i = 0; i < rows_.size(); ++i)
+        if (rows_[i].path == path) return static_cast<int>(i);
+    return -1;
+}
+
+void LibManagerLogic::WriteSwitches() {
+    for (const LibraryRow& r : rows_) {
+        if (r.index < 0) continue;
+        set_.SetLoadEnabled(set_.GetPath(r.index), r.checked ? 1 : 0);
+    }
+}
+
+LibManagerLogic::EditRequest LibManagerLogic::EditRow(int row) const {
+    EditRequest req;
+    if (row < 0 || row >= static_cast<int>(rows_.size())) return req;
+    req.valid = true;
+    req.path = rows_[row].path;
+    req.mayChange = rows_[row].editable;
+    return req;
+}
+
+UiMessage LibManagerLogic::CheckNewName(const std::string& typed, std::string& fileName) const {
+    fileName.clear();
+    const std::string name = Trim(typed);
+    if (name.empty())
+        return {"Please enter a file name for the new library.", kTitleInfo,
+                UiMessage::Icon::Information};
+    if (folder_.empty()) return Error("The Libs folder of Wordlark could not be found.");
+    const CodePage& cp = SystemCodePage();
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const auto c = static_cast<unsigned char>(name[i]);
+        if (cp.IsLeadByte(c) && i + 1 < name.size()) {
+            ++i;  // a double-byte character: its trail byte may look like '\'
+            continue;
+        }
+        if (c == '\\' || c == '/')
+            return Error("The library name must be a file name only, without \\ or /.");
+        if (c < 32 || c == '<' || c == '>' || c == ':' || c == '"' || c == '|' || c == '?' ||
+            c == '*')
+            return Error(
+                "The library name must not contain any of these characters:\n< > : \" | ? *");
+    }
+    std::string file = name;
+    if (!EndsWithNoCase(file, kExtension)) file += kExtension;
+    if (file == kExtension || file.find_first_not_of('.') == std::string::npos)
+        return Error("\"" + name + "\" is not a valid library name.");
+    if (IsReservedName(file))
+        return Error("\"" + name + "\" is a name reserved by Windows. Please choose another name.");
+    if (PathOf(file).size() > kMaxPath)
+        return Error("The library name is too long. Please choose a shorter name.");
+    fileName = file;
+    return {};
+}
+
+LibManagerLogic::NewResult LibManagerLogic::CreateLibrary(const std::string& name, int type) {
+    NewResult result;
+    std::string file;
+    result.message = CheckNewName(name, file);
+    if (!result.message.empty()) return result;
+    const std::string path = PathOf(file);
+    // An existing file of that name (letter case ignored, as Windows does).
+    std::vector<DirEntry> found;
+    if (directory_.List(path, found) && !found.empty()) {
+        result.message =
+            Error("A library named \"" + file + "\" already exists. Please choose another name.");
+        return result;
+    }
+    Library lib;
+    if (!lib.Open(path.c_str())) {
+        result.message = Error("The library \"" + file + "\" could not be created.");
+        return result;
+    }
+    lib.SetType(type == Shorthand ? Shorthand : Dictionary);
+    lib.SetEditable(1);
+    const std::string caption = file.substr(0, file.size() - (sizeof kExtension - 1));
+    lib.SetCaption(caption.c_str(), static_cast<int>(caption.size()));
+    lib.SetDescription("", 0);
+    const int written = lib.WriteInfo();
+    lib.Close();
+    if (!written) {
+        result.message = Error("The library \"" + file + "\" could not be created.");
+        return result;
+    }
+    result.created = true;
+    result.path = path;
+    return result;
+}
+
+}  // namespace wl

@@ -1,0 +1,24 @@
+// A message box as the library dialogs decide it: text, title and icon.  The
+// Win32 dialogs show it; the logic classes only say what it is.
+#pragma once
+
+#include <string>
+
+namespace wl {
+
+inline constexpr char kTitlePlain[] = "Wordlark";
+inline constexpr char kTitleInfo[] = "Wordlark - Info";
+inline constexpr char kTitleError[] = "Wordlark - Error";
+
+struct UiMessage {
+    enum class Icon { None, Stop, Exclamation, Information, Question };
+    // With ask set the box has OK and Cancel, and the caller acts on OK only.
+    std::string text;
+    std::string title;
+    Icon icon = Icon::None;
+    bool ask = false;
+
+    bool empty() const { return text.empty(); }
+};
+
+}  // namespace wl

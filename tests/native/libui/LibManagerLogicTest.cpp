@@ -1,0 +1,229 @@
+// The Libraries Manager's logic on a folder of real libraries and an
+// in-memory registry: the rows, what OK writes and what Cancel does not, the
+// library the editor opens, and new libraries.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "libui/LibManagerLogic.h"
+#include "platform/CodePage.h"
+#include "platform/MemoryRegistry.h"
+#include "tests/native/libui/LibUiTestSupport.h"
+
+namespace wl {
+namespace {
+
+using test::MakeLibrary;
+using test::TempDir;
+
+const char kLoadSet[] = "SOFTWARE\\Quorbit\\LoadSet\\";
+
+class ManagerTest : public ::testing::Test {
+  protected:
+    ManagerTest() { std::filesystem::create_directory(libs); }
+
+    const MemoryRegistry::Value* Switch(const std::string& path) {
+        return reg.Find(RegRoot::LocalMachine, kLoadSet + path, "CandLoad");
+    }
+    void SetSwitch(const std::string& path, unsigned char value) {
+        RegKey key(reg, RegRoot::LocalMachine, kLoadSet + path, true);
+        key.WriteBinary("CandLoad", value);
+    }
+
+    TempDir dir;
+    std::string libs = dir / "Libs";
+    MemoryRegistry reg;
+};
+
+TEST_F(ManagerTest, RowsShowEveryLibraryWithItsSwitch) {
+    LibManagerLogic mgr(reg, SystemDirectory(), libs);
+    const std::string a = mgr.PathOf("a.lib"), b = mgr.PathOf("b.lib"), c = mgr.PathOf("c.lib"),
+                      d = mgr.PathOf("d.lib");
+    MakeLibrary(a, {{"x", ""}}, Dictionary, "English", 1, "Common words");
+    MakeLibrary(b, {}, Shorthand, "", 0);
+    MakeLibrary(c, {}, 5, "Odd");
+    test::WriteFile(d, "not a library");
+    test::WriteFile(mgr.PathOf("notes.txt"), "ignored");
+    SetSwitch(b, 0);
+
+    mgr.Fill();
+    const auto& rows = mgr.Rows();
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(rows[0].caption, "English");
+    EXPECT_EQ(rows[0].typeText, "Dictionary");
+    EXPECT_EQ(rows[0].editText, "Enable");
+    EXPECT_EQ(rows[0].description, "Common words");
+    EXPECT_EQ(rows[0].path, a);
+    EXPECT_TRUE(rows[0].checked);
+    EXPECT_EQ(rows[0].index, 0);
+
+    EXPECT_EQ(rows[1].caption, "b.lib");  // no caption: the file name
+    EXPECT_EQ(rows[1].typeText, "Shorthand");
+    EXPECT_EQ(rows[1].editText, "Disable");
+    EXPECT_FALSE(rows[1].checked);
+
+    EXPECT_EQ(rows[2].typeText, "");      // neither 1 nor 2
+    EXPECT_EQ(rows[3].caption, "d.lib");  // cannot be opened, listed all the same
+    EXPECT_EQ(rows[3].index, 3);
+    // Listing created the switch keys of the libraries never seen before.
+    EXPECT_TRUE(reg.KeyExists(RegRoot::LocalMachine, kLoadSet + a));
+    // Nothing was changed in the files.
+    EXPECT_EQ(test::ReadFile(d), "not a library");
+}
+
+TEST_F(ManagerTest, OkWritesEverySwitchAndCancelWritesNone) {
+    const std::string a = libs + "/a.lib", b = libs + "/b.lib";
+    {
+        LibManagerLogic mgr(reg, SystemDirectory(), libs);
+        MakeLibrary(mgr.PathOf("a.lib"), {});
+        MakeLibrary(mgr.PathOf("b.lib"), {});
+        mgr.Fill();
+        mgr.SetChecked(0, false);
+        // Cancel: the dialog ends without WriteSwitches.
+        mgr.Close();
+        EXPECT_EQ(Switch(mgr.PathOf("a.lib")), nullptr);
+        EXPECT_EQ(Switch(mgr.PathOf("b.lib")), nullptr);
+    }
+    LibManagerLogic mgr(reg, SystemDirectory(), libs);
+    mgr.Fill();
+    ASSERT_EQ(mgr.Rows().size(), 2u);
+    EXPECT_TRUE(mgr.Rows()[0].checked);  // Cancel kept the stored choice
+    mgr.SetChecked(0, false);
+    mgr.SetChecked(7, false);  // out of range: ignored
+    mgr.WriteSwitches();
+    const auto* sa = Switch(mgr.PathOf("a.lib"));
+    const auto* sb = Switch(mgr.PathOf("b.lib"));
+    ASSERT_NE(sa, nullptr);
+    ASSERT_NE(sb, nullptr);
+    EXPECT_EQ(sa->type, MemoryRegistry::Type::Binary);
+    EXPECT_EQ(sa->data, std::vector<unsigned char>{0});
+    EXPECT_EQ(sb->data, std::vector<unsigned char>{1});
+
+    LibManagerLogic again(reg, SystemDirectory(), libs);
+    again.Fill();
+    EXPECT_FALSE(again.Rows()[0].checked);
+    EXPECT_TRUE(again.Rows()[1].checked);
+}
+
+TEST_F(ManagerTest, RefillKeepsPendingChecksOnlyWhenAsked) {
+    LibManagerLogic mgr(reg, SystemDirectory(), libs);
+    MakeLibrary(mgr.PathOf("a.lib"), {});
+    mgr.Fill();
+    mgr.SetChecked(0, false);
+    MakeLibrary(mgr.PathOf("b.lib"), {});
+    mgr.Fill(true);
+    ASSERT_EQ(mgr.Rows().size(), 2u);
+    EXPECT_FALSE(mgr.Rows()[0].checked);
+    EXPECT_TRUE(mgr.Rows()[1].checked);
+    mgr.Fill();
+    EXPECT_TRUE(mgr.Rows()[0].checked);
+}
+
+TEST_F(ManagerTest, EmptyOrMissingFolderListsNothing) {
+    LibManagerLogic empty(reg, SystemDirectory(), libs);
+    empty.Fill();
+    EXPECT_TRUE(empty.Rows().empty());
+    empty.WriteSwitches();
+    EXPECT_FALSE(reg.KeyExists(RegRoot::LocalMachine, "SOFTWARE\\Quorbit\\LoadSet"));
+
+    LibManagerLogic missing(reg, SystemDirectory(), dir / "nowhere");
+    missing.Fill();
+    EXPECT_TRUE(missing.Rows().empty());
+    LibManagerLogic unknown(reg, SystemDirectory(), "");
+    unknown.Fill();
+    EXPECT_TRUE(unknown.Rows().empty());
+    EXPECT_EQ(unknown.Pattern(), "");
+}
+
+TEST_F(ManagerTest, EditOpensTheRowWithItsPermission) {
+    LibManagerLogic mgr(reg, SystemDirectory(), libs);
+    MakeLibrary(mgr.PathOf("a.lib"), {}, Dictionary, "", 1);
+    MakeLibrary(mgr.PathOf("b.lib"), {}, Dictionary, "", 0);
+    mgr.Fill();
+    EXPECT_FALSE(mgr.EditRow(-1).valid);  // nothing selected: nothing happens
+    EXPECT_FALSE(mgr.EditRow(2).valid);
+    auto a = mgr.EditRow(0);
+    EXPECT_TRUE(a.valid);
+    EXPECT_EQ(a.path, mgr.PathOf("a.lib"));
+    EXPECT_EQ(a.mayChange, 1);
+    EXPECT_EQ(mgr.EditRow(1).mayChange, 0);
+    EXPECT_EQ(mgr.RowOfPath(mgr.PathOf("b.lib")), 1);
+    EXPECT_EQ(mgr.RowOfPath("elsewhere"), -1);
+}
+
+TEST_F(ManagerTest, NewLibraryWithAGoodName) {
+    LibManagerLogic mgr(reg, SystemDirectory(), libs);
+    auto made = mgr.CreateLibrary("  My Phrases ", Shorthand);
+    ASSERT_TRUE(made.created) << made.message.text;
+    EXPECT_TRUE(made.message.empty());
+    EXPECT_EQ(made.path, mgr.PathOf("My Phrases.lib"));
+
+    auto kept = mgr.CreateLibrary("Words.LIB", Dictionary);
+    ASSERT_TRUE(kept.created);
+    EXPECT_EQ(kept.path, mgr.PathOf("Words.LIB"));
+
+    mgr.Fill();
+    ASSERT_EQ(mgr.Rows().size(), 2u);
+    const int row = mgr.RowOfPath(made.path);
+    ASSERT_GE(row, 0);
+    EXPECT_EQ(mgr.Rows()[row].caption, "My Phrases");
+    EXPECT_EQ(mgr.Rows()[row].typeText, "Shorthand");
+    EXPECT_EQ(mgr.Rows()[row].editText, "Enable");
+    EXPECT_TRUE(mgr.Rows()[row].checked);
+    EXPECT_TRUE(test::ReadLibrary(made.path).empty());
+}
+
+TEST_F(ManagerTest, NewLibraryRejectsBadNames) {
+    LibManagerLogic mgr(reg, SystemDirectory(), libs);
+    MakeLibrary(mgr.PathOf("taken.lib"), {{"keep", "me"}});
+
+    auto empty = mgr.CreateLibrary("   ", Dictionary);
+    EXPECT_FALSE(empty.created);
+    EXPECT_EQ(empty.message.title, "Wordlark - Info");
+    EXPECT_FALSE(empty.message.text.empty());
+
+    for (const char* bad : {"sub\\name", "../up", "a:b", "what?", "star*", "pipe|", "<x>",
+                            "quote\"", "tab\there", "con", "NUL.lib", "com1", "Lpt9.txt", ".lib"}) {
+        auto r = mgr.CreateLibrary(bad, Dictionary);
+        EXPECT_FALSE(r.created) << bad;
+        EXPECT_EQ(r.message.title, "Wordlark - Error") << bad;
+        EXPECT_EQ(r.message.icon, UiMessage::Icon::Stop) << bad;
+    }
+    // Already there, with or without the extension and in another case.
+    for (const char* taken : {"taken", "taken.lib", "TAKEN"}) {
+        auto r = mgr.CreateLibrary(taken, Dictionary);
+        EXPECT_FALSE(r.created) << taken;
+        EXPECT_NE(r.message.text.find("already exists"), std::string::npos) << taken;
+    }
+    EXPECT_EQ(test::ReadLibrary(mgr.PathOf("taken.lib")), (test::Pairs{{"keep", "me"}}));
+
+    auto longName = mgr.CreateLibrary(std::string(300, 'x'), Dictionary);
+    EXPECT_FALSE(longName.created);
+    EXPECT_NE(longName.message.text.find("too long"), std::string::npos);
+
+    // Names that merely resemble reserved ones are fine.
+    EXPECT_TRUE(mgr.CreateLibrary("console", Dictionary).created);
+    EXPECT_TRUE(mgr.CreateLibrary("com10", Dictionary).created);
+
+    // A folder that cannot take the file.
+    LibManagerLogic nowhere(reg, SystemDirectory(), (dir.path() / "missing" / "Libs").string());
+    auto failed = nowhere.CreateLibrary("x", Dictionary);
+    EXPECT_FALSE(failed.created);
+    EXPECT_EQ(failed.message.title, "Wordlark - Error");
+}
+
+TEST_F(ManagerTest, DoubleByteNamesMayHoldABackslashTrailByte) {
+    SetSystemCodePageForTest(&CodePage932());
+    LibManagerLogic mgr(reg, SystemDirectory(), libs);
+    std::string file;
+    // "\x95\x5C" is one Shift-JIS character whose trail byte is '\'.
+    EXPECT_TRUE(mgr.CheckNewName("\x95\x5C", file).empty());
+    EXPECT_EQ(file, "\x95\x5C.lib");
+    EXPECT_FALSE(mgr.CheckNewName("a\\b", file).empty());
+    SetSystemCodePageForTest(nullptr);
+    EXPECT_FALSE(mgr.CheckNewName("\x95\x5C", file).empty());
+}
+
+}  // namespace
+}  // namespace wl
