@@ -1,0 +1,315 @@
+// "Vemo.dll" under Wine: the shared record seen by two processes, the hooks
+// that BeginVemo installs and EndVemo removes, the selection keys from the
+// registry, and the exports that copy text in and out of the record.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "hook/Macros.h"
+#include "hook/SharedHookState.h"
+#include "hook/win32/SharedMapping.h"
+#include "hook/win32/Vemo.h"
+#include "platform/Registry.h"
+#include "settings/RegistryLayout.h"
+
+namespace wl {
+namespace {
+
+using namespace vemo;
+
+// The record as this test process sees it through the mapping.
+SharedHookState* View() {
+    static SharedHookState* view = [] {
+        HANDLE mapping = OpenFileMappingA(FILE_MAP_ALL_ACCESS, FALSE, kSharedStateMappingName);
+        if (!mapping) return static_cast<SharedHookState*>(nullptr);
+        return static_cast<SharedHookState*>(
+            MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(SharedHookState)));
+    }();
+    return view;
+}
+
+std::string Folder() {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string s(path);
+    return s.substr(0, s.find_last_of('\\') + 1);
+}
+
+// Runs the peer process with the given commands and returns what it printed.
+std::string Peer(const std::string& args) {
+    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    if (!CreatePipe(&readEnd, &writeEnd, &sa, 0)) return "no pipe";
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = writeEnd;
+    si.hStdError = writeEnd;
+    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    PROCESS_INFORMATION pi{};
+    std::string cmd = "\"" + Folder() + "vemo_peer.exe\" " + args;
+    std::vector<char> line(cmd.begin(), cmd.end());
+    line.push_back('\0');
+    BOOL started =
+        CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
+    CloseHandle(writeEnd);
+    std::string out;
+    if (started) {
+        char buf[512];
+        DWORD n = 0;
+        while (ReadFile(readEnd, buf, sizeof buf, &n, nullptr) && n > 0) out.append(buf, n);
+        WaitForSingleObject(pi.hProcess, 30000);
+        CloseHandle(pi.hProcess);
+        CloseHandle(pi.hThread);
+    } else {
+        out = "not started";
+    }
+    CloseHandle(readEnd);
+    std::string clean;
+    for (char c : out)
+        if (c != '\r') clean += c;
+    return clean;
+}
+
+void DeleteSelectKeys() {
+    Registry& r = SystemRegistry();
+    RegKey key(r, RegRoot::LocalMachine, reg::kOptionKey, true);
+    for (const char* name : {reg::kSelectPrev, reg::kSelectNext, reg::kSelectPageUp,
+                             reg::kSelectPageDown, reg::kSelectIndex, reg::kSelect})
+        r.DeleteValue(key.get(), name);
+}
+
+// A window that answers the hook library's messages as the main window
+// would, and remembers what it was asked.
+struct MainWindow {
+    static inline std::vector<std::string> lookups;
+    static inline std::vector<WPARAM> selects;
+    static inline int caretPending = 0;
+    static inline std::string candidate;  // the word that has candidates
+
+    HWND hwnd = nullptr;
+
+    static LRESULT CALLBACK Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+        if (msg == WM_WORD_LOOKUP) {
+            char buf[1024] = {};
+            GetInputStr(buf, sizeof buf);
+            lookups.push_back(buf);
+            return candidate == buf ? 0 : 1;
+        }
+        if (msg == WM_SELECT_KEY) {
+            selects.push_back(wp);
+            return 1;
+        }
+        if (msg == WM_CARET_PENDING) ++caretPending;
+        return DefWindowProcA(h, msg, wp, lp);
+    }
+    MainWindow() {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = Proc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "VemoTestMain";
+        RegisterClassA(&wc);
+        hwnd = CreateWindowExA(WS_EX_TOOLWINDOW, "VemoTestMain", "main", WS_POPUP, 0, 0, 100, 50,
+                               nullptr, nullptr, wc.hInstance, nullptr);
+        lookups.clear();
+        selects.clear();
+        caretPending = 0;
+    }
+    ~MainWindow() { DestroyWindow(hwnd); }
+    static void Pump() {
+        MSG m;
+        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
+    }
+};
+
+// Runs first: the record does not exist until someone maps it, and then
+// starts with the default selection keys.
+TEST(VemoRecord, IsCreatedOnFirstUseWithTheDefaultKeys) {
+    ASSERT_EQ(OpenFileMappingA(FILE_MAP_READ, FALSE, kSharedStateMappingName), nullptr)
+        << "another process holds the record";
+    EXPECT_EQ(IsBeginVemo(), 0);  // maps and initialises it
+    SharedHookState* s = View();
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(s->vkSelectPrev, 0x26);
+    EXPECT_EQ(s->vkSelectNext, 0x28);
+    EXPECT_EQ(s->vkSelectPageDown, 0x22);
+    EXPECT_EQ(s->vkSelectPageUp, 0x21);
+    EXPECT_EQ(s->vkSelectIndex[0], '1');
+    EXPECT_EQ(s->vkSelectIndex[9], '0');
+    EXPECT_EQ(s->vkSelect[0], 0x09);
+    EXPECT_EQ(s->vkSelect[1], 0x0D);
+    EXPECT_EQ(s->vkSelect[2], 0xFF);
+    EXPECT_EQ(s->mainWindow, 0u);
+    EXPECT_STREQ(s->inputWord, "");
+}
+
+TEST(VemoRecord, TwoProcessesShareOneRecord) {
+    MainWindow main;
+    ASSERT_EQ(BeginVemo(main.hwnd), 1);
+    EXPECT_EQ(Peer("active"), "1\n");
+    // The peer writes, this process reads ...
+    EXPECT_EQ(Peer("replace from-the-peer 4 selectkey 75 74"), "1\nok\n");
+    SharedHookState* s = View();
+    EXPECT_STREQ(s->replaceText, "from-the-peer");
+    EXPECT_EQ(s->replaceMode, 4);
+    EXPECT_EQ(s->vkSelectPrev, 75);
+    EXPECT_EQ(s->vkSelectNext, 74);
+    // ... and the other way round.
+    std::strcpy(s->inputWord, "typed here");
+    EXPECT_EQ(Peer("input"), "[typed here]\n");
+    EndVemo();
+    EXPECT_EQ(Peer("active input"), "0\n[]\n");
+}
+
+TEST(VemoRecord, EndVemoInAnotherProcessEndsItEverywhere) {
+    MainWindow main;
+    ASSERT_EQ(BeginVemo(main.hwnd), 1);
+    std::strcpy(View()->typedLine, "abc");
+    EXPECT_EQ(Peer("end active"), "ok\n0\n");
+    EXPECT_EQ(IsBeginVemo(), 0);
+    EXPECT_STREQ(View()->typedLine, "");
+    EXPECT_EQ(View()->mainWindow, 0u);
+    EndVemo();
+}
+
+TEST(VemoHooks, BeginTwiceLeavesOneSetOfHooks) {
+    MainWindow main;
+    SharedHookState* s = View();
+    ASSERT_EQ(BeginVemo(main.hwnd), 1);
+    Handle32 caret = s->winEventHook, keyboard = s->keyboardHook, message = s->messageHook;
+    EXPECT_NE(caret, 0u);
+    EXPECT_NE(keyboard, 0u);
+    EXPECT_NE(message, 0u);
+    std::strcpy(s->inputWord, "stale");
+    ASSERT_EQ(BeginVemo(main.hwnd), 1);
+    EXPECT_EQ(IsBeginVemo(), 1);
+    EXPECT_STREQ(s->inputWord, "");
+    // The first set is gone: removing it again fails.
+    EXPECT_FALSE(UnhookWindowsHookEx(reinterpret_cast<HHOOK>(static_cast<INT_PTR>(keyboard))));
+    EXPECT_FALSE(UnhookWindowsHookEx(reinterpret_cast<HHOOK>(static_cast<INT_PTR>(message))));
+    EXPECT_FALSE(UnhookWinEvent(reinterpret_cast<HWINEVENTHOOK>(static_cast<INT_PTR>(caret))));
+    Handle32 keyboard2 = s->keyboardHook;
+    EndVemo();
+    EXPECT_EQ(s->keyboardHook, 0u);
+    EXPECT_EQ(s->winEventHook, 0u);
+    EXPECT_EQ(s->messageHook, 0u);
+    EXPECT_EQ(s->active, 0u);
+    EXPECT_FALSE(UnhookWindowsHookEx(reinterpret_cast<HHOOK>(static_cast<INT_PTR>(keyboard2))));
+    EndVemo();  // nothing installed: harmless
+    EXPECT_EQ(IsBeginVemo(), 0);
+}
+
+TEST(VemoHooks, SelectionKeysAreReadInEveryBegin) {
+    MainWindow main;
+    SharedHookState* s = View();
+    {
+        Registry& r = SystemRegistry();
+        RegKey key(r, RegRoot::LocalMachine, reg::kOptionKey, true);
+        BYTE complete[10] = {0x20, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+        BYTE index[10] = {'Q', 'W', 'E', 'R', 'T', 'Y', 'U', 'I', 'O', 'P'};
+        key.WriteBinary(reg::kSelect, complete);
+        key.WriteBinary(reg::kSelectIndex, index);
+        key.WriteBinary(reg::kSelectPrev, BYTE{'K'});
+        key.WriteBinary(reg::kSelectNext, DWORD{'J'});  // wrong width: ignored
+    }
+    s->vkSelectNext = 0x28;
+    ASSERT_EQ(BeginVemo(main.hwnd), 1);
+    DeleteSelectKeys();
+    EXPECT_EQ(s->vkSelect[0], 0x20);
+    EXPECT_EQ(s->vkSelectIndex[9], 'P');
+    EXPECT_EQ(s->vkSelectPrev, 'K');
+    EXPECT_EQ(s->vkSelectNext, 0x28);
+    // With the values gone, a new Begin keeps what the record holds.
+    SetSelectKey(0x26, 0x28);
+    ASSERT_EQ(BeginVemo(main.hwnd), 1);
+    EXPECT_EQ(s->vkSelectPrev, 0x26);
+    EXPECT_EQ(s->vkSelect[0], 0x20);
+    EndVemo();
+    std::memcpy(s->vkSelect, reg::kDefaultSelect, 10);
+    std::memcpy(s->vkSelectIndex, reg::kDefaultSelectIndex, 10);
+}
+
+TEST(VemoExports, GetInputStrCopiesWithoutATerminator) {
+    SharedHookState* s = View();
+    std::memset(s->inputWord, 0, sizeof s->inputWord);
+    std::strcpy(s->inputWord, "wordlark");
+    char buf[16];
+    std::memset(buf, '#', sizeof buf);
+    EXPECT_EQ(GetInputStr(buf, 1), 1);
+    EXPECT_EQ(buf[0], '#');
+    EXPECT_EQ(GetInputStr(buf, 5), 1);
+    EXPECT_EQ(std::string(buf, 6), "word##");
+    char zeroed[1024] = {};
+    GetInputStr(zeroed, sizeof zeroed);
+    EXPECT_STREQ(zeroed, "wordlark");
+    std::memset(s->inputWord, 0, sizeof s->inputWord);
+}
+
+TEST(VemoExports, SetReplaceStrCutsLongTextsAndEmptyTextTypesNothing) {
+    SharedHookState* s = View();
+    std::string huge(70000, 'z');
+    EXPECT_EQ(SetReplaceStr(huge.c_str(), 2), 1);
+    EXPECT_EQ(strnlen(s->replaceText, sizeof s->replaceText), 65535u);
+    EXPECT_EQ(s->replaceMode, 2);
+    std::strcpy(s->inputWord, "zz");
+    EXPECT_EQ(SetReplaceStr("", 1), 1);
+    EXPECT_EQ(ReplaceStr(), 0);
+    EXPECT_STREQ(s->inputWord, "zz");
+    std::memset(s->inputWord, 0, sizeof s->inputWord);
+}
+
+TEST(VemoExports, FolderReplacementAsksTheMainWindowForTheNewPath) {
+    MainWindow main;
+    ASSERT_EQ(BeginVemo(main.hwnd), 1);
+    SharedHookState* s = View();
+    ShowWindow(main.hwnd, SW_SHOWNOACTIVATE);
+    std::strcpy(s->inputWord, "C:\\Prog");
+    std::strcpy(s->typedLine, "C:\\Prog");
+    MainWindow::candidate = "C:\\Program Files\\";
+    SetReplaceStr("Program Files", REPLACE_PATH_FOLDER);
+    EXPECT_EQ(ReplaceStr(), 1);
+    ASSERT_FALSE(MainWindow::lookups.empty());
+    EXPECT_EQ(MainWindow::lookups.front(), "C:\\Program Files\\");
+    EXPECT_STREQ(s->typedLine, "C:\\Program Files\\");
+    EXPECT_EQ(s->lookupPending, 1u);
+    EXPECT_FALSE(IsWindowVisible(main.hwnd));
+    MainWindow::Pump();
+    EXPECT_EQ(MainWindow::caretPending, 1);  // posted, not sent
+    // CheckCaret answers whether a lookup is still pending.
+    s->lookupPending = 0;
+    EXPECT_EQ(CheckCaret(), 0);
+    EndVemo();
+}
+
+TEST(VemoExports, ReplaceStrInAnUnknownModeOnlyHides) {
+    MainWindow main;
+    ASSERT_EQ(BeginVemo(main.hwnd), 1);
+    SharedHookState* s = View();
+    ShowWindow(main.hwnd, SW_SHOWNOACTIVATE);
+    std::strcpy(s->inputWord, "abc");
+    SetReplaceStr("text", 9);
+    EXPECT_EQ(ReplaceStr(), 1);
+    EXPECT_FALSE(IsWindowVisible(main.hwnd));
+    EXPECT_STREQ(s->inputWord, "abc");
+    EndVemo();
+}
+
+TEST(VemoExports, GetCommandsGivesTheMacroTable) {
+    char** table = nullptr;
+    GetCommands(&table);
+    ASSERT_NE(table, nullptr);
+    int n = 0;
+    while (table[n][0]) ++n;
+    EXPECT_EQ(n, 32);
+    EXPECT_STREQ(table[0], "%DATE%");
+    EXPECT_STREQ(table[31], "%TAB%");
+    GetCommands(nullptr);  // harmless
+}
+
+}  // namespace
+}  // namespace wl
