@@ -18,7 +18,7 @@ constexpr std::uint8_t kMainDigitOne = 0x31;
 
 std::uint8_t VirtualKeyOf(const KeyLayout& layout, char c) {
     // -1 (no key) has the low byte 0xFF, which matches no key.
-    return static_cast<std::uint8_t>(static_cast<std::uint16_t>(layout.VkKeyScan(c)) & 0xFF);
+    return static_cast<std::uint8_t>(static_cast<std::uint16_t>(layout.ScanKey(c)) & 0xFF);
 }
 
 std::uint32_t HotkeyFromControl(std::uint16_t controlWord) {

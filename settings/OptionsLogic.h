@@ -14,12 +14,12 @@
 namespace wl {
 
 // The keyboard layout, as far as the Options dialog asks it: the virtual key
-// that types a character (VkKeyScanA).  The answer's low byte is the key, its
+// that types a character, as VkKeyScanA answers it.  The answer's low byte is the key, its
 // high byte the shift state; -1 when the layout has no key for it.
 class KeyLayout {
   public:
     virtual ~KeyLayout() = default;
-    virtual std::int16_t VkKeyScan(char c) const = 0;
+    virtual std::int16_t ScanKey(char c) const = 0;
 };
 
 // The low byte of the layout's key for c; 0xFF when the layout cannot type it.

@@ -18,7 +18,7 @@ const std::string kExe = "C:\\Program Files\\Wordlark\\VemoShow.exe";
 class ScriptedLayout : public KeyLayout {
   public:
     explicit ScriptedLayout(std::map<char, std::int16_t> keys) : keys_(std::move(keys)) {}
-    std::int16_t VkKeyScan(char c) const override {
+    std::int16_t ScanKey(char c) const override {
         auto it = keys_.find(c);
         return it == keys_.end() ? std::int16_t{-1} : it->second;
     }

@@ -1,0 +1,43 @@
+// Resource identifiers of the Options dialog and the Applications Manager.
+#pragma once
+
+// Options dialog with its two pages.
+#define IDD_OPTIONS 106
+#define IDD_OPTION_OTHERS 108
+#define IDD_OPTION_HOTKEY 109
+#define IDC_OPTIONS_TREE 1000
+#define IDC_OPTIONS_CAPTION 1001
+#define IDC_OPTIONS_LINE 1035
+
+#define IDC_HOTKEY_ARROWS 1031
+#define IDC_HOTKEY_BRACKETS 1032
+#define IDC_HOTKEY_PAGEKEYS 1050
+#define IDC_HOTKEY_MINUSPLUS 1051
+#define IDC_HOTKEY_FKEYS 1065
+#define IDC_HOTKEY_DIGITS 1066
+#define IDC_HOTKEY_COMPLETE 1044
+#define IDC_HOTKEY_OTHER 1045
+#define IDC_HOTKEY_EDIT 1046
+
+#define IDC_OTHERS_WORD 1040
+#define IDC_OTHERS_SHORTHAND 1041
+#define IDC_OTHERS_STARTUP 1067
+
+// Applications Manager.
+#define IDD_APP_MANAGER 104
+#define IDC_APPMAN_LIST 1000
+#define IDC_APPMAN_ADD 1010
+#define IDC_APPMAN_ENABLE 1031
+#define IDC_APPMAN_DISABLE 1032
+#define IDC_APPMAN_DELETE 1033
+
+// Application Option.
+#define IDD_APP_OPTION 139
+#define IDC_APPOPT_PATHS 1017
+#define IDC_APPOPT_DISABLE 1028
+#define IDC_APPOPT_ENABLE 1029
+
+// Running applications.
+#define IDD_RUNNING_APPS 138
+#define IDC_RUNNING_LIST 1000
+#define IDC_RUNNING_REFRESH 1026

@@ -1,0 +1,37 @@
+#include "settings/win32/SettingsDialogs.h"
+
+#include <commctrl.h>
+
+#include "settings/win32/DlgAppManager.h"
+#include "settings/win32/DlgOptions.h"
+
+namespace wl {
+
+namespace {
+
+void InitControls() {
+    INITCOMMONCONTROLSEX init{};
+    init.dwSize = sizeof init;
+    init.dwICC = ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES | ICC_HOTKEY_CLASS;
+    InitCommonControlsEx(&init);
+}
+
+}  // namespace
+
+bool RunOptionsDialog(HWND owner, Registry& reg, OptionsResult& result) {
+    InitControls();
+    CDlgOptions dialog(reg);
+    if (dialog.DoModal(owner) != IDOK) return false;
+    result = dialog.result();
+    return true;
+}
+
+bool RunAppManager(HWND owner, Registry& reg, bool* allWritten) {
+    InitControls();
+    CDlgAppManager dialog(reg);
+    if (dialog.DoModal(owner) != IDOK) return false;
+    if (allWritten) *allWritten = dialog.allWritten();
+    return true;
+}
+
+}  // namespace wl
