@@ -173,7 +173,13 @@ Registry& Win32HookPlatform::Settings() {
 
 int Win32HookPlatform::InputMethodDescription(Handle32 window, char* buffer, int size) {
     DWORD thread = window ? GetWindowThreadProcessId(ToHwnd(window), nullptr) : 0;
-    return static_cast<int>(ImmGetDescriptionA(GetKeyboardLayout(thread), buffer, size));
+    HKL layout = GetKeyboardLayout(thread);
+    // Wine describes a built-in input method ("Wine XIM") for every layout,
+    // plain keyboards included; it has no IME file, unlike an input method
+    // that is installed as a layout.
+    char file[MAX_PATH] = {};
+    if (!ImmGetIMEFileNameA(layout, file, sizeof file - 1)) return 0;
+    return static_cast<int>(ImmGetDescriptionA(layout, buffer, size));
 }
 
 std::tm Win32HookPlatform::LocalTime() {

@@ -1,0 +1,134 @@
+// e2e_probe.exe: reads what a user would see in another program's windows,
+// for the end-to-end scenarios (a Windows console program; run it with
+// e2e_probe in e2e.sh).  One command per run; the answer is one line on
+// standard output, exit status 0, or 1 when the window was not found.
+//
+//   text CLASS [CHILD]     the text of the top-level window of class CLASS
+//                          or, with CHILD, of its first descendant of class
+//                          CHILD (e.g. "text Notepad Edit")
+//   sel CLASS CHILD        "START END" from EM_GETSEL of that control
+//   settext CLASS CHILD T  replaces the control's text with T ("" empties it)
+//   window CLASS|- TITLE|- "visible|hidden X Y WIDTH HEIGHT" of the top-level
+//                          window with that class and/or title ("-": any)
+//   caret                  "WINDOW-CLASS X Y" of the caret in the foreground
+//                          thread, screen coordinates of its top-left corner
+//   foreground             "CLASS|TITLE" of the foreground window
+//
+// Cross-process messages go through SendMessageTimeout (2 s), so that a
+// hung target makes the probe fail rather than hang.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char* Arg(int argc, char** argv, int i) {
+    if (i >= argc || std::strcmp(argv[i], "-") == 0) return nullptr;
+    return argv[i];
+}
+
+HWND Target(int argc, char** argv) {
+    HWND top = FindWindowA(Arg(argc, argv, 2), nullptr);
+    if (!top) return nullptr;
+    const char* child = Arg(argc, argv, 3);
+    return child ? FindWindowExA(top, nullptr, child, nullptr) : top;
+}
+
+LRESULT Send(HWND w, UINT msg, WPARAM wp, LPARAM lp, bool* ok = nullptr) {
+    DWORD_PTR result = 0;
+    BOOL done = SendMessageTimeoutA(w, msg, wp, lp, SMTO_ABORTIFHUNG, 2000, &result);
+    if (ok) *ok = done != 0;
+    return static_cast<LRESULT>(result);
+}
+
+std::string Escape(const std::string& s) {
+    std::string out;
+    for (char c : s) {
+        if (c == '\r')
+            out += "\\r";
+        else if (c == '\n')
+            out += "\\n";
+        else if (c == '\t')
+            out += "\\t";
+        else if (c == '\\')
+            out += "\\\\";
+        else
+            out += c;
+    }
+    return out;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: e2e_probe text|sel|settext|window|caret|foreground ...\n");
+        return 2;
+    }
+    std::string cmd = argv[1];
+    if (cmd == "text" || cmd == "sel" || cmd == "settext") {
+        HWND w = Target(argc, argv);
+        if (!w) {
+            std::printf("none\n");
+            return 1;
+        }
+        bool ok = false;
+        if (cmd == "text") {
+            LRESULT len = Send(w, WM_GETTEXTLENGTH, 0, 0, &ok);
+            std::vector<char> buf(static_cast<std::size_t>(len > 0 ? len : 0) + 2, '\0');
+            if (ok) Send(w, WM_GETTEXT, buf.size(), reinterpret_cast<LPARAM>(buf.data()), &ok);
+            // Escaped, so that the whole text is one line: \r \n \t \\.
+            std::printf("%s\n", Escape(buf.data()).c_str());
+        } else if (cmd == "sel") {
+            LRESULT sel = Send(w, EM_GETSEL, 0, 0, &ok);
+            std::printf("%u %u\n", static_cast<unsigned>(LOWORD(sel)),
+                        static_cast<unsigned>(HIWORD(sel)));
+        } else {
+            const char* text = argc > 4 ? argv[4] : "";
+            Send(w, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text), &ok);
+            std::printf("ok\n");
+        }
+        return ok ? 0 : 1;
+    }
+    if (cmd == "window") {
+        HWND w = FindWindowA(Arg(argc, argv, 2), Arg(argc, argv, 3));
+        if (!w) {
+            std::printf("none\n");
+            return 1;
+        }
+        RECT r{};
+        GetWindowRect(w, &r);
+        std::printf("%s %ld %ld %ld %ld\n", IsWindowVisible(w) ? "visible" : "hidden", r.left,
+                    r.top, r.right - r.left, r.bottom - r.top);
+        return 0;
+    }
+    if (cmd == "caret") {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        if (!GetGUIThreadInfo(0, &info) || !info.hwndCaret) {
+            std::printf("none\n");
+            return 1;
+        }
+        POINT p{info.rcCaret.left, info.rcCaret.top};
+        ClientToScreen(info.hwndCaret, &p);
+        char cls[128] = {};
+        GetClassNameA(info.hwndCaret, cls, sizeof cls);
+        std::printf("%s %ld %ld\n", cls, p.x, p.y);
+        return 0;
+    }
+    if (cmd == "foreground") {
+        HWND w = GetForegroundWindow();
+        char cls[128] = {}, title[256] = {};
+        if (w) {
+            GetClassNameA(w, cls, sizeof cls);
+            GetWindowTextA(w, title, sizeof title);
+        }
+        std::printf("%s|%s\n", cls, title);
+        return w ? 0 : 1;
+    }
+    std::fprintf(stderr, "unknown command %s\n", cmd.c_str());
+    return 2;
+}
