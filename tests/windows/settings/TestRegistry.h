@@ -19,7 +19,12 @@ class TestRegistry : public Registry {
         base_ = "Software\\WordlarkTest\\settings-" + std::to_string(GetCurrentProcessId()) + "-" +
                 std::to_string(++counter);
     }
-    ~TestRegistry() override { RegDeleteTreeA(HKEY_CURRENT_USER, base_.c_str()); }
+    ~TestRegistry() override {
+        RegDeleteTreeA(HKEY_CURRENT_USER, base_.c_str());
+        // The common parent goes with the last test key (it stays while
+        // another test process still has one below it).
+        RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\WordlarkTest");
+    }
     TestRegistry(const TestRegistry&) = delete;
     TestRegistry& operator=(const TestRegistry&) = delete;
 
