@@ -1,0 +1,52 @@
+// The store's one way of opening and closing Berkeley DB handles.
+//
+// Every handle of the process is made in one process-wide environment
+// (DB_CREATE | DB_INIT_MPOOL | DB_PRIVATE, a 32 MB cache, no locking, no
+// transactions), made with the first handle and closed after the last.  Two handles on one file
+// that each had a cache of their own would not see each other's writes and would allocate the same
+// free pages twice; in the shared environment they share one cache and one free list. When the
+// environment cannot be made, handles are opened without one.
+//
+// The shared cache knows a file by the 20-byte file id in its first page.  A
+// copy of a library carries the id of its original, and a file that another
+// process changed while this process had it closed still has its old pages
+// in the cache; before such a file is opened it gets a fresh id
+// (DB_ENV->fileid_reset), or, when that is impossible (a read-only file), a
+// handle of its own outside the environment.
+//
+// Berkeley DB trusts the pages it reads, and a damaged page can crash it or
+// make it loop.  An existing file is therefore opened only when its first
+// page describes a whole B-tree file and Berkeley DB's own verification
+// (DB->verify) passes; a file that passed keeps that standing while its size
+// and time of last change stay.  Files open in the environment are not
+// checked again: the cache holds them.
+//
+// Berkeley DB prints nothing: its error and message output is discarded, and
+// a damaged page does not put the environment into its panic state for the
+// other files (DB_NOPANIC).
+#pragma once
+
+#include <string>
+
+struct __db;
+
+namespace wl::bdb {
+
+// Opens the named database of the file at path as a B-tree with create-if-
+// missing and mode 0664.  An existing file that is no sound Berkeley DB file
+// (zero bytes, text, truncated, damaged) is refused.  nullptr on failure.
+__db* OpenDatabase(const std::string& path, const char* name);
+
+// Closes a handle from OpenDatabase (flags 0: the file is written back).
+// Answers Berkeley DB's result, 0 for success.
+int CloseDatabase(__db* db);
+
+// Whether handles are made in the shared environment (false after the
+// environment could not be created, or while it is disabled for a test).
+bool UsingEnvironment();
+
+// Test hook: with true, handles opened from now on are made without the
+// environment, as when it cannot be created.  Only while no handle is open.
+void DisableEnvironmentForTest(bool disabled);
+
+}  // namespace wl::bdb

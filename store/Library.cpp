@@ -1,0 +1,302 @@
+#include "store/Library.h"
+
+#include <db.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/CodePage.h"
+#include "store/Database.h"
+#include "store/Scramble.h"
+
+namespace wl {
+namespace {
+
+// The info records: keys with their terminating NUL.
+constexpr char kInfoType[] = "DBTYPE";
+constexpr char kInfoEdit[] = "DBEDIT";
+constexpr char kInfoScrambled[] = "DBEncrypt";
+constexpr char kInfoCaption[] = "DBCAPTION";
+constexpr char kInfoDescription[] = "DBDESCRIPTION";
+
+DBT Bytes(const void* data, std::size_t size) {
+    DBT dbt{};
+    dbt.data = const_cast<void*>(data);
+    dbt.size = static_cast<u_int32_t>(size);
+    return dbt;
+}
+
+template <std::size_t N>
+DBT InfoKey(const char (&name)[N]) {
+    return Bytes(name, N);  // the NUL is part of the key
+}
+
+// A 32-bit info value as it lies in memory; a stored value of another length
+// gives its first (at most 4) bytes, the rest zero.
+void ReadInt(const DBT& value, std::int32_t& field) {
+    std::uint32_t n = std::min<std::uint32_t>(value.size, sizeof field);
+    field = 0;
+    if (value.data && n) std::memcpy(&field, value.data, n);
+}
+
+// Single-byte, ASCII-only case-insensitive equality (_stricmp in the C
+// locale).
+bool EqualNoCaseAscii(const char* a, const char* b) {
+    auto lower = [](unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + 32 : c; };
+    for (;; ++a, ++b) {
+        int x = lower(static_cast<unsigned char>(*a));
+        int y = lower(static_cast<unsigned char>(*b));
+        if (x != y) return false;
+        if (!x) return true;
+    }
+}
+
+}  // namespace
+
+Library::~Library() {
+    Close();
+}
+
+int Library::Open(const char* path) {
+    Close();
+    if (!path || !*path) return 0;
+    path_ = path;
+    // A reused object must not lend its last file's info to a file without
+    // info records (a fresh file would be written scrambled, say).
+    type_ = Dictionary;
+    editable_ = 1;
+    scrambled_ = 0;
+    if (!ReadInfo()) return 0;
+    data_ = bdb::OpenDatabase(path_, "DBDATA");
+    if (!data_) return 0;
+    DBC* cursor = nullptr;
+    if (data_->cursor(data_, nullptr, &cursor, 0) != 0) {
+        bdb::CloseDatabase(data_);
+        data_ = nullptr;
+        return 0;
+    }
+    cursor_ = cursor;
+    open_ = 1;
+    return 1;
+}
+
+void Library::Close() {
+    if (data_ && open_) {
+        cursor_->close(cursor_);
+        bdb::CloseDatabase(data_);
+    }
+    data_ = nullptr;
+    cursor_ = nullptr;
+    open_ = 0;
+    hasSearch_ = false;
+    searchWord_.clear();
+    storedWord_.clear();
+    lowerWord_.clear();
+    path_.clear();
+    description_.clear();
+    caption_.clear();
+}
+
+int Library::ReadInfo() {
+    if (path_.empty()) return 0;
+    DB* info = bdb::OpenDatabase(path_, "DBINFO");
+    if (!info) return 0;
+    auto get = [info](DBT key, DBT& value) {
+        value = DBT{};
+        return info->get(info, nullptr, &key, &value, 0) == 0;
+    };
+    DBT value;
+    if (get(InfoKey(kInfoType), value)) ReadInt(value, type_);
+    if (get(InfoKey(kInfoEdit), value)) ReadInt(value, editable_);
+    if (get(InfoKey(kInfoScrambled), value)) ReadInt(value, scrambled_);
+    if (get(InfoKey(kInfoCaption), value))
+        SetCaption(static_cast<const char*>(value.data), static_cast<int>(value.size));
+    if (get(InfoKey(kInfoDescription), value))
+        SetDescription(static_cast<const char*>(value.data), static_cast<int>(value.size));
+    bdb::CloseDatabase(info);
+    return 1;
+}
+
+int Library::WriteInfo() {
+    if (path_.empty()) return 0;
+    DB* info = bdb::OpenDatabase(path_, "DBINFO");
+    if (!info) return 0;
+    bool ok = true;
+    auto put = [&](DBT key, DBT value) {
+        ok = info->put(info, nullptr, &key, &value, 0) == 0 && ok;
+    };
+    put(InfoKey(kInfoType), Bytes(&type_, sizeof type_));
+    put(InfoKey(kInfoEdit), Bytes(&editable_, sizeof editable_));
+    put(InfoKey(kInfoScrambled), Bytes(&scrambled_, sizeof scrambled_));
+    put(InfoKey(kInfoCaption), Bytes(caption_.data(), caption_.size()));
+    put(InfoKey(kInfoDescription), Bytes(description_.data(), description_.size()));
+    // The close writes the records to the file; a failure there loses them.
+    ok = bdb::CloseDatabase(info) == 0 && ok;
+    return ok ? 1 : 0;
+}
+
+const char* Library::GetCaption() {
+    if (!caption_.empty()) return caption_.c_str();
+    if (path_.empty()) return "UNKNOWN LIBRARY";
+    std::size_t slash = path_.find_last_of("\\/");
+    shownCaption_ = slash == std::string::npos ? path_ : path_.substr(slash + 1);
+    return shownCaption_.c_str();
+}
+
+namespace {
+void AssignText(std::string& field, const char* text, int length) {
+    if (!text) {
+        field.clear();
+        return;
+    }
+    std::size_t n = length < 0
+                        ? std::strlen(text)
+                        : static_cast<std::size_t>(std::find(text, text + length, '\0') - text);
+    field.assign(text, n);
+}
+}  // namespace
+
+void Library::SetDescription(const char* text, int length) {
+    AssignText(description_, text, length);
+}
+
+void Library::SetCaption(const char* text, int length) {
+    AssignText(caption_, text, length);
+}
+
+int Library::PutBytes(const void* key, std::uint32_t keyLength, const void* text,
+                      std::uint32_t textLength) {
+    if (!open_ || !data_ || !key || keyLength == 0) return 0;
+    if (!text) textLength = 0;
+    DBT k, d;
+    if (scrambled_) {
+        writeKey_.assign(static_cast<const char*>(key), keyLength);
+        Scramble(writeKey_.data(), keyLength);
+        writeText_.assign(static_cast<const char*>(text), textLength);
+        Scramble(writeText_.data(), textLength);
+        k = Bytes(writeKey_.data(), keyLength);
+        d = Bytes(writeText_.data(), textLength);
+    } else {
+        k = Bytes(key, keyLength);
+        d = Bytes(text, textLength);
+    }
+    return data_->put(data_, nullptr, &k, &d, 0) == 0 ? 1 : 0;
+}
+
+int Library::DeleteBytes(const void* key, std::uint32_t keyLength) {
+    if (!open_ || !data_ || !key) return 0;
+    DBT k;
+    if (scrambled_) {
+        writeKey_.assign(static_cast<const char*>(key), keyLength);
+        Scramble(writeKey_.data(), keyLength);
+        k = Bytes(writeKey_.data(), keyLength);
+    } else {
+        k = Bytes(key, keyLength);
+    }
+    return data_->del(data_, nullptr, &k, 0) == 0 ? 1 : 0;
+}
+
+int Library::Put(const LibraryEntry& entry) {
+    return PutBytes(entry.key(), entry.keyLength(), entry.text(), entry.textLength());
+}
+
+int Library::Delete(const LibraryEntry& entry) {
+    return DeleteBytes(entry.key(), entry.keyLength());
+}
+
+int Library::Replace(const LibraryEntry& oldEntry, const LibraryEntry& newEntry) {
+    if (!Delete(oldEntry)) return 0;
+    return Put(newEntry);
+}
+
+std::int32_t Library::Count() {
+    if (!open_ || !data_) return 0;
+    DB_BTREE_STAT* stat = nullptr;
+    if (data_->stat(data_, nullptr, &stat, 0) != 0 || !stat) return 0;
+    auto n = static_cast<std::int32_t>(stat->bt_nkeys);
+    std::free(stat);
+    return n;
+}
+
+int Library::Search(const char* word, LibraryEntry& entry, int mode) {
+    matchMode_ = mode;
+    searchWord_ = word ? word : "";
+    hasSearch_ = true;
+    storedWord_ = searchWord_;
+    if (scrambled_) Scramble(storedWord_.data(), storedWord_.size());
+    lowerWord_ = searchWord_;
+    SystemCodePage().ToLower(lowerWord_.data());
+    cursorEnded_ = false;
+    return Walk(entry, DB_SET_RANGE);
+}
+
+int Library::SearchExact(const char* word, LibraryEntry& entry, int mode) {
+    if (Search(word, entry, mode) && entry.key() &&
+        EqualNoCaseAscii(searchWord_.c_str(), entry.key()))
+        return 1;
+    // Every key contains the empty word: Next goes on with the keys that
+    // follow.
+    searchWord_.clear();
+    storedWord_.clear();
+    lowerWord_.clear();
+    return 0;
+}
+
+int Library::Next(LibraryEntry& entry) {
+    return Walk(entry, DB_NEXT);
+}
+
+bool Library::Accepts(std::size_t pos, std::size_t storedLength) const {
+    std::size_t n = lowerWord_.size();
+    if (matchMode_ == MATCH_ANY) return true;
+    if (matchMode_ & MATCH_PREFIX) return pos == 0;
+    if (matchMode_ & MATCH_INSIDE) return pos != 0 && pos + n != storedLength;
+    if (matchMode_ & MATCH_SUFFIX) return pos + n == storedLength;
+    return false;
+}
+
+// The cursor walk.  Positioning is on the stored bytes (scrambled in a
+// scrambled library); containment and the match filter look at the plain
+// key up to its first NUL byte, lower-cased, against the lower-cased word.
+// Judging scrambled bytes instead would cut words and keys at every "m"
+// (which scrambles to a zero byte) and take unrelated letters for the two
+// cases of one letter.
+int Library::Walk(LibraryEntry& entry, std::uint32_t positioning) {
+    entry.Clear();
+    entry.type = type_;
+    if (!hasSearch_ || !cursor_ || !data_) return 0;
+    // A cursor that ran off the end stays there; Berkeley DB would start a
+    // never-placed cursor again at the first key.
+    if (positioning == DB_NEXT && cursorEnded_) return 0;
+    DBT key = Bytes(storedWord_.data(), storedWord_.size());
+    DBT data{};
+    int result = cursor_->get(cursor_, &key, &data, positioning);
+    const CodePage& page = SystemCodePage();
+    for (;;) {
+        if (result != 0) {
+            cursorEnded_ = true;
+            return 0;
+        }
+        keyScratch_.assign(static_cast<const char*>(key.data), key.size);
+        if (scrambled_) Unscramble(keyScratch_.data(), keyScratch_.size());
+        std::size_t nul = keyScratch_.find('\0');
+        if (nul != std::string::npos) keyScratch_.resize(nul);
+        page.ToLower(keyScratch_.data());
+        std::size_t pos = keyScratch_.find(lowerWord_);
+        if (pos == std::string::npos) return 0;
+        if (Accepts(pos, key.size)) break;
+        key = DBT{};
+        data = DBT{};
+        result = cursor_->get(cursor_, &key, &data, DB_NEXT);
+    }
+    entry.SetKey(key.data, key.size);
+    entry.SetText(data.data, data.size);
+    if (scrambled_) {
+        Unscramble(entry.text(), entry.textLength());
+        Unscramble(entry.key(), entry.keyLength());
+    }
+    return 1;
+}
+
+}  // namespace wl

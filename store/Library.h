@@ -1,0 +1,149 @@
+// One library file: its info (caption, description, type, editable and
+// scrambled flags) and its entries, read and written through Berkeley DB.
+//
+// A library file holds two B-tree databases: "DBINFO" with five info records
+// and "DBDATA" with one record per entry (key bytes -> text bytes, no
+// terminators).  In a scrambled library every stored key and text byte is
+// scrambled (store/Scramble.h); the info stays plain.  All text is 8-bit text
+// in the system's ANSI code page.
+//
+// Operations answer 1 for success and 0 for failure (or a count); nothing
+// throws and nothing is shown.  One search runs at a time per object.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "store/ImportProgress.h"
+#include "store/LibraryEntry.h"
+
+struct __db;
+struct __dbc;
+
+namespace wl {
+
+class Library {
+  public:
+    Library() = default;
+    // Closes the library.
+    virtual ~Library();
+    Library(const Library&) = delete;
+    Library& operator=(const Library&) = delete;
+
+    // Closes whatever was open, then opens the library at path, creating the
+    // file with both databases empty when it does not exist.  Reads the info
+    // first (type, editable and scrambled start from their defaults).  An
+    // existing file that is no library (text, zero bytes, damaged, a folder)
+    // fails and leaves the object closed.
+    int Open(const char* path);
+    // Closes cursor and data handle and forgets path, caption, description
+    // and search word.
+    void Close();
+    // Reads the five info records of the file at the path; absent records
+    // leave their fields as they are.
+    int ReadInfo();
+    // Writes all five info records (an unset caption or description as an
+    // empty value).
+    int WriteInfo();
+
+    // The caption; when there is none (or it is empty), the path's part after
+    // its last backslash or slash; with no path either, "UNKNOWN LIBRARY".
+    const char* GetCaption();
+    // The description, or "".
+    const char* GetDescription() const { return description_.c_str(); }
+    // The full path given to Open, or "".
+    const char* GetPath() const { return path_.c_str(); }
+    // Replace caption or description with the first length bytes of text
+    // (the copy stops at a NUL byte; a negative length takes the whole text).
+    void SetDescription(const char* text, int length);
+    void SetCaption(const char* text, int length);
+
+    // LibraryType of the library ("DBTYPE"): 1 Dictionary, 2 Shorthand.
+    std::int32_t GetType() const { return type_; }
+    void SetType(std::int32_t type) { type_ = type; }
+    // "DBEDIT": 1 = the library editor writes name, type and description.
+    std::int32_t GetEditable() const { return editable_; }
+    void SetEditable(std::int32_t editable) { editable_ = editable; }
+    // "DBEncrypt": non-zero = entries stored scrambled.  Change it only on an
+    // empty library (the stored entries are not converted).
+    std::int32_t GetScrambled() const { return scrambled_; }
+    void SetScrambled(std::int32_t scrambled) { scrambled_ = scrambled; }
+    // 1 while the data handle and its cursor are open.
+    int IsOpen() const { return open_; }
+
+    // Stores entry key -> entry text, replacing the text of an existing key.
+    // The entry is left as it was (a scrambled library scrambles a copy).
+    // Fails when not open or the key is empty.
+    int Put(const LibraryEntry& entry);
+    // Removes the record with the entry's key; fails when there is none.
+    int Delete(const LibraryEntry& entry);
+    // Deletes oldEntry's key, then stores newEntry; when the delete fails
+    // nothing is written.  Not atomic: a failing put after the delete loses
+    // the old entry and answers 0.
+    int Replace(const LibraryEntry& oldEntry, const LibraryEntry& newEntry);
+    // Number of keys in "DBDATA" (a full count); 0 when not open.
+    std::int32_t Count();
+
+    // Starts a search for word (MatchMode) and delivers its first match into
+    // entry.  The walk starts at the smallest key not below the word in byte
+    // order and ends at the first key that does not contain the word (letter
+    // case ignored); of the keys on the way it delivers those the mode
+    // accepts, judged by the first occurrence of the word: MATCH_ANY all,
+    // MATCH_PREFIX at the start, MATCH_INSIDE neither at the start nor at the
+    // end, MATCH_SUFFIX at the end.  Fails when nothing matches.
+    int Search(const char* word, LibraryEntry& entry, int mode);
+    // As Search, but succeeds only when the first match equals the word
+    // (letter case ignored).  On failure the search word becomes empty, so
+    // that Next then delivers every following key under MATCH_PREFIX, and the
+    // entry holds whatever the walk left in it.
+    int SearchExact(const char* word, LibraryEntry& entry, int mode);
+    // Delivers the next match of the current search.  Fails once the walk
+    // has ended at the end of the library.
+    int Next(LibraryEntry& entry);
+
+    // Writes every entry, in key order, to a library text file at path:
+    // "<key>"/"<data>" lines for a Dictionary, "<shortkey>"/"<replacement
+    // text>" for a Shorthand library, each line ended by CR LF.  Answers the
+    // number written; 0 when the path is empty, the library is not open, the
+    // file cannot be written or the type is neither 1 nor 2.
+    int ExportText(const char* path, ImportProgress* progress);
+    // Stores the pairs of a library text file; answers the number stored.
+    int ImportText(const char* path, ImportProgress* progress);
+    // Stores every word of any file as a key with an empty text; answers the
+    // number of words stored.
+    int ImportWordList(const char* path, ImportProgress* progress);
+
+  private:
+    int Walk(LibraryEntry& entry, std::uint32_t positioning);
+    bool Accepts(std::size_t pos, std::size_t storedLength) const;
+    int PutBytes(const void* key, std::uint32_t keyLength, const void* text,
+                 std::uint32_t textLength);
+    int DeleteBytes(const void* key, std::uint32_t keyLength);
+
+    __db* data_ = nullptr;
+    __dbc* cursor_ = nullptr;
+    bool hasSearch_ = false;
+    std::string searchWord_;
+    std::int32_t matchMode_ = MATCH_ANY;
+    std::string description_;
+    std::string caption_;
+    std::string path_;
+    std::int32_t scrambled_ = 0;
+    std::int32_t type_ = Dictionary;
+    std::int32_t editable_ = 1;
+    int open_ = 0;
+
+    // The current search: the stored form of the word (scrambled in a
+    // scrambled library), its lower-cased plain form, and whether the cursor
+    // ran off the end of the library.
+    std::string storedWord_;
+    std::string lowerWord_;
+    bool cursorEnded_ = false;
+    // Scratch buffers of the walk and of writes.
+    std::string keyScratch_;
+    std::string writeKey_;
+    std::string writeText_;
+    std::string shownCaption_;
+};
+
+}  // namespace wl

@@ -1,0 +1,132 @@
+#include "store/LibrarySet.h"
+
+#include "platform/CodePage.h"
+#include "settings/RegistryLayout.h"
+
+namespace wl {
+
+LibrarySet::LibrarySet() : LibrarySet(SystemRegistry(), SystemDirectory()) {}
+
+LibrarySet::LibrarySet(Registry& registry, Directory& directory)
+    : registry_(registry),
+      directory_(directory),
+      switchKey_(std::string(reg::kRoot) + reg::kLoadSetPrefix) {}
+
+LibrarySet::~LibrarySet() {
+    UnloadAll();
+}
+
+int LibrarySet::Load(const char* pattern, int loadAll) {
+    UnloadAll();
+    if (!pattern || !*pattern) return 0;
+    std::vector<DirEntry> entries;
+    if (!directory_.List(pattern, entries)) return 0;
+    std::string folder = FolderOf(pattern);
+    for (const DirEntry& e : entries) {
+        std::string path = folder + e.name;
+        if (!path.empty() && (loadAll || IsLoadEnabled(path.c_str()))) paths_.push_back(path);
+    }
+    if (paths_.empty()) return 0;
+    count_ = static_cast<int>(paths_.size());
+    slots_ = std::make_unique<LibraryEntry[]>(static_cast<std::size_t>(count_));
+    libraries_ = std::make_unique<Library[]>(static_cast<std::size_t>(count_));
+    int opened = 0;
+    for (int i = 0; i < count_; ++i)
+        if (libraries_[i].Open(paths_[i].c_str())) ++opened;
+    return opened ? 1 : 0;
+}
+
+void LibrarySet::UnloadAll() {
+    for (int i = 0; i < count_; ++i) libraries_[i].Close();
+    paths_.clear();
+    slots_.reset();
+    libraries_.reset();
+    count_ = 0;
+}
+
+std::string LibrarySet::SwitchKey(const char* path) const {
+    return switchKey_ + (path ? path : "");
+}
+
+std::uint8_t LibrarySet::IsLoadEnabled(const char* path) {
+    std::uint8_t enabled = 1;
+    RegKey key(registry_, RegRoot::LocalMachine, SwitchKey(path), true);
+    key.ReadInto(reg::kCandLoad, enabled);
+    return enabled;
+}
+
+void LibrarySet::SetLoadEnabled(const char* path, std::uint8_t enabled) {
+    RegKey key(registry_, RegRoot::LocalMachine, SwitchKey(path), true);
+    key.WriteBinary(reg::kCandLoad, enabled);
+}
+
+const char* LibrarySet::GetPath(int i) const {
+    return i >= 0 && i < count_ ? paths_[static_cast<std::size_t>(i)].c_str() : "";
+}
+
+Library* LibrarySet::GetLibrary(int i) {
+    return i >= 0 && i < count_ ? &libraries_[i] : nullptr;
+}
+
+std::string LibrarySet::Normalize(const char* word) {
+    static const char* const kPairs[][2] = {{"is ", "be "}, {"are ", "be "}, {"am ", "be "}};
+    std::string text = word ? word : "";
+    for (const auto& pair : kPairs) {
+        std::string from = pair[0], to = pair[1];
+        std::string out;
+        std::size_t start = 0;
+        for (std::size_t at; (at = text.find(from, start)) != std::string::npos;
+             start = at + from.size())
+            out.append(text, start, at - start).append(to);
+        out.append(text, start, std::string::npos);
+        text.swap(out);
+    }
+    return text;
+}
+
+bool LibrarySet::Eligible(const LibraryEntry& slot) const {
+    if (slot.type == Dictionary) return dictionaryEnabled_ != 0;
+    if (slot.type == Shorthand) return shorthandEnabled_ != 0;
+    return true;
+}
+
+int LibrarySet::FindFirst(const char* word, LibraryEntry& entry, int mode, int dictionaryEnabled,
+                          int shorthandEnabled) {
+    dictionaryEnabled_ = dictionaryEnabled;
+    shorthandEnabled_ = shorthandEnabled;
+    std::string normalized = Normalize(word);
+    const CodePage& page = SystemCodePage();
+    int best = -1;
+    for (int i = 0; i < count_; ++i) {
+        LibraryEntry& slot = slots_[i];
+        if (!libraries_[i].Search(normalized.c_str(), slot, mode) || !Eligible(slot)) continue;
+        if (best < 0 || page.CompareNoCase(slot.key(), slots_[best].key()) <= 0) best = i;
+    }
+    if (best < 0) return 0;
+    return Deliver(best, entry);
+}
+
+int LibrarySet::FindNext(LibraryEntry& entry) {
+    const CodePage& page = SystemCodePage();
+    int best = -1;
+    for (int i = 0; i < count_; ++i) {
+        LibraryEntry& slot = slots_[i];
+        if (!slot.key() || !Eligible(slot)) continue;
+        if (best < 0 || page.CompareNoCase(slot.key(), slots_[best].key()) <= 0) best = i;
+    }
+    if (best < 0) return 0;
+    return Deliver(best, entry);
+}
+
+// Copies slot best into the caller's entry and moves that library on.
+int LibrarySet::Deliver(int best, LibraryEntry& entry) {
+    LibraryEntry& slot = slots_[best];
+    entry.Clear();
+    if (slot.keyLength() >= 1 && slot.key()) entry.SetKey(slot.key(), slot.keyLength());
+    if (slot.text()) entry.SetText(slot.text(), slot.textLength());
+    entry.type = slot.type;
+    libraries_[best].Next(slot);
+    return 1;
+}
+
+}  // namespace wl

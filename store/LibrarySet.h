@@ -1,0 +1,90 @@
+// The loaded libraries of a folder and the merged candidate lookup over them.
+//
+// Load opens every library a pattern such as "C:\Prog\Libs\*.lib" finds
+// (only those whose load switch is on, unless asked for all).  A lookup
+// (FindFirst, then FindNext as often as the caller needs) is a merge of the
+// libraries' match streams: at every step the smallest current head under
+// the code page's case-insensitive comparison; between equal keys the
+// library later in load order comes first.  Candidates are made one per call
+// and copied into the caller's entries.
+//
+// The load switch of a library is the 1-byte REG_BINARY value "CandLoad" of
+// HKEY_LOCAL_MACHINE\SOFTWARE\Quorbit\LoadSet\<full path of the library>.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/Directory.h"
+#include "platform/Registry.h"
+#include "store/Library.h"
+#include "store/LibraryEntry.h"
+
+namespace wl {
+
+class LibrarySet {
+  public:
+    // On the process's registry and file system.
+    LibrarySet();
+    LibrarySet(Registry& registry, Directory& directory);
+    // Unloads everything.
+    virtual ~LibrarySet();
+    LibrarySet(const LibrarySet&) = delete;
+    LibrarySet& operator=(const LibrarySet&) = delete;
+
+    // Replaces the loaded set by the entries the pattern lists, in listing
+    // order (each full path is the pattern's folder + the entry's name); with
+    // loadAll 0 only those whose load switch is on.  Libraries that fail to
+    // open stay in the set, closed.  Answers 1 when at least one opened.
+    int Load(const char* pattern, int loadAll);
+    // Closes and forgets every library.
+    void UnloadAll();
+    // The library's load switch: the stored byte, 1 when there is none.
+    // Creates the switch's key when it is missing.
+    std::uint8_t IsLoadEnabled(const char* path);
+    // Writes the library's load switch; failures are silent.
+    void SetLoadEnabled(const char* path, std::uint8_t enabled);
+
+    // Starts a lookup of word (normalised, see Normalize) with a MatchMode
+    // and the two type switches (0 leaves out the entries of Dictionary or
+    // of Shorthand libraries), and fills entry with the first candidate.
+    // Answers 0 when there is none.
+    int FindFirst(const char* word, LibraryEntry& entry, int mode, int dictionaryEnabled,
+                  int shorthandEnabled);
+    // Fills entry with the next candidate of the lookup; 0 when there are no
+    // more (also without a FindFirst since the last Load).
+    int FindNext(LibraryEntry& entry);
+
+    // Number of libraries of the last Load (opened or not).
+    int GetCount() const { return count_; }
+    // Full path of library i, "" when out of range.
+    const char* GetPath(int i) const;
+    // The full paths, in load order.
+    const std::vector<std::string>& GetPaths() const { return paths_; }
+    // Library i (open or closed), nullptr when out of range.
+    Library* GetLibrary(int i);
+
+    // The lookup's word normalisation: every "is ", "are " and "am " becomes
+    // "be " (plain, case-sensitive replacement, left to right, in that
+    // order; not word-bounded).
+    static std::string Normalize(const char* word);
+
+  private:
+    std::string SwitchKey(const char* path) const;
+    bool Eligible(const LibraryEntry& slot) const;
+    int Deliver(int best, LibraryEntry& entry);
+
+    Registry& registry_;
+    Directory& directory_;
+    std::vector<std::string> paths_;
+    std::unique_ptr<LibraryEntry[]> slots_;
+    std::string switchKey_;
+    std::int32_t dictionaryEnabled_ = 1;
+    std::int32_t shorthandEnabled_ = 1;
+    int count_ = 0;
+    std::unique_ptr<Library[]> libraries_;
+};
+
+}  // namespace wl

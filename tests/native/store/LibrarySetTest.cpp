@@ -1,0 +1,287 @@
+// LibrarySet: discovery, load switches, the merged lookup.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+
+#include "platform/MemoryRegistry.h"
+#include "tests/native/store/StoreTestSupport.h"
+
+namespace wl::test {
+namespace {
+
+using Keys = std::vector<std::string>;
+
+constexpr char kSwitchKey[] = "SOFTWARE\\Quorbit\\LoadSet\\";
+
+class LibrarySetTest : public ::testing::Test {
+  protected:
+    TempDir dir;
+    MemoryRegistry registry;
+    ListedDirectory listing;
+    LibrarySet set{registry, listing};
+
+    std::string Pattern() const { return dir / "*.lib"; }
+    // Makes the libraries and lists them in this order.
+    void Make(const std::string& name, const Pairs& entries, int type = Dictionary) {
+        MakeLibrary(dir / name, entries, type);
+        listing.names.push_back(name);
+    }
+    // The candidates as "key=text" strings.
+    std::vector<std::string> Candidates(const std::string& word, int dict = 1, int shorthand = 1) {
+        std::vector<std::string> out;
+        LibraryEntry e;
+        for (int ok = set.FindFirst(word.c_str(), e, MATCH_PREFIX, dict, shorthand); ok;
+             ok = set.FindNext(e))
+            out.push_back(KeyOf(e) + "=" + TextOf(e));
+        return out;
+    }
+};
+
+TEST_F(LibrarySetTest, AnEmptyOrMissingFolderLoadsNothing) {
+    EXPECT_EQ(set.Load(Pattern().c_str(), 0), 0);
+    EXPECT_EQ(set.GetCount(), 0);
+    EXPECT_EQ(set.Load("", 1), 0);
+    EXPECT_EQ(set.Load(nullptr, 1), 0);
+    listing.fail = true;
+    EXPECT_EQ(set.Load(Pattern().c_str(), 1), 0);
+    LibraryEntry e;
+    EXPECT_EQ(set.FindFirst("a", e, MATCH_PREFIX, 1, 1), 0);
+    EXPECT_EQ(set.FindNext(e), 0);
+    EXPECT_STREQ(set.GetPath(0), "");
+    EXPECT_EQ(set.GetLibrary(0), nullptr);
+
+    LibrarySet system;  // the process's registry and folders
+    EXPECT_EQ(system.Load((dir / "missing/*.lib").c_str(), 1), 0);
+}
+
+TEST_F(LibrarySetTest, PathsAreTheFolderOfThePatternAndTheListedNames) {
+    Make("b.lib", {{"x", ""}});
+    Make("a.lib", {{"y", ""}});
+    ASSERT_EQ(set.Load(Pattern().c_str(), 1), 1);
+    EXPECT_EQ(listing.lastPattern, Pattern());
+    ASSERT_EQ(set.GetCount(), 2);
+    EXPECT_EQ(set.GetPaths(), (Keys{dir / "b.lib", dir / "a.lib"}));
+    EXPECT_EQ(set.GetPath(1), dir / "a.lib");
+    ASSERT_NE(set.GetLibrary(1), nullptr);
+    EXPECT_STREQ(set.GetLibrary(1)->GetCaption(), "a.lib");
+    EXPECT_EQ(set.GetLibrary(2), nullptr);
+    EXPECT_EQ(set.GetLibrary(-1), nullptr);
+    set.UnloadAll();
+    EXPECT_EQ(set.GetCount(), 0);
+    EXPECT_TRUE(set.GetPaths().empty());
+}
+
+TEST_F(LibrarySetTest, TheSystemDirectoryFindsTheLibrariesOfAFolder) {
+    MakeLibrary(dir / "B.lib", {{"beta", ""}});
+    MakeLibrary(dir / "a.lib", {{"alpha", ""}});
+    WriteBytes(dir / "notes.txt", "<key>x\r\n");
+    LibrarySet system(registry, SystemDirectory());
+    ASSERT_EQ(system.Load(Pattern().c_str(), 0), 1);
+    ASSERT_EQ(system.GetCount(), 2);
+    Keys paths = system.GetPaths();
+    std::sort(paths.begin(), paths.end());
+    EXPECT_EQ(paths, (Keys{dir / "B.lib", dir / "a.lib"}));
+    EXPECT_EQ(Lookup(system, ""), (Keys{"alpha", "beta"}));
+}
+
+TEST_F(LibrarySetTest, LoadSwitchesLiveInNestedKeysAndDefaultToLoad) {
+    const char* path = "D:\\Tools\\Libs\\english.lib";
+    EXPECT_EQ(set.IsLoadEnabled(path), 1);
+    // Reading made the key chain, empty.
+    EXPECT_TRUE(registry.KeyExists(RegRoot::LocalMachine, std::string(kSwitchKey) + path));
+    EXPECT_TRUE(registry.KeyExists(RegRoot::LocalMachine, "SOFTWARE\\Quorbit\\LoadSet\\D:\\Tools"));
+    EXPECT_EQ(registry.Find(RegRoot::LocalMachine, std::string(kSwitchKey) + path, "CandLoad"),
+              nullptr);
+
+    set.SetLoadEnabled(path, 0);
+    const MemoryRegistry::Value* v =
+        registry.Find(RegRoot::LocalMachine, std::string(kSwitchKey) + path, "CandLoad");
+    ASSERT_NE(v, nullptr);
+    EXPECT_EQ(v->type, MemoryRegistry::Type::Binary);
+    EXPECT_EQ(v->data, std::vector<unsigned char>{0});
+    EXPECT_EQ(set.IsLoadEnabled(path), 0);
+    set.SetLoadEnabled(path, 7);
+    EXPECT_EQ(set.IsLoadEnabled(path), 7);
+    EXPECT_EQ(registry.OpenKeyCount(), 0);  // every key closed again
+}
+
+TEST_F(LibrarySetTest, RegistryFailuresFallBackToLoad) {
+    const char* path = "C:\\Libs\\a.lib";
+    RegKey key(registry, RegRoot::LocalMachine, std::string(kSwitchKey) + path, true);
+    std::uint32_t wide = 0;
+    ASSERT_TRUE(key.WriteBinary("CandLoad", wide));  // too large for the byte
+    EXPECT_EQ(set.IsLoadEnabled(path), 1);
+    registry.refuseWrites = true;
+    set.SetLoadEnabled(path, 0);
+    EXPECT_EQ(set.IsLoadEnabled(path), 1);
+    registry.refuseWrites = false;
+    registry.failOpen = true;
+    set.SetLoadEnabled(path, 0);
+    EXPECT_EQ(set.IsLoadEnabled(path), 1);
+}
+
+TEST_F(LibrarySetTest, ASwitchedOffLibraryIsLeftOutUnlessAllAreAsked) {
+    Make("a.lib", {{"apple", "A"}});
+    Make("b.lib", {{"apricot", "B"}});
+    set.SetLoadEnabled((dir / "a.lib").c_str(), 0);
+    ASSERT_EQ(set.Load(Pattern().c_str(), 0), 1);
+    EXPECT_EQ(set.GetPaths(), (Keys{dir / "b.lib"}));
+    EXPECT_EQ(Candidates("ap"), (Keys{"apricot=B"}));
+    ASSERT_EQ(set.Load(Pattern().c_str(), 1), 1);
+    EXPECT_EQ(set.GetCount(), 2);
+    EXPECT_EQ(Candidates("ap"), (Keys{"apple=A", "apricot=B"}));
+    // Every library switched off: nothing to load.
+    set.SetLoadEnabled((dir / "b.lib").c_str(), 0);
+    EXPECT_EQ(set.Load(Pattern().c_str(), 0), 0);
+    EXPECT_EQ(set.GetCount(), 0);
+}
+
+TEST_F(LibrarySetTest, EqualKeysComeFromTheLaterLibraryFirst) {
+    Make("a.lib", {{"hello", "from A"}, {"help", "A"}});
+    Make("b.lib", {{"hello", "from B"}});
+    Make("c.lib", {{"HELLO", "from C"}});
+    ASSERT_EQ(set.Load(Pattern().c_str(), 0), 1);
+    EXPECT_EQ(Candidates("hel"), (Keys{"hello=from B", "hello=from A", "help=A"}));
+    // HELLO sorts before hel in byte order; from H it is reached, and it ties
+    // with the others under the case-insensitive comparison.
+    EXPECT_EQ(Candidates("HEL"), (Keys{"HELLO=from C", "hello=from B", "hello=from A", "help=A"}));
+}
+
+TEST_F(LibrarySetTest, ByteOrderPositioningDecidesWhatEachLibraryOffers) {
+    Make("a.lib", {{"apple", ""}});
+    Make("b.lib", {{"Apricot", ""}});
+    ASSERT_EQ(set.Load(Pattern().c_str(), 0), 1);
+    EXPECT_EQ(Lookup(set, "ap"), (Keys{"apple"}));
+    EXPECT_EQ(Lookup(set, "Ap"), (Keys{"apple", "Apricot"}));
+}
+
+TEST_F(LibrarySetTest, TheMergeTakesTheSmallestHeadAtEveryStep) {
+    // Within a library the walk is in byte order (C before a); the merge
+    // compares only the current heads.
+    Make("a.lib", {{"b", ""}, {"D", ""}});
+    Make("b.lib", {{"a", ""}, {"C", ""}});
+    ASSERT_EQ(set.Load(Pattern().c_str(), 0), 1);
+    EXPECT_EQ(Lookup(set, ""), (Keys{"C", "a", "D", "b"}));
+    LibraryEntry e;
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(set.FindNext(e), 0);  // stays exhausted
+}
+
+TEST_F(LibrarySetTest, TypeSwitchesLeaveOutTheirLibrariesAtEveryStep) {
+    Make("dict.lib", {{"there", "d"}, {"thesis", "d"}});
+    Make("short.lib", {{"th", "s"}, {"thx", "s"}}, Shorthand);
+    Make("other.lib", {{"thud", "o"}}, 3);  // neither type: never left out
+    ASSERT_EQ(set.Load(Pattern().c_str(), 0), 1);
+    EXPECT_EQ(Candidates("th"), (Keys{"th=s", "there=d", "thesis=d", "thud=o", "thx=s"}));
+    EXPECT_EQ(Candidates("th", 0, 1), (Keys{"th=s", "thud=o", "thx=s"}));
+    EXPECT_EQ(Candidates("th", 1, 0), (Keys{"there=d", "thesis=d", "thud=o"}));
+    EXPECT_EQ(Candidates("th", 0, 0), (Keys{"thud=o"}));
+    LibraryEntry e;
+    ASSERT_EQ(set.FindFirst("th", e, MATCH_PREFIX, 1, 1), 1);
+    EXPECT_EQ(e.type, Shorthand);
+    ASSERT_EQ(set.FindNext(e), 1);
+    EXPECT_EQ(e.type, Dictionary);
+}
+
+TEST_F(LibrarySetTest, TheModeReachesEveryLibrary) {
+    Make("a.lib", {{"ab", ""}, {"abc", ""}, {"xab", ""}});
+    Make("b.lib", {{"ab", ""}, {"zab", ""}});
+    ASSERT_EQ(set.Load(Pattern().c_str(), 0), 1);
+    EXPECT_EQ(Lookup(set, "ab", 1, 1, MATCH_SUFFIX), (Keys{"ab", "ab", "xab", "zab"}));
+    EXPECT_EQ(Lookup(set, "ab", 1, 1, MATCH_INSIDE), Keys{});
+}
+
+TEST_F(LibrarySetTest, PhrasesAreNormalisedBeforeTheLookup) {
+    EXPECT_EQ(LibrarySet::Normalize("he is go"), "he be go");
+    EXPECT_EQ(LibrarySet::Normalize("this"), "this");            // no space after "is"
+    EXPECT_EQ(LibrarySet::Normalize("this is"), "thbe is");      // the last "is" has none
+    EXPECT_EQ(LibrarySet::Normalize("this is x"), "thbe be x");  // not word-bounded
+    EXPECT_EQ(LibrarySet::Normalize("we are am is here"), "we be be be here");
+    EXPECT_EQ(LibrarySet::Normalize("Is it"), "Is it");  // case-sensitive
+    EXPECT_EQ(LibrarySet::Normalize("ais is "), "abe be ");
+    EXPECT_EQ(LibrarySet::Normalize(""), "");
+    EXPECT_EQ(LibrarySet::Normalize(nullptr), "");
+
+    Make("a.lib", {{"he be going", "phrase"}, {"this", ""}});
+    ASSERT_EQ(set.Load(Pattern().c_str(), 0), 1);
+    EXPECT_EQ(Candidates("he is go"), (Keys{"he be going=phrase"}));
+    EXPECT_EQ(Lookup(set, "this"), (Keys{"this"}));
+}
+
+TEST_F(LibrarySetTest, FindNextWithoutALookupAnswersNothing) {
+    Make("a.lib", {{"a", ""}});
+    ASSERT_EQ(set.Load(Pattern().c_str(), 0), 1);
+    LibraryEntry e;
+    EXPECT_EQ(set.FindNext(e), 0);
+    EXPECT_EQ(set.FindFirst("zz", e, MATCH_PREFIX, 1, 1), 0);
+    EXPECT_EQ(set.FindNext(e), 0);
+    // A reload ends the lookup.
+    ASSERT_EQ(set.FindFirst("", e, MATCH_PREFIX, 1, 1), 1);
+    ASSERT_EQ(set.Load(Pattern().c_str(), 0), 1);
+    EXPECT_EQ(set.FindNext(e), 0);
+}
+
+TEST_F(LibrarySetTest, EntriesAreCopiesTheCallerOwns) {
+    Make("a.lib", {{"alpha", "first"}, {"alps", "second"}});
+    ASSERT_EQ(set.Load(Pattern().c_str(), 0), 1);
+    LibraryEntry first, second;
+    ASSERT_EQ(set.FindFirst("al", first, MATCH_PREFIX, 1, 1), 1);
+    ASSERT_EQ(set.FindNext(second), 1);
+    set.UnloadAll();
+    EXPECT_EQ(KeyOf(first), "alpha");
+    EXPECT_EQ(TextOf(first), "first");
+    EXPECT_EQ(first.key()[first.keyLength()], '\0');
+    EXPECT_EQ(TextOf(second), "second");
+}
+
+TEST_F(LibrarySetTest, BrokenFilesStayClosedAndTheOthersServe) {
+    Pairs many;
+    for (int i = 0; i < 3000; ++i) many.push_back({"word" + std::to_string(i), "remark"});
+    MakeLibrary(dir / "big.lib", many);
+    std::vector<std::string> broken = MakeBrokenFiles(dir, dir / "big.lib");
+    std::filesystem::remove(dir / "big.lib");
+    std::map<std::string, std::string> before;
+    for (const auto& name : broken)
+        if (name != "folder.lib") before[name] = ReadBytes(dir / name);
+
+    listing.names = {"good1.lib"};
+    listing.names.insert(listing.names.end(), broken.begin(), broken.end());
+    listing.names.push_back("good2.lib");
+    MakeLibrary(dir / "good1.lib", {{"wordy", "one"}, {"worm", "one"}});
+    MakeLibrary(dir / "good2.lib", {{"work", "two"}}, Shorthand);
+
+    OutputCapture capture(dir);
+    ASSERT_EQ(set.Load(Pattern().c_str(), 0), 1);
+    std::vector<std::string> all = Candidates("wor");
+    std::vector<std::string> again = Candidates("wor");
+    std::string printed = capture.Finish();
+
+    ASSERT_EQ(set.GetCount(), static_cast<int>(broken.size()) + 2);
+    for (int i = 1; i <= static_cast<int>(broken.size()); ++i) {
+        Library* lib = set.GetLibrary(i);
+        const std::string& name = broken[static_cast<std::size_t>(i - 1)];
+        EXPECT_EQ(lib->IsOpen(), 0) << name;
+        EXPECT_STREQ(lib->GetCaption(), name.c_str());
+    }
+    EXPECT_EQ(all, (Keys{"wordy=one", "work=two", "worm=one"}));
+    EXPECT_EQ(again, all);
+    EXPECT_EQ(printed, "");
+    set.UnloadAll();
+    // Opening changed none of them.
+    for (const auto& [name, bytes] : before) EXPECT_TRUE(ReadBytes(dir / name) == bytes) << name;
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "folder.lib"));
+}
+
+TEST_F(LibrarySetTest, LoadAnswersZeroWhenNoListedLibraryOpens) {
+    WriteBytes(dir / "a.lib", "text");
+    std::filesystem::create_directory(dir / "b.lib");
+    listing.names = {"a.lib", "b.lib"};
+    EXPECT_EQ(set.Load(Pattern().c_str(), 0), 0);
+    EXPECT_EQ(set.GetCount(), 2);  // listed and kept, closed
+    EXPECT_EQ(set.GetLibrary(0)->IsOpen(), 0);
+    LibraryEntry e;
+    EXPECT_EQ(set.FindFirst("", e, MATCH_PREFIX, 1, 1), 0);
+}
+
+}  // namespace
+}  // namespace wl::test

@@ -1,0 +1,322 @@
+// Library text files and word lists: export, import and their odd inputs.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "tests/native/store/StoreTestSupport.h"
+
+namespace wl::test {
+namespace {
+
+using Keys = std::vector<std::string>;
+
+const char kTwoShorthands[] =
+    "<shortkey>brb\r\n<replacement text>be right back\r\n"
+    "<shortkey>ty\r\n<replacement text>thank you\r\n";
+
+// Records what an operation reports and cancels after a number of checks.
+class FakeProgress : public ImportProgress {
+  public:
+    explicit FakeProgress(int cancelAfter = -1) : cancelAfter_(cancelAfter) {}
+    void SetText(const char* text) override { texts.push_back(text); }
+    bool Cancelled() override { return cancelAfter_ >= 0 && ++checks_ > cancelAfter_; }
+    std::vector<std::string> texts;
+
+  private:
+    int cancelAfter_;
+    int checks_ = 0;
+};
+
+class LibraryTextTest : public ::testing::Test {
+  protected:
+    TempDir dir;
+    Library lib;
+
+    void SetUp() override { ASSERT_EQ(lib.Open((dir / "lib.lib").c_str()), 1); }
+    std::string File(const std::string& content, const std::string& name = "in.txt") {
+        WriteBytes(dir / name, content);
+        return dir / name;
+    }
+    int ImportText(const std::string& content, ImportProgress* progress = nullptr) {
+        return lib.ImportText(File(content).c_str(), progress);
+    }
+    int ImportWords(const std::string& content, ImportProgress* progress = nullptr) {
+        return lib.ImportWordList(File(content).c_str(), progress);
+    }
+    // Every entry as "key=text", in walk order.
+    Keys Entries() {
+        Keys out;
+        LibraryEntry e;
+        for (int ok = lib.Search("", e, MATCH_PREFIX); ok; ok = lib.Next(e))
+            out.push_back(KeyOf(e) + "=" + TextOf(e));
+        return out;
+    }
+};
+
+TEST_F(LibraryTextTest, AnEmptyLibraryExportsAnEmptyFile) {
+    std::string out = File("old content", "out.txt");
+    EXPECT_EQ(lib.ExportText(out.c_str(), nullptr), 0);
+    EXPECT_TRUE(std::filesystem::exists(out));
+    EXPECT_EQ(ReadBytes(out), "");
+}
+
+TEST_F(LibraryTextTest, AShorthandLibraryExportsItsMarkedPairs) {
+    lib.SetType(Shorthand);
+    ASSERT_EQ(lib.Put(Entry("ty", "thank you")), 1);
+    ASSERT_EQ(lib.Put(Entry("brb", "be right back")), 1);
+    FakeProgress progress;
+    std::string out = dir / "out.txt";
+    EXPECT_EQ(lib.ExportText(out.c_str(), &progress), 2);
+    EXPECT_EQ(ReadBytes(out), kTwoShorthands);
+    EXPECT_EQ(progress.texts, (Keys{"2 items have been exported!"}));
+
+    Library other;
+    ASSERT_EQ(other.Open((dir / "other.lib").c_str()), 1);
+    other.SetType(Shorthand);
+    EXPECT_EQ(other.ImportText(out.c_str(), nullptr), 2);
+    LibraryEntry e;
+    ASSERT_EQ(other.SearchExact("brb", e, MATCH_PREFIX), 1);
+    EXPECT_EQ(TextOf(e), "be right back");
+}
+
+TEST_F(LibraryTextTest, ADictionaryExportsKeyAndDataLines) {
+    ASSERT_EQ(lib.Put(Entry("word", "")), 1);
+    ASSERT_EQ(lib.Put(Entry("caf\xE9", "a remark\twith a tab")), 1);
+    std::string out = dir / "out.txt";
+    EXPECT_EQ(lib.ExportText(out.c_str(), nullptr), 2);
+    EXPECT_EQ(ReadBytes(out),
+              "<key>caf\xE9\r\n<data>a remark\twith a tab\r\n<key>word\r\n<data>\r\n");
+}
+
+TEST_F(LibraryTextTest, ExportFailsCleanly) {
+    ASSERT_EQ(lib.Put(Entry("a", "b")), 1);
+    EXPECT_EQ(lib.ExportText("", nullptr), 0);
+    EXPECT_EQ(lib.ExportText(nullptr, nullptr), 0);
+    EXPECT_EQ(lib.ExportText(dir.path().string().c_str(), nullptr), 0);  // a folder
+    lib.SetType(3);
+    std::string out = dir / "out.txt";
+    EXPECT_EQ(lib.ExportText(out.c_str(), nullptr), 0);
+    EXPECT_EQ(ReadBytes(out), "");  // created, left empty
+    Library closed;
+    EXPECT_EQ(closed.ExportText(out.c_str(), nullptr), 0);
+}
+
+TEST_F(LibraryTextTest, ExportStopsWhenCancelled) {
+    for (char c = 'a'; c <= 'j'; ++c) ASSERT_EQ(lib.Put(Entry(std::string(1, c))), 1);
+    FakeProgress progress(2);
+    std::string out = dir / "out.txt";
+    EXPECT_EQ(lib.ExportText(out.c_str(), &progress), 4);  // the first, then three checks
+    EXPECT_EQ(ReadBytes(out),
+              "<key>a\r\n<data>\r\n<key>b\r\n<data>\r\n<key>c\r\n<data>\r\n"
+              "<key>d\r\n<data>\r\n");
+}
+
+TEST_F(LibraryTextTest, AScrambledLibraryExportsPlainTextAndRoundTrips) {
+    lib.SetScrambled(1);
+    lib.SetType(Shorthand);
+    ASSERT_EQ(lib.WriteInfo(), 1);
+    const Pairs entries = {{"addr", "1 Main Street%RETURN%Springfield"},
+                           {"mfg", "Mit freundlichen Gr\xFC\xDF\x65n"},
+                           {"sp ace", "\t tabs and spaces \t"},
+                           {"x", ""},
+                           {"\\", "back\\slash"}};
+    for (const auto& [k, t] : entries) ASSERT_EQ(lib.Put(Entry(k, t)), 1);
+    std::string out = dir / "out.txt";
+    ASSERT_EQ(lib.ExportText(out.c_str(), nullptr), 5);
+    std::string text = ReadBytes(out);
+    EXPECT_NE(text.find("<shortkey>mfg\r\n<replacement text>Mit freundlichen"), std::string::npos);
+
+    Library copy;
+    ASSERT_EQ(copy.Open((dir / "copy.lib").c_str()), 1);
+    ASSERT_EQ(copy.ImportText(out.c_str(), nullptr), 5);
+    for (const auto& [k, t] : entries) {
+        LibraryEntry e;
+        ASSERT_EQ(copy.SearchExact(k.c_str(), e, MATCH_PREFIX), 1) << k;
+        EXPECT_EQ(TextOf(e), t);
+    }
+    std::string again = dir / "again.txt";
+    copy.SetType(Shorthand);
+    ASSERT_EQ(copy.ExportText(again.c_str(), nullptr), 5);
+    Keys a = Entries();
+    EXPECT_EQ(a.size(), 5u);
+    // Plain and scrambled key orders differ; the sets of lines agree.
+    auto lines = [](std::string s) {
+        Keys v;
+        for (std::size_t at; (at = s.find("\r\n")) != std::string::npos; s.erase(0, at + 2))
+            v.push_back(s.substr(0, at));
+        std::sort(v.begin(), v.end());
+        return v;
+    };
+    EXPECT_EQ(lines(ReadBytes(again)), lines(text));
+}
+
+TEST_F(LibraryTextTest, MarkersAreFoundAnywhereInALine) {
+    EXPECT_EQ(ImportText("xx<key>hello\r\n<data>greeting\r\n  <key>world\r\n"), 2);
+    EXPECT_EQ(Entries(), (Keys{"hello=greeting", "world="}));
+    // "<key>" is tested before "<data>".
+    EXPECT_EQ(ImportText("<data>t<key>k\r\n"), 1);
+    LibraryEntry e;
+    ASSERT_EQ(lib.SearchExact("k", e, MATCH_PREFIX), 1);
+    EXPECT_EQ(TextOf(e), "");
+}
+
+TEST_F(LibraryTextTest, PairsAreStoredWhenTheNextKeyOrTheEndComes) {
+    // Without a final line end, and a single pair (so the editor does not
+    // fall back to the word list).
+    EXPECT_EQ(ImportText("<key>only\r\n<data>one"), 1);
+    EXPECT_EQ(ImportText("<shortkey>s\r\n<replacement text>t\r\n"), 1);
+    // A text before its key belongs to that key; a missing text is empty.
+    EXPECT_EQ(ImportText("<data>early\r\n<key>late\r\n<key>bare\r\n"), 2);
+    EXPECT_EQ(Entries(), (Keys{"bare=", "late=early", "only=one", "s=t"}));
+    // A key already there gets the new text; both kinds of markers go into
+    // any library.
+    EXPECT_EQ(ImportText("<shortkey>only\r\n<replacement text>two\r\n"), 1);
+    LibraryEntry e;
+    ASSERT_EQ(lib.SearchExact("only", e, MATCH_PREFIX), 1);
+    EXPECT_EQ(TextOf(e), "two");
+    // Lines without a marker and empty keys are ignored.
+    EXPECT_EQ(ImportText("hello\r\n<key>\r\n<data>x\r\n\r\n"), 0);
+    EXPECT_EQ(ImportText(""), 0);
+}
+
+TEST_F(LibraryTextTest, AMultiLineTextComesBackWithItsFirstLine) {
+    lib.SetType(Shorthand);
+    ASSERT_EQ(lib.Put(Entry("sig", "Regards,\r\nAnn")), 1);
+    std::string out = dir / "out.txt";
+    ASSERT_EQ(lib.ExportText(out.c_str(), nullptr), 1);
+    Library other;
+    ASSERT_EQ(other.Open((dir / "o.lib").c_str()), 1);
+    EXPECT_EQ(other.ImportText(out.c_str(), nullptr), 1);
+    LibraryEntry e;
+    ASSERT_EQ(other.SearchExact("sig", e, MATCH_PREFIX), 1);
+    EXPECT_EQ(TextOf(e), "Regards,");
+}
+
+TEST_F(LibraryTextTest, LineEndsOfEveryKindSplitLines) {
+    const std::string crlf = "<key>a\r\n<data>1\r\n<key>b\r\n<data>2\r\n";
+    std::string lf = crlf, cr = crlf;
+    lf.erase(std::remove(lf.begin(), lf.end(), '\r'), lf.end());
+    cr.erase(std::remove(cr.begin(), cr.end(), '\n'), cr.end());
+    for (const std::string& content :
+         {crlf, lf, cr, std::string("<key>a\n\r<data>1\r\r<key>b\n<data>2")}) {
+        Library fresh;
+        ASSERT_EQ(fresh.Open((dir / "fresh.lib").c_str()), 1);
+        EXPECT_EQ(fresh.ImportText(File(content).c_str(), nullptr), 2);
+        LibraryEntry e;
+        ASSERT_EQ(fresh.SearchExact("a", e, MATCH_PREFIX), 1);
+        EXPECT_EQ(TextOf(e), "1");
+        ASSERT_EQ(fresh.SearchExact("b", e, MATCH_PREFIX), 1);
+        EXPECT_EQ(TextOf(e), "2");
+        fresh.Close();
+        std::filesystem::remove(dir / "fresh.lib");
+    }
+}
+
+TEST_F(LibraryTextTest, ALineEndsAtItsFirstNulByte) {
+    const std::string nul(1, '\0');
+    std::string content = "<key>ab" + nul + "cd\r\n<data>x" + nul + "<key>hidden\r\n" + nul +
+                          "<key>nothing\r\n<key>\x1Az\r\n";
+    EXPECT_EQ(ImportText(content), 2);
+    EXPECT_EQ(Entries(), (Keys{"\x1Az=", "ab=x"}));  // Ctrl-Z is an ordinary byte
+}
+
+TEST_F(LibraryTextTest, AMegabyteLineIsOneKey) {
+    std::string big(1 << 20, 'k');
+    EXPECT_EQ(ImportText("<key>" + big + "\r\n<data>" + big + "x\r\n" + big + "\r\n<key>b\r\n"), 2);
+    LibraryEntry e;
+    ASSERT_EQ(lib.Search("kkk", e, MATCH_PREFIX), 1);
+    EXPECT_EQ(e.keyLength(), big.size());
+    EXPECT_EQ(e.textLength(), big.size() + 1);
+    EXPECT_EQ(lib.Count(), 2);
+}
+
+TEST_F(LibraryTextTest, BinaryJunkImportsWithoutHarm) {
+    std::string junk = Junk(256 * 1024);
+    int n = ImportText(junk);
+    EXPECT_EQ(n, lib.Count());
+    int words = ImportWords(junk);
+    EXPECT_GT(words, 0);
+    EXPECT_LE(lib.Count(), n + words);
+}
+
+TEST_F(LibraryTextTest, ImportFailsCleanly) {
+    EXPECT_EQ(lib.ImportText("", nullptr), 0);
+    EXPECT_EQ(lib.ImportText(nullptr, nullptr), 0);
+    EXPECT_EQ(lib.ImportText((dir / "missing.txt").c_str(), nullptr), 0);
+    EXPECT_EQ(lib.ImportWordList((dir / "missing.txt").c_str(), nullptr), 0);
+    EXPECT_EQ(lib.ImportWordList("", nullptr), 0);
+    Library closed;
+    std::string in = File("<key>a\r\n");
+    EXPECT_EQ(closed.ImportText(in.c_str(), nullptr), 0);
+    EXPECT_EQ(closed.ImportWordList(in.c_str(), nullptr), 0);
+}
+
+TEST_F(LibraryTextTest, OnlyShorthandPairsReportProgress) {
+    FakeProgress progress;
+    EXPECT_EQ(ImportText("<key>a\r\n<key>b\r\n<key>c\r\n", &progress), 3);
+    EXPECT_TRUE(progress.texts.empty());
+    EXPECT_EQ(ImportText("<shortkey>a\r\n<shortkey>b\r\n<shortkey>c\r\n", &progress), 3);
+    // Reported when a following key stores a pair; the last one is stored
+    // at the end without a report.
+    EXPECT_EQ(progress.texts, (Keys{"1 items have been imported!", "2 items have been imported!"}));
+}
+
+TEST_F(LibraryTextTest, ACancelledImportKeepsWhatItStoredAndDropsThePendingPair) {
+    FakeProgress progress(3);  // cancelled after the fourth line
+    EXPECT_EQ(ImportText("<key>a\r\n<data>1\r\n<key>b\r\n<data>2\r\n<key>c\r\n", &progress), 1);
+    EXPECT_EQ(Entries(), (Keys{"a=1"}));
+}
+
+TEST_F(LibraryTextTest, AWordListStoresEveryWordWithAnEmptyText) {
+    EXPECT_EQ(ImportWords("hello, world-wide foo_bar 42"), 4);
+    EXPECT_EQ(Entries(), (Keys{"42=", "foo_bar=", "hello=", "world-wide="}));
+    Library other;
+    ASSERT_EQ(other.Open((dir / "o.lib").c_str()), 1);
+    EXPECT_EQ(other.ImportWordList(File("hello, world-wide foo_bar 42\r\n").c_str(), nullptr), 4);
+    EXPECT_EQ(other.Count(), 4);
+}
+
+TEST_F(LibraryTextTest, ARepeatedWordCountsEachTimeAndIsStoredOnce) {
+    EXPECT_EQ(ImportWords("echo echo\necho Echo"), 4);
+    EXPECT_EQ(Entries(), (Keys{"Echo=", "echo="}));
+}
+
+TEST_F(LibraryTextTest, WordBytesFollowTheCodePage) {
+    std::string content("na\xEFve caf\xE9\0don't\x01x<y>z \xD7q", 25);
+    EXPECT_EQ(ImportWords(content), 8);
+    EXPECT_EQ(Entries(), (Keys{"caf\xE9=", "don=", "na\xEFve=", "q=", "t=", "x=", "y=", "z="}));
+}
+
+TEST_F(LibraryTextTest, WordsLongerThanTheBufferAreDroppedWhole) {
+    std::string longest(1023, 'a'), tooLong(1024, 'b'), huge(5000, 'c');
+    EXPECT_EQ(ImportWords("one " + longest + " " + tooLong + "\n" + huge + " two " + huge), 3);
+    LibraryEntry e;
+    ASSERT_EQ(lib.Search("aaa", e, MATCH_PREFIX), 1);
+    EXPECT_EQ(e.keyLength(), 1023u);
+    EXPECT_EQ(lib.Search("b", e, MATCH_PREFIX), 0);
+    EXPECT_EQ(lib.Search("c", e, MATCH_PREFIX), 0);
+    EXPECT_EQ(lib.Count(), 3);
+}
+
+TEST_F(LibraryTextTest, AWordAcrossTheReadChunksStaysWhole) {
+    std::string content(10238, ' ');
+    content += "straddle tail";
+    EXPECT_EQ(ImportWords(content), 2);
+    EXPECT_EQ(Entries(), (Keys{"straddle=", "tail="}));
+}
+
+TEST_F(LibraryTextTest, ACancelledWordListStopsAtOnceWithoutProgressText) {
+    FakeProgress progress(9);  // ten bytes
+    EXPECT_EQ(ImportWords("alpha beta gamma", &progress), 1);
+    EXPECT_EQ(Entries(), (Keys{"alpha="}));
+    EXPECT_TRUE(progress.texts.empty());
+}
+
+TEST_F(LibraryTextTest, AMarkerFileIsNoWordListAndAWordListHasNoPairs) {
+    std::string words = File("just some words\r\n", "words.txt");
+    EXPECT_EQ(lib.ImportText(words.c_str(), nullptr), 0);
+    EXPECT_EQ(lib.ImportWordList(words.c_str(), nullptr), 3);
+}
+
+}  // namespace
+}  // namespace wl::test

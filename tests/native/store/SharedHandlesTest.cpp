@@ -1,0 +1,289 @@
+// Several handles on one library file in one process: they share one cache,
+// see each other's writes and leave a sound file; copies and files changed
+// behind the process's back are kept apart; damaged files harm no other.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/MemoryRegistry.h"
+#include "store/Database.h"
+#include "tests/native/store/StoreTestSupport.h"
+
+namespace wl::test {
+namespace {
+
+using Keys = std::vector<std::string>;
+
+// Berkeley DB's command-line verifier, where the system has one.
+bool ToolVerifies(const std::string& path) {
+#ifdef _WIN32
+    (void)path;
+    return true;
+#else
+    for (const char* tool : {"/usr/bin/db5.3_verify", "/usr/bin/db_verify"}) {
+        if (!std::filesystem::exists(tool)) continue;
+        std::string command = std::string(tool) + " -q '" + path + "' >/dev/null 2>&1";
+        return std::system(command.c_str()) == 0;
+    }
+    return true;
+#endif
+}
+
+std::string FileId(const std::string& path) {
+    return ReadBytes(path).substr(52, 20);
+}
+
+// Adds a record to a closed file as another process would: a handle of its
+// own, outside this process's shared cache.
+void PutFromOutside(const std::string& path, const std::string& key) {
+    DB* db = nullptr;
+    ASSERT_EQ(db_create(&db, nullptr, 0), 0);
+    ASSERT_EQ(db->open(db, nullptr, path.c_str(), "DBDATA", DB_BTREE, 0, 0), 0);
+    DBT k{}, v{};
+    k.data = const_cast<char*>(key.data());
+    k.size = static_cast<u_int32_t>(key.size());
+    ASSERT_EQ(db->put(db, nullptr, &k, &v, 0), 0);
+    ASSERT_EQ(db->close(db, 0), 0);
+}
+
+class SharedHandlesTest : public ::testing::Test {
+  protected:
+    TempDir dir;
+    MemoryRegistry registry;
+    ListedDirectory listing;
+};
+
+TEST_F(SharedHandlesTest, HandlesAreMadeInTheSharedEnvironment) {
+    EXPECT_TRUE(bdb::UsingEnvironment());
+}
+
+TEST_F(SharedHandlesTest, AnEditorWritingBesideTheSetAndAnInfoWriterLeavesASoundFile) {
+    std::string path = dir / "shared.lib";
+    Pairs start;
+    for (int i = 0; i < 200; ++i) start.push_back({"base" + std::to_string(i), "text"});
+    MakeLibrary(path, start, Dictionary, "Shared");
+    listing.names = {"shared.lib"};
+    LibrarySet set(registry, listing);
+    ASSERT_EQ(set.Load((dir / "*.lib").c_str(), 0), 1);
+
+    Library editor;
+    ASSERT_EQ(editor.Open(path.c_str()), 1);
+    LibraryEntry e;
+    ASSERT_EQ(set.FindFirst("base1", e, MATCH_PREFIX, 1, 1), 1);
+    for (int round = 0; round < 20; ++round) {
+        for (int i = 0; i < 150; ++i) {
+            std::string key = "new" + std::to_string(round) + "_" + std::to_string(i);
+            ASSERT_EQ(editor.Put(Entry(key, std::string(40 + i, 'x'))), 1);
+        }
+        // Info written through a temporary handle grows the info database
+        // (a long description takes pages of its own) while both others are
+        // open.
+        editor.SetDescription(std::string(3000 + 500 * round, 'd').c_str(), -1);
+        ASSERT_EQ(editor.WriteInfo(), 1);
+        // The set sees every write at once, and its lookup goes on.
+        std::string probe = "new" + std::to_string(round) + "_149";
+        ASSERT_EQ(set.FindFirst(probe.c_str(), e, MATCH_PREFIX, 1, 1), 1) << probe;
+        EXPECT_EQ(KeyOf(e), probe);
+        EXPECT_EQ(TextOf(e), std::string(189, 'x'));
+        ASSERT_EQ(set.FindNext(e), 0);
+        ASSERT_EQ(set.GetLibrary(0)->Count(), 200 + 150 * (round + 1));
+    }
+    // A third object reads the info the temporary handle wrote.
+    Library reader;
+    ASSERT_EQ(reader.Open(path.c_str()), 1);
+    EXPECT_EQ(std::string(reader.GetDescription()).size(), 3000u + 500 * 19);
+    EXPECT_STREQ(reader.GetCaption(), "Shared");
+    editor.Close();
+    reader.Close();
+    set.UnloadAll();
+
+    EXPECT_TRUE(Verifies(path));
+    EXPECT_TRUE(ToolVerifies(path));
+    Library again;
+    ASSERT_EQ(again.Open(path.c_str()), 1);
+    EXPECT_EQ(again.Count(), 200 + 150 * 20);
+    ASSERT_EQ(again.SearchExact("new7_77", e, MATCH_PREFIX), 1);
+    EXPECT_EQ(TextOf(e), std::string(117, 'x'));
+}
+
+TEST_F(SharedHandlesTest, DeletesThroughOneHandleKeepAnotherHandlesWalkSound) {
+    std::string path = dir / "walk.lib";
+    Pairs entries;
+    for (int i = 0; i < 2000; ++i) entries.push_back({"k" + std::to_string(10000 + i), "t"});
+    MakeLibrary(path, entries);
+    Library walker, editor;
+    ASSERT_EQ(walker.Open(path.c_str()), 1);
+    ASSERT_EQ(editor.Open(path.c_str()), 1);
+    LibraryEntry e;
+    ASSERT_EQ(walker.Search("k", e, MATCH_PREFIX), 1);
+    std::vector<std::string> seen{KeyOf(e)};
+    // Delete every key ahead of the walker but one in ten, while it walks.
+    for (int i = 1; i < 2000; ++i) {
+        if (i % 10) {
+            ASSERT_EQ(editor.Delete(Entry("k" + std::to_string(10000 + i))), 1);
+        }
+    }
+    while (walker.Next(e)) seen.push_back(KeyOf(e));
+    EXPECT_EQ(seen.size(), 200u);
+    EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
+    walker.Close();
+    editor.Close();
+    EXPECT_TRUE(Verifies(path));
+}
+
+TEST_F(SharedHandlesTest, ACopyOfALibraryIsAFileOfItsOwn) {
+    std::string original = dir / "English.lib", copy = dir / "English2.lib";
+    MakeLibrary(original, {{"alpha", "original"}});
+    std::filesystem::copy_file(original, copy);
+    ASSERT_EQ(FileId(original), FileId(copy));
+    std::string originalBytes = ReadBytes(original);
+
+    Library a, b;
+    ASSERT_EQ(a.Open(original.c_str()), 1);
+    ASSERT_EQ(b.Open(copy.c_str()), 1);
+    EXPECT_NE(FileId(copy), FileId(original));  // the copy got an id of its own
+    ASSERT_EQ(b.Put(Entry("beta", "copy")), 1);
+    ASSERT_EQ(b.Put(Entry("alpha", "changed in the copy")), 1);
+    LibraryEntry e;
+    EXPECT_EQ(a.SearchExact("beta", e, MATCH_PREFIX), 0);
+    ASSERT_EQ(a.SearchExact("alpha", e, MATCH_PREFIX), 1);
+    EXPECT_EQ(TextOf(e), "original");
+    ASSERT_EQ(b.SearchExact("alpha", e, MATCH_PREFIX), 1);
+    EXPECT_EQ(TextOf(e), "changed in the copy");
+    a.Close();
+    b.Close();
+    EXPECT_EQ(ReadBytes(original), originalBytes);
+    EXPECT_TRUE(Verifies(original));
+    EXPECT_TRUE(Verifies(copy));
+
+    // A copy made while the original was closed again, opened afterwards.
+    std::string late = dir / "English3.lib";
+    std::filesystem::copy_file(original, late);
+    Library c;
+    ASSERT_EQ(c.Open(late.c_str()), 1);
+    ASSERT_EQ(c.Put(Entry("gamma", "late copy")), 1);
+    ASSERT_EQ(a.Open(original.c_str()), 1);
+    EXPECT_EQ(a.SearchExact("gamma", e, MATCH_PREFIX), 0);
+    EXPECT_EQ(a.Count(), 1);
+}
+
+TEST_F(SharedHandlesTest, AFileChangedWhileClosedIsReadAfresh) {
+    std::string path = dir / "outside.lib", other = dir / "other.lib";
+    MakeLibrary(path, {{"inside", ""}});
+    MakeLibrary(other, {{"x", ""}});
+    Library keeper;  // keeps the shared cache busy with another file
+    ASSERT_EQ(keeper.Open(other.c_str()), 1);
+    Library lib;
+    ASSERT_EQ(lib.Open(path.c_str()), 1);
+    LibraryEntry e;
+    ASSERT_EQ(lib.Search("", e, MATCH_PREFIX), 1);  // its pages are cached
+    lib.Close();
+    PutFromOutside(path, "outside");
+    ASSERT_EQ(lib.Open(path.c_str()), 1);
+    EXPECT_EQ(Walk(lib, "", MATCH_PREFIX), (Keys{"inside", "outside"}));
+    ASSERT_EQ(lib.Put(Entry("more", "")), 1);
+    lib.Close();
+    EXPECT_TRUE(Verifies(path));
+    // Unchanged files keep their id and their cached pages.
+    std::string id = FileId(path);
+    ASSERT_EQ(lib.Open(path.c_str()), 1);
+    EXPECT_EQ(FileId(path), id);
+    EXPECT_EQ(lib.Count(), 3);
+}
+
+TEST_F(SharedHandlesTest, DamagedFilesAreRefusedBeforeBerkeleyDbReadsThem) {
+    Pairs many;
+    for (int i = 0; i < 3000; ++i) many.push_back({"entry" + std::to_string(i), "some text"});
+    MakeLibrary(dir / "big.lib", many);
+    std::vector<std::string> broken = MakeBrokenFiles(dir, dir / "big.lib");
+    // A page that claims to belong to a hash database.
+    std::string foreign = ReadBytes(dir / "big.lib");
+    foreign[std::size_t{3} * 4096 + 25] = 13;
+    WriteBytes(dir / "foreign.lib", foreign);
+    broken.push_back("foreign.lib");
+
+    OutputCapture capture(dir);
+    for (const std::string& name : broken) {
+        Library lib;
+        EXPECT_EQ(lib.Open((dir / name).c_str()), 0) << name;
+        EXPECT_EQ(lib.ReadInfo(), 0) << name;
+        EXPECT_EQ(lib.WriteInfo(), 0) << name;
+        EXPECT_STREQ(lib.GetCaption(), name.c_str());
+    }
+    EXPECT_EQ(capture.Finish(), "");
+    EXPECT_EQ(ReadBytes(dir / "zero.lib"), "");
+}
+
+TEST_F(SharedHandlesTest, APageDamagedWhileOpenHarmsNoOtherLibrary) {
+    std::string big = dir / "big.lib";
+    Pairs many;
+    for (int i = 0; i < 3000; ++i) many.push_back({"entry" + std::to_string(i), "some text"});
+    MakeLibrary(big, many);
+    MakeLibrary(dir / "good.lib", {{"entry", "good"}});
+
+    OutputCapture capture(dir);
+    Library damaged;
+    ASSERT_EQ(damaged.Open(big.c_str()), 1);
+    // Behind the open handle, every leaf page gets a page type that exists
+    // nowhere.  Counting the keys meets them and takes the file for damaged,
+    // which would put the whole environment into its panic state.
+    {
+        std::string bytes = ReadBytes(big);
+        std::uint32_t pageSize;
+        std::memcpy(&pageSize, bytes.data() + 20, 4);
+        int leaves = 0;
+        for (std::size_t at = 0; at < bytes.size(); at += pageSize) {
+            if (bytes[at + 25] == 5) {
+                bytes[at + 25] = 0x7F;
+                ++leaves;
+            }
+        }
+        ASSERT_GT(leaves, 4);
+        WriteBytes(big, bytes);
+    }
+    EXPECT_EQ(damaged.Count(), 0);
+
+    // The environment goes on serving every other file, old and new.
+    LibraryEntry e;
+    Library good, fresh;
+    ASSERT_EQ(good.Open((dir / "good.lib").c_str()), 1);
+    ASSERT_EQ(good.SearchExact("entry", e, MATCH_PREFIX), 1);
+    EXPECT_EQ(TextOf(e), "good");
+    ASSERT_EQ(good.Put(Entry("after", "damage")), 1);
+    ASSERT_EQ(fresh.Open((dir / "fresh.lib").c_str()), 1);
+    ASSERT_EQ(fresh.Put(Entry("a", "b")), 1);
+    EXPECT_EQ(fresh.Count(), 1);
+    EXPECT_EQ(capture.Finish(), "");
+    damaged.Close();
+    good.Close();
+    fresh.Close();
+    EXPECT_TRUE(Verifies(dir / "good.lib"));
+    EXPECT_TRUE(Verifies(dir / "fresh.lib"));
+    Library again;
+    EXPECT_EQ(again.Open(big.c_str()), 0);  // refused from now on
+}
+
+TEST_F(SharedHandlesTest, WithoutTheEnvironmentHandlesStillWork) {
+    std::string path = dir / "alone.lib";
+    bdb::DisableEnvironmentForTest(true);
+    EXPECT_FALSE(bdb::UsingEnvironment());
+    {
+        MakeLibrary(path, {{"one", "1"}, {"two", "2"}}, Shorthand, "Alone");
+        Library lib;
+        ASSERT_EQ(lib.Open(path.c_str()), 1);
+        EXPECT_EQ(lib.GetType(), Shorthand);
+        EXPECT_EQ(Walk(lib, "", MATCH_PREFIX), (Keys{"one", "two"}));
+        EXPECT_EQ(lib.Count(), 2);
+        EXPECT_EQ(lib.ExportText((dir / "out.txt").c_str(), nullptr), 2);
+        EXPECT_EQ(lib.Open((dir / "zero.lib").c_str()), 1);  // a new file, made
+        WriteBytes(dir / "empty.lib", "");
+        EXPECT_EQ(lib.Open((dir / "empty.lib").c_str()), 0);
+    }
+    bdb::DisableEnvironmentForTest(false);
+    EXPECT_TRUE(bdb::UsingEnvironment());
+    EXPECT_TRUE(Verifies(path));
+}
+
+}  // namespace
+}  // namespace wl::test
