@@ -167,9 +167,11 @@ Handle32 HookLogic::LiveMainWindow() {
     return main && p_.WindowExists(main) ? main : 0;
 }
 
+// Posting needs no check that the window still exists: a post to a window
+// that is gone fails and changes nothing.
 void HookLogic::SetPending() {
     s_.lookupPending = 1;
-    if (Handle32 main = LiveMainWindow()) p_.PostToWindow(main, WM_CARET_PENDING, 0, 0);
+    if (s_.mainWindow) p_.PostToWindow(s_.mainWindow, WM_CARET_PENDING, 0, 0);
 }
 
 bool HookLogic::IsSelectionKey(std::uint8_t vk) const {
@@ -200,28 +202,43 @@ void HookLogic::ForgetForPassword() {
     if (Handle32 main = LiveMainWindow(); main && p_.WindowVisible(main)) p_.HideWindow(main);
 }
 
+Handle32 HookLogic::Focus() {
+    if (!focusKnown_) {
+        focus_ = p_.FocusWindow();
+        focusKnown_ = true;
+    }
+    return focus_;
+}
+
 HookLogic::KeyResult HookLogic::KeyboardProc(int code, std::uint32_t vkCode,
                                              std::uint32_t keyData) {
     if (code != 0) return KeyResult::PassOn;  // not HC_ACTION
     if (((keyData >> 16) & 0xFF) == INJECTED_SCAN_CODE) return KeyResult::PassOn;
+    struct FocusScope {
+        HookLogic& logic;
+        ~FocusScope() { logic.focusKnown_ = false; }
+    } focusScope{*this};
 
     const auto vk = static_cast<std::uint8_t>(vkCode & 0xFF);
     const bool up = (keyData & 0x80000000u) != 0;
     char typed[3] = {};
-    int n = p_.TranslateKey(vk, INJECTED_SCAN_CODE, typed);
+    int n = p_.TranslateKey(vk, INJECTED_SCAN_CODE, typed, p_.IsMainProgram());
     if (n > 2) n = 2;
     typed[n > 0 ? n : 0] = '\0';
 
-    Handle32 main = LiveMainWindow();
-    bool visible = main && p_.WindowVisible(main);
+    // The main window matters only to the keys that steer it and to
+    // Backspace; every other key spares the system the questions.
+    const bool steering = IsSelectionKey(vk) || vk == kVkEscape;
+    Handle32 main = steering || vk == kVkBack ? LiveMainWindow() : 0;
+    bool visible = steering && main && p_.WindowVisible(main);
     int password = -1;  // asked only when the answer matters
     auto inPassword = [&] {
-        if (password < 0) password = p_.IsPasswordField(p_.FocusWindow()) ? 1 : 0;
+        if (password < 0) password = p_.IsPasswordField(Focus()) ? 1 : 0;
         return password == 1;
     };
 
     // Capture.
-    if (!up && n > 0 && typed[0] && IsCapturable(typed) && !(visible && IsSelectionKey(vk))) {
+    if (!up && n > 0 && typed[0] && IsCapturable(typed) && !(visible && vk != kVkEscape)) {
         if (inPassword()) {
             ForgetForPassword();
             visible = false;
@@ -240,7 +257,7 @@ HookLogic::KeyResult HookLogic::KeyboardProc(int code, std::uint32_t vkCode,
     }
 
     // Selection keys while the list is shown.
-    if (visible && (IsSelectionKey(vk) || vk == kVkEscape)) {
+    if (visible) {
         if (inPassword()) {
             ForgetForPassword();
             return KeyResult::PassOn;
@@ -382,12 +399,13 @@ bool HookLogic::IsVemoEnabledForApp(Handle32 window) {
     // The application that receives the keystroke owns the focus window.  On
     // 64-bit Windows the hook of a 32-bit application runs in the main
     // program's thread, so that process is found through the window.
-    Handle32 focus = p_.FocusWindow();
+    Handle32 focus = Focus();
     std::uint32_t focusProcess = focus ? p_.WindowProcessId(focus) : 0;
-    if (focusProcess && s_.mainWindow && focusProcess == p_.WindowProcessId(s_.mainWindow))
+    const std::uint32_t self = p_.CurrentProcessId();
+    if (p_.IsMainProgram() && (!focusProcess || focusProcess == self))
         return false;  // the main program's own windows
     char path[kMaxPath] = {};
-    bool known = focusProcess && focusProcess != p_.CurrentProcessId()
+    bool known = focusProcess && focusProcess != self
                      ? p_.ProcessExecutablePath(focusProcess, path, sizeof path)
                      : p_.CurrentExecutablePath(path, sizeof path);
     if (!known) return true;
@@ -395,16 +413,21 @@ bool HookLogic::IsVemoEnabledForApp(Handle32 window) {
     const char* slash = LastBackslash(path, p_.Chars());
     const char* name = slash ? slash + 1 : path;
 
+    // The application's own value decides when there is one; otherwise the
+    // value for all others.  (Read in that order, the common case of an
+    // application without a key costs two registry calls.)
     Registry& registry = p_.Settings();
     RegKey appOption(registry, RegRoot::LocalMachine, reg::kAppOptionKey, true);
     if (!appOption) return true;
-    std::uint32_t enabled = 1;
-    appOption.ReadInto(reg::kOthersEnableVemo, enabled);
     std::string subkey = reg::kAppOptionPrefix;
     subkey += name;
-    RegKey app(registry, RegRoot::LocalMachine, subkey, false);
-    std::uint32_t own = 0;
-    if (app && app.ReadInto(reg::kAppEnableVemo, own)) enabled = own;
+    {
+        RegKey app(registry, RegRoot::LocalMachine, subkey, false);
+        std::uint32_t own = 0;
+        if (app && app.ReadInto(reg::kAppEnableVemo, own)) return own != 0;
+    }
+    std::uint32_t enabled = 1;
+    appOption.ReadInto(reg::kOthersEnableVemo, enabled);
     return enabled != 0;
 }
 

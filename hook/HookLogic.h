@@ -63,6 +63,8 @@ class HookLogic {
     Handle32 LiveMainWindow();
 
   private:
+    // The focus window, asked of the system once per keystroke.
+    Handle32 Focus();
     bool IsSelectionKey(std::uint8_t vk) const;
     bool IsCapturable(const char* chars) const;
     bool NeedsClipboard(const char* text);
@@ -72,6 +74,8 @@ class HookLogic {
 
     SharedHookState& s_;
     HookPlatform& p_;
+    bool focusKnown_ = false;
+    Handle32 focus_ = 0;
 };
 
 }  // namespace wl

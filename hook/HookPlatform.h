@@ -22,8 +22,12 @@ class HookPlatform {
     // Translates a virtual key with the current keyboard state (ToAscii with
     // the given scan code, no menu flag).  Answers the number of characters
     // written to out (at most 2), negative for a dead key, -1 when the
-    // keyboard state cannot be read.
-    virtual int TranslateKey(std::uint32_t vk, std::uint32_t scanCode, char out[2]) = 0;
+    // keyboard state cannot be read.  mayBeRouted: this process is the main
+    // program (IsMainProgram), so the keystroke may belong to another process's thread (the
+    // hook of a 32-bit application on 64-bit Windows); translate it with that
+    // thread's layout and the physical modifier keys.
+    virtual int TranslateKey(std::uint32_t vk, std::uint32_t scanCode, char out[2],
+                             bool mayBeRouted) = 0;
     // Letters, digits and lead bytes of the system's ANSI code page.
     virtual const CodePage& Chars() = 0;
 
@@ -44,6 +48,8 @@ class HookPlatform {
     virtual void BringToForeground(Handle32 window) = 0;
 
     // --- the application that receives the keystroke ------------------------
+    // True in the main program's process (the one that installed the hooks).
+    virtual bool IsMainProgram() = 0;
     // The window with the keyboard focus in the foreground thread.
     virtual Handle32 FocusWindow() = 0;
     // True for an edit control that hides its text (ES_PASSWORD).

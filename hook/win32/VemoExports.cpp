@@ -105,7 +105,10 @@ void CALLBACK CaretEventProc(HWINEVENTHOOK, DWORD, HWND window, LONG objectId, L
 BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
     // Nothing happens on attach; the record is mapped on first use.  On an
     // unload (not at process exit) the view is given back.
-    if (reason == DLL_PROCESS_DETACH && !reserved) ReleaseSharedState();
+    if (reason == DLL_PROCESS_DETACH && !reserved) {
+        ReleaseHookSystem();
+        ReleaseSharedState();
+    }
     return TRUE;
 }
 
@@ -121,6 +124,7 @@ VEMO_API void EndVemo(void) {
     if (state->messageHook) UnhookWindowsHookEx(FromHandle32<HHOOK>(state->messageHook));
     state->messageHook = 0;
     ClearSharedTexts(*state);
+    HookSystem().SetMainProgram(false);
 }
 
 VEMO_API int BeginVemo(HWND mainWindow) {
@@ -148,6 +152,7 @@ VEMO_API int BeginVemo(HWND mainWindow) {
 
         if (caret && keyboard && message) {
             state->active = 1;
+            HookSystem().SetMainProgram(true);
             return 1;
         }
     } catch (...) {

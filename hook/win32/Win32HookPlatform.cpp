@@ -2,11 +2,14 @@
 
 #include <imm.h>
 
+#include <atomic>
 #include <cstring>
 #include <ctime>
+#include <string>
 
 #include "platform/CodePage.h"
 #include "platform/Registry.h"
+#include "settings/RegistryLayout.h"
 
 namespace wl {
 namespace {
@@ -17,29 +20,32 @@ bool OwnThread(HWND window) {
 
 }  // namespace
 
-int Win32HookPlatform::TranslateKey(std::uint32_t vk, std::uint32_t scanCode, char out[2]) {
+int Win32HookPlatform::TranslateKey(std::uint32_t vk, std::uint32_t scanCode, char out[2],
+                                    bool mayBeRouted) {
     BYTE state[256];
     if (!GetKeyboardState(state)) return -1;
-    // When the keystroke belongs to another process (the hook of a 32-bit
-    // application runs in the main program's thread), this thread's keyboard
-    // state is stale: take the modifiers from the physical keyboard and the
-    // layout from the focus thread.
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    HWND focus = GetGUIThreadInfo(0, &info) ? info.hwndFocus : nullptr;
-    DWORD focusProcess = 0;
-    DWORD focusThread = focus ? GetWindowThreadProcessId(focus, &focusProcess) : 0;
     WORD chars[2] = {};
-    int n;
-    if (focusThread && focusProcess != GetCurrentProcessId()) {
-        for (int key : {VK_SHIFT, VK_LSHIFT, VK_RSHIFT, VK_CONTROL, VK_LCONTROL, VK_RCONTROL,
-                        VK_MENU, VK_LMENU, VK_RMENU}) {
-            state[key] = (GetAsyncKeyState(key) & 0x8000) ? 0x80 : 0;
+    int n = -1;
+    bool translated = false;
+    if (mayBeRouted) {
+        // The keystroke may belong to a 32-bit application whose hook runs in
+        // this thread: this thread's keyboard state is stale, so take the
+        // modifiers from the physical keyboard and the layout from the focus
+        // thread.
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        HWND focus = GetGUIThreadInfo(0, &info) ? info.hwndFocus : nullptr;
+        DWORD focusProcess = 0;
+        DWORD focusThread = focus ? GetWindowThreadProcessId(focus, &focusProcess) : 0;
+        if (focusThread && focusProcess != GetCurrentProcessId()) {
+            for (int key : {VK_SHIFT, VK_LSHIFT, VK_RSHIFT, VK_CONTROL, VK_LCONTROL, VK_RCONTROL,
+                            VK_MENU, VK_LMENU, VK_RMENU})
+                state[key] = (GetAsyncKeyState(key) & 0x8000) ? 0x80 : 0;
+            n = ToAsciiEx(vk, scanCode, state, chars, 0, GetKeyboardLayout(focusThread));
+            translated = true;
         }
-        n = ToAsciiEx(vk, scanCode, state, chars, 0, GetKeyboardLayout(focusThread));
-    } else {
-        n = ToAscii(vk, scanCode, state, chars, 0);
     }
+    if (!translated) n = ToAscii(vk, scanCode, state, chars, 0);
     std::memcpy(out, chars, 2);  // ToAscii writes the characters as bytes
     return n;
 }
@@ -167,8 +173,101 @@ bool Win32HookPlatform::PutClipboardText(const char* text, std::size_t len) {
     return done;
 }
 
+namespace {
+
+// The registry as the hook reads it on every keystroke.  The AppOption key is
+// opened (and created) once per process and kept open; application subkeys
+// are opened relative to it and closed after each read, so that every read
+// sees the current values, including subkeys the Applications Manager has
+// deleted and created anew.  Two registry round trips fewer per keystroke.
+class HookRegistry : public Registry {
+  public:
+    Key Open(RegRoot root, const std::string& path, bool create) override {
+        if (root == RegRoot::LocalMachine) {
+            if (path == reg::kAppOptionKey) {
+                Key key = AppOption();
+                return key ? key : base_.Open(root, path, create);
+            }
+            const std::string prefix = reg::kAppOptionPrefix;
+            if (!create && path.size() > prefix.size() &&
+                path.compare(0, prefix.size(), prefix) == 0) {
+                if (HKEY parent = reinterpret_cast<HKEY>(AppOption())) {
+                    HKEY key = nullptr;
+                    return RegOpenKeyExA(parent, path.c_str() + prefix.size(), 0, KEY_QUERY_VALUE,
+                                         &key) == ERROR_SUCCESS
+                               ? reinterpret_cast<Key>(key)
+                               : 0;
+                }
+            }
+        }
+        return base_.Open(root, path, create);
+    }
+    void Close(Key key) override {
+        if (key && key == appOption_.load()) return;  // kept open
+        base_.Close(key);
+    }
+    int Read(Key key, const std::string& name, void* dest, std::uint32_t size) override {
+        return base_.Read(key, name, dest, size);
+    }
+    bool ReadString(Key key, const std::string& name, std::string& out,
+                    std::uint32_t maxBytes) override {
+        return base_.ReadString(key, name, out, maxBytes);
+    }
+    bool WriteBinary(Key key, const std::string& name, const void* data,
+                     std::uint32_t size) override {
+        return base_.WriteBinary(key, name, data, size);
+    }
+    bool WriteString(Key key, const std::string& name, const void* data,
+                     std::uint32_t size) override {
+        return base_.WriteString(key, name, data, size);
+    }
+    bool DeleteValue(Key key, const std::string& name) override {
+        return base_.DeleteValue(key, name);
+    }
+    bool EnumSubkey(Key key, std::uint32_t index, std::string& name) override {
+        return base_.EnumSubkey(key, index, name);
+    }
+    bool DeleteSubkey(Key key, const std::string& name) override {
+        return base_.DeleteSubkey(key, name);
+    }
+
+    void Release() {
+        if (Key key = appOption_.exchange(0)) base_.Close(key);
+    }
+
+  private:
+    // Opened with create semantics on first use; a failure is tried again on
+    // the next keystroke.
+    Key AppOption() {
+        Key key = appOption_.load();
+        if (key) return key;
+        Key opened = base_.Open(RegRoot::LocalMachine, reg::kAppOptionKey, true);
+        if (!opened) return 0;
+        Key expected = 0;
+        if (!appOption_.compare_exchange_strong(expected, opened)) {
+            base_.Close(opened);  // another thread was first
+            return expected;
+        }
+        return opened;
+    }
+
+    Registry& base_ = SystemRegistry();
+    std::atomic<Key> appOption_{0};
+};
+
+HookRegistry& TheHookRegistry() {
+    static HookRegistry registry;
+    return registry;
+}
+
+}  // namespace
+
 Registry& Win32HookPlatform::Settings() {
-    return SystemRegistry();
+    return TheHookRegistry();
+}
+
+void ReleaseHookSystem() {
+    TheHookRegistry().Release();
 }
 
 int Win32HookPlatform::InputMethodDescription(Handle32 window, char* buffer, int size) {

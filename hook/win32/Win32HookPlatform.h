@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <atomic>
+
 #include "hook/HookPlatform.h"
 
 namespace wl {
@@ -24,7 +26,8 @@ inline Handle32 ToHandle32(H handle) {
 
 class Win32HookPlatform : public HookPlatform {
   public:
-    int TranslateKey(std::uint32_t vk, std::uint32_t scanCode, char out[2]) override;
+    int TranslateKey(std::uint32_t vk, std::uint32_t scanCode, char out[2],
+                     bool mayBeRouted) override;
     const CodePage& Chars() override;
     bool WindowExists(Handle32 window) override;
     bool WindowVisible(Handle32 window) override;
@@ -36,6 +39,9 @@ class Win32HookPlatform : public HookPlatform {
                       std::intptr_t lParam) override;
     void BringToForeground(Handle32 window) override;
     Handle32 FocusWindow() override;
+    bool IsMainProgram() override { return mainProgram_; }
+    // Set by BeginVemo in the process that installs the hooks.
+    void SetMainProgram(bool value) { mainProgram_ = value; }
     bool IsPasswordField(Handle32 window) override;
     std::uint32_t WindowProcessId(Handle32 window) override;
     std::uint32_t CurrentProcessId() override;
@@ -48,9 +54,14 @@ class Win32HookPlatform : public HookPlatform {
     Registry& Settings() override;
     int InputMethodDescription(Handle32 window, char* buffer, int size) override;
     std::tm LocalTime() override;
+
+  private:
+    std::atomic<bool> mainProgram_{false};
 };
 
 // The one instance the library uses.
 Win32HookPlatform& HookSystem();
+// Closes what the instance keeps open (the library is being unloaded).
+void ReleaseHookSystem();
 
 }  // namespace wl

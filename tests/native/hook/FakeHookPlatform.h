@@ -83,6 +83,7 @@ class FakeHookPlatform : public HookPlatform {
     std::set<Handle32> passwordFields;
     std::map<Handle32, std::uint32_t> windowPids{{kMain, kMainPid}, {kEdit, kAppPid}};
     Handle32 focus = kEdit;
+    bool mainProgram = false;  // this process installed the hooks
     std::uint32_t pid = kAppPid;
     std::optional<std::string> exePath = std::string("C:\\Windows\\notepad.exe");
     std::map<std::uint32_t, std::string> processPaths;
@@ -106,6 +107,8 @@ class FakeHookPlatform : public HookPlatform {
     std::vector<Handle32> foreground;
     std::vector<std::string> clipboard;
     int clockReads = 0;
+    bool lastTranslateMayBeRouted = false;
+    int focusQueries = 0;
 
     std::vector<std::string> LookupKeys() const {
         std::vector<std::string> out;
@@ -129,7 +132,8 @@ class FakeHookPlatform : public HookPlatform {
     std::string TypedText() const;
 
     // --- HookPlatform ---
-    int TranslateKey(std::uint32_t vk, std::uint32_t, char out[2]) override {
+    int TranslateKey(std::uint32_t vk, std::uint32_t, char out[2], bool routed) override {
+        lastTranslateMayBeRouted = routed;
         if (keyboardStateFails) return -1;
         if (deadKeys.count(vk)) {
             out[0] = '\xB4';
@@ -176,7 +180,11 @@ class FakeHookPlatform : public HookPlatform {
         posted.push_back({w, message});
     }
     void BringToForeground(Handle32 w) override { foreground.push_back(w); }
-    Handle32 FocusWindow() override { return focus; }
+    Handle32 FocusWindow() override {
+        ++focusQueries;
+        return focus;
+    }
+    bool IsMainProgram() override { return mainProgram; }
     bool IsPasswordField(Handle32 w) override { return passwordFields.count(w) != 0; }
     std::uint32_t WindowProcessId(Handle32 w) override {
         auto it = windowPids.find(w);

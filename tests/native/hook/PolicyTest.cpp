@@ -83,15 +83,22 @@ TEST_F(Policy, AnUnreadablePathOrRegistryLeavesCaptureOn) {
 TEST_F(Policy, TheMainProgramIsNeverCaptured) {
     EXPECT_FALSE(logic.IsVemoEnabledForApp(kMain));
     // Its other windows (dialogs with edit fields) neither.
+    p.pid = kMainPid;
+    p.mainProgram = true;
     p.windowPids[kOther] = kMainPid;
     p.focus = kOther;
     EXPECT_FALSE(logic.IsVemoEnabledForApp(kEdit));
+    p.focus = 0;
+    EXPECT_FALSE(logic.IsVemoEnabledForApp(kEdit));
+    Type("abc");
+    EXPECT_STREQ(s().inputWord, "");
 }
 
 TEST_F(Policy, ARoutedKeystrokeNamesTheApplicationThatHasTheFocus) {
     // The hook of a 32-bit application runs in the main program's thread:
     // the current process is the main program, the focus is elsewhere.
     p.pid = kMainPid;
+    p.mainProgram = true;
     p.exePath = "C:\\Program Files\\Wordlark\\VemoShow.exe";
     p.windowPids[kOther] = 300;
     p.processPaths[300] = "C:\\Program Files (x86)\\Old\\legacy32.exe";
@@ -101,10 +108,20 @@ TEST_F(Policy, ARoutedKeystrokeNamesTheApplicationThatHasTheFocus) {
     EXPECT_FALSE(logic.IsVemoEnabledForApp(kOther));
     App("legacy32.exe", 1);
     EXPECT_TRUE(logic.IsVemoEnabledForApp(kOther));
+    // Its keys are translated with that application's layout.
+    Type("x");
+    EXPECT_TRUE(p.lastTranslateMayBeRouted);
+    EXPECT_STREQ(s().inputWord, "x");
     // A process whose path cannot be read counts as enabled.
     p.processPaths.erase(300);
     Others(0);
     EXPECT_TRUE(logic.IsVemoEnabledForApp(kOther));
+}
+
+TEST_F(Policy, AKeystrokeAsksForTheFocusOnce) {
+    Type("a");
+    EXPECT_EQ(p.focusQueries, 1);  // shared by the password check and the policy
+    EXPECT_FALSE(p.lastTranslateMayBeRouted);
 }
 
 TEST_F(Policy, AChangeAppliesFromTheNextKeystroke) {
