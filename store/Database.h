@@ -12,7 +12,11 @@
 // process changed while this process had it closed still has its old pages
 // in the cache; before such a file is opened it gets a fresh id
 // (DB_ENV->fileid_reset), or, when that is impossible (a read-only file), a
-// handle of its own outside the environment.
+// handle of its own outside the environment.  A change is told by the
+// file's size and time of last change; the time has whole seconds only on
+// Windows, so a change there that keeps the size within the second of the
+// close goes unseen.  (Only while other files keep the environment open: it
+// closes, cache and all, with its last handle.)
 //
 // Berkeley DB trusts the pages it reads, and a damaged page can crash it or
 // make it loop.  An existing file is therefore opened only when its first

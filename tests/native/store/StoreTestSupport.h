@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -177,10 +178,18 @@ inline std::string Junk(std::size_t n) {
     return junk;
 }
 
+// The page size a Berkeley DB file's first page gives.
+inline std::size_t PageSize(const std::string& bytes) {
+    std::uint32_t size = 0;
+    if (bytes.size() >= 24) std::memcpy(&size, bytes.data() + 20, 4);
+    return size;
+}
+
 // Files named *.lib that are no libraries, made next to a good library with
 // enough entries to fill several pages: their names.  The good one stays.
 inline std::vector<std::string> MakeBrokenFiles(const TempDir& dir, const std::string& good) {
     std::string bytes = ReadBytes(good);
+    const std::size_t page = PageSize(bytes);
     std::vector<std::string> names;
     auto add = [&](const std::string& name, const std::string& content) {
         WriteBytes(dir / name, content);
@@ -197,9 +206,13 @@ inline std::vector<std::string> MakeBrokenFiles(const TempDir& dir, const std::s
     // Every page after the first four overwritten: the info may still read,
     // the entries cannot.
     std::string damaged = bytes;
-    if (damaged.size() > 4 * 4096)
-        damaged.replace(4 * 4096, damaged.size() - 4 * 4096, Junk(damaged.size() - 4 * 4096));
+    if (damaged.size() > 4 * page)
+        damaged.replace(4 * page, damaged.size() - 4 * page, Junk(damaged.size() - 4 * page));
     add("damaged.lib", damaged);
+    // A page that claims to belong to a hash database.
+    std::string foreign = bytes;
+    foreign[3 * page + 25] = 13;
+    add("foreign.lib", foreign);
     std::filesystem::create_directory(dir / "folder.lib");
     names.push_back("folder.lib");
     return names;
