@@ -155,6 +155,8 @@ BOOL CDlgMain::OnInitDialog() {
     HINSTANCE inst = GetModuleHandleA(nullptr);
     // The library editor's text boxes are rich edit controls.
     LoadLibraryA("riched20.dll");
+    // No caption is shown; the text names the window for tools and tests.
+    SetWindowTextA(m_hWnd, "Wordlark");
     m_edit = GetDlgItem(m_hWnd, IDC_MAIN_WORD);
     m_list = GetDlgItem(m_hWnd, IDC_MAIN_LIST);
 
@@ -365,6 +367,21 @@ void CDlgMain::OnShowWindow(BOOL show) {
 
 LRESULT CDlgMain::OnNotify(const NMHDR* header) {
     if (!header || header->hwndFrom != m_list) return 0;
+    if (header->code == NM_CUSTOMDRAW) {
+        // The highlighted row keeps the selection colours although the list
+        // never has the focus.
+        auto* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(const_cast<NMHDR*>(header));
+        if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
+        if (draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT) {
+            if (static_cast<int>(draw->nmcd.dwItemSpec) == m_candidates.highlighted()) {
+                draw->nmcd.uItemState &= ~static_cast<UINT>(CDIS_SELECTED | CDIS_FOCUS);
+                draw->clrText = GetSysColor(COLOR_HIGHLIGHTTEXT);
+                draw->clrTextBk = GetSysColor(COLOR_HIGHLIGHT);
+            }
+            return CDRF_DODEFAULT;
+        }
+        return CDRF_DODEFAULT;
+    }
     if (header->code == LVN_ITEMCHANGED && !m_bHighlighting) {
         const auto* change = reinterpret_cast<const NMLISTVIEW*>(header);
         if (change->uNewState == (LVIS_SELECTED | LVIS_FOCUSED))
@@ -401,7 +418,6 @@ void CDlgMain::RowsChanged() {
 
 void CDlgMain::RenderRows() {
     m_bHighlighting = true;
-    SendMessageA(m_list, WM_SETREDRAW, FALSE, 0);
     ListView_DeleteAllItems(m_list);
     int index = 0;
     for (const CandidateRow& row : m_candidates.rows()) {
@@ -414,7 +430,7 @@ void CDlgMain::RenderRows() {
         if (SendMessageA(m_list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)) < 0) break;
         ++index;
     }
-    SendMessageA(m_list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(m_list, nullptr, TRUE);
     m_bHighlighting = false;
 }
 
