@@ -366,7 +366,8 @@ void HookLogic::ShowAtCaret(bool show) {
         p_.ShowTopmostAt(main, s_.caretRect.left,
                          static_cast<int>(std::min<long long>(y, INT32_MAX)));
     };
-    if (InputMethodActive() || !show || !s_.inputWord[0]) {
+    // (Hiding needs no input-method query: the outcome is the same.)
+    if (!show || !s_.inputWord[0] || InputMethodActive()) {
         hide();
         return;
     }

@@ -5,6 +5,7 @@
 // the caret check after WM_CARET_PENDING (every 15 ms, for at most 500 ms).
 //
 //   hook_host.exe LOGFILE [disable APP.EXE]
+//   hook_host.exe --forget APP.EXE      removes APP.EXE's key again and exits
 //
 // Before BeginVemo it writes the default selection keys and an enabled
 // application policy to the registry (with "disable", APP.EXE gets its own
@@ -161,6 +162,12 @@ void PrepareRegistry(const char* disabledApp) {
 
 int main(int argc, char** argv) {
     if (argc < 2) return 2;
+    if (!std::strcmp(argv[1], "--forget") && argc > 2) {
+        wl::RegKey apps(wl::SystemRegistry(), wl::RegRoot::LocalMachine, wl::reg::kAppOptionKey,
+                        true);
+        wl::SystemRegistry().DeleteSubkey(apps.get(), argv[2]);
+        return 0;
+    }
     g_log = std::fopen(argv[1], "wb");
     if (!g_log) return 2;
     PrepareRegistry(argc > 3 && !std::strcmp(argv[2], "disable") ? argv[3] : nullptr);

@@ -113,5 +113,8 @@ e2e_check "nothing was looked up" \
     bash -c "! grep -q '^lookup' '$host_log'"
 e2e_check "the list stays hidden" e2e_wait_output 5 hidden host_window
 e2e_screenshot 6-disabled
+e2e_stop host
+# Leave the prefix's policy as the next user expects it.
+"$WORDLARK_WINE" "$host_exe" --forget notepad.exe </dev/null >/dev/null 2>&1
 
 e2e_finish
