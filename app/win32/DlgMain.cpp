@@ -5,6 +5,7 @@
 
 #include "res/resource.h"
 #include "settings/Settings.h"
+#include "settings/win32/SettingsDialogs.h"
 #include "shell/TrayMenu.h"
 #include "shell/win32/ShellCommands.h"
 
@@ -14,8 +15,8 @@ namespace {
 
 // Dialogs of later releases are present in the tray menu but greyed until
 // they exist.
-constexpr bool kHaveOptionsDialog = false;
-constexpr bool kHaveAppManager = false;
+constexpr bool kHaveOptionsDialog = true;
+constexpr bool kHaveAppManager = true;
 constexpr bool kHaveLibManager = false;
 
 // How long the caret is checked after a keystroke changed the word, and how
@@ -319,6 +320,12 @@ void CDlgMain::OnCommand(UINT id) {
         case ID_TRAY_TOGGLE:
             ToggleVemo();
             break;
+        case ID_TRAY_OPTIONS:
+            OnOptions();
+            break;
+        case ID_TRAY_APP_MANAGER:
+            RunAppManager(m_hWnd, m_registry);
+            break;
         case ID_TRAY_WORD:
             ToggleSwitch(m_bEnableWord, reg::kEnableWord);
             break;
@@ -340,6 +347,20 @@ void CDlgMain::OnCommand(UINT id) {
         default:
             break;
     }
+}
+
+void CDlgMain::OnOptions() {
+    OptionsResult result;
+    if (!RunOptionsDialog(m_hWnd, m_registry, result)) return;
+    m_bEnableWord = result.bEnableWord;
+    m_bEnableShorthand = result.bEnableShorthand;
+    m_dwToggleHotkey = result.dwEnableVemo;
+    m_candidates.m_bEnableWord = m_bEnableWord;
+    m_candidates.m_bEnableShorthand = m_bEnableShorthand;
+    // The hook library reads the select keys anew; this also switches it on
+    // when it was off, while the tray icon stays as it was.
+    m_vemo.BeginVemo(m_hWnd);
+    RegisterToggleHotkey();
 }
 
 void CDlgMain::PrepareTrayMenu(HMENU popup) {

@@ -64,6 +64,7 @@ private:
     // whether any loaded (false also when the program's path is unknown).
     bool ReloadLibraries(bool* pathKnown = nullptr);
     void ToggleVemo();
+    void OnOptions();
     void ToggleSwitch(int& field, const char* valueName);
     void RegisterToggleHotkey();
     void PrepareList();
