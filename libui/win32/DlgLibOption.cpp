@@ -1,0 +1,467 @@
+#include "libui/win32/DlgLibOption.h"
+
+#include <richedit.h>
+
+#include "libui/win32/ProgressWindow.h"
+#include "platform/CodePage.h"
+#include "res/libui_resource.h"
+
+namespace wl {
+
+namespace {
+
+constexpr char kEditorProp[] = "WordlarkLibraryEditor";
+constexpr int kCandidateBitmap = 129;  // the program's strip of 16x16 images
+constexpr int kMaxQueryBytes = 1023;   // a typed word holds at most 1023 bytes
+constexpr int kMaxFullTextBytes = 65535;
+constexpr int kPumpEveryRows = 256;
+
+// Copies a cell for display: at most capacity - 1 bytes, line breaks and
+// other control characters shown as blanks, never half a double-byte
+// character.
+void CopyCell(const std::string& text, char* out, int capacity) {
+    if (!out || capacity <= 0) return;
+    const CodePage& cp = SystemCodePage();
+    const std::size_t limit = static_cast<std::size_t>(capacity - 1);
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < text.size() && text[i] != '\0';) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const std::size_t width = cp.IsLeadByte(c) && i + 1 < text.size() ? 2 : 1;
+        if (n + width > limit) break;
+        if (width == 2) {
+            out[n++] = text[i];
+            out[n++] = text[i + 1];
+        } else {
+            out[n++] = c < 32 ? ' ' : static_cast<char>(c);
+        }
+        i += width;
+    }
+    out[n] = '\0';
+}
+
+// The listing's progress: the bar steps with every row, and the window
+// handles its messages every few hundred rows.
+class ListingAdapter : public ListingProgress {
+  public:
+    explicit ListingAdapter(ProgressWindow& window) : window_(window) {}
+    void Begin(std::int32_t count) override {
+        window_.SetBarRange(0, count, 1);
+        window_.SetBarPosition(0);
+    }
+    bool Step() override {
+        window_.Advance();
+        if (++rows_ % kPumpEveryRows == 0) window_.PumpPending(true);
+        return !window_.IsCancelled();
+    }
+
+  private:
+    ProgressWindow& window_;
+    int rows_ = 0;
+};
+
+}  // namespace
+
+CDlgLibOption::CDlgLibOption(std::string path, int mayChange, Profile& profile, LibUiHost& host)
+    : LibDialog(IDD_LIB_OPTION),
+      m_logic(std::move(path), mayChange),
+      m_profile(profile),
+      m_host(host) {
+    // The text boxes are rich edit controls.
+    LoadLibraryA("riched20.dll");
+}
+
+CDlgLibOption::~CDlgLibOption() {
+    Destroy();
+    m_logic.Close();
+}
+
+BOOL CDlgLibOption::OnInitDialog() {
+    m_list = Item(IDC_LIBOPT_LIST);
+    m_wait.CreateHidden(m_hWnd);
+
+    m_imageList = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 4, 1);
+    if (HBITMAP strip =
+            static_cast<HBITMAP>(LoadImageA(LibUiModule(), MAKEINTRESOURCEA(kCandidateBitmap),
+                                            IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION))) {
+        ImageList_AddMasked(m_imageList, strip, RGB(0, 0, 0));
+        DeleteObject(strip);
+    }
+    // The list destroys its image list with itself.
+    SendMessageA(m_list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(m_imageList));
+
+    HWND fullText = Item(IDC_LIBOPT_FULLTEXT);
+    SendMessageA(fullText, EM_SETEVENTMASK, 0,
+                 SendMessageA(fullText, EM_GETEVENTMASK, 0, 0) | ENM_CHANGE);
+    SendMessageA(fullText, EM_EXLIMITTEXT, 0, kMaxFullTextBytes);
+    SetPropA(fullText, kEditorProp, this);
+    m_fullTextProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+        fullText, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CDlgLibOption::FullTextProc)));
+    SendDlgItemMessageA(m_hWnd, IDC_LIBOPT_QUERY, EM_LIMITTEXT, kMaxQueryBytes, 0);
+
+    if (m_logic.Open()) {
+        InsertColumns();
+        ListFrom("");
+    }
+    SendMessageA(m_list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
+                 LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_FLATSB | LVS_EX_INFOTIP);
+    FillTypeBox();
+    SetBox(IDC_LIBOPT_NAME, m_logic.Caption());
+    SetBox(IDC_LIBOPT_DESCRIPTION, m_logic.Description());
+    RenderButtons();
+    return TRUE;
+}
+
+void CDlgLibOption::OnDestroy() {
+    HWND fullText = Item(IDC_LIBOPT_FULLTEXT);
+    if (fullText && m_fullTextProc) {
+        SetWindowLongPtrA(fullText, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_fullTextProc));
+        RemovePropA(fullText, kEditorProp);
+    }
+    m_fullTextProc = nullptr;
+    if (m_progress) m_progress->Cancel();
+    m_wait.Destroy();
+    m_logic.Close();
+    m_list = nullptr;
+    m_lastFocused = nullptr;
+}
+
+void CDlgLibOption::InsertColumns() {
+    const char* titles[2] = {m_logic.KeyColumnTitle(), m_logic.TextColumnTitle()};
+    const int widths[2] = {120, 300};
+    for (int i = 0; i < 2; ++i) {
+        LVCOLUMNA column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
+        column.fmt = LVCFMT_LEFT;
+        column.cx = widths[i];
+        column.pszText = const_cast<char*>(titles[i]);
+        column.iSubItem = i;
+        SendMessageA(m_list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
+    }
+}
+
+void CDlgLibOption::FillTypeBox() {
+    HWND box = Item(IDC_LIBOPT_TYPE);
+    // Inserted at the top, so that they stand in this order although the
+    // box sorts what is added.
+    const struct {
+        const char* text;
+        int type;
+    } items[] = {{"Shorthand ", Shorthand}, {"Dictionary ", Dictionary}};
+    for (const auto& item : items) {
+        const LRESULT index =
+            SendMessageA(box, CB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(item.text));
+        SendMessageA(box, CB_SETITEMDATA, static_cast<WPARAM>(index), item.type);
+    }
+    const LRESULT count = SendMessageA(box, CB_GETCOUNT, 0, 0);
+    SendMessageA(box, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        if (SendMessageA(box, CB_GETITEMDATA, static_cast<WPARAM>(i), 0) == m_logic.Type())
+            SendMessageA(box, CB_SETCURSEL, static_cast<WPARAM>(i), 0);
+    }
+}
+
+void CDlgLibOption::ListFrom(const std::string& text) {
+    if (m_bBusy || !m_hWnd) return;
+    m_bBusy = true;
+    ProgressWindow progress(m_profile);
+    m_progress = &progress;
+    progress.Create(m_hWnd, "Wordlark", false);
+    progress.SetMessage("Loading the Library, Please wait ...");
+    progress.PumpPending(true);
+
+    if (m_list) {
+        SendMessageA(m_list, LVM_DELETEALLITEMS, 0, 0);
+        SendMessageA(m_list, LVM_SETITEMCOUNT, 0, 0);
+    }
+    ListingAdapter adapter(progress);
+    m_logic.ListFrom(text, &adapter);
+
+    progress.Destroy();
+    m_progress = nullptr;
+    m_bBusy = false;
+    if (!m_hWnd) return;  // the dialog went away meanwhile
+    SendMessageA(m_list, LVM_SETITEMCOUNT, m_logic.Rows().size(), 0);
+    InvalidateRect(m_list, nullptr, TRUE);
+    SetBox(IDC_LIBOPT_COUNT, m_logic.CountText());
+    RenderButtons();
+}
+
+void CDlgLibOption::RenderButtons() {
+    if (!m_hWnd) return;
+    const auto& b = m_logic.buttons();
+    const struct {
+        int id;
+        bool enabled;
+    } states[] = {{IDC_LIBOPT_ADD, b.add},
+                  {IDC_LIBOPT_SAVE, b.save},
+                  {IDC_LIBOPT_DELETE, b.del},
+                  {IDC_LIBOPT_IMPORT, b.importFile},
+                  {IDC_LIBOPT_EXPORT, b.exportFile}};
+    for (const auto& s : states) EnableWindow(Item(s.id), s.enabled ? TRUE : FALSE);
+    // A button that just pressed itself off leaves the focus nowhere.
+    HWND focus = GetFocus();
+    if (focus && GetParent(focus) == m_hWnd && !IsWindowEnabled(focus))
+        SendMessageA(m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(IDC_LIBOPT_QUERY)), TRUE);
+}
+
+void CDlgLibOption::SetBox(int id, const std::string& text) {
+    SetDlgItemTextA(m_hWnd, id, text.c_str());
+}
+
+std::vector<int> CDlgLibOption::SelectedRows() const {
+    std::vector<int> rows;
+    if (!m_list) return rows;
+    int i = -1;
+    while ((i = static_cast<int>(
+                SendMessageA(m_list, LVM_GETNEXTITEM, static_cast<WPARAM>(i), LVNI_SELECTED))) >= 0)
+        rows.push_back(i);
+    return rows;
+}
+
+void CDlgLibOption::Show(const UiMessage& message) {
+    if (!message.empty()) m_host.ShowMessage(m_hWnd, message);
+}
+
+void CDlgLibOption::Apply(const LibEditorLogic::Outcome& outcome) {
+    Show(outcome.message);
+    if (outcome.relist)
+        ListFrom(outcome.relistFrom);
+    else
+        RenderButtons();
+}
+
+INT_PTR CDlgLibOption::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+        case WM_COMMAND:
+            OnCommand(LOWORD(wp), HIWORD(wp));
+            return TRUE;
+        case WM_NOTIFY:
+            return OnNotify(reinterpret_cast<const NMHDR*>(lp));
+        case WM_NOTIFYFORMAT:
+            SetMessageResult(NFR_ANSI);
+            return TRUE;
+        default:
+            return FALSE;
+    }
+}
+
+void CDlgLibOption::OnCommand(int id, int code) {
+    if (m_bBusy) {
+        // While a listing runs only its cancelling is heard.
+        if (id == IDCANCEL && m_progress) m_progress->Cancel();
+        return;
+    }
+    if (id >= ID_MACRO_CARET && id <= ID_MACRO_SECOND_02) {
+        OnMacro(id);
+        return;
+    }
+    if (id == IDC_LIBOPT_QUERY || id == IDC_LIBOPT_FULLTEXT) {
+        if (code == EN_SETFOCUS) {
+            m_lastFocused = Item(id);
+        } else if (code == EN_CHANGE && !m_bSettingBoxes) {
+            if (id == IDC_LIBOPT_QUERY)
+                m_logic.OnQueryChanged(ItemText(IDC_LIBOPT_QUERY));
+            else
+                m_logic.OnFullTextChanged(ItemText(IDC_LIBOPT_FULLTEXT));
+            RenderButtons();
+        }
+        return;
+    }
+    if (code != BN_CLICKED) return;
+    switch (id) {
+        case IDC_LIBOPT_QUERYBTN:
+            OnQuery();
+            break;
+        case IDC_LIBOPT_RELOAD:
+            SetBox(IDC_LIBOPT_QUERY, "");
+            SetBox(IDC_LIBOPT_FULLTEXT, "");
+            ListFrom("");
+            break;
+        case IDC_LIBOPT_MACRO:
+            OnMacroMenu();
+            break;
+        case IDC_LIBOPT_ADD:
+            OnAdd();
+            break;
+        case IDC_LIBOPT_SAVE:
+            OnSave();
+            break;
+        case IDC_LIBOPT_DELETE:
+            OnDelete();
+            break;
+        case IDC_LIBOPT_IMPORT:
+            OnImport();
+            break;
+        case IDC_LIBOPT_EXPORT:
+            OnExport();
+            break;
+        case IDOK:
+            OnOK();
+            break;
+        case IDCANCEL:
+            End(IDCANCEL);
+            break;
+        default:
+            break;
+    }
+}
+
+INT_PTR CDlgLibOption::OnNotify(const NMHDR* header) {
+    if (!header || header->idFrom != IDC_LIBOPT_LIST) return FALSE;
+    const auto& rows = m_logic.Rows();
+    switch (header->code) {
+        case LVN_GETDISPINFOA: {
+            auto* info = const_cast<NMLVDISPINFOA*>(reinterpret_cast<const NMLVDISPINFOA*>(header));
+            LVITEMA& item = info->item;
+            if (item.iItem < 0 || static_cast<std::size_t>(item.iItem) >= rows.size()) return TRUE;
+            const EditorRow& row = rows[static_cast<std::size_t>(item.iItem)];
+            if (item.mask & LVIF_TEXT)
+                CopyCell(item.iSubItem == 0 ? row.key : row.text, item.pszText, item.cchTextMax);
+            if (item.mask & LVIF_IMAGE) {
+                const int image = m_logic.RowImage();
+                item.iImage = image >= 0 ? image : I_IMAGENONE;
+            }
+            return TRUE;
+        }
+        case LVN_GETINFOTIPA: {
+            auto* tip =
+                const_cast<NMLVGETINFOTIPA*>(reinterpret_cast<const NMLVGETINFOTIPA*>(header));
+            if (tip->iItem >= 0 && static_cast<std::size_t>(tip->iItem) < rows.size() &&
+                !(tip->dwFlags & LVGIT_UNFOLDED))
+                CopyCell(rows[static_cast<std::size_t>(tip->iItem)].text, tip->pszText,
+                         tip->cchTextMax);
+            return TRUE;
+        }
+        case LVN_ITEMCHANGED: {
+            const auto* change = reinterpret_cast<const NMLISTVIEW*>(header);
+            if (!m_bBusy && (change->uChanged & LVIF_STATE) &&
+                (change->iItem < 0 || ((change->uNewState ^ change->uOldState) & LVIS_SELECTED)))
+                OnSelectionChanged();
+            return TRUE;
+        }
+        case LVN_ODSTATECHANGED:
+            if (!m_bBusy) OnSelectionChanged();
+            return TRUE;
+        default:
+            return FALSE;
+    }
+}
+
+void CDlgLibOption::OnSelectionChanged() {
+    const int count = static_cast<int>(SendMessageA(m_list, LVM_GETSELECTEDCOUNT, 0, 0));
+    const int first = static_cast<int>(
+        SendMessageA(m_list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    std::string query, fullText;
+    if (m_logic.OnSelectionChanged(count, first, query, fullText)) {
+        m_bSettingBoxes = true;
+        SetBox(IDC_LIBOPT_QUERY, query);
+        SetBox(IDC_LIBOPT_FULLTEXT, fullText);
+        m_bSettingBoxes = false;
+    }
+    RenderButtons();
+}
+
+void CDlgLibOption::OnQuery() {
+    ListFrom(ItemText(IDC_LIBOPT_QUERY));
+}
+
+void CDlgLibOption::OnAdd() {
+    Apply(m_logic.Add(ItemText(IDC_LIBOPT_QUERY), ItemText(IDC_LIBOPT_FULLTEXT)));
+}
+
+void CDlgLibOption::OnSave() {
+    Apply(m_logic.Save(ItemText(IDC_LIBOPT_QUERY), ItemText(IDC_LIBOPT_FULLTEXT)));
+}
+
+void CDlgLibOption::OnDelete() {
+    if (m_host.ShowMessage(m_hWnd, LibEditorLogic::DeleteQuestion()) != IDOK) return;
+    Apply(m_logic.DeleteRows(SelectedRows()));
+}
+
+void CDlgLibOption::OnImport() {
+    const std::string file = m_host.ChooseFile(m_hWnd, false);
+    if (file.empty()) return;
+    m_wait.ShowFor("Import! Please wait ... ");
+    EnableWindow(m_hWnd, FALSE);
+    m_bBusy = true;
+    const auto outcome = m_logic.Import(file, &m_wait);
+    m_bBusy = false;
+    if (!m_hWnd) return;
+    EnableWindow(m_hWnd, TRUE);
+    m_wait.HideBox();
+    Apply(outcome);
+}
+
+void CDlgLibOption::OnExport() {
+    const std::string file = m_host.ChooseFile(m_hWnd, true);
+    if (file.empty()) return;
+    m_wait.ShowFor("Export! Please wait ... ");
+    EnableWindow(m_hWnd, FALSE);
+    m_bBusy = true;
+    const auto outcome = m_logic.Export(file, &m_wait);
+    m_bBusy = false;
+    if (!m_hWnd) return;
+    EnableWindow(m_hWnd, TRUE);
+    m_wait.HideBox();
+    Apply(outcome);
+}
+
+void CDlgLibOption::OnMacroMenu() {
+    HMENU menu = LoadMenuA(LibUiModule(), MAKEINTRESOURCEA(IDR_MACRO_MENU));
+    if (!menu) return;
+    RECT button;
+    GetWindowRect(Item(IDC_LIBOPT_MACRO), &button);
+    TrackPopupMenu(GetSubMenu(menu, 0), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON, button.left,
+                   button.bottom, 0, m_hWnd, nullptr);
+    DestroyMenu(menu);
+}
+
+void CDlgLibOption::OnMacro(int command) {
+    const char* text = LibEditorLogic::MacroText(command);
+    if (!text || !m_lastFocused) return;
+    SendMessageA(m_lastFocused, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text));
+    SetFocus(m_lastFocused);
+}
+
+void CDlgLibOption::OnOK() {
+    HWND box = Item(IDC_LIBOPT_TYPE);
+    int type = -1;
+    const LRESULT selected = SendMessageA(box, CB_GETCURSEL, 0, 0);
+    if (selected != CB_ERR)
+        type =
+            static_cast<int>(SendMessageA(box, CB_GETITEMDATA, static_cast<WPARAM>(selected), 0));
+    m_logic.WriteInfo(type, ItemText(IDC_LIBOPT_NAME), ItemText(IDC_LIBOPT_DESCRIPTION));
+    End(IDOK);
+}
+
+LRESULT CALLBACK CDlgLibOption::FullTextProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* self = static_cast<CDlgLibOption*>(GetPropA(hwnd, kEditorProp));
+    WNDPROC base = self ? self->m_fullTextProc : nullptr;
+    if (!base) return DefWindowProcA(hwnd, msg, wp, lp);
+    const bool control = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
+    switch (msg) {
+        case WM_GETDLGCODE: {
+            // Tab and Return belong to the box, not to the dialog.
+            LRESULT code = CallWindowProcA(base, hwnd, msg, wp, lp);
+            const MSG* m = reinterpret_cast<const MSG*>(lp);
+            if (m && m->message == WM_KEYDOWN && (m->wParam == VK_TAB || m->wParam == VK_RETURN))
+                code |= DLGC_WANTMESSAGE;
+            return code | DLGC_WANTTAB;
+        }
+        case WM_KEYDOWN:
+            // The character message that follows inserts the tab.
+            if (wp == VK_TAB && !control) return 0;
+            break;
+        case WM_CHAR:
+            if (wp == '\t' && !control) {
+                CallWindowProcA(base, hwnd, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>("\t"));
+                return 0;
+            }
+            break;
+        default:
+            break;
+    }
+    return CallWindowProcA(base, hwnd, msg, wp, lp);
+}
+
+}  // namespace wl
