@@ -1,0 +1,54 @@
+# Makes one default library with wlib (cmake -P, run by the build):
+#   OUTPUT       the library file to make
+#   WLIB         the wlib program; EMULATOR runs it when cross-compiled (Wine)
+#   WORK_DIR     a folder for the intermediate files
+#   TYPE         dictionary or shorthand; CAPTION, DESCRIPTION its info
+#   TEXT         a library text file to import, or
+#   WORDS        a UTF-8 word list, one word a line, made into one first:
+#                Windows-1252, possessive forms ("'s") left out
+#   MIN_COUNT    the fewest entries the import must give
+# grep and sed work on bytes (the C locale): the converted text is no UTF-8.
+# wlib sees only names inside WORK_DIR, so that Wine needs no path mapping.
+# The library is made under a temporary name and renamed when complete.
+cmake_minimum_required(VERSION 3.25)
+
+get_filename_component(name "${OUTPUT}" NAME)
+set(lib "${name}.part")
+set(text "${name}.txt")
+file(MAKE_DIRECTORY "${WORK_DIR}")
+file(REMOVE "${WORK_DIR}/${lib}")
+
+if(WORDS)
+  execute_process(
+    COMMAND iconv -f UTF-8 -t WINDOWS-1252 "${WORDS}"
+    COMMAND ${CMAKE_COMMAND} -E env LC_ALL=C grep -a -v [=['s$]=]
+    COMMAND ${CMAKE_COMMAND} -E env LC_ALL=C sed -e [=[s/.*/<key>&\r\n<data>\r/]=]
+    OUTPUT_FILE "${WORK_DIR}/${text}"
+    RESULTS_VARIABLE results)
+  if(NOT results STREQUAL "0;0;0")
+    message(FATAL_ERROR "cannot convert ${WORDS} (iconv, grep, sed: ${results})")
+  endif()
+else()
+  configure_file("${TEXT}" "${WORK_DIR}/${text}" COPYONLY)
+endif()
+
+execute_process(
+  COMMAND ${EMULATOR} "${WLIB}" create "${lib}" --type "${TYPE}" --caption "${CAPTION}"
+          --description "${DESCRIPTION}"
+  WORKING_DIRECTORY "${WORK_DIR}"
+  RESULT_VARIABLE status ERROR_VARIABLE error)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "wlib create ${lib}: ${status} ${error}")
+endif()
+execute_process(
+  COMMAND ${EMULATOR} "${WLIB}" import "${lib}" "${text}"
+  WORKING_DIRECTORY "${WORK_DIR}"
+  RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE error)
+string(REGEX MATCH "^([0-9]+) items imported" imported "${output}")
+if(NOT status EQUAL 0 OR NOT imported OR CMAKE_MATCH_1 LESS MIN_COUNT)
+  file(REMOVE "${WORK_DIR}/${lib}")
+  message(FATAL_ERROR "wlib import ${lib} ${text}: ${status} ${output} ${error}")
+endif()
+file(RENAME "${WORK_DIR}/${lib}" "${OUTPUT}")
+file(REMOVE "${WORK_DIR}/${text}")
+message(STATUS "${name}: ${CMAKE_MATCH_1} entries")
