@@ -76,6 +76,7 @@ bool ProgressWindow::Create(HWND owner, const char* title, bool smooth) {
     Layout(m_nTextLines, kTextWidth);
     Place();
     ShowWindow(m_hWnd, SW_SHOWNOACTIVATE);
+    m_bVisible = true;
     return true;
 }
 
@@ -147,6 +148,7 @@ void ProgressWindow::Destroy() {
     }
     HWND hwnd = m_hWnd;
     m_hWnd = nullptr;
+    m_bVisible = false;
     SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
     DestroyWindow(hwnd);
     m_text = m_bar = m_cancel = nullptr;
@@ -172,16 +174,12 @@ void ProgressWindow::SetBarRange(std::int32_t lower, std::int32_t upper, std::in
 }
 
 void ProgressWindow::SetBarPosition(std::int32_t position) {
-    if (m_hWnd && !m_logic.Cancelled() && !IsWindowVisible(m_hWnd)) Show();
+    if (m_hWnd && !m_logic.Cancelled() && !m_bVisible) Show();
     if (m_logic.SetBarPosition(position) && m_hWnd)
         SetWindowTextA(m_hWnd, m_logic.Caption().c_str());
-    // The bar is at most a few hundred pixels wide: it moves when the
-    // position changed by a thousandth of the range.
-    const std::int32_t lower = m_logic.Lower(), upper = m_logic.Upper();
-    int shown = 0;
-    if (upper > lower)
-        shown = static_cast<int>((static_cast<std::int64_t>(position) - lower) * 1000 /
-                                 (static_cast<std::int64_t>(upper) - lower));
+    // The bar is a few hundred pixels wide: it moves with each whole
+    // percent (and to the very end), not with every row of a long listing.
+    const int shown = position >= m_logic.Upper() ? 1000 : m_logic.PercentOf(position) * 10;
     if (shown != m_barShown && m_bar) {
         m_barShown = shown;
         SendMessageA(m_bar, PBM_SETPOS, static_cast<WPARAM>(position), 0);
@@ -240,11 +238,13 @@ void ProgressWindow::Cancel() {
 
 void ProgressWindow::Hide() {
     if (m_hWnd) ShowWindow(m_hWnd, SW_HIDE);
+    m_bVisible = false;
 }
 
 void ProgressWindow::Show() {
     if (!m_hWnd) return;
     ShowWindow(m_hWnd, SW_SHOWNOACTIVATE);
+    m_bVisible = true;
     RedrawWindow(m_hWnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
 }
 

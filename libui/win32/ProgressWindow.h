@@ -89,7 +89,8 @@ class ProgressWindow : public ImportProgress {
     HFONT m_font = nullptr;
     int m_nTextLines = 4;
     bool m_bRememberPosition = true;
-    int m_barShown = -1;  // the bar's position in thousandths, as last sent
+    bool m_bVisible = false;  // as Show and Hide left it
+    int m_barShown = -1;      // the bar's position in thousandths, as last sent
     DWORD m_lastPump = 0;
 };
 
