@@ -299,6 +299,43 @@ TEST(VemoExports, ReplaceStrInAnUnknownModeOnlyHides) {
     EndVemo();
 }
 
+TEST(VemoExports, CheckCaretFeedsTheCaretOfTheForegroundThread) {
+    MainWindow main;
+    ASSERT_EQ(BeginVemo(main.hwnd), 1);
+    SharedHookState* s = View();
+    HWND edit = CreateWindowExA(0, "EDIT", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 30, 40, 200, 80,
+                                nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    SetForegroundWindow(edit);
+    SetFocus(edit);
+    MainWindow::Pump();
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(0, &info) || info.hwndCaret != edit) {
+        DestroyWindow(edit);
+        EndVemo();
+        GTEST_SKIP() << "no caret in the foreground thread with this display driver";
+    }
+    std::strcpy(s->inputWord, "brb");
+    std::strcpy(s->typedLine, "brb");
+    std::memset(s->lastLookupWord, 0, sizeof s->lastLookupWord);
+    MainWindow::candidate = "brb";
+    s->lookupPending = 1;
+    EXPECT_EQ(CheckCaret(), 1);  // a lookup that found candidates stays pending
+    EXPECT_EQ(s->caretWindow, static_cast<Handle32>(reinterpret_cast<UINT_PTR>(edit)));
+    POINT caret{info.rcCaret.left, info.rcCaret.bottom};
+    ClientToScreen(edit, &caret);
+    EXPECT_EQ(s->caretRect.left, caret.x);
+    EXPECT_EQ(s->caretRect.bottom, caret.y);
+    EXPECT_EQ(MainWindow::lookups, std::vector<std::string>{"brb"});
+    EXPECT_TRUE(IsWindowVisible(main.hwnd));
+    RECT r{};
+    GetWindowRect(main.hwnd, &r);
+    EXPECT_EQ(r.left, caret.x);
+    EXPECT_EQ(r.top, caret.y + 5);
+    DestroyWindow(edit);
+    EndVemo();
+}
+
 TEST(VemoExports, GetCommandsGivesTheMacroTable) {
     char** table = nullptr;
     GetCommands(&table);
