@@ -15,6 +15,9 @@ constexpr int kCandidateBitmap = 129;  // the program's strip of 16x16 images
 constexpr int kMaxQueryBytes = 1023;   // a typed word holds at most 1023 bytes
 constexpr int kMaxFullTextBytes = 65535;
 constexpr int kPumpEveryRows = 256;
+// Posted by the opening: the first listing runs once the dialog stands (a
+// modal run has disabled the owner by then).
+constexpr UINT kMsgInitialListing = WM_APP + 1;
 
 // Copies a cell for display: at most capacity - 1 bytes, line breaks and
 // other control characters shown as blanks, never half a double-byte
@@ -100,7 +103,7 @@ BOOL CDlgLibOption::OnInitDialog() {
 
     if (m_logic.Open()) {
         InsertColumns();
-        ListFrom("");
+        PostMessageA(m_hWnd, kMsgInitialListing, 0, 0);
     }
     SendMessageA(m_list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
                  LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_FLATSB | LVS_EX_INFOTIP);
@@ -239,6 +242,9 @@ INT_PTR CDlgLibOption::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
             return OnNotify(reinterpret_cast<const NMHDR*>(lp));
         case WM_NOTIFYFORMAT:
             SetMessageResult(NFR_ANSI);
+            return TRUE;
+        case kMsgInitialListing:
+            ListFrom("");
             return TRUE;
         default:
             return FALSE;

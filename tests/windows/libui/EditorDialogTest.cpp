@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -361,6 +362,55 @@ TEST_F(EditorDialog, ImportAndExportThroughTheFileDialogs) {
     EXPECT_EQ(ReadFile(out).substr(0, 54),
               "<shortkey>alpha\r\n<replacement text>\r\n<shortkey>beta-ga");
     EXPECT_TRUE(IsWindowEnabled(dlg));
+}
+
+TEST_F(EditorDialog, CancelInTheWaitBoxStopsAnImport) {
+    MakeLibrary(path, {}, Shorthand);
+    const std::string in = dir / "many.txt";
+    {
+        std::string text;
+        char line[96];
+        for (int i = 0; i < 100000; ++i) {
+            std::snprintf(line, sizeof line, "<shortkey>k%06d\r\n<replacement text>text %d\r\n", i,
+                          i);
+            text += line;
+        }
+        WriteFile(in, text);
+    }
+    auto ed = Open();
+    HWND dlg = ed->hwnd();
+    static HWND s_wait;
+    s_wait = ed->waitBox().hwnd();
+    static bool s_clicked;
+    s_clicked = false;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR, DWORD) {
+        if (!s_clicked && IsWindowVisible(s_wait)) {
+            s_clicked = true;
+            SendDlgItemMessageA(s_wait, IDC_WAIT_CANCEL, BM_CLICK, 0, 0);
+        }
+    });
+    host.files = {in};
+    Click(dlg, IDC_LIBOPT_IMPORT);
+    KillTimer(nullptr, timer);
+    ASSERT_TRUE(s_clicked);
+    ASSERT_EQ(host.shown.size(), 1u);
+    const int imported = std::atoi(host.shown[0].text.c_str());
+    EXPECT_LT(imported, 100000);
+    EXPECT_EQ(host.shown[0].text,
+              std::to_string(imported).append(" items have been successfully imported "));
+    // What was stored before the cancel stays, and no word list import
+    // followed.
+    EXPECT_EQ(static_cast<int>(ReadLibrary(path).size()), imported);
+    EXPECT_TRUE(IsWindowEnabled(dlg));
+    EXPECT_FALSE(IsWindowVisible(s_wait));
+
+    // The next import starts afresh.
+    host.shown.clear();
+    const std::string two = dir / "two.txt";
+    WriteFile(two, "<shortkey>a\r\n<replacement text>b\r\n<shortkey>c\r\n<replacement text>d\r\n");
+    host.files = {two};
+    Click(dlg, IDC_LIBOPT_IMPORT);
+    EXPECT_EQ(host.Texts(), std::vector<std::string>{"2 items have been successfully imported "});
 }
 
 TEST_F(EditorDialog, OkWritesTheInfoOnlyWithThePermission) {
