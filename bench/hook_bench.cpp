@@ -234,6 +234,11 @@ int main(int argc, char** argv) {
             GetKeyboardState(keys);
         },
         [] {});
+    Figure post = NsPerCall(
+        n, [&](int) { platform.PostToWindow(state->mainWindow, vemo::WM_CARET_PENDING, 0, 0); },
+        drain);
+    Figure focus = NsPerCall(
+        n, [&](int) { platform.FocusWindow(); }, [] {});
 #endif
     auto print = [](const char* what, Figure f) {
         std::printf("  %-24s %9.2f %9.2f\n", what, f.median / 1000, f.best / 1000);
@@ -245,6 +250,8 @@ int main(int argc, char** argv) {
     print("policy decision alone", policy);
 #ifdef _WIN32
     print("GetKeyboardState alone", roundTrip);  // scale: one wineserver round trip
+    print("post to the main window", post);
+    print("focus window query", focus);
 #endif
     std::printf("  (word now %zu bytes)\n", strnlen(state->inputWord, sizeof state->inputWord));
 #ifdef _WIN32
