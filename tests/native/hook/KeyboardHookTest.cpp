@@ -69,9 +69,8 @@ TEST_F(KeyboardHook, DeadKeysAndUnreadableKeyboardStateCaptureNothing) {
 
 TEST_F(KeyboardHook, CapturesLettersOfTheCodePageAndTwoCharacterResults) {
     p.extraKeys[0xBA] = "\xE9";  // é on a French layout
-    p.extraKeys[0xDD] =
-        "\xB4"
-        "e";                     // an accent that did not combine: two characters
+    // An accent that did not combine: two characters.
+    p.extraKeys[0xDD] = std::string("\xB4") + "e";
     p.extraKeys[0xC0] = std::string(1, '\xA7');  // §: neither letter, digit nor punctuation
     Down(0xBA);
     Down(0xDD);
