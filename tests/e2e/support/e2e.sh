@@ -125,10 +125,11 @@ e2e_wait_window() {
     return 1
 }
 
-e2e_focus() { xdotool windowfocus --sync "$1" >/dev/null 2>&1; }
-e2e_type() { xdotool type --delay 60 "$1"; }
-e2e_key() { xdotool key --delay 60 "$@"; }
-e2e_probe() { "$WORDLARK_WINE" "$E2E_PROBE" "$@" 2>/dev/null </dev/null | tr -d '\r'; }
+# Each of these is bounded too: a stuck X server or Wine fails the step.
+e2e_focus() { timeout 10 xdotool windowfocus --sync "$1" >/dev/null 2>&1; }
+e2e_type() { timeout 60 xdotool type --delay 60 "$1"; }
+e2e_key() { timeout 30 xdotool key --delay 60 "$@"; }
+e2e_probe() { timeout 20 "$WORDLARK_WINE" "$E2E_PROBE" "$@" 2>/dev/null </dev/null | tr -d '\r'; }
 e2e_notepad_text() { e2e_probe text Notepad Edit; }
 e2e_notepad_sel() { e2e_probe sel Notepad Edit; }
 
