@@ -1,5 +1,6 @@
 #include "libui/win32/LibDialog.h"
 
+#include <commctrl.h>
 #include <commdlg.h>
 
 #include <vector>
@@ -25,6 +26,15 @@ HINSTANCE LibUiModule() {
     return GetModuleHandleA(nullptr);
 }
 
+void EnsureCommonControls() {
+    static const bool done = [] {
+        INITCOMMONCONTROLSEX icc{sizeof(INITCOMMONCONTROLSEX),
+                                 ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
+        return InitCommonControlsEx(&icc) != FALSE;
+    }();
+    (void)done;
+}
+
 std::string WindowText(HWND hwnd) {
     if (!hwnd) return {};
     const int length = GetWindowTextLengthA(hwnd);
@@ -43,6 +53,7 @@ void LibDialog::SetMessageResult(LRESULT result) const {
 }
 
 INT_PTR LibDialog::DoModal(HWND owner) {
+    EnsureCommonControls();
     m_bModal = true;
     m_nResult = 0;
     return DialogBoxParamA(LibUiModule(), MAKEINTRESOURCEA(m_nResourceId), owner,
@@ -50,6 +61,7 @@ INT_PTR LibDialog::DoModal(HWND owner) {
 }
 
 HWND LibDialog::Create(HWND owner) {
+    EnsureCommonControls();
     m_bModal = false;
     m_nResult = 0;
     return CreateDialogParamA(LibUiModule(), MAKEINTRESOURCEA(m_nResourceId), owner,

@@ -60,6 +60,8 @@ class LibDialog {
 
 // The module that holds the dialog resources: the program itself.
 HINSTANCE LibUiModule();
+// Registers the common controls the dialogs use (list view, progress bar).
+void EnsureCommonControls();
 // The whole text of a window.
 std::string WindowText(HWND hwnd);
 

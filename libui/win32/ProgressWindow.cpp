@@ -5,6 +5,8 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "libui/win32/LibDialog.h"
+
 namespace wl {
 
 namespace {
@@ -38,6 +40,7 @@ std::vector<ScreenRect> ProgressWindow::Screens() {
 
 bool ProgressWindow::Create(HWND owner, const char* title, bool smooth) {
     if (m_hWnd) return true;
+    EnsureCommonControls();
     HINSTANCE module = GetModuleHandleA(nullptr);
     WNDCLASSA wc{};
     wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
