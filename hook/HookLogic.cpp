@@ -417,19 +417,25 @@ bool HookLogic::IsVemoEnabledForApp(Handle32 window) {
     // The application's own value decides when there is one; otherwise the
     // value for all others.  (Read in that order, the common case of an
     // application without a key costs two registry calls.)
+    bool remembered = true;
+    if (p_.RecallPolicy(name, remembered)) return remembered;
     Registry& registry = p_.Settings();
     RegKey appOption(registry, RegRoot::LocalMachine, reg::kAppOptionKey, true);
     if (!appOption) return true;
     std::string subkey = reg::kAppOptionPrefix;
     subkey += name;
-    {
-        RegKey app(registry, RegRoot::LocalMachine, subkey, false);
-        std::uint32_t own = 0;
-        if (app && app.ReadInto(reg::kAppEnableVemo, own)) return own != 0;
+    bool enabled = true;
+    std::uint32_t own = 0;
+    RegKey app(registry, RegRoot::LocalMachine, subkey, false);
+    if (app && app.ReadInto(reg::kAppEnableVemo, own)) {
+        enabled = own != 0;
+    } else {
+        std::uint32_t others = 1;
+        appOption.ReadInto(reg::kOthersEnableVemo, others);
+        enabled = others != 0;
     }
-    std::uint32_t enabled = 1;
-    appOption.ReadInto(reg::kOthersEnableVemo, enabled);
-    return enabled != 0;
+    p_.RememberPolicy(name, enabled);
+    return enabled;
 }
 
 // --- replacement typing ------------------------------------------------------

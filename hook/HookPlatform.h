@@ -73,6 +73,20 @@ class HookPlatform {
 
     // --- settings, input method, clock --------------------------------------
     virtual Registry& Settings() = 0;
+    // A memo of the last per-application answer, which a platform may keep
+    // while the AppOption key and its subkeys have not changed, so that a
+    // change still applies from the next keystroke.  RecallPolicy answers
+    // false when there is no valid memo for the application; it is asked
+    // before the registry is read, RememberPolicy after.
+    virtual bool RecallPolicy(const char* application, bool& enabled) {
+        (void)application;
+        (void)enabled;
+        return false;
+    }
+    virtual void RememberPolicy(const char* application, bool enabled) {
+        (void)application;
+        (void)enabled;
+    }
     // The input method's description for the keyboard layout of the thread
     // that owns the window (ImmGetDescriptionA); the text's length, 0 when
     // there is none.

@@ -235,7 +235,6 @@ class HookRegistry : public Registry {
         if (Key key = appOption_.exchange(0)) base_.Close(key);
     }
 
-  private:
     // Opened with create semantics on first use; a failure is tried again on
     // the next keystroke.
     Key AppOption() {
@@ -251,6 +250,7 @@ class HookRegistry : public Registry {
         return opened;
     }
 
+  private:
     Registry& base_ = SystemRegistry();
     std::atomic<Key> appOption_{0};
 };
@@ -260,13 +260,92 @@ HookRegistry& TheHookRegistry() {
     return registry;
 }
 
+// The last per-application answer of this process, kept while a change
+// notification on AppOption (the key, its values and every subkey) has not
+// fired.  The registry signals the event when the change is made, so the
+// next keystroke sees it; until then a keystroke costs one wait on the event
+// instead of two or three registry reads.
+class PolicyMemo {
+  public:
+    bool Recall(const char* application, bool& enabled) {
+        AcquireSRWLockExclusive(&lock_);
+        if (armed_ && WaitForSingleObject(event_, 0) != WAIT_TIMEOUT) armed_ = false;
+        bool hit = false;
+        if (!armed_) {
+            valid_ = false;
+            armed_ = Arm();
+        } else if (valid_ && std::strcmp(application_, application) == 0) {
+            enabled = enabled_;
+            hit = true;
+        }
+        ReleaseSRWLockExclusive(&lock_);
+        return hit;
+    }
+    void Remember(const char* application, bool enabled) {
+        AcquireSRWLockExclusive(&lock_);
+        std::size_t len = std::strlen(application);
+        if (armed_ && len < sizeof application_) {
+            std::memcpy(application_, application, len + 1);
+            enabled_ = enabled;
+            valid_ = true;
+        }
+        ReleaseSRWLockExclusive(&lock_);
+    }
+    void Release() {
+        AcquireSRWLockExclusive(&lock_);
+        armed_ = valid_ = false;
+        if (event_) CloseHandle(event_);
+        event_ = nullptr;
+        ReleaseSRWLockExclusive(&lock_);
+    }
+
+  private:
+    // Registers for the next change; false leaves the memo unused.
+    bool Arm() {
+        HKEY key = reinterpret_cast<HKEY>(TheHookRegistry().AppOption());
+        if (!key) return false;
+        if (!event_) event_ = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+        if (!event_) return false;
+        const DWORD filter = REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET;
+        // Where the system knows it, the registration outlives the thread
+        // that made it; elsewhere that thread's end signals the event, and
+        // the memo is simply armed again.
+        constexpr DWORD kThreadAgnostic = 0x10000000;  // REG_NOTIFY_THREAD_AGNOSTIC
+        if (RegNotifyChangeKeyValue(key, TRUE, filter | kThreadAgnostic, event_, TRUE) ==
+            ERROR_SUCCESS)
+            return true;
+        return RegNotifyChangeKeyValue(key, TRUE, filter, event_, TRUE) == ERROR_SUCCESS;
+    }
+
+    SRWLOCK lock_ = SRWLOCK_INIT;
+    HANDLE event_ = nullptr;
+    bool armed_ = false;
+    bool valid_ = false;
+    char application_[MAX_PATH] = {};
+    bool enabled_ = false;
+};
+
+PolicyMemo& ThePolicyMemo() {
+    static PolicyMemo memo;
+    return memo;
+}
+
 }  // namespace
 
 Registry& Win32HookPlatform::Settings() {
     return TheHookRegistry();
 }
 
+bool Win32HookPlatform::RecallPolicy(const char* application, bool& enabled) {
+    return ThePolicyMemo().Recall(application, enabled);
+}
+
+void Win32HookPlatform::RememberPolicy(const char* application, bool enabled) {
+    ThePolicyMemo().Remember(application, enabled);
+}
+
 void ReleaseHookSystem() {
+    ThePolicyMemo().Release();
     TheHookRegistry().Release();
 }
 

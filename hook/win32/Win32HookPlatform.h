@@ -52,6 +52,8 @@ class Win32HookPlatform : public HookPlatform {
     bool CapsLockOn() override;
     bool PutClipboardText(const char* text, std::size_t len) override;
     Registry& Settings() override;
+    bool RecallPolicy(const char* application, bool& enabled) override;
+    void RememberPolicy(const char* application, bool enabled) override;
     int InputMethodDescription(Handle32 window, char* buffer, int size) override;
     std::tm LocalTime() override;
 

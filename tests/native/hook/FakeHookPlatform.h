@@ -97,6 +97,8 @@ class FakeHookPlatform : public HookPlatform {
     std::string imeDescription;
     std::tm now{};
     MemoryRegistry registry;
+    // A platform that keeps the policy memo (set to engage it).
+    std::optional<std::pair<std::string, bool>> memo;
 
     // --- record ---
     std::vector<Sent> sent;
@@ -210,6 +212,14 @@ class FakeHookPlatform : public HookPlatform {
         return true;
     }
     Registry& Settings() override { return registry; }
+    bool RecallPolicy(const char* application, bool& enabled) override {
+        if (!memo || !memo->first.size() || memo->first != application) return false;
+        enabled = memo->second;
+        return true;
+    }
+    void RememberPolicy(const char* application, bool enabled) override {
+        if (memo) *memo = {application, enabled};
+    }
     int InputMethodDescription(Handle32, char* buffer, int size) override {
         int n = std::min<int>(static_cast<int>(imeDescription.size()), size - 1);
         std::memcpy(buffer, imeDescription.data(), static_cast<std::size_t>(n));

@@ -124,6 +124,21 @@ TEST_F(Policy, AKeystrokeAsksForTheFocusOnce) {
     EXPECT_FALSE(p.lastTranslateMayBeRouted);
 }
 
+TEST_F(Policy, ARememberedAnswerSparesTheRegistry) {
+    p.memo.emplace();
+    App("notepad.exe", 0);
+    EXPECT_FALSE(logic.IsVemoEnabledForApp(kEdit));
+    EXPECT_EQ(p.memo->first, "notepad.exe");
+    EXPECT_FALSE(p.memo->second);
+    p.registry.failOpen = true;  // not asked again
+    EXPECT_FALSE(logic.IsVemoEnabledForApp(kEdit));
+    // Another application is read and remembered in its place.
+    p.registry.failOpen = false;
+    p.exePath = "C:\\Tools\\other.exe";
+    EXPECT_TRUE(logic.IsVemoEnabledForApp(kEdit));
+    EXPECT_EQ(p.memo->first, "other.exe");
+}
+
 TEST_F(Policy, AChangeAppliesFromTheNextKeystroke) {
     Type("ab");
     App("notepad.exe", 0);

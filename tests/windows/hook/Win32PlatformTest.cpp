@@ -6,10 +6,15 @@
 #include <windows.h>
 
 #include <chrono>
+#include <memory>
+#include <string>
 #include <thread>
 
+#include "hook/HookLogic.h"
 #include "hook/win32/Win32HookPlatform.h"
 #include "platform/CodePage.h"
+#include "platform/Registry.h"
+#include "settings/RegistryLayout.h"
 
 namespace wl {
 namespace {
@@ -127,6 +132,67 @@ TEST(Win32HookPlatform, PutsTextOnTheClipboard) {
     EXPECT_STREQ(static_cast<const char*>(GlobalLock(data)), "pasted text");
     GlobalUnlock(data);
     CloseClipboard();
+}
+
+// Writes a value the way another program would: with reg.exe, in its own
+// process.
+void RegAdd(const std::string& key, const char* value, const char* data) {
+    std::string cmd =
+        "reg.exe add \"HKLM\\" + key + "\" /v " + value + " /t REG_BINARY /d " + data + " /f";
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    ASSERT_TRUE(CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+                               nullptr, nullptr, &si, &pi));
+    WaitForSingleObject(pi.hProcess, 30000);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+}
+
+TEST(Win32HookPlatform, APolicyChangeAppliesFromTheNextKeystroke) {
+    // This process is the typing application, with the focus in its edit.
+    HWND edit = Make("EDIT", WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+    SetForegroundWindow(edit);
+    SetFocus(edit);
+    auto state = std::make_unique<SharedHookState>();
+    InitSharedHookState(*state);
+    HookLogic logic(*state, HookSystem());
+    Registry& r = SystemRegistry();
+    const std::string appKey = std::string(reg::kAppOptionPrefix) + "hook_platform_tests.exe";
+    std::uint32_t othersBefore = 1;
+    bool hadOthers = false;
+    {
+        RegKey apps(r, RegRoot::LocalMachine, reg::kAppOptionKey, true);
+        hadOthers = apps.ReadInto(reg::kOthersEnableVemo, othersBefore);
+        apps.WriteBinary(reg::kOthersEnableVemo, std::uint32_t{1});
+        RegKey app(r, RegRoot::LocalMachine, appKey, true);
+        app.WriteBinary(reg::kAppEnableVemo, std::uint8_t{0});
+    }
+    EXPECT_FALSE(logic.IsVemoEnabledForApp(0));
+    EXPECT_FALSE(logic.IsVemoEnabledForApp(0));  // the same answer, remembered
+    {
+        RegKey app(r, RegRoot::LocalMachine, appKey, true);
+        app.WriteBinary(reg::kAppEnableVemo, std::uint8_t{1});
+    }
+    EXPECT_TRUE(logic.IsVemoEnabledForApp(0));
+    // A change by another process, and the key deleted altogether.
+    RegAdd(appKey, reg::kAppEnableVemo, "00");
+    EXPECT_FALSE(logic.IsVemoEnabledForApp(0));
+    {
+        RegKey apps(r, RegRoot::LocalMachine, reg::kAppOptionKey, true);
+        r.DeleteSubkey(apps.get(), "hook_platform_tests.exe");
+    }
+    EXPECT_TRUE(logic.IsVemoEnabledForApp(0));  // OthersEnableVemo 1
+    RegAdd(reg::kAppOptionKey, reg::kOthersEnableVemo, "00000000");
+    EXPECT_FALSE(logic.IsVemoEnabledForApp(0));
+    {
+        RegKey apps(r, RegRoot::LocalMachine, reg::kAppOptionKey, true);
+        if (hadOthers)
+            apps.WriteBinary(reg::kOthersEnableVemo, othersBefore);
+        else
+            r.DeleteValue(apps.get(), reg::kOthersEnableVemo);
+    }
+    DestroyWindow(edit);
 }
 
 }  // namespace
