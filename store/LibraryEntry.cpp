@@ -1,6 +1,7 @@
 #include "store/LibraryEntry.h"
 
 #include <cstring>
+#include <utility>
 
 namespace wl {
 namespace {
@@ -30,6 +31,15 @@ void LibraryEntry::Clear() {
     keyLength_ = 0;
     text_.reset();
     textLength_ = 0;
+}
+
+void LibraryEntry::TakeFrom(LibraryEntry& other) {
+    if (&other == this) return;
+    key_ = std::move(other.key_);
+    keyLength_ = other.keyLength_;
+    text_ = std::move(other.text_);
+    textLength_ = other.textLength_;
+    other.keyLength_ = other.textLength_ = 0;
 }
 
 }  // namespace wl

@@ -34,6 +34,9 @@ public:
     void SetText(const void* bytes, std::uint32_t length);
     // Release both buffers; the type stays.
     void Clear();
+    // Take over other's buffers and lengths, leaving other empty; the type
+    // stays.  (The library set hands its candidates over this way.)
+    void TakeFrom(LibraryEntry& other);
 
     char* key() const { return key_.get(); }  // nullptr when there is none
     std::uint32_t keyLength() const { return keyLength_; }

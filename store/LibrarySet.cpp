@@ -118,12 +118,12 @@ int LibrarySet::FindNext(LibraryEntry& entry) {
     return Deliver(best, entry);
 }
 
-// Copies slot best into the caller's entry and moves that library on.
+// Hands slot best over to the caller's entry (its zero-terminated key and
+// text buffers, which the walk made for this candidate) and moves that
+// library on.
 int LibrarySet::Deliver(int best, LibraryEntry& entry) {
     LibraryEntry& slot = slots_[best];
-    entry.Clear();
-    if (slot.keyLength() >= 1 && slot.key()) entry.SetKey(slot.key(), slot.keyLength());
-    if (slot.text()) entry.SetText(slot.text(), slot.textLength());
+    entry.TakeFrom(slot);
     entry.type = slot.type;
     libraries_[best].Next(slot);
     return 1;

@@ -31,6 +31,7 @@ constexpr char kReplacementMarker[] = "<replacement text>";
 
 constexpr std::size_t kMaxLine = 16u << 20;
 constexpr std::size_t kReadChunk = 64u << 10;
+constexpr std::size_t kWriteChunk = 1u << 20;
 constexpr std::size_t kWordListChunk = 10240;
 constexpr std::size_t kWordBuffer = 1024;  // 1,023 word bytes and the NUL
 
@@ -143,15 +144,17 @@ int Library::ExportText(const char* path, ImportProgress* progress) {
     } else {
         return 0;  // the file stays empty
     }
-    std::setvbuf(f, nullptr, _IOFBF, 1u << 20);
+    // The lines are gathered and written a megabyte at a time.
+    std::string out;
     bool ok = true;
+    auto flush = [&] {
+        ok = std::fwrite(out.data(), 1, out.size(), f) == out.size() && ok;
+        out.clear();
+    };
     auto write = [&](const LibraryEntry& e) {
-        ok = std::fputs(keyMarker, f) >= 0 && ok;
-        ok = std::fwrite(e.key(), 1, e.keyLength(), f) == e.keyLength() && ok;
-        ok = std::fputs("\r\n", f) >= 0 && ok;
-        ok = std::fputs(textMarker, f) >= 0 && ok;
-        ok = std::fwrite(e.text(), 1, e.textLength(), f) == e.textLength() && ok;
-        ok = std::fputs("\r\n", f) >= 0 && ok;
+        out.append(keyMarker).append(e.key(), e.keyLength()).append("\r\n");
+        out.append(textMarker).append(e.text(), e.textLength()).append("\r\n");
+        if (out.size() >= kWriteChunk) flush();
     };
     LibraryEntry entry;
     if (!Search("", entry, MATCH_PREFIX)) return 0;  // an empty library: an empty file
@@ -163,6 +166,7 @@ int Library::ExportText(const char* path, ImportProgress* progress) {
         Report(progress, count, "exported");
         if (progress && progress->Cancelled()) break;
     }
+    flush();
     // A file that could not be written whole reports no entries.
     ok = closer.Close() && ok;
     return ok ? count : 0;

@@ -88,6 +88,20 @@ TEST(LibraryEntryTest, BuffersAreZeroTerminatedCopiesAndClearKeepsTheType) {
     EXPECT_EQ(e.text(), nullptr);
     EXPECT_EQ(e.keyLength() + e.textLength(), 0u);
     EXPECT_EQ(e.type, Shorthand);
+
+    LibraryEntry from;
+    from.SetKey("key", 3);
+    from.SetText("text", 4);
+    from.type = Dictionary;
+    e.TakeFrom(from);
+    EXPECT_STREQ(e.key(), "key");
+    EXPECT_STREQ(e.text(), "text");
+    EXPECT_EQ(e.keyLength() + e.textLength(), 7u);
+    EXPECT_EQ(e.type, Shorthand);
+    EXPECT_EQ(from.key(), nullptr);
+    EXPECT_EQ(from.keyLength() + from.textLength(), 0u);
+    e.TakeFrom(e);
+    EXPECT_STREQ(e.key(), "key");
 }
 
 class LibraryTest : public ::testing::Test {
