@@ -46,7 +46,6 @@ struct State {
     // of last change they had then; kept for the life of the process.
     std::map<std::string, std::pair<std::uintmax_t, fs::file_time_type>> verified;
 
-    ~State() { CloseEnvironment(); }
     void CloseEnvironment() {
         if (env && handles.empty()) {
             env->close(env, 0);
@@ -56,9 +55,10 @@ struct State {
     }
 };
 
+// Never destroyed: libraries may still be closed while the process ends.
 State& S() {
-    static State state;
-    return state;
+    static State* state = new State;
+    return *state;
 }
 
 void DiscardError(const DB_ENV*, const char*, const char*) {}
@@ -241,15 +241,23 @@ __db* OpenDatabase(const std::string& path, const char* name) {
     // A file open here is what the cache holds (its first page on disk may
     // run ahead of pages still in the cache); any other is checked.
     bool openHere = it != s.files.end() && it->second.open > 0 && SameFile(it->second.path, path);
-    if (!openHere && !Trustworthy(path)) return nullptr;
-    if (it != s.files.end() && NeedsFreshId(it->second, path) &&
-        env->fileid_reset(env, path.c_str(), 0) != 0) {
+    DB* db = nullptr;
+    if (!openHere && !Trustworthy(path)) {
+        // refused
+    } else if (it != s.files.end() && NeedsFreshId(it->second, path) &&
+               env->fileid_reset(env, path.c_str(), 0) != 0) {
         // It cannot get an id of its own (read-only, say): keep it out of
         // the shared cache.
-        return OpenHandle(nullptr, path, name);
+        db = OpenHandle(nullptr, path, name);
+        s.CloseEnvironment();
+        return db;
+    } else {
+        db = OpenHandle(env, path, name);
     }
-    DB* db = OpenHandle(env, path, name);
-    if (!db) return nullptr;
+    if (!db) {
+        s.CloseEnvironment();  // when no other handle keeps it
+        return nullptr;
+    }
     FileId actual{};
     DB_MPOOLFILE* mpf = db->get_mpf(db);
     if (mpf) mpf->get_fileid(mpf, actual.data());

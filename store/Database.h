@@ -28,6 +28,8 @@
 // Berkeley DB prints nothing: its error and message output is discarded, and
 // a damaged page does not put the environment into its panic state for the
 // other files (DB_NOPANIC).
+//
+// For the program's one user-interface thread: nothing here is locked.
 #pragma once
 
 #include <string>
