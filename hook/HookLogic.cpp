@@ -375,8 +375,24 @@ void HookLogic::ShowAtCaret(bool show) {
         if (p_.WindowVisible(main)) place();
         return;
     }
+    // The keyboard hook runs in the typing application's thread and may add
+    // to the line while this lookup runs here.  The lookup itself only drops
+    // the front of the line; when the line no longer ends the way it did, a
+    // key came in meanwhile and the list answers an older word: leave the
+    // word unrecorded so that the next caret check looks it up again.
+    char lineBefore[kWordSize];
+    std::memcpy(lineBefore, s_.typedLine, kWordSize);
+    lineBefore[kWordSize - 1] = '\0';
     bool found = LookupLongestSuffix();
-    Assign(s_.lastLookupWord, {s_.inputWord, Len(s_.inputWord)});
+    const std::size_t before = Len(lineBefore), after = Len(s_.typedLine);
+    const bool typedMeanwhile =
+        after > before || std::memcmp(lineBefore + (before - after), s_.typedLine, after) != 0;
+    if (typedMeanwhile) {
+        s_.lastLookupWord[0] = '\0';
+        s_.lookupPending = 1;
+    } else {
+        Assign(s_.lastLookupWord, {s_.inputWord, Len(s_.inputWord)});
+    }
     if (found)
         place();
     else

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -125,6 +126,40 @@ TEST_F(Lookup, ShowAtCaretPlacesTheListFivePixelsBelowTheCaret) {
     CaretAt(108, 40, 110, 56);
     EXPECT_EQ(p.LookupKeys().size(), 1u);
     EXPECT_EQ(p.shown.back(), (FakeHookPlatform::Shown{kMain, 108, 61}));
+}
+
+TEST_F(Lookup, AKeyTypedDuringTheLookupIsLookedUpAtTheNextCaretCheck) {
+    // The main window answers for "ap" while the user's next key reaches the
+    // keyboard hook in the application's thread.
+    bool typed = false;
+    p.answer = [&](const FakeHookPlatform::Sent& m) {
+        if (m.message != vemo::WM_WORD_LOOKUP) return std::optional<std::intptr_t>(1);
+        if (m.inputWord == "ap" && !typed) {
+            typed = true;
+            std::strcat(s().inputWord, "p");
+            std::strcat(s().typedLine, "p");
+        }
+        return std::optional<std::intptr_t>(m.inputWord == "ap" || m.inputWord == "app" ? 0 : 1);
+    };
+    Type("ap");
+    CaretAt(10, 10, 12, 26);
+    EXPECT_STREQ(s().typedLine, "app");
+    EXPECT_EQ(s().lookupPending, 1u);
+    CaretAt(12, 10, 14, 26);
+    EXPECT_EQ(p.LookupKeys(), (Keys{"ap", "app"}));
+    EXPECT_STREQ(s().lastLookupWord, "app");
+    // Settled: the next check only places the list.
+    CaretAt(12, 10, 14, 26);
+    EXPECT_EQ(p.LookupKeys().size(), 2u);
+}
+
+TEST_F(Lookup, TheLookupsOwnCutOfTheLineIsNoNewKey) {
+    Known({"word"});
+    Type("some long line word");
+    CaretAt(10, 10, 12, 26);
+    EXPECT_STREQ(s().lastLookupWord, "word");
+    CaretAt(12, 10, 14, 26);
+    EXPECT_EQ(p.LookupKeys().size(), 4u);  // the line, its three suffixes; no second lookup
 }
 
 TEST_F(Lookup, TheSameWordWithTheListHiddenDoesNothing) {
