@@ -25,6 +25,14 @@ COLORREF Darkened(COLORREF c) {
     return RGB(down(GetRValue(c)), down(GetGValue(c)), down(GetBValue(c)));
 }
 
+// Hides without handing the activation to any window: the application the
+// user types in must keep it.
+void HideQuietly(HWND hwnd) {
+    if (IsWindowVisible(hwnd))
+        SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
+                     SWP_HIDEWINDOW | SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
+}
+
 void Line(HDC dc, COLORREF colour, const POINT* points, int count) {
     HPEN pen = CreatePen(PS_SOLID, 1, colour);
     HGDIOBJ old = SelectObject(dc, pen);
@@ -48,9 +56,12 @@ bool CTipWnd::Create(HWND owner) {
     wc.lpszClassName = kTipClass;
     RegisterClassA(&wc);  // fails harmlessly when already registered
     // A tool window that never takes the activation, so that the application
-    // the user types in keeps the focus.
-    m_hWnd = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kTipClass, "",
-                             WS_POPUP | WS_VISIBLE, 10, 10, 250, 200, owner, nullptr, inst, this);
+    // the user types in keeps the focus.  It is created hidden: the main
+    // window hides it at once anyway, and a window that was never shown
+    // activated is left alone by the X11 window management under Wine
+    // (which otherwise makes every later hide wait for a window manager).
+    m_hWnd = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kTipClass, "", WS_POPUP, 10,
+                             10, 250, 200, owner, nullptr, inst, this);
     m_font = CreateFontA(14, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY,
                          VARIABLE_PITCH | FF_SWISS, "Arial");
@@ -61,7 +72,7 @@ void CTipWnd::SetTipText(const std::string& text, int style) {
     m_strText = text;
     m_nStyle = style;
     if (!m_hWnd) return;
-    if (m_strText.empty()) ShowWindow(m_hWnd, SW_HIDE);
+    if (m_strText.empty()) HideQuietly(m_hWnd);
     InvalidateRect(m_hWnd, nullptr, TRUE);
 }
 
@@ -73,7 +84,7 @@ void CTipWnd::ShowTipAt(bool show, POINT point) {
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
         return;
     }
-    ShowWindow(m_hWnd, SW_HIDE);
+    HideQuietly(m_hWnd);
 }
 
 void CTipWnd::Hide() { ShowTipAt(false, POINT{}); }
@@ -137,10 +148,10 @@ LRESULT CALLBACK CTipWnd::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_MOUSEACTIVATE:
             return MA_NOACTIVATE;
         case WM_KEYDOWN:
-            if (wp == VK_ESCAPE) ShowWindow(hwnd, SW_HIDE);
+            if (wp == VK_ESCAPE) HideQuietly(hwnd);
             return 0;
         case WM_LBUTTONUP:
-            ShowWindow(hwnd, SW_HIDE);
+            HideQuietly(hwnd);
             return 0;
         default:
             break;

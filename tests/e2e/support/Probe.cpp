@@ -10,15 +10,27 @@
 //   settext CLASS CHILD T  replaces the control's text with T ("" empties it)
 //   window CLASS|- TITLE|- "visible|hidden X Y WIDTH HEIGHT" of the top-level
 //                          window with that class and/or title ("-": any)
-//   caret                  "WINDOW-CLASS X Y" of the caret in the foreground
-//                          thread, screen coordinates of its top-left corner
+//   caret                  "WINDOW-CLASS X Y BOTTOM" of the caret in the
+//                          foreground thread, screen coordinates of its
+//                          top-left corner and of its bottom edge
 //   foreground             "CLASS|TITLE" of the foreground window
+//   rows CLASS|- TITLE|-   the rows of the first list view inside that window:
+//                          "SELECTED|ROW0|ROW1|..." (SELECTED -1 when none)
+//   post CLASS|- TITLE|- MSG WPARAM LPARAM   posts a message to that window
+//   send CLASS|- TITLE|- MSG WPARAM LPARAM   sends it and prints the answer
+//   pid CLASS|- TITLE|-    the process id of that window
+//   shared                 the hook library's shared record:
+//                          "INPUTWORD|TYPEDLINE|REPLACETEXT|MODE|PENDING|ACTIVE"
 //
 // Cross-process messages go through SendMessageTimeout (2 s), so that a
 // hung target makes the probe fail rather than hang.
 #include <windows.h>
+#include <commctrl.h>
+
+#include "hook/win32/SharedMapping.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -59,6 +71,42 @@ std::string Escape(const std::string& s) {
             out += c;
     }
     return out;
+}
+
+// The rows of a list view in another process: the item structure and the
+// text buffer must live in that process's memory.
+bool ListRows(HWND list, int& selected, std::vector<std::string>& rows) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(list, &pid);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
+                                 pid);
+    if (!process) return false;
+    constexpr SIZE_T kText = 1024;
+    auto* remote = static_cast<char*>(
+        VirtualAllocEx(process, nullptr, sizeof(LVITEMA) + kText, MEM_COMMIT, PAGE_READWRITE));
+    bool ok = remote != nullptr;
+    bool sent = true;
+    const int count = ok ? static_cast<int>(Send(list, LVM_GETITEMCOUNT, 0, 0, &sent)) : 0;
+    ok = ok && sent;
+    selected = ok ? static_cast<int>(Send(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
+                                          LVNI_SELECTED, &sent))
+                  : -1;
+    for (int i = 0; ok && i < count; ++i) {
+        LVITEMA item{};
+        item.iSubItem = 0;
+        item.pszText = remote + sizeof(LVITEMA);
+        item.cchTextMax = static_cast<int>(kText);
+        char text[kText] = {};
+        ok = WriteProcessMemory(process, remote, &item, sizeof item, nullptr) &&
+             (Send(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(remote),
+                   &sent),
+              sent) &&
+             ReadProcessMemory(process, remote + sizeof(LVITEMA), text, kText - 1, nullptr);
+        if (ok) rows.push_back(Escape(text));
+    }
+    if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+    return ok;
 }
 
 }  // namespace
@@ -116,7 +164,8 @@ int main(int argc, char** argv) {
         ClientToScreen(info.hwndCaret, &p);
         char cls[128] = {};
         GetClassNameA(info.hwndCaret, cls, sizeof cls);
-        std::printf("%s %ld %ld\n", cls, p.x, p.y);
+        std::printf("%s %ld %ld %ld\n", cls, p.x, p.y,
+                    p.y + (info.rcCaret.bottom - info.rcCaret.top));
         return 0;
     }
     if (cmd == "foreground") {
@@ -128,6 +177,61 @@ int main(int argc, char** argv) {
         }
         std::printf("%s|%s\n", cls, title);
         return w ? 0 : 1;
+    }
+    if (cmd == "shared") {
+        HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, wl::kSharedStateMappingName);
+        const auto* state = mapping ? static_cast<const wl::SharedHookState*>(MapViewOfFile(
+                                          mapping, FILE_MAP_READ, 0, 0, sizeof(wl::SharedHookState)))
+                                    : nullptr;
+        if (!state) {
+            std::printf("none\n");
+            return 1;
+        }
+        auto field = [](const char* text, size_t size) {
+            return Escape(std::string(text, strnlen(text, size)));
+        };
+        std::printf("%s|%s|%s|%d|%u|%u\n", field(state->inputWord, sizeof state->inputWord).c_str(),
+                    field(state->typedLine, sizeof state->typedLine).c_str(),
+                    field(state->replaceText, sizeof state->replaceText).c_str(),
+                    static_cast<int>(state->replaceMode), state->lookupPending, state->active);
+        UnmapViewOfFile(state);
+        CloseHandle(mapping);
+        return 0;
+    }
+    if (cmd == "rows" || cmd == "post" || cmd == "send" || cmd == "pid") {
+        HWND w = FindWindowA(Arg(argc, argv, 2), Arg(argc, argv, 3));
+        if (!w) {
+            std::printf("none\n");
+            return 1;
+        }
+        if (cmd == "pid") {
+            DWORD pid = 0;
+            GetWindowThreadProcessId(w, &pid);
+            std::printf("%lu\n", static_cast<unsigned long>(pid));
+            return 0;
+        }
+        if (cmd == "rows") {
+            HWND list = FindWindowExA(w, nullptr, "SysListView32", nullptr);
+            int selected = -1;
+            std::vector<std::string> rows;
+            if (!list || !ListRows(list, selected, rows)) {
+                std::printf("none\n");
+                return 1;
+            }
+            std::printf("%d", selected);
+            for (const std::string& row : rows) std::printf("|%s", row.c_str());
+            std::printf("\n");
+            return 0;
+        }
+        if (argc < 7) return 2;
+        const UINT msg = static_cast<UINT>(std::strtoul(argv[4], nullptr, 0));
+        const auto wp = static_cast<WPARAM>(std::strtoll(argv[5], nullptr, 0));
+        const auto lp = static_cast<LPARAM>(std::strtoll(argv[6], nullptr, 0));
+        if (cmd == "post") return PostMessageA(w, msg, wp, lp) ? 0 : 1;
+        bool ok = false;
+        const LRESULT answer = Send(w, msg, wp, lp, &ok);
+        std::printf("%lld\n", static_cast<long long>(answer));
+        return ok ? 0 : 1;
     }
     std::fprintf(stderr, "unknown command %s\n", cmd.c_str());
     return 2;

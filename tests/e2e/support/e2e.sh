@@ -51,6 +51,8 @@ e2e_init() {
     E2E_OUT=$2
     E2E_PROBE=$3
     mkdir -p "$E2E_OUT"
+    # Screenshots of an earlier run would read as this run's.
+    rm -f "$E2E_OUT"/*.png
     trap e2e_cleanup EXIT
     trap 'exit 130' INT TERM
 }
