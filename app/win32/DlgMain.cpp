@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "libui/win32/LibraryDialogs.h"
 #include "res/resource.h"
 #include "settings/Settings.h"
 #include "settings/win32/SettingsDialogs.h"
@@ -12,12 +13,6 @@
 namespace wl {
 
 namespace {
-
-// Dialogs of later releases are present in the tray menu but greyed until
-// they exist.
-constexpr bool kHaveOptionsDialog = true;
-constexpr bool kHaveAppManager = true;
-constexpr bool kHaveLibManager = false;
 
 // How long the caret is checked after a keystroke changed the word, and how
 // often.
@@ -261,8 +256,7 @@ void CDlgMain::RunStartupSteps() {
     bool pathKnown = false;
     if (!ReloadLibraries(&pathKnown) && pathKnown) {
         if (MessageBoxA(m_hWnd, kNoLibraryText, "Wordlark - Error",
-                        MB_OKCANCEL | MB_ICONERROR) == IDOK &&
-            kHaveLibManager)
+                        MB_OKCANCEL | MB_ICONERROR) == IDOK)
             OnCommand(ID_TRAY_LIB_MANAGER);
     }
     m_vemo.BeginVemo(m_hWnd);
@@ -326,6 +320,12 @@ void CDlgMain::OnCommand(UINT id) {
         case ID_TRAY_APP_MANAGER:
             RunAppManager(m_hWnd, m_registry);
             break;
+        case ID_TRAY_LIB_MANAGER:
+            if (RunLibrariesManager(m_hWnd, m_registry,
+                                    m_programFolder.empty() ? std::string()
+                                                            : m_programFolder + "\\Libs"))
+                ReloadLibraries();
+            break;
         case ID_TRAY_WORD:
             ToggleSwitch(m_bEnableWord, reg::kEnableWord);
             break;
@@ -370,14 +370,6 @@ void CDlgMain::PrepareTrayMenu(HMENU popup) {
     CheckMenuItem(popup, ID_TRAY_WORD,
                   MF_BYCOMMAND | (state.wordChecked ? MF_CHECKED : MF_UNCHECKED));
     ModifyMenuA(popup, ID_TRAY_TOGGLE, MF_BYCOMMAND | MF_STRING, ID_TRAY_TOGGLE, state.toggleText);
-    const struct {
-        UINT id;
-        bool available;
-    } dialogs[] = {{ID_TRAY_OPTIONS, kHaveOptionsDialog},
-                   {ID_TRAY_APP_MANAGER, kHaveAppManager},
-                   {ID_TRAY_LIB_MANAGER, kHaveLibManager}};
-    for (const auto& d : dialogs)
-        EnableMenuItem(popup, d.id, MF_BYCOMMAND | (d.available ? MF_ENABLED : MF_GRAYED));
 }
 
 void CDlgMain::OnShowWindow(BOOL show) {
