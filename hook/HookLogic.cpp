@@ -174,6 +174,18 @@ void HookLogic::SetPending() {
     if (s_.mainWindow) p_.PostToWindow(s_.mainWindow, WM_CARET_PENDING, 0, 0);
 }
 
+bool HookLogic::IsCommitKey(std::uint8_t vk) const {
+    if (vk == reg::kNoKey) return false;
+    auto in = [vk](const std::uint8_t(&keys)[10]) {
+        return std::find(std::begin(keys), std::end(keys), vk) != std::end(keys);
+    };
+    return in(s_.vkSelect) || in(s_.vkSelectIndex);
+}
+
+bool HookLogic::ListIsBehind() const {
+    return s_.lookupPending && std::strncmp(s_.inputWord, s_.lastLookupWord, kWordSize) != 0;
+}
+
 bool HookLogic::IsSelectionKey(std::uint8_t vk) const {
     if (vk == reg::kNoKey) return false;
     if (vk == s_.vkSelectPrev || vk == s_.vkSelectNext || vk == s_.vkSelectPageDown ||
@@ -231,6 +243,15 @@ HookLogic::KeyResult HookLogic::KeyboardProc(int code, std::uint32_t vkCode,
     const bool steering = IsSelectionKey(vk) || vk == kVkEscape;
     Handle32 main = steering || vk == kVkBack ? LiveMainWindow() : 0;
     bool visible = steering && main && p_.WindowVisible(main);
+    // A key that takes a candidate while the list still answers an older word
+    // (the user typed faster than the caret check looked up) first has the
+    // main window look the current word up, synchronously; when it has no
+    // candidates the list is gone and the key goes on as typed.
+    if (visible && !up && IsCommitKey(vk) && ListIsBehind()) {
+        std::intptr_t ignored = 0;
+        p_.SendToWindow(main, WM_CARET_PENDING, 0, 0, ignored);
+        visible = p_.WindowVisible(main);
+    }
     int password = -1;  // asked only when the answer matters
     auto inPassword = [&] {
         if (password < 0) password = p_.IsPasswordField(Focus()) ? 1 : 0;

@@ -66,6 +66,10 @@ class HookLogic {
     // The focus window, asked of the system once per keystroke.
     Handle32 Focus();
     bool IsSelectionKey(std::uint8_t vk) const;
+    // A complete key or an index key: one that takes a candidate.
+    bool IsCommitKey(std::uint8_t vk) const;
+    // A key changed the word since the list was filled.
+    bool ListIsBehind() const;
     bool IsCapturable(const char* chars) const;
     bool NeedsClipboard(const char* text);
     void SetPending();

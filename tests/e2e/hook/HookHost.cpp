@@ -108,8 +108,10 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_SELECT_KEY:
             return OnSelectKey(hwnd, wParam);
         case WM_CARET_PENDING:
+            // Checked at once (a key that takes a candidate sends this and
+            // waits), then for a short while.
             g_caretDeadline = GetTickCount64() + kCaretDeadlineMs;
-            SetTimer(hwnd, kCaretTimer, kCaretIntervalMs, nullptr);
+            if (CheckCaret()) SetTimer(hwnd, kCaretTimer, kCaretIntervalMs, nullptr);
             return 0;
         case WM_TIMER:
             if (wParam == kCaretTimer && (!CheckCaret() || GetTickCount64() > g_caretDeadline))

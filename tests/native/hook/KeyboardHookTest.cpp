@@ -2,6 +2,7 @@
 // Escape, Backspace, and when keys are passed on or swallowed.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "tests/native/hook/FakeHookPlatform.h"
@@ -169,6 +170,58 @@ TEST_F(KeyboardHook, CompleteKeysActOnRelease) {
     EXPECT_EQ(Up(0x09), KR::Swallow);
     EXPECT_EQ(p.TypedText(), "lication");
     EXPECT_STREQ(s().inputWord, "");
+}
+
+TEST_F(KeyboardHook, TakingACandidateFromAListBehindTheWordLooksUpFirst) {
+    // The list still shows the candidates of "ap" when "app" is complete.
+    Type("app");
+    std::strcpy(s().lastLookupWord, "ap");
+    SetReplace("apex", vemo::REPLACE_KEEP);
+    p.visible.insert(kMain);
+    int refreshes = 0;
+    p.answer = [&](const FakeHookPlatform::Sent& m) {
+        if (m.message == WM_CARET_PENDING) {
+            // The main window's caret check looks "app" up.
+            ++refreshes;
+            std::strcpy(s().lastLookupWord, s().inputWord);
+            SetReplace("apple", vemo::REPLACE_KEEP);
+        }
+        return std::optional<std::intptr_t>(0);
+    };
+    EXPECT_EQ(Down(0x09), KR::Swallow);
+    EXPECT_EQ(refreshes, 1);
+    EXPECT_EQ(Up(0x09), KR::Swallow);
+    EXPECT_EQ(p.TypedText(), "<BS><BS><BS>apple");
+
+    // With the list up to date nothing is asked first.
+    Type(" pe");
+    SetWord("pe");  // the suffix the last lookup found
+    std::strcpy(s().lastLookupWord, "pe");
+    SetReplace("pear", vemo::REPLACE_KEEP);
+    p.visible.insert(kMain);
+    p.keys.clear();
+    Down(0x09);
+    Up(0x09);
+    EXPECT_EQ(refreshes, 1);
+    EXPECT_EQ(p.TypedText(), "<BS><BS>pear");
+}
+
+TEST_F(KeyboardHook, AKeyThatFindsTheWordWithoutCandidatesGoesOnAsTyped) {
+    Type("apz");
+    std::strcpy(s().lastLookupWord, "ap");
+    SetReplace("apex", vemo::REPLACE_KEEP);
+    p.visible.insert(kMain);
+    p.answer = [&](const FakeHookPlatform::Sent& m) {
+        if (m.message == WM_CARET_PENDING) p.visible.erase(kMain);  // nothing for "apz"
+        return std::optional<std::intptr_t>(1);
+    };
+    EXPECT_EQ(Down(0x09), KR::PassOn);
+    EXPECT_EQ(Up(0x09), KR::PassOn);
+    // An index key is then typed and captured like any digit.
+    p.visible.insert(kMain);
+    EXPECT_EQ(Down('3'), KR::PassOn);
+    EXPECT_STREQ(s().inputWord, "apz3");
+    EXPECT_TRUE(p.keys.empty());
 }
 
 TEST_F(KeyboardHook, EnterIsTheSecondCompleteKey) {
