@@ -62,13 +62,7 @@ tray_window() { xdotool search --name '^Wine System Tray$' 2>/dev/null | head -n
 # ends the word the hook library may still be tracking (a completion leaves
 # its word to be continued), as a user would type one.
 fresh() {
-    local geometry width height
-    geometry=$(xdotool getwindowgeometry --shell "$notepad")
-    width=$(echo "$geometry" | sed -n 's/^WIDTH=//p')
-    height=$(echo "$geometry" | sed -n 's/^HEIGHT=//p')
-    xdotool mousemove --window "$notepad" $((width / 2)) $((height - 6)) click 1
-    e2e_wait_output 10 "Notepad|Untitled - Notepad" e2e_probe foreground ||
-        e2e_fail "cannot focus notepad"
+    e2e_click_focus "$notepad" "Notepad|Untitled - Notepad" || e2e_fail "cannot focus notepad"
     e2e_type " "
     e2e_wait_until 10 ends_in_space
     e2e_probe settext Notepad Edit "" >/dev/null

@@ -13,6 +13,11 @@
 #   e2e_wait_window TITLE [SECONDS]  # prints the X window id of a window with that title
 #   e2e_focus XWINDOW                # xdotool windowfocus --sync (there is no window
 #                                    # manager: windowactivate would not work)
+#   e2e_click_focus XWINDOW FOREGROUND  # clicks the window's bottom edge (notepad's
+#                                    # status bar) and waits until the probe's
+#                                    # "foreground" answer is FOREGROUND: the only
+#                                    # way to take the focus back from another
+#                                    # window (the tray's) without a window manager
 #   e2e_type TEXT / e2e_key KEY...   # xdotool type / key into the focused window
 #   e2e_probe ARGS...                # runs the probe (tests/e2e/support/Probe.cpp)
 #   e2e_notepad_text / e2e_notepad_sel   # notepad's text (escaped: \r \n \t \\) / "START END"
@@ -129,6 +134,20 @@ e2e_wait_window() {
 
 # Each of these is bounded too: a stuck X server or Wine fails the step.
 e2e_focus() { timeout 10 xdotool windowfocus --sync "$1" >/dev/null 2>&1; }
+e2e_click_focus() {
+    local geometry width height attempt
+    geometry=$(timeout 10 xdotool getwindowgeometry --shell "$1") || return 1
+    width=$(echo "$geometry" | sed -n 's/^WIDTH=//p')
+    height=$(echo "$geometry" | sed -n 's/^HEIGHT=//p')
+    # A click that lands while Wine is still busy with another window's
+    # activation can be lost: click again, a few times, each with a deadline.
+    for attempt in 1 2 3; do
+        timeout 10 xdotool mousemove --window "$1" $((width / 2)) $((height - 6)) click 1 ||
+            return 1
+        e2e_wait_output 5 "$2" e2e_probe foreground && return 0
+    done
+    return 1
+}
 e2e_type() { timeout 60 xdotool type --delay 60 "$1"; }
 e2e_key() { timeout 30 xdotool key --delay 60 "$@"; }
 e2e_probe() { timeout 20 "$WORDLARK_WINE" "$E2E_PROBE" "$@" 2>/dev/null </dev/null | tr -d '\r'; }
