@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "app/CandidateList.h"
+#include "tests/support/TempDir.h"
 
 namespace wl {
 namespace {
@@ -302,6 +305,59 @@ TEST_F(ListFixture, PageKeysInAPathListStayInsideIt) {
     EXPECT_EQ(hook.replaceText, "f17");
     EXPECT_EQ(source.findNextCalls, 0);  // no library candidate entered the list
     EXPECT_EQ(list.rows().size(), 14u);
+}
+
+// Lists the real file system, with the drive "T:\\" standing for a folder.
+class DriveOnFolder : public Directory {
+public:
+    explicit DriveOnFolder(std::string folder) : folder_(std::move(folder)) {}
+    bool List(const std::string& pattern, std::vector<DirEntry>& entries) override {
+        std::string path = pattern;
+        if (path.rfind("T:\\", 0) != 0) return false;
+        path = folder_ + "/" + path.substr(3);
+        for (char& c : path)
+            if (c == '\\') c = '/';
+        return SystemDirectory().List(path, entries);
+    }
+
+private:
+    std::string folder_;
+};
+
+TEST(PathCompletion, WalksARealFolderTree) {
+    test::TempDir tmp;
+    namespace fs = std::filesystem;
+    fs::create_directories(tmp.path() / "Program Files" / "Wordlark");
+    fs::create_directories(tmp.path() / "programs");
+    fs::create_directories(tmp.path() / "Windows");
+    std::ofstream(tmp.path() / "program.txt") << "x";
+    std::ofstream(tmp.path() / "Program Files" / "readme.txt") << "x";
+    FakeSource source;
+    source.stream = {{"progress", "a library word"}};
+    FakeHook hook;
+    FakeView view;
+    DriveOnFolder drive(tmp.path().string());
+    CandidateList list(source, hook, view, drive);
+    auto texts = [&] {
+        std::vector<std::string> out;
+        for (const auto& r : list.rows()) out.push_back(r.text);
+        return out;
+    };
+
+    hook.input = "T:\\prog";
+    ASSERT_EQ(list.OnWordLookup(), 0);
+    EXPECT_EQ(texts(), (std::vector<std::string>{"Program Files", "programs", "program.txt"}));
+    EXPECT_EQ(hook.replaceMode, REPLACE_PATH_FOLDER);
+    // The hook library typed the folder and a backslash: the next lookup
+    // lists inside it.
+    hook.input = "T:\\Program Files\\";
+    ASSERT_EQ(list.OnWordLookup(), 0);
+    EXPECT_EQ(texts(), (std::vector<std::string>{"Wordlark", "readme.txt"}));
+    // A folder that does not exist goes to the libraries.
+    hook.input = "T:\\Nowhere\\x";
+    EXPECT_EQ(list.OnWordLookup(), 0);
+    EXPECT_FALSE(list.pathMode());
+    EXPECT_EQ(texts(), std::vector<std::string>{"progress"});
 }
 
 }  // namespace
