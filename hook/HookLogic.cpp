@@ -545,7 +545,14 @@ int HookLogic::ReplaceStr() {
     }
     TypeParts(parts);
     ShowAtCaret(false);
-    if (mode == REPLACE_PATH_FOLDER || mode == REPLACE_PATH_FILE) SetPending();
+    if (mode == REPLACE_PATH_FOLDER || mode == REPLACE_PATH_FILE) {
+        // The next caret movement shows the list for the new path.  The main
+        // program's caret check may have looked the path up already while
+        // this ran here, and the list has just been hidden: leave nothing
+        // recorded that would let it stay hidden.
+        Clear(s_.lastLookupWord);
+        SetPending();
+    }
     return 1;
 }
 

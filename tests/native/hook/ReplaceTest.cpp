@@ -120,6 +120,22 @@ TEST_F(Replace, FolderModeTypesTheFolderAndLooksUpTheNewPath) {
     EXPECT_FALSE(p.visible.count(kMain));
 }
 
+TEST_F(Replace, TheListOfTheNewFolderShowsEvenIfTheMainProgramLookedItUpMeanwhile) {
+    Prepare("C:\\Prog", "C:\\Prog", "Program Files", REPLACE_PATH_FOLDER);
+    p.answer = [&](const FakeHookPlatform::Sent& m) {
+        // The main program's caret check ran while the keys were typed and
+        // recorded the new path as looked up.
+        if (m.message == vemo::WM_WORD_LOOKUP) std::strcpy(s().lastLookupWord, s().inputWord);
+        return std::optional<std::intptr_t>(0);
+    };
+    logic.ReplaceStr();
+    ASSERT_FALSE(p.visible.count(kMain));
+    const size_t lookups = p.LookupKeys().size();
+    logic.OnCaretLocation(true, HookRect{40, 10, 42, 26}, kEdit);
+    EXPECT_GT(p.LookupKeys().size(), lookups);
+    EXPECT_TRUE(p.visible.count(kMain));
+}
+
 TEST_F(Replace, FolderModeOnALongerLineKeepsWhatCameBefore) {
     Prepare("C:\\Prog", "see C:\\Prog", "Program Files", REPLACE_PATH_FOLDER);
     p.answer = [](const FakeHookPlatform::Sent& m) {
