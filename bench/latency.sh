@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# Measures, under Xvfb and Wine with VemoShow.exe and the default libraries
+# plus a generated one (100,000 dictionary entries in all):
+#   - from the last key of a word to the candidate list shown for it, and
+#     from Tab to the completed word in notepad, over ROUNDS words;
+#   - the CPU time and working set of the idle program over IDLE seconds.
+# Prints the figures; asserts nothing.
+#
+#   bench/latency.sh [ROUNDS] [IDLE]      (after: cmake --build --preset windows)
+set -uo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+root=$(cd "$here/.." && pwd)
+rounds=${1:-60}
+idle=${2:-60}
+build=$root/build/windows
+bench=$build/bench/latency_bench.exe
+wlib=$build/bin/wlib.exe
+# shellcheck source=tests/e2e/support/e2e.sh
+. "$root/tests/e2e/support/e2e.sh"
+e2e_init latency "$build/bench/latency" "$build/tests/e2e/support/e2e_probe.exe"
+[ -f "$bench" ] || e2e_fail "build the windows preset first"
+
+e2e_start_xvfb
+e2e_use_prefix private
+e2e_start_wineserver
+"$WORDLARK_WINE" reg delete 'HKLM\Software\Quorbit' /f >/dev/null 2>&1
+# No window manager under Xvfb: keep the candidate list's window to Wine.
+"$WORDLARK_WINE" reg add 'HKCU\Software\Wine\AppDefaults\VemoShow.exe\X11 Driver' \
+    /v Managed /d N /f >/dev/null 2>&1
+
+app=$E2E_OUT/program
+rm -rf "$app"
+mkdir -p "$app/Libs"
+cp "$build/bin/VemoShow.exe" "$build/bin/Vemo.dll" "$app/"
+cp "$build/bin/Libs/English.lib" "$build/bin/Libs/Shorthand.lib" "$app/Libs/"
+english=$("$WORDLARK_WINE" "$wlib" info "Z:$app/Libs/English.lib" 2>/dev/null | tr -d '\r' |
+    sed -n 's/^count: //p')
+# Enough generated words (zz + letters) to make 100,000 dictionary entries.
+extra=$((100000 - ${english:-0}))
+awk -v n="$extra" 'BEGIN { for (i = 0; i < n; i++) {
+        w = "zz"; k = i; for (j = 0; j < 4; j++) { w = w sprintf("%c", 97 + k % 26); k = int(k / 26) }
+        print w } }' >"$E2E_OUT/extra.txt"
+"$WORDLARK_WINE" "$wlib" create "Z:$app/Libs/Extra.lib" --type dictionary >/dev/null 2>&1
+"$WORDLARK_WINE" "$wlib" import "Z:$app/Libs/Extra.lib" "Z:$E2E_OUT/extra.txt" >/dev/null 2>&1
+echo "dictionary entries: ${english:-?} + $extra"
+
+# The words and what Tab completes them to: the first candidate.
+pairs=()
+for word in appl compu intern wonde zebr quic brow jum laz pian; do
+    first=$("$WORDLARK_WINE" "$wlib" lookup "Z:$app/Libs" "$word" --limit 1 2>/dev/null |
+        tr -d '\r' | cut -f2)
+    [ -n "$first" ] && pairs+=("$word=$first")
+done
+echo "words: ${pairs[*]}"
+
+e2e_start notepad notepad
+notepad=$(e2e_wait_window "Untitled - Notepad" 60) || e2e_fail "notepad did not open"
+e2e_start vemoshow "$app/VemoShow.exe"
+started() { e2e_probe window '#32770' Wordlark >/dev/null; }
+tray() { xdotool search --name '^Wine System Tray$' >/dev/null 2>&1; }
+e2e_wait_until 30 started || e2e_fail "VemoShow.exe did not start"
+e2e_wait_until 30 tray || e2e_fail "no tray icon"
+e2e_click_focus "$notepad" "Notepad|Untitled - Notepad" || e2e_fail "notepad did not take the focus"
+
+"$WORDLARK_WINE" "$bench" keys "$rounds" "${pairs[@]}" 2>/dev/null | tr -d '\r'
+e2e_screenshot after-keys
+winpid=$(e2e_probe pid '#32770' Wordlark)
+"$WORDLARK_WINE" "$bench" idle "$winpid" "$idle" 2>/dev/null | tr -d '\r'
+pid=${E2E_PID[vemoshow]}
+echo "the Wine process of VemoShow.exe: $(grep -E '^VmRSS' /proc/"$pid"/status 2>/dev/null | tr -s ' ')"
