@@ -4,6 +4,7 @@
 #include <string>
 
 #include "libui/win32/LibraryDialogs.h"
+#include "platform/ReportingRegistry.h"
 #include "res/resource.h"
 #include "settings/Settings.h"
 #include "settings/win32/SettingsDialogs.h"
@@ -38,7 +39,46 @@ RECT ChildRect(HWND child, HWND parent) {
     return r;
 }
 
+// Whether path is the key named by top or one below it (letter case ignored).
+bool IsUnder(const std::string& path, const char* top) {
+    const size_t n = std::char_traits<char>::length(top);
+    return path.size() >= n && (path.size() == n || path[n] == '\\') &&
+           CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, path.c_str(), static_cast<int>(n), top,
+                          static_cast<int>(n)) == CSTR_EQUAL;
+}
+
 }  // namespace
+
+std::string RefusedWriteText(RegRoot root, const std::string& path) {
+    constexpr char kStore[] = "SOFTWARE\\Quorbit";
+    constexpr char kRun[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+    std::string key = std::string(RootName(root)) + "\\";
+    std::string advice;
+    if (root == RegRoot::LocalMachine && IsUnder(path, kStore)) {
+        key += kStore;
+        advice =
+            "Wordlark keeps its settings there for every user of this computer. Run the "
+            "Wordlark installer, which lets every user change them, or ask an administrator "
+            "for write access to this key.";
+    } else if (root == RegRoot::LocalMachine && IsUnder(path, kRun)) {
+        key += kRun;
+        advice =
+            "Starting with Windows is set there for every user of this computer, and only an "
+            "administrator may change it.";
+    } else {
+        key += path;
+        advice = "Ask an administrator for write access to this key.";
+    }
+    return "The setting could not be saved: Wordlark may not write to " + key + ".\n\n" + advice +
+           "\n\nSettings that cannot be saved are lost when Wordlark ends. This message is "
+           "shown once per run.";
+}
+
+void ShowRefusedWrite(RegRoot root, const std::string& path) {
+    // Over the dialog that saved, when there is one on this thread.
+    MessageBoxA(GetActiveWindow(), RefusedWriteText(root, path).c_str(), "Wordlark - Error",
+                MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+}
 
 CDlgMain::CDlgMain(VemoApi& vemo, Registry& registry, std::string programFolder)
     : m_vemo(vemo),

@@ -26,6 +26,14 @@ inline constexpr int ID_TOGGLE_HOTKEY = 1002;
 inline constexpr UINT_PTR ID_CARET_TIMER = 1003;
 inline constexpr UINT kTrayIconId = 130;
 
+// Tells the user, once, that a setting could not be saved because the
+// registry refused the write to root\path: a message box titled
+// "Wordlark - Error" over the program's active window.  The program's
+// ReportingRegistry calls it for the first refused write of a run.
+void ShowRefusedWrite(RegRoot root, const std::string& path);
+// The text of that message.
+std::string RefusedWriteText(RegRoot root, const std::string& path);
+
 class CDlgMain : public CandidateView, public CandidateSource {
 public:
     // programFolder: where the Libs folder is looked for; empty for the

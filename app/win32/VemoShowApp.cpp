@@ -6,18 +6,21 @@
 #include <memory>
 
 #include "app/win32/DlgMain.h"
+#include "platform/ReportingRegistry.h"
 
 namespace wl {
 
 class CVemoShowApp {
-public:
+  public:
     int Run(HINSTANCE instance) {
-        INITCOMMONCONTROLSEX controls = {sizeof controls,
-                                         ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES |
-                                             ICC_BAR_CLASSES | ICC_HOTKEY_CLASS |
-                                             ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
+        INITCOMMONCONTROLSEX controls = {
+            sizeof controls, ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES |
+                                 ICC_HOTKEY_CLASS | ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
         InitCommonControlsEx(&controls);
-        auto dialog = std::make_unique<CDlgMain>();
+        // Settings live under HKEY_LOCAL_MACHINE, which Windows may refuse to
+        // let this user write: the user is told the first time it happens.
+        ReportingRegistry registry(SystemRegistry(), ShowRefusedWrite);
+        auto dialog = std::make_unique<CDlgMain>(VemoDll(), registry);
         dialog->DoModal(instance);
         dialog.reset();  // removes the tray icon, closes the libraries
         return 0;
