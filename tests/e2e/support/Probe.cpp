@@ -21,6 +21,17 @@
 //   pid CLASS|- TITLE|-    the process id of that window
 //   shared                 the hook library's shared record:
 //                          "INPUTWORD|TYPEDLINE|REPLACETEXT|MODE|PENDING|ACTIVE"
+//   kill CLASS|- TITLE|-   ends the process of that window with
+//                          TerminateProcess (no clean exit), waits for it
+//   topmost                the visible top-level windows with the topmost
+//                          style, "CLASS|TITLE" each, separated by " ; "
+//                          ("none" when there is none)
+//   clipboard              the clipboard's CF_TEXT, escaped ("none" when the
+//                          clipboard cannot be opened or holds no text)
+//   holdclipboard MS [FILE]  opens the clipboard and keeps it open for MS
+//                          milliseconds (at most 60 s), or until FILE exists;
+//                          prints "held" as soon as it is open, exit status 1
+//                          when it cannot be opened
 //
 // Cross-process messages go through SendMessageTimeout (2 s), so that a
 // hung target makes the probe fail rather than hang.
@@ -198,7 +209,62 @@ int main(int argc, char** argv) {
         CloseHandle(mapping);
         return 0;
     }
-    if (cmd == "rows" || cmd == "post" || cmd == "send" || cmd == "pid") {
+    if (cmd == "topmost") {
+        struct Found {
+            std::string list;
+        } found;
+        EnumWindows(
+            [](HWND w, LPARAM lp) -> BOOL {
+                if (!IsWindowVisible(w) || !(GetWindowLongA(w, GWL_EXSTYLE) & WS_EX_TOPMOST))
+                    return TRUE;
+                char cls[128] = {}, title[256] = {};
+                GetClassNameA(w, cls, sizeof cls);
+                GetWindowTextA(w, title, sizeof title);
+                auto& list = reinterpret_cast<Found*>(lp)->list;
+                if (!list.empty()) list += " ; ";
+                list += std::string(cls) + "|" + title;
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&found));
+        std::printf("%s\n", found.list.empty() ? "none" : Escape(found.list).c_str());
+        return 0;
+    }
+    if (cmd == "clipboard") {
+        if (!OpenClipboard(nullptr)) {
+            std::printf("none\n");
+            return 1;
+        }
+        std::string text;
+        bool got = false;
+        if (HANDLE data = GetClipboardData(CF_TEXT)) {
+            if (const char* p = static_cast<const char*>(GlobalLock(data))) {
+                text = p;
+                got = true;
+                GlobalUnlock(data);
+            }
+        }
+        CloseClipboard();
+        std::printf("%s\n", got ? Escape(text).c_str() : "none");
+        return got ? 0 : 1;
+    }
+    if (cmd == "holdclipboard") {
+        const long ms = argc > 2 ? std::strtol(argv[2], nullptr, 10) : 0;
+        if (!OpenClipboard(nullptr)) {
+            std::printf("busy\n");
+            return 1;
+        }
+        std::printf("held\n");
+        std::fflush(stdout);
+        const char* until = argc > 3 ? argv[3] : nullptr;
+        const DWORD start = GetTickCount();
+        const DWORD limit = static_cast<DWORD>(ms < 0 ? 0 : ms > 60000 ? 60000 : ms);
+        while (GetTickCount() - start < limit &&
+               !(until && GetFileAttributesA(until) != INVALID_FILE_ATTRIBUTES))
+            Sleep(20);
+        CloseClipboard();
+        return 0;
+    }
+    if (cmd == "rows" || cmd == "post" || cmd == "send" || cmd == "pid" || cmd == "kill") {
         HWND w = FindWindowA(Arg(argc, argv, 2), Arg(argc, argv, 3));
         if (!w) {
             std::printf("none\n");
@@ -209,6 +275,16 @@ int main(int argc, char** argv) {
             GetWindowThreadProcessId(w, &pid);
             std::printf("%lu\n", static_cast<unsigned long>(pid));
             return 0;
+        }
+        if (cmd == "kill") {
+            DWORD pid = 0;
+            GetWindowThreadProcessId(w, &pid);
+            HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+            const bool ended = process && TerminateProcess(process, 9) &&
+                               WaitForSingleObject(process, 10000) == WAIT_OBJECT_0;
+            if (process) CloseHandle(process);
+            std::printf("%s\n", ended ? "killed" : "failed");
+            return ended ? 0 : 1;
         }
         if (cmd == "rows") {
             HWND list = FindWindowExA(w, nullptr, "SysListView32", nullptr);

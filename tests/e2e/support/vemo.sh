@@ -1,0 +1,89 @@
+# VemoShow.exe under Xvfb and Wine for the end-to-end scenarios (sourced after
+# e2e.sh, not run).  The set-up every scenario with the real program shares:
+#
+#   vemo_setup PROGRAM_DIR          Xvfb, a private prefix with an empty
+#                                   Quorbit key and VemoShow's windows kept
+#                                   from the (absent) window manager, its own
+#                                   wineserver; VEMO_DIR = OUTDIR/program with
+#                                   VemoShow.exe, Vemo.dll and an empty Libs
+#   vemo_make_lib WLIB NAME TYPE FILE   Libs/NAME from a library text file
+#   vemo_start                      starts VemoShow.exe; waits for its window
+#                                   and its tray icon
+#   vemo_start_notepad              starts the 64-bit notepad; NOTEPAD = its
+#                                   X window id
+#   vemo_fresh                      notepad emptied and focused, the word the
+#                                   hook library tracks ended, the list hidden
+#   vemo_list_state / vemo_list_rows / vemo_tray_window / vemo_main_exists
+#   vemo_hooks_active / vemo_hooks_inactive   the hook library's record says so
+#   vemo_text_is TEXT / vemo_shown / vemo_hidden / vemo_rows_are ROWS
+#                                   deadline-bounded checks
+
+VEMO_DIR=
+NOTEPAD=
+
+vemo_setup() {
+    e2e_start_xvfb
+    e2e_use_prefix private
+    e2e_start_wineserver
+    # Every run starts from an empty store, whatever the prefix was given.
+    "$WORDLARK_WINE" reg delete 'HKLM\Software\Quorbit' /f >/dev/null 2>&1
+    # There is no window manager here.  Wine hands a window with a sizing
+    # border (the candidate list) to the window manager and then waits up to
+    # two seconds at every hide for it to confirm: keep VemoShow's windows to
+    # Wine itself.
+    "$WORDLARK_WINE" reg add 'HKCU\Software\Wine\AppDefaults\VemoShow.exe\X11 Driver' \
+        /v Managed /d N /f >/dev/null 2>&1
+    VEMO_DIR=$E2E_OUT/program
+    rm -rf "$VEMO_DIR"
+    mkdir -p "$VEMO_DIR/Libs"
+    cp "$1/VemoShow.exe" "$1/Vemo.dll" "$VEMO_DIR/" || e2e_fail "no VemoShow.exe in $1"
+}
+
+vemo_make_lib() { # wlib name type text-file
+    "$WORDLARK_WINE" "$1" create "Z:$VEMO_DIR/Libs/$2" --type "$3" >/dev/null 2>&1 &&
+        "$WORDLARK_WINE" "$1" import "Z:$VEMO_DIR/Libs/$2" "Z:$4" >/dev/null 2>&1 ||
+        e2e_fail "cannot make the test library $2"
+}
+
+vemo_main_exists() { e2e_probe window '#32770' Wordlark >/dev/null; }
+vemo_list_state() { e2e_probe window '#32770' Wordlark | cut -d' ' -f1; }
+vemo_list_rows() { e2e_probe rows '#32770' Wordlark; }
+vemo_tray_window() { xdotool search --name '^Wine System Tray$' 2>/dev/null | head -n 1; }
+
+vemo_start() {
+    e2e_start vemoshow "$VEMO_DIR/VemoShow.exe"
+    e2e_wait_until 30 vemo_main_exists || e2e_fail "VemoShow.exe did not start"
+    # The start-up steps run from a timer right after the window exists;
+    # BeginVemo is their last step, and the hook library's record says so.
+    e2e_wait_until 30 vemo_tray_window >/dev/null || e2e_fail "no tray icon"
+    e2e_wait_until 30 vemo_hooks_active || e2e_fail "BeginVemo did not run"
+}
+vemo_hooks_active() { [ "$(e2e_probe shared | awk -F'|' '{print $NF}')" = 1 ]; }
+vemo_hooks_inactive() { [ "$(e2e_probe shared | awk -F'|' '{print $NF}')" = 0 ]; }
+
+vemo_start_notepad() {
+    e2e_start notepad notepad
+    NOTEPAD=$(e2e_wait_window "Untitled - Notepad" 60) || e2e_fail "notepad did not open"
+}
+
+# A click on notepad's status bar activates it without moving the caret (the
+# tray's window may hold the focus, and without a window manager only a
+# click takes it back).  A space typed first ends the word the hook library
+# may still be tracking (a completion leaves its word to be continued).
+vemo_fresh() {
+    e2e_click_focus "$NOTEPAD" "Notepad|Untitled - Notepad" || e2e_fail "cannot focus notepad"
+    e2e_type " "
+    e2e_wait_until 10 vemo_ends_in_space
+    e2e_probe settext Notepad Edit "" >/dev/null
+    e2e_wait_output 10 "" e2e_notepad_text || e2e_fail "notepad did not empty"
+    e2e_wait_output 5 hidden vemo_list_state
+}
+vemo_ends_in_space() { case "$(e2e_notepad_text)" in *" ") return 0 ;; esac; return 1; }
+vemo_text_is() { e2e_wait_output "${2:-15}" "$1" e2e_notepad_text; }
+vemo_shown() { e2e_wait_output 10 visible vemo_list_state; }
+vemo_hidden() { e2e_wait_output 10 hidden vemo_list_state; }
+vemo_rows_are() {
+    e2e_wait_output "${2:-10}" "$1" vemo_list_rows && return 0
+    E2E_LAST_OUTPUT="$E2E_LAST_OUTPUT; hook record: $(e2e_probe shared)"
+    return 1
+}
