@@ -17,21 +17,13 @@ bench=$build/bench/latency_bench.exe
 wlib=$build/bin/wlib.exe
 # shellcheck source=tests/e2e/support/e2e.sh
 . "$root/tests/e2e/support/e2e.sh"
+# shellcheck source=tests/e2e/support/vemo.sh
+. "$root/tests/e2e/support/vemo.sh"
 e2e_init latency "$build/bench/latency" "$build/tests/e2e/support/e2e_probe.exe"
 [ -f "$bench" ] || e2e_fail "build the windows preset first"
 
-e2e_start_xvfb
-e2e_use_prefix private
-e2e_start_wineserver
-"$WORDLARK_WINE" reg delete 'HKLM\Software\Quorbit' /f >/dev/null 2>&1
-# No window manager under Xvfb: keep the candidate list's window to Wine.
-"$WORDLARK_WINE" reg add 'HKCU\Software\Wine\AppDefaults\VemoShow.exe\X11 Driver' \
-    /v Managed /d N /f >/dev/null 2>&1
-
-app=$E2E_OUT/program
-rm -rf "$app"
-mkdir -p "$app/Libs"
-cp "$build/bin/VemoShow.exe" "$build/bin/Vemo.dll" "$app/"
+vemo_setup "$build/bin"
+app=$VEMO_DIR
 cp "$build/bin/Libs/English.lib" "$build/bin/Libs/Shorthand.lib" "$app/Libs/"
 english=$("$WORDLARK_WINE" "$wlib" info "Z:$app/Libs/English.lib" 2>/dev/null | tr -d '\r' |
     sed -n 's/^count: //p')
@@ -53,14 +45,9 @@ for word in appl compu intern wonde zebr quic brow jum laz pian; do
 done
 echo "words: ${pairs[*]}"
 
-e2e_start notepad notepad
-notepad=$(e2e_wait_window "Untitled - Notepad" 60) || e2e_fail "notepad did not open"
-e2e_start vemoshow "$app/VemoShow.exe"
-started() { e2e_probe window '#32770' Wordlark >/dev/null; }
-tray() { xdotool search --name '^Wine System Tray$' >/dev/null 2>&1; }
-e2e_wait_until 30 started || e2e_fail "VemoShow.exe did not start"
-e2e_wait_until 30 tray || e2e_fail "no tray icon"
-e2e_click_focus "$notepad" "Notepad|Untitled - Notepad" || e2e_fail "notepad did not take the focus"
+vemo_start_notepad
+vemo_start
+e2e_click_focus "$NOTEPAD" "Notepad|Untitled - Notepad" || e2e_fail "notepad did not take the focus"
 
 "$WORDLARK_WINE" "$bench" keys "$rounds" "${pairs[@]}" 2>/dev/null | tr -d '\r'
 e2e_screenshot after-keys
