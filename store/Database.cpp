@@ -42,6 +42,14 @@ struct State {
     bool disabled = false;
     std::map<FileId, FileRecord> files;
     std::map<DB*, FileId> handles;  // handles made in the environment
+    // Every open handle's file as last seen: its id (the one the handle has),
+    // size and time of last change.
+    struct Seen {
+        FileId id{};
+        std::uintmax_t size = 0;
+        fs::file_time_type written{};
+    };
+    std::map<DB*, Seen> seen;
     // Files that passed Berkeley DB's verification, with the size and time
     // of last change they had then; kept for the life of the process.
     std::map<std::string, std::pair<std::uintmax_t, fs::file_time_type>> verified;
@@ -227,12 +235,42 @@ DB* OpenHandle(DB_ENV* env, const std::string& path, const char* name) {
     return db;
 }
 
+// Notes the file of a handle just opened, as StillTheFile compares it.
+DB* Watch(DB* db, const std::string& path) {
+    if (!db) return nullptr;
+    State::Seen seen;
+    DB_MPOOLFILE* mpf = db->get_mpf(db);
+    std::error_code ec1, ec2;
+    seen.size = fs::file_size(path, ec1);
+    seen.written = fs::last_write_time(path, ec2);
+    if (mpf && mpf->get_fileid(mpf, seen.id.data()) == 0 && !ec1 && !ec2) S().seen[db] = seen;
+    return db;
+}
+
 }  // namespace
+
+bool StillTheFile(__db* db, const std::string& path, bool readId) {
+    State& s = S();
+    auto it = s.seen.find(db);
+    if (it == s.seen.end()) return true;
+    State::Seen& last = it->second;
+    std::error_code ec1, ec2;
+    const std::uintmax_t size = fs::file_size(path, ec1);
+    const fs::file_time_type written = fs::last_write_time(path, ec2);
+    if (ec1 || ec2 || size < last.size) return false;  // gone, unreadable, or shrunk
+    if (!readId && size == last.size && written == last.written) return true;
+    FileId id{};
+    if (!ReadFileId(path, id) || id != last.id) return false;
+    // Grown or written through a handle of this process: still the file.
+    last.size = size;
+    last.written = written;
+    return true;
+}
 
 __db* OpenDatabase(const std::string& path, const char* name) {
     if (path.empty()) return nullptr;
     DB_ENV* env = Environment();
-    if (!env) return Trustworthy(path) ? OpenHandle(nullptr, path, name) : nullptr;
+    if (!env) return Trustworthy(path) ? Watch(OpenHandle(nullptr, path, name), path) : nullptr;
 
     State& s = S();
     FileId id;
@@ -250,7 +288,7 @@ __db* OpenDatabase(const std::string& path, const char* name) {
         // the shared cache.
         db = OpenHandle(nullptr, path, name);
         s.CloseEnvironment();
-        return db;
+        return Watch(db, path);
     } else {
         db = OpenHandle(env, path, name);
     }
@@ -265,12 +303,13 @@ __db* OpenDatabase(const std::string& path, const char* name) {
     if (rec.open == 0) rec.path = path;
     ++rec.open;
     s.handles[db] = actual;
-    return db;
+    return Watch(db, path);
 }
 
 int CloseDatabase(__db* db) {
     if (!db) return 0;
     State& s = S();
+    s.seen.erase(db);
     auto it = s.handles.find(db);
     int result = db->close(db, 0);
     if (it == s.handles.end()) return result;

@@ -47,6 +47,17 @@ __db* OpenDatabase(const std::string& path, const char* name);
 // Answers Berkeley DB's result, 0 for success.
 int CloseDatabase(__db* db);
 
+// Whether the file at path is still the one the handle was opened on: it
+// exists, its first page carries the file id the handle knows it by, and it
+// has not shrunk (Berkeley DB never gives space back to the file system).  A
+// file deleted, or replaced by another library, by junk or by an older copy
+// of itself, is not; Berkeley DB would read the new bytes as pages of the
+// old file.  With readId false the id is read only when the size or the time
+// of last change differ from the last look (the time has whole seconds on
+// Windows: a replacement of the same size within the second goes unseen
+// then).  True for a handle not made here.
+bool StillTheFile(__db* db, const std::string& path, bool readId);
+
 // Whether handles are made in the shared environment (false after the
 // environment could not be created, or while it is disabled for a test).
 bool UsingEnvironment();

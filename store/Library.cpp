@@ -81,6 +81,10 @@ int Library::Open(const char* path) {
     return 1;
 }
 
+int Library::StillOnDisk(bool quick) const {
+    return open_ && data_ && bdb::StillTheFile(data_, path_, !quick) ? 1 : 0;
+}
+
 void Library::Close() {
     if (data_ && open_) {
         cursor_->close(cursor_);

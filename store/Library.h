@@ -70,6 +70,10 @@ class Library {
     void SetScrambled(std::int32_t scrambled) { scrambled_ = scrambled; }
     // 1 while the data handle and its cursor are open.
     int IsOpen() const { return open_; }
+    // Whether the file at the path is still the one this object opened (see
+    // bdb::StillTheFile, which reads the file's id unless quick): 0 when it
+    // was deleted or replaced meanwhile, or when the library is not open.
+    int StillOnDisk(bool quick = false) const;
 
     // Stores entry key -> entry text, replacing the text of an existing key.
     // The entry is left as it was (a scrambled library scrambles a copy).

@@ -99,7 +99,9 @@ int LibrarySet::FindFirst(const char* word, LibraryEntry& entry, int mode, int d
     int best = -1;
     for (int i = 0; i < count_; ++i) {
         LibraryEntry& slot = slots_[i];
-        if (!libraries_[i].Search(normalized.c_str(), slot, mode) || !Eligible(slot)) continue;
+        if (!StillLoaded(i, false) || !libraries_[i].Search(normalized.c_str(), slot, mode) ||
+            !Eligible(slot))
+            continue;
         if (best < 0 || page.CompareNoCase(slot.key(), slots_[best].key()) <= 0) best = i;
     }
     if (best < 0) return 0;
@@ -125,8 +127,24 @@ int LibrarySet::Deliver(int best, LibraryEntry& entry) {
     LibraryEntry& slot = slots_[best];
     entry.TakeFrom(slot);
     entry.type = slot.type;
-    libraries_[best].Next(slot);
+    if (StillLoaded(best, true))
+        libraries_[best].Next(slot);
+    else
+        slot.Clear();
     return 1;
+}
+
+// A library whose file was deleted or replaced while it was loaded is closed
+// before its cursor reads another page: Berkeley DB would take the new bytes
+// for pages of the old file.  It offers nothing until the next Load, which
+// finds the folder as it is then.  Every lookup reads the file's id; the
+// steps of a lookup look at its size and time only.
+bool LibrarySet::StillLoaded(int i, bool quick) {
+    Library& library = libraries_[i];
+    if (!library.IsOpen()) return false;
+    if (library.StillOnDisk(quick)) return true;
+    library.Close();
+    return false;
 }
 
 }  // namespace wl

@@ -54,7 +54,9 @@ class LibrarySet {
     int FindFirst(const char* word, LibraryEntry& entry, int mode, int dictionaryEnabled,
                   int shorthandEnabled);
     // Fills entry with the next candidate of the lookup; 0 when there are no
-    // more (also without a FindFirst since the last Load).
+    // more (also without a FindFirst since the last Load).  A library whose
+    // file was deleted or replaced since it was opened is closed by either
+    // call and offers nothing until the next Load.
     int FindNext(LibraryEntry& entry);
 
     // Number of libraries of the last Load (opened or not).
@@ -75,6 +77,7 @@ class LibrarySet {
     std::string SwitchKey(const char* path) const;
     bool Eligible(const LibraryEntry& slot) const;
     int Deliver(int best, LibraryEntry& entry);
+    bool StillLoaded(int i, bool quick);
 
     Registry& registry_;
     Directory& directory_;

@@ -272,6 +272,103 @@ TEST_F(LibrarySetTest, BrokenFilesStayClosedAndTheOthersServe) {
     EXPECT_TRUE(std::filesystem::is_directory(dir / "folder.lib"));
 }
 
+// Files changed behind the loaded set: the changed library is closed before
+// Berkeley DB reads the new bytes as its pages, the others go on, nothing is
+// printed, and the next Load finds the folder as it is.
+class ChangedUnderneath : public LibrarySetTest {
+  protected:
+    void SetUp() override {
+        Pairs many;
+        for (int i = 0; i < 3000; ++i) many.push_back({"word" + std::to_string(i), "remark"});
+        Make("big.lib", many);
+        Make("small.lib", {{"wordy", "small"}, {"worm", "small"}});
+        ASSERT_EQ(set.Load(Pattern().c_str(), 0), 1);
+        ASSERT_EQ(Lookup(set, "word299").size(), 11u);  // word299, word2990 ... word2999
+    }
+    bool Open(int i) { return set.GetLibrary(i)->IsOpen() != 0; }
+};
+
+TEST_F(ChangedUnderneath, JunkOverALoadedLibraryClosesItAtTheNextLookup) {
+    OutputCapture capture(dir);
+    const std::size_t size = std::filesystem::file_size(dir / "big.lib");
+    WriteBytes(dir / "big.lib", Junk(size));
+    // Words whose pages no lookup has read yet: the cache does not hold them.
+    EXPECT_EQ(Lookup(set, "word1"), Keys{});
+    EXPECT_EQ(Lookup(set, "wor"), (Keys{"wordy", "worm"}));
+    EXPECT_FALSE(Open(0));
+    EXPECT_TRUE(Open(1));
+    EXPECT_EQ(capture.Finish(), "");
+    // The next Load finds the junk and leaves it alone.
+    ASSERT_EQ(set.Load(Pattern().c_str(), 0), 1);
+    EXPECT_FALSE(Open(0));
+    EXPECT_EQ(Lookup(set, "wor"), (Keys{"wordy", "worm"}));
+    EXPECT_TRUE(ReadBytes(dir / "big.lib") == Junk(size));
+}
+
+TEST_F(ChangedUnderneath, AChangeInTheMiddleOfALookupEndsThatLibrarysPart) {
+    LibraryEntry e;
+    ASSERT_EQ(set.FindFirst("word", e, MATCH_PREFIX, 1, 1), 1);
+    EXPECT_EQ(KeyOf(e), "word0");
+    WriteBytes(dir / "big.lib", Junk(std::filesystem::file_size(dir / "big.lib") + 4096));
+    std::vector<std::string> rest;
+    while (set.FindNext(e)) rest.push_back(KeyOf(e));
+    // At most the candidate each library had ready; never a key of the junk.
+    EXPECT_LE(rest.size(), 3u);
+    for (const auto& key : rest)
+        EXPECT_TRUE(key == "word1" || key == "wordy" || key == "worm") << key;
+    EXPECT_FALSE(Open(0));
+}
+
+TEST_F(ChangedUnderneath, ALibraryReplacedByAnotherIsClosedUntilTheNextLoad) {
+    MakeLibrary(dir / "other.tmp", {{"worst", "other"}});
+    WriteBytes(dir / "small.lib", ReadBytes(dir / "other.tmp"));
+    EXPECT_EQ(Lookup(set, "worm"), Keys{});
+    EXPECT_FALSE(Open(1));
+    EXPECT_EQ(Lookup(set, "word299").size(), 11u);  // the other library goes on
+    ASSERT_EQ(set.Load(Pattern().c_str(), 0), 1);
+    EXPECT_EQ(Lookup(set, "wors"), Keys{"worst"});
+}
+
+TEST_F(ChangedUnderneath, AnOlderCopyOfItselfIsNoLongerTheFile) {
+    // The same library, as it was before it grew: same file id, fewer pages.
+    set.UnloadAll();
+    MakeLibrary(dir / "small.lib", {});
+    const std::string older = ReadBytes(dir / "small.lib");
+    {
+        Library grow;
+        ASSERT_EQ(grow.Open((dir / "small.lib").c_str()), 1);
+        for (int i = 0; i < 2000; ++i) ASSERT_EQ(grow.Put(Entry("worm" + std::to_string(i))), 1);
+    }
+    ASSERT_EQ(set.Load(Pattern().c_str(), 0), 1);
+    ASSERT_EQ(Lookup(set, "worm1999"), Keys{"worm1999"});
+    ASSERT_LT(older.size(), std::filesystem::file_size(dir / "small.lib"));
+    WriteBytes(dir / "small.lib", older);
+    EXPECT_EQ(Lookup(set, "worm"), Keys{});
+    EXPECT_FALSE(Open(1));
+}
+
+TEST_F(ChangedUnderneath, WritesOfThisProcessKeepTheLibraryLoaded) {
+    {
+        Library editor;  // as the library editor writes while the set is loaded
+        ASSERT_EQ(editor.Open((dir / "small.lib").c_str()), 1);
+        for (int i = 0; i < 2000; ++i) ASSERT_EQ(editor.Put(Entry("worn" + std::to_string(i))), 1);
+    }
+    EXPECT_EQ(Lookup(set, "worm"), Keys{"worm"});
+    EXPECT_TRUE(Open(1));
+    EXPECT_TRUE(set.GetLibrary(1)->StillOnDisk());
+}
+
+#ifndef _WIN32
+// (Windows keeps a deleted file that is open until its last handle closes.)
+TEST_F(ChangedUnderneath, ADeletedLibraryIsClosedAndTheNextLoadDropsIt) {
+    std::filesystem::remove(dir / "big.lib");
+    EXPECT_EQ(Lookup(set, "word1"), Keys{});
+    EXPECT_FALSE(Open(0));
+    EXPECT_EQ(Lookup(set, "wor"), (Keys{"wordy", "worm"}));
+    EXPECT_FALSE(std::filesystem::exists(dir / "big.lib"));  // not made anew
+}
+#endif
+
 TEST_F(LibrarySetTest, LoadAnswersZeroWhenNoListedLibraryOpens) {
     WriteBytes(dir / "a.lib", "text");
     std::filesystem::create_directory(dir / "b.lib");
