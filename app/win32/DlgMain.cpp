@@ -340,6 +340,22 @@ void CDlgMain::ToggleSwitch(int& field, const char* valueName) {
 }
 
 void CDlgMain::OnCommand(UINT id) {
+    // The dialogs are owned by this window, which may be showing as the
+    // candidate list: hidden first, it is not activated when a dialog closes
+    // (the keys typed next would go to it instead of the application), and
+    // no list of candidates a reload has dropped stays up.
+    const bool dialog = id == ID_TRAY_OPTIONS || id == ID_TRAY_APP_MANAGER ||
+                        id == ID_TRAY_LIB_MANAGER || id == ID_TRAY_ABOUT;
+    if (dialog) ShowWindow(m_hWnd, SW_HIDE);
+    // Closing the dialog activates its owner, this hidden window: afterwards
+    // the application that had the caret gets the foreground back.
+    struct GiveBack {
+        VemoApi& vemo;
+        bool dialog;
+        ~GiveBack() {
+            if (dialog) vemo.SetOldFous();
+        }
+    } giveBack{m_vemo, dialog};
     switch (id) {
         case IDOK:  // Enter while the window has the focus
             m_vemo.BeginVemo(m_hWnd);

@@ -21,13 +21,13 @@ public:
     std::string input;
     std::string replaceText;
     int replaceMode = -1;
-    int beginCalls = 0, endCalls = 0, replaceCalls = 0;
+    int beginCalls = 0, endCalls = 0, replaceCalls = 0, oldFocusCalls = 0;
     bool active = false;
 
     int BeginVemo(HWND) override { return ++beginCalls, active = true, 1; }
     void EndVemo() override { ++endCalls, active = false; }
     int IsBeginVemo() override { return active; }
-    void SetOldFous() override {}
+    void SetOldFous() override { ++oldFocusCalls; }
     int CheckCaret() override { return 0; }
     int GetInputStr(char* buffer, int size) override {
         for (int i = 0; i < size - 1 && i < static_cast<int>(input.size()); ++i)
@@ -257,6 +257,33 @@ TEST_F(MainWindow, NoLibraryAsksOnceAndStartsTheHookAnyway) {
               "No library had loaded! \n Are you wanted  to load the Libraries Manager now?");
     EXPECT_EQ(vemo.beginCalls, 1);
     EXPECT_EQ(Lookup("ap"), 1);
+}
+
+// Closes the Libraries Manager with OK once it stands.
+bool g_managerWasUp = false;
+void CALLBACK CloseManager(HWND, UINT, UINT_PTR, DWORD) {
+    if (HWND manager = FindWindowA("#32770", "Libraries Manager")) {
+        g_managerWasUp = true;
+        PostMessageA(manager, WM_COMMAND, IDOK, 0);
+    }
+}
+
+TEST_F(MainWindow, ADialogFromTheTrayHidesTheListAndGivesTheFocusBack) {
+    Start();
+    ASSERT_EQ(Lookup("app"), 0);
+    ShowWindow(hwnd, SW_SHOWNA);  // as the hook library shows the list
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, CloseManager);
+    SendMessageA(hwnd, WM_COMMAND, ID_TRAY_LIB_MANAGER, 0);
+    KillTimer(nullptr, timer);
+    EXPECT_TRUE(g_managerWasUp);
+    // Hidden before the dialog ran (closing it would have activated the
+    // list), and the application with the caret was given the focus back.
+    EXPECT_FALSE(IsWindowVisible(hwnd));
+    EXPECT_EQ(vemo.oldFocusCalls, 1);
+    EXPECT_TRUE(Rows(list).empty());  // the reload dropped the old candidates
+    // Commands without a dialog leave the focus alone.
+    SendMessageA(hwnd, WM_COMMAND, ID_TRAY_WORD, 0);
+    EXPECT_EQ(vemo.oldFocusCalls, 1);
 }
 
 }  // namespace
