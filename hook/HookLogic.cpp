@@ -128,6 +128,8 @@ void ClearSharedTexts(SharedHookState& state) {
     Clear(state.replaceText);
     state.mainWindow = 0;
     state.active = 0;
+    state.pasteRead = 0;
+    state.pasteWrite = 0;
 }
 
 int CopyInputWord(const SharedHookState& state, char* buffer, int size) {
@@ -225,7 +227,13 @@ Handle32 HookLogic::Focus() {
 HookLogic::KeyResult HookLogic::KeyboardProc(int code, std::uint32_t vkCode,
                                              std::uint32_t keyData) {
     if (code != 0) return KeyResult::PassOn;  // not HC_ACTION
-    if (((keyData >> 16) & 0xFF) == INJECTED_SCAN_CODE) return KeyResult::PassOn;
+    if (((keyData >> 16) & 0xFF) == INJECTED_SCAN_CODE) {
+        if ((vkCode & 0xFF) != VK_PASTE_MARKER) return KeyResult::PassOn;
+        // The keys typed before the marker have been taken in: the text
+        // queued for it is pasted now, and no application sees the marker.
+        if (!(keyData & 0x80000000u)) PasteNext();
+        return KeyResult::Swallow;
+    }
     struct FocusScope {
         HookLogic& logic;
         ~FocusScope() { logic.focusKnown_ = false; }
@@ -588,7 +596,13 @@ void HookLogic::TypeParts(const MacroText& parts) {
         if (caretSeen) counter += static_cast<long long>(CharCount(text, cp));
         if (text.empty()) continue;
         if (NeedsClipboard(text.c_str())) {
-            ClipboardPaste(text.c_str(), s_.caretWindow);
+            // A paste posted now would overtake the keys just typed (posted
+            // messages are taken before input): the marker key puts it in
+            // its place in the input.  Without room in the queue, at once.
+            if (QueuePaste(text))
+                SendKey(0, VK_PASTE_MARKER);
+            else
+                ClipboardPaste(text.c_str(), s_.caretWindow);
             continue;
         }
         for (std::size_t i = 0; i < text.size(); ++i) {
@@ -625,6 +639,27 @@ void HookLogic::SendKey(char ch, std::uint8_t vk) {
     p_.KeyEvent(key, INJECTED_SCAN_CODE, false);
     p_.KeyEvent(key, INJECTED_SCAN_CODE, true);
     if (shift) p_.KeyEvent(kVkShift, INJECTED_SCAN_CODE, true);
+}
+
+bool HookLogic::QueuePaste(const std::string& text) {
+    std::uint32_t read = s_.pasteRead, write = s_.pasteWrite;
+    if (read >= write || write > kReplaceSize) read = write = 0;  // drained: from the front
+    if (text.size() + 1 > kReplaceSize - write) return false;
+    std::memcpy(s_.pasteQueue + write, text.c_str(), text.size() + 1);
+    s_.pasteRead = read;
+    s_.pasteWrite = write + static_cast<std::uint32_t>(text.size() + 1);
+    return true;
+}
+
+void HookLogic::PasteNext() {
+    const std::uint32_t read = s_.pasteRead, write = s_.pasteWrite;
+    if (write > kReplaceSize || read >= write) return;
+    const std::size_t len = strnlen(s_.pasteQueue + read, write - read);
+    const std::string text(s_.pasteQueue + read, len);
+    s_.pasteRead = static_cast<std::uint32_t>(std::min<std::size_t>(read + len + 1, write));
+    // The window the keys go to; the caret's window when none has the focus.
+    Handle32 target = p_.FocusWindow();
+    ClipboardPaste(text.c_str(), target ? target : s_.caretWindow);
 }
 
 void HookLogic::ClipboardPaste(const char* text, Handle32 window) {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "hook/HookPlatform.h"
 #include "hook/Macros.h"
@@ -55,6 +56,12 @@ class HookLogic {
     int ReplaceStr();
     void SendKey(char ch, std::uint8_t vk);
     void ClipboardPaste(const char* text, Handle32 window);
+    // Queues a text for the paste marker key; false when the queue has no
+    // room (texts whose markers never came through fill it).
+    bool QueuePaste(const std::string& text);
+    // The paste marker came through: the next queued text is pasted into the
+    // focus window.
+    void PasteNext();
     void TypeParts(const MacroText& parts);
     MacroText Split(const char* text);
 

@@ -42,6 +42,13 @@ struct SharedHookState {
     std::uint8_t vkSelectPageDown;
     std::uint8_t vkSelectPageUp;
     std::uint8_t vkSelect[10];
+    // Texts waiting to be pasted, each NUL-terminated, from pasteRead up to
+    // pasteWrite: replacement typing queues a text that goes through the
+    // clipboard and types a paste marker key in its place; the keyboard hook
+    // pastes it when the marker comes through, after the keys before it.
+    std::uint32_t pasteRead;
+    std::uint32_t pasteWrite;
+    char pasteQueue[vemo::kReplaceSize];
 };
 
 // The layout every process relies on, whatever its bitness.
@@ -58,7 +65,9 @@ static_assert(offsetof(SharedHookState, vkSelectPrev) == 68656);
 static_assert(offsetof(SharedHookState, vkSelectIndex) == 68658);
 static_assert(offsetof(SharedHookState, vkSelectPageDown) == 68668);
 static_assert(offsetof(SharedHookState, vkSelect) == 68670);
-static_assert(sizeof(SharedHookState) == 68680);
+static_assert(offsetof(SharedHookState, pasteRead) == 68680);
+static_assert(offsetof(SharedHookState, pasteQueue) == 68688);
+static_assert(sizeof(SharedHookState) == 134224);
 
 // Zero bytes everywhere, and the default selection keys.
 void InitSharedHookState(SharedHookState& state);

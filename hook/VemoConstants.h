@@ -10,8 +10,8 @@
 namespace wl::vemo {
 
 // Messages to the main window (WM_USER + 1001 ... 1003).
-inline constexpr unsigned WM_WORD_LOOKUP = 2025;    // SendMessage; answer 0: candidates found
-inline constexpr unsigned WM_SELECT_KEY = 2026;     // SendMessage; wParam a SELECT_* or 0..9
+inline constexpr unsigned WM_WORD_LOOKUP = 2025;  // SendMessage; answer 0: candidates found
+inline constexpr unsigned WM_SELECT_KEY = 2026;   // SendMessage; wParam a SELECT_* or 0..9
 // PostMessage: start the CheckCaret timer.  Sent (with a timeout) when a key
 // that takes a candidate finds the list behind the word: the main window then
 // runs CheckCaret before it answers.
@@ -33,6 +33,11 @@ inline constexpr int REPLACE_PATH_FILE = 4;    // replace the last path componen
 // Scan code of every keystroke the library synthesizes; the keyboard hook
 // ignores keystrokes that carry it.
 inline constexpr std::uint8_t INJECTED_SCAN_CODE = 0xEE;
+
+// The key that replacement typing synthesizes (with INJECTED_SCAN_CODE) where
+// a text goes through the clipboard: an unassigned virtual key, swallowed by
+// the keyboard hook, which pastes the next queued text when it sees it.
+inline constexpr std::uint8_t VK_PASTE_MARKER = 0xE8;
 
 // Fixed buffer sizes of the shared record.
 inline constexpr std::size_t kWordSize = 1024;      // inputWord, typedLine, lastLookupWord

@@ -249,7 +249,11 @@ int main(int argc, char** argv) {
     }
     if (cmd == "holdclipboard") {
         const long ms = argc > 2 ? std::strtol(argv[2], nullptr, 10) : 0;
-        if (!OpenClipboard(nullptr)) {
+        // Opened for a window: Wine lets every opener without a window in
+        // while another such opener holds it.
+        HWND owner = CreateWindowExA(0, "STATIC", "clipboard holder", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                     nullptr, nullptr, nullptr);
+        if (!OpenClipboard(owner)) {
             std::printf("busy\n");
             return 1;
         }

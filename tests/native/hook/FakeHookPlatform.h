@@ -270,6 +270,9 @@ inline std::string FakeHookPlatform::TypedText() const {
             case 0x09:
                 out += "\t";
                 continue;
+            case vemo::VK_PASTE_MARKER:
+                out += "<PASTE>";
+                continue;
             default:
                 break;
         }

@@ -25,6 +25,32 @@ class Replace : public ::testing::Test, public HookFixture {
         p.visible.insert(kMain);
         s().lookupPending = 1;
     }
+    // The application takes the synthesized keys in, in order: each goes
+    // through the keyboard hook first.  Answers what reaches the
+    // application, with each paste as [TEXT] in its place.
+    std::string Deliver() {
+        std::vector<FakeHookPlatform::Key> synthesized, passed;
+        synthesized.swap(p.keys);
+        std::string out;
+        auto flush = [&] {
+            std::swap(p.keys, passed);
+            out += p.TypedText();
+            std::swap(p.keys, passed);
+            passed.clear();
+        };
+        for (const auto& k : synthesized) {
+            const int pastes = p.PostCount(0x0302);
+            const std::uint32_t data = (std::uint32_t{k.scan} << 16) | (k.up ? 0xC0000001u : 1u);
+            if (logic.KeyboardProc(0, k.vk, data) == HookLogic::KeyResult::PassOn)
+                passed.push_back(k);
+            if (p.PostCount(0x0302) > pastes) {
+                flush();
+                out += "[" + p.clipboard.back() + "]";
+            }
+        }
+        flush();
+        return out;
+    }
     std::string Lefts(int n) {
         std::string out;
         for (int i = 0; i < n; ++i) out += "<LEFT>";
@@ -229,15 +255,24 @@ TEST_F(Replace, AMarkerWithNothingAfterItPressesNoLeft) {
     EXPECT_EQ(p.TypedText(), "<BS>a<BS><BS>");
 }
 
-TEST_F(Replace, DoubleByteTextGoesThroughTheClipboard) {
+TEST_F(Replace, DoubleByteTextGoesThroughTheClipboardInItsPlace) {
     p.page = &CodePage932();
     Prepare("x", "x", "ab%TAB%\x82\xA0\x82\xA2%CARET%c\x82\xA4", REPLACE_WORD);
     logic.ReplaceStr();
+    // Nothing is pasted yet: a posted paste would overtake the keys.
+    EXPECT_TRUE(p.clipboard.empty());
+    EXPECT_EQ(p.PostCount(0x0302), 0);
+    // Two characters after the marker: two Left presses.
+    EXPECT_EQ(p.TypedText(), "<BS>ab\t<PASTE><PASTE>" + Lefts(2));
+    // Each text is pasted when its marker comes through, after the keys
+    // before it and before the keys after it, into the focus window.
+    EXPECT_EQ(Deliver(), "<BS>ab\t[\x82\xA0\x82\xA2][c\x82\xA4]" + Lefts(2));
     EXPECT_EQ(p.clipboard, (std::vector<std::string>{"\x82\xA0\x82\xA2", "c\x82\xA4"}));
     EXPECT_EQ(p.PostCount(0x0302), 2);  // WM_PASTE
-    EXPECT_EQ(p.posted.front().window, kEdit);
-    // Two characters after the marker: two Left presses.
-    EXPECT_EQ(p.TypedText(), "<BS>ab\t" + Lefts(2));
+    EXPECT_EQ(p.posted.back().window, kEdit);
+    EXPECT_EQ(s().pasteRead, s().pasteWrite);
+    // The markers are neither captured nor seen by the application.
+    EXPECT_STREQ(s().inputWord, "");
 }
 
 TEST_F(Replace, ABusyClipboardSkipsOnlyItsPart) {
@@ -245,16 +280,55 @@ TEST_F(Replace, ABusyClipboardSkipsOnlyItsPart) {
     p.clipboardBusy = true;
     Prepare("x", "x", "\x82\xA0%RETURN%ok", REPLACE_WORD);
     logic.ReplaceStr();
-    EXPECT_EQ(p.TypedText(), "<BS>\rok");
+    EXPECT_EQ(Deliver(), "<BS>\rok");
     EXPECT_EQ(p.PostCount(0x0302), 0);
+    // The next one, with the clipboard free, pastes.
+    p.clipboardBusy = false;
+    Prepare("y", "y", "\x82\xA2!", REPLACE_WORD);
+    logic.ReplaceStr();
+    EXPECT_EQ(Deliver(), "<BS>[\x82\xA2!]");
 }
 
 TEST_F(Replace, TextNoKeyTypesIsPastedInsteadOfMistyped) {
     Prepare("x", "x", "na\xEFve%TAB%ok", REPLACE_WORD);  // ï has no key on a US layout
     logic.ReplaceStr();
-    EXPECT_EQ(p.clipboard, std::vector<std::string>{"na\xEFve"});
-    EXPECT_EQ(p.TypedText(), "<BS>\tok");
     for (const auto& k : p.keys) EXPECT_NE(k.vk, 0xFF);
+    EXPECT_EQ(Deliver(), "<BS>[na\xEFve]\tok");
+}
+
+TEST_F(Replace, PastesQueuedByOneReplacementWaitForTheirMarkersAcrossTheNext) {
+    // The first one's marker has not come through when the second is typed.
+    Prepare("x", "x", "\xEFx", REPLACE_WORD);
+    logic.ReplaceStr();
+    Prepare("y", "y", "\xEFy", REPLACE_WORD);
+    logic.ReplaceStr();
+    EXPECT_EQ(Deliver(), "<BS>[\xEFx]<BS>[\xEFy]");
+}
+
+TEST_F(Replace, AFullQueuePastesAtOnceAndAStrayMarkerPastesNothing) {
+    // Markers that never came through (an application without the hook)
+    // left the queue full: the text is pasted at once, as it was before.
+    s().pasteRead = 0;
+    s().pasteWrite = static_cast<std::uint32_t>(vemo::kReplaceSize - 2);
+    Prepare("x", "x", "na\xEFve", REPLACE_WORD);
+    logic.ReplaceStr();
+    EXPECT_EQ(p.clipboard, std::vector<std::string>{"na\xEFve"});
+    EXPECT_EQ(p.PostCount(0x0302), 1);
+    EXPECT_EQ(p.posted.back().window, kEdit);  // the caret's window
+    // EndVemo's clearing empties the queue; a marker then pastes nothing.
+    ClearSharedTexts(s());
+    EXPECT_EQ(s().pasteWrite, 0u);
+    EXPECT_EQ(logic.KeyboardProc(0, vemo::VK_PASTE_MARKER, 0x00EE0001u),
+              HookLogic::KeyResult::Swallow);
+    EXPECT_EQ(logic.KeyboardProc(0, vemo::VK_PASTE_MARKER, 0xC0EE0001u),
+              HookLogic::KeyResult::Swallow);
+    EXPECT_EQ(p.clipboard.size(), 1u);
+    // A damaged record's indices stay within the queue.
+    s().pasteRead = 5;
+    s().pasteWrite = 0xFFFFFFFFu;
+    EXPECT_EQ(logic.KeyboardProc(0, vemo::VK_PASTE_MARKER, 0x00EE0001u),
+              HookLogic::KeyResult::Swallow);
+    EXPECT_EQ(p.clipboard.size(), 1u);
 }
 
 TEST_F(Replace, DateMacrosAreTypedAsText) {
@@ -269,10 +343,12 @@ TEST_F(Replace, DateMacrosAreTypedAsText) {
 
 TEST_F(Replace, WithoutACaretWindowNothingIsBroughtForward) {
     s().caretWindow = 0;
+    p.focus = 0;
     p.page = &CodePage932();
     Prepare("x", "x", "\x82\xA0", REPLACE_WORD);
     logic.ReplaceStr();
     EXPECT_TRUE(p.foreground.empty());
+    Deliver();
     EXPECT_EQ(p.clipboard.size(), 1u);
     EXPECT_EQ(p.PostCount(0x0302), 0);  // no window to paste into
 }
