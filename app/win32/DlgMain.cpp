@@ -5,6 +5,7 @@
 
 #include "libui/win32/LibraryDialogs.h"
 #include "platform/ReportingRegistry.h"
+#include "platform/win32/Dpi.h"
 #include "res/resource.h"
 #include "settings/Settings.h"
 #include "settings/win32/SettingsDialogs.h"
@@ -163,6 +164,12 @@ INT_PTR CDlgMain::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_MOVE:
             PlaceTip();
             return FALSE;
+        case WM_DPICHANGED:
+            // Moved to a monitor of another scaling: the dialog's own layout
+            // and font follow by themselves; the images and the labels' font
+            // are this window's.  The next fill sizes the list anew.
+            OnDpiChanged(HIWORD(wp));
+            return FALSE;
         case WM_SIZE:
             OnSize(LOWORD(lp), HIWORD(lp));
             return FALSE;
@@ -227,19 +234,11 @@ void CDlgMain::PrepareList() {
     LVCOLUMNA column = {};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
     column.fmt = LVCFMT_LEFT;
-    column.cx = 100;
+    column.cx = Scaled(100, DpiOf(m_hWnd));
     column.pszText = const_cast<char*>("");
     SendMessageA(m_list, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
 
-    m_imageList = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 0, 1);
-    HBITMAP strip = static_cast<HBITMAP>(
-        LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_CANDIDATES), IMAGE_BITMAP, 0,
-                   0, LR_CREATEDIBSECTION));
-    if (strip) {
-        ImageList_AddMasked(m_imageList, strip, RGB(0, 0, 0));
-        DeleteObject(strip);
-    }
-    ListView_SetImageList(m_list, m_imageList, LVSIL_SMALL);
+    SetImagesForDpi(DpiOf(m_hWnd));
 }
 
 void CDlgMain::LayoutAtCreation() {
@@ -255,10 +254,12 @@ void CDlgMain::LayoutAtCreation() {
     const RECT L = ChildRect(m_list, m_hWnd);
     HFONT font = reinterpret_cast<HFONT>(SendMessageA(m_hWnd, WM_GETFONT, 0, 0));
     HINSTANCE inst = GetModuleHandleA(nullptr);
+    const UINT dpi = DpiOf(m_hWnd);
     for (int i = 0; i < 10; ++i) {
         const char text[2] = {static_cast<char>('0' + (i + 1) % 10), 0};
         m_indexLabels[i] = CreateWindowExA(0, "STATIC", text, WS_CHILD | WS_VISIBLE | SS_CENTER, 0,
-                                           L.top + h * i, std::max(0, static_cast<int>(L.left) - 5),
+                                           L.top + h * i,
+                                           std::max(0, static_cast<int>(L.left) - Scaled(5, dpi)),
                                            h, m_hWnd, nullptr, inst, nullptr);
         SendMessageA(m_indexLabels[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     }
@@ -266,6 +267,21 @@ void CDlgMain::LayoutAtCreation() {
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     SetWindowPos(m_edit, nullptr, L.left, 0, L.right, std::max(0, static_cast<int>(L.top) - 2),
                  SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void CDlgMain::SetImagesForDpi(UINT dpi) {
+    HIMAGELIST images = ImageListFromStrip(GetModuleHandleA(nullptr), IDB_CANDIDATES, dpi);
+    if (!images) images = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 0, 1);
+    ListView_SetImageList(m_list, images, LVSIL_SMALL);
+    if (m_imageList) ImageList_Destroy(m_imageList);
+    m_imageList = images;
+}
+
+void CDlgMain::OnDpiChanged(UINT dpi) {
+    SetImagesForDpi(dpi);
+    HFONT font = reinterpret_cast<HFONT>(SendMessageA(m_hWnd, WM_GETFONT, 0, 0));
+    for (HWND label : m_indexLabels)
+        if (label) SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
 }
 
 void CDlgMain::RegisterToggleHotkey() {
@@ -579,7 +595,7 @@ void CDlgMain::PlaceTip() {
     ClientToScreen(m_list, &corner);
     RECT list;
     GetWindowRect(m_list, &list);
-    const POINT at = {list.right + 3, corner.y};
+    const POINT at = {list.right + Scaled(3, DpiOf(m_hWnd)), corner.y};
     m_tip.ShowTipAt(false, at);
     m_tip.ShowTipAt(true, at);
 }

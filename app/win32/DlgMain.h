@@ -76,6 +76,9 @@ private:
     void ToggleSwitch(int& field, const char* valueName);
     void RegisterToggleHotkey();
     void PrepareList();
+    // The candidate images at this DPI, replacing those of another.
+    void SetImagesForDpi(UINT dpi);
+    void OnDpiChanged(UINT dpi);
     void LayoutAtCreation();
     void PrepareTrayMenu(HMENU popup);
     void RenderRows();

@@ -1,6 +1,7 @@
 #include "app/win32/TipWnd.h"
 
 #include "app/CandidateList.h"
+#include "platform/win32/Dpi.h"
 
 namespace wl {
 
@@ -62,10 +63,21 @@ bool CTipWnd::Create(HWND owner) {
     // (which otherwise makes every later hide wait for a window manager).
     m_hWnd = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kTipClass, "", WS_POPUP, 10,
                              10, 250, 200, owner, nullptr, inst, this);
-    m_font = CreateFontA(14, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                         OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY,
-                         VARIABLE_PITCH | FF_SWISS, "Arial");
+    UpdateFont();
     return m_hWnd != nullptr;
+}
+
+void CTipWnd::UpdateFont() {
+    // 14 pixels at 96 DPI, as tall as the list's text at any scaling.
+    const UINT dpi = DpiOf(m_hWnd);
+    if (m_font && dpi == m_fontDpi) return;
+    HFONT font = CreateFontA(Scaled(14, dpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                             DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                             PROOF_QUALITY, VARIABLE_PITCH | FF_SWISS, "Arial");
+    if (!font) return;
+    if (m_font) DeleteObject(m_font);
+    m_font = font;
+    m_fontDpi = dpi;
 }
 
 void CTipWnd::SetTipText(const std::string& text, int style) {
@@ -90,6 +102,9 @@ void CTipWnd::ShowTipAt(bool show, POINT point) {
 void CTipWnd::Hide() { ShowTipAt(false, POINT{}); }
 
 void CTipWnd::OnPaint() {
+    UpdateFont();
+    // The margins around the text grow with the scaling too.
+    const int margin = Scaled(10, m_fontDpi ? m_fontDpi : kDesignDpi);
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(m_hWnd, &ps);
     const TipColours colours = ColoursOf(m_nStyle);
@@ -100,8 +115,9 @@ void CTipWnd::OnPaint() {
     RECT extent = {0, 0, 0, 0};
     DrawTextA(dc, m_strText.c_str(), static_cast<int>(m_strText.size()), &extent,
               format | DT_CALCRECT);
-    SetWindowPos(m_hWnd, nullptr, 0, 0, (extent.right - extent.left) + 20,
-                 (extent.bottom - extent.top) + 20, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(m_hWnd, nullptr, 0, 0, (extent.right - extent.left) + 2 * margin,
+                 (extent.bottom - extent.top) + 2 * margin,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     RECT client;
     GetClientRect(m_hWnd, &client);
     const int w = client.right, h = client.bottom;
@@ -121,8 +137,11 @@ void CTipWnd::OnPaint() {
     }
     const int oldMode = SetBkMode(dc, TRANSPARENT);
     const COLORREF oldColour = SetTextColor(dc, colours.text);
-    RECT textRect = {10, 10, w - 11, h - 11};
-    DrawTextA(dc, m_strText.c_str(), static_cast<int>(m_strText.size()), &textRect, format);
+    RECT textRect = {margin, margin, w - margin - 1, h - margin - 1};
+    // The rectangle ends a pixel short of the measured text: not clipped to
+    // it, the last letter keeps its last column.
+    DrawTextA(dc, m_strText.c_str(), static_cast<int>(m_strText.size()), &textRect,
+              format | DT_NOCLIP);
     SetTextColor(dc, oldColour);
     SetBkMode(dc, oldMode);
     SelectObject(dc, oldFont);

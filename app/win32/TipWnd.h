@@ -31,9 +31,12 @@ public:
 private:
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     void OnPaint();
+    // The font at the window's DPI, made anew when the DPI changed.
+    void UpdateFont();
 
     HWND m_hWnd = nullptr;
     HFONT m_font = nullptr;
+    UINT m_fontDpi = 0;
     int m_nStyle = 1;
     std::string m_strText;
 };

@@ -1,6 +1,7 @@
 #include "libui/win32/DlgLibManager.h"
 
 #include "libui/win32/DlgLibOption.h"
+#include "platform/win32/Dpi.h"
 #include "res/libui_resource.h"
 
 namespace wl {
@@ -59,7 +60,7 @@ BOOL CDlgLibManager::OnInitDialog() {
         column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
         // The first column of a list view is always left-aligned.
         column.fmt = LVCFMT_CENTER;
-        column.cx = columns[i].width;
+        column.cx = Scaled(columns[i].width, DpiOf(m_list));
         column.pszText = const_cast<char*>(columns[i].title);
         column.iSubItem = i;
         SendMessageA(m_list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));

@@ -4,6 +4,7 @@
 
 #include "libui/win32/ProgressWindow.h"
 #include "platform/CodePage.h"
+#include "platform/win32/Dpi.h"
 #include "res/libui_resource.h"
 
 namespace wl {
@@ -82,13 +83,8 @@ BOOL CDlgLibOption::OnInitDialog() {
     m_list = Item(IDC_LIBOPT_LIST);
     m_wait.CreateHidden(m_hWnd);
 
-    m_imageList = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 4, 1);
-    if (HBITMAP strip =
-            static_cast<HBITMAP>(LoadImageA(LibUiModule(), MAKEINTRESOURCEA(kCandidateBitmap),
-                                            IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION))) {
-        ImageList_AddMasked(m_imageList, strip, RGB(0, 0, 0));
-        DeleteObject(strip);
-    }
+    m_imageList = ImageListFromStrip(LibUiModule(), kCandidateBitmap, DpiOf(m_list));
+    if (!m_imageList) m_imageList = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 4, 1);
     // The list destroys its image list with itself.
     SendMessageA(m_list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(m_imageList));
 
@@ -135,7 +131,7 @@ void CDlgLibOption::InsertColumns() {
         LVCOLUMNA column{};
         column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
         column.fmt = LVCFMT_LEFT;
-        column.cx = widths[i];
+        column.cx = Scaled(widths[i], DpiOf(m_list));
         column.pszText = const_cast<char*>(titles[i]);
         column.iSubItem = i;
         SendMessageA(m_list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "platform/win32/Dpi.h"
 #include "res/settings_resource.h"
 
 namespace wl {
@@ -18,7 +19,7 @@ void AddColumn(HWND list, int index, const char* title, int width) {
     LVCOLUMNA column{};
     column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
     column.fmt = LVCFMT_LEFT;
-    column.cx = width;
+    column.cx = Scaled(width, DpiOf(list));
     column.pszText = const_cast<char*>(title);
     column.iSubItem = index;
     SendMessageA(list, LVM_INSERTCOLUMNA, index, reinterpret_cast<LPARAM>(&column));
@@ -96,7 +97,8 @@ std::vector<RunningApp> SnapshotRunningApps() {
 // --- Icons ---
 
 AppIconList::AppIconList() {
-    m_hList = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 8, 8);
+    const int size = Scaled(16, DpiOf(nullptr));  // the icons grow with the display's scaling
+    m_hList = ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 8, 8);
 }
 
 AppIconList::~AppIconList() {
