@@ -552,7 +552,9 @@ void CDlgMain::SizeToContent() {
     // Every change of a window's place or size is a round trip to the display
     // under Wine: the list is moved and sized at once, and what has not
     // changed is left alone.
-    SetWindowPos(m_list, nullptr, left, before.top, w + 5, h + 8, SWP_NOZORDER | SWP_NOACTIVATE);
+    const UINT dpi = DpiOf(m_hWnd);  // the margins grow with the display's scaling
+    SetWindowPos(m_list, nullptr, left, before.top, w + Scaled(5, dpi), h + Scaled(8, dpi),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
     const RECT L = ChildRect(m_list, m_hWnd);
     SetWindowPos(m_edit, nullptr, left, 0, L.right - L.left, std::max(0, static_cast<int>(L.top) - 2),
                  SWP_NOZORDER | SWP_NOACTIVATE);
@@ -563,7 +565,7 @@ void CDlgMain::SizeToContent() {
     }
     // The window's frame is added to the client area the list needs, so that
     // no frame width cuts the list.
-    RECT frame = {0, 0, L.right + 3, L.bottom + 3};
+    RECT frame = {0, 0, L.right + Scaled(3, dpi), L.bottom + Scaled(3, dpi)};
     AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrA(m_hWnd, GWL_STYLE)), FALSE,
                        static_cast<DWORD>(GetWindowLongPtrA(m_hWnd, GWL_EXSTYLE)));
     RECT now;
