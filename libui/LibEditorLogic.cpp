@@ -1,6 +1,8 @@
 #include "libui/LibEditorLogic.h"
 
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 #include <utility>
 
 namespace wl {
@@ -37,6 +39,24 @@ constexpr struct {
     {32822, "%SECOND_02%"},
 };
 
+// Said when a library file refuses a change; the user can do something
+// about it, unlike about a damaged file.
+std::string MayNotWrite(const std::string& path) {
+    return "Wordlark may not write to the library file \"" + path +
+           "\". Ask an administrator for write access to Wordlark's Libs folder, or run the "
+           "Wordlark installer, which gives every user write access to it.";
+}
+
+// Whether an existing file refuses to be opened for writing.
+bool RefusesWriting(const std::string& path) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return false;
+    std::FILE* f = std::fopen(path.c_str(), "r+b");
+    if (!f) return true;
+    std::fclose(f);
+    return false;
+}
+
 }  // namespace
 
 LibEditorLogic::LibEditorLogic(std::string path, int mayChange)
@@ -48,6 +68,14 @@ bool LibEditorLogic::Open() {
     buttons_.importFile = open_;
     buttons_.exportFile = open_;
     return open_;
+}
+
+UiMessage LibEditorLogic::OpenFailure() const {
+    if (RefusesWriting(path_))
+        return {"The library could not be opened for editing. " + MayNotWrite(path_), kTitleError,
+                UiMessage::Icon::Stop};
+    return {"The library \"" + path_ + "\" could not be opened: it is damaged or no library.",
+            kTitleError, UiMessage::Icon::Stop};
 }
 
 void LibEditorLogic::Close() {
@@ -144,6 +172,10 @@ LibEditorLogic::Outcome LibEditorLogic::Add(const std::string& query, const std:
     if (library_.Put(TextEntry(query, fullText))) {
         out.message = {"Add data Succeed ", kTitlePlain, UiMessage::Icon::Exclamation};
         Remember(query, fullText);
+    } else {
+        // Not stored: the user must not take it for added.
+        out.message = {"The entry could not be added. " + MayNotWrite(path_), kTitleError,
+                       UiMessage::Icon::Stop};
     }
     out.relist = true;
     out.relistFrom = query;
@@ -222,6 +254,13 @@ bool LibEditorLogic::WriteInfo(int type, const std::string& name, const std::str
     library_.SetDescription(description.c_str(), static_cast<int>(description.size()));
     library_.SetCaption(name.c_str(), static_cast<int>(name.size()));
     return library_.WriteInfo() != 0;
+}
+
+UiMessage LibEditorLogic::SaveInfo(int type, const std::string& name,
+                                   const std::string& description) {
+    if (WriteInfo(type, name, description) || mayChange_ != 1) return {};
+    return {"The library's name, type and description could not be saved. " + MayNotWrite(path_),
+            kTitleError, UiMessage::Icon::Stop};
 }
 
 const char* LibEditorLogic::MacroText(int command) {

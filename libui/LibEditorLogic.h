@@ -53,6 +53,10 @@ class LibEditorLogic {
     // Opens the library; false leaves the editor without columns and
     // entries, with Import and Export disabled.
     bool Open();
+    // Why Open failed, for the user: a library file that exists but may not
+    // be written (a folder the user may not change, a read-only file), or
+    // one that is damaged or no library.
+    UiMessage OpenFailure() const;
     bool IsOpen() const { return open_; }
     void Close();
     const std::string& Path() const { return path_; }
@@ -107,6 +111,10 @@ class LibEditorLogic {
     // OK: with the permission, stores type (1 or 2; any other value keeps
     // the library's), caption and description.  Answers whether it wrote.
     bool WriteInfo(int type, const std::string& name, const std::string& description);
+    // OK as the dialog runs it: WriteInfo, and the message that tells the
+    // user when the permission was there and the library refused the write
+    // (none otherwise).
+    UiMessage SaveInfo(int type, const std::string& name, const std::string& description);
 
     // The text a command of the macro menu inserts; nullptr for others.
     static const char* MacroText(int command);

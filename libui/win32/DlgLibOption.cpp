@@ -19,6 +19,8 @@ constexpr int kPumpEveryRows = 256;
 // Posted by the opening: the first listing runs once the dialog stands (a
 // modal run has disabled the owner by then).
 constexpr UINT kMsgInitialListing = WM_APP + 1;
+// Tells why the library could not be opened, once the dialog stands.
+constexpr UINT kMsgOpenFailed = WM_APP + 2;
 
 // Copies a cell for display: at most capacity - 1 bytes, line breaks and
 // other control characters shown as blanks, never half a double-byte
@@ -100,6 +102,8 @@ BOOL CDlgLibOption::OnInitDialog() {
     if (m_logic.Open()) {
         InsertColumns();
         PostMessageA(m_hWnd, kMsgInitialListing, 0, 0);
+    } else {
+        PostMessageA(m_hWnd, kMsgOpenFailed, 0, 0);
     }
     SendMessageA(m_list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
                  LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_FLATSB | LVS_EX_INFOTIP);
@@ -241,6 +245,9 @@ INT_PTR CDlgLibOption::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
             return TRUE;
         case kMsgInitialListing:
             ListFrom("");
+            return TRUE;
+        case kMsgOpenFailed:
+            Show(m_logic.OpenFailure());
             return TRUE;
         default:
             return FALSE;
@@ -432,7 +439,9 @@ void CDlgLibOption::OnOK() {
     if (selected != CB_ERR)
         type =
             static_cast<int>(SendMessageA(box, CB_GETITEMDATA, static_cast<WPARAM>(selected), 0));
-    m_logic.WriteInfo(type, ItemText(IDC_LIBOPT_NAME), ItemText(IDC_LIBOPT_DESCRIPTION));
+    // A refusal is told; the dialog closes all the same (the entries are
+    // saved, and the boxes' texts could not be saved by trying again).
+    Show(m_logic.SaveInfo(type, ItemText(IDC_LIBOPT_NAME), ItemText(IDC_LIBOPT_DESCRIPTION)));
     End(IDOK);
 }
 

@@ -357,6 +357,45 @@ TEST_F(EditorTest, OkWritesTheInfoOnlyWithThePermission) {
     EXPECT_EQ(ed.Type(), Shorthand);
 }
 
+TEST_F(EditorTest, WritesTheLibraryRefusesAreToldNotLost) {
+    // A damaged file: the editor says so instead of opening empty in silence.
+    test::WriteFile(path, "this is no library at all, just text\r\n");
+    {
+        LibEditorLogic ed(path, 1);
+        ASSERT_FALSE(ed.Open());
+        const UiMessage why = ed.OpenFailure();
+        EXPECT_EQ(why.title, "Wordlark - Error");
+        EXPECT_EQ(why.icon, UiMessage::Icon::Stop);
+        EXPECT_NE(why.text.find("could not be opened"), std::string::npos) << why.text;
+        EXPECT_NE(why.text.find(path), std::string::npos) << why.text;
+
+        // Add on a library that takes no entry: not reported as added.
+        const auto added = ed.Add("kiwi", "green");
+        EXPECT_EQ(added.message.title, "Wordlark - Error");
+        EXPECT_NE(added.message.text.find("could not be added"), std::string::npos);
+        EXPECT_NE(added.message.text.find("may not write"), std::string::npos);
+    }
+    EXPECT_EQ(test::ReadFile(path), "this is no library at all, just text\r\n");
+
+    // OK whose info cannot be written: told with the permission, silent
+    // without it (nothing was to be written), silent when it was written.
+    const std::string missing = dir / "no such folder/gone.lib";
+    LibEditorLogic refused(missing, 1);
+    EXPECT_FALSE(refused.Open());
+    const UiMessage lost = refused.SaveInfo(Shorthand, "Name", "Description");
+    EXPECT_NE(lost.text.find("could not be saved"), std::string::npos) << lost.text;
+    EXPECT_EQ(lost.title, "Wordlark - Error");
+    LibEditorLogic locked(missing, 0);
+    EXPECT_TRUE(locked.SaveInfo(Shorthand, "Name", "Description").empty());
+
+    const std::string good = dir / "good.lib";
+    MakeLibrary(good, kFruit);
+    LibEditorLogic ed(good, 1);
+    ASSERT_TRUE(ed.Open());
+    EXPECT_TRUE(ed.SaveInfo(Dictionary, "Fruit", "").empty());
+    EXPECT_EQ(ed.Add("kiwi", "green").message.text, "Add data Succeed ");
+}
+
 TEST(MacroMenu, TextsOfTheCommands) {
     EXPECT_STREQ(LibEditorLogic::MacroText(32801), "%CARET%");
     EXPECT_STREQ(LibEditorLogic::MacroText(32802), "%DATE%");

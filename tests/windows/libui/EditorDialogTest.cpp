@@ -111,6 +111,10 @@ TEST_F(EditorDialog, DictionaryColumnsEmptyLibraryAndUnreadableFile) {
     EXPECT_FALSE(Enabled(dlg, IDC_LIBOPT_IMPORT));
     EXPECT_FALSE(Enabled(dlg, IDC_LIBOPT_EXPORT));
     EXPECT_EQ(ItemText(dlg, IDC_LIBOPT_NAME), "bad.lib");
+    // The user is told why the editor stays empty.
+    ASSERT_EQ(host.shown.size(), 1u);
+    EXPECT_EQ(host.shown[0].title, "Wordlark - Error");
+    EXPECT_NE(host.shown[0].text.find("could not be opened"), std::string::npos);
     Click(dlg, IDOK);
     EXPECT_EQ(ReadFile(bad), "plain text, not a library");
 }
