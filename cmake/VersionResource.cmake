@@ -19,3 +19,11 @@ function(wl_version_resource target)
   configure_file(${CMAKE_SOURCE_DIR}/res/version.rc.in ${out} @ONLY)
   target_sources(${target} PRIVATE ${out})
 endfunction()
+
+# The version as text for resource scripts and code: #include
+# "WordlarkVersion.h" gives WORDLARK_VERSION ("1.0.0") and
+# WORDLARK_VERSION_TEXT ("Wordlark 1.0.0").
+file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/generated/WordlarkVersion.h
+     CONTENT "// Made by the build from project(... VERSION).\n#pragma once\n#define WORDLARK_VERSION \"@PROJECT_VERSION@\"\n#define WORDLARK_VERSION_TEXT \"Wordlark @PROJECT_VERSION@\"\n"
+     @ONLY)
+target_include_directories(wl_options INTERFACE ${CMAKE_BINARY_DIR}/generated)
