@@ -184,8 +184,19 @@ bool HookLogic::IsCommitKey(std::uint8_t vk) const {
     return in(s_.vkSelect) || in(s_.vkSelectIndex);
 }
 
+bool HookLogic::WordEndsLine() const {
+    const std::size_t word = Len(s_.inputWord), line = Len(s_.typedLine);
+    return word <= line && std::memcmp(s_.typedLine + (line - word), s_.inputWord, word) == 0;
+}
+
 bool HookLogic::ListIsBehind() const {
-    return s_.lookupPending && std::strncmp(s_.inputWord, s_.lastLookupWord, kWordSize) != 0;
+    if (s_.lookupPending && std::strncmp(s_.inputWord, s_.lastLookupWord, kWordSize) != 0)
+        return true;
+    // The word a candidate replaces ends the typed line, unless a key came in
+    // while the main window was looking it up (a Backspace then shortens the
+    // word the lookup is trying out): the candidate would erase too little or
+    // too much.
+    return !WordEndsLine();
 }
 
 bool HookLogic::IsSelectionKey(std::uint8_t vk) const {
@@ -256,6 +267,9 @@ HookLogic::KeyResult HookLogic::KeyboardProc(int code, std::uint32_t vkCode,
     // main window look the current word up, synchronously; when it has no
     // candidates the list is gone and the key goes on as typed.
     if (visible && !up && IsCommitKey(vk) && ListIsBehind()) {
+        // Looked up anew from the line, whatever the last lookup recorded.
+        s_.lastLookupWord[0] = '\0';
+        s_.lookupPending = 1;
         std::intptr_t ignored = 0;
         p_.SendToWindow(main, WM_CARET_PENDING, 0, 0, ignored);
         visible = p_.WindowVisible(main);
@@ -302,6 +316,12 @@ HookLogic::KeyResult HookLogic::KeyboardProc(int code, std::uint32_t vkCode,
         } else if (IsVemoEnabledForApp(s_.caretWindow)) {
             DropLastChar(s_.inputWord, p_.Chars());
             DropLastChar(s_.typedLine, p_.Chars());
+            // A lookup that found nothing emptied the word (a typo, say), and
+            // only when it ran before this key: the Backspace that mends the
+            // typo takes the word up again from the line, so that the list
+            // comes back however fast the typo was mended.
+            if (!s_.inputWord[0] && s_.typedLine[0])
+                Assign(s_.inputWord, {s_.typedLine, Len(s_.typedLine)});
             SetPending();
         }
     }
@@ -400,7 +420,7 @@ void HookLogic::ShowAtCaret(bool show) {
         hide();
         return;
     }
-    if (std::strncmp(s_.inputWord, s_.lastLookupWord, kWordSize) == 0) {
+    if (std::strncmp(s_.inputWord, s_.lastLookupWord, kWordSize) == 0 && WordEndsLine()) {
         if (p_.WindowVisible(main)) place();
         return;
     }
@@ -414,8 +434,10 @@ void HookLogic::ShowAtCaret(bool show) {
     lineBefore[kWordSize - 1] = '\0';
     bool found = LookupLongestSuffix();
     const std::size_t before = Len(lineBefore), after = Len(s_.typedLine);
+    // (A Backspace meanwhile may leave a word that no longer ends the line.)
     const bool typedMeanwhile =
-        after > before || std::memcmp(lineBefore + (before - after), s_.typedLine, after) != 0;
+        after > before || std::memcmp(lineBefore + (before - after), s_.typedLine, after) != 0 ||
+        (found && !WordEndsLine());
     if (typedMeanwhile) {
         s_.lastLookupWord[0] = '\0';
         s_.lookupPending = 1;

@@ -77,6 +77,8 @@ class HookLogic {
     bool IsCommitKey(std::uint8_t vk) const;
     // A key changed the word since the list was filled.
     bool ListIsBehind() const;
+    // inputWord is the end of typedLine, as a lookup leaves it.
+    bool WordEndsLine() const;
     bool IsCapturable(const char* chars) const;
     bool NeedsClipboard(const char* text);
     void SetPending();

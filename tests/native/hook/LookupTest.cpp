@@ -68,6 +68,79 @@ TEST_F(Lookup, ADelimiterTypedLastEndsWithoutASecondPass) {
     EXPECT_STREQ(s().inputWord, "");
 }
 
+TEST_F(Lookup, BackspaceAfterAFailedLookupTakesTheWordUpAgain) {
+    // "pulq" found nothing, so the lookup emptied the word; the Backspace
+    // that mends the typo brings the list of "pul" back, as it does when it
+    // comes before that lookup.
+    Known({"pul", "app"});
+    Type("pulq");
+    CaretAt(10, 20, 11, 36);
+    ASSERT_STREQ(s().inputWord, "");
+    ASSERT_FALSE(p.visible.count(kMain));
+    EXPECT_EQ(Down(0x08), HookLogic::KeyResult::PassOn);
+    EXPECT_STREQ(s().typedLine, "pul");
+    EXPECT_STREQ(s().inputWord, "pul");
+    CaretAt(10, 20, 11, 36);
+    EXPECT_TRUE(p.visible.count(kMain));
+    EXPECT_STREQ(s().inputWord, "pul");
+    // Mended before the lookup ran: the list as well.
+    Down(0x1B);
+    Type("appq");
+    Down(0x08);
+    CaretAt(10, 20, 11, 36);
+    EXPECT_TRUE(p.visible.count(kMain));
+    EXPECT_STREQ(s().inputWord, "app");
+}
+
+TEST_F(Lookup, AWordThatNoLongerEndsTheLineIsLookedUpAgain) {
+    // The record says "ballo" was looked up, but the line ends in "ballot"
+    // (a Backspace during that lookup): the next caret check looks up again.
+    Known({"ballo", "ballot"});
+    SetLine("ballot");
+    SetWord("ballo");
+    std::strcpy(s().lastLookupWord, "ballo");
+    p.visible.insert(kMain);
+    s().lookupPending = 1;
+    CaretAt(10, 20, 11, 36);
+    EXPECT_EQ(p.LookupKeys(), Keys{"ballot"});
+    EXPECT_STREQ(s().inputWord, "ballot");
+    EXPECT_STREQ(s().lastLookupWord, "ballot");
+}
+
+TEST_F(Lookup, ACommitKeyWhoseWordIsNotTheEndOfTheLineLooksUpFirst) {
+    // A Backspace that came in while the main window was looking the word up
+    // left the word one letter short of the line, with the list's record
+    // agreeing: the candidate would have erased one letter too few.
+    Known({"ballo", "ballot"});
+    auto lookups = p.answer;
+    int refreshes = 0;
+    p.answer = [&](const FakeHookPlatform::Sent& m) {
+        if (m.message != vemo::WM_CARET_PENDING) return lookups(m);
+        ++refreshes;  // the main window's caret check
+        CaretAt(10, 20, 11, 36);
+        return std::optional<std::intptr_t>(0);
+    };
+    Type("ballot");
+    SetWord("ballo");
+    std::strcpy(s().lastLookupWord, "ballo");
+    s().lookupPending = 0;
+    SetReplace("ballot", vemo::REPLACE_KEEP);
+    p.visible.insert(kMain);
+    p.keys.clear();
+    EXPECT_EQ(Down(0x09), HookLogic::KeyResult::Swallow);
+    EXPECT_EQ(refreshes, 1);
+    EXPECT_STREQ(s().inputWord, "ballot");
+    EXPECT_EQ(Up(0x09), HookLogic::KeyResult::Swallow);
+    EXPECT_EQ(p.TypedText(), "<BS><BS><BS><BS><BS><BS>ballot");
+    // A word that ends the line and is the one looked up asks nothing first.
+    Type(" ballo");
+    SetWord("ballo");
+    std::strcpy(s().lastLookupWord, "ballo");
+    p.visible.insert(kMain);
+    Down(0x09);
+    EXPECT_EQ(refreshes, 1);
+}
+
 TEST_F(Lookup, AShortCutKeepsTheLine) {
     SetLine("ab.cd");  // cut = 3: not more than 3, the line stays
     SetWord("zz");
@@ -164,6 +237,7 @@ TEST_F(Lookup, TheLookupsOwnCutOfTheLineIsNoNewKey) {
 
 TEST_F(Lookup, TheSameWordWithTheListHiddenDoesNothing) {
     SetWord("app");
+    SetLine("an app");
     std::strcpy(s().lastLookupWord, "app");
     s().lookupPending = 1;
     CaretAt(1, 2, 3, 4);
