@@ -2,7 +2,10 @@
 #
 #   . tests/e2e/support/e2e.sh
 #   e2e_init NAME OUTDIR PROBE_EXE   # artifacts go to OUTDIR; installs the cleanup trap
-#   e2e_start_xvfb                   # private X server on a free display; exports DISPLAY
+#   e2e_start_xvfb [XVFB-ARGS...]    # private X server on a free display; exports DISPLAY
+#                                    # (e.g. -r: no key auto-repeat, so that a typing
+#                                    # tool descheduled between press and release
+#                                    # does not repeat the key)
 #   e2e_use_prefix [private]         # WINEPREFIX: $WORDLARK_E2E_WINEPREFIX, else
 #                                    # ~/.cache/wordlark/wineprefix-x11; "private" works on
 #                                    # a throw-away copy of it
@@ -65,7 +68,7 @@ e2e_init() {
 e2e_start_xvfb() {
     local fdfile="$E2E_OUT/.display"
     rm -f "$fdfile"
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fdfile" \
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp "$@" 3>"$fdfile" \
         >"$E2E_OUT/xvfb.log" 2>&1 &
     E2E_XVFB_PID=$!
     local deadline=$((SECONDS + 20))

@@ -1,7 +1,7 @@
 # VemoShow.exe under Xvfb and Wine for the end-to-end scenarios (sourced after
 # e2e.sh, not run).  The set-up every scenario with the real program shares:
 #
-#   vemo_setup PROGRAM_DIR          Xvfb, a private prefix with an empty
+#   vemo_setup PROGRAM_DIR          Xvfb (no key auto-repeat), a private prefix with an empty
 #                                   Quorbit key and VemoShow's windows kept
 #                                   from the (absent) window manager, its own
 #                                   wineserver; VEMO_DIR = OUTDIR/program with
@@ -22,7 +22,9 @@ VEMO_DIR=
 NOTEPAD=
 
 vemo_setup() {
-    e2e_start_xvfb
+    # No key auto-repeat: a key whose release is late (a busy machine) would
+    # be typed twice.
+    e2e_start_xvfb -r
     e2e_use_prefix private
     e2e_start_wineserver
     # Every run starts from an empty store, whatever the prefix was given.

@@ -1,0 +1,262 @@
+#!/usr/bin/env bash
+# Typing load: about 2,000 keys at 15 ms each into the 64-bit notepad with
+# VemoShow.exe running on the default English dictionary: words, spaces,
+# punctuation, typos mended with Backspace, Escapes, and completions by Tab
+# and by digit.  Then the same keys again with Wordlark switched off
+# (Ctrl+F5) as the baseline.
+#
+# The keys come from a fixed plan made from the dictionary's own word list.
+# Between two completions they are typed at full speed; at a completion the
+# test waits, as a user looks before taking a candidate, until notepad holds
+# everything typed so far and the list shows the candidates of the word
+# before the caret (computed beforehand with wlib.exe lookup on the same
+# libraries), then presses the key and waits for the completed word.  So
+# what notepad must end with is known exactly: no key lost, doubled or
+# reordered, and every completion the one the list offered.
+#
+# Prints the run time of each pass (figures, never asserted).
+#
+#   load_e2e.sh PROGRAM_DIR PROBE_EXE WLIB_EXE ARTIFACT_DIR [KEYS]
+set -uo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+# shellcheck source=tests/e2e/support/e2e.sh
+. "$here/../support/e2e.sh"
+# shellcheck source=tests/e2e/support/vemo.sh
+. "$here/../support/vemo.sh"
+
+program_dir=$1
+wlib_exe=$3
+target_keys=${5:-2000}
+delay_ms=15
+words_file=/usr/share/dict/american-english
+e2e_init load "$4" "$2"
+[ -f "$program_dir/Libs/English.lib" ] || e2e_fail "no English.lib in $program_dir/Libs"
+[ -f "$words_file" ] || e2e_fail "no word list at $words_file: install wamerican"
+
+vemo_setup "$program_dir"
+cp "$program_dir/Libs/English.lib" "$VEMO_DIR/Libs/"
+
+# --- the plan ---------------------------------------------------------------
+# One step a line, fields separated by tabs:
+#   T TEXT            type TEXT (lower-case words, spaces, commas, periods)
+#   B                 Backspace
+#   X                 Escape right after a word's separator (the list may
+#                     still be up for a moment, or not: either way notepad's
+#                     text does not change)
+#   C PREFIX KEY      the word so far is PREFIX: take a candidate with KEY
+#                     (Tab, or Dn: digit n, brought within the list's rows)
+#   E                 Escape while the list shows (it must hide, the text
+#                     stays)
+# Digits, Enter and the arrows are typed only at these steps: while the list
+# may be visible they would take a candidate.
+plan=$E2E_OUT/plan.txt
+LC_ALL=C grep -E '^[a-z]{4,10}$' "$words_file" | awk -v target="$target_keys" '
+    function rnd() { state = (state * 1103515245 + 12345) % 2147483648; return state / 2147483648 }
+    function pick() { return words[int(rnd() * n)] }
+    function emit(line, k) { print line; keys += k }
+    function separator(  r) { r = rnd(); return r < 0.1 ? ", " : r < 0.16 ? ". " : " " }
+    function prefix_length(w) { return 3 + int(rnd() * (length(w) - 3)) }
+    { words[n++] = $0 }
+    END {
+        state = 20240607
+        while (keys < target) {
+            w = pick(); r = rnd(); s = separator()
+            if (r < 0.16) {
+                # A completion, by Tab or by a digit, sometimes after a typo.
+                p = prefix_length(w); prefix = substr(w, 1, p)
+                if (rnd() < 0.3) { emit("T\t" prefix "q", p + 1); emit("B", 1) }
+                else emit("T\t" prefix, p)
+                emit("C\t" prefix "\t" (r < 0.10 ? "Tab" : "D" (1 + int(rnd() * 9))), 1)
+                emit("T\t" s, length(s))
+            } else if (r < 0.20) {
+                p = prefix_length(w)
+                emit("T\t" substr(w, 1, p), p); emit("E", 1)
+                emit("T\t" substr(w, p + 1) s, length(w) - p + length(s))
+            } else if (r < 0.32) {
+                # A typo inside the word, mended.
+                k = 1 + int(rnd() * (length(w) - 1))
+                emit("T\t" substr(w, 1, k) "zx", k + 2); emit("B", 1); emit("B", 1)
+                emit("T\t" substr(w, k + 1) s, length(w) - k + length(s))
+            } else if (r < 0.36) {
+                emit("T\t" w s, length(w) + length(s)); emit("X", 1)
+            } else {
+                emit("T\t" w s, length(w) + length(s))
+            }
+        }
+    }' >"$plan"
+
+plan_keys=$(awk -F'\t' '$1 == "T" { n += length($2); next } { n++ } END { print n }' "$plan")
+e2e_log "plan: $plan_keys keys, $(grep -c '^C' "$plan") completions, $(grep -c '^[EX]' "$plan") Escapes, $(grep -c '^B' "$plan") Backspaces"
+
+# The candidates of every completion prefix, as the program's lookup gives
+# them: "KEY|KEY|..." (the first page, ten rows at most).
+declare -A candidates=()
+while IFS=$'\t' read -r op prefix _; do
+    [ "$op" = C ] || continue
+    [ -n "${candidates[$prefix]:-}" ] && continue
+    rows=$("$WORDLARK_WINE" "$wlib_exe" lookup "Z:$VEMO_DIR/Libs" "$prefix" --limit 10 \
+        </dev/null 2>/dev/null | tr -d '\r' | cut -f2 | paste -sd'|')
+    [ -n "$rows" ] || e2e_fail "wlib lookup found no candidates for $prefix"
+    candidates[$prefix]=$rows
+done <"$plan"
+e2e_log "looked up ${#candidates[@]} prefixes"
+
+vemo_start_notepad
+vemo_start
+
+# --- one pass -----------------------------------------------------------------
+xtype() { timeout 120 xdotool type --delay "$delay_ms" -- "$1"; }
+xkey() { timeout 30 xdotool key --delay "$delay_ms" "$@"; }
+now_ms() { date +%s%3N; }
+
+# Waits (generously: notepad absorbs typed text slowly) until notepad holds
+# EXPECTED; fails the pass with what it saw.
+absorbed() {
+    e2e_wait_output 90 "$expected" e2e_notepad_text && return 0
+    pass_error="notepad did not end with what was typed at step $step"
+    pass_error+=$'\n'"  want: ...${expected: -120}"$'\n'"  got:  ...${E2E_LAST_OUTPUT: -120}"
+    return 1
+}
+
+# run_pass on|off: types the whole plan; expected is the text notepad must
+# hold.  Sets pass_error on the first fault and stops there.
+run_pass() {
+    local mode=$1 op a b pending="" rows first digit pick n
+    expected=""
+    pass_error=""
+    step=0
+    typing_ms=0
+    flush() {
+        [ -n "$pending" ] || return 0
+        local t0
+        t0=$(now_ms)
+        xtype "$pending"
+        typing_ms=$((typing_ms + $(now_ms) - t0))
+        expected+=$pending
+        pending=""
+    }
+    local started
+    started=$(now_ms)
+    while IFS=$'\t' read -r op a b; do
+        step=$((step + 1))
+        case $op in
+            T) pending+=$a ;;
+            B)
+                flush
+                xkey BackSpace
+                expected=${expected%?}
+                ;;
+            X)
+                flush
+                xkey Escape
+                ;;
+            E)
+                flush
+                absorbed || return 1
+                if [ "$mode" = on ]; then
+                    if ! vemo_shown; then
+                        pass_error="step $step: no list for the word before Escape"
+                        return 1
+                    fi
+                    xkey Escape
+                    if ! vemo_hidden; then
+                        pass_error="step $step: Escape left the list up"
+                        return 1
+                    fi
+                else
+                    xkey Escape
+                fi
+                ;;
+            C)
+                flush
+                absorbed || return 1
+                rows=${candidates[$a]}
+                n=$(($(tr -cd '|' <<<"$rows" | wc -c) + 1))
+                if [ "$b" = Tab ]; then
+                    key=Tab
+                    pick=1
+                else
+                    digit=${b#D}
+                    [ "$n" -gt 9 ] && n=9
+                    pick=$(((digit - 1) % n + 1))
+                    key=$pick
+                fi
+                # A candidate that is the word itself leaves the text as it
+                # was, and then nothing tells when its keys are through:
+                # take the next row instead (by digit), or type on.
+                first=$(cut -d'|' -f"$pick" <<<"$rows")
+                if [ "$first" = "$a" ]; then
+                    if [ "$pick" -lt "$n" ]; then
+                        pick=$((pick + 1))
+                        key=$pick
+                    else
+                        continue
+                    fi
+                fi
+                if [ "$mode" = on ]; then
+                    # The list shows the candidates of the word before the
+                    # caret, the first highlighted.
+                    if ! e2e_wait_output 20 "0|$rows" vemo_list_rows; then
+                        pass_error="step $step: the list does not show the candidates of \"$a\""
+                        pass_error+=$'\n'"  want: 0|$rows"$'\n'"  got:  $E2E_LAST_OUTPUT"
+                        pass_error+=$'\n'"  hook record: $(e2e_probe shared | cut -c1-200)"
+                        return 1
+                    fi
+                    # The hook library's record as the key goes, for a
+                    # post-mortem of a wrong completion.
+                    printf 'step %d: %s %s: %s\n' "$step" "$a" "$key" \
+                        "$(e2e_probe shared | cut -c1-200)" >>"$E2E_OUT/completions.log"
+                    xkey "$key"
+                    first=$(cut -d'|' -f"$pick" <<<"$rows")
+                    expected=${expected%"$a"}$first
+                    absorbed || return 1
+                    if ! vemo_hidden; then
+                        pass_error="step $step: the list stayed up after the completion"
+                        return 1
+                    fi
+                else
+                    xkey "$key"
+                    if [ "$key" = Tab ]; then expected+='\t'; else expected+=$key; fi
+                fi
+                ;;
+        esac
+    done <"$plan"
+    flush
+    absorbed || return 1
+    pass_ms=$(($(now_ms) - started))
+    return 0
+}
+
+# --- with the list --------------------------------------------------------------
+rm -f "$E2E_OUT/completions.log"
+vemo_fresh
+if run_pass on; then
+    on_ms=$pass_ms on_typing_ms=$typing_ms
+    e2e_check "with the list: notepad holds exactly the keys and the chosen completions" true
+else
+    e2e_log "$pass_error"
+    e2e_check "with the list: notepad holds exactly the keys and the chosen completions" false
+fi
+e2e_screenshot 1-with-list
+printf '%s' "$expected" >"$E2E_OUT/expected-with-list.txt"
+
+# --- the baseline: switched off --------------------------------------------------
+vemo_fresh
+e2e_key ctrl+F5
+e2e_check "Ctrl+F5 switches Wordlark off" e2e_wait_until 15 vemo_hooks_inactive
+vemo_fresh
+if run_pass off; then
+    off_ms=$pass_ms off_typing_ms=$typing_ms
+    e2e_check "switched off: notepad holds exactly the keys" true
+else
+    e2e_log "$pass_error"
+    e2e_check "switched off: notepad holds exactly the keys" false
+fi
+e2e_screenshot 2-switched-off
+
+figure() { [ -n "${1:-}" ] && printf '%d.%03d s' $(($1 / 1000)) $(($1 % 1000)) || printf 'n/a'; }
+e2e_log "figures: $plan_keys keys at $delay_ms ms"
+e2e_log "  with the list: $(figure "${on_ms:-}") in all, $(figure "${on_typing_ms:-}") of it typing"
+e2e_log "  switched off:  $(figure "${off_ms:-}") in all, $(figure "${off_typing_ms:-}") of it typing"
+
+e2e_finish
