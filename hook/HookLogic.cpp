@@ -441,6 +441,10 @@ void HookLogic::ShowAtCaret(bool show) {
     if (typedMeanwhile) {
         s_.lastLookupWord[0] = '\0';
         s_.lookupPending = 1;
+        // A lookup that found nothing emptied the word, which would keep the
+        // next check from looking at all (a Backspace that mended a typo
+        // meanwhile, say): the word is taken up again from the line.
+        if (!found && s_.typedLine[0]) Assign(s_.inputWord, {s_.typedLine, Len(s_.typedLine)});
     } else {
         Assign(s_.lastLookupWord, {s_.inputWord, Len(s_.inputWord)});
     }

@@ -92,6 +92,31 @@ TEST_F(Lookup, BackspaceAfterAFailedLookupTakesTheWordUpAgain) {
     EXPECT_STREQ(s().inputWord, "app");
 }
 
+TEST_F(Lookup, BackspaceDuringAFailedLookupTakesTheWordUpAgain) {
+    // The Backspace that mends "harnq" comes in while the main window is
+    // looking "harnq" up; that lookup then finds nothing and empties the
+    // word, but the next caret check must still show the list of "harn".
+    Known({"harn"});
+    auto lookups = p.answer;
+    bool mended = false;
+    p.answer = [&](const FakeHookPlatform::Sent& m) {
+        if (!mended && m.message == vemo::WM_WORD_LOOKUP && m.inputWord == "harnq") {
+            mended = true;
+            Down(0x08);
+        }
+        return lookups(m);
+    };
+    Type("harnq");
+    CaretAt(10, 20, 11, 36);
+    ASSERT_TRUE(mended);
+    EXPECT_STREQ(s().typedLine, "harn");
+    EXPECT_EQ(s().lookupPending, 1u);
+    CaretAt(10, 20, 11, 36);
+    EXPECT_TRUE(p.visible.count(kMain));
+    EXPECT_STREQ(s().inputWord, "harn");
+    EXPECT_STREQ(s().lastLookupWord, "harn");
+}
+
 TEST_F(Lookup, AWordThatNoLongerEndsTheLineIsLookedUpAgain) {
     // The record says "ballo" was looked up, but the line ends in "ballot"
     // (a Backspace during that lookup): the next caret check looks up again.
