@@ -30,6 +30,7 @@ int LibrarySet::Load(const char* pattern, int loadAll) {
     count_ = static_cast<int>(paths_.size());
     slots_ = std::make_unique<LibraryEntry[]>(static_cast<std::size_t>(count_));
     libraries_ = std::make_unique<Library[]>(static_cast<std::size_t>(count_));
+    checked_.assign(paths_.size(), Clock::now());
     int opened = 0;
     for (int i = 0; i < count_; ++i)
         if (libraries_[i].Open(paths_[i].c_str())) ++opened;
@@ -41,6 +42,7 @@ void LibrarySet::UnloadAll() {
     paths_.clear();
     slots_.reset();
     libraries_.reset();
+    checked_.clear();
     count_ = 0;
 }
 
@@ -137,11 +139,16 @@ int LibrarySet::Deliver(int best, LibraryEntry& entry) {
 // A library whose file was deleted or replaced while it was loaded is closed
 // before its cursor reads another page: Berkeley DB would take the new bytes
 // for pages of the old file.  It offers nothing until the next Load, which
-// finds the folder as it is then.  Every lookup reads the file's id; the
-// steps of a lookup look at its size and time only.
+// finds the folder as it is then.  A lookup reads the file's id, its steps
+// look at the size and time only; either looks at most once per check
+// interval, which keeps the file system out of almost every keystroke.
 bool LibrarySet::StillLoaded(int i, bool quick) {
     Library& library = libraries_[i];
     if (!library.IsOpen()) return false;
+    const Clock::time_point now = Clock::now();
+    Clock::time_point& last = checked_[static_cast<std::size_t>(i)];
+    if (now - last < checkInterval_) return true;
+    last = now;
     if (library.StillOnDisk(quick)) return true;
     library.Close();
     return false;

@@ -12,6 +12,7 @@
 // HKEY_LOCAL_MACHINE\SOFTWARE\Quorbit\LoadSet\<full path of the library>.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -59,6 +60,12 @@ class LibrarySet {
     // call and offers nothing until the next Load.
     int FindNext(LibraryEntry& entry);
 
+    // How often each library's file is looked at during lookups, to close
+    // one that was deleted or replaced (100 ms; zero: at every call).  A
+    // change within the interval after a look reaches Berkeley DB only
+    // through pages it has not cached yet.
+    void SetFileCheckInterval(std::chrono::milliseconds interval) { checkInterval_ = interval; }
+
     // Number of libraries of the last Load (opened or not).
     int GetCount() const { return count_; }
     // Full path of library i, "" when out of range.
@@ -88,6 +95,9 @@ class LibrarySet {
     std::int32_t shorthandEnabled_ = 1;
     int count_ = 0;
     std::unique_ptr<Library[]> libraries_;
+    using Clock = std::chrono::steady_clock;
+    Clock::duration checkInterval_ = std::chrono::milliseconds(100);
+    std::vector<Clock::time_point> checked_;  // each library's last look at its file
 };
 
 }  // namespace wl

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <map>
 
 #include "platform/MemoryRegistry.h"
@@ -282,6 +283,7 @@ class ChangedUnderneath : public LibrarySetTest {
         for (int i = 0; i < 3000; ++i) many.push_back({"word" + std::to_string(i), "remark"});
         Make("big.lib", many);
         Make("small.lib", {{"wordy", "small"}, {"worm", "small"}});
+        set.SetFileCheckInterval(std::chrono::milliseconds(0));
         ASSERT_EQ(set.Load(Pattern().c_str(), 0), 1);
         ASSERT_EQ(Lookup(set, "word299").size(), 11u);  // word299, word2990 ... word2999
     }
