@@ -65,6 +65,19 @@ const char* FirstDelimiter(const char* text, const CodePage& cp) {
     return nullptr;
 }
 
+// Bytes of whole characters that word and text begin with alike, up to the
+// first '%' of text (a macro there would be split).
+std::size_t SharedTypedPrefix(const char* word, const char* text, const CodePage& cp) {
+    std::size_t same = 0;
+    while (word[same] && text[same] && text[same] != '%') {
+        const std::size_t next = static_cast<std::size_t>(NextChar(text + same, cp) - text);
+        for (std::size_t i = same; i < next; ++i)
+            if (word[i] != text[i]) return same;
+        same = next;
+    }
+    return same;
+}
+
 std::size_t CharCount(std::string_view text, const CodePage& cp) {
     std::size_t count = 0;
     for (std::size_t i = 0; i < text.size(); ++count) {
@@ -543,8 +556,13 @@ int HookLogic::ReplaceStr() {
             clearTexts();
             break;
         case REPLACE_KEEP: {
-            backspaces(n);
-            parts = Split(s_.replaceText);
+            // The text ends up as the candidate, but only the part after
+            // what the word already has in common with it is erased and
+            // typed: every synthesized key costs the application a message
+            // and a redraw.
+            const std::size_t same = SharedTypedPrefix(s_.inputWord, s_.replaceText, cp);
+            backspaces(n - same);
+            parts = Split(s_.replaceText + same);
             std::string_view text(s_.replaceText, Len(s_.replaceText));
             Assign(s_.typedLine, text);
             Assign(s_.inputWord, text);

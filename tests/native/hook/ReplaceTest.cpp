@@ -111,17 +111,41 @@ TEST_F(Replace, CompleteModeTypesOnlyTheRest) {
 TEST_F(Replace, KeepModeMakesTheTextTheNewWord) {
     Prepare("wor", "hello wor", "world", REPLACE_KEEP);
     logic.ReplaceStr();
-    EXPECT_EQ(p.TypedText(), "<BS><BS><BS>world");
+    EXPECT_EQ(p.TypedText(), "ld");  // what the word has already stays
     EXPECT_STREQ(s().inputWord, "world");
     EXPECT_STREQ(s().typedLine, "world");
     EXPECT_EQ(s().lookupPending, 0u);
+}
+
+TEST_F(Replace, KeepModeRetypesFromTheFirstCharacterThatDiffers) {
+    // Another case is another character.
+    Prepare("Wor", "Wor", "world", REPLACE_KEEP);
+    logic.ReplaceStr();
+    EXPECT_EQ(p.TypedText(), "<BS><BS><BS>world");
+    // A word longer than the candidate loses its end.
+    p.keys.clear();
+    Prepare("worlds", "worlds", "world", REPLACE_KEEP);
+    logic.ReplaceStr();
+    EXPECT_EQ(p.TypedText(), "<BS>");
+    EXPECT_STREQ(s().inputWord, "world");
+    // A macro is typed whole, never from its middle.
+    p.keys.clear();
+    Prepare("a%T", "a%T", "a%TAB%b", REPLACE_KEEP);
+    logic.ReplaceStr();
+    EXPECT_EQ(p.TypedText(), "<BS><BS>\tb");
+    // Double-byte characters alike in their lead byte only differ.
+    p.page = &CodePage932();
+    p.keys.clear();
+    Prepare("x\x82\xA0", "x\x82\xA0", "x\x82\xA2", REPLACE_KEEP);
+    logic.ReplaceStr();
+    EXPECT_EQ(p.TypedText(), "<BS><BS><PASTE>");
 }
 
 TEST_F(Replace, AReplacementLongerThanAWordFieldClearsTheFields) {
     std::string longText(3000, 'k');
     Prepare("k", "k", longText.c_str(), REPLACE_KEEP);
     logic.ReplaceStr();
-    EXPECT_EQ(p.TypedText(), "<BS>" + longText);
+    EXPECT_EQ(p.TypedText(), longText.substr(1));
     EXPECT_STREQ(s().inputWord, "");
     EXPECT_STREQ(s().typedLine, "");
     // Exactly 1023 bytes still fit.
