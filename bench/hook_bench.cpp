@@ -239,6 +239,16 @@ int main(int argc, char** argv) {
         drain);
     Figure focus = NsPerCall(
         n, [&](int) { platform.FocusWindow(); }, [] {});
+    Figure translate = NsPerCall(
+        n,
+        [&](int i) {
+            char out[2];
+            platform.TranslateKey('A' + static_cast<std::uint32_t>(i % 26), 0x1E, out, false);
+        },
+        [] {});
+    const Handle32 focused = platform.FocusWindow();
+    Figure password = NsPerCall(
+        n, [&](int) { platform.IsPasswordField(focused); }, [] {});
 #endif
     auto print = [](const char* what, Figure f) {
         std::printf("  %-24s %9.2f %9.2f\n", what, f.median / 1000, f.best / 1000);
@@ -252,6 +262,8 @@ int main(int argc, char** argv) {
     print("GetKeyboardState alone", roundTrip);  // scale: one wineserver round trip
     print("post to the main window", post);
     print("focus window query", focus);
+    print("key translation", translate);
+    print("password field check", password);
 #endif
     std::printf("  (word now %zu bytes)\n", strnlen(state->inputWord, sizeof state->inputWord));
 #ifdef _WIN32
