@@ -82,7 +82,8 @@ void ShowRefusedWrite(RegRoot root, const std::string& path) {
 }
 
 CDlgMain::CDlgMain(VemoApi& vemo, Registry& registry, std::string programFolder)
-    : m_vemo(vemo),
+    : DialogBase(IDD_MAIN),
+      m_vemo(vemo),
       m_registry(registry),
       m_programFolder(std::move(programFolder)),
       m_libraries(registry, SystemDirectory()),
@@ -97,36 +98,6 @@ CDlgMain::~CDlgMain() {
     if (m_imageList) ImageList_Destroy(m_imageList);
     if (m_hIcon) DestroyIcon(m_hIcon);
     if (m_hIconSmall) DestroyIcon(m_hIconSmall);
-}
-
-INT_PTR CDlgMain::DoModal(HINSTANCE instance) {
-    m_bModal = true;
-    return DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, DialogProc,
-                           reinterpret_cast<LPARAM>(this));
-}
-
-HWND CDlgMain::Create(HINSTANCE instance) {
-    m_bModal = false;
-    return CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, DialogProc,
-                              reinterpret_cast<LPARAM>(this));
-}
-
-void CDlgMain::EndRun(INT_PTR result) {
-    if (m_bModal)
-        EndDialog(m_hWnd, result);
-    else
-        DestroyWindow(m_hWnd);
-}
-
-INT_PTR CALLBACK CDlgMain::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_INITDIALOG) {
-        SetWindowLongPtrA(hwnd, DWLP_USER, lp);
-        auto* self = reinterpret_cast<CDlgMain*>(lp);
-        self->m_hWnd = hwnd;
-        return self->OnInitDialog();
-    }
-    auto* self = reinterpret_cast<CDlgMain*>(GetWindowLongPtrA(hwnd, DWLP_USER));
-    return self ? self->OnMessage(msg, wp, lp) : FALSE;
 }
 
 INT_PTR CDlgMain::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
@@ -184,11 +155,8 @@ INT_PTR CDlgMain::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
             return TRUE;
         case WM_CLOSE:
             m_vemo.EndVemo();
-            EndRun(IDCANCEL);
+            End(IDCANCEL);
             return TRUE;
-        case WM_DESTROY:
-            OnDestroy();
-            return FALSE;
         default:
             return FALSE;
     }
@@ -378,10 +346,10 @@ void CDlgMain::OnCommand(UINT id) {
             ShowWindow(m_hWnd, SW_HIDE);
             break;
         case IDCANCEL:
-            EndRun(IDCANCEL);
+            End(IDCANCEL);
             break;
         case ID_TRAY_EXIT:
-            EndRun(IDOK);
+            End(IDOK);
             break;
         case ID_TRAY_TOGGLE:
             ToggleVemo();

@@ -15,6 +15,7 @@
 #include "app/win32/VemoApi.h"
 #include "shell/win32/SystemTray.h"
 #include "platform/Registry.h"
+#include "platform/win32/DialogBase.h"
 #include "store/LibrarySet.h"
 
 namespace wl {
@@ -34,7 +35,7 @@ void ShowRefusedWrite(RegRoot root, const std::string& path);
 // The text of that message.
 std::string RefusedWriteText(RegRoot root, const std::string& path);
 
-class CDlgMain : public CandidateView, public CandidateSource {
+class CDlgMain : public DialogBase, public CandidateView, public CandidateSource {
 public:
     // programFolder: where the Libs folder is looked for; empty for the
     // folder of the running executable.
@@ -44,29 +45,24 @@ public:
     CDlgMain(const CDlgMain&) = delete;
     CDlgMain& operator=(const CDlgMain&) = delete;
 
-    // Runs the window modally; returns when the program is to end.
-    INT_PTR DoModal(HINSTANCE instance);
-    // Creates the window without running it modally (tests).
-    HWND Create(HINSTANCE instance);
-    HWND hwnd() const { return m_hWnd; }
+    // DoModal(nullptr) runs the window until the program is to end;
+    // Create(nullptr) makes it without running it (tests).
     const CandidateList& candidates() const { return m_candidates; }
     const CTipWnd& tip() const { return m_tip; }
     const LibrarySet& libraries() const { return m_libraries; }
 
 private:
-    static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-    INT_PTR OnMessage(UINT msg, WPARAM wp, LPARAM lp);
+    INT_PTR OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
-    BOOL OnInitDialog();
+    BOOL OnInitDialog() override;
     void OnTimer(UINT_PTR id);
     void OnCommand(UINT id);
     void OnShowWindow(BOOL show);
     LRESULT OnNotify(const NMHDR* header);
     void OnSize(int cx, int cy);
-    void OnDestroy();
+    void OnDestroy() override;
     void OnCaretPending();
 
-    void EndRun(INT_PTR result);
     void RunStartupSteps();
     // Loads the enabled libraries of the program's Libs folder; answers
     // whether any loaded (false also when the program's path is unknown).
@@ -98,8 +94,6 @@ private:
     VemoApi& m_vemo;
     Registry& m_registry;
     std::string m_programFolder;
-    bool m_bModal = false;
-    HWND m_hWnd = nullptr;
     HWND m_edit = nullptr;
     HWND m_list = nullptr;
     HICON m_hIcon = nullptr;

@@ -12,7 +12,7 @@ namespace wl {
 
 class CVemoShowApp {
   public:
-    int Run(HINSTANCE instance) {
+    int Run() {
         INITCOMMONCONTROLSEX controls = {
             sizeof controls, ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES |
                                  ICC_HOTKEY_CLASS | ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
@@ -21,7 +21,7 @@ class CVemoShowApp {
         // let this user write: the user is told the first time it happens.
         ReportingRegistry registry(SystemRegistry(), ShowRefusedWrite);
         auto dialog = std::make_unique<CDlgMain>(VemoDll(), registry);
-        dialog->DoModal(instance);
+        dialog->DoModal(nullptr);
         dialog.reset();  // removes the tray icon, closes the libraries
         return 0;
     }
@@ -29,7 +29,7 @@ class CVemoShowApp {
 
 }  // namespace wl
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     wl::CVemoShowApp app;
-    return app.Run(instance);
+    return app.Run();
 }

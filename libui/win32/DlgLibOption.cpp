@@ -85,7 +85,7 @@ BOOL CDlgLibOption::OnInitDialog() {
     m_list = Item(IDC_LIBOPT_LIST);
     m_wait.CreateHidden(m_hWnd);
 
-    m_imageList = ImageListFromStrip(LibUiModule(), kCandidateBitmap, DpiOf(m_list));
+    m_imageList = ImageListFromStrip(ProgramModule(), kCandidateBitmap, DpiOf(m_list));
     if (!m_imageList) m_imageList = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 4, 1);
     // The list destroys its image list with itself.
     SendMessageA(m_list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(m_imageList));
@@ -416,7 +416,7 @@ void CDlgLibOption::OnExport() {
 }
 
 void CDlgLibOption::OnMacroMenu() {
-    HMENU menu = LoadMenuA(LibUiModule(), MAKEINTRESOURCEA(IDR_MACRO_MENU));
+    HMENU menu = LoadMenuA(ProgramModule(), MAKEINTRESOURCEA(IDR_MACRO_MENU));
     if (!menu) return;
     RECT button;
     GetWindowRect(Item(IDC_LIBOPT_MACRO), &button);

@@ -13,7 +13,7 @@
 
 #include "platform/Registry.h"
 #include "settings/AppManagerLogic.h"
-#include "settings/win32/DialogBase.h"
+#include "platform/win32/DialogBase.h"
 
 namespace wl {
 

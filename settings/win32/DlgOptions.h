@@ -10,7 +10,7 @@
 
 #include "platform/Registry.h"
 #include "settings/OptionsLogic.h"
-#include "settings/win32/DialogBase.h"
+#include "platform/win32/DialogBase.h"
 
 namespace wl {
 

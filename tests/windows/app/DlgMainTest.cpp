@@ -120,7 +120,7 @@ struct MainWindow : ::testing::Test {
     }
     void Start() {
         dlg = std::make_unique<CDlgMain>(vemo, reg, dir.path().string());
-        hwnd = dlg->Create(GetModuleHandleA(nullptr));
+        hwnd = dlg->Create(nullptr);
         ASSERT_NE(hwnd, nullptr);
         list = GetDlgItem(hwnd, IDC_MAIN_LIST);
         ASSERT_TRUE(PumpUntil([&] { return vemo.beginCalls > 0; })) << "no start-up";

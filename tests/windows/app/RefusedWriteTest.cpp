@@ -131,7 +131,7 @@ struct RefusedWrites : ::testing::Test {
     }
     void Start() {
         dlg = std::make_unique<CDlgMain>(vemo, registry, dir.path().string());
-        hwnd = dlg->Create(GetModuleHandleA(nullptr));
+        hwnd = dlg->Create(nullptr);
         ASSERT_NE(hwnd, nullptr);
         ASSERT_TRUE(PumpUntil([&] { return vemo.beginCalls > 0; })) << "no start-up";
     }

@@ -1,4 +1,6 @@
-#include "settings/win32/DialogBase.h"
+#include "platform/win32/DialogBase.h"
+
+#include <vector>
 
 namespace wl {
 
@@ -6,13 +8,37 @@ HINSTANCE ProgramModule() {
     return GetModuleHandleA(nullptr);
 }
 
+std::string WindowText(HWND hwnd) {
+    if (!hwnd) return {};
+    const int length = GetWindowTextLengthA(hwnd);
+    if (length <= 0) return {};
+    std::vector<char> text(static_cast<std::size_t>(length) + 1);
+    const int got = GetWindowTextA(hwnd, text.data(), length + 1);
+    return std::string(text.data(), got > 0 ? static_cast<std::size_t>(got) : 0);
+}
+
 DialogBase::~DialogBase() {
+    // A derived dialog has destroyed its window in its own destructor (see
+    // Destroy); a window that is left must not call back into a destroyed
+    // object.
     if (m_hWnd && IsWindow(m_hWnd)) {
-        // A modeless dialog still open: it must not call back into a
-        // destroyed object.
-        SetWindowLongPtrA(m_hWnd, DWLP_USER, 0);
-        if (!m_bModal) DestroyWindow(m_hWnd);
+        HWND hwnd = m_hWnd;
+        SetWindowLongPtrA(hwnd, DWLP_USER, 0);
+        m_hWnd = nullptr;
+        DestroyWindow(hwnd);
     }
+}
+
+void DialogBase::Destroy() {
+    if (m_hWnd && IsWindow(m_hWnd)) DestroyWindow(m_hWnd);
+}
+
+std::string DialogBase::ItemText(int id) const {
+    return WindowText(Item(id));
+}
+
+void DialogBase::SetMessageResult(LRESULT result) const {
+    SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, result);
 }
 
 INT_PTR DialogBase::DoModal(HWND owner) {
@@ -31,6 +57,7 @@ HWND DialogBase::Create(HWND parent) {
 
 void DialogBase::End(INT_PTR result) {
     m_nResult = result;
+    if (!m_hWnd) return;
     if (m_bModal)
         EndDialog(m_hWnd, result);
     else
@@ -38,17 +65,21 @@ void DialogBase::End(INT_PTR result) {
 }
 
 INT_PTR CALLBACK DialogBase::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    DialogBase* self;
     if (msg == WM_INITDIALOG) {
+        self = reinterpret_cast<DialogBase*>(lp);
         SetWindowLongPtrA(hwnd, DWLP_USER, lp);
-        auto* self = reinterpret_cast<DialogBase*>(lp);
         self->m_hWnd = hwnd;
         return self->OnInitDialog();
     }
-    auto* self = reinterpret_cast<DialogBase*>(GetWindowLongPtrA(hwnd, DWLP_USER));
+    self = reinterpret_cast<DialogBase*>(GetWindowLongPtrA(hwnd, DWLP_USER));
     if (!self) return FALSE;
+    if (msg == WM_DESTROY) {
+        self->OnDestroy();
+        return FALSE;
+    }
     if (msg == WM_NCDESTROY) {
         SetWindowLongPtrA(hwnd, DWLP_USER, 0);
-        self->OnMessage(msg, wp, lp);
         self->m_hWnd = nullptr;
         return FALSE;
     }
