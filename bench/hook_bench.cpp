@@ -219,6 +219,15 @@ int main(int argc, char** argv) {
             logic.KeyboardProc(0, 'A' + static_cast<std::uint32_t>(i % 26), 0x001E0001u);
         },
         drain);
+    const Handle32 savedMain = state->mainWindow;
+    state->mainWindow = 0;
+    Figure capturedNoPost = NsPerCall(
+        n,
+        [&](int i) {
+            logic.KeyboardProc(0, 'A' + static_cast<std::uint32_t>(i % 26), 0x001E0001u);
+        },
+        drain);
+    state->mainWindow = savedMain;
     std::uint32_t shiftKey = 0x10;
     Figure uncaptured = NsPerCall(
         n, [&](int) { logic.KeyboardProc(0, shiftKey, 0x002A0001u); }, drain);
@@ -257,6 +266,7 @@ int main(int argc, char** argv) {
                 n);
     print("captured character", captured);
     print("key without character", uncaptured);
+    print("captured, no post", capturedNoPost);
     print("policy decision alone", policy);
 #ifdef _WIN32
     print("GetKeyboardState alone", roundTrip);  // scale: one wineserver round trip
