@@ -13,8 +13,12 @@ bool IsPathKind(const LibraryEntry* e) {
     return e && (e->type == PathFile || e->type == PathFolder);
 }
 
-const char* KeyOf(const LibraryEntry& e) { return e.key() ? e.key() : ""; }
-const char* TextOf(const LibraryEntry& e) { return e.text() ? e.text() : ""; }
+const char* KeyOf(const LibraryEntry& e) {
+    return e.key() ? e.key() : "";
+}
+const char* TextOf(const LibraryEntry& e) {
+    return e.text() ? e.text() : "";
+}
 
 bool SameBytes(const LibraryEntry& e) {
     return e.keyLength() == e.textLength() &&
@@ -189,7 +193,9 @@ void CandidateList::OnRowSelected(int row) {
     view_.PlaceTip();
 }
 
-int CandidateList::OnDoubleClick() { return hook_.ReplaceStr(); }
+int CandidateList::OnDoubleClick() {
+    return hook_.ReplaceStr();
+}
 
 int CandidateList::CompletePath() {
     if (m_strWord.size() < 3 || m_strWord[1] != ':' || m_strWord[2] != '\\') return 0;

@@ -20,7 +20,7 @@ using namespace vemo;  // the select requests and replacement modes
 
 // The merged candidate stream of the loaded libraries.
 class CandidateSource {
-public:
+  public:
     virtual ~CandidateSource() = default;
     virtual int FindFirst(const char* word, LibraryEntry& entry, int matchMode, int enableWord,
                           int enableShorthand) = 0;
@@ -29,7 +29,7 @@ public:
 
 // The hook library's exported calls that the list makes.
 class HookCalls {
-public:
+  public:
     virtual ~HookCalls() = default;
     virtual int GetInputStr(char* buffer, int size) = 0;
     virtual int SetReplaceStr(const char* text, int mode) = 0;
@@ -38,7 +38,7 @@ public:
 
 // What the list asks of the window that shows it.
 class CandidateView {
-public:
+  public:
     virtual ~CandidateView() = default;
     // The rows were replaced (or all deleted): show them and, when there are
     // any, size the list and the window to them.
@@ -58,7 +58,7 @@ struct CandidateRow {
 };
 
 class CandidateList {
-public:
+  public:
     CandidateList(CandidateSource& source, HookCalls& hook, CandidateView& view,
                   Directory& directory = SystemDirectory());
 
@@ -97,7 +97,7 @@ public:
     int m_bEnableWord = 1;
     int m_bEnableShorthand = 1;
 
-private:
+  private:
     void SortPathCandidates();
     void Highlight(int row);
 

@@ -89,8 +89,8 @@ void Report(const char* what, std::vector<double> ms) {
 
 int Keys(int rounds, const std::vector<std::pair<std::string, std::string>>& words) {
     HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, wl::kSharedStateMappingName);
-    auto* state = mapping ? static_cast<const wl::SharedHookState*>(
-                                MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, sizeof(wl::SharedHookState)))
+    auto* state = mapping ? static_cast<const wl::SharedHookState*>(MapViewOfFile(
+                                mapping, FILE_MAP_READ, 0, 0, sizeof(wl::SharedHookState)))
                           : nullptr;
     HWND list = FindWindowA("#32770", "Wordlark");
     if (!state || !list) {
@@ -137,7 +137,8 @@ int Idle(DWORD pid, int seconds) {
         GetProcessTimes(process, &created, &exited, &kernel, &user);
         auto ms = [](FILETIME f) {
             return static_cast<double>((static_cast<ULONGLONG>(f.dwHighDateTime) << 32) |
-                                       f.dwLowDateTime) / 10000.0;
+                                       f.dwLowDateTime) /
+                   10000.0;
         };
         return ms(kernel) + ms(user);
     };
@@ -161,7 +162,9 @@ int main(int argc, char** argv) {
         std::vector<std::pair<std::string, std::string>> words;
         for (int i = 3; i < argc; ++i) {
             const char* eq = std::strchr(argv[i], '=');
-            if (eq) words.emplace_back(std::string(argv[i], static_cast<size_t>(eq - argv[i])), std::string(eq + 1));
+            if (eq)
+                words.emplace_back(std::string(argv[i], static_cast<size_t>(eq - argv[i])),
+                                   std::string(eq + 1));
         }
         if (!words.empty()) return Keys(std::atoi(argv[2]), words);
     }

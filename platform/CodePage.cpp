@@ -3,16 +3,29 @@
 namespace wl {
 namespace {
 
-bool IsAsciiDigit(unsigned char c) { return c >= '0' && c <= '9'; }
-bool IsAsciiAlpha(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool IsAsciiDigit(unsigned char c) {
+    return c >= '0' && c <= '9';
+}
+bool IsAsciiAlpha(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
 
 class Windows1252 : public CodePage {
-public:
+  public:
     bool IsAlpha(unsigned char c) const override {
         if (IsAsciiAlpha(c)) return true;
         switch (c) {
-            case 0x83: case 0x8A: case 0x8C: case 0x8E: case 0x9A: case 0x9C: case 0x9E:
-            case 0x9F: case 0xAA: case 0xB5: case 0xBA:
+            case 0x83:
+            case 0x8A:
+            case 0x8C:
+            case 0x8E:
+            case 0x9A:
+            case 0x9C:
+            case 0x9E:
+            case 0x9F:
+            case 0xAA:
+            case 0xB5:
+            case 0xBA:
                 return true;
             default:
                 return c >= 0xC0 && c != 0xD7 && c != 0xF7;
@@ -41,7 +54,7 @@ public:
 };
 
 class ShiftJis : public CodePage {
-public:
+  public:
     bool IsAlpha(unsigned char c) const override {
         return IsAsciiAlpha(c) || (c >= 0xA6 && c <= 0xDF);  // half-width katakana
     }
@@ -96,8 +109,12 @@ const CodePage& CodePage932() {
 
 const CodePage& DefaultCodePage();  // platform/<build>/SystemCodePage.cpp
 
-const CodePage& SystemCodePage() { return g_testPage ? *g_testPage : DefaultCodePage(); }
+const CodePage& SystemCodePage() {
+    return g_testPage ? *g_testPage : DefaultCodePage();
+}
 
-void SetSystemCodePageForTest(const CodePage* page) { g_testPage = page; }
+void SetSystemCodePageForTest(const CodePage* page) {
+    g_testPage = page;
+}
 
 }  // namespace wl

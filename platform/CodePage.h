@@ -7,7 +7,7 @@
 namespace wl {
 
 class CodePage {
-public:
+  public:
     virtual ~CodePage() = default;
     virtual bool IsAlpha(unsigned char c) const = 0;         // IsCharAlphaA
     virtual bool IsAlphaNumeric(unsigned char c) const = 0;  // IsCharAlphaNumericA

@@ -13,7 +13,7 @@ struct DirEntry {
 };
 
 class Directory {
-public:
+  public:
     virtual ~Directory() = default;
     // Fills entries with the matches of pattern, "." and ".." included when the
     // pattern matches them.  False when the folder cannot be listed.  Natively

@@ -69,7 +69,9 @@ Registry::Key MemoryRegistry::Open(RegRoot root, const std::string& path, bool c
     return key;
 }
 
-void MemoryRegistry::Close(Key key) { open_.erase(key); }
+void MemoryRegistry::Close(Key key) {
+    open_.erase(key);
+}
 
 int MemoryRegistry::Read(Key key, const std::string& name, void* dest, std::uint32_t size) {
     Node* node = NodeOf(key);

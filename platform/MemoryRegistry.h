@@ -13,7 +13,7 @@
 namespace wl {
 
 class MemoryRegistry : public Registry {
-public:
+  public:
     enum class Type { Binary, String };
     struct Value {
         Type type = Type::Binary;
@@ -44,7 +44,7 @@ public:
     bool failOpen = false;
     bool refuseWrites = false;
 
-private:
+  private:
     struct Node;
     Node* Walk(RegRoot root, const std::string& path, bool create) const;
     Node* NodeOf(Key key) const;

@@ -10,7 +10,7 @@ namespace wl {
 enum class RegRoot { LocalMachine, CurrentUser, ClassesRoot };
 
 class Registry {
-public:
+  public:
     using Key = std::uintptr_t;  // 0 is "no key"
 
     virtual ~Registry() = default;
@@ -46,7 +46,7 @@ public:
 
 // Owns an open key and closes it when it goes out of scope.
 class RegKey {
-public:
+  public:
     RegKey(Registry& reg, RegRoot root, const std::string& path, bool create)
         : reg_(reg), key_(reg.Open(root, path, create)) {}
     ~RegKey() {
@@ -69,7 +69,7 @@ public:
         return key_ && reg_.WriteBinary(key_, name, &field, sizeof field);
     }
 
-private:
+  private:
     Registry& reg_;
     Registry::Key key_;
 };

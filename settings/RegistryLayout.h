@@ -11,7 +11,7 @@ inline constexpr char kRoot[] = "SOFTWARE\\Quorbit\\";
 inline constexpr char kOptionKey[] = "SOFTWARE\\Quorbit\\Option";
 inline constexpr char kAppOptionKey[] = "SOFTWARE\\Quorbit\\AppOption";
 inline constexpr char kAppOptionPrefix[] = "SOFTWARE\\Quorbit\\AppOption\\";  // + file name
-inline constexpr char kLoadSetPrefix[] = "LoadSet\\";                          // after kRoot
+inline constexpr char kLoadSetPrefix[] = "LoadSet\\";                         // after kRoot
 inline constexpr char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 inline constexpr char kRunValue[] = "Wordlark";
 
@@ -42,7 +42,7 @@ inline constexpr std::uint8_t kDefaultSelectPageDown = 0x22;  // Page Down
 inline constexpr std::uint8_t kDefaultSelectIndex[10] = {0x31, 0x32, 0x33, 0x34, 0x35,
                                                          0x36, 0x37, 0x38, 0x39, 0x30};
 inline constexpr std::uint8_t kNoKey = 0xFF;  // an empty complete-key slot
-inline constexpr std::uint8_t kDefaultSelect[10] = {0x09, 0x0D, kNoKey, kNoKey, kNoKey,
+inline constexpr std::uint8_t kDefaultSelect[10] = {0x09,   0x0D,   kNoKey, kNoKey, kNoKey,
                                                     kNoKey, kNoKey, kNoKey, kNoKey, kNoKey};
 inline constexpr std::uint32_t kDefaultToggleHotkey = 0x00020074;  // Ctrl+F5
 

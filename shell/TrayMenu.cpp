@@ -12,6 +12,8 @@ TrayMenuState ReadTrayMenuState(Registry& reg, bool vemoActive) {
     return state;
 }
 
-std::string UnableToOpenText(const std::string& target) { return "Unable to open " + target + "."; }
+std::string UnableToOpenText(const std::string& target) {
+    return "Unable to open " + target + ".";
+}
 
 }  // namespace wl

@@ -24,7 +24,7 @@ enum MatchMode : std::int32_t {
 };
 
 class LibraryEntry {
-public:
+  public:
     LibraryEntry() = default;
     LibraryEntry(const LibraryEntry&) = delete;
     LibraryEntry& operator=(const LibraryEntry&) = delete;
@@ -44,7 +44,7 @@ public:
     std::uint32_t textLength() const { return textLength_; }
     std::int32_t type = Dictionary;
 
-private:
+  private:
     std::unique_ptr<char[]> key_;
     std::uint32_t keyLength_ = 0;
     std::unique_ptr<char[]> text_;

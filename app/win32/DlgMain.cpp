@@ -122,8 +122,7 @@ INT_PTR CDlgMain::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
             if (static_cast<int>(wp) == ID_TOGGLE_HOTKEY) ToggleVemo();
             return TRUE;
         case WM_NOTIFY:
-            SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT,
-                              OnNotify(reinterpret_cast<const NMHDR*>(lp)));
+            SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, OnNotify(reinterpret_cast<const NMHDR*>(lp)));
             return TRUE;
         case WM_SHOWWINDOW:
             OnShowWindow(static_cast<BOOL>(wp));
@@ -173,9 +172,9 @@ BOOL CDlgMain::OnInitDialog() {
 
     SetWindowPos(m_hWnd, HWND_BOTTOM, -1000, -1000, 0, 0,
                  SWP_NOSIZE | SWP_NOACTIVATE | SWP_HIDEWINDOW);
-    m_hIcon = static_cast<HICON>(LoadImageA(inst, MAKEINTRESOURCEA(IDI_VEMO_ON), IMAGE_ICON,
-                                            GetSystemMetrics(SM_CXICON),
-                                            GetSystemMetrics(SM_CYICON), 0));
+    m_hIcon =
+        static_cast<HICON>(LoadImageA(inst, MAKEINTRESOURCEA(IDI_VEMO_ON), IMAGE_ICON,
+                                      GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
     m_hIconSmall = static_cast<HICON>(LoadImageA(inst, MAKEINTRESOURCEA(IDI_VEMO_ON), IMAGE_ICON,
                                                  GetSystemMetrics(SM_CXSMICON),
                                                  GetSystemMetrics(SM_CYSMICON), 0));
@@ -225,10 +224,10 @@ void CDlgMain::LayoutAtCreation() {
     const UINT dpi = DpiOf(m_hWnd);
     for (int i = 0; i < 10; ++i) {
         const char text[2] = {static_cast<char>('0' + (i + 1) % 10), 0};
-        m_indexLabels[i] = CreateWindowExA(0, "STATIC", text, WS_CHILD | WS_VISIBLE | SS_CENTER, 0,
-                                           L.top + h * i,
-                                           std::max(0, static_cast<int>(L.left) - Scaled(5, dpi)),
-                                           h, m_hWnd, nullptr, inst, nullptr);
+        m_indexLabels[i] =
+            CreateWindowExA(0, "STATIC", text, WS_CHILD | WS_VISIBLE | SS_CENTER, 0, L.top + h * i,
+                            std::max(0, static_cast<int>(L.left) - Scaled(5, dpi)), h, m_hWnd,
+                            nullptr, inst, nullptr);
         SendMessageA(m_indexLabels[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     }
     SetWindowPos(m_list, nullptr, 0, 0, L.right - L.left, h * 21 / 2,
@@ -279,8 +278,8 @@ void CDlgMain::RunStartupSteps() {
     KillTimer(m_hWnd, ID_STARTUP_TIMER);
     bool pathKnown = false;
     if (!ReloadLibraries(&pathKnown) && pathKnown) {
-        if (MessageBoxA(m_hWnd, kNoLibraryText, "Wordlark - Error",
-                        MB_OKCANCEL | MB_ICONERROR) == IDOK)
+        if (MessageBoxA(m_hWnd, kNoLibraryText, "Wordlark - Error", MB_OKCANCEL | MB_ICONERROR) ==
+            IDOK)
             OnCommand(ID_TRAY_LIB_MANAGER);
     }
     m_vemo.BeginVemo(m_hWnd);
@@ -361,9 +360,9 @@ void CDlgMain::OnCommand(UINT id) {
             RunAppManager(m_hWnd, m_registry);
             break;
         case ID_TRAY_LIB_MANAGER:
-            if (RunLibrariesManager(m_hWnd, m_registry,
-                                    m_programFolder.empty() ? std::string()
-                                                            : m_programFolder + "\\Libs"))
+            if (RunLibrariesManager(
+                    m_hWnd, m_registry,
+                    m_programFolder.empty() ? std::string() : m_programFolder + "\\Libs"))
                 ReloadLibraries();
             break;
         case ID_TRAY_WORD:
@@ -524,8 +523,8 @@ void CDlgMain::SizeToContent() {
     SetWindowPos(m_list, nullptr, left, before.top, w + Scaled(5, dpi), h + Scaled(8, dpi),
                  SWP_NOZORDER | SWP_NOACTIVATE);
     const RECT L = ChildRect(m_list, m_hWnd);
-    SetWindowPos(m_edit, nullptr, left, 0, L.right - L.left, std::max(0, static_cast<int>(L.top) - 2),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(m_edit, nullptr, left, 0, L.right - L.left,
+                 std::max(0, static_cast<int>(L.top) - 2), SWP_NOZORDER | SWP_NOACTIVATE);
     for (int i = 0; i < 10; ++i) {
         const bool show = !pathMode && i < rows;
         if (show != ((GetWindowLongPtrA(m_indexLabels[i], GWL_STYLE) & WS_VISIBLE) != 0))
@@ -570,9 +569,13 @@ void CDlgMain::PlaceTip() {
     m_tip.ShowTipAt(true, at);
 }
 
-void CDlgMain::SetTipText(const std::string& text, int style) { m_tip.SetTipText(text, style); }
+void CDlgMain::SetTipText(const std::string& text, int style) {
+    m_tip.SetTipText(text, style);
+}
 
-void CDlgMain::Beep() { MessageBeep(0xFFFFFFFF); }
+void CDlgMain::Beep() {
+    MessageBeep(0xFFFFFFFF);
+}
 
 // --- the libraries -----------------------------------------------------------
 
@@ -581,6 +584,8 @@ int CDlgMain::FindFirst(const char* word, LibraryEntry& entry, int matchMode, in
     return m_libraries.FindFirst(word, entry, matchMode, enableWord, enableShorthand);
 }
 
-int CDlgMain::FindNext(LibraryEntry& entry) { return m_libraries.FindNext(entry); }
+int CDlgMain::FindNext(LibraryEntry& entry) {
+    return m_libraries.FindNext(entry);
+}
 
 }  // namespace wl

@@ -36,7 +36,7 @@ void ShowRefusedWrite(RegRoot root, const std::string& path);
 std::string RefusedWriteText(RegRoot root, const std::string& path);
 
 class CDlgMain : public DialogBase, public CandidateView, public CandidateSource {
-public:
+  public:
     // programFolder: where the Libs folder is looked for; empty for the
     // folder of the running executable.
     explicit CDlgMain(VemoApi& vemo = VemoDll(), Registry& registry = SystemRegistry(),
@@ -51,7 +51,7 @@ public:
     const CTipWnd& tip() const { return m_tip; }
     const LibrarySet& libraries() const { return m_libraries; }
 
-private:
+  private:
     INT_PTR OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
     BOOL OnInitDialog() override;

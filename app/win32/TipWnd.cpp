@@ -61,8 +61,8 @@ bool CTipWnd::Create(HWND owner) {
     // window hides it at once anyway, and a window that was never shown
     // activated is left alone by the X11 window management under Wine
     // (which otherwise makes every later hide wait for a window manager).
-    m_hWnd = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kTipClass, "", WS_POPUP, 10,
-                             10, 250, 200, owner, nullptr, inst, this);
+    m_hWnd = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kTipClass, "", WS_POPUP, 10, 10,
+                             250, 200, owner, nullptr, inst, this);
     UpdateFont();
     return m_hWnd != nullptr;
 }
@@ -99,7 +99,9 @@ void CTipWnd::ShowTipAt(bool show, POINT point) {
     HideQuietly(m_hWnd);
 }
 
-void CTipWnd::Hide() { ShowTipAt(false, POINT{}); }
+void CTipWnd::Hide() {
+    ShowTipAt(false, POINT{});
+}
 
 void CTipWnd::OnPaint() {
     UpdateFont();

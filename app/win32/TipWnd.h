@@ -9,7 +9,7 @@
 namespace wl {
 
 class CTipWnd {
-public:
+  public:
     CTipWnd() = default;
     ~CTipWnd();
     CTipWnd(const CTipWnd&) = delete;
@@ -28,7 +28,7 @@ public:
     const std::string& text() const { return m_strText; }
     int style() const { return m_nStyle; }
 
-private:
+  private:
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     void OnPaint();
     // The font at the window's DPI, made anew when the DPI changed.

@@ -9,7 +9,7 @@
 namespace wl {
 
 class VemoApi : public HookCalls {
-public:
+  public:
     virtual int BeginVemo(HWND mainWindow) = 0;
     virtual void EndVemo() = 0;
     virtual int IsBeginVemo() = 0;

@@ -6,16 +6,14 @@ namespace wl {
 namespace {
 
 class VemoDllApi : public VemoApi {
-public:
+  public:
     int BeginVemo(HWND mainWindow) override { return ::BeginVemo(mainWindow); }
     void EndVemo() override { ::EndVemo(); }
     int IsBeginVemo() override { return ::IsBeginVemo(); }
     void SetOldFous() override { ::SetOldFous(); }
     int CheckCaret() override { return ::CheckCaret(); }
     int GetInputStr(char* buffer, int size) override { return ::GetInputStr(buffer, size); }
-    int SetReplaceStr(const char* text, int mode) override {
-        return ::SetReplaceStr(text, mode);
-    }
+    int SetReplaceStr(const char* text, int mode) override { return ::SetReplaceStr(text, mode); }
     int ReplaceStr() override { return ::ReplaceStr(); }
 };
 

@@ -15,12 +15,14 @@ Registry& SystemRegistry() {
     return registry;
 }
 
-const CodePage& DefaultCodePage() { return CodePage1252(); }
+const CodePage& DefaultCodePage() {
+    return CodePage1252();
+}
 
 namespace {
 
 class StdDirectory : public Directory {
-public:
+  public:
     bool List(const std::string& pattern, std::vector<DirEntry>& entries) override {
         namespace fs = std::filesystem;
         entries.clear();

@@ -12,16 +12,21 @@ namespace {
 
 HKEY RootKey(RegRoot root) {
     switch (root) {
-        case RegRoot::CurrentUser: return HKEY_CURRENT_USER;
-        case RegRoot::ClassesRoot: return HKEY_CLASSES_ROOT;
-        default: return HKEY_LOCAL_MACHINE;
+        case RegRoot::CurrentUser:
+            return HKEY_CURRENT_USER;
+        case RegRoot::ClassesRoot:
+            return HKEY_CLASSES_ROOT;
+        default:
+            return HKEY_LOCAL_MACHINE;
     }
 }
 
-HKEY H(Registry::Key key) { return reinterpret_cast<HKEY>(key); }
+HKEY H(Registry::Key key) {
+    return reinterpret_cast<HKEY>(key);
+}
 
 class RegistryWin32 : public Registry {
-public:
+  public:
     Key Open(RegRoot root, const std::string& path, bool create) override {
         HKEY key = nullptr;
         LONG rc = create ? RegCreateKeyA(RootKey(root), path.c_str(), &key)
@@ -31,8 +36,8 @@ public:
     void Close(Key key) override { RegCloseKey(H(key)); }
     int Read(Key key, const std::string& name, void* dest, std::uint32_t size) override {
         DWORD len = size;
-        LONG rc = RegQueryValueExA(H(key), name.c_str(), nullptr, nullptr,
-                                   static_cast<BYTE*>(dest), &len);
+        LONG rc = RegQueryValueExA(H(key), name.c_str(), nullptr, nullptr, static_cast<BYTE*>(dest),
+                                   &len);
         return rc == ERROR_SUCCESS ? static_cast<int>(len) : -1;
     }
     bool ReadString(Key key, const std::string& name, std::string& out,
@@ -52,8 +57,8 @@ public:
     }
     bool WriteBinary(Key key, const std::string& name, const void* data,
                      std::uint32_t size) override {
-        return RegSetValueExA(H(key), name.c_str(), 0, REG_BINARY,
-                              static_cast<const BYTE*>(data), size) == ERROR_SUCCESS;
+        return RegSetValueExA(H(key), name.c_str(), 0, REG_BINARY, static_cast<const BYTE*>(data),
+                              size) == ERROR_SUCCESS;
     }
     bool WriteString(Key key, const std::string& name, const void* data,
                      std::uint32_t size) override {
@@ -75,7 +80,7 @@ public:
 };
 
 class SystemAnsiCodePage : public CodePage {
-public:
+  public:
     bool IsAlpha(unsigned char c) const override { return IsCharAlphaA(static_cast<CHAR>(c)); }
     bool IsAlphaNumeric(unsigned char c) const override {
         return IsCharAlphaNumericA(static_cast<CHAR>(c));
@@ -89,14 +94,15 @@ public:
 };
 
 class FindFileDirectory : public Directory {
-public:
+  public:
     bool List(const std::string& pattern, std::vector<DirEntry>& entries) override {
         entries.clear();
         WIN32_FIND_DATAA fd;
         HANDLE h = FindFirstFileA(pattern.c_str(), &fd);
         if (h == INVALID_HANDLE_VALUE) return false;
         do {
-            entries.push_back({fd.cFileName, (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+            entries.push_back(
+                {fd.cFileName, (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
         } while (FindNextFileA(h, &fd));
         FindClose(h);
         return true;

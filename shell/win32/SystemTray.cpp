@@ -23,8 +23,8 @@ bool CSystemTray::Create(HWND mainWindow, UINT callbackMessage, const char* tool
     wc.hInstance = inst;
     wc.lpszClassName = kTrayClass;
     RegisterClassA(&wc);
-    m_hWnd = CreateWindowExA(0, kTrayClass, "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, inst,
-                             this);
+    m_hWnd =
+        CreateWindowExA(0, kTrayClass, "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, inst, this);
     if (!m_hWnd) return false;
 
     m_tnd.cbSize = sizeof m_tnd;
@@ -87,8 +87,8 @@ LRESULT CSystemTray::OnTrayNotification(WPARAM wp, LPARAM lp) {
         UINT command = m_nDefaultItem;
         if (m_bDefaultByPosition) {
             HMENU menu = LoadMenuA(inst, MAKEINTRESOURCEA(m_tnd.uID));
-            command = menu ? GetMenuItemID(GetSubMenu(menu, 0), static_cast<int>(m_nDefaultItem))
-                           : 0;
+            command =
+                menu ? GetMenuItemID(GetSubMenu(menu, 0), static_cast<int>(m_nDefaultItem)) : 0;
             if (menu) DestroyMenu(menu);
         }
         if (command) SendMessageA(m_hMainWnd, WM_COMMAND, command, 0);

@@ -11,7 +11,7 @@
 namespace wl {
 
 class CSystemTray {
-public:
+  public:
     // Called each time the menu is about to open, to set check marks and texts.
     using MenuPreparer = std::function<void(HMENU popup)>;
 
@@ -22,8 +22,8 @@ public:
 
     // Creates the hidden window and adds the icon; false (and no icon) when
     // the shell refuses it.  mainWindow receives the menu's commands.
-    bool Create(HWND mainWindow, UINT callbackMessage, const char* tooltip, HICON icon,
-                UINT id, MenuPreparer prepare);
+    bool Create(HWND mainWindow, UINT callbackMessage, const char* tooltip, HICON icon, UINT id,
+                MenuPreparer prepare);
     void SetIcon(HICON icon);
     void SetIcon(UINT resourceId);
     void SetMenuDefaultItem(UINT item, bool byPosition);
@@ -36,7 +36,7 @@ public:
     HWND hwnd() const { return m_hWnd; }
     UINT defaultItem() const { return m_nDefaultItem; }
 
-private:
+  private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
     HWND m_hWnd = nullptr;

@@ -10,7 +10,7 @@
 namespace wl::test {
 
 class TempDir {
-public:
+  public:
     TempDir() {
         std::random_device rd;
         for (int attempt = 0; attempt < 100; ++attempt) {
@@ -32,7 +32,7 @@ public:
     // A file or folder name inside, as a string in the platform's form.
     std::string operator/(const std::string& name) const { return (path_ / name).string(); }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 

@@ -34,7 +34,9 @@ LRESULT Send(HWND w, UINT msg, WPARAM wp, LPARAM lp, bool* ok = nullptr) {
     return static_cast<LRESULT>(result);
 }
 
-HWND Dialog(const char* title) { return FindWindowA("#32770", title); }
+HWND Dialog(const char* title) {
+    return FindWindowA("#32770", title);
+}
 
 struct Search {
     int id;
@@ -67,11 +69,12 @@ BOOL CALLBACK FindList(HWND w, LPARAM lp) {
 // A list view of another process: items and texts go through memory of that
 // process.
 class RemoteList {
-public:
+  public:
     explicit RemoteList(HWND list) : list_(list) {
         DWORD pid = 0;
         GetWindowThreadProcessId(list, &pid);
-        process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+        process_ =
+            OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
         if (process_)
             memory_ = static_cast<char*>(VirtualAllocEx(process_, nullptr, sizeof(LVITEMA) + kText,
                                                         MEM_COMMIT, PAGE_READWRITE));
@@ -108,7 +111,7 @@ public:
         return -1;
     }
 
-private:
+  private:
     static constexpr SIZE_T kText = 1024;
     HWND list_;
     HANDLE process_ = nullptr;
@@ -153,7 +156,8 @@ int Fail() {
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: e2e_dialogs click|type|lbselect|lvselect|lvcheck|exists|msgbox ...\n");
+        std::fprintf(stderr,
+                     "usage: e2e_dialogs click|type|lbselect|lvselect|lvcheck|exists|msgbox ...\n");
         return 2;
     }
     const std::string cmd = argv[1];
@@ -206,7 +210,8 @@ int main(int argc, char** argv) {
         if (ok) Send(control, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text), &ok);
     } else if (cmd == "lbselect") {
         Send(control, LB_SETSEL, FALSE, -1, &ok);
-        for (int i = 4; ok && i < argc; ++i) Send(control, LB_SETSEL, TRUE, std::atoi(argv[i]), &ok);
+        for (int i = 4; ok && i < argc; ++i)
+            Send(control, LB_SETSEL, TRUE, std::atoi(argv[i]), &ok);
         const int id = GetDlgCtrlID(control);
         if (ok)
             Send(GetParent(control), WM_COMMAND, MAKEWPARAM(id, LBN_SELCHANGE),

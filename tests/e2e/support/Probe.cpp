@@ -89,8 +89,8 @@ std::string Escape(const std::string& s) {
 bool ListRows(HWND list, int& selected, std::vector<std::string>& rows) {
     DWORD pid = 0;
     GetWindowThreadProcessId(list, &pid);
-    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
-                                 pid);
+    HANDLE process =
+        OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
     if (!process) return false;
     constexpr SIZE_T kText = 1024;
     auto* remote = static_cast<char*>(
@@ -99,8 +99,8 @@ bool ListRows(HWND list, int& selected, std::vector<std::string>& rows) {
     bool sent = true;
     const int count = ok ? static_cast<int>(Send(list, LVM_GETITEMCOUNT, 0, 0, &sent)) : 0;
     ok = ok && sent;
-    selected = ok ? static_cast<int>(Send(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
-                                          LVNI_SELECTED, &sent))
+    selected = ok ? static_cast<int>(
+                        Send(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED, &sent))
                   : -1;
     for (int i = 0; ok && i < count; ++i) {
         LVITEMA item{};
@@ -191,9 +191,10 @@ int main(int argc, char** argv) {
     }
     if (cmd == "shared") {
         HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, wl::kSharedStateMappingName);
-        const auto* state = mapping ? static_cast<const wl::SharedHookState*>(MapViewOfFile(
-                                          mapping, FILE_MAP_READ, 0, 0, sizeof(wl::SharedHookState)))
-                                    : nullptr;
+        const auto* state = mapping
+                                ? static_cast<const wl::SharedHookState*>(MapViewOfFile(
+                                      mapping, FILE_MAP_READ, 0, 0, sizeof(wl::SharedHookState)))
+                                : nullptr;
         if (!state) {
             std::printf("none\n");
             return 1;

@@ -18,7 +18,7 @@ struct Candidate {
 };
 
 class FakeSource : public CandidateSource {
-public:
+  public:
     std::vector<Candidate> stream;
     size_t next = 0;
     int findNextCalls = 0;
@@ -34,7 +34,7 @@ public:
         return Deliver(entry);
     }
 
-private:
+  private:
     int Deliver(LibraryEntry& entry) {
         if (next >= stream.size()) return 0;
         const Candidate& c = stream[next++];
@@ -46,7 +46,7 @@ private:
 };
 
 class FakeHook : public HookCalls {
-public:
+  public:
     std::string input;
     std::string replaceText;
     int replaceMode = -1;
@@ -67,7 +67,7 @@ public:
 };
 
 class FakeView : public CandidateView {
-public:
+  public:
     int rowsChanged = 0, placeTip = 0, beeps = 0, highlighted = -1;
     std::string tip;
     int tipStyle = 0;
@@ -83,7 +83,7 @@ public:
 
 // Serves folders from a map: "T:\\" + relative folder -> entries.
 class FakeDirectory : public Directory {
-public:
+  public:
     std::map<std::string, std::vector<DirEntry>> folders;
     std::vector<std::string> patterns;
     bool List(const std::string& pattern, std::vector<DirEntry>& entries) override {
@@ -256,13 +256,14 @@ TEST_F(ListFixture, AnOverlongWordFromTheHookIsBounded) {
 }
 
 TEST_F(ListFixture, PathsListFoldersFirstInNameOrder) {
-    dir.folders["T:\\"] = {{"windows", false}, {"Zeta", true}, {"alpha.txt", false},
-                           {"Darwin", true},   {"beta", true}};
+    dir.folders["T:\\"] = {
+        {"windows", false}, {"Zeta", true}, {"alpha.txt", false}, {"Darwin", true}, {"beta", true}};
     Words(5);
     ASSERT_EQ(Lookup("T:\\"), 0);
     EXPECT_EQ(dir.patterns.back(), "T:\\*.*");
     EXPECT_TRUE(list.pathMode());
-    EXPECT_EQ(Texts(), (std::vector<std::string>{"beta", "Darwin", "Zeta", "alpha.txt", "windows"}));
+    EXPECT_EQ(Texts(),
+              (std::vector<std::string>{"beta", "Darwin", "Zeta", "alpha.txt", "windows"}));
     EXPECT_EQ(list.rows()[0].image, PathFolder - 1);
     EXPECT_EQ(list.rows()[3].image, PathFile - 1);
     EXPECT_EQ(hook.replaceText, "beta");
@@ -291,7 +292,8 @@ TEST_F(ListFixture, PathsThatMatchNothingFallThroughToTheLibraries) {
 }
 
 TEST_F(ListFixture, PageKeysInAPathListStayInsideIt) {
-    for (int i = 0; i < 14; ++i) dir.folders["T:\\d\\"].push_back({"f" + std::to_string(10 + i), false});
+    for (int i = 0; i < 14; ++i)
+        dir.folders["T:\\d\\"].push_back({"f" + std::to_string(10 + i), false});
     Words(30);
     ASSERT_EQ(Lookup("T:\\d\\"), 0);
     EXPECT_EQ(list.rows().size(), 14u);  // the whole list, scrolling
@@ -309,7 +311,7 @@ TEST_F(ListFixture, PageKeysInAPathListStayInsideIt) {
 
 // Lists the real file system, with the drive "T:\\" standing for a folder.
 class DriveOnFolder : public Directory {
-public:
+  public:
     explicit DriveOnFolder(std::string folder) : folder_(std::move(folder)) {}
     bool List(const std::string& pattern, std::vector<DirEntry>& entries) override {
         std::string path = pattern;
@@ -320,7 +322,7 @@ public:
         return SystemDirectory().List(path, entries);
     }
 
-private:
+  private:
     std::string folder_;
 };
 

@@ -46,10 +46,10 @@ TEST_F(KeyboardHook, IgnoresOtherHookCodesAndItsOwnSynthesizedKeys) {
 
 TEST_F(KeyboardHook, KeysWithoutCharactersChangeNothing) {
     Type("hello");
-    Down(0x0D);                 // Enter
-    Down(0x09);                 // Tab (list hidden)
-    Down(0x25);                 // Left
-    Down(0x70);                 // F1
+    Down(0x0D);                                        // Enter
+    Down(0x09);                                        // Tab (list hidden)
+    Down(0x25);                                        // Left
+    Down(0x70);                                        // F1
     p.extraKeys.emplace('C', std::string(1, '\x03'));  // Ctrl+C: a control character
     Down('C');
     Type("wor");

@@ -34,10 +34,18 @@ TEST(CodePage932, DoubleByteCharactersAreSteppedOver) {
     const CodePage& cp = CodePage932();
     EXPECT_TRUE(cp.IsLeadByte(0x82));
     // 0x82 0x41 is one character whose trail byte looks like 'A'.
-    std::string s = "\x82\x41" "AB";
+    std::string s =
+        "\x82\x41"
+        "AB";
     cp.ToLower(s.data());
-    EXPECT_EQ(s, "\x82\x41" "ab");
-    EXPECT_EQ(cp.CompareNoCase("\x82\x41" "x", "\x82\x41" "X"), 0);
+    EXPECT_EQ(s,
+              "\x82\x41"
+              "ab");
+    EXPECT_EQ(cp.CompareNoCase("\x82\x41"
+                               "x",
+                               "\x82\x41"
+                               "X"),
+              0);
     EXPECT_NE(cp.CompareNoCase("\x82\x41", "\x82\x61"), 0);
     // A lead byte at the very end does not run past the terminator.
     std::string cut = "A\x82";

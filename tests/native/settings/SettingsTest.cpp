@@ -37,9 +37,9 @@ TEST(Options, WrittenWithTheirTypesAndWidths) {
     const struct {
         const char* name;
         size_t width;
-    } widths[] = {{"bEnableWord", 4},  {"bEnableShorthand", 4}, {"dwEnableVemo", 4},
-                  {"vkSelectPrev", 1}, {"vkSelectNext", 1},     {"vkSelectPageUp", 1},
-                  {"vkSelectPageDown", 1}, {"vkSelectIndex", 10}, {"vkSelect", 10}};
+    } widths[] = {{"bEnableWord", 4},      {"bEnableShorthand", 4}, {"dwEnableVemo", 4},
+                  {"vkSelectPrev", 1},     {"vkSelectNext", 1},     {"vkSelectPageUp", 1},
+                  {"vkSelectPageDown", 1}, {"vkSelectIndex", 10},   {"vkSelect", 10}};
     for (const auto& w : widths) {
         const MemoryRegistry::Value* v = reg.Find(RegRoot::LocalMachine, kOption, w.name);
         ASSERT_NE(v, nullptr) << w.name;
@@ -139,16 +139,16 @@ TEST(AppSettings, ReplacedEntirelyOnWrite) {
     EXPECT_EQ(others, 1);
     EXPECT_TRUE(reg.KeyExists(RegRoot::LocalMachine, reg::kAppOptionKey));
 
-    ASSERT_TRUE(WriteAppSettings(reg,
-                                 {{"notepad.exe", 0, "C:\\Windows\\notepad.exe"},
-                                  {"Word.exe", 1, "C:\\Office\\Word.exe"}},
-                                 0));
-    const auto* path = reg.Find(RegRoot::LocalMachine, "SOFTWARE\\Quorbit\\AppOption\\notepad.exe",
-                                "Path");
+    ASSERT_TRUE(WriteAppSettings(
+        reg,
+        {{"notepad.exe", 0, "C:\\Windows\\notepad.exe"}, {"Word.exe", 1, "C:\\Office\\Word.exe"}},
+        0));
+    const auto* path =
+        reg.Find(RegRoot::LocalMachine, "SOFTWARE\\Quorbit\\AppOption\\notepad.exe", "Path");
     ASSERT_NE(path, nullptr);
     EXPECT_EQ(path->data.size(), std::string("C:\\Windows\\notepad.exe").size());  // no NUL
-    const auto* enable = reg.Find(RegRoot::LocalMachine,
-                                  "SOFTWARE\\Quorbit\\AppOption\\notepad.exe", "EnableVemo");
+    const auto* enable =
+        reg.Find(RegRoot::LocalMachine, "SOFTWARE\\Quorbit\\AppOption\\notepad.exe", "EnableVemo");
     ASSERT_NE(enable, nullptr);
     EXPECT_EQ(enable->data, std::vector<unsigned char>{0});
 

@@ -17,7 +17,7 @@ namespace wl {
 namespace {
 
 class FakeVemo : public VemoApi {
-public:
+  public:
     std::string input;
     std::string replaceText;
     int replaceMode = -1;
@@ -91,7 +91,9 @@ LPARAM ItemData(HWND list, int row) {
     return item.lParam;
 }
 
-int Selected(HWND list) { return ListView_GetNextItem(list, -1, LVNI_SELECTED); }
+int Selected(HWND list) {
+    return ListView_GetNextItem(list, -1, LVNI_SELECTED);
+}
 
 int Width(HWND hwnd) {
     RECT r;
@@ -149,8 +151,8 @@ TEST_F(MainWindow, StartsHiddenWithTheLibrariesLoadedAndTheHookOn) {
 TEST_F(MainWindow, AnswersLookupsWithRowsInMergedOrder) {
     Start();
     EXPECT_EQ(Lookup("ap"), 0);
-    EXPECT_EQ(Rows(list), (std::vector<std::string>{"apple", "application", "apply",
-                                                    "approximately", "apx"}));
+    EXPECT_EQ(Rows(list),
+              (std::vector<std::string>{"apple", "application", "apply", "approximately", "apx"}));
     EXPECT_EQ(ItemData(list, 3), 3);
     EXPECT_EQ(Selected(list), 0);
     EXPECT_EQ(vemo.replaceText, "apple");
@@ -187,7 +189,8 @@ TEST_F(MainWindow, TheWindowFollowsTheWidestRowAndShowsALabelPerRow) {
     for (HWND child = GetWindow(hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         char cls[32] = {};
         GetClassNameA(child, cls, sizeof cls);
-        if (lstrcmpiA(cls, "Static") == 0 && (GetWindowLongA(child, GWL_STYLE) & WS_VISIBLE)) ++labels;
+        if (lstrcmpiA(cls, "Static") == 0 && (GetWindowLongA(child, GWL_STYLE) & WS_VISIBLE))
+            ++labels;
     }
     EXPECT_EQ(labels, 1);
 }
