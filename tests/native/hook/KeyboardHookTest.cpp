@@ -26,14 +26,6 @@ TEST_F(KeyboardHook, CapturesPrintableKeysIntoWordAndLine) {
     EXPECT_TRUE(p.sent.empty());  // the hook itself never looks up
 }
 
-TEST_F(KeyboardHook, PassesEveryOrdinaryKeyOn) {
-    EXPECT_EQ(Down('A'), KR::PassOn);
-    EXPECT_EQ(Up('A'), KR::PassOn);
-    EXPECT_EQ(Down(0x0D), KR::PassOn);
-    EXPECT_EQ(Down(0x1B), KR::PassOn);  // Escape with the list hidden
-    EXPECT_STREQ(s().inputWord, "a");
-}
-
 TEST_F(KeyboardHook, IgnoresOtherHookCodesAndItsOwnSynthesizedKeys) {
     EXPECT_EQ(logic.KeyboardProc(3, 'A', 0x00010001u), KR::PassOn);  // HC_NOREMOVE
     EXPECT_EQ(logic.KeyboardProc(0, 'A', 0x00EE0001u), KR::PassOn);  // scan code 0xEE
@@ -224,15 +216,6 @@ TEST_F(KeyboardHook, AKeyThatFindsTheWordWithoutCandidatesGoesOnAsTyped) {
     EXPECT_TRUE(p.keys.empty());
 }
 
-TEST_F(KeyboardHook, EnterIsTheSecondCompleteKey) {
-    Type("app");
-    SetReplace("application", vemo::REPLACE_COMPLETE);
-    p.visible.insert(kMain);
-    EXPECT_EQ(Down(0x0D), KR::Swallow);
-    EXPECT_EQ(Up(0x0D), KR::Swallow);
-    EXPECT_EQ(p.TypedText(), "lication");
-}
-
 TEST_F(KeyboardHook, EscapeClearsAndHidesTheList) {
     Type("abc");
     p.visible.insert(kMain);
@@ -243,12 +226,6 @@ TEST_F(KeyboardHook, EscapeClearsAndHidesTheList) {
     EXPECT_EQ(s().lookupPending, 0u);
     // The release reaches the application once the list is gone.
     EXPECT_EQ(Up(0x1B), KR::PassOn);
-}
-
-TEST_F(KeyboardHook, EscapeReleaseWhileStillVisibleIsSwallowedToo) {
-    p.visible.insert(kMain);
-    EXPECT_EQ(Up(0x1B), KR::Swallow);
-    EXPECT_EQ(p.hidden.size(), 1u);
 }
 
 TEST_F(KeyboardHook, SelectionKeysComeFromTheRecord) {
@@ -325,17 +302,6 @@ TEST_F(KeyboardHook, AGoneMainProgramNeverLeavesKeysSwallowed) {
     // It still tracks the word, as with no main window at all (the caret
     // notices posted to the dead window fail harmlessly).
     EXPECT_STREQ(s().inputWord, "ab1");
-}
-
-TEST_F(KeyboardHook, WithoutAMainWindowItCapturesButNeverSends) {
-    s().mainWindow = 0;
-    s().caretWindow = 0;
-    Type("xy");
-    Down(0x08);
-    EXPECT_STREQ(s().inputWord, "x");
-    EXPECT_TRUE(p.posted.empty());
-    EXPECT_TRUE(p.sent.empty());
-    EXPECT_EQ(Up(0x08), KR::PassOn);
 }
 
 TEST_F(KeyboardHook, PasswordFieldsAreNeverCaptured) {

@@ -296,14 +296,6 @@ TEST_F(Lookup, AnActiveInputMethodKeepsTheListAway) {
     EXPECT_EQ(s().lookupPending, 0u);
 }
 
-TEST_F(Lookup, ShowFalseHidesAndEndsThePendingLookup) {
-    s().lookupPending = 1;
-    SetWord("abc");
-    logic.ShowAtCaret(false);
-    EXPECT_EQ(p.hidden, std::vector<Handle32>{kMain});
-    EXPECT_EQ(s().lookupPending, 0u);
-}
-
 TEST_F(Lookup, CaretEventsRecordTheCaretAndLookUpOnlyWhilePending) {
     Known({"ab"});
     CaretAt(5, 6, 7, 8, kOther);

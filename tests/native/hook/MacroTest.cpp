@@ -45,25 +45,6 @@ MacroText SplitAt(const std::string& text, std::tm when = Tuesday()) {
     return SplitMacros(text, [when] { return when; });
 }
 
-TEST(MacroTable, HoldsTheThirtyTwoNamesInOrderThenAnEmptyString) {
-    EXPECT_STREQ(kMacroNames[0], "%DATE%");
-    EXPECT_STREQ(kMacroNames[20], "%SECOND_02%");
-    EXPECT_STREQ(kMacroNames[21], "%CARET%");
-    EXPECT_STREQ(kMacroNames[27], "%RETURN%");
-    EXPECT_STREQ(kMacroNames[31], "%TAB%");
-    EXPECT_STREQ(kMacroNames[32], "");
-    for (int i = 0; i < kMacroCount; ++i) EXPECT_EQ(MacroIndex(kMacroNames[i]), i);
-    EXPECT_EQ(MacroIndex(""), -1);
-    EXPECT_EQ(MacroIndex("%tab%"), -1);
-}
-
-TEST(MacroSplit, TextWithoutMacrosIsOnePart) {
-    EXPECT_EQ(SplitAt("plain text"), MacroText{T("plain text")});
-    EXPECT_EQ(SplitAt(""), MacroText{T("")});
-    EXPECT_EQ(SplitAt("100%"), MacroText{T("100%")});
-    EXPECT_EQ(SplitAt("%%%"), MacroText{T("%%%")});
-}
-
 TEST(MacroSplit, DateMacrosBecomeTextAndKeyMacrosStayNames) {
     EXPECT_EQ(SplitAt("100% sure %DAY%"), (MacroText{T("100% sure "), T("5"), T("")}));
     EXPECT_EQ(SplitAt("Dear %CARET%,%RETURN%Regards"),
@@ -145,15 +126,6 @@ TEST(DateMacros, NoLeadingZeroAndTwelveHourEdges) {
     EXPECT_EQ(ExpandDateMacro("%MONTH%", t), "12");
     EXPECT_EQ(ExpandDateMacro("%DAY%", t), "31");
     EXPECT_EQ(ExpandDateMacro("%FULLMONTHNAME%", t), "December");
-}
-
-TEST(KeyMacros, MapToTheirVirtualKeys) {
-    EXPECT_EQ(KeyMacroVk("%RETURN%"), 0x0D);
-    EXPECT_EQ(KeyMacroVk("%TAB%"), 0x09);
-    EXPECT_EQ(KeyMacroVk("%BACKSPACE%"), 0x08);
-    EXPECT_EQ(KeyMacroVk("%PGDN%"), 0x22);
-    EXPECT_EQ(KeyMacroVk("%CARET%"), 0);
-    EXPECT_EQ(KeyMacroVk("%DATE%"), 0);
 }
 
 }  // namespace

@@ -21,13 +21,6 @@ class Policy : public ::testing::Test, public HookFixture {
     }
 };
 
-TEST_F(Policy, WithNoSettingsEveryApplicationIsEnabled) {
-    EXPECT_TRUE(logic.IsVemoEnabledForApp(kEdit));
-    // The first keystroke brings the AppOption key into being.
-    EXPECT_TRUE(p.registry.KeyExists(RegRoot::LocalMachine, reg::kAppOptionKey));
-    EXPECT_EQ(p.registry.OpenKeyCount(), 0);
-}
-
 TEST_F(Policy, AnApplicationKeyOverridesTheOthersValue) {
     Others(1);
     App("notepad.exe", 0);
@@ -116,12 +109,6 @@ TEST_F(Policy, ARoutedKeystrokeNamesTheApplicationThatHasTheFocus) {
     p.processPaths.erase(300);
     Others(0);
     EXPECT_TRUE(logic.IsVemoEnabledForApp(kOther));
-}
-
-TEST_F(Policy, AKeystrokeAsksForTheFocusOnce) {
-    Type("a");
-    EXPECT_EQ(p.focusQueries, 1);  // shared by the password check and the policy
-    EXPECT_FALSE(p.lastTranslateMayBeRouted);
 }
 
 TEST_F(Policy, ARememberedAnswerSparesTheRegistry) {

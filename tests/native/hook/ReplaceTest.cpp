@@ -222,26 +222,6 @@ TEST_F(Replace, PathModesFindTheLastRealBackslash) {
     EXPECT_EQ(p.keys.size(), 2u * 2 + 2);  // two Backspaces for two bytes, then x
 }
 
-TEST_F(Replace, AnUnknownModeTypesNothingButStillHides) {
-    Prepare("abc", "abc", "text", 7);
-    EXPECT_EQ(logic.ReplaceStr(), 1);
-    EXPECT_TRUE(p.keys.empty());
-    EXPECT_FALSE(p.visible.count(kMain));
-    EXPECT_STREQ(s().inputWord, "abc");
-}
-
-TEST_F(Replace, NothingToReplaceDoesNothing) {
-    Prepare("abc", "abc", "", REPLACE_WORD);
-    EXPECT_EQ(logic.ReplaceStr(), 0);
-    Prepare("", "abc", "text", REPLACE_WORD);
-    EXPECT_EQ(logic.ReplaceStr(), 0);
-    EXPECT_TRUE(p.keys.empty());
-    EXPECT_TRUE(p.foreground.empty());
-    EXPECT_TRUE(p.visible.count(kMain));
-    EXPECT_STREQ(s().typedLine, "abc");
-    EXPECT_EQ(s().lookupPending, 1u);
-}
-
 TEST_F(Replace, TheCaretMarkerLeavesTheCaretWhereItStood) {
     Prepare("dr", "dr", "Dear %CARET%,%RETURN%Regards", REPLACE_WORD);
     logic.ReplaceStr();
@@ -353,28 +333,6 @@ TEST_F(Replace, AFullQueuePastesAtOnceAndAStrayMarkerPastesNothing) {
     EXPECT_EQ(logic.KeyboardProc(0, vemo::VK_PASTE_MARKER, 0x00EE0001u),
               HookLogic::KeyResult::Swallow);
     EXPECT_EQ(p.clipboard.size(), 1u);
-}
-
-TEST_F(Replace, DateMacrosAreTypedAsText) {
-    p.now.tm_year = 124;
-    p.now.tm_mon = 2;
-    p.now.tm_mday = 5;
-    Prepare("x", "x", "%DAY%/%MONTH%", REPLACE_WORD);
-    logic.ReplaceStr();
-    EXPECT_EQ(p.TypedText(), "<BS>5/3");
-    EXPECT_EQ(p.clockReads, 2);
-}
-
-TEST_F(Replace, WithoutACaretWindowNothingIsBroughtForward) {
-    s().caretWindow = 0;
-    p.focus = 0;
-    p.page = &CodePage932();
-    Prepare("x", "x", "\x82\xA0", REPLACE_WORD);
-    logic.ReplaceStr();
-    EXPECT_TRUE(p.foreground.empty());
-    Deliver();
-    EXPECT_EQ(p.clipboard.size(), 1u);
-    EXPECT_EQ(p.PostCount(0x0302), 0);  // no window to paste into
 }
 
 }  // namespace

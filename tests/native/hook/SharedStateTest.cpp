@@ -21,21 +21,6 @@ std::unique_ptr<SharedHookState> Fresh() {
     return s;
 }
 
-TEST(SharedState, StartsWithDefaultKeysAndEverythingElseZero) {
-    auto s = Fresh();
-    EXPECT_EQ(s->vkSelectPrev, 0x26);
-    EXPECT_EQ(s->vkSelectNext, 0x28);
-    EXPECT_EQ(s->vkSelectPageDown, 0x22);
-    EXPECT_EQ(s->vkSelectPageUp, 0x21);
-    const std::uint8_t index[10] = {'1', '2', '3', '4', '5', '6', '7', '8', '9', '0'};
-    EXPECT_EQ(std::memcmp(s->vkSelectIndex, index, 10), 0);
-    const std::uint8_t complete[10] = {9, 0x0D, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
-    EXPECT_EQ(std::memcmp(s->vkSelect, complete, 10), 0);
-    auto bytes = reinterpret_cast<const unsigned char*>(s.get());
-    for (std::size_t i = 0; i < offsetof(SharedHookState, vkSelectPrev); ++i)
-        ASSERT_EQ(bytes[i], 0) << "byte " << i;
-}
-
 TEST(SelectKeys, AnEmptyRegistryKeepsTheDefaultsAndCreatesTheKey) {
     auto s = Fresh();
     MemoryRegistry registry;
@@ -88,17 +73,6 @@ TEST(SelectKeys, ValuesOfAnotherWidthAreIgnored) {
     EXPECT_EQ(s->vkSelectIndex[0], '1');
 }
 
-TEST(SelectKeys, AMissingValueKeepsWhatTheRecordHeld) {
-    auto s = Fresh();
-    s->vkSelectNext = 'J';  // from an earlier read or SetSelectKey
-    MemoryRegistry registry;
-    registry.failOpen = true;
-    ReadSelectKeys(*s, registry);
-    registry.failOpen = false;
-    ReadSelectKeys(*s, registry);
-    EXPECT_EQ(s->vkSelectNext, 'J');
-}
-
 TEST(InputWord, CopiesWithoutATerminatorIntoTheCallersBuffer) {
     auto s = Fresh();
     std::strcpy(s->inputWord, "hello");
@@ -115,15 +89,6 @@ TEST(InputWord, CopiesWithoutATerminatorIntoTheCallersBuffer) {
     CopyInputWord(*s, buf, sizeof buf);
     EXPECT_STREQ(buf, "hello");
     EXPECT_EQ(CopyInputWord(*s, nullptr, 10), 0);
-}
-
-TEST(ReplaceText, IsStoredWithItsMode) {
-    auto s = Fresh();
-    EXPECT_EQ(StoreReplaceText(*s, "text", 3, CodePage1252()), 1);
-    EXPECT_STREQ(s->replaceText, "text");
-    EXPECT_EQ(s->replaceMode, 3);
-    StoreReplaceText(*s, nullptr, 1, CodePage1252());
-    EXPECT_STREQ(s->replaceText, "");
 }
 
 TEST(ReplaceText, ALongerTextIsCutToFitWithItsTerminator) {

@@ -111,25 +111,6 @@ TEST_F(EditorTest, LibraryThatCannotBeOpened) {
     EXPECT_EQ(test::ReadFile(path), "this is no library at all, just text\r\n");
 }
 
-TEST_F(EditorTest, ColumnsAndImagesFollowTheType) {
-    MakeLibrary(path, {}, Shorthand);
-    LibEditorLogic sh(path, 1);
-    ASSERT_TRUE(sh.Open());
-    EXPECT_STREQ(sh.KeyColumnTitle(), "Shorthand");
-    EXPECT_STREQ(sh.TextColumnTitle(), "Full Text");
-    EXPECT_EQ(sh.RowImage(), 1);
-    EXPECT_TRUE(sh.buttons().importFile && sh.buttons().exportFile);
-    EXPECT_FALSE(sh.buttons().add || sh.buttons().save || sh.buttons().del);
-
-    const std::string odd = dir / "odd.lib";
-    MakeLibrary(odd, {}, 7);
-    LibEditorLogic o(odd, 1);
-    ASSERT_TRUE(o.Open());
-    EXPECT_STREQ(o.KeyColumnTitle(), "Spelling");
-    EXPECT_STREQ(o.TextColumnTitle(), "Remark");
-    EXPECT_EQ(o.RowImage(), -1);
-}
-
 TEST_F(EditorTest, AddAndSaveEnablingRules) {
     MakeLibrary(path, kFruit);
     LibEditorLogic ed(path, 1);
@@ -394,16 +375,6 @@ TEST_F(EditorTest, WritesTheLibraryRefusesAreToldNotLost) {
     ASSERT_TRUE(ed.Open());
     EXPECT_TRUE(ed.SaveInfo(Dictionary, "Fruit", "").empty());
     EXPECT_EQ(ed.Add("kiwi", "green").message.text, "Add data Succeed ");
-}
-
-TEST(MacroMenu, TextsOfTheCommands) {
-    EXPECT_STREQ(LibEditorLogic::MacroText(32801), "%CARET%");
-    EXPECT_STREQ(LibEditorLogic::MacroText(32802), "%DATE%");
-    EXPECT_STREQ(LibEditorLogic::MacroText(32812), "%FULLWEEKNAME%");
-    EXPECT_STREQ(LibEditorLogic::MacroText(32813), "%TIME_24%");
-    EXPECT_STREQ(LibEditorLogic::MacroText(32822), "%SECOND_02%");
-    EXPECT_EQ(LibEditorLogic::MacroText(32800), nullptr);
-    EXPECT_EQ(LibEditorLogic::MacroText(32823), nullptr);
 }
 
 }  // namespace

@@ -120,22 +120,6 @@ TEST_F(ManagerTest, RefillKeepsPendingChecksOnlyWhenAsked) {
     EXPECT_TRUE(mgr.Rows()[0].checked);
 }
 
-TEST_F(ManagerTest, EmptyOrMissingFolderListsNothing) {
-    LibManagerLogic empty(reg, SystemDirectory(), libs);
-    empty.Fill();
-    EXPECT_TRUE(empty.Rows().empty());
-    empty.WriteSwitches();
-    EXPECT_FALSE(reg.KeyExists(RegRoot::LocalMachine, "SOFTWARE\\Quorbit\\LoadSet"));
-
-    LibManagerLogic missing(reg, SystemDirectory(), dir / "nowhere");
-    missing.Fill();
-    EXPECT_TRUE(missing.Rows().empty());
-    LibManagerLogic unknown(reg, SystemDirectory(), "");
-    unknown.Fill();
-    EXPECT_TRUE(unknown.Rows().empty());
-    EXPECT_EQ(unknown.Pattern(), "");
-}
-
 TEST_F(ManagerTest, EditOpensTheRowWithItsPermission) {
     LibManagerLogic mgr(reg, SystemDirectory(), libs);
     MakeLibrary(mgr.PathOf("a.lib"), {}, Dictionary, "", 1);

@@ -7,16 +7,6 @@
 namespace wl {
 namespace {
 
-TEST(MemoryRegistry, CreateMakesTheChainOpenDoesNot) {
-    MemoryRegistry reg;
-    EXPECT_FALSE(RegKey(reg, RegRoot::LocalMachine, "SOFTWARE\\Quorbit\\Option", false));
-    EXPECT_TRUE(RegKey(reg, RegRoot::LocalMachine, "SOFTWARE\\Quorbit\\Option", true));
-    EXPECT_TRUE(reg.KeyExists(RegRoot::LocalMachine, "software\\QUORBIT"));
-    EXPECT_TRUE(RegKey(reg, RegRoot::LocalMachine, "Software\\quorbit\\option", false));
-    EXPECT_FALSE(reg.KeyExists(RegRoot::CurrentUser, "SOFTWARE\\Quorbit"));
-    EXPECT_EQ(reg.OpenKeyCount(), 0);
-}
-
 TEST(MemoryRegistry, ReadsFitTheirFieldOrLeaveItAlone) {
     MemoryRegistry reg;
     RegKey key(reg, RegRoot::LocalMachine, "K", true);
@@ -33,17 +23,6 @@ TEST(MemoryRegistry, ReadsFitTheirFieldOrLeaveItAlone) {
     EXPECT_EQ(wide, 0xAAAAAAFFu);
     EXPECT_FALSE(key.ReadInto("missing", wide));
     EXPECT_EQ(wide, 0xAAAAAAFFu);
-}
-
-TEST(MemoryRegistry, StringsAreCutAtTheirFirstNul) {
-    MemoryRegistry reg;
-    RegKey key(reg, RegRoot::LocalMachine, "K", true);
-    const char padded[8] = "abc\0def";
-    ASSERT_TRUE(reg.WriteString(key.get(), "s", padded, sizeof padded));
-    std::string out;
-    EXPECT_TRUE(reg.ReadString(key.get(), "S", out, 260));
-    EXPECT_EQ(out, "abc");
-    EXPECT_FALSE(reg.ReadString(key.get(), "s", out, 4));
 }
 
 TEST(MemoryRegistry, EnumerationAndDeletion) {

@@ -22,21 +22,6 @@ std::vector<std::string> Names(const AppManagerModel& model) {
     return names;
 }
 
-TEST(AppManager, AnEmptyStoreOpensEmptyWithOthersEnabled) {
-    MemoryRegistry reg;
-    AppManagerModel model;
-    model.Load(reg);
-    EXPECT_TRUE(model.Rows().empty());
-    EXPECT_EQ(model.OthersEnable(), 1);
-    EXPECT_TRUE(reg.KeyExists(RegRoot::LocalMachine, reg::kAppOptionKey));
-
-    MemoryRegistry closed;
-    closed.failOpen = true;
-    model.Load(closed);
-    EXPECT_TRUE(model.Rows().empty());
-    EXPECT_EQ(model.OthersEnable(), 1);
-}
-
 TEST(AppManager, LoadsTheStoredApplicationsInReverse) {
     MemoryRegistry reg;
     StoreApp(reg, "a.exe", 1, "C:\\A\\a.exe");
@@ -90,37 +75,6 @@ TEST(AppManager, OkReplacesTheStoredListEntirely) {
     const auto* v = reg.Find(RegRoot::LocalMachine, reg::kAppOptionKey, "OthersEnableVemo");
     ASSERT_NE(v, nullptr);
     EXPECT_EQ(v->data, (std::vector<unsigned char>{1, 0, 0, 0}));
-}
-
-TEST(AppManager, CancelDiscardsEveryChange) {
-    MemoryRegistry reg;
-    StoreApp(reg, "a.exe", 1, "C:\\A\\a.exe");
-    {
-        AppManagerModel model;
-        model.Load(reg);
-        model.DeleteRows({0});
-        model.Merge(AppOptionModel({"C:\\x.exe"}, 1));
-        model.SetOthersEnable(0);
-    }  // closed without OK
-    AppManagerModel again;
-    again.Load(reg);
-    EXPECT_EQ(Names(again), std::vector<std::string>{"a.exe"});
-    EXPECT_EQ(again.OthersEnable(), 1);
-    EXPECT_EQ(reg.Find(RegRoot::LocalMachine, reg::kAppOptionKey, "OthersEnableVemo"), nullptr);
-}
-
-TEST(AppManager, RefusedWritesAreReported) {
-    MemoryRegistry reg;
-    StoreApp(reg, "a.exe", 1, "C:\\A\\a.exe");
-    AppManagerModel model;
-    model.Load(reg);
-    reg.refuseWrites = true;
-    EXPECT_FALSE(model.Save(reg));
-    reg.refuseWrites = false;
-    // An application key below the one to delete blocks the deletion.
-    RegKey(reg, RegRoot::LocalMachine, kApp + "a.exe\\inner", true);
-    model.DeleteRows({0});
-    EXPECT_FALSE(model.Save(reg));
 }
 
 TEST(AppManager, MergingMatchesWholeFileNamesWithoutRegardToCase) {

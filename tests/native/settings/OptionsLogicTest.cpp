@@ -105,19 +105,6 @@ TEST(OptionsDialog, RadioChoicesStoreTheirKeysFromTheLayout) {
               Bytes({0x31, 0x32, 0x33, 0x34, 0x35, 0x36, 0x37, 0x38, 0x39, 0x30}));
 }
 
-TEST(OptionsDialog, OnlyTheLowByteOfTheLayoutsAnswerIsTheKey) {
-    // A layout that needs AltGr (high byte 6) for the brackets and has no
-    // key at all for '=' (-1).
-    const ScriptedLayout layout({{'[', 0x0638}, {']', 0x0639}, {'-', 0x00BD}});
-    Page page;
-    page.ChooseBrackets(layout);
-    EXPECT_EQ(page.selectPrev, 0x38);
-    EXPECT_EQ(page.selectNext, 0x39);
-    page.ChooseMinusPlus(layout);
-    EXPECT_EQ(page.selectPageDown, 0xBD);
-    EXPECT_EQ(page.selectPageUp, 0xFF);  // matches no key
-}
-
 TEST(OptionsDialog, CompleteKeysFollowListOrderNotClickOrder) {
     MemoryRegistry reg;
     OptionsModel model;
@@ -240,35 +227,6 @@ TEST(OptionsDialog, CancelWritesNothing) {
           "vkSelectPageUp", "vkSelectPageDown", "vkSelectIndex", "vkSelect"})
         EXPECT_TRUE(Stored(reg, name).empty()) << name;
     EXPECT_EQ(reg.Find(RegRoot::LocalMachine, reg::kRunKey, "Wordlark"), nullptr);
-}
-
-TEST(OptionsDialog, RefusedWritesAreReported) {
-    MemoryRegistry reg;
-    OptionsModel model;
-    model.Open(reg);
-    model.others.enableWord = 0;
-    reg.refuseWrites = true;
-    OptionsResult result = model.Ok(reg, kExe);
-    EXPECT_FALSE(result.allWritten);
-    EXPECT_EQ(result.bEnableWord, 0);  // the main window still learns the choice
-    EXPECT_TRUE(Stored(reg, "bEnableWord").empty());
-
-    // Only the Run value fails: the program's path is unknown.
-    reg.refuseWrites = false;
-    model.others.runAtStartup = 1;
-    result = model.Ok(reg, "");
-    EXPECT_FALSE(result.allWritten);
-    EXPECT_EQ(Stored(reg, "bEnableWord"), Bytes({0, 0, 0, 0}));
-    EXPECT_EQ(reg.Find(RegRoot::LocalMachine, reg::kRunKey, "Wordlark"), nullptr);
-
-    // No key at all: the dialog opens on the defaults and OK reports failure.
-    MemoryRegistry closed;
-    closed.failOpen = true;
-    OptionsModel blind;
-    blind.Open(closed);
-    EXPECT_EQ(blind.hotkeys.InitialItemKeys(), Page::ItemKeys::Arrows);
-    EXPECT_EQ(blind.others.runAtStartup, 0);
-    EXPECT_FALSE(blind.Ok(closed, kExe).allWritten);
 }
 
 }  // namespace

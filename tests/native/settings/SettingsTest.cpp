@@ -132,40 +132,5 @@ TEST(RunAtStartup, WrittenAsA260BytePathAndDeletedWhenOff) {
     EXPECT_FALSE(ReadRunAtStartup(reg));
 }
 
-TEST(AppSettings, ReplacedEntirelyOnWrite) {
-    MemoryRegistry reg;
-    std::int32_t others = 1;
-    EXPECT_TRUE(ReadAppSettings(reg, others).empty());
-    EXPECT_EQ(others, 1);
-    EXPECT_TRUE(reg.KeyExists(RegRoot::LocalMachine, reg::kAppOptionKey));
-
-    ASSERT_TRUE(WriteAppSettings(
-        reg,
-        {{"notepad.exe", 0, "C:\\Windows\\notepad.exe"}, {"Word.exe", 1, "C:\\Office\\Word.exe"}},
-        0));
-    const auto* path =
-        reg.Find(RegRoot::LocalMachine, "SOFTWARE\\Quorbit\\AppOption\\notepad.exe", "Path");
-    ASSERT_NE(path, nullptr);
-    EXPECT_EQ(path->data.size(), std::string("C:\\Windows\\notepad.exe").size());  // no NUL
-    const auto* enable =
-        reg.Find(RegRoot::LocalMachine, "SOFTWARE\\Quorbit\\AppOption\\notepad.exe", "EnableVemo");
-    ASSERT_NE(enable, nullptr);
-    EXPECT_EQ(enable->data, std::vector<unsigned char>{0});
-
-    std::vector<AppSetting> back = ReadAppSettings(reg, others);
-    ASSERT_EQ(back.size(), 2u);
-    EXPECT_EQ(back[0].fileName, "notepad.exe");
-    EXPECT_EQ(back[0].enable, 0);
-    EXPECT_EQ(back[0].path, "C:\\Windows\\notepad.exe");
-    EXPECT_EQ(back[1].fileName, "Word.exe");
-    EXPECT_EQ(others, 0);
-
-    ASSERT_TRUE(WriteAppSettings(reg, {}, 1));
-    EXPECT_TRUE(ReadAppSettings(reg, others).empty());
-    EXPECT_EQ(others, 1);
-    EXPECT_EQ(FileNameOf("C:\\a\\b.exe"), "b.exe");
-    EXPECT_EQ(FileNameOf("b.exe"), "b.exe");
-}
-
 }  // namespace
 }  // namespace wl

@@ -56,36 +56,6 @@ TEST_F(LibrarySetTest, AnEmptyOrMissingFolderLoadsNothing) {
     EXPECT_EQ(system.Load((dir / "missing/*.lib").c_str(), 1), 0);
 }
 
-TEST_F(LibrarySetTest, PathsAreTheFolderOfThePatternAndTheListedNames) {
-    Make("b.lib", {{"x", ""}});
-    Make("a.lib", {{"y", ""}});
-    ASSERT_EQ(set.Load(Pattern().c_str(), 1), 1);
-    EXPECT_EQ(listing.lastPattern, Pattern());
-    ASSERT_EQ(set.GetCount(), 2);
-    EXPECT_EQ(set.GetPaths(), (Keys{dir / "b.lib", dir / "a.lib"}));
-    EXPECT_EQ(set.GetPath(1), dir / "a.lib");
-    ASSERT_NE(set.GetLibrary(1), nullptr);
-    EXPECT_STREQ(set.GetLibrary(1)->GetCaption(), "a.lib");
-    EXPECT_EQ(set.GetLibrary(2), nullptr);
-    EXPECT_EQ(set.GetLibrary(-1), nullptr);
-    set.UnloadAll();
-    EXPECT_EQ(set.GetCount(), 0);
-    EXPECT_TRUE(set.GetPaths().empty());
-}
-
-TEST_F(LibrarySetTest, TheSystemDirectoryFindsTheLibrariesOfAFolder) {
-    MakeLibrary(dir / "B.lib", {{"beta", ""}});
-    MakeLibrary(dir / "a.lib", {{"alpha", ""}});
-    WriteBytes(dir / "notes.txt", "<key>x\r\n");
-    LibrarySet system(registry, SystemDirectory());
-    ASSERT_EQ(system.Load(Pattern().c_str(), 0), 1);
-    ASSERT_EQ(system.GetCount(), 2);
-    Keys paths = system.GetPaths();
-    std::sort(paths.begin(), paths.end());
-    EXPECT_EQ(paths, (Keys{dir / "B.lib", dir / "a.lib"}));
-    EXPECT_EQ(Lookup(system, ""), (Keys{"alpha", "beta"}));
-}
-
 TEST_F(LibrarySetTest, LoadSwitchesLiveInNestedKeysAndDefaultToLoad) {
     const char* path = "D:\\Tools\\Libs\\english.lib";
     EXPECT_EQ(set.IsLoadEnabled(path), 1);
@@ -184,14 +154,6 @@ TEST_F(LibrarySetTest, TypeSwitchesLeaveOutTheirLibrariesAtEveryStep) {
     EXPECT_EQ(e.type, Dictionary);
 }
 
-TEST_F(LibrarySetTest, TheModeReachesEveryLibrary) {
-    Make("a.lib", {{"ab", ""}, {"abc", ""}, {"xab", ""}});
-    Make("b.lib", {{"ab", ""}, {"zab", ""}});
-    ASSERT_EQ(set.Load(Pattern().c_str(), 0), 1);
-    EXPECT_EQ(Lookup(set, "ab", 1, 1, MATCH_SUFFIX), (Keys{"ab", "ab", "xab", "zab"}));
-    EXPECT_EQ(Lookup(set, "ab", 1, 1, MATCH_INSIDE), Keys{});
-}
-
 TEST_F(LibrarySetTest, PhrasesAreNormalisedBeforeTheLookup) {
     EXPECT_EQ(LibrarySet::Normalize("he is go"), "he be go");
     EXPECT_EQ(LibrarySet::Normalize("this"), "this");            // no space after "is"
@@ -207,32 +169,6 @@ TEST_F(LibrarySetTest, PhrasesAreNormalisedBeforeTheLookup) {
     ASSERT_EQ(set.Load(Pattern().c_str(), 0), 1);
     EXPECT_EQ(Candidates("he is go"), (Keys{"he be going=phrase"}));
     EXPECT_EQ(Lookup(set, "this"), (Keys{"this"}));
-}
-
-TEST_F(LibrarySetTest, FindNextWithoutALookupAnswersNothing) {
-    Make("a.lib", {{"a", ""}});
-    ASSERT_EQ(set.Load(Pattern().c_str(), 0), 1);
-    LibraryEntry e;
-    EXPECT_EQ(set.FindNext(e), 0);
-    EXPECT_EQ(set.FindFirst("zz", e, MATCH_PREFIX, 1, 1), 0);
-    EXPECT_EQ(set.FindNext(e), 0);
-    // A reload ends the lookup.
-    ASSERT_EQ(set.FindFirst("", e, MATCH_PREFIX, 1, 1), 1);
-    ASSERT_EQ(set.Load(Pattern().c_str(), 0), 1);
-    EXPECT_EQ(set.FindNext(e), 0);
-}
-
-TEST_F(LibrarySetTest, EntriesAreCopiesTheCallerOwns) {
-    Make("a.lib", {{"alpha", "first"}, {"alps", "second"}});
-    ASSERT_EQ(set.Load(Pattern().c_str(), 0), 1);
-    LibraryEntry first, second;
-    ASSERT_EQ(set.FindFirst("al", first, MATCH_PREFIX, 1, 1), 1);
-    ASSERT_EQ(set.FindNext(second), 1);
-    set.UnloadAll();
-    EXPECT_EQ(KeyOf(first), "alpha");
-    EXPECT_EQ(TextOf(first), "first");
-    EXPECT_EQ(first.key()[first.keyLength()], '\0');
-    EXPECT_EQ(TextOf(second), "second");
 }
 
 TEST_F(LibrarySetTest, BrokenFilesStayClosedAndTheOthersServe) {

@@ -53,13 +53,6 @@ class LibraryTextTest : public ::testing::Test {
     }
 };
 
-TEST_F(LibraryTextTest, AnEmptyLibraryExportsAnEmptyFile) {
-    std::string out = File("old content", "out.txt");
-    EXPECT_EQ(lib.ExportText(out.c_str(), nullptr), 0);
-    EXPECT_TRUE(std::filesystem::exists(out));
-    EXPECT_EQ(ReadBytes(out), "");
-}
-
 TEST_F(LibraryTextTest, AShorthandLibraryExportsItsMarkedPairs) {
     lib.SetType(Shorthand);
     ASSERT_EQ(lib.Put(Entry("ty", "thank you")), 1);
@@ -251,16 +244,6 @@ TEST_F(LibraryTextTest, ImportFailsCleanly) {
     EXPECT_EQ(closed.ImportWordList(in.c_str(), nullptr), 0);
 }
 
-TEST_F(LibraryTextTest, OnlyShorthandPairsReportProgress) {
-    FakeProgress progress;
-    EXPECT_EQ(ImportText("<key>a\r\n<key>b\r\n<key>c\r\n", &progress), 3);
-    EXPECT_TRUE(progress.texts.empty());
-    EXPECT_EQ(ImportText("<shortkey>a\r\n<shortkey>b\r\n<shortkey>c\r\n", &progress), 3);
-    // Reported when a following key stores a pair; the last one is stored
-    // at the end without a report.
-    EXPECT_EQ(progress.texts, (Keys{"1 items have been imported!", "2 items have been imported!"}));
-}
-
 TEST_F(LibraryTextTest, ACancelledImportKeepsWhatItStoredAndDropsThePendingPair) {
     FakeProgress progress(3);  // cancelled after the fourth line
     EXPECT_EQ(ImportText("<key>a\r\n<data>1\r\n<key>b\r\n<data>2\r\n<key>c\r\n", &progress), 1);
@@ -274,17 +257,6 @@ TEST_F(LibraryTextTest, AWordListStoresEveryWordWithAnEmptyText) {
     ASSERT_EQ(other.Open((dir / "o.lib").c_str()), 1);
     EXPECT_EQ(other.ImportWordList(File("hello, world-wide foo_bar 42\r\n").c_str(), nullptr), 4);
     EXPECT_EQ(other.Count(), 4);
-}
-
-TEST_F(LibraryTextTest, ARepeatedWordCountsEachTimeAndIsStoredOnce) {
-    EXPECT_EQ(ImportWords("echo echo\necho Echo"), 4);
-    EXPECT_EQ(Entries(), (Keys{"Echo=", "echo="}));
-}
-
-TEST_F(LibraryTextTest, WordBytesFollowTheCodePage) {
-    std::string content("na\xEFve caf\xE9\0don't\x01x<y>z \xD7q", 25);
-    EXPECT_EQ(ImportWords(content), 8);
-    EXPECT_EQ(Entries(), (Keys{"caf\xE9=", "don=", "na\xEFve=", "q=", "t=", "x=", "y=", "z="}));
 }
 
 TEST_F(LibraryTextTest, WordsLongerThanTheBufferAreDroppedWhole) {

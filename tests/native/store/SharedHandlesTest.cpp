@@ -67,10 +67,6 @@ class SharedHandlesTest : public ::testing::Test {
     ListedDirectory listing;
 };
 
-TEST_F(SharedHandlesTest, HandlesAreMadeInTheSharedEnvironment) {
-    EXPECT_TRUE(bdb::UsingEnvironment());
-}
-
 TEST_F(SharedHandlesTest, AnEditorWritingBesideTheSetAndAnInfoWriterLeavesASoundFile) {
     std::string path = dir / "shared.lib";
     Pairs start;

@@ -99,17 +99,6 @@ TEST_F(WlibTest, CreateWritesTheInfoThatInfoShows) {
     EXPECT_EQ(lib.GetScrambled(), 1);
 }
 
-TEST_F(WlibTest, CreateNeverOverwrites) {
-    ASSERT_EQ(Wlib({"create", "a.lib", "--caption", "First"}).status, 0);
-    ASSERT_EQ(Wlib({"put", "a.lib", "keep", "me"}).status, 0);
-    ExpectFailure(Wlib({"create", "a.lib", "--caption", "Second"}), 1, "already exists");
-    EXPECT_EQ(Wlib({"info", "a.lib"}).out.substr(0, 15), "caption: First\n");
-    WriteBytes(dir / "notes.lib", "not a library");
-    ExpectFailure(Wlib({"create", "notes.lib"}), 1, "already exists");
-    EXPECT_EQ(ReadBytes(dir / "notes.lib"), "not a library");
-    ExpectFailure(Wlib({"create", "missing/x.lib"}), 1, "cannot create");
-}
-
 TEST_F(WlibTest, ReadingCommandsNeverMakeALibrary) {
     for (const auto& args :
          std::vector<std::vector<std::string>>{{"info", "none.lib"},
@@ -138,45 +127,6 @@ TEST_F(WlibTest, FilesThatAreNoLibrariesFailCleanlyAndStayAsTheyWere) {
     ExpectFailure(Wlib({"lookup", "nowhere", "x"}), 1, "nowhere: no such folder");
 }
 
-TEST_F(WlibTest, PutReplacesAndDeleteNeedsTheKey) {
-    ASSERT_EQ(Wlib({"create", "a.lib"}).status, 0);
-    EXPECT_EQ(Wlib({"put", "a.lib", "hello", "first"}).status, 0);
-    EXPECT_EQ(Wlib({"put", "a.lib", "hello", "second"}).status, 0);
-    EXPECT_EQ(Wlib({"put", "a.lib", "--", "--dash"}).status, 0);  // a key after "--"
-    EXPECT_EQ(Wlib({"put", "a.lib", "bare"}).status, 0);
-    EXPECT_EQ(Wlib({"list", "a.lib"}).out, "--dash\t\nbare\t\nhello\tsecond\n");
-    EXPECT_EQ(Wlib({"delete", "a.lib", "hello"}).status, 0);
-    ExpectFailure(Wlib({"delete", "a.lib", "hello"}), 1, "hello: no such entry");
-    EXPECT_EQ(Wlib({"info", "a.lib"}).out.find("count: 2\n") != std::string::npos, true);
-}
-
-TEST_F(WlibTest, ListingEscapesAndFollowsTheEditor) {
-    ASSERT_EQ(Wlib({"create", "a.lib", "--type", "shorthand"}).status, 0);
-    for (const auto& [k, t] : Pairs{{"sig", "Regards,\r\nAnn"},
-                                    {"tab\tkey", "a\\b"},
-                                    {"hel", "1"},
-                                    {"hello", "2"},
-                                    {"help", "3"},
-                                    {"hz", "4"},
-                                    {"world", "5"}})
-        ASSERT_EQ(Wlib({"put", "a.lib", k, t}).status, 0);
-    Outcome all = Wlib({"list", "a.lib"});
-    EXPECT_EQ(all.status, 0);
-    EXPECT_EQ(all.out,
-              "hel\t1\nhello\t2\nhelp\t3\nhz\t4\nsig\tRegards,\\r\\nAnn\ntab\\tkey\ta\\\\b\n"
-              "world\t5\n");
-    // A stored key: it and the keys that begin with it.
-    EXPECT_EQ(Wlib({"list", "a.lib", "hel"}).out, "hel\t1\nhello\t2\nhelp\t3\n");
-    EXPECT_EQ(Wlib({"list", "a.lib", "hellO"}).out, "hello\t2\n");  // letter case aside
-    // Any other word: from where the search stopped to the end.
-    EXPECT_EQ(Wlib({"list", "a.lib", "he"}).out,
-              "hel\t1\nhello\t2\nhelp\t3\nhz\t4\nsig\tRegards,\\r\\nAnn\ntab\\tkey\ta\\\\b\n"
-              "world\t5\n");
-    EXPECT_EQ(Wlib({"list", "a.lib", "hex"}).out,
-              "sig\tRegards,\\r\\nAnn\ntab\\tkey\ta\\\\b\nworld\t5\n");  // stopped at hz
-    EXPECT_EQ(Wlib({"list", "a.lib", "zzz"}).out, "");
-}
-
 TEST_F(WlibTest, ImportTakesPairsOrElseWords) {
     ASSERT_EQ(Wlib({"create", "a.lib"}).status, 0);
     WriteBytes(dir / "pairs.txt", "<key>one\r\n<data>1\r\n<key>two\r\n<data>2\r\n");
@@ -191,26 +141,6 @@ TEST_F(WlibTest, ImportTakesPairsOrElseWords) {
     ExpectFailure(Wlib({"import", "a.lib", "."}), 1, "cannot read");
     EXPECT_EQ(Wlib({"list", "a.lib"}).out,
               "42\t\nfoo_bar\t\nhello\t\none\t1\ntwo\t2\nworld-wide\t\n");
-}
-
-TEST_F(WlibTest, ExportWritesTheTextFile) {
-    ASSERT_EQ(Wlib({"create", "s.lib", "--type", "shorthand", "--scrambled"}).status, 0);
-    ASSERT_EQ(Wlib({"put", "s.lib", "ty", "thank you"}).status, 0);
-    ASSERT_EQ(Wlib({"put", "s.lib", "brb", "be right back"}).status, 0);
-    Outcome run = Wlib({"export", "s.lib", "out.txt"});
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, "2 items exported\n");
-    std::string text = ReadBytes(dir / "out.txt");
-    EXPECT_NE(text.find("<shortkey>brb\r\n<replacement text>be right back\r\n"), std::string::npos);
-    EXPECT_NE(text.find("<shortkey>ty\r\n<replacement text>thank you\r\n"), std::string::npos);
-
-    ASSERT_EQ(Wlib({"create", "empty.lib"}).status, 0);
-    EXPECT_EQ(Wlib({"export", "empty.lib", "none.txt"}).out, "0 items exported\n");
-    EXPECT_EQ(ReadBytes(dir / "none.txt"), "");
-    ExpectFailure(Wlib({"export", "s.lib", "no/such/folder.txt"}), 1, "cannot write");
-
-    MakeLibrary(dir / "odd.lib", {{"a", "b"}}, 3);
-    ExpectFailure(Wlib({"export", "odd.lib", "odd.txt"}), 1, "type 3");
 }
 
 TEST_F(WlibTest, LookupPrintsTheMergedCandidates) {

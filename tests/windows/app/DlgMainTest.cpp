@@ -140,14 +140,6 @@ struct MainWindow : ::testing::Test {
     }
 };
 
-TEST_F(MainWindow, StartsHiddenWithTheLibrariesLoadedAndTheHookOn) {
-    Start();
-    EXPECT_FALSE(IsWindowVisible(hwnd));
-    EXPECT_EQ(dlg->libraries().GetCount(), 2);
-    EXPECT_EQ(vemo.beginCalls, 1);
-    EXPECT_TRUE(vemo.active);
-}
-
 TEST_F(MainWindow, AnswersLookupsWithRowsInMergedOrder) {
     Start();
     EXPECT_EQ(Lookup("ap"), 0);
@@ -218,17 +210,6 @@ TEST_F(MainWindow, TheHotkeyTogglesTheHookAndOtherIdsAreIgnored) {
     SendMessageA(hwnd, WM_COMMAND, ID_TRAY_TOGGLE, 0);
     EXPECT_TRUE(vemo.active);
     EXPECT_EQ(vemo.beginCalls, 2);
-}
-
-TEST_F(MainWindow, CloseUnhooksAndDestroys) {
-    Start();
-    Lookup("ap");
-    SendMessageA(hwnd, WM_CLOSE, 0, 0);
-    EXPECT_FALSE(IsWindow(hwnd));
-    EXPECT_FALSE(vemo.active);
-    EXPECT_GE(vemo.endCalls, 1);
-    EXPECT_EQ(dlg->libraries().GetCount(), 0);
-    hwnd = nullptr;
 }
 
 // Closes the start-up question with Cancel and records its text.

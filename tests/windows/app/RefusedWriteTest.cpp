@@ -173,25 +173,5 @@ TEST_F(RefusedWrites, NothingIsSaidWhileWritesSucceed) {
     EXPECT_TRUE(watcher.Seen().empty());
 }
 
-TEST(RefusedWriteText, NamesTheKeyAndWhatToDo) {
-    const std::string store =
-        RefusedWriteText(RegRoot::LocalMachine, "SOFTWARE\\Quorbit\\LoadSet\\C:\\Libs\\a.lib");
-    EXPECT_EQ(store.rfind("The setting could not be saved: Wordlark may not write to "
-                          "HKEY_LOCAL_MACHINE\\SOFTWARE\\Quorbit.",
-                          0),
-              0u)
-        << store;
-    EXPECT_NE(store.find("installer"), std::string::npos);
-    const std::string run = RefusedWriteText(RegRoot::LocalMachine,
-                                             "Software\\Microsoft\\Windows\\CurrentVersion\\Run");
-    EXPECT_NE(run.find("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run."),
-              std::string::npos)
-        << run;
-    EXPECT_NE(run.find("administrator"), std::string::npos);
-    const std::string other = RefusedWriteText(RegRoot::CurrentUser, "Software\\Quorbit\\Wordlark");
-    EXPECT_NE(other.find("HKEY_CURRENT_USER\\Software\\Quorbit\\Wordlark."), std::string::npos)
-        << other;
-}
-
 }  // namespace
 }  // namespace wl

@@ -127,27 +127,6 @@ struct MainWindow {
     }
 };
 
-// Runs first: the record does not exist until someone maps it, and then
-// starts with the default selection keys.
-TEST(VemoRecord, IsCreatedOnFirstUseWithTheDefaultKeys) {
-    ASSERT_EQ(OpenFileMappingA(FILE_MAP_READ, FALSE, kSharedStateMappingName), nullptr)
-        << "another process holds the record";
-    EXPECT_EQ(IsBeginVemo(), 0);  // maps and initialises it
-    SharedHookState* s = View();
-    ASSERT_NE(s, nullptr);
-    EXPECT_EQ(s->vkSelectPrev, 0x26);
-    EXPECT_EQ(s->vkSelectNext, 0x28);
-    EXPECT_EQ(s->vkSelectPageDown, 0x22);
-    EXPECT_EQ(s->vkSelectPageUp, 0x21);
-    EXPECT_EQ(s->vkSelectIndex[0], '1');
-    EXPECT_EQ(s->vkSelectIndex[9], '0');
-    EXPECT_EQ(s->vkSelect[0], 0x09);
-    EXPECT_EQ(s->vkSelect[1], 0x0D);
-    EXPECT_EQ(s->vkSelect[2], 0xFF);
-    EXPECT_EQ(s->mainWindow, 0u);
-    EXPECT_STREQ(s->inputWord, "");
-}
-
 TEST(VemoRecord, TwoProcessesShareOneRecord) {
     MainWindow main;
     ASSERT_EQ(BeginVemo(main.hwnd), 1);
@@ -234,35 +213,6 @@ TEST(VemoHooks, SelectionKeysAreReadInEveryBegin) {
     std::memcpy(s->vkSelectIndex, reg::kDefaultSelectIndex, 10);
 }
 
-TEST(VemoExports, GetInputStrCopiesWithoutATerminator) {
-    SharedHookState* s = View();
-    std::memset(s->inputWord, 0, sizeof s->inputWord);
-    std::strcpy(s->inputWord, "wordlark");
-    char buf[16];
-    std::memset(buf, '#', sizeof buf);
-    EXPECT_EQ(GetInputStr(buf, 1), 1);
-    EXPECT_EQ(buf[0], '#');
-    EXPECT_EQ(GetInputStr(buf, 5), 1);
-    EXPECT_EQ(std::string(buf, 6), "word##");
-    char zeroed[1024] = {};
-    GetInputStr(zeroed, sizeof zeroed);
-    EXPECT_STREQ(zeroed, "wordlark");
-    std::memset(s->inputWord, 0, sizeof s->inputWord);
-}
-
-TEST(VemoExports, SetReplaceStrCutsLongTextsAndEmptyTextTypesNothing) {
-    SharedHookState* s = View();
-    std::string huge(70000, 'z');
-    EXPECT_EQ(SetReplaceStr(huge.c_str(), 2), 1);
-    EXPECT_EQ(strnlen(s->replaceText, sizeof s->replaceText), 65535u);
-    EXPECT_EQ(s->replaceMode, 2);
-    std::strcpy(s->inputWord, "zz");
-    EXPECT_EQ(SetReplaceStr("", 1), 1);
-    EXPECT_EQ(ReplaceStr(), 0);
-    EXPECT_STREQ(s->inputWord, "zz");
-    std::memset(s->inputWord, 0, sizeof s->inputWord);
-}
-
 TEST(VemoExports, FolderReplacementAsksTheMainWindowForTheNewPath) {
     MainWindow main;
     ASSERT_EQ(BeginVemo(main.hwnd), 1);
@@ -283,19 +233,6 @@ TEST(VemoExports, FolderReplacementAsksTheMainWindowForTheNewPath) {
     // CheckCaret answers whether a lookup is still pending.
     s->lookupPending = 0;
     EXPECT_EQ(CheckCaret(), 0);
-    EndVemo();
-}
-
-TEST(VemoExports, ReplaceStrInAnUnknownModeOnlyHides) {
-    MainWindow main;
-    ASSERT_EQ(BeginVemo(main.hwnd), 1);
-    SharedHookState* s = View();
-    ShowWindow(main.hwnd, SW_SHOWNOACTIVATE);
-    std::strcpy(s->inputWord, "abc");
-    SetReplaceStr("text", 9);
-    EXPECT_EQ(ReplaceStr(), 1);
-    EXPECT_FALSE(IsWindowVisible(main.hwnd));
-    EXPECT_STREQ(s->inputWord, "abc");
     EndVemo();
 }
 
@@ -334,18 +271,6 @@ TEST(VemoExports, CheckCaretFeedsTheCaretOfTheForegroundThread) {
     EXPECT_EQ(r.top, caret.y + 5);
     DestroyWindow(edit);
     EndVemo();
-}
-
-TEST(VemoExports, GetCommandsGivesTheMacroTable) {
-    char** table = nullptr;
-    GetCommands(&table);
-    ASSERT_NE(table, nullptr);
-    int n = 0;
-    while (table[n][0]) ++n;
-    EXPECT_EQ(n, 32);
-    EXPECT_STREQ(table[0], "%DATE%");
-    EXPECT_STREQ(table[31], "%TAB%");
-    GetCommands(nullptr);  // harmless
 }
 
 }  // namespace

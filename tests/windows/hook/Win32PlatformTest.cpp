@@ -100,29 +100,6 @@ TEST(Win32HookPlatform, TranslatesKeysAndMapsCharactersBack) {
     EXPECT_EQ(p.KeyForChar('\t') & 0xFF, VK_TAB);
 }
 
-TEST(Win32HookPlatform, PlainKeyboardLayoutsHaveNoInputMethod) {
-    char description[1024] = {};
-    EXPECT_EQ(HookSystem().InputMethodDescription(0, description, 1023), 0);
-    EXPECT_STREQ(description, "");
-}
-
-TEST(Win32HookPlatform, KnowsItsOwnProcessAndExecutable) {
-    Win32HookPlatform& p = HookSystem();
-    HWND w = Make("STATIC", WS_POPUP);
-    EXPECT_EQ(p.WindowProcessId(ToHandle32(w)), GetCurrentProcessId());
-    EXPECT_EQ(p.CurrentProcessId(), GetCurrentProcessId());
-    char path[260] = {};
-    ASSERT_TRUE(p.CurrentExecutablePath(path, sizeof path));
-    EXPECT_NE(std::string(path).find("hook_platform_tests.exe"), std::string::npos);
-    char other[260] = {};
-    ASSERT_TRUE(p.ProcessExecutablePath(GetCurrentProcessId(), other, sizeof other));
-    EXPECT_STRCASEEQ(other, path);
-    char tiny[4] = {};
-    EXPECT_FALSE(p.CurrentExecutablePath(tiny, sizeof tiny));
-    EXPECT_FALSE(p.IsMainProgram());
-    DestroyWindow(w);
-}
-
 TEST(Win32HookPlatform, PutsTextOnTheClipboard) {
     Win32HookPlatform& p = HookSystem();
     ASSERT_TRUE(p.PutClipboardText("pasted text", 11));

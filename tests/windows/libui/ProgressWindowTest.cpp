@@ -19,108 +19,12 @@ RECT WindowRect(HWND hwnd) {
     GetWindowRect(hwnd, &r);
     return r;
 }
-RECT ChildRect(HWND parent, int id) {
-    RECT r = WindowRect(GetDlgItem(parent, id));
-    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
-    return r;
-}
 
 class Progress : public ::testing::Test {
   protected:
     MemoryRegistry reg;
     RegistryProfile profile{reg};
 };
-
-TEST_F(Progress, LayoutCaptionAndText) {
-    ProgressWindow w(profile);
-    ASSERT_TRUE(w.Create(nullptr, "Wordlark"));
-    HWND hwnd = w.hwnd();
-    EXPECT_TRUE(IsWindowVisible(hwnd));
-    EXPECT_TRUE(GetWindowLongPtrA(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST);
-    EXPECT_EQ(Text(hwnd), "Wordlark");
-    EXPECT_EQ(Text(GetDlgItem(hwnd, ProgressWindow::kCancelId)), " &Cancel ");
-
-    RECT client;
-    GetClientRect(hwnd, &client);
-    const RECT text = ChildRect(hwnd, ProgressWindow::kTextId);
-    const RECT button = ChildRect(hwnd, ProgressWindow::kCancelId);
-    const RECT bar = ChildRect(hwnd, ProgressWindow::kBarId);
-    EXPECT_EQ(text.left, 10);
-    EXPECT_EQ(text.top, 10);
-    EXPECT_EQ(text.right, 400);
-    EXPECT_GT(text.bottom - text.top, 20);  // four lines
-    EXPECT_EQ(button.right, 400);
-    EXPECT_EQ(button.top, text.bottom + 10);
-    EXPECT_EQ(bar.left, 10);
-    EXPECT_EQ(bar.right, button.left - 10);
-    EXPECT_GT(bar.top, button.top);
-    EXPECT_LT(bar.bottom, button.bottom);
-    EXPECT_EQ(client.right, 410);
-    EXPECT_EQ(client.bottom, button.bottom + 10);
-
-    w.SetMessage("%d items have been %s", 12, "imported!");
-    EXPECT_EQ(Text(GetDlgItem(hwnd, ProgressWindow::kTextId)), "12 items have been imported!");
-    const std::string huge(5000, 'x');
-    w.SetMessage("%s", huge.c_str());  // bounded
-    EXPECT_EQ(Text(GetDlgItem(hwnd, ProgressWindow::kTextId)).size(), 1023u);
-
-    w.SetBarRange(0, 250, 1);
-    w.Advance();
-    w.Advance();
-    EXPECT_EQ(Text(hwnd), "Wordlark");
-    w.Advance();
-    EXPECT_EQ(Text(hwnd), "Wordlark [1%]");
-    EXPECT_EQ(SendDlgItemMessageA(hwnd, ProgressWindow::kBarId, PBM_GETPOS, 0, 0), 3);
-    w.SetBarPosition(250);
-    EXPECT_EQ(Text(hwnd), "Wordlark [100%]");
-    EXPECT_EQ(SendDlgItemMessageA(hwnd, ProgressWindow::kBarId, PBM_GETRANGE, FALSE, 0), 250);
-
-    ProgressWindow empty(profile);
-    ASSERT_TRUE(empty.Create(nullptr, nullptr));
-    EXPECT_EQ(Text(empty.hwnd()), "Progress");
-    empty.SetBarRange(0, 0, 1);
-    empty.Advance();
-    EXPECT_EQ(Text(empty.hwnd()), "Progress");
-}
-
-TEST_F(Progress, CancelButtonAndEscape) {
-    ProgressWindow w(profile);
-    ASSERT_TRUE(w.Create(nullptr, "Wordlark"));
-    HWND owner = CreateWindowExA(0, "STATIC", "owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                 nullptr, nullptr);
-    // Other messages are handled and do not cancel.
-    PostMessageA(owner, WM_CHAR, 'x', 0);
-    PostMessageA(owner, WM_KEYDOWN, VK_ESCAPE, 0);
-    w.PumpPending(false);
-    EXPECT_FALSE(w.IsCancelled());
-    PostMessageA(owner, WM_CHAR, VK_ESCAPE, 0);
-    w.PumpPending(true);
-    EXPECT_TRUE(w.IsCancelled());
-    EXPECT_FALSE(IsWindowVisible(w.hwnd()));
-    EXPECT_TRUE(w.Cancelled());  // as the store's import sees it
-    // Once cancelled it stays hidden and pumps nothing.
-    w.SetBarPosition(50);
-    EXPECT_FALSE(IsWindowVisible(w.hwnd()));
-    PostMessageA(owner, WM_CHAR, 'y', 0);
-    w.PumpPending(true);
-    MSG msg;
-    EXPECT_TRUE(PeekMessageA(&msg, owner, WM_CHAR, WM_CHAR, PM_REMOVE));
-    DestroyWindow(owner);
-
-    ProgressWindow second(profile);
-    ASSERT_TRUE(second.Create(nullptr, "Wordlark"));
-    SendDlgItemMessageA(second.hwnd(), ProgressWindow::kCancelId, BM_CLICK, 0, 0);
-    EXPECT_TRUE(second.IsCancelled());
-    EXPECT_FALSE(IsWindowVisible(second.hwnd()));
-
-    // Text from an import.
-    ProgressWindow third(profile);
-    ASSERT_TRUE(third.Create(nullptr, "Wordlark"));
-    third.SetText("3 items have been imported!");
-    EXPECT_EQ(Text(GetDlgItem(third.hwnd(), ProgressWindow::kTextId)),
-              "3 items have been imported!");
-    EXPECT_FALSE(third.Cancelled());
-}
 
 TEST_F(Progress, RemembersItsPositionWhileItIsOnTheScreen) {
     {

@@ -80,14 +80,6 @@ void SelectRows(HWND dlg, std::initializer_list<int> rows) {
     }
 }
 // A double-click on a row of the list (-1: on no row).
-void DoubleClick(HWND dlg, int row) {
-    NMITEMACTIVATE activate{};
-    activate.hdr.hwndFrom = List(dlg);
-    activate.hdr.idFrom = 1000;
-    activate.hdr.code = NM_DBLCLK;
-    activate.iItem = row;
-    SendMessageA(dlg, WM_NOTIFY, 1000, reinterpret_cast<LPARAM>(&activate));
-}
 std::string ColumnTitle(HWND dlg, int column, int* width) {
     char text[64] = {};
     LVCOLUMNA col{};
@@ -145,49 +137,6 @@ class AppManagerTest : public ::testing::Test {
     std::vector<RunningApp> running;
     int snapshots = 0;
 };
-
-TEST_F(AppManagerTest, AnEmptyStoreOpensEmptyWithOthersEnabled) {
-    CDlgAppManager dialog(reg, Running());
-    HWND dlg = Open(dialog);
-    ASSERT_NE(dlg, nullptr);
-    EXPECT_EQ(Text(dlg), "Applications Manager");
-    EXPECT_EQ(RowCount(dlg), 0);
-    EXPECT_TRUE(Checked(dlg, IDC_APPMAN_ENABLE));
-    EXPECT_FALSE(Checked(dlg, IDC_APPMAN_DISABLE));
-    EXPECT_EQ(ItemText(dlg, IDC_APPMAN_ENABLE), "&Enable");
-    EXPECT_EQ(ItemText(dlg, IDC_APPMAN_DISABLE), "&Disable");
-    EXPECT_EQ(ItemText(dlg, IDC_APPMAN_ADD), "&Add...");
-    EXPECT_EQ(ItemText(dlg, IDC_APPMAN_DELETE), "&Delete");
-    // The two texts above the list, double spaces and quotes included.
-    bool first = false, second = false;
-    for (HWND child = GetWindow(dlg, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        const std::string text = Text(child);
-        first |= text == "To set if the Wordlark apply  to the application.";
-        second |= text ==
-                  "If the application that is not defined in the list will observe the "
-                  "\"Other Applications\"  setting .";
-    }
-    EXPECT_TRUE(first);
-    EXPECT_TRUE(second);
-    const struct {
-        const char* title;
-        int width;
-    } columns[] = {{"File Name", 120}, {"Wordlark Status", 120}, {"Full Path", 300}};
-    for (int i = 0; i < 3; ++i) {
-        int width = 0;
-        EXPECT_EQ(ColumnTitle(dlg, i, &width), columns[i].title);
-        EXPECT_EQ(width, columns[i].width);
-    }
-    const auto ex = SendMessageA(List(dlg), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
-    EXPECT_TRUE(ex & LVS_EX_GRIDLINES);
-    EXPECT_TRUE(ex & LVS_EX_FULLROWSELECT);
-    EXPECT_FALSE(GetWindowLongA(List(dlg), GWL_STYLE) & LVS_SINGLESEL);
-    Click(dlg, IDCANCEL);
-    EXPECT_EQ(dialog.Result(), IDCANCEL);
-    DWORD type = 0;
-    std::string data;
-    EXPECT_FALSE(reg.Raw(reg::kAppOptionKey, "OthersEnableVemo", type, data));
-}
 
 TEST_F(AppManagerTest, ShowsTheStoredApplicationsAndReplacesThemOnOk) {
     StoreApp(reg, "a.exe", 1, notepad);
@@ -247,33 +196,6 @@ TEST_F(AppManagerTest, ShowsTheStoredApplicationsAndReplacesThemOnOk) {
     EXPECT_EQ(others, 1);
 }
 
-TEST_F(AppManagerTest, CancelDiscardsDeletionsAndAdditions) {
-    StoreApp(reg, "a.exe", 1, notepad);
-    running = {{"winver.exe", winver}};
-    CDlgAppManager dialog(reg, Running());
-    HWND dlg = Open(dialog);
-    SelectRows(dlg, {0});
-    Click(dlg, IDC_APPMAN_DELETE);
-    DialogScript add;
-    add.On("Applications",
-           [](HWND apps) {
-               SelectRows(apps, {0});
-               Click(apps, IDOK);
-           })
-        .On("Application Option", [](HWND option) { Click(option, IDOK); });
-    ASSERT_TRUE(add.Run([&] { Click(dlg, IDC_APPMAN_ADD); }))
-        << ::testing::PrintToString(add.problems);
-    ASSERT_EQ(RowCount(dlg), 1);
-    EXPECT_EQ(Cell(dlg, 0, 0), "winver.exe");
-    Click(dlg, IDC_APPMAN_DISABLE);
-    Click(dlg, IDCANCEL);
-    std::int32_t others = 0;
-    std::vector<AppSetting> stored = StoredApps(reg, others);
-    ASSERT_EQ(stored.size(), 1u);
-    EXPECT_EQ(stored[0].fileName, "a.exe");
-    EXPECT_EQ(others, -1);  // never written
-}
-
 TEST_F(AppManagerTest, AddingAnUnknownApplicationPreselectsDisable) {
     running = {{"notepad.exe", notepad}, {"winver.exe", winver}};
     CDlgAppManager dialog(reg, Running());
@@ -318,164 +240,6 @@ TEST_F(AppManagerTest, AddingAnUnknownApplicationPreselectsDisable) {
     std::vector<AppSetting> stored = StoredApps(reg, others);
     ASSERT_EQ(stored.size(), 1u);
     EXPECT_EQ(stored[0].enable, 0);
-}
-
-TEST_F(AppManagerTest, AddingAMixOfStoredStatesLeavesNoChoiceAndEnablesOnOk) {
-    StoreApp(reg, "NOTEPAD.EXE", 1, "C:\\old\\NOTEPAD.EXE");
-    StoreApp(reg, "winver.exe", 0, winver);
-    running = {{"notepad.exe", notepad}, {"winver.exe", winver}, {"notepad.exe", notepad}};
-    CDlgAppManager dialog(reg, Running());
-    HWND dlg = Open(dialog);
-    ASSERT_EQ(RowCount(dlg), 2);
-    DialogScript add;
-    add.On("Applications",
-           [](HWND apps) {
-               SelectRows(apps, {0, 1, 2});
-               Click(apps, IDOK);
-           })
-        .On("Application Option", [&](HWND option) {
-            EXPECT_EQ(ItemText(option, IDC_APPOPT_PATHS),
-                      notepad + "\r\n" + winver + "\r\n" + notepad + "\r\n");
-            EXPECT_FALSE(Checked(option, IDC_APPOPT_DISABLE));
-            EXPECT_FALSE(Checked(option, IDC_APPOPT_ENABLE));
-            Click(option, IDOK);
-        });
-    ASSERT_TRUE(add.Run([&] { Click(dlg, IDC_APPMAN_ADD); }))
-        << ::testing::PrintToString(add.problems);
-    // No new rows: both were in the list already, and now both are enabled;
-    // a row keeps its own path.
-    ASSERT_EQ(RowCount(dlg), 2);
-    for (int row = 0; row < 2; ++row) {
-        EXPECT_EQ(Cell(dlg, row, 1), "Enable");
-        EXPECT_EQ(RowData(dlg, row), 1);
-    }
-    const int notepadRow = Cell(dlg, 0, 0) == "NOTEPAD.EXE" ? 0 : 1;
-    EXPECT_EQ(Cell(dlg, notepadRow, 2), "C:\\old\\NOTEPAD.EXE");
-    Click(dlg, IDOK);
-    std::int32_t others = 0;
-    for (const AppSetting& app : StoredApps(reg, others)) EXPECT_EQ(app.enable, 1) << app.fileName;
-}
-
-TEST_F(AppManagerTest, NothingIsAddedWithoutARunningApplicationPicked) {
-    running = {{"notepad.exe", notepad}};
-    CDlgAppManager dialog(reg, Running());
-    HWND dlg = Open(dialog);
-    // Cancel in the running applications: straight back to the manager.
-    DialogScript cancel;
-    cancel.On("Applications", [](HWND apps) { Click(apps, IDCANCEL); });
-    ASSERT_TRUE(cancel.Run([&] { Click(dlg, IDC_APPMAN_ADD); }))
-        << ::testing::PrintToString(cancel.problems);
-    // OK with no row selected, likewise.
-    DialogScript none;
-    none.On("Applications", [](HWND apps) { Click(apps, IDOK); });
-    ASSERT_TRUE(none.Run([&] { Click(dlg, IDC_APPMAN_ADD); }))
-        << ::testing::PrintToString(none.problems);
-    // Cancel in the Application Option dialog.
-    DialogScript late;
-    late.On("Applications",
-            [](HWND apps) {
-                SelectRows(apps, {0});
-                Click(apps, IDOK);
-            })
-        .On("Application Option", [](HWND option) {
-            Click(option, IDC_APPOPT_ENABLE);
-            Click(option, IDCANCEL);
-        });
-    ASSERT_TRUE(late.Run([&] { Click(dlg, IDC_APPMAN_ADD); }))
-        << ::testing::PrintToString(late.problems);
-    EXPECT_EQ(RowCount(dlg), 0);
-    Click(dlg, IDCANCEL);
-}
-
-TEST_F(AppManagerTest, RefreshTakesANewSnapshotAndDoubleClickActsAsOk) {
-    running = {{"notepad.exe", notepad}};
-    CDlgAppManager dialog(reg, Running());
-    HWND dlg = Open(dialog);
-    DialogScript add;
-    add.On("Applications",
-           [&](HWND apps) {
-               EXPECT_EQ(snapshots, 1);
-               EXPECT_EQ(RowCount(apps), 1);
-               running.push_back({"winver.exe", winver});
-               Click(apps, IDC_RUNNING_REFRESH);
-               EXPECT_EQ(snapshots, 2);
-               ASSERT_EQ(RowCount(apps), 2);
-               SelectRows(apps, {0});
-               DoubleClick(apps, 0);
-           })
-        .On("Application Option", [](HWND option) {
-            Click(option, IDC_APPOPT_ENABLE);
-            Click(option, IDOK);
-        });
-    ASSERT_TRUE(add.Run([&] { Click(dlg, IDC_APPMAN_ADD); }))
-        << ::testing::PrintToString(add.problems);
-    ASSERT_EQ(RowCount(dlg), 1);
-    EXPECT_EQ(Cell(dlg, 0, 0), "winver.exe");
-    EXPECT_EQ(Cell(dlg, 0, 1), "Enable");
-    Click(dlg, IDCANCEL);
-}
-
-TEST_F(AppManagerTest, DoubleClickEditsTheRowHit) {
-    StoreApp(reg, "winver.exe", 0, winver);
-    StoreApp(reg, "nopath.exe", 1, "");
-    CDlgAppManager dialog(reg, Running());
-    HWND dlg = Open(dialog);
-    ASSERT_EQ(RowCount(dlg), 2);
-    const int winverRow = Cell(dlg, 0, 0) == "winver.exe" ? 0 : 1;
-    // An empty area and a row without a path open nothing.
-    DialogScript nothing;
-    ASSERT_TRUE(nothing.Run([&] {
-        DoubleClick(dlg, -1);
-        DoubleClick(dlg, 1 - winverRow);
-    })) << ::testing::PrintToString(nothing.problems);
-
-    DialogScript edit;
-    edit.On("Application Option", [&](HWND option) {
-        EXPECT_EQ(ItemText(option, IDC_APPOPT_PATHS), winver + "\r\n");
-        EXPECT_TRUE(Checked(option, IDC_APPOPT_DISABLE));
-        Click(option, IDC_APPOPT_ENABLE);
-        Click(option, IDOK);
-    });
-    ASSERT_TRUE(edit.Run([&] { DoubleClick(dlg, winverRow); }))
-        << ::testing::PrintToString(edit.problems);
-    EXPECT_EQ(Cell(dlg, winverRow, 1), "Enable");
-    EXPECT_EQ(RowData(dlg, winverRow), 1);
-    EXPECT_EQ(RowCount(dlg), 2);
-    Click(dlg, IDOK);
-    RegKey key(reg, RegRoot::LocalMachine, reg::kAppOptionPrefix + std::string("winver.exe"),
-               false);
-    std::uint8_t enable = 0;
-    ASSERT_TRUE(key.ReadInto("EnableVemo", enable));
-    EXPECT_EQ(enable, 1);
-}
-
-TEST_F(AppManagerTest, RunAppManagerReportsOkAndCancel) {
-    StoreApp(reg, "a.exe", 1, notepad);
-    DialogScript cancel;
-    cancel.On("Applications Manager", [](HWND dlg) {
-        SelectRows(dlg, {0});
-        Click(dlg, IDC_APPMAN_DELETE);
-        Click(dlg, IDCANCEL);
-    });
-    bool ok = true;
-    bool written = false;
-    ASSERT_TRUE(cancel.Run([&] { ok = RunAppManager(nullptr, reg, &written); }))
-        << ::testing::PrintToString(cancel.problems);
-    EXPECT_FALSE(ok);
-    std::int32_t others = 0;
-    EXPECT_EQ(StoredApps(reg, others).size(), 1u);
-
-    DialogScript accept;
-    accept.On("Applications Manager", [](HWND dlg) {
-        Click(dlg, IDC_APPMAN_DISABLE);
-        Click(dlg, IDOK);
-    });
-    ASSERT_TRUE(accept.Run([&] { ok = RunAppManager(nullptr, reg, &written); }))
-        << ::testing::PrintToString(accept.problems);
-    EXPECT_TRUE(ok);
-    EXPECT_TRUE(written);
-    EXPECT_EQ(StoredApps(reg, others).size(), 1u);
-    EXPECT_EQ(others, 0);
 }
 
 TEST(RunningAppsSnapshot, ListsThisProcessWithItsPath) {
