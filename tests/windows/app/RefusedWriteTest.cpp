@@ -18,25 +18,10 @@
 #include "res/resource.h"
 #include "store/Library.h"
 #include "tests/support/TempDir.h"
+#include "tests/windows/app/AppTestSupport.h"
 
 namespace wl {
 namespace {
-
-class QuietVemo : public VemoApi {
-  public:
-    int beginCalls = 0;
-    int BeginVemo(HWND) override { return ++beginCalls, 1; }
-    void EndVemo() override {}
-    int IsBeginVemo() override { return 1; }
-    void SetOldFous() override {}
-    int CheckCaret() override { return 0; }
-    int GetInputStr(char* buffer, int size) override {
-        if (size > 0) buffer[0] = 0;
-        return 1;
-    }
-    int SetReplaceStr(const char*, int) override { return 1; }
-    int ReplaceStr() override { return 1; }
-};
 
 // Watches this process's message boxes titled "Wordlark - Error" from another
 // thread: records each one's text and closes it with OK.
@@ -96,26 +81,11 @@ class MessageBoxWatcher {
     std::thread thread_;
 };
 
-template <typename Done>
-bool PumpUntil(Done done, DWORD ms = 5000) {
-    const DWORD end = GetTickCount() + ms;
-    while (!done()) {
-        if (static_cast<LONG>(GetTickCount() - end) >= 0) return false;
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-    return true;
-}
-
 struct RefusedWrites : ::testing::Test {
     test::TempDir dir;
     MemoryRegistry memory;
     ReportingRegistry registry{memory, ShowRefusedWrite};  // as VemoShowApp wires it
-    QuietVemo vemo;
+    test::FakeVemo vemo;
     std::unique_ptr<CDlgMain> dlg;
     HWND hwnd = nullptr;
 
@@ -133,7 +103,7 @@ struct RefusedWrites : ::testing::Test {
         dlg = std::make_unique<CDlgMain>(vemo, registry, dir.path().string());
         hwnd = dlg->Create(nullptr);
         ASSERT_NE(hwnd, nullptr);
-        ASSERT_TRUE(PumpUntil([&] { return vemo.beginCalls > 0; })) << "no start-up";
+        ASSERT_TRUE(test::PumpUntil([&] { return vemo.beginCalls > 0; })) << "no start-up";
     }
     void TearDown() override {
         if (hwnd && IsWindow(hwnd)) DestroyWindow(hwnd);
