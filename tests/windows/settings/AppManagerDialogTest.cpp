@@ -20,6 +20,8 @@
 namespace wl {
 namespace {
 
+using test::Checked;
+using test::Click;
 using test::DialogScript;
 using test::TestRegistry;
 
@@ -30,12 +32,6 @@ std::string Text(HWND hwnd) {
 }
 std::string ItemText(HWND dlg, int id) {
     return Text(GetDlgItem(dlg, id));
-}
-bool Checked(HWND dlg, int id) {
-    return SendDlgItemMessageA(dlg, id, BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-void Click(HWND dlg, int id) {
-    SendDlgItemMessageA(dlg, id, BM_CLICK, 0, 0);
 }
 
 HWND List(HWND dlg) {

@@ -16,17 +16,13 @@
 namespace wl {
 namespace {
 
+using test::Checked;
+using test::Click;
 using test::DialogScript;
 using test::TestRegistry;
 
 const std::string kExe = "C:\\Program Files\\Wordlark\\VemoShow.exe";
 
-bool Checked(HWND dlg, int id) {
-    return SendDlgItemMessageA(dlg, id, BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-void Click(HWND dlg, int id) {
-    SendDlgItemMessageA(dlg, id, BM_CLICK, 0, 0);
-}
 void Notify(HWND dlg, int id, int code) {
     SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(id, code),
                  reinterpret_cast<LPARAM>(GetDlgItem(dlg, id)));
