@@ -111,21 +111,6 @@ TEST_F(Policy, ARoutedKeystrokeNamesTheApplicationThatHasTheFocus) {
     EXPECT_TRUE(logic.IsVemoEnabledForApp(kOther));
 }
 
-TEST_F(Policy, ARememberedAnswerSparesTheRegistry) {
-    p.memo.emplace();
-    App("notepad.exe", 0);
-    EXPECT_FALSE(logic.IsVemoEnabledForApp(kEdit));
-    EXPECT_EQ(p.memo->first, "notepad.exe");
-    EXPECT_FALSE(p.memo->second);
-    p.registry.failOpen = true;  // not asked again
-    EXPECT_FALSE(logic.IsVemoEnabledForApp(kEdit));
-    // Another application is read and remembered in its place.
-    p.registry.failOpen = false;
-    p.exePath = "C:\\Tools\\other.exe";
-    EXPECT_TRUE(logic.IsVemoEnabledForApp(kEdit));
-    EXPECT_EQ(p.memo->first, "other.exe");
-}
-
 TEST_F(Policy, AChangeAppliesFromTheNextKeystroke) {
     Type("ab");
     App("notepad.exe", 0);

@@ -109,32 +109,5 @@ TEST(ReplaceText, TheCutNeverSplitsADoubleByteCharacter) {
     EXPECT_EQ(strnlen(s->replaceText, sizeof s->replaceText), 65534u);
 }
 
-TEST(EndState, ClearsTheTextsAndTheWindowButKeepsTheRest) {
-    auto s = Fresh();
-    std::strcpy(s->inputWord, "a");
-    std::strcpy(s->typedLine, "b");
-    std::strcpy(s->lastLookupWord, "c");
-    std::strcpy(s->replaceText, "d");
-    s->mainWindow = 5;
-    s->active = 1;
-    s->caretWindow = 7;
-    s->caretRect = {1, 2, 3, 4};
-    s->replaceMode = 2;
-    s->lookupPending = 1;
-    s->vkSelectPrev = 'K';
-    ClearSharedTexts(*s);
-    EXPECT_STREQ(s->inputWord, "");
-    EXPECT_STREQ(s->typedLine, "");
-    EXPECT_STREQ(s->lastLookupWord, "");
-    EXPECT_STREQ(s->replaceText, "");
-    EXPECT_EQ(s->mainWindow, 0u);
-    EXPECT_EQ(s->active, 0u);
-    EXPECT_EQ(s->caretWindow, 7u);
-    EXPECT_EQ(s->caretRect.right, 3);
-    EXPECT_EQ(s->replaceMode, 2);
-    EXPECT_EQ(s->lookupPending, 1u);
-    EXPECT_EQ(s->vkSelectPrev, 'K');
-}
-
 }  // namespace
 }  // namespace wl

@@ -162,18 +162,6 @@ TEST_F(MainWindow, TraySwitchesAreWrittenAndTakeEffectAtTheNextLookup) {
     EXPECT_EQ(Lookup("ap"), 0);
 }
 
-TEST_F(MainWindow, TheHotkeyTogglesTheHookAndOtherIdsAreIgnored) {
-    Start();
-    SendMessageA(hwnd, WM_HOTKEY, 1002, 0);
-    EXPECT_FALSE(vemo.active);
-    EXPECT_EQ(vemo.endCalls, 1);
-    SendMessageA(hwnd, WM_HOTKEY, 7, 0);
-    EXPECT_FALSE(vemo.active);
-    SendMessageA(hwnd, WM_COMMAND, ID_TRAY_TOGGLE, 0);
-    EXPECT_TRUE(vemo.active);
-    EXPECT_EQ(vemo.beginCalls, 2);
-}
-
 // Closes the start-up question with Cancel and records its text.
 std::string g_question;
 int g_questions = 0;

@@ -213,29 +213,6 @@ TEST(VemoHooks, SelectionKeysAreReadInEveryBegin) {
     std::memcpy(s->vkSelectIndex, reg::kDefaultSelectIndex, 10);
 }
 
-TEST(VemoExports, FolderReplacementAsksTheMainWindowForTheNewPath) {
-    MainWindow main;
-    ASSERT_EQ(BeginVemo(main.hwnd), 1);
-    SharedHookState* s = View();
-    ShowWindow(main.hwnd, SW_SHOWNOACTIVATE);
-    std::strcpy(s->inputWord, "C:\\Prog");
-    std::strcpy(s->typedLine, "C:\\Prog");
-    MainWindow::candidate = "C:\\Program Files\\";
-    SetReplaceStr("Program Files", REPLACE_PATH_FOLDER);
-    EXPECT_EQ(ReplaceStr(), 1);
-    ASSERT_FALSE(MainWindow::lookups.empty());
-    EXPECT_EQ(MainWindow::lookups.front(), "C:\\Program Files\\");
-    EXPECT_STREQ(s->typedLine, "C:\\Program Files\\");
-    EXPECT_EQ(s->lookupPending, 1u);
-    EXPECT_FALSE(IsWindowVisible(main.hwnd));
-    MainWindow::Pump();
-    EXPECT_EQ(MainWindow::caretPending, 1);  // posted, not sent
-    // CheckCaret answers whether a lookup is still pending.
-    s->lookupPending = 0;
-    EXPECT_EQ(CheckCaret(), 0);
-    EndVemo();
-}
-
 TEST(VemoExports, CheckCaretFeedsTheCaretOfTheForegroundThread) {
     MainWindow main;
     ASSERT_EQ(BeginVemo(main.hwnd), 1);

@@ -8,8 +8,6 @@
 #include <commctrl.h>
 
 #include <deque>
-#include <functional>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -120,90 +118,5 @@ inline void Type(HWND dlg, int id, const std::string& text) {
     SendMessageA(box, EM_SETSEL, 0, -1);
     SendMessageA(box, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
 }
-
-// Runs an action that opens modal dialogs on this thread, and steps on them
-// from a thread timer, each when the dialog with its caption takes input.
-// Past the deadline every dialog still open is cancelled so that the action
-// returns; Run then answers false.
-class ModalScript {
-  public:
-    using Step = std::function<void(HWND)>;
-    ModalScript& On(std::string caption, Step step) {
-        steps_.push_back({std::move(caption), std::move(step)});
-        return *this;
-    }
-    bool Run(const std::function<void()>& action, DWORD timeoutMs = 15000) {
-        before_.clear();
-        EnumThreadWindows(GetCurrentThreadId(), &ModalScript::Remember,
-                          reinterpret_cast<LPARAM>(this));
-        deadline_ = GetTickCount() + timeoutMs;
-        active_ = this;
-        const UINT_PTR timer = SetTimer(nullptr, 0, 10, &ModalScript::Tick);
-        action();
-        KillTimer(nullptr, timer);
-        active_ = nullptr;
-        return next_ == steps_.size() && !timedOut_ && unexpected.empty();
-    }
-    std::vector<std::string> unexpected;
-
-  private:
-    struct Entry {
-        std::string caption;
-        Step step;
-    };
-    static BOOL CALLBACK Remember(HWND hwnd, LPARAM lp) {
-        reinterpret_cast<ModalScript*>(lp)->before_.insert(hwnd);
-        return TRUE;
-    }
-    struct Search {
-        ModalScript* self;
-        HWND found;
-        bool includeDone;
-    };
-    static BOOL CALLBACK Find(HWND hwnd, LPARAM lp) {
-        auto* s = reinterpret_cast<Search*>(lp);
-        char cls[16] = {};
-        GetClassNameA(hwnd, cls, sizeof cls);
-        if (s->self->before_.count(hwnd) || (!s->includeDone && s->self->done_.count(hwnd)) ||
-            std::string(cls) != "#32770" || !IsWindowVisible(hwnd) || !IsWindowEnabled(hwnd))
-            return TRUE;
-        s->found = hwnd;
-        return FALSE;
-    }
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-        if (active_) active_->OnTick();
-    }
-    void OnTick() {
-        const bool late = static_cast<LONG>(GetTickCount() - deadline_) > 0;
-        Search s{this, nullptr, late};
-        EnumThreadWindows(GetCurrentThreadId(), &ModalScript::Find, reinterpret_cast<LPARAM>(&s));
-        if (late) {
-            // Out of time: cancel the innermost dialog, one per tick.
-            timedOut_ = true;
-            if (s.found) PostMessageA(s.found, WM_COMMAND, IDCANCEL, 0);
-            return;
-        }
-        if (!s.found) return;
-        done_.insert(s.found);
-        const std::string caption = Text(s.found);
-        if (next_ < steps_.size() && steps_[next_].caption == caption) {
-            // A step may open a nested modal dialog: the timer goes on
-            // ticking inside it and takes the next step there.
-            Step step = steps_[next_++].step;
-            step(s.found);
-            return;
-        }
-        unexpected.push_back(caption);
-        PostMessageA(s.found, WM_COMMAND, IDCANCEL, 0);
-    }
-
-    std::vector<Entry> steps_;
-    std::size_t next_ = 0;
-    std::set<HWND> before_;
-    std::set<HWND> done_;
-    DWORD deadline_ = 0;
-    bool timedOut_ = false;
-    static inline ModalScript* active_ = nullptr;
-};
 
 }  // namespace wl::test

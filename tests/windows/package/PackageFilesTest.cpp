@@ -183,19 +183,4 @@ TEST(VersionResource, EveryShippedProgramCarriesTheBuildsVersion) {
     EXPECT_EQ(VersionOf(VemoDll()).description, "Wordlark hook library");
 }
 
-TEST(VersionResource, TheAboutBoxNamesTheVersion) {
-    HMODULE module = LoadLibraryExA(VemoShow().c_str(), nullptr,
-                                    LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-    ASSERT_NE(module, nullptr);
-    HRSRC res = FindResourceA(module, MAKEINTRESOURCEA(IDD_ABOUT), MAKEINTRESOURCEA(5));
-    ASSERT_NE(res, nullptr);
-    const auto* bytes = static_cast<const char*>(LockResource(LoadResource(module, res)));
-    const std::string dialog(bytes, SizeofResource(module, res));
-    FreeLibrary(module);
-    // Dialog templates hold their texts in UTF-16.
-    std::string wide;
-    for (char c : std::string("Wordlark " WL_VERSION)) wide += {c, '\0'};
-    EXPECT_NE(dialog.find(wide), std::string::npos);
-}
-
 }  // namespace
