@@ -1,6 +1,7 @@
 #include "hook/HookLogic.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -238,6 +239,7 @@ void HookLogic::ForgetForPassword() {
     Clear(s_.lastLookupWord);
     s_.lookupPending = 0;
     if (Handle32 main = LiveMainWindow(); main && p_.WindowVisible(main)) p_.HideWindow(main);
+    CountTakeDown();
 }
 
 Handle32 HookLogic::Focus() {
@@ -416,7 +418,27 @@ bool HookLogic::InputMethodActive() {
     return description[0] != '\0';
 }
 
+std::uint32_t HookLogic::ListSerial() const {
+    return std::atomic_ref<std::uint32_t>(s_.listSerial).load();
+}
+
+void HookLogic::CountTakeDown() {
+    std::atomic_ref<std::uint32_t>(s_.listSerial).fetch_add(1);
+}
+
 void HookLogic::ShowAtCaret(bool show) {
+    if (show) {
+        ShowSince(ListSerial());
+        return;
+    }
+    if (Handle32 main = LiveMainWindow()) {
+        p_.HideWindow(main);
+        s_.lookupPending = 0;
+    }
+    CountTakeDown();
+}
+
+void HookLogic::ShowSince(std::uint32_t serial) {
     Handle32 main = LiveMainWindow();
     if (!main) return;
     auto hide = [&] {
@@ -429,12 +451,12 @@ void HookLogic::ShowAtCaret(bool show) {
                          static_cast<int>(std::min<long long>(y, INT32_MAX)));
     };
     // (Hiding needs no input-method query: the outcome is the same.)
-    if (!show || !s_.inputWord[0] || InputMethodActive()) {
+    if (!s_.inputWord[0] || InputMethodActive()) {
         hide();
         return;
     }
     if (std::strncmp(s_.inputWord, s_.lastLookupWord, kWordSize) == 0 && WordEndsLine()) {
-        if (p_.WindowVisible(main)) place();
+        if (p_.WindowVisible(main) && ListSerial() == serial) place();
         return;
     }
     // The keyboard hook runs in the typing application's thread and may add
@@ -446,6 +468,13 @@ void HookLogic::ShowAtCaret(bool show) {
     std::memcpy(lineBefore, s_.typedLine, kWordSize);
     lineBefore[kWordSize - 1] = '\0';
     bool found = LookupLongestSuffix();
+    // A key that took the list down meanwhile (a completion, Escape) wins:
+    // the list stays down and nothing is left pending, whatever the lookup
+    // found for the word as it was.
+    if (ListSerial() != serial) {
+        p_.HideWindow(main);
+        return;
+    }
     const std::size_t before = Len(lineBefore), after = Len(s_.typedLine);
     // (A Backspace meanwhile may leave a word that no longer ends the line.)
     const bool typedMeanwhile =
@@ -468,10 +497,13 @@ void HookLogic::ShowAtCaret(bool show) {
 }
 
 void HookLogic::OnCaretLocation(bool located, const HookRect& rect, Handle32 window) {
+    // Counted before the pending flag is read: a take-down from here on is
+    // seen by the lookup that follows.
+    const std::uint32_t serial = ListSerial();
     if (located && window != s_.mainWindow) {
         s_.caretRect = rect;
         s_.caretWindow = window;
-        if (s_.lookupPending) ShowAtCaret(true);
+        if (s_.lookupPending) ShowSince(serial);
     } else if (!s_.lookupPending) {
         s_.caretRect = {0, 0, 0, 0};
     }
@@ -530,6 +562,9 @@ MacroText HookLogic::Split(const char* text) {
 
 int HookLogic::ReplaceStr() {
     if (!s_.replaceText[0] || !s_.inputWord[0]) return 0;
+    // Before anything changes: a lookup running on the main program's thread
+    // now must not show its list after the replacement.
+    CountTakeDown();
     if (s_.caretWindow) p_.BringToForeground(s_.caretWindow);
     s_.replaceText[kReplaceSize - 1] = '\0';
     s_.inputWord[kWordSize - 1] = '\0';

@@ -82,6 +82,12 @@ class HookLogic {
     bool IsCapturable(const char* chars) const;
     bool NeedsClipboard(const char* text);
     void SetPending();
+    // The take-down count of the record (listSerial), and one more take-down.
+    std::uint32_t ListSerial() const;
+    void CountTakeDown();
+    // Shows the list for the word at the caret unless the list was taken
+    // down since the count was serial.
+    void ShowSince(std::uint32_t serial);
     void ForgetForPassword();
     KeyResult SelectionKey(std::uint8_t vk, bool up, Handle32 main);
 

@@ -49,6 +49,11 @@ struct SharedHookState {
     std::uint32_t pasteRead;
     std::uint32_t pasteWrite;
     char pasteQueue[vemo::kReplaceSize];
+    // Counts the times the list was taken down on request (a completion,
+    // Escape, a space): a lookup on the main program's thread that overlaps
+    // one shows nothing and leaves nothing pending.  Read and changed
+    // atomically.
+    std::uint32_t listSerial;
 };
 
 // The layout every process relies on, whatever its bitness.
@@ -67,7 +72,8 @@ static_assert(offsetof(SharedHookState, vkSelectPageDown) == 68668);
 static_assert(offsetof(SharedHookState, vkSelect) == 68670);
 static_assert(offsetof(SharedHookState, pasteRead) == 68680);
 static_assert(offsetof(SharedHookState, pasteQueue) == 68688);
-static_assert(sizeof(SharedHookState) == 134224);
+static_assert(offsetof(SharedHookState, listSerial) == 134224);
+static_assert(sizeof(SharedHookState) == 134228);
 
 // Zero bytes everywhere, and the default selection keys.
 void InitSharedHookState(SharedHookState& state);

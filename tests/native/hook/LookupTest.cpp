@@ -334,5 +334,48 @@ TEST_F(Lookup, ACaretAtTheScreensEdgeDoesNotOverflow) {
     EXPECT_EQ(p.shown[0].y, INT_MAX);
 }
 
+// The caret check looks a word up on the main program's thread while the
+// user's next key reaches the keyboard hook in the application's thread.  A
+// key that takes the list down there (a completion by Tab or a digit, or
+// Escape) must leave it down: the lookup that overlapped it shows nothing and
+// leaves nothing pending for the checks that follow.
+TEST_F(Lookup, ALookupOverlappingAKeyThatTakesTheListDownLeavesItDown) {
+    struct Case {
+        const char* name;
+        std::uint32_t vk;
+        const char* typed;  // what the application receives
+    };
+    for (const Case& c :
+         {Case{"Tab", 0x09, "h"}, Case{"digit 1", '1', "h"}, Case{"Escape", 0x1B, ""}}) {
+        SCOPED_TRACE(c.name);
+        HookFixture f;
+        bool pressed = false;
+        f.p.answer = [&](const FakeHookPlatform::Sent& m) {
+            if (m.message == vemo::WM_SELECT_KEY) return std::optional<std::intptr_t>(0);
+            if (m.message != vemo::WM_WORD_LOOKUP) return std::optional<std::intptr_t>(1);
+            if (m.inputWord == "butc" && !pressed) {
+                pressed = true;
+                f.SetReplace("butch", vemo::REPLACE_KEEP);
+                f.Down(c.vk);
+                f.Up(c.vk);
+            }
+            return std::optional<std::intptr_t>(m.inputWord.rfind("but", 0) == 0 ? 0 : 1);
+        };
+        auto caret = [&] { f.logic.OnCaretLocation(true, HookRect{10, 10, 12, 26}, kEdit); };
+        f.Type("but");
+        caret();  // the list shows the candidates of "but"
+        f.Type("c");
+        caret();  // looks "butc" up; the key comes in meanwhile
+        ASSERT_TRUE(pressed);
+        EXPECT_EQ(f.p.TypedText(), c.typed);
+        EXPECT_FALSE(f.p.visible.count(kMain));
+        EXPECT_EQ(f.s().lookupPending, 0u);
+        // The main window keeps checking the caret for a while.
+        caret();
+        caret();
+        EXPECT_FALSE(f.p.visible.count(kMain));
+    }
+}
+
 }  // namespace
 }  // namespace wl::test
