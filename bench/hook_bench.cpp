@@ -81,6 +81,7 @@ class StandInPlatform : public HookPlatform {
     Registry& Settings() override { return registry; }
     int InputMethodDescription(Handle32, char*, int) override { return 0; }
     std::tm LocalTime() override { return {}; }
+    std::uint32_t TickCount() override { return 0; }
 
     MemoryRegistry registry;
 };

@@ -720,25 +720,79 @@ void HookLogic::SendKey(char ch, std::uint8_t vk) {
     if (shift) p_.KeyEvent(kVkShift, INJECTED_SCAN_CODE, true);
 }
 
+namespace {
+
+// A text waits at most this long for its paste marker: a marker that never
+// comes through (the keys went to an application that does not load the
+// hook library) costs that one paste, not every later one.
+constexpr std::uint32_t kPasteMaxAgeMs = 1000;
+constexpr std::size_t kPasteHeader = 8;  // window, tick count
+
+struct PasteEntry {
+    Handle32 window;
+    std::uint32_t tick;
+    std::string_view text;
+    std::uint32_t next;  // where the entry after it starts
+};
+
+// The queued entry at `at`; false past the end or in a damaged record.
+bool ReadPasteEntry(const SharedHookState& s, std::uint32_t at, std::uint32_t write,
+                    PasteEntry& entry) {
+    if (write > kReplaceSize || at >= write || write - at < kPasteHeader) return false;
+    std::memcpy(&entry.window, s.pasteQueue + at, 4);
+    std::memcpy(&entry.tick, s.pasteQueue + at + 4, 4);
+    const char* text = s.pasteQueue + at + kPasteHeader;
+    const std::size_t len = strnlen(text, write - at - kPasteHeader);
+    entry.text = {text, len};
+    entry.next =
+        static_cast<std::uint32_t>(std::min<std::size_t>(at + kPasteHeader + len + 1, write));
+    return true;
+}
+
+bool PasteTooOld(const PasteEntry& entry, std::uint32_t now) {
+    return now - entry.tick > kPasteMaxAgeMs;  // (unsigned: across the tick count's wrap)
+}
+
+}  // namespace
+
 bool HookLogic::QueuePaste(const std::string& text) {
     std::uint32_t read = s_.pasteRead, write = s_.pasteWrite;
     if (read >= write || write > kReplaceSize) read = write = 0;  // drained: from the front
-    if (text.size() + 1 > kReplaceSize - write) return false;
-    std::memcpy(s_.pasteQueue + write, text.c_str(), text.size() + 1);
+    // Texts whose markers are long overdue will never be pasted: their room
+    // is taken back.
+    const std::uint32_t now = p_.TickCount();
+    for (PasteEntry e; ReadPasteEntry(s_, read, write, e) && PasteTooOld(e, now);) read = e.next;
+    if (read >= write) read = write = 0;
+    const std::size_t need = kPasteHeader + text.size() + 1;
+    if (need > kReplaceSize - write) return false;
+    Handle32 target = p_.FocusWindow();
+    if (!target) target = s_.caretWindow;
+    std::memcpy(s_.pasteQueue + write, &target, 4);
+    std::memcpy(s_.pasteQueue + write + 4, &now, 4);
+    std::memcpy(s_.pasteQueue + write + kPasteHeader, text.c_str(), text.size() + 1);
     s_.pasteRead = read;
-    s_.pasteWrite = write + static_cast<std::uint32_t>(text.size() + 1);
+    s_.pasteWrite = write + static_cast<std::uint32_t>(need);
     return true;
 }
 
 void HookLogic::PasteNext() {
-    const std::uint32_t read = s_.pasteRead, write = s_.pasteWrite;
-    if (write > kReplaceSize || read >= write) return;
-    const std::size_t len = strnlen(s_.pasteQueue + read, write - read);
-    const std::string text(s_.pasteQueue + read, len);
-    s_.pasteRead = static_cast<std::uint32_t>(std::min<std::size_t>(read + len + 1, write));
+    std::uint32_t read = s_.pasteRead;
+    const std::uint32_t write = s_.pasteWrite;
+    if (write > kReplaceSize) return;
     // The window the keys go to; the caret's window when none has the focus.
     Handle32 target = p_.FocusWindow();
-    ClipboardPaste(text.c_str(), target ? target : s_.caretWindow);
+    if (!target) target = s_.caretWindow;
+    const std::uint32_t now = p_.TickCount();
+    // Texts meant for another window, or overdue, lost their markers: they
+    // are dropped, and the first one meant for this marker is pasted.
+    for (PasteEntry e; ReadPasteEntry(s_, read, write, e);) {
+        read = e.next;
+        if (PasteTooOld(e, now) || (target && e.window && e.window != target)) continue;
+        s_.pasteRead = read;
+        ClipboardPaste(std::string(e.text).c_str(), target);
+        return;
+    }
+    s_.pasteRead = read;
 }
 
 void HookLogic::ClipboardPaste(const char* text, Handle32 window) {

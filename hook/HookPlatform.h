@@ -92,6 +92,8 @@ class HookPlatform {
     // there is none.
     virtual int InputMethodDescription(Handle32 window, char* buffer, int size) = 0;
     virtual std::tm LocalTime() = 0;
+    // Milliseconds since the system started (GetTickCount): wraps.
+    virtual std::uint32_t TickCount() = 0;
 };
 
 }  // namespace wl

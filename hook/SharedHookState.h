@@ -42,10 +42,12 @@ struct SharedHookState {
     std::uint8_t vkSelectPageDown;
     std::uint8_t vkSelectPageUp;
     std::uint8_t vkSelect[10];
-    // Texts waiting to be pasted, each NUL-terminated, from pasteRead up to
-    // pasteWrite: replacement typing queues a text that goes through the
-    // clipboard and types a paste marker key in its place; the keyboard hook
-    // pastes it when the marker comes through, after the keys before it.
+    // Texts waiting to be pasted, from pasteRead up to pasteWrite:
+    // replacement typing queues a text that goes through the clipboard and
+    // types a paste marker key in its place; the keyboard hook pastes it when
+    // the marker comes through, after the keys before it.  Each entry is the
+    // window it is meant for (4 bytes), the tick count when it was queued
+    // (4 bytes) and the NUL-terminated text.
     std::uint32_t pasteRead;
     std::uint32_t pasteWrite;
     char pasteQueue[vemo::kReplaceSize];

@@ -360,6 +360,10 @@ int Win32HookPlatform::InputMethodDescription(Handle32 window, char* buffer, int
     return static_cast<int>(ImmGetDescriptionA(layout, buffer, size));
 }
 
+std::uint32_t Win32HookPlatform::TickCount() {
+    return GetTickCount();
+}
+
 std::tm Win32HookPlatform::LocalTime() {
     std::time_t now = std::time(nullptr);
     std::tm local{};

@@ -56,6 +56,7 @@ class Win32HookPlatform : public HookPlatform {
     void RememberPolicy(const char* application, bool enabled) override;
     int InputMethodDescription(Handle32 window, char* buffer, int size) override;
     std::tm LocalTime() override;
+    std::uint32_t TickCount() override;
 
   private:
     std::atomic<bool> mainProgram_{false};

@@ -96,6 +96,7 @@ class FakeHookPlatform : public HookPlatform {
     bool clipboardBusy = false;
     std::string imeDescription;
     std::tm now{};
+    std::uint32_t tick = 0;  // GetTickCount
     MemoryRegistry registry;
     // A platform that keeps the policy memo (set to engage it).
     std::optional<std::pair<std::string, bool>> memo;
@@ -225,6 +226,7 @@ class FakeHookPlatform : public HookPlatform {
         std::memcpy(buffer, imeDescription.data(), static_cast<std::size_t>(n));
         return n;
     }
+    std::uint32_t TickCount() override { return tick; }
     std::tm LocalTime() override {
         ++clockReads;
         return now;

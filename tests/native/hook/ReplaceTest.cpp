@@ -335,5 +335,39 @@ TEST_F(Replace, AFullQueuePastesAtOnceAndAStrayMarkerPastesNothing) {
     EXPECT_EQ(p.clipboard.size(), 1u);
 }
 
+TEST_F(Replace, AMarkerThatNeverCameThroughCostsOnlyItsOwnPaste) {
+    // A console window does not load the hook library: its marker is lost.
+    p.focus = kOther;
+    s().caretWindow = kOther;
+    Prepare("x", "x", "\xEFx", REPLACE_WORD);
+    logic.ReplaceStr();
+    p.keys.clear();
+    // Back in the editor, the next expansion pastes its own text there.
+    p.focus = kEdit;
+    s().caretWindow = kEdit;
+    Prepare("y", "y", "\xEFy", REPLACE_WORD);
+    logic.ReplaceStr();
+    EXPECT_EQ(Deliver(), "<BS>[\xEFy]");
+    EXPECT_EQ(p.posted.back().window, kEdit);
+    // In the same window, a text whose marker is more than a second late is
+    // dropped too; so is a lost one that fills the queue.
+    Prepare("z", "z", "\xEFz", REPLACE_WORD);
+    logic.ReplaceStr();
+    p.keys.clear();
+    p.tick += 1001;
+    Prepare("w", "w", "\xEFw", REPLACE_WORD);
+    logic.ReplaceStr();
+    EXPECT_EQ(Deliver(), "<BS>[\xEFw]");
+    const std::string big(vemo::kReplaceSize / 2, '\xEF');
+    Prepare("v", "v", big.c_str(), REPLACE_WORD);
+    logic.ReplaceStr();
+    p.keys.clear();
+    p.tick += 1001;
+    Prepare("u", "u", big.c_str(), REPLACE_WORD);
+    logic.ReplaceStr();
+    EXPECT_EQ(Deliver(), "<BS>[" + big + "]");
+    EXPECT_EQ(p.clipboard.size(), 3u);
+}
+
 }  // namespace
 }  // namespace wl::test
