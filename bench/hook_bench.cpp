@@ -78,12 +78,16 @@ class StandInPlatform : public HookPlatform {
     std::int16_t KeyForChar(char) override { return 0x41; }
     bool CapsLockOn() override { return false; }
     bool PutClipboardText(const char*, std::size_t) override { return true; }
-    Registry& Settings() override { return registry; }
+    bool OwnSwitch(const std::string& application, std::uint32_t& value) override {
+        return switches.OwnSwitch(application, value);
+    }
+    bool OthersSwitch(std::uint32_t& value) override { return switches.OthersSwitch(value); }
     int InputMethodDescription(Handle32, char*, int) override { return 0; }
     std::tm LocalTime() override { return {}; }
     std::uint32_t TickCount() override { return 0; }
 
     MemoryRegistry registry;
+    RegistryAppSwitches switches{registry};
 };
 #endif
 

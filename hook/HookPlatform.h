@@ -1,37 +1,42 @@
-// Everything the hook logic asks of the system.  The Windows build implements
-// it on the Win32 API (hook/win32/Win32HookPlatform.cpp); the native tests
-// script it and record what was asked.
+// What the hook logic asks of the system, as a few small interfaces: each
+// part of the logic takes only those it needs.  The Windows build implements
+// them all on the Win32 API (hook/win32/Win32HookPlatform.cpp); the native
+// tests script them and record what was asked.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <ctime>
+#include <string>
 
 #include "hook/SharedHookState.h"
 
 namespace wl {
 
 class CodePage;
-class Registry;
 
-class HookPlatform {
+// Reading keys and synthesizing them.
+class KeyboardInput {
   public:
-    virtual ~HookPlatform() = default;
-
-    // --- keyboard ----------------------------------------------------------
+    virtual ~KeyboardInput() = default;
     // Translates a virtual key with the current keyboard state (ToAscii with
     // the given scan code, no menu flag).  Answers the number of characters
     // written to out (at most 2), negative for a dead key, -1 when the
     // keyboard state cannot be read.  mayBeRouted: this process is the main
-    // program (IsMainProgram), so the keystroke may belong to another process's thread (the
+    // program, so the keystroke may belong to another process's thread (the
     // hook of a 32-bit application on 64-bit Windows); translate it with that
     // thread's layout and the physical modifier keys.
     virtual int TranslateKey(std::uint32_t vk, std::uint32_t scanCode, char out[2],
                              bool mayBeRouted) = 0;
-    // Letters, digits and lead bytes of the system's ANSI code page.
-    virtual const CodePage& Chars() = 0;
+    virtual void KeyEvent(std::uint8_t vk, std::uint8_t scanCode, bool up) = 0;  // keybd_event
+    virtual std::int16_t KeyForChar(char ch) = 0;                                // VkKeyScanA
+    virtual bool CapsLockOn() = 0;
+};
 
-    // --- windows and messages ----------------------------------------------
+// Windows, messages and the keyboard focus.
+class WindowSystem {
+  public:
+    virtual ~WindowSystem() = default;
     virtual bool WindowExists(Handle32 window) = 0;  // IsWindow
     virtual bool WindowVisible(Handle32 window) = 0;
     virtual void HideWindow(Handle32 window) = 0;
@@ -46,14 +51,22 @@ class HookPlatform {
                               std::intptr_t lParam) = 0;
     // Brings the top-level window of this window to the foreground.
     virtual void BringToForeground(Handle32 window) = 0;
-
-    // --- the application that receives the keystroke ------------------------
-    // True in the main program's process (the one that installed the hooks).
-    virtual bool IsMainProgram() = 0;
     // The window with the keyboard focus in the foreground thread.
     virtual Handle32 FocusWindow() = 0;
     // True for an edit control that hides its text (ES_PASSWORD).
     virtual bool IsPasswordField(Handle32 window) = 0;
+    // The input method's description for the keyboard layout of the thread
+    // that owns the window (ImmGetDescriptionA); the text's length, 0 when
+    // there is none.
+    virtual int InputMethodDescription(Handle32 window, char* buffer, int size) = 0;
+};
+
+// The processes behind the windows.
+class ProcessInfo {
+  public:
+    virtual ~ProcessInfo() = default;
+    // True in the main program's process (the one that installed the hooks).
+    virtual bool IsMainProgram() = 0;
     virtual std::uint32_t WindowProcessId(Handle32 window) = 0;
     virtual std::uint32_t CurrentProcessId() = 0;
     // Full path of the current process's executable, NUL-terminated, at most
@@ -61,39 +74,55 @@ class HookPlatform {
     virtual bool CurrentExecutablePath(char* buffer, std::size_t size) = 0;
     // The same for another process.
     virtual bool ProcessExecutablePath(std::uint32_t processId, char* buffer, std::size_t size) = 0;
+};
 
-    // --- synthesized input and the clipboard --------------------------------
-    virtual void KeyEvent(std::uint8_t vk, std::uint8_t scanCode, bool up) = 0;  // keybd_event
-    virtual std::int16_t KeyForChar(char ch) = 0;                                // VkKeyScanA
-    virtual bool CapsLockOn() = 0;
+class Clipboard {
+  public:
+    virtual ~Clipboard() = default;
     // Opens the clipboard without an owner, empties it and sets CF_TEXT to
     // the text (len bytes plus a terminator).  False when the clipboard could
     // not be opened or the memory not allocated.
     virtual bool PutClipboardText(const char* text, std::size_t len) = 0;
+};
 
-    // --- settings, input method, clock --------------------------------------
-    virtual Registry& Settings() = 0;
-    // A memo of the last per-application answer, which a platform may keep
-    // while the AppOption key and its subkeys have not changed, so that a
-    // change still applies from the next keystroke.  RecallPolicy answers
-    // false when there is no valid memo for the application; it is asked
-    // before the registry is read, RememberPolicy after.
-    virtual bool RecallPolicy(const char* application, bool& enabled) {
-        (void)application;
-        (void)enabled;
-        return false;
-    }
-    virtual void RememberPolicy(const char* application, bool enabled) {
-        (void)application;
-        (void)enabled;
-    }
-    // The input method's description for the keyboard layout of the thread
-    // that owns the window (ImmGetDescriptionA); the text's length, 0 when
-    // there is none.
-    virtual int InputMethodDescription(Handle32 window, char* buffer, int size) = 0;
+class Clock {
+  public:
+    virtual ~Clock() = default;
     virtual std::tm LocalTime() = 0;
     // Milliseconds since the system started (GetTickCount): wraps.
     virtual std::uint32_t TickCount() = 0;
 };
+
+// The per-application switches under the AppOption key, read on every
+// keystroke that the policy decides.
+class AppSwitches {
+  public:
+    virtual ~AppSwitches() = default;
+    // The application's own EnableVemo; false when it has none (or the
+    // settings cannot be read).
+    virtual bool OwnSwitch(const std::string& application, std::uint32_t& value) = 0;
+    // OthersEnableVemo; false when it is missing.
+    virtual bool OthersSwitch(std::uint32_t& value) = 0;
+    // True while nothing under AppOption has changed since the previous call
+    // (a watch registered then has not fired); otherwise registers a new
+    // watch and answers false, as it does when it cannot watch at all.
+    virtual bool Unchanged() { return false; }
+};
+
+// The system's ANSI code page: letters, digits and lead bytes.
+class TextChars {
+  public:
+    virtual ~TextChars() = default;
+    virtual const CodePage& Chars() = 0;
+};
+
+// Everything at once: what a whole platform implements.
+class HookPlatform : public KeyboardInput,
+                     public WindowSystem,
+                     public ProcessInfo,
+                     public Clipboard,
+                     public Clock,
+                     public AppSwitches,
+                     public TextChars {};
 
 }  // namespace wl

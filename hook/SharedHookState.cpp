@@ -1,10 +1,17 @@
 #include "hook/SharedHookState.h"
 
+#include <algorithm>
 #include <cstring>
 
+#include "hook/RecordText.h"
+#include "platform/Registry.h"
 #include "settings/RegistryLayout.h"
 
 namespace wl {
+
+using record::Clear;
+using record::Len;
+using vemo::kReplaceSize;
 
 void InitSharedHookState(SharedHookState& state) {
     std::memset(&state, 0, sizeof state);
@@ -14,6 +21,63 @@ void InitSharedHookState(SharedHookState& state) {
     state.vkSelectPageDown = reg::kDefaultSelectPageDown;
     state.vkSelectPageUp = reg::kDefaultSelectPageUp;
     std::memcpy(state.vkSelect, reg::kDefaultSelect, sizeof state.vkSelect);
+}
+
+void ReadSelectKeys(SharedHookState& state, Registry& registry) {
+    RegKey option(registry, RegRoot::LocalMachine, reg::kOptionKey, true);
+    if (!option) return;
+    auto read = [&](const char* name, std::uint8_t* field, std::uint32_t size) {
+        std::uint8_t value[10];
+        if (registry.Read(option.get(), name, value, size) == static_cast<int>(size))
+            std::memcpy(field, value, size);
+    };
+    read(reg::kSelectIndex, state.vkSelectIndex, 10);
+    read(reg::kSelectPrev, &state.vkSelectPrev, 1);
+    read(reg::kSelectNext, &state.vkSelectNext, 1);
+    read(reg::kSelectPageDown, &state.vkSelectPageDown, 1);
+    read(reg::kSelectPageUp, &state.vkSelectPageUp, 1);
+    read(reg::kSelect, state.vkSelect, 10);
+}
+
+void ClearSharedTexts(SharedHookState& state) {
+    Clear(state.inputWord);
+    Clear(state.typedLine);
+    Clear(state.lastLookupWord);
+    Clear(state.replaceText);
+    state.mainWindow = 0;
+    state.active = 0;
+    state.pasteRead = 0;
+    state.pasteWrite = 0;
+}
+
+int CopyInputWord(const SharedHookState& state, char* buffer, int size) {
+    if (!buffer) return 0;
+    if (size <= 1) return 1;
+    std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(size) - 1, Len(state.inputWord));
+    std::memcpy(buffer, state.inputWord, n);
+    return 1;
+}
+
+int StoreReplaceText(SharedHookState& state, const char* text, int mode, const CodePage& chars) {
+    if (!text) text = "";
+    std::size_t len = strnlen(text, kReplaceSize);
+    if (len > kReplaceSize - 1) {
+        // Cut at the last character boundary that leaves room for the
+        // terminator.
+        std::size_t cut = 0;
+        for (const char* p = text; static_cast<std::size_t>(p - text) < kReplaceSize - 1;) {
+            cut = static_cast<std::size_t>(p - text);
+            const char* next = record::NextChar(p, chars);
+            if (static_cast<std::size_t>(next - text) > kReplaceSize - 1) break;
+            p = next;
+            cut = static_cast<std::size_t>(p - text);
+        }
+        len = cut;
+    }
+    std::memcpy(state.replaceText, text, len);
+    state.replaceText[len] = '\0';
+    state.replaceMode = mode;
+    return 1;
 }
 
 }  // namespace wl

@@ -77,7 +77,26 @@ static_assert(offsetof(SharedHookState, pasteQueue) == 68688);
 static_assert(offsetof(SharedHookState, listSerial) == 134224);
 static_assert(sizeof(SharedHookState) == 134228);
 
+class CodePage;
+class Registry;
+
 // Zero bytes everywhere, and the default selection keys.
 void InitSharedHookState(SharedHookState& state);
+
+// Reads the selection keys from the Option key (created when missing) into
+// the record.  A value that is missing or not exactly its width leaves its
+// field unchanged.
+void ReadSelectKeys(SharedHookState& state, Registry& registry);
+
+// EndVemo's clearing: the four texts to zero bytes, mainWindow and active 0,
+// the paste queue emptied.
+void ClearSharedTexts(SharedHookState& state);
+
+// GetInputStr: copies at most size - 1 bytes of inputWord, no terminator.
+int CopyInputWord(const SharedHookState& state, char* buffer, int size);
+
+// SetReplaceStr: stores the text, cut to fit 65,535 bytes plus its
+// terminator without splitting a double-byte character, and the mode.
+int StoreReplaceText(SharedHookState& state, const char* text, int mode, const CodePage& chars);
 
 }  // namespace wl

@@ -175,141 +175,67 @@ bool Win32HookPlatform::PutClipboardText(const char* text, std::size_t len) {
 
 namespace {
 
-// The registry as the hook reads it on every keystroke.  The AppOption key is
-// opened (and created) once per process and kept open; application subkeys
-// are opened relative to it and closed after each read, so that every read
-// sees the current values, including subkeys the Applications Manager has
-// deleted and created anew.  Two registry round trips fewer per keystroke.
-class HookRegistry : public Registry {
+// The AppOption key as the hook reads it on every keystroke: opened (and
+// created) once per process and kept open; application subkeys are opened
+// relative to it and closed after each read, so that every read sees the
+// current values, including subkeys the Applications Manager has deleted and
+// created anew.  A change notification on it (the key, its values and every
+// subkey) tells the policy's memo when its answer is stale: the registry
+// signals the event when the change is made, so the next keystroke sees it.
+class AppOptionKey {
   public:
-    Key Open(RegRoot root, const std::string& path, bool create) override {
-        if (root == RegRoot::LocalMachine) {
-            if (path == reg::kAppOptionKey) {
-                Key key = AppOption();
-                return key ? key : base_.Open(root, path, create);
-            }
-            const std::string prefix = reg::kAppOptionPrefix;
-            if (!create && path.size() > prefix.size() &&
-                path.compare(0, prefix.size(), prefix) == 0) {
-                if (HKEY parent = reinterpret_cast<HKEY>(AppOption())) {
-                    HKEY key = nullptr;
-                    return RegOpenKeyExA(parent, path.c_str() + prefix.size(), 0, KEY_QUERY_VALUE,
-                                         &key) == ERROR_SUCCESS
-                               ? reinterpret_cast<Key>(key)
-                               : 0;
-                }
-            }
-        }
-        return base_.Open(root, path, create);
-    }
-    void Close(Key key) override {
-        if (key && key == appOption_.load()) return;  // kept open
-        base_.Close(key);
-    }
-    int Read(Key key, const std::string& name, void* dest, std::uint32_t size) override {
-        return base_.Read(key, name, dest, size);
-    }
-    bool ReadString(Key key, const std::string& name, std::string& out,
-                    std::uint32_t maxBytes) override {
-        return base_.ReadString(key, name, out, maxBytes);
-    }
-    bool WriteBinary(Key key, const std::string& name, const void* data,
-                     std::uint32_t size) override {
-        return base_.WriteBinary(key, name, data, size);
-    }
-    bool WriteString(Key key, const std::string& name, const void* data,
-                     std::uint32_t size) override {
-        return base_.WriteString(key, name, data, size);
-    }
-    bool DeleteValue(Key key, const std::string& name) override {
-        return base_.DeleteValue(key, name);
-    }
-    bool EnumSubkey(Key key, std::uint32_t index, std::string& name) override {
-        return base_.EnumSubkey(key, index, name);
-    }
-    bool DeleteSubkey(Key key, const std::string& name) override {
-        return base_.DeleteSubkey(key, name);
-    }
-
-    void Release() {
-        if (Key key = appOption_.exchange(0)) base_.Close(key);
-    }
-
     // Opened with create semantics on first use; a failure is tried again on
     // the next keystroke.
-    Key AppOption() {
-        Key key = appOption_.load();
+    HKEY Get() {
+        HKEY key = key_.load();
         if (key) return key;
-        Key opened = base_.Open(RegRoot::LocalMachine, reg::kAppOptionKey, true);
-        if (!opened) return 0;
-        Key expected = 0;
-        if (!appOption_.compare_exchange_strong(expected, opened)) {
-            base_.Close(opened);  // another thread was first
+        HKEY opened = nullptr;
+        if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, reg::kAppOptionKey, 0, nullptr, 0,
+                            KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS | KEY_NOTIFY | KEY_SET_VALUE |
+                                KEY_CREATE_SUB_KEY,
+                            nullptr, &opened, nullptr) != ERROR_SUCCESS &&
+            RegOpenKeyExA(HKEY_LOCAL_MACHINE, reg::kAppOptionKey, 0,
+                          KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS | KEY_NOTIFY,
+                          &opened) != ERROR_SUCCESS)
+            return nullptr;
+        HKEY expected = nullptr;
+        if (!key_.compare_exchange_strong(expected, opened)) {
+            RegCloseKey(opened);  // another thread was first
             return expected;
         }
         return opened;
     }
 
-  private:
-    Registry& base_ = SystemRegistry();
-    std::atomic<Key> appOption_{0};
-};
-
-HookRegistry& TheHookRegistry() {
-    static HookRegistry registry;
-    return registry;
-}
-
-// The last per-application answer of this process, kept while a change
-// notification on AppOption (the key, its values and every subkey) has not
-// fired.  The registry signals the event when the change is made, so the
-// next keystroke sees it; until then a keystroke costs one wait on the event
-// instead of two or three registry reads.
-class PolicyMemo {
-  public:
-    bool Recall(const char* application, bool& enabled) {
+    // True while the watch registered by an earlier call has not fired;
+    // otherwise registers a new one and answers false.
+    bool Unchanged() {
         AcquireSRWLockExclusive(&lock_);
         if (armed_ && WaitForSingleObject(event_, 0) != WAIT_TIMEOUT) armed_ = false;
-        bool hit = false;
-        if (!armed_) {
-            valid_ = false;
-            armed_ = Arm();
-        } else if (valid_ && std::strcmp(application_, application) == 0) {
-            enabled = enabled_;
-            hit = true;
-        }
+        const bool unchanged = armed_;
+        if (!armed_) armed_ = Arm();
         ReleaseSRWLockExclusive(&lock_);
-        return hit;
+        return unchanged;
     }
-    void Remember(const char* application, bool enabled) {
-        AcquireSRWLockExclusive(&lock_);
-        std::size_t len = std::strlen(application);
-        if (armed_ && len < sizeof application_) {
-            std::memcpy(application_, application, len + 1);
-            enabled_ = enabled;
-            valid_ = true;
-        }
-        ReleaseSRWLockExclusive(&lock_);
-    }
+
     void Release() {
         AcquireSRWLockExclusive(&lock_);
-        armed_ = valid_ = false;
+        armed_ = false;
         if (event_) CloseHandle(event_);
         event_ = nullptr;
         ReleaseSRWLockExclusive(&lock_);
+        if (HKEY key = key_.exchange(nullptr)) RegCloseKey(key);
     }
 
   private:
-    // Registers for the next change; false leaves the memo unused.
     bool Arm() {
-        HKEY key = reinterpret_cast<HKEY>(TheHookRegistry().AppOption());
+        HKEY key = Get();
         if (!key) return false;
         if (!event_) event_ = CreateEventA(nullptr, FALSE, FALSE, nullptr);
         if (!event_) return false;
         const DWORD filter = REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET;
         // Where the system knows it, the registration outlives the thread
         // that made it; elsewhere that thread's end signals the event, and
-        // the memo is simply armed again.
+        // the watch is simply registered again.
         constexpr DWORD kThreadAgnostic = 0x10000000;  // REG_NOTIFY_THREAD_AGNOSTIC
         if (RegNotifyChangeKeyValue(key, TRUE, filter | kThreadAgnostic, event_, TRUE) ==
             ERROR_SUCCESS)
@@ -317,36 +243,54 @@ class PolicyMemo {
         return RegNotifyChangeKeyValue(key, TRUE, filter, event_, TRUE) == ERROR_SUCCESS;
     }
 
+    std::atomic<HKEY> key_{nullptr};
     SRWLOCK lock_ = SRWLOCK_INIT;
     HANDLE event_ = nullptr;
     bool armed_ = false;
-    bool valid_ = false;
-    char application_[MAX_PATH] = {};
-    bool enabled_ = false;
 };
 
-PolicyMemo& ThePolicyMemo() {
-    static PolicyMemo memo;
-    return memo;
+AppOptionKey& TheAppOptionKey() {
+    static AppOptionKey key;
+    return key;
+}
+
+// Reads a 4-byte value exactly: a missing value or one of another size fails
+// and leaves the answer unchanged.
+bool ReadSwitch(HKEY key, const char* name, std::uint32_t& value) {
+    std::uint32_t read = 0;
+    DWORD size = sizeof read;
+    if (RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&read), &size) !=
+            ERROR_SUCCESS ||
+        size > sizeof read)
+        return false;
+    value = read;
+    return true;
 }
 
 }  // namespace
 
-Registry& Win32HookPlatform::Settings() {
-    return TheHookRegistry();
+bool Win32HookPlatform::OwnSwitch(const std::string& application, std::uint32_t& value) {
+    HKEY parent = TheAppOptionKey().Get();
+    HKEY app = nullptr;
+    if (!parent ||
+        RegOpenKeyExA(parent, application.c_str(), 0, KEY_QUERY_VALUE, &app) != ERROR_SUCCESS)
+        return false;
+    const bool read = ReadSwitch(app, reg::kAppEnableVemo, value);
+    RegCloseKey(app);
+    return read;
 }
 
-bool Win32HookPlatform::RecallPolicy(const char* application, bool& enabled) {
-    return ThePolicyMemo().Recall(application, enabled);
+bool Win32HookPlatform::OthersSwitch(std::uint32_t& value) {
+    HKEY key = TheAppOptionKey().Get();
+    return key && ReadSwitch(key, reg::kOthersEnableVemo, value);
 }
 
-void Win32HookPlatform::RememberPolicy(const char* application, bool enabled) {
-    ThePolicyMemo().Remember(application, enabled);
+bool Win32HookPlatform::Unchanged() {
+    return TheAppOptionKey().Unchanged();
 }
 
 void ReleaseHookSystem() {
-    ThePolicyMemo().Release();
-    TheHookRegistry().Release();
+    TheAppOptionKey().Release();
 }
 
 int Win32HookPlatform::InputMethodDescription(Handle32 window, char* buffer, int size) {

@@ -51,9 +51,9 @@ class Win32HookPlatform : public HookPlatform {
     std::int16_t KeyForChar(char ch) override;
     bool CapsLockOn() override;
     bool PutClipboardText(const char* text, std::size_t len) override;
-    Registry& Settings() override;
-    bool RecallPolicy(const char* application, bool& enabled) override;
-    void RememberPolicy(const char* application, bool enabled) override;
+    bool OwnSwitch(const std::string& application, std::uint32_t& value) override;
+    bool OthersSwitch(std::uint32_t& value) override;
+    bool Unchanged() override;
     int InputMethodDescription(Handle32 window, char* buffer, int size) override;
     std::tm LocalTime() override;
     std::uint32_t TickCount() override;

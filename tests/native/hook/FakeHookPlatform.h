@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "hook/AppPolicy.h"
 #include "hook/HookLogic.h"
 #include "hook/HookPlatform.h"
 #include "hook/SharedHookState.h"
@@ -98,8 +99,6 @@ class FakeHookPlatform : public HookPlatform {
     std::tm now{};
     std::uint32_t tick = 0;  // GetTickCount
     MemoryRegistry registry;
-    // A platform that keeps the policy memo (set to engage it).
-    std::optional<std::pair<std::string, bool>> memo;
 
     // --- record ---
     std::vector<Sent> sent;
@@ -212,15 +211,10 @@ class FakeHookPlatform : public HookPlatform {
         clipboard.emplace_back(text, len);
         return true;
     }
-    Registry& Settings() override { return registry; }
-    bool RecallPolicy(const char* application, bool& enabled) override {
-        if (!memo || !memo->first.size() || memo->first != application) return false;
-        enabled = memo->second;
-        return true;
+    bool OwnSwitch(const std::string& application, std::uint32_t& value) override {
+        return switches_.OwnSwitch(application, value);
     }
-    void RememberPolicy(const char* application, bool enabled) override {
-        if (memo) *memo = {application, enabled};
-    }
+    bool OthersSwitch(std::uint32_t& value) override { return switches_.OthersSwitch(value); }
     int InputMethodDescription(Handle32, char* buffer, int size) override {
         int n = std::min<int>(static_cast<int>(imeDescription.size()), size - 1);
         std::memcpy(buffer, imeDescription.data(), static_cast<std::size_t>(n));
@@ -239,6 +233,7 @@ class FakeHookPlatform : public HookPlatform {
         return true;
     }
     SharedHookState& state_;
+    RegistryAppSwitches switches_{registry};
 };
 
 inline std::string FakeHookPlatform::TypedText() const {

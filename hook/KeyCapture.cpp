@@ -1,0 +1,208 @@
+#include "hook/KeyCapture.h"
+
+#include <algorithm>
+#include <cstring>
+#include <iterator>
+
+#include "hook/RecordText.h"
+#include "platform/CodePage.h"
+#include "settings/RegistryLayout.h"
+
+namespace wl {
+
+using namespace record;
+using namespace vemo;
+
+namespace {
+
+constexpr std::uint8_t kVkBack = 0x08;
+constexpr std::uint8_t kVkEscape = 0x1B;
+
+template <std::size_t N>
+bool Contains(const std::uint8_t (&keys)[N], std::uint8_t vk) {
+    return std::find(std::begin(keys), std::end(keys), vk) != std::end(keys);
+}
+
+}  // namespace
+
+KeyCapture::KeyResult KeyCapture::KeyboardProc(int code, std::uint32_t vkCode,
+                                               std::uint32_t keyData) {
+    if (code != 0) return KeyResult::PassOn;  // not HC_ACTION
+    if (((keyData >> 16) & 0xFF) == INJECTED_SCAN_CODE) return SynthesizedKey(vkCode, keyData);
+    struct FocusScope {
+        FocusMemo& focus;
+        ~FocusScope() { focus.Forget(); }
+    } focusScope{focus_};
+
+    const Key key = Translate(vkCode, keyData);
+    List list = ListFor(key);
+    Password password(w_, focus_);
+    Capture(key, list, password);
+    if (list.visible) {
+        if (password()) {
+            ForgetForPassword();
+            return KeyResult::PassOn;
+        }
+        return SelectionKey(key.vk, key.up, list.main);
+    }
+    if (key.vk == kVkBack) return Backspace(key, list, password);
+    return KeyResult::PassOn;
+}
+
+// Keys this library synthesized pass; the paste marker among them means the
+// keys typed before it have been taken in: the text queued for it is pasted
+// now, and no application sees the marker.
+KeyCapture::KeyResult KeyCapture::SynthesizedKey(std::uint32_t vk, std::uint32_t keyData) {
+    if ((vk & 0xFF) != VK_PASTE_MARKER) return KeyResult::PassOn;
+    if (!(keyData & 0x80000000u)) pastes_.PasteNext();
+    return KeyResult::Swallow;
+}
+
+KeyCapture::Key KeyCapture::Translate(std::uint32_t vkCode, std::uint32_t keyData) {
+    Key key{static_cast<std::uint8_t>(vkCode & 0xFF), (keyData & 0x80000000u) != 0, {}};
+    int n = keys_.TranslateKey(key.vk, INJECTED_SCAN_CODE, key.typed, proc_.IsMainProgram());
+    key.typed[std::clamp(n, 0, 2)] = '\0';
+    return key;
+}
+
+KeyCapture::List KeyCapture::ListFor(const Key& key) {
+    // The main window matters only to the keys that steer it and to
+    // Backspace; every other key spares the system the questions.
+    const bool steering = IsSelectionKey(key.vk) || key.vk == kVkEscape;
+    List list{steering || key.vk == kVkBack ? list_.LiveMainWindow() : 0, false};
+    list.visible = steering && list.main && w_.WindowVisible(list.main);
+    // A key that takes a candidate while the list still answers an older word
+    // (the user typed faster than the caret check looked up) first has the
+    // main window look the current word up, synchronously; when it has no
+    // candidates the list is gone and the key goes on as typed.
+    if (list.visible && !key.up && IsCommitKey(key.vk) && ListIsBehind()) {
+        // Looked up anew from the line, whatever the last lookup recorded.
+        s_.lastLookupWord[0] = '\0';
+        s_.lookupPending = 1;
+        std::intptr_t ignored = 0;
+        w_.SendToWindow(list.main, WM_CARET_PENDING, 0, 0, ignored);
+        list.visible = w_.WindowVisible(list.main);
+    }
+    return list;
+}
+
+// A printable key adds to the word and the line, unless the list is shown
+// and takes it as a selection key.
+void KeyCapture::Capture(const Key& key, List& list, Password& password) {
+    if (key.up || !key.typed[0] || !IsCapturable(key.typed) ||
+        (list.visible && key.vk != kVkEscape))
+        return;
+    if (password()) {
+        ForgetForPassword();
+        list.visible = false;
+        return;
+    }
+    if (!policy_.IsEnabled(s_.caretWindow)) return;
+    const std::size_t add = std::strlen(key.typed);
+    Append(s_.inputWord, key.typed, add);
+    Append(s_.typedLine, key.typed, add);
+    if (std::strcmp(s_.inputWord, " ") == 0) {
+        Clear(s_.inputWord);
+        list_.ShowAtCaret(false);
+    } else {
+        list_.SetPending();
+    }
+    if (std::strcmp(s_.typedLine, " ") == 0) Clear(s_.typedLine);
+}
+
+KeyCapture::KeyResult KeyCapture::Backspace(const Key& key, const List& list, Password& password) {
+    if (key.up) return list.main ? KeyResult::Swallow : KeyResult::PassOn;
+    if (password()) {
+        ForgetForPassword();
+    } else if (policy_.IsEnabled(s_.caretWindow)) {
+        DropLastChar(s_.inputWord, chars_.Chars());
+        DropLastChar(s_.typedLine, chars_.Chars());
+        // A lookup that found nothing emptied the word (a typo, say), and
+        // only when it ran before this key: the Backspace that mends the
+        // typo takes the word up again from the line, so that the list comes
+        // back however fast the typo was mended.
+        if (!s_.inputWord[0] && s_.typedLine[0]) Assign(s_.inputWord, View(s_.typedLine));
+        list_.SetPending();
+    }
+    return KeyResult::PassOn;
+}
+
+KeyCapture::KeyResult KeyCapture::SelectionKey(std::uint8_t vk, bool up, Handle32 main) {
+    auto send = [&](std::intptr_t request) {
+        std::intptr_t answer = 1;
+        return w_.SendToWindow(main, WM_SELECT_KEY, request, 0, answer) ? answer : 1;
+    };
+    auto request = [&](int value) {
+        if (!up) send(value);
+        return KeyResult::Swallow;
+    };
+    if (vk == s_.vkSelectPrev) return request(SELECT_PREV);
+    if (vk == s_.vkSelectNext) return request(SELECT_NEXT);
+    if (vk == s_.vkSelectPageDown) return request(SELECT_PAGEDOWN);
+    if (vk == s_.vkSelectPageUp) return request(SELECT_PAGEUP);
+    if (Contains(s_.vkSelectIndex, vk)) {
+        if (!up) {
+            for (int i = 0; i < 10; ++i) {
+                if (s_.vkSelectIndex[i] == vk && send(i) == 0) {
+                    replacement_.ReplaceStr();
+                    break;
+                }
+            }
+        }
+        return KeyResult::Swallow;
+    }
+    if (Contains(s_.vkSelect, vk)) {
+        if (up) replacement_.ReplaceStr();
+        return KeyResult::Swallow;
+    }
+    // Escape, on its press and on its release.
+    Clear(s_.inputWord);
+    Clear(s_.typedLine);
+    list_.ShowAtCaret(false);
+    return KeyResult::Swallow;
+}
+
+bool KeyCapture::Password::operator()() {
+    if (answer_ < 0) answer_ = w_.IsPasswordField(focus_.Get()) ? 1 : 0;
+    return answer_ == 1;
+}
+
+bool KeyCapture::IsSelectionKey(std::uint8_t vk) const {
+    if (vk == reg::kNoKey) return false;
+    return vk == s_.vkSelectPrev || vk == s_.vkSelectNext || vk == s_.vkSelectPageDown ||
+           vk == s_.vkSelectPageUp || Contains(s_.vkSelectIndex, vk) || Contains(s_.vkSelect, vk);
+}
+
+bool KeyCapture::IsCommitKey(std::uint8_t vk) const {
+    return vk != reg::kNoKey && (Contains(s_.vkSelect, vk) || Contains(s_.vkSelectIndex, vk));
+}
+
+bool KeyCapture::ListIsBehind() {
+    if (s_.lookupPending && std::strncmp(s_.inputWord, s_.lastLookupWord, kWordSize) != 0)
+        return true;
+    // The word a candidate replaces ends the typed line, unless a key came in
+    // while the main window was looking it up (a Backspace then shortens the
+    // word the lookup is trying out): the candidate would erase too little or
+    // too much.
+    return !list_.WordEndsLine();
+}
+
+bool KeyCapture::IsCapturable(const char* chars) const {
+    for (const char* c = chars; *c; ++c) {
+        auto b = static_cast<unsigned char>(*c);
+        if (!chars_.Chars().IsAlpha(b) && !chars_.Chars().IsAlphaNumeric(b) &&
+            !std::strchr(kPrintablePunctuation, *c))
+            return false;
+    }
+    return true;
+}
+
+void KeyCapture::ForgetForPassword() {
+    Clear(s_.inputWord);
+    Clear(s_.typedLine);
+    Clear(s_.lastLookupWord);
+    s_.lookupPending = 0;
+    list_.HideIfShown();
+}
+
+}  // namespace wl

@@ -1,0 +1,89 @@
+// The keyboard hook's decision for one keystroke in the typing application:
+// the characters it adds to the word and the line, the keys that steer the
+// list while it is shown, Backspace, password fields, and the paste marker.
+#pragma once
+
+#include <cstdint>
+
+#include "hook/AppPolicy.h"
+#include "hook/CandidateWindow.h"
+#include "hook/HookPlatform.h"
+#include "hook/PasteQueue.h"
+#include "hook/Replacement.h"
+#include "hook/SharedHookState.h"
+
+namespace wl {
+
+class CodePage;
+
+class KeyCapture {
+  public:
+    enum class KeyResult { PassOn, Swallow };
+
+    KeyCapture(SharedHookState& state, KeyboardInput& keys, WindowSystem& windows,
+               ProcessInfo& processes, TextChars& chars, FocusMemo& focus, CandidateWindow& list,
+               AppPolicy& policy, Replacement& replacement, PasteQueue& pastes)
+        : s_(state),
+          keys_(keys),
+          w_(windows),
+          proc_(processes),
+          chars_(chars),
+          focus_(focus),
+          list_(list),
+          policy_(policy),
+          replacement_(replacement),
+          pastes_(pastes) {}
+
+    KeyResult KeyboardProc(int code, std::uint32_t vk, std::uint32_t keyData);
+
+  private:
+    struct Key {
+        std::uint8_t vk;
+        bool up;
+        char typed[3];  // what the key types, NUL-terminated; empty for none
+    };
+    // The list as this key finds it.
+    struct List {
+        Handle32 main;  // the live main window, asked only when the key needs it
+        bool visible;
+    };
+    // Whether the focus window hides its text, asked only when it matters.
+    class Password {
+      public:
+        Password(WindowSystem& windows, FocusMemo& focus) : w_(windows), focus_(focus) {}
+        bool operator()();
+
+      private:
+        WindowSystem& w_;
+        FocusMemo& focus_;
+        int answer_ = -1;
+    };
+
+    KeyResult SynthesizedKey(std::uint32_t vk, std::uint32_t keyData);
+    Key Translate(std::uint32_t vk, std::uint32_t keyData);
+    List ListFor(const Key& key);
+    void Capture(const Key& key, List& list, Password& password);
+    KeyResult Backspace(const Key& key, const List& list, Password& password);
+    KeyResult SelectionKey(std::uint8_t vk, bool up, Handle32 main);
+
+    bool IsSelectionKey(std::uint8_t vk) const;
+    // A complete key or an index key: one that takes a candidate.
+    bool IsCommitKey(std::uint8_t vk) const;
+    // A key changed the word since the list was filled.
+    bool ListIsBehind();
+    bool IsCapturable(const char* chars) const;
+    void ForgetForPassword();
+
+    SharedHookState& s_;
+    KeyboardInput& keys_;
+    WindowSystem& w_;
+    ProcessInfo& proc_;
+    TextChars& chars_;
+    FocusMemo& focus_;
+    CandidateWindow& list_;
+    AppPolicy& policy_;
+    Replacement& replacement_;
+    PasteQueue& pastes_;
+};
+
+}  // namespace wl

@@ -1,0 +1,93 @@
+// Text in the record's fixed-size fields: every write is bounded by the
+// field, a text that does not fit clears it, and double-byte characters of
+// the code page are stepped over whole.  Internal to the hook library.
+#pragma once
+
+#include <cstddef>
+#include <cstring>
+#include <string_view>
+
+#include "platform/CodePage.h"
+
+namespace wl::record {
+
+// Characters that may be captured besides letters and digits, and the
+// boundaries of the suffixes offered for lookup.
+inline constexpr char kPrintablePunctuation[] = " `-=\\[];',./~!@#$%^&*()_+|{}:\"<>?";
+inline constexpr char kWordDelimiters[] = " ,<>?:.;'\"[{]}=+!@#$%^&*()\\";
+
+template <std::size_t N>
+std::size_t Len(const char (&field)[N]) {
+    return strnlen(field, N);
+}
+
+template <std::size_t N>
+void Clear(char (&field)[N]) {
+    std::memset(field, 0, N);
+}
+
+template <std::size_t N>
+std::string_view View(const char (&field)[N]) {
+    return {field, Len(field)};
+}
+
+// Stores text in a field; a text that does not fit clears the field.
+template <std::size_t N>
+void Assign(char (&field)[N], std::string_view text) {
+    if (text.size() > N - 1) {
+        Clear(field);
+        return;
+    }
+    std::memmove(field, text.data(), text.size());
+    std::memset(field + text.size(), 0, N - text.size());
+}
+
+// Appends n bytes; a field that would grow past its last byte is cleared
+// first.
+template <std::size_t N>
+void Append(char (&field)[N], const char* add, std::size_t n) {
+    std::size_t len = Len(field);
+    if (len + n > N - 1) {
+        Clear(field);
+        len = 0;
+    }
+    std::memcpy(field + len, add, n);
+    field[len + n] = '\0';
+}
+
+// The position just after each character, stepping over double-byte ones; a
+// lead byte at the very end counts as one character.
+inline const char* NextChar(const char* p, const CodePage& cp) {
+    if (cp.IsLeadByte(static_cast<unsigned char>(*p)) && p[1]) return p + 2;
+    return p + 1;
+}
+
+// Removes the last character (both bytes of a double-byte one); a field of
+// fewer than two bytes is cleared.
+template <std::size_t N>
+void DropLastChar(char (&field)[N], const CodePage& cp) {
+    if (Len(field) < 2) {
+        Clear(field);
+        return;
+    }
+    char* last = field;
+    for (char* p = field; *p; p = const_cast<char*>(NextChar(p, cp))) last = p;
+    std::memset(last, 0, static_cast<std::size_t>(field + N - last));
+}
+
+// The last backslash of the text that is a character of its own (not the
+// trail byte of a double-byte character); null when there is none.
+inline const char* LastBackslash(const char* text, const CodePage& cp) {
+    const char* found = nullptr;
+    for (const char* p = text; *p; p = NextChar(p, cp))
+        if (*p == '\\') found = p;
+    return found;
+}
+
+inline const char* FirstDelimiter(const char* text, const CodePage& cp) {
+    for (const char* p = text; *p; p = NextChar(p, cp))
+        if (std::strchr(kWordDelimiters, *p)) return p;
+    return nullptr;
+}
+
+}  // namespace wl::record

@@ -1,0 +1,212 @@
+#include "hook/Replacement.h"
+
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "hook/RecordText.h"
+#include "platform/CodePage.h"
+
+namespace wl {
+
+using namespace record;
+using namespace vemo;
+
+namespace {
+
+constexpr std::uint8_t kVkBack = 0x08;
+constexpr std::uint8_t kVkShift = 0x10;
+constexpr std::uint8_t kVkLeft = 0x25;
+
+// Bytes of whole characters that word and text begin with alike, up to the
+// first '%' of text (a macro there would be split).
+std::size_t SharedTypedPrefix(const char* word, const char* text, const CodePage& cp) {
+    std::size_t same = 0;
+    while (word[same] && text[same] && text[same] != '%') {
+        const std::size_t next = static_cast<std::size_t>(record::NextChar(text + same, cp) - text);
+        for (std::size_t i = same; i < next; ++i)
+            if (word[i] != text[i]) return same;
+        same = next;
+    }
+    return same;
+}
+
+std::size_t CharCount(std::string_view text, const CodePage& cp) {
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < text.size(); ++count) {
+        bool lead = cp.IsLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size();
+        i += lead ? 2 : 1;
+    }
+    return count;
+}
+
+}  // namespace
+
+MacroText Replacement::Split(const char* text) {
+    return SplitMacros(text, [this] { return clock_.LocalTime(); });
+}
+
+int Replacement::ReplaceStr() {
+    if (!s_.replaceText[0] || !s_.inputWord[0]) return 0;
+    // Before anything changes: a lookup running on the main program's thread
+    // now must not show its list after the replacement.
+    list_.CountTakeDown();
+    if (s_.caretWindow) w_.BringToForeground(s_.caretWindow);
+    s_.replaceText[kReplaceSize - 1] = '\0';
+    s_.inputWord[kWordSize - 1] = '\0';
+    const int mode = s_.replaceMode;
+    const bool path = mode == REPLACE_PATH_FOLDER || mode == REPLACE_PATH_FILE;
+    if (mode == REPLACE_WORD || mode == REPLACE_COMPLETE)
+        TypeParts(ReplaceWord(mode == REPLACE_COMPLETE));
+    else if (mode == REPLACE_KEEP)
+        TypeParts(KeepCandidate());
+    else if (path)
+        TypeParts(ReplacePathPart(mode == REPLACE_PATH_FOLDER));
+    list_.ShowAtCaret(false);
+    if (path) {
+        // The next caret movement shows the list for the new path.  The main
+        // program's caret check may have looked the path up already while
+        // this ran here, and the list has just been hidden: leave nothing
+        // recorded that would let it stay hidden.
+        Clear(s_.lastLookupWord);
+        list_.SetPending();
+    }
+    return 1;
+}
+
+void Replacement::Backspaces(std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) SendKey(0, kVkBack);
+}
+
+// The word is erased and the text typed (REPLACE_WORD), or only what follows
+// the word is typed (REPLACE_COMPLETE); either way the texts start afresh.
+MacroText Replacement::ReplaceWord(bool complete) {
+    const std::size_t n = Len(s_.inputWord);
+    MacroText parts;
+    if (!complete) {
+        Backspaces(n);
+        parts = Split(s_.replaceText);
+    } else if (Len(s_.replaceText) > n) {
+        parts = Split(s_.replaceText + n);
+    }
+    Clear(s_.inputWord);
+    Clear(s_.lastLookupWord);
+    Clear(s_.typedLine);
+    return parts;
+}
+
+// The text ends up as the candidate, and becomes the word, but only the part
+// after what the word already has in common with it is erased and typed:
+// every synthesized key costs the application a message and a redraw.
+MacroText Replacement::KeepCandidate() {
+    const std::size_t same = SharedTypedPrefix(s_.inputWord, s_.replaceText, chars_.Chars());
+    Backspaces(Len(s_.inputWord) - same);
+    MacroText parts = Split(s_.replaceText + same);
+    Assign(s_.typedLine, View(s_.replaceText));
+    Assign(s_.inputWord, View(s_.replaceText));
+    return parts;
+}
+
+// The last component of the typed path is replaced; a folder gets its
+// backslash and is looked up at once, a file ends the path.
+MacroText Replacement::ReplacePathPart(bool folder) {
+    const CodePage& cp = chars_.Chars();
+    if (const char* slash = LastBackslash(s_.inputWord, cp))
+        Backspaces(Len(s_.inputWord) - static_cast<std::size_t>(slash + 1 - s_.inputWord));
+    std::size_t len = Len(s_.replaceText);
+    if (folder && len + 1 < kReplaceSize) {
+        s_.replaceText[len] = '\\';
+        s_.replaceText[len + 1] = '\0';
+    }
+    MacroText parts = Split(s_.replaceText);
+    std::string line(View(s_.typedLine));
+    if (const char* slash = LastBackslash(s_.typedLine, cp))
+        line.resize(static_cast<std::size_t>(slash + 1 - s_.typedLine));
+    line.append(View(s_.replaceText));
+    Assign(s_.typedLine, line);
+    Assign(s_.inputWord, View(s_.typedLine));
+    if (folder) {
+        list_.LookupLongestSuffix();
+    } else {
+        Clear(s_.inputWord);
+        Clear(s_.typedLine);
+    }
+    return parts;
+}
+
+bool Replacement::NeedsClipboard(const char* text) {
+    for (const char* c = text; *c; ++c) {
+        if (chars_.Chars().IsLeadByte(static_cast<unsigned char>(*c))) return true;
+        // A character without a key on the current layout cannot be typed.
+        if (keys_.KeyForChar(*c) == -1) return true;
+    }
+    return false;
+}
+
+void Replacement::TypeParts(const MacroText& parts) {
+    bool caretSeen = false;
+    long long counter = 0;
+    for (const MacroPart& part : parts) {
+        if (part.kind == MacroPart::Kind::Key) {
+            if (part.text == "%CARET%") {
+                caretSeen = true;
+                continue;
+            }
+            std::uint8_t vk = KeyMacroVk(part.text);
+            SendKey(0, vk);
+            if (caretSeen) {
+                if (vk == 0x0D || vk == 0x09) ++counter;
+                if (vk == kVkBack) --counter;
+            }
+            continue;
+        }
+        const std::string& text = part.text;
+        if (caretSeen) counter += static_cast<long long>(CharCount(text, chars_.Chars()));
+        if (text.empty()) continue;
+        if (NeedsClipboard(text.c_str())) {
+            // A paste posted now would overtake the keys just typed (posted
+            // messages are taken before input): the marker key puts it in
+            // its place in the input.  Without room in the queue, at once.
+            if (pastes_.Queue(text))
+                SendKey(0, VK_PASTE_MARKER);
+            else
+                pastes_.PasteNow(text.c_str(), s_.caretWindow);
+            continue;
+        }
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            SendKey(text[i], 0);
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+                ++i;  // the carriage return makes the line break
+                if (caretSeen) --counter;
+            }
+        }
+    }
+    if (caretSeen)
+        for (long long i = 0; i < counter; ++i) SendKey(0, kVkLeft);
+}
+
+void Replacement::SendKey(char ch, std::uint8_t vk) {
+    if (!ch && !vk) return;
+    if (vk) {
+        keys_.KeyEvent(vk, INJECTED_SCAN_CODE, false);
+        keys_.KeyEvent(vk, INJECTED_SCAN_CODE, true);
+    }
+    if (!ch) return;
+    std::int16_t scan = keys_.KeyForChar(ch);
+    if (scan == -1) return;  // no key types this character
+    auto key = static_cast<std::uint8_t>(scan & 0xFF);
+    bool caps = keys_.CapsLockOn();
+    bool shift;
+    if (ch >= 'a' && ch <= 'z')
+        shift = caps;
+    else if (ch >= 'A' && ch <= 'Z')
+        shift = !caps;
+    else
+        shift = (scan & 0x100) != 0;
+    if (shift) keys_.KeyEvent(kVkShift, INJECTED_SCAN_CODE, false);
+    keys_.KeyEvent(key, INJECTED_SCAN_CODE, false);
+    keys_.KeyEvent(key, INJECTED_SCAN_CODE, true);
+    if (shift) keys_.KeyEvent(kVkShift, INJECTED_SCAN_CODE, true);
+}
+
+}  // namespace wl
