@@ -18,6 +18,14 @@ namespace {
 constexpr std::uint8_t kVkBack = 0x08;
 constexpr std::uint8_t kVkEscape = 0x1B;
 
+// Punctuation typed right after a completion's added space goes before it.
+constexpr char kSpaceMovers[] = ".,;:!?";
+
+bool IsModifier(std::uint8_t vk) {
+    return (vk >= 0x10 && vk <= 0x12) || vk == 0x14 || (vk >= 0xA0 && vk <= 0xA5) || vk == 0x5B ||
+           vk == 0x5C;
+}
+
 template <std::size_t N>
 bool Contains(const std::uint8_t (&keys)[N], std::uint8_t vk) {
     return std::find(std::begin(keys), std::end(keys), vk) != std::end(keys);
@@ -35,6 +43,11 @@ KeyCapture::KeyResult KeyCapture::KeyboardProc(int code, std::uint32_t vkCode,
     } focusScope{focus_};
 
     const Key key = Translate(vkCode, keyData);
+    if (s_.spaceAdded && !key.up && !IsModifier(key.vk)) {
+        s_.spaceAdded = 0;
+        if (key.typed[0] && !key.typed[1] && std::strchr(kSpaceMovers, key.typed[0]))
+            return MoveAddedSpace(key.typed[0]);
+    }
     List list = ListFor(key);
     Password password(w_, focus_);
     Capture(key, list, password);
@@ -55,6 +68,19 @@ KeyCapture::KeyResult KeyCapture::KeyboardProc(int code, std::uint32_t vkCode,
 KeyCapture::KeyResult KeyCapture::SynthesizedKey(std::uint32_t vk, std::uint32_t keyData) {
     if ((vk & 0xFF) != VK_PASTE_MARKER) return KeyResult::PassOn;
     if (!(keyData & 0x80000000u)) pastes_.PasteNext();
+    return KeyResult::Swallow;
+}
+
+// "word " and then "." becomes "word. ": the key is swallowed and typed
+// again before a new space.
+KeyCapture::KeyResult KeyCapture::MoveAddedSpace(char punctuation) {
+    replacement_.SendKey(0, kVkBack);
+    replacement_.SendKey(punctuation, 0);
+    replacement_.SendKey(' ', 0);
+    DropLastChar(s_.typedLine, chars_.Chars());
+    const char added[] = {punctuation, ' '};
+    Append(s_.typedLine, added, sizeof added);
+    Clear(s_.inputWord);
     return KeyResult::Swallow;
 }
 

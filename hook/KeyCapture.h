@@ -60,6 +60,7 @@ class KeyCapture {
     };
 
     KeyResult SynthesizedKey(std::uint32_t vk, std::uint32_t keyData);
+    KeyResult MoveAddedSpace(char punctuation);
     Key Translate(std::uint32_t vk, std::uint32_t keyData);
     List ListFor(const Key& key);
     void Capture(const Key& key, List& list, Password& password);

@@ -54,12 +54,13 @@ int Replacement::ReplaceStr() {
     if (s_.caretWindow) w_.BringToForeground(s_.caretWindow);
     s_.replaceText[kReplaceSize - 1] = '\0';
     s_.inputWord[kWordSize - 1] = '\0';
+    s_.spaceAdded = 0;
     const int mode = s_.replaceMode;
     const bool path = mode == REPLACE_PATH_FOLDER || mode == REPLACE_PATH_FILE;
     if (mode == REPLACE_WORD || mode == REPLACE_COMPLETE)
         TypeParts(ReplaceWord(mode == REPLACE_COMPLETE));
-    else if (mode == REPLACE_KEEP)
-        TypeParts(KeepCandidate());
+    else if (mode == REPLACE_KEEP || mode == REPLACE_KEEP_SPACE)
+        TypeParts(KeepCandidate(mode == REPLACE_KEEP_SPACE));
     else if (path)
         TypeParts(ReplacePathPart(mode == REPLACE_PATH_FOLDER));
     list_.ShowAtCaret(false);
@@ -97,13 +98,23 @@ MacroText Replacement::ReplaceWord(bool complete) {
 
 // The text ends up as the candidate, and becomes the word, but only the part
 // after what the word already has in common with it is erased and typed:
-// every synthesized key costs the application a message and a redraw.
-MacroText Replacement::KeepCandidate() {
+// every synthesized key costs the application a message and a redraw.  With
+// a space after it the word is finished: the next key starts a new one.
+MacroText Replacement::KeepCandidate(bool spaceAfter) {
     const std::size_t same = SharedTypedPrefix(s_.inputWord, s_.replaceText, chars_.Chars());
     Backspaces(Len(s_.inputWord) - same);
     MacroText parts = Split(s_.replaceText + same);
-    Assign(s_.typedLine, View(s_.replaceText));
-    Assign(s_.inputWord, View(s_.replaceText));
+    if (!spaceAfter) {
+        Assign(s_.typedLine, View(s_.replaceText));
+        Assign(s_.inputWord, View(s_.replaceText));
+        return parts;
+    }
+    parts.push_back({MacroPart::Kind::Text, " "});
+    std::string line(View(s_.replaceText));
+    Assign(s_.typedLine, line + ' ');
+    Clear(s_.inputWord);
+    Clear(s_.lastLookupWord);
+    s_.spaceAdded = 1;
     return parts;
 }
 

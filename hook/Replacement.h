@@ -40,7 +40,7 @@ class Replacement {
   private:
     void Backspaces(std::size_t count);
     MacroText ReplaceWord(bool complete);
-    MacroText KeepCandidate();
+    MacroText KeepCandidate(bool spaceAfter);
     MacroText ReplacePathPart(bool folder);
     bool NeedsClipboard(const char* text);
 

@@ -56,6 +56,9 @@ struct SharedHookState {
     // one shows nothing and leaves nothing pending.  Read and changed
     // atomically.
     std::uint32_t listSerial;
+    // 1 while the last thing typed is the space a completion added after its
+    // word (REPLACE_KEEP_SPACE): the next key decides whether it moves.
+    std::uint32_t spaceAdded;
 };
 
 // The layout every process relies on, whatever its bitness.
@@ -75,7 +78,8 @@ static_assert(offsetof(SharedHookState, vkSelect) == 68670);
 static_assert(offsetof(SharedHookState, pasteRead) == 68680);
 static_assert(offsetof(SharedHookState, pasteQueue) == 68688);
 static_assert(offsetof(SharedHookState, listSerial) == 134224);
-static_assert(sizeof(SharedHookState) == 134228);
+static_assert(offsetof(SharedHookState, spaceAdded) == 134228);
+static_assert(sizeof(SharedHookState) == 134232);
 
 class CodePage;
 class Registry;

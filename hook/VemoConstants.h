@@ -29,6 +29,9 @@ inline constexpr int REPLACE_COMPLETE = 1;     // type what follows the word
 inline constexpr int REPLACE_KEEP = 2;         // like WORD; the text becomes the word
 inline constexpr int REPLACE_PATH_FOLDER = 3;  // replace the last path component, add "\"
 inline constexpr int REPLACE_PATH_FILE = 4;    // replace the last path component
+// Like KEEP, with a space after the text that a punctuation key typed next
+// moves after itself ("word " then "." gives "word. "); the word is finished.
+inline constexpr int REPLACE_KEEP_SPACE = 5;
 
 // Scan code of every keystroke the library synthesizes; the keyboard hook
 // ignores keystrokes that carry it.

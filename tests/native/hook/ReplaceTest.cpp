@@ -11,6 +11,7 @@ namespace {
 
 using vemo::REPLACE_COMPLETE;
 using vemo::REPLACE_KEEP;
+using vemo::REPLACE_KEEP_SPACE;
 using vemo::REPLACE_PATH_FILE;
 using vemo::REPLACE_PATH_FOLDER;
 using vemo::REPLACE_WORD;
@@ -367,6 +368,59 @@ TEST_F(Replace, AMarkerThatNeverCameThroughCostsOnlyItsOwnPaste) {
     logic.ReplaceStr();
     EXPECT_EQ(Deliver(), "<BS>[" + big + "]");
     EXPECT_EQ(p.clipboard.size(), 3u);
+}
+
+TEST_F(Replace, TheSpaceAfterACompletedWordMovesAfterPunctuation) {
+    struct Case {
+        const char* next;   // typed after the completion
+        const char* typed;  // what the keys then type
+        const char* line;
+    };
+    for (const Case& c : {Case{".", "<BS>. ", "the. "}, Case{"?", "<BS>? ", "the? "},
+                          Case{"x", "", "the x"}, Case{"-", "", "the -"}}) {
+        SCOPED_TRACE(c.next);
+        HookFixture f;
+        f.SetWord("th");
+        f.SetLine("so th");
+        f.SetReplace("the", REPLACE_KEEP_SPACE);
+        f.p.visible.insert(kMain);
+        f.logic.ReplaceStr();
+        EXPECT_EQ(f.p.TypedText(), "e ");
+        EXPECT_STREQ(f.s().typedLine, "the ");
+        EXPECT_STREQ(f.s().inputWord, "");  // the word is finished
+        f.p.keys.clear();
+        f.Type(c.next);
+        EXPECT_EQ(f.p.TypedText(), c.typed);
+        EXPECT_STREQ(f.s().typedLine, c.line);
+        // Only the first key after the completion moves the space.
+        f.p.keys.clear();
+        f.Type(".");
+        EXPECT_EQ(f.p.TypedText(), "");
+    }
+}
+
+TEST_F(Replace, TheAddedSpaceStaysForModifiersAndGoesWithOtherKeys) {
+    SetWord("th");
+    SetLine("th");
+    SetReplace("the", REPLACE_KEEP_SPACE);
+    logic.ReplaceStr();
+    p.keys.clear();
+    Down(kVkShift);  // Shift for "!" does not count as the next key
+    p.shift = true;
+    Down('1');
+    Up('1');
+    p.shift = false;
+    Up(kVkShift);
+    EXPECT_EQ(p.TypedText(), "<BS>! ");
+    // After a Backspace the space is the user's business.
+    SetReplace("the", REPLACE_KEEP_SPACE);
+    SetWord("th");
+    logic.ReplaceStr();
+    p.keys.clear();
+    Down(0x08);
+    Up(0x08);
+    Type(",");
+    EXPECT_EQ(p.TypedText(), "");
 }
 
 }  // namespace
