@@ -4,6 +4,7 @@
 #include <cstring>
 #include <iterator>
 
+#include "hook/FinishedWords.h"
 #include "hook/RecordText.h"
 #include "platform/CodePage.h"
 #include "settings/RegistryLayout.h"
@@ -125,6 +126,10 @@ void KeyCapture::Capture(const Key& key, List& list, Password& password) {
     }
     if (!policy_.IsEnabled(s_.caretWindow)) return;
     const std::size_t add = std::strlen(key.typed);
+    if (add == 1 && IsDelimiter(key.typed[0]))
+        WordFinished();
+    else
+        s_.wordReported = 0;
     Append(s_.inputWord, key.typed, add);
     Append(s_.typedLine, key.typed, add);
     if (std::strcmp(s_.inputWord, " ") == 0) {
@@ -136,8 +141,21 @@ void KeyCapture::Capture(const Key& key, List& list, Password& password) {
     if (std::strcmp(s_.typedLine, " ") == 0) Clear(s_.typedLine);
 }
 
+// A delimiter ends the word that ends the line: the main program may learn
+// it, unless it was reported already when it was taken from the list.
+void KeyCapture::WordFinished() {
+    if (s_.wordReported) {
+        s_.wordReported = 0;
+        return;
+    }
+    if (!s_.learnOn) return;
+    const LastWords words = WordsEndingLine(View(s_.typedLine), chars_.Chars());
+    ReportFinishedWord(s_, words.word, words.prev);
+}
+
 KeyCapture::KeyResult KeyCapture::Backspace(const Key& key, const List& list, Password& password) {
     if (key.up) return list.main ? KeyResult::Swallow : KeyResult::PassOn;
+    s_.wordReported = 0;
     if (password()) {
         ForgetForPassword();
     } else if (policy_.IsEnabled(s_.caretWindow)) {

@@ -64,6 +64,7 @@ class KeyCapture {
     Key Translate(std::uint32_t vk, std::uint32_t keyData);
     List ListFor(const Key& key);
     void Capture(const Key& key, List& list, Password& password);
+    void WordFinished();
     KeyResult Backspace(const Key& key, const List& list, Password& password);
     KeyResult SelectionKey(std::uint8_t vk, bool up, Handle32 main);
 

@@ -90,4 +90,39 @@ inline const char* FirstDelimiter(const char* text, const CodePage& cp) {
     return nullptr;
 }
 
+inline bool IsDelimiter(char c) {
+    return c && std::strchr(kWordDelimiters, c) != nullptr;
+}
+
+// The word that ends the line and the one before it when a single space
+// stands between them; either is empty when there is none.
+struct LastWords {
+    std::string_view word;
+    std::string_view prev;
+};
+inline LastWords WordsEndingLine(std::string_view line, const CodePage& cp) {
+    // Start of the current token, and of the token before with what ended it.
+    std::size_t start = 0, prevStart = 0, prevEnd = 0;
+    bool inWord = false, hadPrev = false;
+    for (std::size_t i = 0; i < line.size();) {
+        const bool lead = cp.IsLeadByte(static_cast<unsigned char>(line[i])) && i + 1 < line.size();
+        const bool delimiter = !lead && IsDelimiter(line[i]);
+        if (delimiter && inWord) {
+            prevStart = start;
+            prevEnd = i;
+            hadPrev = true;
+            inWord = false;
+        } else if (!delimiter && !inWord) {
+            start = i;
+            inWord = true;
+        }
+        i += lead ? 2 : 1;
+    }
+    if (!inWord) return {};
+    LastWords out{line.substr(start), {}};
+    if (hadPrev && start == prevEnd + 1 && line[prevEnd] == ' ')
+        out.prev = line.substr(prevStart, prevEnd - prevStart);
+    return out;
+}
+
 }  // namespace wl::record

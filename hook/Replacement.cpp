@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "hook/FinishedWords.h"
 #include "hook/RecordText.h"
 #include "platform/CodePage.h"
 
@@ -101,6 +102,11 @@ MacroText Replacement::ReplaceWord(bool complete) {
 // every synthesized key costs the application a message and a redraw.  With
 // a space after it the word is finished: the next key starts a new one.
 MacroText Replacement::KeepCandidate(bool spaceAfter) {
+    // Taking a word from the list is one use of it, for the main program to
+    // learn; the delimiter typed after it does not count it again.
+    const LastWords before = WordsEndingLine(View(s_.typedLine), chars_.Chars());
+    ReportFinishedWord(s_, View(s_.replaceText), before.prev);
+    s_.wordReported = spaceAfter ? 0 : 1;
     const std::size_t same = SharedTypedPrefix(s_.inputWord, s_.replaceText, chars_.Chars());
     Backspaces(Len(s_.inputWord) - same);
     MacroText parts = Split(s_.replaceText + same);

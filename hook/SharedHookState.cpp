@@ -48,6 +48,11 @@ void ClearSharedTexts(SharedHookState& state) {
     state.active = 0;
     state.pasteRead = 0;
     state.pasteWrite = 0;
+    state.spaceAdded = 0;
+    // What was typed leaves the record with the rest.
+    state.learnOn = 0;
+    state.wordReported = 0;
+    std::memset(state.finished, 0, sizeof state.finished);
 }
 
 int CopyInputWord(const SharedHookState& state, char* buffer, int size) {

@@ -22,6 +22,21 @@ struct HookRect {
     std::int32_t bottom;
 };
 
+// A word the user finished, for the main program to learn from.  A slot is
+// written under its sequence number: 2 * ticket + 1 while it is written,
+// 2 * ticket + 2 when it is whole.
+inline constexpr std::size_t kFinishedWordBytes = 64;
+inline constexpr std::size_t kFinishedWordSlots = 64;
+struct FinishedWordSlot {
+    std::uint32_t seq;
+    std::uint8_t wordLen;
+    std::uint8_t prevLen;
+    std::uint8_t reserved[2];
+    char word[kFinishedWordBytes];
+    char prev[kFinishedWordBytes];  // the word before it, when a space alone was between
+};
+static_assert(sizeof(FinishedWordSlot) == 136);
+
 struct SharedHookState {
     HookRect caretRect;                    // screen rectangle of the caret
     Handle32 caretWindow;                  // window in which the caret last moved
@@ -59,6 +74,15 @@ struct SharedHookState {
     // 1 while the last thing typed is the space a completion added after its
     // word (REPLACE_KEEP_SPACE): the next key decides whether it moves.
     std::uint32_t spaceAdded;
+    // Set by the main program while it learns from what is typed: only then
+    // are finished words reported.  Tickets of the ring below are handed out
+    // from finishedNext, so that the hook never waits.
+    std::uint32_t learnOn;
+    std::uint32_t finishedNext;
+    // 1 while the word that ends the typed line was reported when it was
+    // taken from the list: the delimiter after it does not report it again.
+    std::uint32_t wordReported;
+    FinishedWordSlot finished[kFinishedWordSlots];
 };
 
 // The layout every process relies on, whatever its bitness.
@@ -79,7 +103,9 @@ static_assert(offsetof(SharedHookState, pasteRead) == 68680);
 static_assert(offsetof(SharedHookState, pasteQueue) == 68688);
 static_assert(offsetof(SharedHookState, listSerial) == 134224);
 static_assert(offsetof(SharedHookState, spaceAdded) == 134228);
-static_assert(sizeof(SharedHookState) == 134232);
+static_assert(offsetof(SharedHookState, learnOn) == 134232);
+static_assert(offsetof(SharedHookState, finished) == 134244);
+static_assert(sizeof(SharedHookState) == 142948);
 
 class CodePage;
 class Registry;

@@ -43,5 +43,13 @@ VEMO_API void SetSelectKey(BYTE prev, BYTE next);
 // Reads the caret of the foreground thread (GetGUIThreadInfo) and feeds it
 // to the caret callback.  Non-zero while a lookup is still pending.
 VEMO_API int CheckCaret(void);
+// Learning: while on, the words the user finishes in any application are
+// kept for GetFinishedWord (a ring of the last 64); off, none are.
+VEMO_API void SetLearning(int on);
+// The next finished word since the last call, NUL-terminated, and the word
+// before it when a single space stood between them (else empty).  1 when a
+// word was copied, 0 when there is none (or a buffer is too small to hold
+// 65 bytes).
+VEMO_API int GetFinishedWord(char* word, int wordSize, char* prev, int prevSize);
 
 }  // extern "C"

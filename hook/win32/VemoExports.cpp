@@ -4,6 +4,10 @@
 #include <windows.h>
 #include <oleacc.h>
 
+#include <cstring>
+#include <string>
+
+#include "hook/FinishedWords.h"
 #include "hook/HookLogic.h"
 #include "hook/win32/SharedMapping.h"
 #include "hook/win32/Vemo.h"
@@ -218,6 +222,27 @@ VEMO_API int CheckCaret(void) {
         }
         HookLogic(*state, HookSystem()).OnCaretLocation(located, rect, ToHandle32(info.hwndCaret));
         return state->lookupPending ? 1 : 0;
+    } catch (...) {
+        return 0;
+    }
+}
+
+VEMO_API void SetLearning(int on) {
+    if (SharedHookState* state = SharedState()) state->learnOn = on ? 1 : 0;
+}
+
+VEMO_API int GetFinishedWord(char* word, int wordSize, char* prev, int prevSize) {
+    try {
+        SharedHookState* state = SharedState();
+        const int need = static_cast<int>(kFinishedWordBytes) + 1;
+        if (!state || !word || !prev || wordSize < need || prevSize < need) return 0;
+        // Read in the main program's process only: its position is its own.
+        static std::uint32_t ticket = state->finishedNext;
+        std::string w, p;
+        if (!NextFinishedWord(*state, ticket, w, p)) return 0;
+        std::memcpy(word, w.c_str(), w.size() + 1);
+        std::memcpy(prev, p.c_str(), p.size() + 1);
+        return 1;
     } catch (...) {
         return 0;
     }
