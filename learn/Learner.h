@@ -1,0 +1,104 @@
+// What the user types, learned: how often each word was finished and which
+// word followed which, counts that fade with time, kept within a bound, and
+// the mix of those counts with a library's static weight that orders the
+// candidates.  Platform-free; the main program feeds it the words the hook
+// library reports and saves it in the user's own folder.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace wl {
+
+class CodePage;
+
+struct LearnLimits {
+    std::size_t maxWords = 100000;
+    std::size_t maxPairs = 200000;
+    // A use counts half as much after this long.
+    std::int64_t halfLifeSeconds = 14 * 24 * 3600;
+};
+
+// How the counts mix with the static probability (see Learner::Score).
+struct LearnMix {
+    double userWeight = 8.0;  // uses before the user's own counts weigh as much as the library
+    double pairWeight = 2.0;  // uses of the previous word before its pairs weigh as much
+};
+
+class Learner {
+  public:
+    // The longest word that is learned, in bytes.
+    static constexpr std::size_t kMaxWordBytes = 64;
+
+    explicit Learner(const CodePage& chars, LearnLimits limits = {});
+
+    // True for a word that may be counted: 1 to 64 bytes, not digits only, no
+    // control characters or blanks.
+    bool Learnable(std::string_view word) const;
+    // One use of word at time now (seconds); prev is the word that ended just
+    // before it with a space (empty when none).  Words that are not
+    // learnable are ignored, and so is a prev that is not.
+    void Use(std::string_view word, std::string_view prev, std::int64_t now);
+
+    // Counts as of now, faded.
+    double WordCount(std::string_view word, std::int64_t now) const;
+    double PairCount(std::string_view prev, std::string_view word, std::int64_t now) const;
+    // How often the word was finished, never faded (for "typed twice").
+    std::uint32_t Uses(std::string_view word) const;
+
+    // The probability of word after prev that ranks a candidate: the static
+    // probability (from the library's weights, 0 without one) mixed with the
+    // user's own counts; the more the user has typed, and the more often
+    // after prev, the more those count.
+    double Score(std::string_view word, std::string_view prev, double staticProbability,
+                 std::int64_t now, const LearnMix& mix = {}) const;
+
+    // Learned words that begin with prefix (case ignored), as last typed, at
+    // least minUses uses and minChars characters long, most used first.
+    std::vector<std::string> WordsWithPrefix(std::string_view prefix, std::uint32_t minUses,
+                                             std::size_t minChars, std::size_t limit,
+                                             std::int64_t now) const;
+
+    std::size_t WordCount() const { return words_.size(); }
+    std::size_t PairCount() const { return pairs_.size(); }
+    void Forget();
+
+    // The file: "Wordlark learned 1", a line per word and per pair, and a
+    // last line with the number of lines and a checksum.  Save writes a new
+    // file beside it and puts it in place only when whole, so the old file
+    // stays until the new one is complete.
+    bool Save(const std::string& path) const;
+    enum class LoadResult { Loaded, Missing, SetAside };
+    // A file that is damaged, cut short or of a newer version is renamed
+    // (".damaged", numbered when taken) and learning starts afresh.
+    LoadResult Load(const std::string& path);
+
+  private:
+    struct WordUse {
+        std::string form;  // as last typed
+        double count = 0;  // as of last
+        std::int64_t last = 0;
+        std::uint32_t uses = 0;
+        double follows = 0;  // times it was followed by a counted pair, as of last
+    };
+    struct PairUse {
+        double count = 0;
+        std::int64_t last = 0;
+    };
+
+    std::string Key(std::string_view word) const;
+    double Faded(double count, std::int64_t last, std::int64_t now) const;
+    void Bound();
+
+    const CodePage& cp_;
+    LearnLimits limits_;
+    double total_ = 0;                      // all uses, never faded: how much was learned
+    std::map<std::string, WordUse> words_;  // by lower-cased word
+    std::map<std::string, PairUse> pairs_;  // "prev\tword", lower-cased
+};
+
+}  // namespace wl

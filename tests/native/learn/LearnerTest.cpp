@@ -1,0 +1,174 @@
+// Learning: counts that fade, pairs, the bound, the mix with the library's
+// weight, learned words, and the file (whole, damaged, cut short, newer).
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "learn/Learner.h"
+#include "platform/CodePage.h"
+#include "tests/support/TempDir.h"
+
+namespace wl::test {
+namespace {
+
+constexpr std::int64_t kDay = 24 * 3600;
+constexpr std::int64_t kT0 = 1800000000;
+
+std::string Read(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream all;
+    all << in.rdbuf();
+    return all.str();
+}
+
+void Write(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+}
+
+TEST(Learner, CountsFadeByHalfEachHalfLifeAndIgnoreLetterCase) {
+    Learner learn(CodePage1252());
+    for (int i = 0; i < 3; ++i) learn.Use("Apple", "", kT0);
+    learn.Use("apple", "", kT0 + 14 * kDay);  // 1.5 left of the three, and one more
+    EXPECT_DOUBLE_EQ(learn.WordCount("APPLE", kT0 + 14 * kDay), 2.5);
+    EXPECT_DOUBLE_EQ(learn.WordCount("apple", kT0 + 28 * kDay), 1.25);
+    EXPECT_EQ(learn.Uses("apple"), 4u);
+    EXPECT_EQ(learn.WordCount(), 1u);
+}
+
+TEST(Learner, OnlyWordsWorthLearningAreCounted) {
+    Learner learn(CodePage1252());
+    for (const char* word : {"", "1234", "a b", "tab\there", "line\n"}) learn.Use(word, "", kT0);
+    learn.Use(std::string(65, 'x'), "", kT0);
+    EXPECT_EQ(learn.WordCount(), 0u);
+    learn.Use(std::string(64, 'x'), "", kT0);
+    learn.Use("4th", "1234", kT0);  // a number before it makes no pair
+    EXPECT_EQ(learn.WordCount(), 2u);
+    EXPECT_EQ(learn.PairCount(), 0u);
+}
+
+TEST(Learner, PairsCountTheWordAfterThePreviousOne) {
+    Learner learn(CodePage1252());
+    learn.Use("of", "", kT0);
+    learn.Use("the", "of", kT0);
+    learn.Use("The", "OF", kT0);
+    learn.Use("two", "", kT0);
+    EXPECT_DOUBLE_EQ(learn.PairCount("of", "the", kT0), 2.0);
+    EXPECT_DOUBLE_EQ(learn.PairCount("of", "two", kT0), 0.0);
+}
+
+TEST(Learner, AWordTheUserUsesOvertakesAMoreCommonOneTheyNeverUse) {
+    Learner learn(CodePage1252());
+    const double common = 0.02, rare = 0.00001;
+    EXPECT_GT(learn.Score("the", "", common, kT0), learn.Score("thesis", "", rare, kT0));
+    for (int i = 0; i < 3; ++i) learn.Use("thesis", "", kT0);
+    EXPECT_GT(learn.Score("thesis", "", rare, kT0), learn.Score("the", "", common, kT0));
+    // Long unused, the library's order comes back.
+    EXPECT_LT(learn.Score("thesis", "", rare, kT0 + 400 * kDay),
+              learn.Score("the", "", common, kT0 + 400 * kDay));
+}
+
+TEST(Learner, ThePreviousWordReordersTheCandidates) {
+    Learner learn(CodePage1252());
+    for (int i = 0; i < 5; ++i) {
+        learn.Use("of", "", kT0);
+        learn.Use("the", "of", kT0);
+        learn.Use("two", "", kT0);
+        learn.Use("two", "", kT0);
+    }
+    const double p = 0.001;  // the same static weight for both
+    EXPECT_GT(learn.Score("two", "", p, kT0), learn.Score("the", "", p, kT0));
+    EXPECT_GT(learn.Score("the", "of", p, kT0), learn.Score("two", "of", p, kT0));
+}
+
+TEST(Learner, TheBoundDropsTheLeastRecentlyUsedFirst) {
+    Learner learn(CodePage1252(), LearnLimits{10, 10, 14 * kDay});
+    learn.Use("keepme", "", kT0 + 100);
+    for (int i = 0; i < 20; ++i)
+        learn.Use("word" + std::to_string(i), i ? "word" + std::to_string(i - 1) : "", kT0 + i);
+    learn.Use("keepme", "", kT0 + 100);
+    EXPECT_LE(learn.WordCount(), 10u);
+    EXPECT_LE(learn.PairCount(), 10u);
+    EXPECT_EQ(learn.Uses("keepme"), 2u);
+    EXPECT_EQ(learn.Uses("word19"), 1u);
+    EXPECT_EQ(learn.Uses("word0"), 0u);
+}
+
+TEST(Learner, LearnedWordsAreOfferedAfterTheyWereTypedTwice) {
+    Learner learn(CodePage1252());
+    learn.Use("frobnitz", "", kT0);
+    learn.Use("fr", "", kT0);
+    learn.Use("fr", "", kT0);
+    EXPECT_TRUE(learn.WordsWithPrefix("frob", 2, 3, 10, kT0).empty());
+    learn.Use("Frobnitz", "", kT0);  // a capital to start a sentence is not a new form
+    learn.Use("frobozz", "", kT0);
+    learn.Use("frobozz", "", kT0);
+    learn.Use("frobozz", "", kT0);
+    EXPECT_EQ(learn.WordsWithPrefix("FR", 2, 3, 10, kT0),
+              (std::vector<std::string>{"frobozz", "frobnitz"}));
+    EXPECT_EQ(learn.WordsWithPrefix("fr", 2, 3, 1, kT0), std::vector<std::string>{"frobozz"});
+    learn.Forget();
+    EXPECT_TRUE(learn.WordsWithPrefix("fr", 1, 1, 10, kT0).empty());
+    EXPECT_EQ(learn.WordCount(), 0u);
+}
+
+TEST(Learner, TheFileKeepsEverythingAndReplacesTheOldOneWhole) {
+    TempDir dir;
+    const std::string path = dir / "learned.dat";
+    Learner learn(CodePage1252());
+    EXPECT_EQ(learn.Load(path), Learner::LoadResult::Missing);
+    learn.Use("of", "", kT0);
+    learn.Use("Frobnitz", "of", kT0 + 5);
+    ASSERT_TRUE(learn.Save(path));
+    EXPECT_FALSE(std::filesystem::exists(path + ".new"));
+
+    Learner again(CodePage1252());
+    ASSERT_EQ(again.Load(path), Learner::LoadResult::Loaded);
+    EXPECT_DOUBLE_EQ(again.PairCount("of", "frobnitz", kT0 + 5), 1.0);
+    EXPECT_EQ(again.WordsWithPrefix("fro", 1, 3, 5, kT0), std::vector<std::string>{"Frobnitz"});
+    EXPECT_DOUBLE_EQ(again.Score("frobnitz", "of", 0.1, kT0),
+                     learn.Score("frobnitz", "of", 0.1, kT0));
+
+    // A save that cannot be written leaves the old file as it was.
+    const std::string before = Read(path);
+    EXPECT_FALSE(learn.Save(dir / "missing-folder/learned.dat"));
+    EXPECT_EQ(Read(path), before);
+}
+
+TEST(Learner, ADamagedCutOrNewerFileIsSetAsideAndLearningStartsAfresh) {
+    TempDir dir;
+    const std::string path = dir / "learned.dat";
+    Learner learn(CodePage1252());
+    learn.Use("alpha", "", kT0);
+    learn.Use("beta", "alpha", kT0);
+    ASSERT_TRUE(learn.Save(path));
+    const std::string whole = Read(path);
+    std::string flipped = whole;
+    flipped[whole.find("beta")] = 'z';
+    std::string newer = whole;
+    newer.replace(newer.find('1'), 1, "2");
+    for (const std::string& bad :
+         {flipped, whole.substr(0, whole.size() / 2), whole.substr(0, whole.size() - 1), newer,
+          std::string(), std::string("\0\0\0\n", 4), std::string(3000, '\xFF')}) {
+        SCOPED_TRACE(bad.size());
+        std::filesystem::remove_all(dir.path());
+        std::filesystem::create_directories(dir.path());
+        Write(path, bad);
+        Learner fresh(CodePage1252());
+        fresh.Use("stale", "", kT0);
+        EXPECT_EQ(fresh.Load(path), Learner::LoadResult::SetAside);
+        EXPECT_EQ(fresh.WordCount(), 0u);
+        EXPECT_FALSE(std::filesystem::exists(path));
+        EXPECT_EQ(Read(path + ".damaged"), bad);  // kept, not deleted
+    }
+    // A second damaged file does not overwrite the first one kept.
+    Write(path, "junk");
+    Learner fresh(CodePage1252());
+    EXPECT_EQ(fresh.Load(path), Learner::LoadResult::SetAside);
+    EXPECT_EQ(Read(path + ".damaged-2"), "junk");
+}
+
+}  // namespace
+}  // namespace wl::test
