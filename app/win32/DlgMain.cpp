@@ -91,10 +91,9 @@ CDlgMain::CDlgMain(VemoApi& vemo, Registry& registry, std::string programFolder)
       m_dwToggleHotkey(reg::kDefaultToggleHotkey) {}
 
 CDlgMain::~CDlgMain() {
-    for (HWND& label : m_indexLabels) {
-        if (label && IsWindow(label)) DestroyWindow(label);
-        label = nullptr;
-    }
+    // The window, its index labels and the tip it owns go first, while this
+    // object is whole; the list shares the images, which are this object's.
+    Destroy();
     if (m_imageList) ImageList_Destroy(m_imageList);
     if (m_hIcon) DestroyIcon(m_hIcon);
     if (m_hIconSmall) DestroyIcon(m_hIconSmall);
@@ -459,6 +458,8 @@ void CDlgMain::OnDestroy() {
     m_candidates.ClearCandidates();
     m_vemo.EndVemo();
     m_libraries.UnloadAll();
+    // The labels are children: they go with the window.
+    for (HWND& label : m_indexLabels) label = nullptr;
 }
 
 // --- the candidate list's view -------------------------------------------

@@ -149,6 +149,24 @@ TEST_F(MainWindow, TheWindowFollowsTheWidestRowAndShowsALabelPerRow) {
     EXPECT_EQ(labels, 1);
 }
 
+TEST_F(MainWindow, TheWindowGoingLeavesEachResourceToOneOwner) {
+    Start();
+    HIMAGELIST images = ListView_GetImageList(list, LVSIL_SMALL);
+    ASSERT_NE(images, nullptr);
+    ASSERT_EQ(ImageList_GetImageCount(images), 4);
+    HWND tip = dlg->tip().hwnd();
+    ASSERT_TRUE(IsWindow(tip));
+    DestroyWindow(hwnd);  // as at the end of the modal run
+    hwnd = nullptr;
+    // The tip went with its owner, and its object no longer holds a handle
+    // that another window may be given.
+    EXPECT_FALSE(IsWindow(tip));
+    EXPECT_EQ(dlg->tip().hwnd(), nullptr);
+    // The candidate images are the window object's to destroy, not the list's.
+    EXPECT_EQ(ImageList_GetImageCount(images), 4);
+    dlg.reset();
+}
+
 TEST_F(MainWindow, TraySwitchesAreWrittenAndTakeEffectAtTheNextLookup) {
     Start();
     SendMessageA(hwnd, WM_COMMAND, ID_TRAY_WORD, 0);
