@@ -189,6 +189,9 @@ BOOL CDlgMain::OnInitDialog() {
     m_tip.SetTipText("", TIP_STYLE_NOTE);
     m_tray.Create(m_hWnd, WM_TRAY_NOTIFY, "Wordlark", m_hIconSmall, kTrayIconId,
                   [this](HMENU popup) { PrepareTrayMenu(popup); });
+    // Hidden above before the window was ever shown, which sends no
+    // WM_SHOWWINDOW: the default item is named here for the first menu.
+    m_tray.SetMenuDefaultItem(ID_TRAY_TOGGLE, false);
     LayoutAtCreation();
     RegisterToggleHotkey();
     SetTimer(m_hWnd, ID_STARTUP_TIMER, 0, nullptr);
