@@ -508,13 +508,14 @@ void CDlgMain::SizeToContent() {
     const RECT N = ChildRect(m_indexLabels[0], m_hWnd);
     const RECT before = ChildRect(m_list, m_hWnd);
     const int left = pathMode ? 0 : N.right;
+    // Whether a vertical scroll bar takes room shows only once the list has
+    // its height; the room it takes is added in either mode, so that a
+    // scroll bar never covers the widest row.
+    SetWindowPos(m_list, nullptr, 0, 0, w, h, keep);
+    RECT client;
+    GetClientRect(m_list, &client);
+    if (client.right < w) w = 2 * w - client.right;
     if (pathMode) {
-        // Whether a vertical scroll bar takes room shows only once the list
-        // has its height.
-        SetWindowPos(m_list, nullptr, 0, 0, w, h, keep);
-        RECT client;
-        GetClientRect(m_list, &client);
-        if (client.right < w) w = 2 * w - client.right;
         ShowScrollBar(m_list, SB_HORZ, FALSE);
         ShowScrollBar(m_list, SB_VERT, TRUE);
     } else {

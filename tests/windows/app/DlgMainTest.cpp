@@ -149,6 +149,18 @@ TEST_F(MainWindow, TheWindowFollowsTheWidestRowAndShowsALabelPerRow) {
     EXPECT_EQ(labels, 1);
 }
 
+TEST_F(MainWindow, AVerticalScrollBarWouldNotCoverTheWidestRow) {
+    Start();
+    // Pages of several rows, which a list made smaller scrolls.
+    for (const char* word : {"ap", "appl"}) {
+        ASSERT_EQ(Lookup(word), 0) << word;
+        RECT client;
+        GetClientRect(list, &client);
+        EXPECT_GE(client.right - GetSystemMetrics(SM_CXVSCROLL), ListView_GetColumnWidth(list, 0))
+            << word;
+    }
+}
+
 // Reads the open tray menu's default item and the switch's text, then
 // closes the menu.
 bool g_menuSeen = false;
