@@ -249,7 +249,9 @@ LibEditorLogic::Outcome LibEditorLogic::Export(const std::string& file, ImportPr
 }
 
 bool LibEditorLogic::WriteInfo(int type, const std::string& name, const std::string& description) {
-    if (mayChange_ != 1) return false;
+    // A library that did not open keeps its path, but its file is not one
+    // to write to (the opening told the user why).
+    if (mayChange_ != 1 || !open_) return false;
     if (type == Dictionary || type == Shorthand) library_.SetType(type);
     library_.SetDescription(description.c_str(), static_cast<int>(description.size()));
     library_.SetCaption(name.c_str(), static_cast<int>(name.size()));
@@ -258,7 +260,7 @@ bool LibEditorLogic::WriteInfo(int type, const std::string& name, const std::str
 
 UiMessage LibEditorLogic::SaveInfo(int type, const std::string& name,
                                    const std::string& description) {
-    if (WriteInfo(type, name, description) || mayChange_ != 1) return {};
+    if (WriteInfo(type, name, description) || mayChange_ != 1 || !open_) return {};
     return {"The library's name, type and description could not be saved. " + MayNotWrite(path_),
             kTitleError, UiMessage::Icon::Stop};
 }

@@ -109,11 +109,13 @@ class LibEditorLogic {
     Outcome Export(const std::string& file, ImportProgress* progress);
 
     // OK: with the permission, stores type (1 or 2; any other value keeps
-    // the library's), caption and description.  Answers whether it wrote.
+    // the library's), caption and description in a library that opened.
+    // Answers whether it wrote.
     bool WriteInfo(int type, const std::string& name, const std::string& description);
     // OK as the dialog runs it: WriteInfo, and the message that tells the
-    // user when the permission was there and the library refused the write
-    // (none otherwise).
+    // user when the permission was there and the open library refused the
+    // write (none otherwise: a library that did not open was told of by
+    // OpenFailure).
     UiMessage SaveInfo(int type, const std::string& name, const std::string& description);
 
     // The text a command of the macro menu inserts; nullptr for others.

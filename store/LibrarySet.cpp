@@ -101,9 +101,13 @@ int LibrarySet::FindFirst(const char* word, LibraryEntry& entry, int mode, int d
     int best = -1;
     for (int i = 0; i < count_; ++i) {
         LibraryEntry& slot = slots_[i];
-        if (!StillLoaded(i, false) || !libraries_[i].Search(normalized.c_str(), slot, mode) ||
-            !Eligible(slot))
+        // A library that is no longer loaded must not offer the head of an
+        // earlier lookup that was not read to its end.
+        if (!StillLoaded(i, false)) {
+            slot.Clear();
             continue;
+        }
+        if (!libraries_[i].Search(normalized.c_str(), slot, mode) || !Eligible(slot)) continue;
         if (best < 0 || page.CompareNoCase(slot.key(), slots_[best].key()) <= 0) best = i;
     }
     if (best < 0) return 0;

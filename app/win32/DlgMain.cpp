@@ -91,10 +91,9 @@ CDlgMain::CDlgMain(VemoApi& vemo, Registry& registry, std::string programFolder)
       m_dwToggleHotkey(reg::kDefaultToggleHotkey) {}
 
 CDlgMain::~CDlgMain() {
-    for (HWND& label : m_indexLabels) {
-        if (label && IsWindow(label)) DestroyWindow(label);
-        label = nullptr;
-    }
+    // The window, its index labels and the tip it owns go first, while this
+    // object is whole; the list shares the images, which are this object's.
+    Destroy();
     if (m_imageList) ImageList_Destroy(m_imageList);
     if (m_hIcon) DestroyIcon(m_hIcon);
     if (m_hIconSmall) DestroyIcon(m_hIconSmall);
@@ -190,6 +189,9 @@ BOOL CDlgMain::OnInitDialog() {
     m_tip.SetTipText("", TIP_STYLE_NOTE);
     m_tray.Create(m_hWnd, WM_TRAY_NOTIFY, "Wordlark", m_hIconSmall, kTrayIconId,
                   [this](HMENU popup) { PrepareTrayMenu(popup); });
+    // Hidden above before the window was ever shown, which sends no
+    // WM_SHOWWINDOW: the default item is named here for the first menu.
+    m_tray.SetMenuDefaultItem(ID_TRAY_TOGGLE, false);
     LayoutAtCreation();
     RegisterToggleHotkey();
     SetTimer(m_hWnd, ID_STARTUP_TIMER, 0, nullptr);
@@ -459,6 +461,8 @@ void CDlgMain::OnDestroy() {
     m_candidates.ClearCandidates();
     m_vemo.EndVemo();
     m_libraries.UnloadAll();
+    // The labels are children: they go with the window.
+    for (HWND& label : m_indexLabels) label = nullptr;
 }
 
 // --- the candidate list's view -------------------------------------------
@@ -504,13 +508,14 @@ void CDlgMain::SizeToContent() {
     const RECT N = ChildRect(m_indexLabels[0], m_hWnd);
     const RECT before = ChildRect(m_list, m_hWnd);
     const int left = pathMode ? 0 : N.right;
+    // Whether a vertical scroll bar takes room shows only once the list has
+    // its height; the room it takes is added in either mode, so that a
+    // scroll bar never covers the widest row.
+    SetWindowPos(m_list, nullptr, 0, 0, w, h, keep);
+    RECT client;
+    GetClientRect(m_list, &client);
+    if (client.right < w) w = 2 * w - client.right;
     if (pathMode) {
-        // Whether a vertical scroll bar takes room shows only once the list
-        // has its height.
-        SetWindowPos(m_list, nullptr, 0, 0, w, h, keep);
-        RECT client;
-        GetClientRect(m_list, &client);
-        if (client.right < w) w = 2 * w - client.right;
         ShowScrollBar(m_list, SB_HORZ, FALSE);
         ShowScrollBar(m_list, SB_VERT, TRUE);
     } else {

@@ -174,6 +174,12 @@ LRESULT CALLBACK CTipWnd::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_LBUTTONUP:
             HideQuietly(hwnd);
             return 0;
+        case WM_NCDESTROY:
+            // Destroyed with its owner: the handle may be given to another
+            // window from now on.
+            if (self) self->m_hWnd = nullptr;
+            SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+            break;
         default:
             break;
     }

@@ -28,6 +28,8 @@ HMODULE ThisModule() {
 }
 
 LRESULT CALLBACK KeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
+    // No record in a process that its descriptor refuses (another user, a
+    // lower integrity level): every key goes on untouched there.
     SharedHookState* state = SharedState();
     if (state && code == HC_ACTION) {
         try {

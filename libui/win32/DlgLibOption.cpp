@@ -404,7 +404,7 @@ void CDlgLibOption::OnImport() {
 void CDlgLibOption::OnExport() {
     const std::string file = m_host.ChooseFile(m_hWnd, true);
     if (file.empty()) return;
-    m_wait.ShowFor("Export! Please wait ... ");
+    m_wait.ShowAgain();
     EnableWindow(m_hWnd, FALSE);
     m_bBusy = true;
     const auto outcome = m_logic.Export(file, &m_wait);

@@ -21,11 +21,15 @@ BOOL CDlgWait::OnInitDialog() {
 }
 
 void CDlgWait::ShowFor(const char* text) {
+    m_strText = text ? text : "";
+    if (m_hWnd) SetDlgItemTextA(m_hWnd, IDC_WAIT_TEXT, m_strText.c_str());
+    ShowAgain();
+}
+
+void CDlgWait::ShowAgain() {
     m_bCancelled = false;
     m_bPumped = false;
-    m_strText = text ? text : "";
     if (!m_hWnd) return;
-    SetDlgItemTextA(m_hWnd, IDC_WAIT_TEXT, m_strText.c_str());
     ShowWindow(m_hWnd, SW_SHOW);
     UpdateWindow(m_hWnd);
 }

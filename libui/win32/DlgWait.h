@@ -23,6 +23,8 @@ class CDlgWait : public LibDialog, public ImportProgress {
     bool CreateHidden(HWND owner);
     // Shows the box for a new operation (the cancelled flag starts clear).
     void ShowFor(const char* text);
+    // The same, with the line the box showed last.
+    void ShowAgain();
     void HideBox();
 
     // ImportProgress.  The line and the messages are handled at most every

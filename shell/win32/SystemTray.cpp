@@ -76,8 +76,10 @@ LRESULT CSystemTray::OnTrayNotification(WPARAM wp, LPARAM lp) {
         POINT pos;
         GetCursorPos(&pos);
         SetForegroundWindow(m_hMainWnd);
-        ::SetMenuDefaultItem(popup, m_nDefaultItem, m_bDefaultByPosition ? TRUE : FALSE);
+        // The default comes after the texts: changing an item's text with
+        // ModifyMenu replaces its state, the default flag included.
         if (m_prepare) m_prepare(popup);
+        ::SetMenuDefaultItem(popup, m_nDefaultItem, m_bDefaultByPosition ? TRUE : FALSE);
         TrackPopupMenu(popup, TPM_LEFTALIGN, pos.x, pos.y, 0, m_hMainWnd, nullptr);
         // Lets the menu close properly when the user clicks elsewhere.
         PostMessageA(m_hMainWnd, WM_NULL, 0, 0);

@@ -267,6 +267,29 @@ TEST_F(ChangedUnderneath, ALibraryReplacedByAnotherIsClosedUntilTheNextLoad) {
     EXPECT_EQ(Lookup(set, "wors"), Keys{"worst"});
 }
 
+TEST_F(ChangedUnderneath, AReplacedLibraryLeavesNoCandidateOfAnEarlierLookup) {
+    const std::string big = ReadBytes(dir / "big.lib");
+    MakeLibrary(dir / "other.tmp", {{"worst", "other"}});
+    const std::string other = ReadBytes(dir / "other.tmp");
+    const struct {
+        const char* word;
+        Keys expected;
+    } cases[] = {{"wor", {"wordy", "worm"}}, {"worm", {"worm"}}};
+    for (const auto& c : cases) {
+        set.UnloadAll();
+        WriteBytes(dir / "big.lib", big);
+        ASSERT_EQ(set.Load(Pattern().c_str(), 0), 1);
+        // A page of ten, as the candidate list takes it: big.lib's slot holds
+        // its eleventh match when the lookup is left.
+        LibraryEntry e;
+        ASSERT_EQ(set.FindFirst("word", e, MATCH_PREFIX, 1, 1), 1);
+        for (int i = 1; i < 10; ++i) ASSERT_EQ(set.FindNext(e), 1);
+        WriteBytes(dir / "big.lib", other);
+        EXPECT_EQ(Lookup(set, c.word), c.expected) << c.word;
+        EXPECT_FALSE(Open(0));
+    }
+}
+
 TEST_F(ChangedUnderneath, AnOlderCopyOfItselfIsNoLongerTheFile) {
     // The same library, as it was before it grew: same file id, fewer pages.
     set.UnloadAll();

@@ -149,6 +149,79 @@ TEST_F(MainWindow, TheWindowFollowsTheWidestRowAndShowsALabelPerRow) {
     EXPECT_EQ(labels, 1);
 }
 
+TEST_F(MainWindow, AVerticalScrollBarWouldNotCoverTheWidestRow) {
+    Start();
+    // Pages of several rows, which a list made smaller scrolls.
+    for (const char* word : {"ap", "appl"}) {
+        ASSERT_EQ(Lookup(word), 0) << word;
+        RECT client;
+        GetClientRect(list, &client);
+        EXPECT_GE(client.right - GetSystemMetrics(SM_CXVSCROLL), ListView_GetColumnWidth(list, 0))
+            << word;
+    }
+}
+
+// Reads the open tray menu's default item and the switch's text, then
+// closes the menu.
+bool g_menuSeen = false;
+UINT g_menuDefault = 0;
+std::string g_switchText;
+void CALLBACK ReadTrayMenu(HWND, UINT, UINT_PTR, DWORD) {
+    HWND popup = FindWindowA("#32768", nullptr);
+    if (!popup || !IsWindowVisible(popup)) return;
+    HMENU menu = reinterpret_cast<HMENU>(SendMessageA(popup, MN_GETHMENU, 0, 0));
+    if (!menu) return;
+    g_menuSeen = true;
+    g_menuDefault = GetMenuDefaultItem(menu, FALSE, 0);
+    char text[64] = {};
+    GetMenuStringA(menu, ID_TRAY_TOGGLE, text, sizeof text, MF_BYCOMMAND);
+    g_switchText = text;
+    EndMenu();
+}
+
+TEST_F(MainWindow, TheTrayMenuKeepsTheSwitchAsItsDefaultItem) {
+    Start();
+    HWND tray = nullptr;
+    while ((tray = FindWindowExA(nullptr, tray, "CSystemTray", nullptr)) &&
+           GetWindowThreadProcessId(tray, nullptr) != GetCurrentThreadId()) {
+    }
+    ASSERT_NE(tray, nullptr);
+    // The first menu after start-up, then one after the list was shown and
+    // hidden as the hook library shows and hides it.
+    for (int round = 0; round < 2; ++round) {
+        if (round == 1) {
+            ShowWindow(hwnd, SW_SHOWNA);
+            ShowWindow(hwnd, SW_HIDE);
+        }
+        g_menuSeen = false;
+        g_menuDefault = 0;
+        const UINT_PTR timer = SetTimer(nullptr, 0, 50, ReadTrayMenu);
+        SendMessageA(tray, WM_TRAY_NOTIFY, kTrayIconId, WM_RBUTTONUP);
+        KillTimer(nullptr, timer);
+        ASSERT_TRUE(g_menuSeen) << round;
+        EXPECT_EQ(g_switchText, "Disable &Wordlark") << round;  // set before the default
+        EXPECT_EQ(g_menuDefault, static_cast<UINT>(ID_TRAY_TOGGLE)) << round;
+    }
+}
+
+TEST_F(MainWindow, TheWindowGoingLeavesEachResourceToOneOwner) {
+    Start();
+    HIMAGELIST images = ListView_GetImageList(list, LVSIL_SMALL);
+    ASSERT_NE(images, nullptr);
+    ASSERT_EQ(ImageList_GetImageCount(images), 4);
+    HWND tip = dlg->tip().hwnd();
+    ASSERT_TRUE(IsWindow(tip));
+    DestroyWindow(hwnd);  // as at the end of the modal run
+    hwnd = nullptr;
+    // The tip went with its owner, and its object no longer holds a handle
+    // that another window may be given.
+    EXPECT_FALSE(IsWindow(tip));
+    EXPECT_EQ(dlg->tip().hwnd(), nullptr);
+    // The candidate images are the window object's to destroy, not the list's.
+    EXPECT_EQ(ImageList_GetImageCount(images), 4);
+    dlg.reset();
+}
+
 TEST_F(MainWindow, TraySwitchesAreWrittenAndTakeEffectAtTheNextLookup) {
     Start();
     SendMessageA(hwnd, WM_COMMAND, ID_TRAY_WORD, 0);

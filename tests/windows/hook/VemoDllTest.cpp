@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
 
 #include <cstring>
 #include <string>
@@ -153,6 +155,73 @@ TEST(VemoRecord, EndVemoInAnotherProcessEndsItEverywhere) {
     EXPECT_EQ(IsBeginVemo(), 0);
     EXPECT_STREQ(View()->typedLine, "");
     EXPECT_EQ(View()->mainWindow, 0u);
+    EndVemo();
+}
+
+// Gives the record a DACL that lets SYSTEM in only, as the record's own
+// descriptor refuses a process of another user or of a lower integrity level
+// (which Wine does not enforce); the record's DACL comes back on destruction.
+class RefusingRecord {
+  public:
+    RefusingRecord() {
+        mapping_ = OpenFileMappingA(READ_CONTROL | WRITE_DAC, FALSE, kSharedStateMappingName);
+        if (!mapping_ || GetSecurityInfo(mapping_, SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION,
+                                         nullptr, nullptr, &old_, nullptr, &oldDescriptor_))
+            return;
+        PSECURITY_DESCRIPTOR systemOnly = nullptr;
+        PACL dacl = nullptr;
+        BOOL present = FALSE, defaulted = FALSE;
+        if (ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;;GA;;;SY)", SDDL_REVISION_1,
+                                                                 &systemOnly, nullptr) &&
+            GetSecurityDescriptorDacl(systemOnly, &present, &dacl, &defaulted))
+            refusing_ =
+                SetSecurityInfo(mapping_, SE_KERNEL_OBJECT,
+                                DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                                nullptr, nullptr, dacl, nullptr) == ERROR_SUCCESS;
+        if (systemOnly) LocalFree(systemOnly);
+    }
+    ~RefusingRecord() {
+        if (refusing_)
+            SetSecurityInfo(mapping_, SE_KERNEL_OBJECT,
+                            DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                            nullptr, nullptr, old_, nullptr);
+        if (oldDescriptor_) LocalFree(oldDescriptor_);
+        if (mapping_) CloseHandle(mapping_);
+    }
+    bool refusing() const { return refusing_; }
+
+  private:
+    HANDLE mapping_ = nullptr;
+    PACL old_ = nullptr;
+    PSECURITY_DESCRIPTOR oldDescriptor_ = nullptr;
+    bool refusing_ = false;
+};
+
+TEST(VemoRecord, AProcessTheRecordRefusesPassesEveryKeyOn) {
+    MainWindow main;
+    ASSERT_EQ(BeginVemo(main.hwnd), 1);
+    SharedHookState* s = View();
+    // A process that may open the record: the hook there takes the word
+    // into the record and tells the main window, and the keys go on.
+    EXPECT_EQ(Peer("type abc"), "[abc]\n");
+    MainWindow::Pump();
+    EXPECT_STREQ(s->typedLine, "abc");
+    EXPECT_GT(MainWindow::caretPending, 0);
+
+    std::memset(s->typedLine, 0, sizeof s->typedLine);
+    std::memset(s->inputWord, 0, sizeof s->inputWord);
+    MainWindow::caretPending = 0;
+    {
+        RefusingRecord refusing;
+        ASSERT_TRUE(refusing.refusing());
+        // One it refuses: nothing is mapped there, and every key reaches the
+        // application untouched.
+        EXPECT_EQ(Peer("active input type abc"), "0\n[]\n[abc]\n");
+    }
+    MainWindow::Pump();
+    EXPECT_STREQ(s->typedLine, "");
+    EXPECT_EQ(MainWindow::caretPending, 0);
+    EXPECT_EQ(IsBeginVemo(), 1);  // the main program's own view goes on
     EndVemo();
 }
 

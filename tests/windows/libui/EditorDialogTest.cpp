@@ -163,6 +163,33 @@ TEST_F(EditorDialog, AddSaveAndDeleteWriteTheFileAtOnce) {
     EXPECT_EQ(ReadLibrary(path).size(), 3u);
 }
 
+TEST_F(EditorDialog, ExportShowsTheWaitBoxWithTheTextItLastShowed) {
+    // An empty library, then one of one entry: the export reports no count
+    // of its own, so the box shows what it showed before.
+    MakeLibrary(path, {}, Shorthand);
+    const std::string words = dir / "words.txt";
+    WriteFile(words, "<shortkey>ty\r\n<replacement text>thank you\r\n");
+    auto ed = Open();
+    HWND dlg = ed->hwnd();
+    HWND wait = ed->waitBox().hwnd();
+    ASSERT_NE(wait, nullptr);
+
+    host.files = {dir / "first.txt"};
+    Click(dlg, IDC_LIBOPT_EXPORT);
+    EXPECT_EQ(ItemText(wait, IDC_WAIT_TEXT), "");  // nothing shown before
+    EXPECT_FALSE(IsWindowVisible(wait));
+
+    host.files = {words};
+    Click(dlg, IDC_LIBOPT_IMPORT);
+    ASSERT_EQ(ReadLibrary(path), (Pairs{{"ty", "thank you"}}));
+    const std::string imported = ItemText(wait, IDC_WAIT_TEXT);
+    EXPECT_NE(imported, "");
+    host.files = {dir / "second.txt"};
+    Click(dlg, IDC_LIBOPT_EXPORT);
+    EXPECT_EQ(ItemText(wait, IDC_WAIT_TEXT), imported);
+    EXPECT_EQ(host.Texts().back(), "1 items have been successfully exported ");
+}
+
 TEST_F(EditorDialog, LargeLibraryListsWholeAndCancelStopsIt) {
     {
         Library lib;
