@@ -300,7 +300,9 @@ SnippetImportResult ImportSnippets(Library& lib, const std::string& path, Snippe
                                    ImportProgress* progress) {
     using namespace snippets;
     SnippetImportResult result;
-    const std::string name = "\"" + FileName(path) + "\" ";
+    // Built step by step: GCC 12 at -O3 warns falsely about "x" + string.
+    std::string name = "\"";
+    name.append(FileName(path)).append("\" ");
     if (!lib.IsOpen()) {
         result.error = "The library is not open.";
         return result;

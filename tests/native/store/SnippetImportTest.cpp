@@ -334,7 +334,8 @@ class SnippetImport : public ::testing::Test {
 
 TEST_F(SnippetImport, StoresWhatItCanAndSummarisesTheRest) {
     std::string csv = "abbreviation,expansion\n";
-    for (int i = 0; i < 7; ++i) csv += "snow" + std::to_string(i) + ",\xE2\x98\x83\n";
+    for (int i = 0; i < 7; ++i)
+        csv.append("snow").append(std::to_string(i)).append(",\xE2\x98\x83\n");
     csv += "brb,be right back\ncafe,caf\xC3\xA9\n";
     auto result = Import("a.csv", csv);
     EXPECT_EQ(result.imported, 2);
@@ -399,7 +400,7 @@ TEST_F(SnippetImport, OnlyIntoAShorthandLibraryAndCancelKeepsWhatWasStored) {
         bool Cancelled() override { return texts.size() >= 3; }
     } progress;
     std::string csv;
-    for (int i = 0; i < 10; ++i) csv += "k" + std::to_string(i) + ",text\n";
+    for (int i = 0; i < 10; ++i) csv.append("k").append(std::to_string(i)).append(",text\n");
     auto result = Import("b.csv", csv, &progress);
     EXPECT_TRUE(result.cancelled);
     EXPECT_EQ(result.imported, 3);
