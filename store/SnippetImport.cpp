@@ -1,7 +1,9 @@
 #include "store/SnippetImport.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <memory>
+#include <system_error>
 
 #include "hook/Macros.h"
 #include "platform/CodePage.h"
@@ -103,19 +105,26 @@ std::string FileName(const std::string& path) {
     return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
-// Reads the whole file, up to one byte more than the limit.
-bool ReadFile(const std::string& path, std::string& bytes) {
+enum class FileRead { Done, Failed, TooLarge };
+
+// Reads the whole file; one larger than the limit is not read (a size
+// checked first, and the reading stops past the limit).
+FileRead ReadFile(const std::string& path, std::size_t limit, std::string& bytes) {
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(path, ec);
+    if (!ec && size > limit) return FileRead::TooLarge;
     std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return false;
+    if (!f) return FileRead::Failed;
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> closer(f, std::fclose);
     std::string chunk(1u << 16, '\0');
     bytes.clear();
     for (;;) {
         const std::size_t n = std::fread(chunk.data(), 1, chunk.size(), f);
         bytes.append(chunk.data(), n);
-        if (n < chunk.size() || bytes.size() > kMaxSnippetFile) break;
+        if (bytes.size() > limit) return FileRead::TooLarge;
+        if (n < chunk.size()) break;
     }
-    return !std::ferror(f);
+    return std::ferror(f) ? FileRead::Failed : FileRead::Done;
 }
 
 std::string NothingFound(SnippetFormat format) {
@@ -318,12 +327,16 @@ SnippetImportResult ImportSnippets(Library& lib, const std::string& path, Snippe
         return result;
     }
     std::string bytes;
-    if (path.empty() || !ReadFile(path, bytes)) {
+    const bool espanso = format == SnippetFormat::Espanso;
+    const std::size_t limit = espanso ? kMaxEspansoFile : kMaxSnippetFile;
+    const FileRead read = path.empty() ? FileRead::Failed : ReadFile(path, limit, bytes);
+    if (read == FileRead::Failed) {
         result.error = name + "cannot be read.";
         return result;
     }
-    if (bytes.size() > kMaxSnippetFile) {
-        result.error = name + "is larger than 64 MB, far more than any snippet file.";
+    if (read == FileRead::TooLarge) {
+        result.error = name + (espanso ? "is larger than 4 MB, far more than any espanso file."
+                                       : "is larger than 64 MB, far more than any snippet file.");
         return result;
     }
     SourceText source = DecodeSource(std::move(bytes));

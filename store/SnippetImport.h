@@ -2,7 +2,8 @@
 // AutoHotkey hotstrings (.ahk), espanso match files (.yml, .yaml) and CSV
 // files of abbreviation and expansion (.csv).
 //
-// The file is read whole (up to kMaxSnippetFile bytes).  Its text is UTF-8,
+// The file is read whole, up to MaxSnippetFile bytes: 64 MB, and 4 MB for an
+// espanso file, whose parsed YAML takes some 60 times its size in memory.  Its text is UTF-8,
 // with or without a byte-order mark, UTF-16 with a byte-order mark, or, for
 // AutoHotkey and CSV, the system's ANSI code page.  UTF-8 text is converted
 // to the ANSI code page entry by entry; an entry with a character the code
@@ -26,6 +27,7 @@ namespace wl {
 enum class SnippetFormat { None, AutoHotkey, Espanso, Csv };
 
 inline constexpr std::size_t kMaxSnippetFile = 64u << 20;
+inline constexpr std::size_t kMaxEspansoFile = 4u << 20;
 // How many skipped entries the summary names.
 inline constexpr int kShownSkipped = 5;
 

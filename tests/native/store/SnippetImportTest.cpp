@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <tuple>
 
 #include "platform/CodePage.h"
 #include "store/SnippetFormats.h"
@@ -380,10 +381,14 @@ TEST_F(SnippetImport, FilesThatHoldNoSnippetsImportNothing) {
 }
 
 TEST_F(SnippetImport, AFileLargerThanTheLimitIsNotRead) {
-    { std::ofstream out(dir / "huge.csv", std::ios::binary); }
-    std::filesystem::resize_file(dir / "huge.csv", kMaxSnippetFile + 1);
-    auto result = ImportSnippets(lib, dir / "huge.csv", SnippetFormat::Csv, nullptr);
-    EXPECT_NE(result.error.find("larger than 64 MB"), std::string::npos) << result.error;
+    for (const auto& [name, size, limit] : {std::tuple{"huge.csv", kMaxSnippetFile + 1, "64 MB"},
+                                            std::tuple{"huge.yml", kMaxEspansoFile + 1, "4 MB"}}) {
+        { std::ofstream out(dir / name, std::ios::binary); }
+        std::filesystem::resize_file(dir / name, size);
+        auto result = ImportSnippets(lib, dir / name, SnippetFormatOfFile(name), nullptr);
+        EXPECT_NE(result.error.find(std::string("larger than ") + limit), std::string::npos)
+            << result.error;
+    }
     EXPECT_EQ(lib.Count(), 0);
 }
 
