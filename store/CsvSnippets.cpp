@@ -22,8 +22,9 @@ namespace {
 
 struct Record {
     std::vector<std::string> fields;
-    bool unclosed = false;
-    bool blank() const { return fields.size() == 1 && fields[0].empty(); }
+    bool quotes = false;    // some field was quoted ("" is an empty field, not a blank line)
+    bool unclosed = false;  // the last quote was never closed
+    bool blank() const { return fields.size() == 1 && fields[0].empty() && !quotes; }
 };
 
 // Reads the record at text[at] and moves at past its end.
@@ -45,7 +46,7 @@ Record ReadRecord(std::string_view text, std::size_t& at) {
                 quoted = false;
             }
         } else if (c == '"' && field.empty() && !wasQuoted) {
-            quoted = wasQuoted = true;
+            quoted = wasQuoted = r.quotes = true;
         } else if (c == ',') {
             r.fields.emplace_back();
             wasQuoted = false;
@@ -57,7 +58,6 @@ Record ReadRecord(std::string_view text, std::size_t& at) {
         }
     }
     r.unclosed = quoted;
-    if (wasQuoted && r.fields.size() == 1 && r.fields[0].empty()) r.fields.emplace_back();
     return r;
 }
 
@@ -101,7 +101,7 @@ ParseResult ParseCsv(std::string_view text) {
     bool first = true;
     for (std::size_t row = 1; at < text.size(); ++row) {
         Record r = ReadRecord(text, at);
-        if (r.blank() && !r.unclosed) continue;
+        if (r.blank()) continue;
         const bool header = first && IsHeader(r);
         first = false;
         if (header) continue;
