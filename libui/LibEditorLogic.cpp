@@ -226,6 +226,18 @@ LibEditorLogic::Outcome LibEditorLogic::DeleteRows(const std::vector<int>& rows)
 
 LibEditorLogic::Outcome LibEditorLogic::Import(const std::string& file, ImportProgress* progress) {
     Outcome out;
+    out.relist = true;
+    if (const SnippetFormat format = SnippetFormatOfFile(file); format != SnippetFormat::None) {
+        const SnippetImportResult result = ImportSnippets(library_, file, format, progress);
+        const std::string summary = SnippetSummary(result, "\r\n");
+        if (!result.error.empty())
+            out.message = {summary, kTitleError, UiMessage::Icon::Stop};
+        else if (result.skipped > 0)
+            out.message = {summary, kTitlePlain, UiMessage::Icon::Exclamation};
+        else
+            out.message = {summary, kTitlePlain, UiMessage::Icon::Information};
+        return out;
+    }
     int n = library_.ImportText(file.c_str(), progress);
     // A file without marker pairs is a word list; a cancelled import is not
     // started again as one.
@@ -233,7 +245,6 @@ LibEditorLogic::Outcome LibEditorLogic::Import(const std::string& file, ImportPr
         n = library_.ImportWordList(file.c_str(), progress);
     out.message = {std::to_string(n) + " items have been successfully imported ", kTitlePlain,
                    UiMessage::Icon::Information};
-    out.relist = true;
     return out;
 }
 

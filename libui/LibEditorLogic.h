@@ -11,6 +11,7 @@
 #include "libui/UiMessage.h"
 #include "store/ImportProgress.h"
 #include "store/Library.h"
+#include "store/SnippetImport.h"
 
 namespace wl {
 
@@ -101,8 +102,10 @@ class LibEditorLogic {
     // Deletes the entries of the given rows (top to bottom; rows with an
     // empty key are skipped).
     Outcome DeleteRows(const std::vector<int>& rows);
-    // Imports a library text file, or, when it holds no pairs, the file as a
-    // word list.
+    // Imports the snippets of another text expander (a file named *.ahk,
+    // *.yml, *.yaml or *.csv, store/SnippetImport.h) with its summary;
+    // otherwise a library text file, or, when it holds no pairs, the file as
+    // a word list.
     Outcome Import(const std::string& file, ImportProgress* progress);
     // Exports through a second handle on the library, so that the editor's
     // own search stays as it is.

@@ -1,7 +1,8 @@
 ; The Wordlark installer (64-bit Windows), built by the package target:
 ;
 ;   makensis -DVERSION=1.0.0 -DVERSION_QUAD=1.0.0.0 -DBIN=<program folder>
-;            -DHELPER=<wlsetup.exe> -DOUTFILE=<setup.exe> Wordlark.nsi
+;            -DHELPER=<wlsetup.exe> -DICON=<icon> -DLICENSE=<LICENSE.txt>
+;            -DOUTFILE=<setup.exe> Wordlark.nsi
 ;
 ; It installs for every user, in $PROGRAMFILES64\Wordlark: VemoShow.exe,
 ; Vemo.dll, WLHelp.chm, the licence notes in Licences and the default
@@ -49,7 +50,7 @@ VIAddVersionKey /LANG=1033 "ProductVersion" "${VERSION}"
 VIAddVersionKey /LANG=1033 "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=1033 "FileDescription" "${PRODUCT} ${VERSION} Setup"
 VIAddVersionKey /LANG=1033 "CompanyName" "Quorbit"
-VIAddVersionKey /LANG=1033 "LegalCopyright" "${PRODUCT}. Berkeley DB: Sleepycat licence, see Licences."
+VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (c) 2026 Quorbit. MIT licence; third-party notices in Licences."
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
@@ -58,7 +59,13 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "${PRODUCT}. Berkeley DB: Sleepycat 
 !define MUI_FINISHPAGE_TEXT "${PRODUCT} is installed.$\r$\n$\r$\nStart it from its folder in the Start menu. Its icon appears in the notification area of the taskbar; right-click it for the menu, and see Help for how to use it."
 !define MUI_FINISHPAGE_NOREBOOTSUPPORT
 
+; Wordlark's licence (MIT) asks for no agreement: the page shows it with Next.
+!define MUI_LICENSEPAGE_TEXT_TOP "${PRODUCT} is free software under the MIT licence:"
+!define MUI_LICENSEPAGE_TEXT_BOTTOM "The libraries and the word list that ${PRODUCT} ships keep their own licences, listed in NOTICES.txt in the program's Licences folder."
+!define MUI_LICENSEPAGE_BUTTON "$(^NextBtn)"
+
 !insertmacro MUI_PAGE_WELCOME
+!insertmacro MUI_PAGE_LICENSE "${LICENSE}"
 !insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
+#include <string_view>
 
 namespace wl {
 
@@ -17,7 +19,22 @@ class CodePage {
     virtual void ToLower(char* text) const = 0;
     // Case-insensitive, multibyte-aware comparison (_mbsicmp): <0, 0, >0.
     virtual int CompareNoCase(const char* a, const char* b) const = 0;
+    // Converts UTF-8 text to this code page.  False when the text is not
+    // well-formed UTF-8 or holds a character the code page has no byte for:
+    // no stand-in ("?" or a best-fit look-alike) is ever taken.  out holds
+    // the converted text on success and is unspecified otherwise.  The
+    // default knows ASCII only.
+    virtual bool FromUtf8(std::string_view utf8, std::string& out) const;
 };
+
+// Reads the UTF-8 character at text[at] into c and moves at past it; false
+// (at unchanged) on a malformed sequence: a stray or missing continuation
+// byte, an overlong form, a surrogate, or a value above U+10FFFF.
+bool NextUtf8(std::string_view text, std::size_t& at, char32_t& c);
+// Whether the whole text is well-formed UTF-8.
+bool IsUtf8(std::string_view text);
+// Appends the UTF-8 form of c (a valid code point) to out.
+void AppendUtf8(char32_t c, std::string& out);
 
 // Windows-1252, the Western European ANSI code page.
 const CodePage& CodePage1252();

@@ -50,7 +50,13 @@ std::string LibUiHost::ChooseFile(HWND owner, bool save) {
     OPENFILENAMEA ofn{};
     ofn.lStructSize = sizeof ofn;
     ofn.hwndOwner = owner;
-    ofn.lpstrFilter = "Text (*.txt)\0*.txt\0All Files (*.*)\0*.*\0";
+    // Reading also takes the snippet files of other text expanders.
+    ofn.lpstrFilter = save ? "Text (*.txt)\0*.txt\0All Files (*.*)\0*.*\0"
+                           : "Text (*.txt)\0*.txt\0"
+                             "AutoHotkey hotstrings (*.ahk)\0*.ahk\0"
+                             "espanso matches (*.yml, *.yaml)\0*.yml;*.yaml\0"
+                             "CSV, abbreviation and expansion (*.csv)\0*.csv\0"
+                             "All Files (*.*)\0*.*\0";
     ofn.nFilterIndex = 1;
     ofn.lpstrFile = file;
     ofn.nMaxFile = sizeof file;

@@ -31,8 +31,10 @@ class LibUiHost {
     // Shows a message box; answers the button pressed (IDOK, IDCANCEL).
     virtual int ShowMessage(HWND owner, const UiMessage& message);
     // Asks for a text file to read (save false) or to write; "" when the
-    // user cancelled.  Filter "Text (*.txt)" and "All Files (*.*)", default
-    // extension "txt", and the overwrite prompt when saving.
+    // user cancelled.  Filter "Text (*.txt)" and "All Files (*.*)", and for
+    // reading the snippet files of other text expanders (*.ahk, *.yml and
+    // *.yaml, *.csv) between them; default extension "txt", and the
+    // overwrite prompt when saving.
     virtual std::string ChooseFile(HWND owner, bool save);
 };
 

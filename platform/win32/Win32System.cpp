@@ -91,6 +91,32 @@ class SystemAnsiCodePage : public CodePage {
         return _mbsicmp(reinterpret_cast<const unsigned char*>(a),
                         reinterpret_cast<const unsigned char*>(b));
     }
+    // Through UTF-16; WC_NO_BEST_FIT_CHARS and the used-default flag make a
+    // character without an exact byte fail instead of turning into "?" or a
+    // look-alike.
+    bool FromUtf8(std::string_view utf8, std::string& out) const override {
+        out.clear();
+        if (utf8.empty()) return true;
+        if (utf8.size() > 0x3FFFFFFF) return false;
+        const int length = static_cast<int>(utf8.size());
+        const int wide =
+            MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), length, nullptr, 0);
+        if (wide <= 0) return false;
+        if (GetACP() == CP_UTF8) {  // the system's "ANSI" page is UTF-8 itself
+            out.assign(utf8);
+            return true;
+        }
+        std::wstring text(static_cast<std::size_t>(wide), L'\0');
+        MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), length, text.data(), wide);
+        BOOL usedDefault = FALSE;
+        const int bytes = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), wide,
+                                              nullptr, 0, nullptr, &usedDefault);
+        if (bytes <= 0 || usedDefault) return false;
+        out.resize(static_cast<std::size_t>(bytes));
+        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), wide, out.data(), bytes,
+                            nullptr, &usedDefault);
+        return !usedDefault;
+    }
 };
 
 class FindFileDirectory : public Directory {

@@ -6,14 +6,20 @@
 //   wlib info LIB
 //   wlib put LIB KEY [TEXT]
 //   wlib delete LIB KEY
-//   wlib import LIB FILE        a library text file, or else a word list
+//   wlib import LIB FILE [--from ahk|espanso|csv|text]
+//                               another text expander's snippets (by the
+//                               extension .ahk, .yml, .yaml, .csv unless
+//                               --from says), or a library text file, or
+//                               else a word list
 //   wlib export LIB FILE
 //   wlib list LIB [WORD]        the library editor's listing from WORD
 //   wlib lookup DIR WORD [--limit N] [--no-dictionary] [--no-shorthand]
 //                               the candidates of DIR/*.lib for WORD
 //
 // Exit status 0 on success, 1 when the operation fails, 2 on a usage error;
-// a failure prints one line on stderr.  Only create makes a library file:
+// a failure prints one line on stderr.  An import of snippets prints its
+// summary on stderr ("N items imported, M skipped" and what was skipped and
+// why) and succeeds when it stored at least one entry.  Only create makes a library file:
 // every other command needs an existing one.  In the output of list and
 // lookup, backslash, tab, CR and LF in keys and texts are written as \\, \t,
 // \r and \n (and a NUL byte as \0), so that every entry is one line.
@@ -26,6 +32,7 @@
 
 #include "store/Library.h"
 #include "store/LibrarySet.h"
+#include "store/SnippetImport.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -49,7 +56,7 @@ const char kUsageText[] =
     "  wlib info LIB\n"
     "  wlib put LIB KEY [TEXT]\n"
     "  wlib delete LIB KEY\n"
-    "  wlib import LIB FILE\n"
+    "  wlib import LIB FILE [--from ahk|espanso|csv|text]\n"
     "  wlib export LIB FILE\n"
     "  wlib list LIB [WORD]\n"
     "  wlib lookup DIR WORD [--limit N] [--no-dictionary] [--no-shorthand]\n";
@@ -242,17 +249,41 @@ int Delete(int argc, char** argv) {
     return kOk;
 }
 
+// Another text expander's snippets: the summary, each line on stderr.
+int ImportSnippets(Library& lib, const std::string& file, wl::SnippetFormat format) {
+    const wl::SnippetImportResult result = wl::ImportSnippets(lib, file, format, nullptr);
+    if (!result.error.empty()) return Fail(kFailed, wl::SnippetSummary(result, " "));
+    const std::string summary = wl::SnippetSummary(result, "\n");
+    std::size_t start = 0;
+    while (start < summary.size()) {
+        std::size_t end = summary.find('\n', start);
+        if (end == std::string::npos) end = summary.size();
+        if (end > start)
+            std::fprintf(stderr, "wlib: %s\n", summary.substr(start, end - start).c_str());
+        start = end + 1;
+    }
+    return result.imported > 0 ? kOk : kFailed;
+}
+
 int Import(int argc, char** argv) {
-    Arguments args(argc, argv, {}, {});
+    Arguments args(argc, argv, {"--from"}, {});
     if (!args.error.empty()) return Usage(args.error);
     if (args.positional.size() != 2) return Usage("import takes a library file and a text file");
     const std::string& file = args.positional[1];
+    wl::SnippetFormat format = wl::SnippetFormatOfFile(file);
+    if (args.Has("--from")) {
+        const std::string from = args.Value("--from");
+        format = wl::SnippetFormatNamed(from);
+        if (format == wl::SnippetFormat::None && from != "text")
+            return Usage("--from is ahk, espanso, csv or text, not " + from);
+    }
     std::error_code ec;
     std::FILE* probe = fs::is_regular_file(file, ec) ? std::fopen(file.c_str(), "rb") : nullptr;
     if (!probe) return Fail(kFailed, file + ": cannot read the file");
     std::fclose(probe);
     Library lib;
     if (int status = OpenExisting(lib, args.positional[0])) return status;
+    if (format != wl::SnippetFormat::None) return ImportSnippets(lib, file, format);
     // As the library editor imports: a file without marked pairs is a word
     // list.
     int count = lib.ImportText(file.c_str(), nullptr);

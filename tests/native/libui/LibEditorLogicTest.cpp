@@ -273,6 +273,32 @@ TEST_F(EditorTest, ImportThenExportRoundTrip) {
     EXPECT_EQ(Keys(ed), (std::vector<std::string>{"brb", "ty"}));
 }
 
+TEST_F(EditorTest, ImportOfAnEspansoFileNamesWhatItSkipped) {
+    MakeLibrary(path, {}, Shorthand);
+    const std::string in = dir / "base.yml";
+    test::WriteFile(in,
+                    "matches:\n"
+                    "  - trigger: \":sig\"\n"
+                    "    replace: \"Regards,\\n$|$\"\n"
+                    "  - trigger: \":ip\"\n"
+                    "    replace: \"{{ip}}\"\n"
+                    "    vars: [{name: ip, type: shell, params: {cmd: curl}}]\n");
+    LibEditorLogic ed(path, 1);
+    ASSERT_TRUE(ed.Open());
+    auto outcome = ed.Import(in, nullptr);
+    EXPECT_EQ(outcome.message.text,
+              "1 items imported, 1 skipped\r\n\r\nSkipped:\r\n\":ip\": runs a shell command");
+    EXPECT_EQ(outcome.message.title, "Wordlark");
+    EXPECT_EQ(outcome.message.icon, UiMessage::Icon::Exclamation);
+    EXPECT_TRUE(outcome.relist);
+    EXPECT_EQ(ReadLibrary(path), (Pairs{{":sig", "Regards,%RETURN%%CARET%"}}));
+
+    test::WriteFile(dir / "bad.csv", std::string("\0\1\2", 3));
+    auto refused = ed.Import(dir / "bad.csv", nullptr);
+    EXPECT_EQ(refused.message.text, "\"bad.csv\" is not a text file.\r\nNothing was imported.");
+    EXPECT_EQ(refused.message.title, "Wordlark - Error");
+}
+
 TEST_F(EditorTest, ImportFallsBackToAWordListUnlessCancelled) {
     MakeLibrary(path, {});
     const std::string in = dir / "words.txt";

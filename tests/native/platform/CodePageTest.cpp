@@ -53,5 +53,23 @@ TEST(CodePage932, DoubleByteCharactersAreSteppedOver) {
     EXPECT_EQ(cut, "a\x82");
 }
 
+TEST(CodePageFromUtf8, ExactCharactersOrNothing) {
+    std::string out;
+    const CodePage& cp = CodePage1252();
+    EXPECT_TRUE(cp.FromUtf8("a \xE2\x82\xAC \xC3\xA9 \xC5\xB8 \xC2\x81", out));
+    EXPECT_EQ(out, "a \x80 \xE9 \x9F \x81");
+    for (const char* bad : {"\xE2\x98\x83",         // a snowman: not in 1252
+                            "\xC2\x80",             // a C1 control that 0x80 does not stand for
+                            "\xC3",                 // cut short
+                            "\xC0\xAF",             // overlong
+                            "\xED\xA0\x80",         // a surrogate
+                            "\xF4\x90\x80\x80"}) {  // above U+10FFFF
+        EXPECT_FALSE(cp.FromUtf8(bad, out)) << bad;
+    }
+    EXPECT_TRUE(CodePage932().FromUtf8("a\xEF\xBD\xB1", out));  // half-width katakana A
+    EXPECT_EQ(out, "a\xB1");
+    EXPECT_FALSE(CodePage932().FromUtf8("\xE6\x97\xA5", out));  // a kanji: no native table
+}
+
 }  // namespace
 }  // namespace wl

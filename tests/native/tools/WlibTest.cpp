@@ -143,6 +143,32 @@ TEST_F(WlibTest, ImportTakesPairsOrElseWords) {
               "42\t\nfoo_bar\t\nhello\t\none\t1\ntwo\t2\nworld-wide\t\n");
 }
 
+TEST_F(WlibTest, ImportFromOtherTextExpandersSummarisesOnStderr) {
+    ASSERT_EQ(Wlib({"create", "s.lib", "--type", "shorthand"}).status, 0);
+    WriteBytes(dir / "hot.ahk", "::brb::be right back{Enter}\n:X:run::Run x\n");
+    WriteBytes(dir / "snippets.txt", "brb,back soon\n");
+    WriteBytes(dir / "junk.csv", Junk(1000));
+    Outcome run = Wlib({"import", "s.lib", "hot.ahk"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err,
+              "wlib: 1 items imported, 1 skipped\nwlib: Skipped:\n"
+              "wlib: \"run\": runs a command (option X)\n");
+    // --from names the format of a file whose extension does not.
+    EXPECT_EQ(Wlib({"import", "s.lib", "snippets.txt", "--from", "csv"}).status, 0);
+    EXPECT_EQ(Wlib({"list", "s.lib"}).out, "brb\tback soon\n");
+    ExpectFailure(Wlib({"import", "s.lib", "junk.csv"}), 1,
+                  "\"junk.csv\" is not a text file. Nothing was imported.");
+    ExpectFailure(Wlib({"import", "s.lib", "hot.ahk", "--from", "yaml"}), 2, "--from");
+    // Nothing importable: the summary, and failure.
+    WriteBytes(dir / "only.ahk", ":X:run::Run x\n");
+    Outcome none = Wlib({"import", "s.lib", "only.ahk"});
+    EXPECT_EQ(none.status, 1);
+    EXPECT_EQ(none.err.rfind("wlib: 0 items imported, 1 skipped\n", 0), 0u) << none.err;
+    ASSERT_EQ(Wlib({"create", "d.lib"}).status, 0);
+    ExpectFailure(Wlib({"import", "d.lib", "hot.ahk"}), 1, "go into a Shorthand library");
+}
+
 TEST_F(WlibTest, LookupPrintsTheMergedCandidates) {
     MakeLibrary(dir / "a.lib", {{"hello", "A"}, {"help", "A\tB"}}, Dictionary);
     MakeLibrary(dir / "b.lib", {{"hello", "from B\r\nline two"}, {"hex", "B"}}, Shorthand);

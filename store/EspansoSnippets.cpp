@@ -1,0 +1,323 @@
+// espanso match files, read with yaml-cpp.
+//
+// The file is a YAML map whose "matches" is a list of matches.  A match
+// gives its abbreviations as "trigger" or as the list "triggers" (one entry
+// each) and its text as "replace".  In the text, "$|$" is where the caret
+// goes ("%CARET%"), line breaks become "%RETURN%", and a variable
+// "{{name}}", defined in the match's "vars" or the file's "global_vars",
+// becomes:
+// - type date: its "format" (chrono's strftime conversions) as this
+//   program's date and time macros (DateFormatPieces);
+// - type echo: its text.
+// Skipped, with the reason: regex triggers, forms, images, rich text
+// (markdown, html), propagate_case, and the variables this program cannot
+// produce (clipboard, shell, script, random, choice, form, match, a date
+// with an offset or a locale, or a conversion without a macro).
+#include <yaml-cpp/yaml.h>
+
+#include <string>
+
+#include "store/SnippetFormats.h"
+
+namespace wl::snippets {
+namespace {
+
+// The value of key in a map node; an undefined node (on which every test
+// answers false) when the node is no map or has no such key.  (yaml-cpp's
+// own lookup of a missing key gives a node that throws when tested.)
+YAML::Node Get(const YAML::Node& node, const char* key) {
+    if (!node.IsMap()) return YAML::Node(YAML::NodeType::Undefined);
+    const YAML::Node child = node[key];
+    if (!child.IsDefined()) return YAML::Node(YAML::NodeType::Undefined);
+    return child;
+}
+
+bool IsNameChar(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+           c == '-';
+}
+
+// A variable reference "{{ name }}" or "{{name.field}}" at s[at]: its name
+// and field, and the offset after it; false when s[at] starts none.
+bool VariableAt(std::string_view s, std::size_t at, std::string& name, std::string& field,
+                std::size_t& end) {
+    if (s.substr(at, 2) != "{{") return false;
+    std::size_t i = at + 2;
+    while (i < s.size() && s[i] == ' ') ++i;
+    const std::size_t start = i;
+    while (i < s.size() && IsNameChar(s[i])) ++i;
+    if (i == start) return false;
+    name.assign(s.substr(start, i - start));
+    field.clear();
+    if (i < s.size() && s[i] == '.') {
+        const std::size_t from = ++i;
+        while (i < s.size() && IsNameChar(s[i])) ++i;
+        if (i == from) return false;
+        field.assign(s.substr(from, i - from));
+    }
+    while (i < s.size() && s[i] == ' ') ++i;
+    if (s.substr(i, 2) != "}}") return false;
+    end = i + 2;
+    return true;
+}
+
+// The definition of the variable name in a list of variables; an undefined
+// node when there is none.
+YAML::Node FindVariable(const YAML::Node& vars, const std::string& name) {
+    if (!vars.IsSequence()) return YAML::Node(YAML::NodeType::Undefined);
+    for (const auto& v : vars) {
+        if (!v.IsMap()) continue;
+        const YAML::Node n = Get(v, "name");
+        if (n.IsScalar() && n.Scalar() == name) return v;
+    }
+    return YAML::Node(YAML::NodeType::Undefined);
+}
+
+std::string Scalar(const YAML::Node& node) {
+    return node.IsScalar() ? node.Scalar() : std::string();
+}
+
+// What a variable of a type this program cannot produce does.
+std::string VariableReason(const std::string& type) {
+    if (type == "clipboard") return "uses the clipboard";
+    if (type == "shell") return "runs a shell command";
+    if (type == "script") return "runs a script";
+    if (type == "form") return "shows a form";
+    if (type == "random") return "picks a random text";
+    if (type == "choice") return "asks for a choice";
+    if (type == "match") return "inserts another match";
+    return "uses a variable of the type \"" + type + "\"";
+}
+
+// The pieces of one variable; false with the reason when it cannot be
+// produced.
+bool VariablePieces(const YAML::Node& var, const std::string& name, const std::string& field,
+                    PieceBuilder& out, std::string& why) {
+    const std::string type = Scalar(Get(var, "type"));
+    const YAML::Node params = Get(var, "params");
+    if (!field.empty()) {
+        why = "uses {{" + name + "." + field + "}}";
+        return false;
+    }
+    if (type == "date") {
+        if (!params.IsMap() || !Get(params, "format").IsScalar()) {
+            why = "has a date variable without a format";
+            return false;
+        }
+        const YAML::Node offset = Get(params, "offset");
+        if (offset.IsDefined() && !offset.IsNull() && Scalar(offset) != "0") {
+            why = "shifts its date (offset)";
+            return false;
+        }
+        if (Get(params, "locale").IsDefined()) {
+            why = "writes its date for the locale " + Scalar(Get(params, "locale"));
+            return false;
+        }
+        return DateFormatPieces(Get(params, "format").Scalar(), out, why);
+    }
+    if (type == "echo") {
+        const std::string text = params.IsMap() ? Scalar(Get(params, "echo")) : std::string();
+        if (text.find("{{") != std::string::npos) {
+            why = "nests variables in {{" + name + "}}";
+            return false;
+        }
+        out.Text(text);
+        return true;
+    }
+    why = VariableReason(type);
+    return false;
+}
+
+// The pieces of a replace text; false with the reason when it cannot be
+// reproduced.
+bool ReplacePieces(std::string_view text, const YAML::Node& vars, const YAML::Node& globals,
+                   PieceBuilder& out, std::string& why) {
+    int carets = 0;
+    std::string name, field;
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t end = 0;
+        if (text.substr(i, 3) == "$|$") {
+            if (++carets > 1) {
+                why = "marks the caret ($|$) more than once";
+                return false;
+            }
+            out.Macro("%CARET%");
+            i += 3;
+        } else if (VariableAt(text, i, name, field, end)) {
+            YAML::Node var = FindVariable(vars, name);
+            if (!var.IsDefined()) var = FindVariable(globals, name);
+            if (!var.IsDefined()) {
+                why = "uses {{" + name + "}}, which the file does not define";
+                return false;
+            }
+            if (!VariablePieces(var, name, field, out, why)) return false;
+            i = end;
+        } else {
+            out.Char(text[i]);
+            ++i;
+        }
+    }
+    return true;
+}
+
+// Why a match cannot be imported as a whole; empty when it can.
+std::string MatchReason(const YAML::Node& match) {
+    const YAML::Node propagate = Get(match, "propagate_case");
+    if (propagate.IsScalar() && propagate.as<bool>(false))
+        return "takes the letter case of what is typed (propagate_case)";
+    const YAML::Node replace = Get(match, "replace");
+    if (replace.IsScalar()) return {};
+    if (replace.IsDefined() && replace.IsNull()) return "has an empty replacement";
+    if (Get(match, "form").IsDefined()) return "shows a form";
+    if (Get(match, "image_path").IsDefined()) return "inserts an image";
+    if (Get(match, "markdown").IsDefined() || Get(match, "html").IsDefined())
+        return "is rich text (markdown or html)";
+    return "has no replacement text";
+}
+
+void ReadMatch(const YAML::Node& match, std::size_t number, const YAML::Node& globals,
+               ParseResult& result) {
+    Snippet snippet;
+    if (!match.IsMap()) {
+        snippet.abbreviation = "(match " + std::to_string(number) + ")";
+        snippet.skip = "is not a match";
+        result.snippets.push_back(std::move(snippet));
+        return;
+    }
+    if (Get(match, "regex").IsDefined()) {
+        snippet.abbreviation = Scalar(Get(match, "regex"));
+        snippet.skip = "has a regex trigger";
+        result.snippets.push_back(std::move(snippet));
+        return;
+    }
+    std::vector<std::string> triggers;
+    if (Get(match, "trigger").IsScalar()) triggers.push_back(Get(match, "trigger").Scalar());
+    const YAML::Node list = Get(match, "triggers");
+    if (list.IsSequence())
+        for (const auto& t : list)
+            if (t.IsScalar()) triggers.push_back(t.Scalar());
+    if (triggers.empty()) {
+        snippet.abbreviation = "(match " + std::to_string(number) + ")";
+        snippet.skip = "has no trigger";
+        result.snippets.push_back(std::move(snippet));
+        return;
+    }
+    snippet.skip = MatchReason(match);
+    if (snippet.skip.empty()) {
+        PieceBuilder pieces;
+        if (ReplacePieces(Get(match, "replace").Scalar(), Get(match, "vars"), globals, pieces,
+                          snippet.skip))
+            snippet.pieces = pieces.Take();
+    }
+    for (const std::string& trigger : triggers) {
+        snippet.abbreviation = trigger;
+        result.snippets.push_back(snippet);
+    }
+}
+
+}  // namespace
+
+ParseResult ParseEspanso(std::string_view utf8) {
+    ParseResult result;
+    try {
+        const YAML::Node root = YAML::Load(std::string(utf8));
+        const YAML::Node matches = root.IsMap() ? Get(root, "matches") : YAML::Node();
+        if (!matches.IsSequence()) {
+            result.error = "is no espanso match file (it has no \"matches:\" list)";
+            return result;
+        }
+        const YAML::Node globals = Get(root, "global_vars");
+        std::size_t number = 0;
+        for (const auto& match : matches) ReadMatch(match, ++number, globals, result);
+    } catch (const YAML::Exception& e) {
+        result.snippets.clear();
+        result.error =
+            "is not valid YAML (line " + std::to_string(e.mark.line + 1) + ": " + e.msg + ")";
+    } catch (const std::exception&) {
+        result.snippets.clear();
+        result.error = "could not be read as YAML";
+    }
+    return result;
+}
+
+bool DateFormatPieces(std::string_view format, PieceBuilder& out, std::string& why) {
+    // Conversions without a flag, and those with "-" (no padding).
+    static constexpr struct {
+        const char* conversion;
+        const char* macro;
+    } kPlain[] = {
+        {"%I:%M:%S %p", "%TIME_12%"},
+        {"%H:%M:%S", "%TIME_24%"},
+        {"%Y", "%YEAR%"},
+        {"%m", "%MONTH_02%"},
+        {"%-m", "%MONTH%"},
+        {"%d", "%DAY_02%"},
+        {"%-d", "%DAY%"},
+        {"%b", "%MONTHNAME%"},
+        {"%h", "%MONTHNAME%"},
+        {"%B", "%FULLMONTHNAME%"},
+        {"%a", "%WEEKNAME%"},
+        {"%A", "%FULLWEEKNAME%"},
+        {"%w", "%WEEK%"},
+        {"%H", "%HOUR_24_02%"},
+        {"%-H", "%HOUR_24%"},
+        {"%I", "%HOUR_12_02%"},
+        {"%-I", "%HOUR_12%"},
+        {"%M", "%MINUTE_02%"},
+        {"%-M", "%MINUTE%"},
+        {"%S", "%SECOND_02%"},
+        {"%-S", "%SECOND%"},
+        {"%x", "%DATE%"},
+        {"%T", "%TIME_24%"},
+        {"%X", "%TIME_24%"},
+        {"%r", "%TIME_12%"},
+    };
+    for (std::size_t i = 0; i < format.size();) {
+        if (format[i] != '%') {
+            out.Char(format[i++]);
+            continue;
+        }
+        std::string_view rest = format.substr(i);
+        bool done = false;
+        for (const auto& p : kPlain) {
+            if (rest.substr(0, std::char_traits<char>::length(p.conversion)) == p.conversion) {
+                out.Macro(p.macro);
+                i += std::char_traits<char>::length(p.conversion);
+                done = true;
+                break;
+            }
+        }
+        if (done) continue;
+        const std::string_view two = rest.substr(0, 2);
+        if (two == "%%") {
+            out.Char('%');
+        } else if (two == "%n") {
+            out.Macro("%RETURN%");
+        } else if (two == "%t") {
+            out.Char('\t');
+        } else if (two == "%R") {
+            out.Macro("%HOUR_24_02%");
+            out.Char(':');
+            out.Macro("%MINUTE_02%");
+        } else if (two == "%F") {
+            out.Macro("%YEAR%");
+            out.Char('-');
+            out.Macro("%MONTH_02%");
+            out.Char('-');
+            out.Macro("%DAY_02%");
+        } else {
+            // The conversion with its flag, if any, for the reason.
+            std::size_t length = rest.size() > 1 && (rest[1] == '-' || rest[1] == '_' ||
+                                                     rest[1] == '0' || rest[1] == '.')
+                                     ? 3
+                                     : 2;
+            why = "has the date conversion " + std::string(rest.substr(0, length)) +
+                  ", which no macro of this program writes";
+            return false;
+        }
+        i += 2;
+    }
+    return true;
+}
+
+}  // namespace wl::snippets

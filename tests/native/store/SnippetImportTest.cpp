@@ -1,0 +1,420 @@
+// Snippets of other text expanders: each reader with its awkward cases, the
+// conversion to the code page, and the import of files into a library with
+// the summary the user sees.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <tuple>
+
+#include "platform/CodePage.h"
+#include "store/SnippetFormats.h"
+#include "store/SnippetImport.h"
+#include "tests/native/store/StoreTestSupport.h"
+
+namespace wl::test {
+namespace {
+
+using snippets::ParseResult;
+
+// What a reader made of a text: abbreviation -> the entry's text in code
+// page 1252, or "SKIP: <reason>".
+std::map<std::string, std::string> Outcome(const ParseResult& parsed, bool utf8 = true,
+                                           const CodePage& page = CodePage1252()) {
+    std::map<std::string, std::string> out;
+    for (const auto& s : parsed.snippets) {
+        std::string key, text, why = s.skip;
+        if (why.empty() && !snippets::MakeEntry(s, utf8, page, key, text, why)) key.clear();
+        out[s.abbreviation] = why.empty() ? text : "SKIP: " + why;
+    }
+    return out;
+}
+
+struct Case {
+    const char* abbreviation;
+    const char* expected;  // the text, or a part of the skip reason after "SKIP: "
+};
+
+void ExpectCases(const std::map<std::string, std::string>& got, const std::vector<Case>& cases) {
+    for (const auto& c : cases) {
+        auto it = got.find(c.abbreviation);
+        ASSERT_NE(it, got.end()) << c.abbreviation;
+        const std::string expected = c.expected;
+        if (expected.rfind("SKIP: ", 0) == 0)
+            EXPECT_NE(it->second.find(expected.substr(6)), std::string::npos)
+                << c.abbreviation << ": " << it->second;
+        else
+            EXPECT_EQ(it->second, expected) << c.abbreviation;
+    }
+    EXPECT_EQ(got.size(), cases.size());
+}
+
+TEST(AutoHotkeySnippets, OptionsEscapesKeysAndWhatIsSkipped) {
+    const char* script =
+        "; my hotstrings\r\n"
+        "#SingleInstance Force\r\n"
+        "::btw::by the way\r\n"
+        ":*:sig::Best regards,{Enter}John   ; a comment\r\n"
+        ":C1?:esc::Line`n2`tTabbed`; not a comment ``\r\n"
+        ":R:raw::{Enter} stays ^c\r\n"
+        "::brace::a{{}b{}}c{!}{Space}{U+00E9}\r\n"
+        "::keys::{Tab}{Up}{Down}{PgUp}{PgDn}{Home}{End}{Del}{BS}{Enter 2}\r\n"
+        "::tag::<b></b>{Left 4}\r\n"
+        ":b0:(::){Left}\r\n"
+        "::two::a`r`nb\r\n"
+        "::pct::50% off\r\n"
+        "::macro::100%DATE%\r\n"
+        ":X:run::Run notepad\r\n"
+        "::ctl::^c\r\n"
+        "::win::{LWin}\r\n"
+        "::mid::a{Left}b\r\n"
+        ":Q:odd::x\r\n"
+        "::snow::{U+2603}\r\n"
+        "::act::\r\n"
+        "MsgBox hi\r\n"
+        "return\r\n"
+        "^j::Send text\r\n"
+        "/*\r\n"
+        "::hidden::in a comment block\r\n"
+        "*/\r\n"
+        "#Hotstring R\r\n"
+        "::after::{Tab} raw by default\r\n";
+    ExpectCases(
+        Outcome(snippets::ParseAutoHotkey(script, nullptr)),
+        {
+            {"btw", "by the way"},
+            {"sig", "Best regards,%RETURN%John"},
+            {"esc", "Line%RETURN%2%TAB%Tabbed; not a comment `"},
+            {"raw", "{Enter} stays ^c"},
+            {"brace", "a{b}c! \xE9"},
+            {"keys", "%TAB%%UP%%DOWN%%PGUP%%PGDN%%HOME%%END%%DELETE%%BACKSPACE%%RETURN%%RETURN%"},
+            {"tag", "<b>%CARET%</b>"},
+            {"(", "(%CARET%)"},
+            {"two", "a%RETURN%b"},
+            {"pct", "50% off"},
+            {"macro", "SKIP: typed as a macro"},
+            {"run", "SKIP: option X"},
+            {"ctl", "SKIP: key combination"},
+            {"win", "SKIP: {LWin}"},
+            {"mid", "SKIP: before the end"},
+            {"odd", "SKIP: option Q"},
+            {"snow", "SKIP: U+2603"},
+            {"act", "SKIP: runs a script"},
+            {"after", "{Tab} raw by default"},
+        });
+}
+
+TEST(AutoHotkeySnippets, ContinuationSections) {
+    const char* script =
+        "::cont::\n"
+        "(\n"
+        "First line\n"
+        "  Second, 100% ; kept\n"
+        ")\n"
+        "::joined::\n"
+        "(LTrim Join`s Comments\n"
+        "  one ; dropped\n"
+        "\ttwo{Tab}\n"
+        ")\n"
+        "::literal::\n"
+        "( `\n"
+        "back`ntick\n"
+        ")\n"
+        "::open::\n"
+        "(\n"
+        "never closed\n";
+    ExpectCases(Outcome(snippets::ParseAutoHotkey(script, nullptr)),
+                {
+                    {"cont", "First line%RETURN%  Second, 100% ; kept"},
+                    {"joined", "one two%TAB%"},
+                    {"literal", "back`ntick"},
+                    {"open", "SKIP: without its )"},
+                });
+}
+
+TEST(AutoHotkeySnippets, DoubleByteTrailBytesAreNoEscapes) {
+    // 0x83 0x60 is one Shift-JIS character whose trail byte is a backtick.
+    const std::string script = "::j::\x83\x60n{Enter}\r\n";
+    auto parsed = snippets::ParseAutoHotkey(script, &CodePage932());
+    ExpectCases(Outcome(parsed, false, CodePage932()), {{"j", "\x83\x60n%RETURN%"}});
+}
+
+TEST(EspansoSnippets, TriggersCaretVariablesAndWhatIsSkipped) {
+    const char* file = R"yaml(global_vars:
+  - name: greet
+    type: echo
+    params: {echo: Hi}
+matches:
+  - trigger: ":sig"
+    replace: "Best regards,\nJohn"
+  - triggers: [":hi", ":hello"]
+    replace: "Hello $|$!"
+  - trigger: ":today"
+    replace: "Today is {{mydate}}."
+    vars:
+      - name: mydate
+        type: date
+        params:
+          format: "%A, %-d %B %Y (%T)"
+  - trigger: ":clock"
+    replace: "{{ t }}"
+    vars: [{name: t, type: date, params: {format: "%I:%M:%S %p or %R"}}]
+  - trigger: ":g"
+    replace: "{{greet}} there"
+  - trigger: ":euro"
+    replace: "5 €"
+  - trigger: ":block"
+    replace: |
+      two
+      lines
+  - trigger: ":shell"
+    replace: "{{out}}"
+    vars: [{name: out, type: shell, params: {cmd: "echo hi"}}]
+  - regex: ":a(?P<x>.*)b"
+    replace: "{{x}}"
+  - trigger: ":form"
+    form: "Hi [[name]]"
+  - trigger: ":case"
+    replace: "case"
+    propagate_case: true
+  - trigger: ":yy"
+    replace: "{{d}}"
+    vars: [{name: d, type: date, params: {format: "%d/%m/%y"}}]
+  - trigger: ":undef"
+    replace: "{{nowhere}}"
+  - trigger: ":carets"
+    replace: "$|$ and $|$"
+  - trigger: ":snow"
+    replace: "☃"
+  - trigger: ":clip"
+    replace: "{{clipboard}}"
+    vars: [{name: clipboard, type: clipboard}]
+)yaml";
+    ExpectCases(
+        Outcome(snippets::ParseEspanso(file)),
+        {
+            {":sig", "Best regards,%RETURN%John"},
+            {":hi", "Hello %CARET%!"},
+            {":hello", "Hello %CARET%!"},
+            {":today", "Today is %FULLWEEKNAME%, %DAY% %FULLMONTHNAME% %YEAR% (%TIME_24%)."},
+            {":clock", "%TIME_12% or %HOUR_24_02%:%MINUTE_02%"},
+            {":g", "Hi there"},
+            {":euro", "5 \x80"},
+            {":block", "two%RETURN%lines%RETURN%"},
+            {":shell", "SKIP: shell command"},
+            {":a(?P<x>.*)b", "SKIP: regex"},
+            {":form", "SKIP: form"},
+            {":case", "SKIP: propagate_case"},
+            {":yy", "SKIP: %y"},
+            {":undef", "SKIP: does not define"},
+            {":carets", "SKIP: more than once"},
+            {":snow", "SKIP: U+2603"},
+            {":clip", "SKIP: clipboard"},
+        });
+}
+
+TEST(EspansoSnippets, FilesThatAreNoMatchFilesGiveAnError) {
+    std::string deep(20000, '[');
+    for (const std::string& text :
+         {std::string("matches: [\n  - trigger: x\n"), std::string("foo: bar\n"),
+          std::string("- a\n- b\n"), std::string("matches: 3\n"), deep}) {
+        ParseResult parsed = snippets::ParseEspanso(text);
+        EXPECT_FALSE(parsed.error.empty()) << text.substr(0, 40);
+        EXPECT_TRUE(parsed.snippets.empty());
+    }
+}
+
+TEST(CsvSnippets, QuotesCommasLineBreaksAndHeaders) {
+    const char* file =
+        "Abbreviation,Expansion\r\n"
+        "brb,be right back\r\n"
+        "\"addr\",\"1 Main St, Springfield\"\r\n"
+        "quote,\"She said \"\"hi\"\"\"\r\n"
+        "multi,\"line one\r\nline two\nline three\"\r\n"
+        "\r\n"
+        "extra,with label,Label column\r\n"
+        "one-column\r\n"
+        ",no abbreviation\r\n"
+        "empty,\r\n"
+        "\"\"\r\n"
+        "\"two\nlines\",x\r\n"
+        "open,\"never closed\r\n"
+        "more,rows\r\n";
+    ExpectCases(Outcome(snippets::ParseCsv(file)),
+                {
+                    {"brb", "be right back"},
+                    {"addr", "1 Main St, Springfield"},
+                    {"quote", "She said \"hi\""},
+                    {"multi", "line one%RETURN%line two%RETURN%line three"},
+                    {"extra", "with label"},
+                    {"one-column", "SKIP: no second column"},
+                    {"(row 9)", "SKIP: no abbreviation"},
+                    {"empty", "SKIP: empty replacement"},
+                    {"(row 11)", "SKIP: no second column"},
+                    {"two\nlines", "SKIP: line break"},
+                    {"open", "SKIP: never closed"},
+                });
+    // Without a header the first row is an entry; a header needs both words.
+    ExpectCases(Outcome(snippets::ParseCsv("key,value\nbrb,be right back")),
+                {{"brb", "be right back"}});
+    ExpectCases(Outcome(snippets::ParseCsv("text,be right back\n")), {{"text", "be right back"}});
+}
+
+TEST(SnippetText, SourcesAreDecodedOrRefused) {
+    struct {
+        std::string bytes;
+        std::string text;
+        bool utf8;
+        const char* error;
+    } cases[] = {
+        {"\xEF\xBB\xBF"
+         "a,b",
+         "a,b", true, ""},
+        {"caf\xC3\xA9", "caf\xC3\xA9", true, ""},
+        {"caf\xE9", "caf\xE9", false, ""},
+        {std::string("\xFF\xFE"
+                     "a\0,\0\xAC\x20",
+                     8),
+         "a,\xE2\x82\xAC", true, ""},
+        {std::string("\xFE\xFF\0a", 4), "a", true, ""},
+        {std::string("\xFF\xFE\x00\xD8", 4), "", true, "UTF-16"},
+        {"\xEF\xBB\xBF\xE9", "", true, "UTF-8"},
+        {std::string("a\0b", 3), "", true, "not a text file"},
+        {Junk(4096), "", true, "not a text file"},
+        {"", "", true, "is empty"},
+        {" \r\n\t", "", true, "is empty"},
+    };
+    for (const auto& c : cases) {
+        auto source = snippets::DecodeSource(c.bytes);
+        if (*c.error) {
+            EXPECT_NE(source.error.find(c.error), std::string::npos) << source.error;
+            continue;
+        }
+        EXPECT_EQ(source.error, "");
+        EXPECT_EQ(source.text, c.text);
+        EXPECT_EQ(source.utf8, c.utf8);
+    }
+}
+
+TEST(SnippetText, ReadableAbbreviations) {
+    EXPECT_EQ(snippets::Readable("caf\xC3\xA9\xE2\x98\x83", true, CodePage1252()), "caf\xE9?");
+    EXPECT_EQ(snippets::Readable("a\nb", true, CodePage1252()), "a?b");
+    EXPECT_EQ(snippets::Readable(std::string(50, 'x'), true, CodePage1252()),
+              std::string(40, 'x') + "...");
+    EXPECT_EQ(snippets::Readable("\x83\x60", false, CodePage932()), "\x83\x60");
+}
+
+TEST(SnippetFormat, ByNameAndByExtension) {
+    EXPECT_EQ(SnippetFormatOfFile("C:\\My.Snippets\\hot.AHK"), SnippetFormat::AutoHotkey);
+    EXPECT_EQ(SnippetFormatOfFile("/home/u/base.yml"), SnippetFormat::Espanso);
+    EXPECT_EQ(SnippetFormatOfFile("base.yaml"), SnippetFormat::Espanso);
+    EXPECT_EQ(SnippetFormatOfFile("export.csv"), SnippetFormat::Csv);
+    EXPECT_EQ(SnippetFormatOfFile("library.txt"), SnippetFormat::None);
+    EXPECT_EQ(SnippetFormatOfFile("dir.csv/noext"), SnippetFormat::None);
+    EXPECT_EQ(SnippetFormatNamed("espanso"), SnippetFormat::Espanso);
+    EXPECT_EQ(SnippetFormatNamed("yaml"), SnippetFormat::None);
+}
+
+class SnippetImport : public ::testing::Test {
+  protected:
+    TempDir dir;
+    Library lib;
+    void SetUp() override {
+        ASSERT_EQ(lib.Open((dir / "Short.lib").c_str()), 1);
+        lib.SetType(Shorthand);
+        ASSERT_EQ(lib.WriteInfo(), 1);
+    }
+    SnippetImportResult Import(const std::string& name, const std::string& bytes,
+                               ImportProgress* progress = nullptr) {
+        WriteBytes(dir / name, bytes);
+        return ImportSnippets(lib, dir / name, SnippetFormatOfFile(name), progress);
+    }
+    std::string TextOfKey(const std::string& key) {
+        LibraryEntry e;
+        if (!lib.SearchExact(key.c_str(), e, MATCH_PREFIX) || KeyOf(e) != key) return "<none>";
+        return TextOf(e);
+    }
+};
+
+TEST_F(SnippetImport, StoresWhatItCanAndSummarisesTheRest) {
+    std::string csv = "abbreviation,expansion\n";
+    for (int i = 0; i < 7; ++i)
+        csv.append("snow").append(std::to_string(i)).append(",\xE2\x98\x83\n");
+    csv += "brb,be right back\ncafe,caf\xC3\xA9\n";
+    auto result = Import("a.csv", csv);
+    EXPECT_EQ(result.imported, 2);
+    EXPECT_EQ(result.skipped, 7);
+    EXPECT_EQ(TextOfKey("cafe"), "caf\xE9");
+    EXPECT_EQ(lib.Count(), 2);
+    const std::string why = "holds U+2603, which the system's code page cannot hold";
+    EXPECT_EQ(SnippetSummary(result, "\n"),
+              "2 items imported, 7 skipped\n\nSkipped:\n\"snow0\": " + why + "\n\"snow1\": " + why +
+                  "\n\"snow2\": " + why + "\n\"snow3\": " + why + "\n\"snow4\": " + why +
+                  "\n... and 2 more");
+    // A key already there gets the new text.
+    EXPECT_EQ(Import("b.ahk", "::brb::back soon\n").imported, 1);
+    EXPECT_EQ(TextOfKey("brb"), "back soon");
+}
+
+TEST_F(SnippetImport, FilesThatHoldNoSnippetsImportNothing) {
+    struct {
+        const char* name;
+        std::string bytes;
+        const char* error;
+    } cases[] = {
+        {"junk.csv", Junk(100000), "is not a text file"},
+        {"empty.ahk", "", "is empty"},
+        {"hotkeys.ahk", "^j::Send x\n#Persistent\n", "holds no AutoHotkey hotstrings"},
+        {"bad.yml", "matches:\n  - trigger: [\n", "is not valid YAML"},
+        {"ansi.yml", "matches:\n  - {trigger: a, replace: caf\xE9}\n", "is not UTF-8"},
+        {"plain.yml", "name: value\n", "no \"matches:\" list"},
+        {"blank.csv", "\n\n\n", "is empty"},
+    };
+    for (const auto& c : cases) {
+        auto result = Import(c.name, c.bytes);
+        EXPECT_EQ(result.imported, 0) << c.name;
+        EXPECT_NE(result.error.find(c.error), std::string::npos) << c.name << ": " << result.error;
+        EXPECT_NE(SnippetSummary(result, "\n").find(std::string("\"") + c.name + "\""),
+                  std::string::npos);
+    }
+    EXPECT_EQ(lib.Count(), 0);
+    EXPECT_NE(ImportSnippets(lib, dir / "missing.csv", SnippetFormat::Csv, nullptr)
+                  .error.find("cannot be read"),
+              std::string::npos);
+}
+
+TEST_F(SnippetImport, AFileLargerThanTheLimitIsNotRead) {
+    for (const auto& [name, size, limit] : {std::tuple{"huge.csv", kMaxSnippetFile + 1, "64 MB"},
+                                            std::tuple{"huge.yml", kMaxEspansoFile + 1, "4 MB"}}) {
+        { std::ofstream out(dir / name, std::ios::binary); }
+        std::filesystem::resize_file(dir / name, size);
+        auto result = ImportSnippets(lib, dir / name, SnippetFormatOfFile(name), nullptr);
+        EXPECT_NE(result.error.find(std::string("larger than ") + limit), std::string::npos)
+            << result.error;
+    }
+    EXPECT_EQ(lib.Count(), 0);
+}
+
+TEST_F(SnippetImport, OnlyIntoAShorthandLibraryAndCancelKeepsWhatWasStored) {
+    lib.SetType(Dictionary);
+    auto refused = Import("a.csv", "brb,be right back\n");
+    EXPECT_NE(refused.error.find("Shorthand library"), std::string::npos);
+    EXPECT_EQ(lib.Count(), 0);
+    lib.SetType(Shorthand);
+
+    struct StopAfterThree : ImportProgress {
+        std::vector<std::string> texts;
+        void SetText(const char* text) override { texts.push_back(text); }
+        bool Cancelled() override { return texts.size() >= 3; }
+    } progress;
+    std::string csv;
+    for (int i = 0; i < 10; ++i) csv.append("k").append(std::to_string(i)).append(",text\n");
+    auto result = Import("b.csv", csv, &progress);
+    EXPECT_TRUE(result.cancelled);
+    EXPECT_EQ(result.imported, 3);
+    EXPECT_EQ(lib.Count(), 3);
+    EXPECT_EQ(progress.texts.back(), "3 items have been imported!");
+    EXPECT_NE(SnippetSummary(result, "\n").find("stopped"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace wl::test
