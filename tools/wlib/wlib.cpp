@@ -344,12 +344,14 @@ std::uint32_t AddCounts(std::uint32_t a, std::uint32_t b) {
     return a > UINT32_MAX - b ? UINT32_MAX : a + b;
 }
 
-// The weights of a library from word<TAB>count lines: a word met twice gets
-// the sum of its counts (up to the largest weight); with --ignore-case a key
-// without a line of its own takes the sum over the words that equal it but
-// for letter case.  Empty lines are passed over; other lines that are not
-// word<TAB>count (a count of digits only) are bad.  Words that no key takes
-// are unknown.  Every weight the file does not give is taken off.
+// The weights of a library from word<TAB>count lines: a key gets the sum of
+// the counts of the lines of its word (up to the largest weight).  With
+// --ignore-case a word that no key equals adds its count to every key that
+// equals it but for letter case: "london" weighs "London", but "who" weighs
+// only "who", not "WHO" too.  Empty lines are passed over;
+// other lines that are not word<TAB>count (a count of digits only) are bad.
+// Words that no key takes are unknown.  Every weight the file does not give
+// is taken off.
 int LoadWeights(int argc, char** argv) {
     Arguments args(argc, argv, {}, {"--ignore-case"});
     if (!args.error.empty()) return Usage(args.error);
@@ -359,7 +361,7 @@ int LoadWeights(int argc, char** argv) {
     std::string bytes;
     if (!ReadFile(file, bytes)) return Fail(kFailed, file + ": cannot read the file");
     const bool ignoreCase = args.Has("--ignore-case");
-    std::unordered_map<std::string, std::uint32_t> exact, folded;
+    std::unordered_map<std::string, std::uint32_t> counts;
     long bad = 0;
     for (const std::string& line : Lines(bytes)) {
         if (line.empty()) continue;
@@ -370,36 +372,50 @@ int LoadWeights(int argc, char** argv) {
             ++bad;
             continue;
         }
-        std::string word = line.substr(0, tab);
-        if (ignoreCase) {
-            std::uint32_t& sum = folded[Lower(word)];
-            sum = AddCounts(sum, count);
-        }
-        std::uint32_t& sum = exact[word];
+        std::uint32_t& sum = counts[line.substr(0, tab)];
         sum = AddCounts(sum, count);
     }
 
     Library lib;
     if (int status = OpenExisting(lib, args.positional[0])) return status;
-    std::vector<std::pair<std::string, std::uint32_t>> weights;
-    std::unordered_set<std::string> keys, lowerKeys;
-    int walked = lib.ForEachKey([&](const char* key, std::uint32_t length, const std::uint32_t*) {
-        std::string k(key, length);
-        auto it = exact.find(k);
-        if (it != exact.end()) {
-            weights.emplace_back(k, it->second);
-        } else if (ignoreCase) {
-            auto f = folded.find(Lower(k));
-            if (f != folded.end()) weights.emplace_back(k, f->second);
-        }
-        if (ignoreCase) lowerKeys.insert(Lower(k));
-        keys.insert(std::move(k));
-        return true;
-    });
-    if (!walked) return Fail(kFailed, args.positional[0] + ": cannot read the library");
+    std::vector<std::string> keys;
+    if (!lib.ForEachKey([&](const char* key, std::uint32_t length, const std::uint32_t*) {
+            keys.emplace_back(key, length);
+            return true;
+        }))
+        return Fail(kFailed, args.positional[0] + ": cannot read the library");
+    const std::unordered_set<std::string> keySet(keys.begin(), keys.end());
+    // The words without a key of their own, by their lower-case form.
+    std::unordered_map<std::string, std::uint32_t> folded;
     long unknown = 0;
-    for (const auto& [word, count] : exact)
-        if (!keys.count(word) && !(ignoreCase && lowerKeys.count(Lower(word)))) ++unknown;
+    for (const auto& [word, count] : counts) {
+        if (keySet.count(word)) continue;
+        if (!ignoreCase) {
+            ++unknown;
+            continue;
+        }
+        std::uint32_t& sum = folded[Lower(word)];
+        sum = AddCounts(sum, count);
+    }
+    std::vector<std::pair<std::string, std::uint32_t>> weights;
+    std::unordered_set<std::string> foldedTaken;
+    for (const std::string& key : keys) {
+        bool weighted = false;
+        std::uint32_t weight = 0;
+        if (auto it = counts.find(key); it != counts.end()) {
+            weighted = true;
+            weight = it->second;
+        }
+        if (auto f = ignoreCase ? folded.find(Lower(key)) : folded.end(); f != folded.end()) {
+            weighted = true;
+            weight = AddCounts(weight, f->second);
+            foldedTaken.insert(f->first);
+        }
+        if (weighted) weights.emplace_back(key, weight);
+    }
+    for (const auto& [word, count] : counts)
+        if (!keySet.count(word) && ignoreCase && !foldedTaken.count(Lower(word))) ++unknown;
+
     if (!lib.ClearWeights()) return Fail(kFailed, "cannot store the weights");
     for (const auto& [key, weight] : weights) {
         LibraryEntry entry;

@@ -206,12 +206,17 @@ TEST_F(WlibTest, WeightsComeFromWordCountLinesAndBadLinesAreCounted) {
               "dictionary\tthen\t\ndictionary\tthey\t\ndictionary\tthe\t\n"
               "dictionary\tThe\t\n");
 
-    // With letter case ignored, iphone weighs iPhone, and the, The.
+    // With letter case ignored, iphone weighs iPhone; the weighs only the
+    // key that equals it.
     run = Wlib({"weights", "a.lib", "w.txt", "--ignore-case"});
-    EXPECT_EQ(run.out, "5 weights stored, 2 unknown words, 5 bad lines\n");
+    EXPECT_EQ(run.out, "4 weights stored, 2 unknown words, 5 bad lines\n");
     EXPECT_EQ(Wlib({"lookup", ".", "", "--smart"}).out,
-              "dictionary\tthen\t\ndictionary\tthey\t\ndictionary\tThe\t\n"
-              "dictionary\tthe\t\ndictionary\tiPhone\t\ndictionary\told\t\n");
+              "dictionary\tthen\t\ndictionary\tthey\t\ndictionary\tthe\t\n"
+              "dictionary\tiPhone\t\ndictionary\told\t\ndictionary\tThe\t\n");
+    WriteBytes(dir / "w.txt", "IPHONE\t1\niPhone\t2\nIphone\t4\n");
+    EXPECT_EQ(Wlib({"weights", "a.lib", "w.txt", "--ignore-case"}).out,
+              "1 weights stored, 0 unknown words, 0 bad lines\n");
+    EXPECT_EQ(Wlib({"lookup", ".", "i", "--smart"}).out, "dictionary\tiPhone\t\n");
     // An empty file takes every weight off.
     WriteBytes(dir / "none.txt", "");
     EXPECT_EQ(Wlib({"weights", "a.lib", "none.txt"}).out,
