@@ -322,15 +322,16 @@ int Library::ClearWeights() {
 
 std::int32_t Library::CountWeights() {
     std::int32_t n = 0;
-    ForEachKey([&n](const char*, std::uint32_t, const std::uint32_t* weight) {
-        if (weight) ++n;
+    ForEachKey([&n](const KeyInfo& info) {
+        if (info.weighted) ++n;
         return true;
     });
     return n;
 }
 
 // Walks "DBDATA" and "DBWEIGHT" side by side: both hold the same stored keys
-// in the same order.  Texts are not read (a partial get of no bytes).
+// in the same order.  Of each text only its first byte is read (a partial
+// get), to tell an empty one.
 int Library::ForEachKey(const KeyVisitor& visit) {
     if (!open_ || !data_) return 0;
     DBC* keys = nullptr;
@@ -345,6 +346,7 @@ int Library::ForEachKey(const KeyVisitor& visit) {
     for (;;) {
         DBT k{}, d{};
         d.flags = DB_DBT_PARTIAL;
+        d.dlen = 1;
         int got = keys->get(keys, &k, &d, DB_NEXT);
         if (got != 0) {
             if (got != DB_NOTFOUND) result = 0;
@@ -362,8 +364,8 @@ int Library::ForEachKey(const KeyVisitor& visit) {
                         ReadWeight(wv, weight);
         plain.assign(static_cast<const char*>(k.data), k.size);
         if (scrambled_) Unscramble(plain.data(), plain.size());
-        if (!visit(plain.data(), static_cast<std::uint32_t>(plain.size()),
-                   weighted ? &weight : nullptr))
+        if (!visit(KeyInfo{plain.data(), static_cast<std::uint32_t>(plain.size()), weighted, weight,
+                           d.size != 0}))
             break;
     }
     if (weights) weights->close(weights);

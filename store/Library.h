@@ -112,12 +112,19 @@ class Library {
     int RemoveWeight(const LibraryEntry& entry);
     int ClearWeights();
     std::int32_t CountWeights();
-    // Calls visit for every key in stored order with its plain bytes and its
-    // weight (nullptr when it has none), until visit answers false.  Answers
-    // 0 when the library is not open or the walk failed part-way.  Neither
-    // texts nor the current search are touched.
-    using KeyVisitor =
-        std::function<bool(const char* key, std::uint32_t length, const std::uint32_t* weight)>;
+    // Calls visit for every key in stored order with its plain bytes, its
+    // weight when it has one and whether its text is empty, until visit
+    // answers false.  Answers 0 when the library is not open or the walk
+    // failed part-way.  The current search is not touched, and no more than a
+    // byte of each text is read.
+    struct KeyInfo {
+        const char* key;
+        std::uint32_t length;
+        bool weighted;
+        std::uint32_t weight;
+        bool hasText;
+    };
+    using KeyVisitor = std::function<bool(const KeyInfo&)>;
     int ForEachKey(const KeyVisitor& visit);
     // A weight as text: one or more ASCII digits and nothing else; a value
     // beyond the 32 bits is the largest weight.  False for anything else.

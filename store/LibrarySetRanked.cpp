@@ -121,18 +121,31 @@ bool LibrarySet::DeliverRanked(int library, std::uint32_t position, LibraryEntry
     id += key;
     if (!r.delivered.insert(id).second) return false;
     const auto length = static_cast<std::uint32_t>(key.size());
+    const std::uint64_t hash = RankedIndex::Hash(key.data(), length);
     for (int j = count_ - 1; j >= library; --j) {
         const auto k = static_cast<std::size_t>(j);
         if (!r.taking[k] || libraries_[j].GetType() != type) continue;
-        if (j != library &&
-            r.indexes[k].Find(key.data(), length, r.first[k], r.last[k]) == r.last[k])
-            continue;
+        std::uint32_t at = position;
+        if (j != library) {
+            const RankedIndex& other = r.indexes[k];
+            if (!other.MayHold(hash)) continue;
+            at = other.Find(key.data(), length, r.first[k], r.last[k]);
+            if (at == r.last[k]) continue;
+        }
         if (!StillLoaded(j, true)) {
             // Its file was deleted or replaced: it offers nothing more.
             r.taking[k] = 0;
             r.walks[k].Stop();
             r.equalNext[k] = r.equalEnd[k];
             continue;
+        }
+        // An empty text is not read from the file.
+        if (!r.indexes[k].HasText(at)) {
+            entry.Clear();
+            entry.SetKey(key.data(), length);
+            entry.SetText("", 0);
+            entry.type = type;
+            return true;
         }
         if (libraries_[j].Get(key.data(), length, entry)) {
             entry.type = type;

@@ -379,8 +379,8 @@ int LoadWeights(int argc, char** argv) {
     Library lib;
     if (int status = OpenExisting(lib, args.positional[0])) return status;
     std::vector<std::string> keys;
-    if (!lib.ForEachKey([&](const char* key, std::uint32_t length, const std::uint32_t*) {
-            keys.emplace_back(key, length);
+    if (!lib.ForEachKey([&](const Library::KeyInfo& info) {
+            keys.emplace_back(info.key, info.length);
             return true;
         }))
         return Fail(kFailed, args.positional[0] + ": cannot read the library");

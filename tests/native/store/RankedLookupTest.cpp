@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <numeric>
 #include <random>
 #include <set>
 #include <tuple>
@@ -295,6 +296,87 @@ TEST_F(RankedLookupTest, RandomLibrariesGiveTheOrderOfTheRules) {
         for (char b : letters) words.push_back(std::string{a, b});
     }
     for (const auto& word : words) EXPECT_EQ(Ranked(word, true), expected(word)) << word;
+}
+
+// The index on its own, over enough keys for many blocks of its range
+// structure: the best of any range and a walk over any range agree with a
+// plain look through the weights.
+TEST(RankedIndexTest, RangeBestsAndWalksAgreeWithAPlainLook) {
+    TempDir dir;
+    std::mt19937 rng(7);
+    Pairs entries;
+    Weights weights;
+    std::set<std::string> keys;
+    while (keys.size() < 5000) keys.insert(std::to_string(rng() % 1000000));
+    for (const auto& key : keys) {
+        entries.push_back({key, rng() % 4 ? "" : "text"});
+        if (rng() % 5) weights[key] = rng() % 50;  // many equal weights
+    }
+    MakeLibrary(dir / "a.lib", entries);
+    Library lib;
+    ASSERT_EQ(lib.Open((dir / "a.lib").c_str()), 1);
+    for (const auto& [key, weight] : weights) ASSERT_EQ(lib.SetWeight(Entry(key), weight), 1);
+    RankedIndex index;
+    ASSERT_TRUE(index.Build(lib, CodePage1252()));
+    ASSERT_EQ(index.Size(), 5000u);
+    for (std::uint32_t i = 0; i < index.Size(); ++i) {
+        std::string key(index.Key(i), index.KeyLength(i));
+        EXPECT_EQ(index.HasWeight(i), weights.count(key) == 1);
+        EXPECT_EQ(
+            index.HasText(i),
+            entries[static_cast<std::size_t>(std::distance(keys.begin(), keys.find(key)))].second !=
+                "");
+        EXPECT_TRUE(index.MayHold(RankedIndex::Hash(key.data(), index.KeyLength(i))));
+    }
+    auto plainBest = [&](std::uint32_t first, std::uint32_t last) {
+        std::uint32_t best = first;
+        for (std::uint32_t i = first; i <= last; ++i)
+            if (index.Rank(i) > index.Rank(best)) best = i;
+        return best;
+    };
+    for (int t = 0; t < 3000; ++t) {
+        std::uint32_t a = static_cast<std::uint32_t>(rng() % 5000),
+                      b = static_cast<std::uint32_t>(rng() % 5000);
+        if (t % 3 == 0)
+            b = std::min<std::uint32_t>(
+                4999, a + static_cast<std::uint32_t>(rng() % 40));  // short ranges too
+        std::uint32_t first = std::min(a, b), last = std::max(a, b);
+        ASSERT_EQ(index.Best(first, last), plainBest(first, last)) << first << " " << last;
+    }
+    // Prefix ranges of every length, over keys of digits.
+    for (const char* word : {"", "1", "12", "123", "9", "99999", "1234567", "x", "0"}) {
+        std::uint32_t first = 0, last = 0;
+        index.PrefixRange(word, first, last);
+        std::uint32_t expectedFirst = 0, expectedLast = 0;
+        std::uint32_t i = 0;
+        for (const auto& key : keys) {  // std::set: the index's order for digits
+            bool begins = key.rfind(word, 0) == 0;
+            if (begins && expectedLast == expectedFirst) expectedFirst = expectedLast = i;
+            if (begins) expectedLast = i + 1;
+            ++i;
+        }
+        if (expectedLast == 0) {  // none: an empty range at the first key not below the word
+            expectedFirst = expectedLast =
+                static_cast<std::uint32_t>(std::distance(keys.begin(), keys.lower_bound(word)));
+        }
+        EXPECT_EQ(first, expectedFirst) << word;
+        EXPECT_EQ(last, expectedLast) << word;
+    }
+    for (int t = 0; t < 50; ++t) {
+        std::uint32_t a = static_cast<std::uint32_t>(rng() % 5001),
+                      b = static_cast<std::uint32_t>(rng() % 5001);
+        std::uint32_t first = std::min(a, b), last = std::max(a, b);
+        std::vector<std::uint32_t> expected(last - first);
+        std::iota(expected.begin(), expected.end(), first);
+        std::stable_sort(expected.begin(), expected.end(), [&](std::uint32_t x, std::uint32_t y) {
+            return index.Rank(x) > index.Rank(y);
+        });
+        std::vector<std::uint32_t> walked;
+        RankedWalk walk;
+        for (walk.Start(&index, first, last); !walk.Done(); walk.Advance())
+            walked.push_back(walk.Current());
+        ASSERT_EQ(walked, expected) << first << " " << last;
+    }
 }
 
 }  // namespace

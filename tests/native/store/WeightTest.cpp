@@ -57,8 +57,8 @@ std::map<std::string, std::string> RawWeights(const std::string& path) {
 
 Weights WeightsOf(Library& lib) {
     Weights out;
-    lib.ForEachKey([&](const char* key, std::uint32_t length, const std::uint32_t* weight) {
-        if (weight) out[std::string(key, length)] = *weight;
+    lib.ForEachKey([&](const Library::KeyInfo& info) {
+        if (info.weighted) out[std::string(info.key, info.length)] = info.weight;
         return true;
     });
     return out;
