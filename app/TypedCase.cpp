@@ -1,29 +1,7 @@
 #include "app/TypedCase.h"
 
-#include <array>
-
 namespace wl {
 namespace {
-
-// The code page's letter case of single bytes, read off its lower-casing.
-struct CaseTable {
-    std::array<unsigned char, 256> lower{}, upper{};
-    explicit CaseTable(const CodePage& page) {
-        for (int c = 0; c < 256; ++c) lower[c] = upper[c] = static_cast<unsigned char>(c);
-        for (int c = 1; c < 256; ++c) {
-            auto b = static_cast<unsigned char>(c);
-            if (page.IsLeadByte(b) || !page.IsAlpha(b)) continue;
-            char one[2] = {static_cast<char>(b), '\0'};
-            page.ToLower(one);
-            auto l = static_cast<unsigned char>(one[0]);
-            if (l != b && l != 0) {
-                lower[b] = l;
-                upper[l] = b;
-            }
-        }
-    }
-    bool IsCapital(unsigned char c) const { return lower[c] != c; }
-};
 
 // Calls visit(position, byte) for each single-byte character of text,
 // stepping over double-byte ones.
@@ -42,21 +20,41 @@ void ForEachSingle(const CodePage& page, const char* text, Visit visit) {
 
 }  // namespace
 
+// The code page's letter case of single bytes, read off its lower-casing.
+TypedCase::TypedCase(const CodePage& page) : page_(page) {
+    for (int c = 0; c < 256; ++c) lower_[c] = upper_[c] = static_cast<unsigned char>(c);
+    for (int c = 1; c < 256; ++c) {
+        auto b = static_cast<unsigned char>(c);
+        if (page.IsLeadByte(b) || !page.IsAlpha(b)) continue;
+        char one[2] = {static_cast<char>(b), '\0'};
+        page.ToLower(one);
+        auto l = static_cast<unsigned char>(one[0]);
+        if (l != b && l != 0) {
+            lower_[b] = l;
+            upper_[l] = b;
+        }
+    }
+}
+
 std::string FollowTypedCase(const CodePage& page, const char* typed, const char* candidate) {
+    return TypedCase(page).Apply(typed, candidate);
+}
+
+std::string TypedCase::Apply(const char* typed, const char* candidate) const {
+    const CodePage& page = page_;
     std::string out = candidate ? candidate : "";
     if (!typed || !*typed || out.empty()) return out;
-    const CaseTable table(page);
 
     bool candidateHasCapital = false;
     ForEachSingle(page, out.c_str(), [&](std::size_t, unsigned char c) {
-        candidateHasCapital = candidateHasCapital || table.IsCapital(c);
+        candidateHasCapital = candidateHasCapital || IsCapital(c);
     });
     if (candidateHasCapital) return out;
 
     int letters = 0, capitals = 0;
     bool firstIsCapital = false, restHasCapital = false;
     ForEachSingle(page, typed, [&](std::size_t i, unsigned char c) {
-        bool capital = table.IsCapital(c);
+        bool capital = IsCapital(c);
         if (i == 0)
             firstIsCapital = capital;
         else
@@ -69,11 +67,11 @@ std::string FollowTypedCase(const CodePage& page, const char* typed, const char*
 
     if (letters >= 2 && capitals == letters) {
         ForEachSingle(page, out.c_str(), [&](std::size_t i, unsigned char c) {
-            out[i] = static_cast<char>(table.upper[c]);
+            out[i] = static_cast<char>(upper_[c]);
         });
     } else if (firstIsCapital && !restHasCapital) {
         auto c = static_cast<unsigned char>(out[0]);
-        if (!page.IsLeadByte(c)) out[0] = static_cast<char>(table.upper[c]);
+        if (!page.IsLeadByte(c)) out[0] = static_cast<char>(upper_[c]);
     }
     return out;
 }

@@ -11,12 +11,27 @@
 // stored.
 #pragma once
 
+#include <array>
 #include <string>
 
 #include "platform/CodePage.h"
 
 namespace wl {
 
+// The rule for one code page, whose letter case it reads once.
+class TypedCase {
+  public:
+    explicit TypedCase(const CodePage& page);
+    // The text to show and type for candidate (a stored key) after typed.
+    std::string Apply(const char* typed, const char* candidate) const;
+
+  private:
+    bool IsCapital(unsigned char c) const { return lower_[c] != c; }
+    const CodePage& page_;
+    std::array<unsigned char, 256> lower_{}, upper_{};
+};
+
+// The same, reading the code page's letter case at each call.
 std::string FollowTypedCase(const CodePage& page, const char* typed, const char* candidate);
 
 }  // namespace wl
