@@ -77,9 +77,12 @@ TEST_F(RankedLookupTest, TheMostCommonWordsComeFirstWhateverTheirCase) {
 }
 
 TEST_F(RankedLookupTest, MatchingIgnoresByteOrderAcrossLibraries) {
-    Make("a.lib", {{"apple", "A"}});
-    Make("b.lib", {{"Apricot", "B"}});
+    Make("a.lib", {{"apple", "A"}, {"the", ""}});
+    Make("b.lib", {{"Apricot", "B"}, {"The", ""}});
     Load();
+    EXPECT_EQ(Ranked("th"), (Keys{"The", "the"}));
+    EXPECT_EQ(Ranked("TH"), (Keys{"The", "the"}));
+    EXPECT_EQ(Lookup(set, "th"), Keys{"the"});
     EXPECT_EQ(Ranked("ap"), (Keys{"apple", "Apricot"}));
     EXPECT_EQ(Ranked("Ap"), (Keys{"apple", "Apricot"}));
     EXPECT_EQ(Ranked("APR"), Keys{"Apricot"});
