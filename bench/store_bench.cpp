@@ -2,10 +2,14 @@
 //
 //   lookup   one candidate page (FindFirst and nine FindNext) for random 1 to
 //            4 letter prefixes over 1, 4 and 16 libraries holding 1,000,000
-//            entries in all; the same keys and queries against an in-memory
-//            merge over sorted vectors (the floor) and, where built with it,
-//            SQLite (one indexed table per library, a prepared range query
-//            with LIMIT 10 each, merged).  Median and 99th percentile per page.
+//            entries in all, every one with a weight; the same keys and
+//            queries against an in-memory merge over sorted vectors (the
+//            floor) and, where built with it, SQLite (one indexed table per
+//            library, a prepared range query with LIMIT 10 each, merged).
+//            The ranked page (FindFirstRanked and nine FindNextRanked) over
+//            the same libraries, checked against a sort of every match, with
+//            the memory and the load time of its index.  Median and 99th
+//            percentile per page.
 //   import   ImportWordList of a 1,000,000-word file, ImportText of 200,000
 //            pairs.
 //   export   ExportText of 1,000,000 entries.
@@ -21,6 +25,7 @@
 #include <ctime>
 #include <random>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -156,6 +161,45 @@ Page VectorPage(const std::vector<std::vector<std::pair<std::string, std::string
     return page;
 }
 
+// The ranked page by brute force: every match of every library, by weight
+// (highest first), then key.  (The keys are lower case and each is in one
+// library only.)
+Page RankedVectorPage(const std::vector<std::vector<std::pair<std::string, std::string>>>& libs,
+                      const std::unordered_map<std::string, std::uint32_t>& weights,
+                      const std::string& word) {
+    std::vector<std::pair<std::uint32_t, const std::pair<std::string, std::string>*>> matches;
+    for (const auto& lib : libs) {
+        auto it = std::lower_bound(lib.begin(), lib.end(), word,
+                                   [](const auto& e, const std::string& w) { return e.first < w; });
+        for (; it != lib.end() && StartsWith(it->first, word); ++it)
+            matches.emplace_back(weights.at(it->first), &*it);
+    }
+    auto n = std::min<std::size_t>(matches.size(), kPage);
+    std::partial_sort(matches.begin(), matches.begin() + static_cast<std::ptrdiff_t>(n),
+                      matches.end(), [](const auto& a, const auto& b) {
+                          return a.first != b.first ? a.first > b.first
+                                                    : a.second->first < b.second->first;
+                      });
+    Page page;
+    for (std::size_t i = 0; i < n; ++i) page.push_back(*matches[i].second);
+    return page;
+}
+
+Page RankedPage(LibrarySet& set, const std::string& word) {
+    Page page;
+    LibraryEntry first;
+    if (!set.FindFirstRanked(word.c_str(), first, 1, 1)) return page;
+    page.emplace_back(std::string(first.key(), first.keyLength()),
+                      std::string(first.text(), first.textLength()));
+    while (static_cast<int>(page.size()) < kPage) {
+        LibraryEntry e;
+        if (!set.FindNextRanked(e)) break;
+        page.emplace_back(std::string(e.key(), e.keyLength()),
+                          std::string(e.text(), e.textLength()));
+    }
+    return page;
+}
+
 Page StorePage(LibrarySet& set, const std::string& word) {
     Page page;
     LibraryEntry first;
@@ -279,6 +323,15 @@ void BenchLookup() {
     std::vector<std::string> words = UniqueWords(maker, kEntries);
     std::vector<std::string> texts(words.size());
     for (std::size_t i = 0; i < words.size(); i += 5) texts[i] = "a remark on " + words[i];
+    // Weights as word counts go: the k-th most common word about 1/k.
+    std::unordered_map<std::string, std::uint32_t> weights;
+    {
+        std::vector<std::size_t> order(words.size());
+        for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+        std::shuffle(order.begin(), order.end(), maker.rng());
+        for (std::size_t rank = 0; rank < order.size(); ++rank)
+            weights[words[order[rank]]] = static_cast<std::uint32_t>(1000000000 / (rank + 1));
+    }
     std::vector<std::string> queries;
     std::uniform_int_distribution<std::size_t> pick(0, words.size() - 1);
     std::uniform_int_distribution<std::size_t> length(1, 4);
@@ -286,8 +339,9 @@ void BenchLookup() {
         const std::string& w = words[pick(maker.rng())];
         queries.push_back(w.substr(0, std::min(w.size(), length(maker.rng()))));
     }
-    std::printf("  %-10s %22s %22s %22s\n", "libraries", "store median/p99 us",
-                "vectors median/p99 us", "SQLite median/p99 us");
+    std::printf("  %-10s %22s %22s %22s %22s\n", "libraries", "store median/p99 us",
+                "ranked median/p99 us", "vectors median/p99 us", "SQLite median/p99 us");
+    std::vector<std::string> indexFigures;
     for (int count : {1, 4, 16}) {
         wl::test::TempDir dir;
         std::vector<std::vector<std::pair<std::string, std::string>>> libs(
@@ -304,17 +358,33 @@ void BenchLookup() {
             Library lib;
             lib.Open((dir / name).c_str());
             PutAll(lib, entries);
+            for (const auto& [k, t] : entries) {
+                LibraryEntry e;
+                e.SetKey(k.data(), static_cast<std::uint32_t>(k.size()));
+                lib.SetWeight(e, weights.at(k));
+            }
         }
         double built = Seconds(build);
         LibrarySet set;
         set.Load((dir / "*.lib").c_str(), 1);
+        auto loading = Clock::now();
+        set.PrepareRanked();
+        double loaded = Seconds(loading);
+        char figures[160];
+        std::snprintf(figures, sizeof figures,
+                      "  %-10d %8.1f MB, %5.2f s to build (%.1f bytes per entry)", count,
+                      static_cast<double>(set.RankedBytes()) / 1e6, loaded,
+                      static_cast<double>(set.RankedBytes()) / kEntries);
+        indexFigures.push_back(figures);
 
-        int mismatches = 0;
-        for (int i = 0; i < 500; ++i)
-            if (StorePage(set, queries[static_cast<std::size_t>(i)]) !=
-                VectorPage(libs, queries[static_cast<std::size_t>(i)]))
-                ++mismatches;
+        int mismatches = 0, rankedMismatches = 0;
+        for (int i = 0; i < 500; ++i) {
+            const std::string& q = queries[static_cast<std::size_t>(i)];
+            if (StorePage(set, q) != VectorPage(libs, q)) ++mismatches;
+            if (RankedPage(set, q) != RankedVectorPage(libs, weights, q)) ++rankedMismatches;
+        }
         Stats store = TimePages(queries, [&](const std::string& q) { return StorePage(set, q); });
+        Stats ranked = TimePages(queries, [&](const std::string& q) { return RankedPage(set, q); });
         Stats floor = TimePages(queries, [&](const std::string& q) { return VectorPage(libs, q); });
         char sqliteFigures[64] = "not built";
         double sqliteCpu = -1;
@@ -330,14 +400,18 @@ void BenchLookup() {
             sqliteCpu = s.cpuMedian;
         }
 #endif
-        std::printf("  %-10d %10.2f / %8.2f %10.2f / %8.2f %22s   (built in %.1f s%s)\n", count,
-                    store.median, store.p99, floor.median, floor.p99, sqliteFigures, built,
-                    mismatches ? ", PAGES DIFFER" : "");
+        std::printf(
+            "  %-10d %10.2f / %8.2f %10.2f / %8.2f %10.2f / %8.2f %22s   (built in %.1f s%s%s)\n",
+            count, store.median, store.p99, ranked.median, ranked.p99, floor.median, floor.p99,
+            sqliteFigures, built, mismatches ? ", PAGES DIFFER" : "",
+            rankedMismatches ? ", RANKED PAGES DIFFER" : "");
         if (store.cpuMedian >= 0)
-            std::printf("  %-10s %10.2f %21.2f %21.2f   (processor time, median)\n", "",
-                        store.cpuMedian, floor.cpuMedian, sqliteCpu);
+            std::printf("  %-10s %10.2f %21.2f %21.2f %21.2f   (processor time, median)\n", "",
+                        store.cpuMedian, ranked.cpuMedian, floor.cpuMedian, sqliteCpu);
         set.UnloadAll();
     }
+    std::printf("Ranked index of %d entries: memory, load time\n", kEntries);
+    for (const auto& line : indexFigures) std::printf("%s\n", line.c_str());
 }
 
 void BenchImport() {

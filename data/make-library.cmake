@@ -7,6 +7,9 @@
 #   WORDS        a UTF-8 word list, one word a line, made into one first:
 #                Windows-1252, possessive forms ("'s") left out
 #   MIN_COUNT    the fewest entries the import must give
+#   WEIGHTS      optionally, a word<TAB>count file whose counts become the
+#                weights of the keys (letter case ignored); MIN_WEIGHTS the
+#                fewest keys that must get one
 # grep and sed work on bytes (the C locale): the converted text is no UTF-8.
 # wlib sees only names inside WORK_DIR, so that Wine needs no path mapping.
 # The library is made under a temporary name and renamed when complete.
@@ -49,6 +52,24 @@ if(NOT status EQUAL 0 OR NOT imported OR CMAKE_MATCH_1 LESS MIN_COUNT)
   file(REMOVE "${WORK_DIR}/${lib}")
   message(FATAL_ERROR "wlib import ${lib} ${text}: ${status} ${output} ${error}")
 endif()
+set(weighted "")
+if(WEIGHTS)
+  get_filename_component(weights_name "${WEIGHTS}" NAME)
+  if(NOT EXISTS "${WORK_DIR}/${weights_name}")
+    configure_file("${WEIGHTS}" "${WORK_DIR}/${weights_name}" COPYONLY)
+  endif()
+  execute_process(
+    COMMAND ${EMULATOR} "${WLIB}" weights "${lib}" "${weights_name}" --ignore-case
+    WORKING_DIRECTORY "${WORK_DIR}"
+    RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE error)
+  string(REGEX MATCH "^([0-9]+) weights stored" stored "${output}")
+  if(NOT status EQUAL 0 OR NOT stored OR CMAKE_MATCH_1 LESS MIN_WEIGHTS)
+    file(REMOVE "${WORK_DIR}/${lib}")
+    message(FATAL_ERROR "wlib weights ${lib} ${weights_name}: ${status} ${output} ${error}")
+  endif()
+  string(STRIP "${output}" output)
+  set(weighted ", ${output}")
+endif()
 file(RENAME "${WORK_DIR}/${lib}" "${OUTPUT}")
 file(REMOVE "${WORK_DIR}/${text}")
-message(STATUS "${name}: ${CMAKE_MATCH_1} entries")
+message(STATUS "${name}: ${imported}${weighted}")

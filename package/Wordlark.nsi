@@ -194,6 +194,7 @@ Section "${PRODUCT}" SecProgram
   !insertmacro DefaultLibrary "English.lib"
   !insertmacro DefaultLibrary "Shorthand.lib"
   File "/oname=$INSTDIR\Libs\English-words-copyright.txt" "${BIN}\Libs\English-words-copyright.txt"
+  File "/oname=$INSTDIR\Libs\English-weights-copyright.txt" "${BIN}\Libs\English-weights-copyright.txt"
 
   ; Standard users: the settings key and the libraries folder.
   DetailPrint "Letting users change the settings and the libraries..."
@@ -285,9 +286,11 @@ Section "un.${PRODUCT}" UnSecProgram
 
   !insertmacro UnDefaultLibrary "English.lib"
   !insertmacro UnDefaultLibrary "Shorthand.lib"
-  ; The word list's notice stays with a kept English Dictionary.
+  ; The notices of the word list and its weights stay with a kept English
+  ; Dictionary.
   ${IfNot} ${FileExists} "$INSTDIR\Libs\English.lib"
     Delete "$INSTDIR\Libs\English-words-copyright.txt"
+    Delete "$INSTDIR\Libs\English-weights-copyright.txt"
   ${EndIf}
   RMDir "$INSTDIR\Libs"
 
@@ -314,6 +317,7 @@ Section /o "un.Also remove my libraries and settings" UnSecPurge
   SetRegView 64
   Delete "$INSTDIR\Libs\*.lib"
   Delete "$INSTDIR\Libs\English-words-copyright.txt"
+  Delete "$INSTDIR\Libs\English-weights-copyright.txt"
   RMDir "$INSTDIR\Libs"
   RMDir /REBOOTOK "$INSTDIR"
   DeleteRegKey HKLM "${SETTINGS_KEY}"

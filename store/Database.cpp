@@ -219,7 +219,7 @@ bool NeedsFreshId(const FileRecord& rec, const std::string& path) {
     return !Unchanged(rec, path);                // changed while closed
 }
 
-DB* OpenHandle(DB_ENV* env, const std::string& path, const char* name) {
+DB* OpenHandle(DB_ENV* env, const std::string& path, const char* name, bool create) {
     DB* db = nullptr;
     if (db_create(&db, env, 0) != 0) return nullptr;
     if (!env) {
@@ -228,7 +228,8 @@ DB* OpenHandle(DB_ENV* env, const std::string& path, const char* name) {
         db->set_msgcall(db, DiscardMessage);
         db->set_msgfile(db, nullptr);
     }
-    if (db->open(db, nullptr, path.c_str(), name, DB_BTREE, DB_CREATE, kFileMode) != 0) {
+    if (db->open(db, nullptr, path.c_str(), name, DB_BTREE, create ? DB_CREATE : 0, kFileMode) !=
+        0) {
         db->close(db, 0);
         return nullptr;
     }
@@ -267,10 +268,11 @@ bool StillTheFile(__db* db, const std::string& path, bool readId) {
     return true;
 }
 
-__db* OpenDatabase(const std::string& path, const char* name) {
+__db* OpenDatabase(const std::string& path, const char* name, bool create) {
     if (path.empty()) return nullptr;
     DB_ENV* env = Environment();
-    if (!env) return Trustworthy(path) ? Watch(OpenHandle(nullptr, path, name), path) : nullptr;
+    if (!env)
+        return Trustworthy(path) ? Watch(OpenHandle(nullptr, path, name, create), path) : nullptr;
 
     State& s = S();
     FileId id;
@@ -286,11 +288,11 @@ __db* OpenDatabase(const std::string& path, const char* name) {
                env->fileid_reset(env, path.c_str(), 0) != 0) {
         // It cannot get an id of its own (read-only, say): keep it out of
         // the shared cache.
-        db = OpenHandle(nullptr, path, name);
+        db = OpenHandle(nullptr, path, name, create);
         s.CloseEnvironment();
         return Watch(db, path);
     } else {
-        db = OpenHandle(env, path, name);
+        db = OpenHandle(env, path, name, create);
     }
     if (!db) {
         s.CloseEnvironment();  // when no other handle keeps it

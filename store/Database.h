@@ -39,9 +39,10 @@ struct __db;
 namespace wl::bdb {
 
 // Opens the named database of the file at path as a B-tree with create-if-
-// missing and mode 0664.  An existing file that is no sound Berkeley DB file
+// missing (unless create is false: then a database the file does not hold
+// fails) and mode 0664.  An existing file that is no sound Berkeley DB file
 // (zero bytes, text, truncated, damaged) is refused.  nullptr on failure.
-__db* OpenDatabase(const std::string& path, const char* name);
+__db* OpenDatabase(const std::string& path, const char* name, bool create = true);
 
 // Closes a handle from OpenDatabase (flags 0: the file is written back).
 // Answers Berkeley DB's result, 0 for success.

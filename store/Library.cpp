@@ -19,6 +19,7 @@ constexpr char kInfoEdit[] = "DBEDIT";
 constexpr char kInfoScrambled[] = "DBEncrypt";
 constexpr char kInfoCaption[] = "DBCAPTION";
 constexpr char kInfoDescription[] = "DBDESCRIPTION";
+constexpr char kWeightDatabase[] = "DBWEIGHT";
 
 DBT Bytes(const void* data, std::size_t size) {
     DBT dbt{};
@@ -86,6 +87,8 @@ int Library::StillOnDisk(bool quick) const {
 }
 
 void Library::Close() {
+    if (weights_) bdb::CloseDatabase(weights_);
+    weights_ = nullptr;
     if (data_ && open_) {
         cursor_->close(cursor_);
         bdb::CloseDatabase(data_);
@@ -206,12 +209,181 @@ int Library::Put(const LibraryEntry& entry) {
 }
 
 int Library::Delete(const LibraryEntry& entry) {
-    return DeleteBytes(entry.key(), entry.keyLength());
+    if (!DeleteBytes(entry.key(), entry.keyLength())) return 0;
+    RemoveWeight(entry);
+    return 1;
 }
 
 int Library::Replace(const LibraryEntry& oldEntry, const LibraryEntry& newEntry) {
+    std::uint32_t weight = 0;
+    bool weighted = GetWeight(oldEntry, weight) != 0;
     if (!Delete(oldEntry)) return 0;
-    return Put(newEntry);
+    if (!Put(newEntry)) return 0;
+    if (weighted) PutWeightBytes(StoredForm(newEntry.key(), newEntry.keyLength()), weight);
+    return 1;
+}
+
+int Library::Get(const char* key, std::uint32_t keyLength, LibraryEntry& entry) {
+    entry.Clear();
+    entry.type = type_;
+    if (!open_ || !data_ || !key || keyLength == 0) return 0;
+    std::string stored = StoredForm(key, keyLength);
+    DBT k = Bytes(stored.data(), stored.size());
+    DBT d{};
+    if (data_->get(data_, nullptr, &k, &d, 0) != 0) return 0;
+    entry.SetKey(key, keyLength);
+    entry.SetText(d.data, d.size);
+    if (scrambled_) Unscramble(entry.text(), entry.textLength());
+    return 1;
+}
+
+std::string Library::StoredForm(const void* key, std::uint32_t keyLength) const {
+    std::string stored(static_cast<const char*>(key), keyLength);
+    if (scrambled_) Scramble(stored.data(), stored.size());
+    return stored;
+}
+
+// --- weights -------------------------------------------------------------
+
+namespace {
+
+// A weight record's value: 4 bytes, little-endian.  Any other length is no
+// weight.
+bool ReadWeight(const DBT& value, std::uint32_t& weight) {
+    if (value.size != 4 || !value.data) return false;
+    const auto* b = static_cast<const unsigned char*>(value.data);
+    weight = std::uint32_t{b[0]} | std::uint32_t{b[1]} << 8 | std::uint32_t{b[2]} << 16 |
+             std::uint32_t{b[3]} << 24;
+    return true;
+}
+
+// Berkeley DB's default order of keys: unsigned bytes, a prefix first.
+int CompareStored(const void* a, std::size_t aLength, const void* b, std::size_t bLength) {
+    int c = std::memcmp(a, b, std::min(aLength, bLength));
+    if (c) return c;
+    return aLength < bLength ? -1 : aLength > bLength ? 1 : 0;
+}
+
+}  // namespace
+
+__db* Library::Weights(bool create) {
+    if (weights_ || !open_ || path_.empty()) return weights_;
+    weights_ = bdb::OpenDatabase(path_, kWeightDatabase, create);
+    return weights_;
+}
+
+int Library::PutWeightBytes(const std::string& storedKey, std::uint32_t weight) {
+    DB* db = Weights(true);
+    if (!db || storedKey.empty()) return 0;
+    unsigned char bytes[4] = {
+        static_cast<unsigned char>(weight), static_cast<unsigned char>(weight >> 8),
+        static_cast<unsigned char>(weight >> 16), static_cast<unsigned char>(weight >> 24)};
+    DBT k = Bytes(storedKey.data(), storedKey.size());
+    DBT v = Bytes(bytes, sizeof bytes);
+    return db->put(db, nullptr, &k, &v, 0) == 0 ? 1 : 0;
+}
+
+int Library::GetWeight(const LibraryEntry& entry, std::uint32_t& weight) {
+    if (!open_ || !entry.key() || entry.keyLength() == 0) return 0;
+    DB* db = Weights(false);
+    if (!db) return 0;
+    std::string stored = StoredForm(entry.key(), entry.keyLength());
+    DBT k = Bytes(stored.data(), stored.size());
+    DBT v{};
+    return db->get(db, nullptr, &k, &v, 0) == 0 && ReadWeight(v, weight) ? 1 : 0;
+}
+
+int Library::SetWeight(const LibraryEntry& entry, std::uint32_t weight) {
+    if (!open_ || !data_ || !entry.key() || entry.keyLength() == 0) return 0;
+    std::string stored = StoredForm(entry.key(), entry.keyLength());
+    DBT k = Bytes(stored.data(), stored.size());
+    DBT d{};
+    d.flags = DB_DBT_PARTIAL;  // only whether it is there
+    if (data_->get(data_, nullptr, &k, &d, 0) != 0) return 0;
+    return PutWeightBytes(stored, weight);
+}
+
+int Library::RemoveWeight(const LibraryEntry& entry) {
+    if (!open_ || !entry.key() || entry.keyLength() == 0) return 0;
+    DB* db = Weights(false);
+    if (!db) return 0;
+    std::string stored = StoredForm(entry.key(), entry.keyLength());
+    DBT k = Bytes(stored.data(), stored.size());
+    return db->del(db, nullptr, &k, 0) == 0 ? 1 : 0;
+}
+
+int Library::ClearWeights() {
+    if (!open_) return 0;
+    DB* db = Weights(false);
+    if (!db) return 1;  // none to clear
+    u_int32_t removed = 0;
+    return db->truncate(db, nullptr, &removed, 0) == 0 ? 1 : 0;
+}
+
+std::int32_t Library::CountWeights() {
+    std::int32_t n = 0;
+    ForEachKey([&n](const KeyInfo& info) {
+        if (info.weighted) ++n;
+        return true;
+    });
+    return n;
+}
+
+// Walks "DBDATA" and "DBWEIGHT" side by side: both hold the same stored keys
+// in the same order.  Of each text only its first byte is read (a partial
+// get), to tell an empty one.
+int Library::ForEachKey(const KeyVisitor& visit) {
+    if (!open_ || !data_) return 0;
+    DBC* keys = nullptr;
+    if (data_->cursor(data_, nullptr, &keys, 0) != 0) return 0;
+    DB* weightDb = Weights(false);
+    DBC* weights = nullptr;
+    if (weightDb && weightDb->cursor(weightDb, nullptr, &weights, 0) != 0) weights = nullptr;
+    DBT wk{}, wv{};
+    bool weightsLeft = weights && weights->get(weights, &wk, &wv, DB_FIRST) == 0;
+    std::string plain;
+    int result = 1;
+    for (;;) {
+        DBT k{}, d{};
+        d.flags = DB_DBT_PARTIAL;
+        d.dlen = 1;
+        int got = keys->get(keys, &k, &d, DB_NEXT);
+        if (got != 0) {
+            if (got != DB_NOTFOUND) result = 0;
+            break;
+        }
+        // The weights cursor catches up with the key (records of keys that
+        // are not stored are passed over).
+        while (weightsLeft && CompareStored(wk.data, wk.size, k.data, k.size) < 0) {
+            wk = DBT{};
+            wv = DBT{};
+            weightsLeft = weights->get(weights, &wk, &wv, DB_NEXT) == 0;
+        }
+        std::uint32_t weight = 0;
+        bool weighted = weightsLeft && CompareStored(wk.data, wk.size, k.data, k.size) == 0 &&
+                        ReadWeight(wv, weight);
+        plain.assign(static_cast<const char*>(k.data), k.size);
+        if (scrambled_) Unscramble(plain.data(), plain.size());
+        if (!visit(KeyInfo{plain.data(), static_cast<std::uint32_t>(plain.size()), weighted, weight,
+                           d.size != 0}))
+            break;
+    }
+    if (weights) weights->close(weights);
+    keys->close(keys);
+    return result;
+}
+
+bool Library::ParseWeight(const char* text, std::size_t length, std::uint32_t& weight) {
+    if (!text || length == 0) return false;
+    std::uint64_t value = 0;
+    for (std::size_t i = 0; i < length; ++i) {
+        char c = text[i];
+        if (c < '0' || c > '9') return false;
+        value =
+            std::min<std::uint64_t>(value * 10 + static_cast<std::uint64_t>(c - '0'), UINT32_MAX);
+    }
+    weight = static_cast<std::uint32_t>(value);
+    return true;
 }
 
 std::int32_t Library::Count() {

@@ -7,11 +7,20 @@
 // scrambled (store/Scramble.h); the info stays plain.  All text is 8-bit text
 // in the system's ANSI code page.
 //
+// A Dictionary library may also carry a whole-number weight per key (how
+// common the word is), in a third B-tree database "DBWEIGHT" of the same
+// file: the stored key bytes (scrambled in a scrambled library, as in
+// "DBDATA") -> the weight as 4 bytes, little-endian, unsigned.  A file
+// without it has no weights; readers that know only the other two databases
+// read the file as before.  A weight record of another length, or one whose
+// key is not stored in "DBDATA", counts as no weight.
+//
 // Operations answer 1 for success and 0 for failure (or a count); nothing
 // throws and nothing is shown.  One search runs at a time per object.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "store/ImportProgress.h"
@@ -79,14 +88,47 @@ class Library {
     // The entry is left as it was (a scrambled library scrambles a copy).
     // Fails when not open or the key is empty.
     int Put(const LibraryEntry& entry);
-    // Removes the record with the entry's key; fails when there is none.
+    // Removes the record with the entry's key, and its weight; fails when
+    // there is none.
     int Delete(const LibraryEntry& entry);
     // Deletes oldEntry's key, then stores newEntry; when the delete fails
-    // nothing is written.  Not atomic: a failing put after the delete loses
-    // the old entry and answers 0.
+    // nothing is written.  The old key's weight goes to the new key.  Not
+    // atomic: a failing put after the delete loses the old entry and answers
+    // 0.
     int Replace(const LibraryEntry& oldEntry, const LibraryEntry& newEntry);
+    // Fills entry with the stored entry whose key is exactly the given bytes
+    // (its type the library's); fails when there is none.  The current
+    // search stays as it is.
+    int Get(const char* key, std::uint32_t keyLength, LibraryEntry& entry);
     // Number of keys in "DBDATA" (a full count); 0 when not open.
     std::int32_t Count();
+
+    // Weights.  GetWeight answers 1 and the weight when the entry's key has
+    // one.  SetWeight gives a stored key a weight (fails for a key that is
+    // not stored).  RemoveWeight takes it off (1 when there was one), and
+    // ClearWeights every one.  CountWeights: the keys with a weight.
+    int GetWeight(const LibraryEntry& entry, std::uint32_t& weight);
+    int SetWeight(const LibraryEntry& entry, std::uint32_t weight);
+    int RemoveWeight(const LibraryEntry& entry);
+    int ClearWeights();
+    std::int32_t CountWeights();
+    // Calls visit for every key in stored order with its plain bytes, its
+    // weight when it has one and whether its text is empty, until visit
+    // answers false.  Answers 0 when the library is not open or the walk
+    // failed part-way.  The current search is not touched, and no more than a
+    // byte of each text is read.
+    struct KeyInfo {
+        const char* key;
+        std::uint32_t length;
+        bool weighted;
+        std::uint32_t weight;
+        bool hasText;
+    };
+    using KeyVisitor = std::function<bool(const KeyInfo&)>;
+    int ForEachKey(const KeyVisitor& visit);
+    // A weight as text: one or more ASCII digits and nothing else; a value
+    // beyond the 32 bits is the largest weight.  False for anything else.
+    static bool ParseWeight(const char* text, std::size_t length, std::uint32_t& weight);
 
     // Starts a search for word (MatchMode) and delivers its first match into
     // entry.  The walk starts at the smallest key not below the word in byte
@@ -123,9 +165,15 @@ class Library {
     int PutBytes(const void* key, std::uint32_t keyLength, const void* text,
                  std::uint32_t textLength);
     int DeleteBytes(const void* key, std::uint32_t keyLength);
+    std::string StoredForm(const void* key, std::uint32_t keyLength) const;
+    // The open "DBWEIGHT" handle; with create false, nullptr when the file
+    // has none (yet).
+    __db* Weights(bool create);
+    int PutWeightBytes(const std::string& storedKey, std::uint32_t weight);
 
     __db* data_ = nullptr;
     __dbc* cursor_ = nullptr;
+    __db* weights_ = nullptr;
     bool hasSearch_ = false;
     std::string searchWord_;
     std::int32_t matchMode_ = MATCH_ANY;

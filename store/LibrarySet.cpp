@@ -43,6 +43,7 @@ void LibrarySet::UnloadAll() {
     slots_.reset();
     libraries_.reset();
     checked_.clear();
+    ranked_.Reset(0);
     count_ = 0;
 }
 

@@ -22,6 +22,7 @@
 #include "platform/Registry.h"
 #include "store/Library.h"
 #include "store/LibraryEntry.h"
+#include "store/RankedIndex.h"
 
 namespace wl {
 
@@ -60,6 +61,33 @@ class LibrarySet {
     // call and offers nothing until the next Load.
     int FindNext(LibraryEntry& entry);
 
+    // The smart lookup: the most likely candidates first.  Matching ignores
+    // letter case entirely: every key of every eligible library that begins
+    // with the (normalised) word, case ignored, is a candidate.  Order: the
+    // keys of Shorthand libraries that equal the word but for case first
+    // (the later library first); then the keys with a weight, highest first;
+    // then the keys without one, in the merge order of FindFirst (the
+    // code page's case-insensitive order, keys equal but for case in byte
+    // order, between libraries the later one first).  Equal weights go in
+    // that same order.  A key of one type that several libraries hold is
+    // offered once, where its best entry ranks, with the text of the latest
+    // library that holds it.  Each entry's type is its library's.
+    //
+    // The first ranked lookup reads each library's keys and weights into
+    // memory (see RankedIndex, and PrepareRanked); later ones use them until
+    // the next Load.  Answers 0 when there is no candidate.
+    int FindFirstRanked(const char* word, LibraryEntry& entry, int dictionaryEnabled,
+                        int shorthandEnabled);
+    // The next candidate of the ranked lookup; 0 when there are no more (also
+    // without a FindFirstRanked since the last Load).  FindFirst and
+    // FindFirstRanked run independent lookups.
+    int FindNextRanked(LibraryEntry& entry);
+    // Reads every open library's keys and weights for the ranked lookup now
+    // (for the main window after Load, so that the first key does not wait).
+    void PrepareRanked();
+    // Bytes held for the ranked lookup.
+    std::size_t RankedBytes() const;
+
     // How often each library's file is looked at during lookups, to close
     // one that was deleted or replaced (100 ms; zero: at every call).  A
     // change within the interval after a look reaches Berkeley DB only
@@ -85,6 +113,8 @@ class LibrarySet {
     bool Eligible(const LibraryEntry& slot) const;
     int Deliver(int best, LibraryEntry& entry);
     bool StillLoaded(int i, bool quick);
+    bool RankedAhead(int a, int b) const;
+    bool DeliverRanked(int library, std::uint32_t position, LibraryEntry& entry);
 
     Registry& registry_;
     Directory& directory_;
@@ -98,6 +128,7 @@ class LibrarySet {
     using Clock = std::chrono::steady_clock;
     Clock::duration checkInterval_ = std::chrono::milliseconds(100);
     std::vector<Clock::time_point> checked_;  // each library's last look at its file
+    RankedLookup ranked_;
 };
 
 }  // namespace wl

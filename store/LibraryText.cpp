@@ -7,6 +7,14 @@
 // line is dropped.  A line longer than kMaxLine bytes keeps its first
 // kMaxLine bytes.
 //
+// Weights.  An entry whose key carries a weight is exported with a third
+// line, "<weight>" and the weight in decimal digits, after its text line.
+// An importer that knows only the four markers ignores that line (it holds
+// none of them).  The import takes a line that holds none of the four
+// markers but holds "<weight>" followed by nothing but digits as the weight
+// of the pending pair, stored with it; any other "<weight>" line is ignored.
+// A pair without a weight line leaves the weight of its key as it was.
+//
 // Word lists.  A word longer than the 1,023 bytes of the word buffer is
 // dropped whole (not stored, not counted): a cut-off piece of it would be no
 // word either.
@@ -28,6 +36,7 @@ constexpr char kKeyMarker[] = "<key>";
 constexpr char kDataMarker[] = "<data>";
 constexpr char kShortkeyMarker[] = "<shortkey>";
 constexpr char kReplacementMarker[] = "<replacement text>";
+constexpr char kWeightMarker[] = "<weight>";
 
 constexpr std::size_t kMaxLine = 16u << 20;
 constexpr std::size_t kReadChunk = 64u << 10;
@@ -151,9 +160,13 @@ int Library::ExportText(const char* path, ImportProgress* progress) {
         ok = std::fwrite(out.data(), 1, out.size(), f) == out.size() && ok;
         out.clear();
     };
+    const bool weighted = Weights(false) != nullptr;
     auto write = [&](const LibraryEntry& e) {
         out.append(keyMarker).append(e.key(), e.keyLength()).append("\r\n");
         out.append(textMarker).append(e.text(), e.textLength()).append("\r\n");
+        std::uint32_t weight = 0;
+        if (weighted && GetWeight(e, weight))
+            out.append(kWeightMarker).append(std::to_string(weight)).append("\r\n");
         if (out.size() >= kWriteChunk) flush();
     };
     LibraryEntry entry;
@@ -180,13 +193,21 @@ int Library::ImportText(const char* path, ImportProgress* progress) {
     LineReader reader(f);
     std::string line, key, text;
     int count = 0;
-    // Stores the pending pair; a put that fails is not counted.
+    bool weighted = false;
+    std::uint32_t weight = 0;
+    // Stores the pending pair, with its weight when one came; a put that
+    // fails is not counted.
     auto store = [&] {
         if (PutBytes(key.data(), static_cast<std::uint32_t>(key.size()), text.data(),
-                     static_cast<std::uint32_t>(text.size())))
+                     static_cast<std::uint32_t>(text.size()))) {
             ++count;
+            if (weighted)
+                PutWeightBytes(StoredForm(key.data(), static_cast<std::uint32_t>(key.size())),
+                               weight);
+        }
         key.clear();
         text.clear();
+        weighted = false;
     };
     std::string rest;
     while (reader.Next(line)) {
@@ -203,6 +224,12 @@ int Library::ImportText(const char* path, ImportProgress* progress) {
             key.swap(rest);
         } else if (TakeAfter(line, kReplacementMarker, rest)) {
             text.swap(rest);
+        } else if (TakeAfter(line, kWeightMarker, rest)) {
+            std::uint32_t w = 0;
+            if (ParseWeight(rest.data(), rest.size(), w)) {
+                weighted = true;
+                weight = w;
+            }
         }
         if (progress && progress->Cancelled()) return count;  // the pending pair is dropped
     }

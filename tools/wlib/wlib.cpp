@@ -13,8 +13,14 @@
 //                               else a word list
 //   wlib export LIB FILE
 //   wlib list LIB [WORD]        the library editor's listing from WORD
-//   wlib lookup DIR WORD [--limit N] [--no-dictionary] [--no-shorthand]
-//                               the candidates of DIR/*.lib for WORD
+//   wlib weights LIB FILE [--ignore-case]
+//                               the weights of LIB's keys from word<TAB>count
+//                               lines (every other weight is taken off)
+//   wlib lookup DIR WORD [--smart] [--limit N] [--no-dictionary] [--no-shorthand]
+//                               the candidates of DIR/*.lib for WORD; with
+//                               --smart in the ranked order; WORD "-": for
+//                               each line of the standard input, its
+//                               candidates and an empty line
 //
 // Exit status 0 on success, 1 when the operation fails, 2 on a usage error;
 // a failure prints one line on stderr.  An import of snippets prints its
@@ -28,8 +34,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
+#include "platform/CodePage.h"
 #include "store/Library.h"
 #include "store/LibrarySet.h"
 #include "store/SnippetImport.h"
@@ -59,7 +68,8 @@ const char kUsageText[] =
     "  wlib import LIB FILE [--from ahk|espanso|csv|text]\n"
     "  wlib export LIB FILE\n"
     "  wlib list LIB [WORD]\n"
-    "  wlib lookup DIR WORD [--limit N] [--no-dictionary] [--no-shorthand]\n";
+    "  wlib weights LIB FILE [--ignore-case]\n"
+    "  wlib lookup DIR WORD|- [--smart] [--limit N] [--no-dictionary] [--no-shorthand]\n";
 
 // Prints "wlib: <message>" on stderr and answers the status.
 int Fail(int status, const std::string& message) {
@@ -215,6 +225,7 @@ int Info(int argc, char** argv) {
     std::printf("editable: %s\n", lib.GetEditable() == 1 ? "yes" : "no");
     std::printf("scrambled: %s\n", lib.GetScrambled() ? "yes" : "no");
     std::printf("count: %d\n", static_cast<int>(lib.Count()));
+    std::printf("weighted: %d\n", static_cast<int>(lib.CountWeights()));
     std::printf("description: %s\n", Escaped(lib.GetDescription()).c_str());
     return kOk;
 }
@@ -327,8 +338,128 @@ int List(int argc, char** argv) {
     return kOk;
 }
 
+// Reads a whole file as bytes; false when it cannot be read.
+bool ReadFile(const std::string& path, std::string& bytes) {
+    std::error_code ec;
+    std::FILE* f = fs::is_regular_file(path, ec) ? std::fopen(path.c_str(), "rb") : nullptr;
+    if (!f) return false;
+    char chunk[65536];
+    for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, f)) > 0;) bytes.append(chunk, n);
+    bool ok = !std::ferror(f);
+    std::fclose(f);
+    return ok;
+}
+
+// Splits bytes into lines ended by LF, each without a CR before the LF; a
+// last line without its LF counts too.
+std::vector<std::string> Lines(const std::string& bytes) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        std::size_t end = bytes.find('\n', start);
+        if (end == std::string::npos) end = bytes.size();
+        std::string line = bytes.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(std::move(line));
+        start = end + 1;
+    }
+    return lines;
+}
+
+std::string Lower(std::string text) {
+    wl::SystemCodePage().ToLower(text.data());
+    return text;
+}
+
+std::uint32_t AddCounts(std::uint32_t a, std::uint32_t b) {
+    return a > UINT32_MAX - b ? UINT32_MAX : a + b;
+}
+
+// The weights of a library from word<TAB>count lines: a key gets the sum of
+// the counts of the lines of its word (up to the largest weight).  With
+// --ignore-case a word that no key equals adds its count to every key that
+// equals it but for letter case: "london" weighs "London", but "who" weighs
+// only "who", not "WHO" too.  Empty lines are passed over;
+// other lines that are not word<TAB>count (a count of digits only) are bad.
+// Words that no key takes are unknown.  Every weight the file does not give
+// is taken off.
+int LoadWeights(int argc, char** argv) {
+    Arguments args(argc, argv, {}, {"--ignore-case"});
+    if (!args.error.empty()) return Usage(args.error);
+    if (args.positional.size() != 2)
+        return Usage("weights takes a library file and a weights file");
+    const std::string& file = args.positional[1];
+    std::string bytes;
+    if (!ReadFile(file, bytes)) return Fail(kFailed, file + ": cannot read the file");
+    const bool ignoreCase = args.Has("--ignore-case");
+    std::unordered_map<std::string, std::uint32_t> counts;
+    long bad = 0;
+    for (const std::string& line : Lines(bytes)) {
+        if (line.empty()) continue;
+        std::size_t tab = line.find('\t');
+        std::uint32_t count = 0;
+        if (tab == 0 || tab == std::string::npos || line.find('\t', tab + 1) != std::string::npos ||
+            !Library::ParseWeight(line.data() + tab + 1, line.size() - tab - 1, count)) {
+            ++bad;
+            continue;
+        }
+        std::uint32_t& sum = counts[line.substr(0, tab)];
+        sum = AddCounts(sum, count);
+    }
+
+    Library lib;
+    if (int status = OpenExisting(lib, args.positional[0])) return status;
+    std::vector<std::string> keys;
+    if (!lib.ForEachKey([&](const Library::KeyInfo& info) {
+            keys.emplace_back(info.key, info.length);
+            return true;
+        }))
+        return Fail(kFailed, args.positional[0] + ": cannot read the library");
+    const std::unordered_set<std::string> keySet(keys.begin(), keys.end());
+    // The words without a key of their own, by their lower-case form.
+    std::unordered_map<std::string, std::uint32_t> folded;
+    long unknown = 0;
+    for (const auto& [word, count] : counts) {
+        if (keySet.count(word)) continue;
+        if (!ignoreCase) {
+            ++unknown;
+            continue;
+        }
+        std::uint32_t& sum = folded[Lower(word)];
+        sum = AddCounts(sum, count);
+    }
+    std::vector<std::pair<std::string, std::uint32_t>> weights;
+    std::unordered_set<std::string> foldedTaken;
+    for (const std::string& key : keys) {
+        bool weighted = false;
+        std::uint32_t weight = 0;
+        if (auto it = counts.find(key); it != counts.end()) {
+            weighted = true;
+            weight = it->second;
+        }
+        if (auto f = ignoreCase ? folded.find(Lower(key)) : folded.end(); f != folded.end()) {
+            weighted = true;
+            weight = AddCounts(weight, f->second);
+            foldedTaken.insert(f->first);
+        }
+        if (weighted) weights.emplace_back(key, weight);
+    }
+    for (const auto& [word, count] : counts)
+        if (!keySet.count(word) && ignoreCase && !foldedTaken.count(Lower(word))) ++unknown;
+
+    if (!lib.ClearWeights()) return Fail(kFailed, "cannot store the weights");
+    for (const auto& [key, weight] : weights) {
+        LibraryEntry entry;
+        entry.SetKey(key.data(), static_cast<std::uint32_t>(key.size()));
+        if (!lib.SetWeight(entry, weight)) return Fail(kFailed, "cannot store the weights");
+    }
+    std::printf("%ld weights stored, %ld unknown words, %ld bad lines\n",
+                static_cast<long>(weights.size()), unknown, bad);
+    return kOk;
+}
+
 int Lookup(int argc, char** argv) {
-    Arguments args(argc, argv, {"--limit"}, {"--no-dictionary", "--no-shorthand"});
+    Arguments args(argc, argv, {"--limit"}, {"--no-dictionary", "--no-shorthand", "--smart"});
     if (!args.error.empty()) return Usage(args.error);
     if (args.positional.size() != 2) return Usage("lookup takes a folder and a word");
     long limit = -1;
@@ -351,17 +482,35 @@ int Lookup(int argc, char** argv) {
     wl::LibrarySet set;
     if (!set.Load((folder + "*.lib").c_str(), 0))
         return Fail(kFailed, args.positional[0] + ": no library could be loaded");
-    LibraryEntry entry;
     int dictionary = args.Has("--no-dictionary") ? 0 : 1;
     int shorthand = args.Has("--no-shorthand") ? 0 : 1;
-    long shown = 0;
-    int ok =
-        set.FindFirst(args.positional[1].c_str(), entry, wl::MATCH_PREFIX, dictionary, shorthand);
-    while (ok) {
-        std::printf("%s\t%s\t%s\n", TypeName(entry.type).c_str(), KeyOf(entry).c_str(),
-                    TextOf(entry).c_str());
-        if (++shown == limit) break;
-        ok = set.FindNext(entry);
+    const bool smart = args.Has("--smart");
+    auto candidates = [&](const std::string& word) {
+        LibraryEntry entry;
+        long shown = 0;
+        int ok = smart
+                     ? set.FindFirstRanked(word.c_str(), entry, dictionary, shorthand)
+                     : set.FindFirst(word.c_str(), entry, wl::MATCH_PREFIX, dictionary, shorthand);
+        while (ok) {
+            std::printf("%s\t%s\t%s\n", TypeName(entry.type).c_str(), KeyOf(entry).c_str(),
+                        TextOf(entry).c_str());
+            if (++shown == limit) break;
+            ok = smart ? set.FindNextRanked(entry) : set.FindNext(entry);
+        }
+    };
+    if (args.positional[1] != "-") {
+        candidates(args.positional[1]);
+        return kOk;
+    }
+    // Many lookups in one process: a word a line, each answer ended by an
+    // empty line.
+    std::string input;
+    char chunk[65536];
+    for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, stdin)) > 0;)
+        input.append(chunk, n);
+    for (const std::string& word : Lines(input)) {
+        candidates(word);
+        std::printf("\n");
     }
     return kOk;
 }
@@ -372,6 +521,7 @@ int main(int argc, char** argv) {
 #ifdef _WIN32
     // The same bytes as elsewhere: LF line ends, no text-mode translation.
     _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stdin), _O_BINARY);
 #endif
     if (argc < 2) return Usage("no command");
     std::string command = argv[1];
@@ -396,6 +546,8 @@ int main(int argc, char** argv) {
         status = List(argc, argv);
     else if (command == "lookup")
         status = Lookup(argc, argv);
+    else if (command == "weights")
+        status = LoadWeights(argc, argv);
     else
         status = Usage("unknown command " + command);
     if (std::fflush(stdout) != 0 && status == kOk) return Fail(kFailed, "cannot write the output");

@@ -419,5 +419,50 @@ TEST_F(EditorTest, WritesTheLibraryRefusesAreToldNotLost) {
     EXPECT_EQ(ed.Add("kiwi", "green").message.text, "Add data Succeed ");
 }
 
+// Word weights: a saved entry keeps its weight, a deleted one loses it (an
+// entry added again under its key has none), and they travel through the
+// editor's export and import.
+TEST_F(EditorTest, SavedEntriesKeepTheirWeightAndDeletedOnesLoseIt) {
+    MakeLibrary(path, kFruit);
+    {
+        Library lib;
+        ASSERT_EQ(lib.Open(path.c_str()), 1);
+        ASSERT_EQ(lib.SetWeight(test::FilledEntry("apple"), 50), 1);
+        ASSERT_EQ(lib.SetWeight(test::FilledEntry("banana"), 7), 1);
+    }
+    auto weightOf = [&](const std::string& key) -> long {
+        Library lib;
+        std::uint32_t w = 0;
+        if (!lib.Open(path.c_str()) || !lib.GetWeight(test::FilledEntry(key), w)) return -1;
+        return static_cast<long>(w);
+    };
+    LibEditorLogic ed(path, 1);
+    ASSERT_TRUE(ed.Open());
+    ed.ListFrom("", nullptr);
+    EXPECT_EQ(ed.Save("apple", "a red fruit").message.text, "Save Succeed!");
+    EXPECT_EQ(weightOf("apple"), 50);
+    EXPECT_EQ(ed.DeleteRows({3}).message.text, "Delete Succeed!");  // banana
+    EXPECT_EQ(weightOf("banana"), -1);
+    EXPECT_EQ(ed.Add("banana", "").message.text, "Add data Succeed ");
+    EXPECT_EQ(weightOf("banana"), -1);
+
+    const std::string out = dir / "out.txt";
+    ed.Export(out, nullptr);
+    EXPECT_NE(test::ReadFile(out).find("<key>apple\r\n<data>a red fruit\r\n<weight>50\r\n"),
+              std::string::npos);
+    const std::string other = dir / "other.lib";
+    MakeLibrary(other, {});
+    LibEditorLogic copy(other, 1);
+    ASSERT_TRUE(copy.Open());
+    EXPECT_EQ(copy.Import(out, nullptr).message.text, "5 items have been successfully imported ");
+    copy.Close();
+    Library lib;
+    ASSERT_EQ(lib.Open(other.c_str()), 1);
+    std::uint32_t w = 0;
+    ASSERT_EQ(lib.GetWeight(test::FilledEntry("apple"), w), 1);
+    EXPECT_EQ(w, 50u);
+    EXPECT_EQ(lib.CountWeights(), 1);
+}
+
 }  // namespace
 }  // namespace wl

@@ -25,15 +25,19 @@ class WlibTest : public ::testing::Test {
   protected:
     TempDir dir;
 
-    Outcome Wlib(const std::vector<std::string>& args) {
+    // Runs wlib in the folder, with input as its standard input.
+    Outcome Wlib(const std::vector<std::string>& args, const std::string& input = "") {
+        WriteBytes(dir / ".in", input);
         std::string command = "cd " + Quoted(dir.path().string()) + " && " + Quoted(WLIB_PATH);
         for (const auto& a : args) command += " " + Quoted(a);
-        command += " >" + Quoted(dir / ".out") + " 2>" + Quoted(dir / ".err");
+        command +=
+            " <" + Quoted(dir / ".in") + " >" + Quoted(dir / ".out") + " 2>" + Quoted(dir / ".err");
         int raw = std::system(command.c_str());
         Outcome run;
         run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
         run.out = ReadBytes(dir / ".out");
         run.err = ReadBytes(dir / ".err");
+        std::filesystem::remove(dir / ".in");
         std::filesystem::remove(dir / ".out");
         std::filesystem::remove(dir / ".err");
         return run;
@@ -67,6 +71,8 @@ TEST_F(WlibTest, UsageErrorsAnswerTwo) {
     ExpectFailure(Wlib({"put", "a.lib", ""}), 2, "empty");
     ExpectFailure(Wlib({"lookup", ".", "x", "--limit", "0"}), 2, "--limit");
     ExpectFailure(Wlib({"lookup", ".", "x", "--limit", "3x"}), 2, "--limit");
+    ExpectFailure(Wlib({"weights", "a.lib"}), 2, "weights");
+    ExpectFailure(Wlib({"weights", "a.lib", "w.txt", "--case"}), 2, "unknown option --case");
     EXPECT_TRUE(Files().empty());  // nothing made on the way
     Outcome help = Wlib({"--help"});
     EXPECT_EQ(help.status, 0);
@@ -87,12 +93,13 @@ TEST_F(WlibTest, CreateWritesTheInfoThatInfoShows) {
               "editable: no\n"
               "scrambled: yes\n"
               "count: 0\n"
+              "weighted: 0\n"
               "description: Greetings\\r\\nand sign-offs\n");
 
     EXPECT_EQ(Wlib({"create", "Plain.lib"}).status, 0);
     EXPECT_EQ(Wlib({"info", "Plain.lib"}).out,
               "caption: Plain.lib\ntype: dictionary\neditable: yes\nscrambled: no\ncount: 0\n"
-              "description: \n");
+              "weighted: 0\ndescription: \n");
     Library lib;
     ASSERT_EQ(lib.Open((dir / "Mail.lib").c_str()), 1);
     EXPECT_EQ(lib.GetEditable(), 0);
@@ -105,10 +112,11 @@ TEST_F(WlibTest, ReadingCommandsNeverMakeALibrary) {
                                                {"list", "none.lib"},
                                                {"put", "none.lib", "k", "t"},
                                                {"delete", "none.lib", "k"},
+                                               {"weights", "none.lib", "words.txt"},
                                                {"export", "none.lib", "out.txt"}}) {
+        WriteBytes(dir / "words.txt", "a b c");
         ExpectFailure(Wlib(args), 1, "none.lib: no such library");
     }
-    WriteBytes(dir / "words.txt", "a b c");
     ExpectFailure(Wlib({"import", "none.lib", "words.txt"}), 1, "no such library");
     EXPECT_EQ(Files(), (std::vector<std::string>{"words.txt"}));
 }
@@ -191,6 +199,73 @@ TEST_F(WlibTest, LookupPrintsTheMergedCandidates) {
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(Wlib({"lookup", ".", "he is"}).out, "");  // looked up as "he be"
+}
+
+TEST_F(WlibTest, WeightsComeFromWordCountLinesAndBadLinesAreCounted) {
+    MakeLibrary(
+        dir / "a.lib",
+        {{"the", ""}, {"The", ""}, {"then", ""}, {"they", ""}, {"iPhone", ""}, {"old", ""}});
+    Library lib;
+    ASSERT_EQ(lib.Open((dir / "a.lib").c_str()), 1);
+    ASSERT_EQ(lib.SetWeight(Entry("old"), 5), 1);
+    lib.Close();
+    WriteBytes(dir / "w.txt",
+               "the\t100\r\n"            // CR LF line ends
+               "the\t23\n"               // again: the counts add up
+               "then\t4294967295\n"      // the largest
+               "they\t99999999999999\n"  // huge: the largest too
+               "\n"                      // empty: passed over
+               "iphone\t7\n"             // not the key's case
+               "unknownword\t8\n"
+               "junk line\n"
+               "neg\t-5\n"
+               "\t5\n"
+               "two\t1\t2\n"
+               "sp\t 5\n"
+               "last\t1");  // no line end
+    Outcome run = Wlib({"weights", "a.lib", "w.txt"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "3 weights stored, 3 unknown words, 5 bad lines\n");
+    EXPECT_EQ(run.err, "");
+    EXPECT_NE(Wlib({"info", "a.lib"}).out.find("\nweighted: 3\n"), std::string::npos);
+    EXPECT_EQ(Wlib({"lookup", ".", "th", "--smart"}).out,
+              "dictionary\tthen\t\ndictionary\tthey\t\ndictionary\tthe\t\n"
+              "dictionary\tThe\t\n");
+
+    // With letter case ignored, iphone weighs iPhone; the weighs only the
+    // key that equals it.
+    run = Wlib({"weights", "a.lib", "w.txt", "--ignore-case"});
+    EXPECT_EQ(run.out, "4 weights stored, 2 unknown words, 5 bad lines\n");
+    EXPECT_EQ(Wlib({"lookup", ".", "", "--smart"}).out,
+              "dictionary\tthen\t\ndictionary\tthey\t\ndictionary\tthe\t\n"
+              "dictionary\tiPhone\t\ndictionary\told\t\ndictionary\tThe\t\n");
+    WriteBytes(dir / "w.txt", "IPHONE\t1\niPhone\t2\nIphone\t4\n");
+    EXPECT_EQ(Wlib({"weights", "a.lib", "w.txt", "--ignore-case"}).out,
+              "1 weights stored, 0 unknown words, 0 bad lines\n");
+    EXPECT_EQ(Wlib({"lookup", ".", "i", "--smart"}).out, "dictionary\tiPhone\t\n");
+    // An empty file takes every weight off.
+    WriteBytes(dir / "none.txt", "");
+    EXPECT_EQ(Wlib({"weights", "a.lib", "none.txt"}).out,
+              "0 weights stored, 0 unknown words, 0 bad lines\n");
+    EXPECT_NE(Wlib({"info", "a.lib"}).out.find("\nweighted: 0\n"), std::string::npos);
+    ExpectFailure(Wlib({"weights", "a.lib", "missing.txt"}), 1, "missing.txt: cannot read");
+}
+
+TEST_F(WlibTest, ManyLookupsReadTheirWordsFromStandardInput) {
+    MakeLibrary(dir / "a.lib", {{"Apple", ""}, {"apple", "fruit"}, {"apply", ""}, {"bee", ""}});
+    Library lib;
+    ASSERT_EQ(lib.Open((dir / "a.lib").c_str()), 1);
+    ASSERT_EQ(lib.SetWeight(Entry("apply"), 10), 1);
+    lib.Close();
+    Outcome run = Wlib({"lookup", ".", "-", "--smart", "--limit", "2"}, "ap\r\nzz\nB\n");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out,
+              "dictionary\tapply\t\ndictionary\tApple\t\n\n"
+              "\n"
+              "dictionary\tbee\t\n\n");
+    EXPECT_EQ(Wlib({"lookup", ".", "-"}, "ap\nB").out,
+              "dictionary\tapple\tfruit\ndictionary\tapply\t\n\n\n");
+    EXPECT_EQ(Wlib({"lookup", ".", "-"}, "").out, "");
 }
 
 }  // namespace

@@ -81,6 +81,28 @@ nat delete w/wine.lib word7 || fail "native delete"
 same list w/wine.lib word7
 verify w/wine.lib
 
+# Weights written on either side rank the same on the other, also for many
+# words read from the standard input in one process.
+same_input() { # input-file wlib-arguments...
+    local input=$1 a b
+    shift
+    a=$(nat "$@" <"$input" 2>/dev/null) || true
+    b=$(win "$@" <"$input" 2>/dev/null) || true
+    [ "$a" = "$b" ] || fail "wlib $* < $input: native and Wine differ"
+}
+for i in $(seq 1 3000); do printf 'word%d\t%d\n' "$i" $(((i * 7919) % 1000)); done > weights.txt
+printf 'junk\nword7\t-1\n' >> weights.txt
+[ "$(nat weights n/native.lib weights.txt)" = "3000 weights stored, 0 unknown words, 2 bad lines" ] ||
+    fail "native weights"
+same info n/native.lib
+same lookup n wor --smart --limit 25
+win weights w/wine.lib weights.txt >/dev/null
+same info w/wine.lib
+same lookup w word2 --smart --limit 30
+printf 'w\r\nwo\nword1\nWORD29\nzz\n' > words-in.txt
+same_input words-in.txt lookup w - --smart --limit 5
+same_input words-in.txt lookup n - --limit 3
+
 # The exports of the two tools are the same bytes.
 win export w/wine.lib wine.txt >/dev/null
 nat export w/wine.lib native.txt >/dev/null

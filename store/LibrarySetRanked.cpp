@@ -1,0 +1,158 @@
+// The ranked ("smart") lookup of LibrarySet: see FindFirstRanked.
+#include "platform/CodePage.h"
+#include "store/LibrarySet.h"
+
+namespace wl {
+namespace {
+
+bool EligibleType(std::int32_t type, std::int32_t dictionaryEnabled,
+                  std::int32_t shorthandEnabled) {
+    if (type == Dictionary) return dictionaryEnabled != 0;
+    if (type == Shorthand) return shorthandEnabled != 0;
+    return true;
+}
+
+}  // namespace
+
+void LibrarySet::PrepareRanked() {
+    if (ranked_.indexes.size() != static_cast<std::size_t>(count_)) ranked_.Reset(count_);
+    for (int i = 0; i < count_; ++i) {
+        RankedIndex& index = ranked_.indexes[static_cast<std::size_t>(i)];
+        if (libraries_[i].IsOpen() && !index.Built()) index.Build(libraries_[i], SystemCodePage());
+    }
+}
+
+std::size_t LibrarySet::RankedBytes() const {
+    std::size_t bytes = 0;
+    for (const RankedIndex& index : ranked_.indexes) bytes += index.MemoryBytes();
+    return bytes;
+}
+
+int LibrarySet::FindFirstRanked(const char* word, LibraryEntry& entry, int dictionaryEnabled,
+                                int shorthandEnabled) {
+    RankedLookup& r = ranked_;
+    if (r.indexes.size() != static_cast<std::size_t>(count_)) r.Reset(count_);
+    r.dictionaryEnabled = dictionaryEnabled;
+    r.shorthandEnabled = shorthandEnabled;
+    r.delivered.clear();
+    r.active = true;
+    const std::string normalized = Normalize(word);
+    const CodePage& page = SystemCodePage();
+    for (int i = 0; i < count_; ++i) {
+        const auto k = static_cast<std::size_t>(i);
+        r.walks[k].Stop();
+        r.taking[k] = 0;
+        r.first[k] = r.last[k] = r.equalNext[k] = r.equalEnd[k] = 0;
+        RankedIndex& index = r.indexes[k];
+        if (!StillLoaded(i, false)) {
+            index.Clear();  // closed: it offers nothing until the next Load
+            continue;
+        }
+        const std::int32_t type = libraries_[i].GetType();
+        if (!EligibleType(type, dictionaryEnabled, shorthandEnabled)) continue;
+        if (!index.Built() && !index.Build(libraries_[i], page)) continue;
+        index.PrefixRange(normalized.c_str(), r.first[k], r.last[k]);
+        r.taking[k] = 1;
+        r.walks[k].Start(&index, r.first[k], r.last[k]);
+        if (type == Shorthand) {
+            r.equalNext[k] = r.first[k];
+            r.equalEnd[k] = index.EqualEnd(normalized.c_str(), r.first[k], r.last[k]);
+        }
+    }
+    return FindNextRanked(entry);
+}
+
+// Whether library a's head comes before library b's: the higher rank, then
+// the code page's case-insensitive order, then the later library.
+bool LibrarySet::RankedAhead(int a, int b) const {
+    const auto ka = static_cast<std::size_t>(a), kb = static_cast<std::size_t>(b);
+    const RankedIndex& x = ranked_.indexes[ka];
+    const RankedIndex& y = ranked_.indexes[kb];
+    const std::uint32_t i = ranked_.walks[ka].Current(), j = ranked_.walks[kb].Current();
+    const std::uint64_t ri = x.Rank(i), rj = y.Rank(j);
+    if (ri != rj) return ri > rj;
+    int c = SystemCodePage().CompareNoCase(x.Key(i), y.Key(j));
+    if (c != 0) return c < 0;
+    return a > b;
+}
+
+int LibrarySet::FindNextRanked(LibraryEntry& entry) {
+    RankedLookup& r = ranked_;
+    if (!r.active) return 0;
+    for (;;) {
+        int library = -1;
+        std::uint32_t position = 0;
+        // The Shorthand keys equal to the word, the later library first.
+        for (int i = count_ - 1; i >= 0 && library < 0; --i) {
+            const auto k = static_cast<std::size_t>(i);
+            if (r.equalNext[k] < r.equalEnd[k]) {
+                library = i;
+                position = r.equalNext[k]++;
+            }
+        }
+        if (library < 0) {
+            for (int i = 0; i < count_; ++i)
+                if (!r.walks[static_cast<std::size_t>(i)].Done() &&
+                    (library < 0 || RankedAhead(i, library)))
+                    library = i;
+            if (library < 0) {
+                r.active = false;
+                return 0;
+            }
+            RankedWalk& walk = r.walks[static_cast<std::size_t>(library)];
+            position = walk.Current();
+            walk.Advance();
+        }
+        if (DeliverRanked(library, position, entry)) return 1;
+    }
+}
+
+// Delivers the key at position of library's index, unless a key of that
+// type was given already, with the text of the latest library of that type
+// that holds the same key.  False when there is nothing to deliver.
+bool LibrarySet::DeliverRanked(int library, std::uint32_t position, LibraryEntry& entry) {
+    RankedLookup& r = ranked_;
+    const RankedIndex& index = r.indexes[static_cast<std::size_t>(library)];
+    const std::int32_t type = libraries_[library].GetType();
+    // The index stays as it is until the next lookup, also if its library
+    // closes meanwhile: the key can be read from it here.
+    const std::string key(index.Key(position), index.KeyLength(position));
+    std::string id(reinterpret_cast<const char*>(&type), sizeof type);
+    id += key;
+    if (!r.delivered.insert(id).second) return false;
+    const auto length = static_cast<std::uint32_t>(key.size());
+    const std::uint64_t hash = RankedIndex::Hash(key.data(), length);
+    for (int j = count_ - 1; j >= library; --j) {
+        const auto k = static_cast<std::size_t>(j);
+        if (!r.taking[k] || libraries_[j].GetType() != type) continue;
+        std::uint32_t at = position;
+        if (j != library) {
+            const RankedIndex& other = r.indexes[k];
+            if (!other.MayHold(hash)) continue;
+            at = other.Find(key.data(), length, r.first[k], r.last[k]);
+            if (at == r.last[k]) continue;
+        }
+        if (!StillLoaded(j, true)) {
+            // Its file was deleted or replaced: it offers nothing more.
+            r.taking[k] = 0;
+            r.walks[k].Stop();
+            r.equalNext[k] = r.equalEnd[k];
+            continue;
+        }
+        // An empty text is not read from the file.
+        if (!r.indexes[k].HasText(at)) {
+            entry.Clear();
+            entry.SetKey(key.data(), length);
+            entry.SetText("", 0);
+            entry.type = type;
+            return true;
+        }
+        if (libraries_[j].Get(key.data(), length, entry)) {
+            entry.type = type;
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace wl

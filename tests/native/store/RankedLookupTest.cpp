@@ -1,0 +1,391 @@
+// LibrarySet's ranked lookup: matching with letter case ignored, the order
+// by weight, Shorthand keys equal to the word first, one candidate per key,
+// and the plain lookup left as it was.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <numeric>
+#include <random>
+#include <set>
+#include <tuple>
+
+#include "platform/CodePage.h"
+#include "platform/MemoryRegistry.h"
+#include "tests/native/store/StoreTestSupport.h"
+
+namespace wl::test {
+namespace {
+
+using Keys = std::vector<std::string>;
+using Weights = std::map<std::string, std::uint32_t>;
+
+class RankedLookupTest : public ::testing::Test {
+  protected:
+    TempDir dir;
+    MemoryRegistry registry;
+    ListedDirectory listing;
+    LibrarySet set{registry, listing};
+
+    // Makes a library with weights and lists it after the others.
+    void Make(const std::string& name, const Pairs& entries, const Weights& weights = {},
+              int type = Dictionary) {
+        MakeLibrary(dir / name, entries, type);
+        Library lib;
+        ASSERT_EQ(lib.Open((dir / name).c_str()), 1);
+        for (const auto& [key, weight] : weights) ASSERT_EQ(lib.SetWeight(Entry(key), weight), 1);
+        listing.names.push_back(name);
+    }
+    void Load() { ASSERT_EQ(set.Load((dir / "*.lib").c_str(), 0), 1); }
+    // The ranked candidates as "key" or, with texts, "key=text".
+    Keys Ranked(const std::string& word, bool texts = false, int dict = 1, int shorthand = 1) {
+        Keys out;
+        LibraryEntry e;
+        for (int ok = set.FindFirstRanked(word.c_str(), e, dict, shorthand); ok;
+             ok = set.FindNextRanked(e))
+            out.push_back(texts ? KeyOf(e) + "=" + TextOf(e) : KeyOf(e));
+        return out;
+    }
+};
+
+TEST_F(RankedLookupTest, TheMostCommonWordsComeFirstWhateverTheirCase) {
+    Make(
+        "english.lib",
+        {{"Thackeray", ""},
+         {"Thai", ""},
+         {"thalamus", ""},
+         {"than", ""},
+         {"that", ""},
+         {"the", ""},
+         {"this", ""},
+         {"typecasting", ""},
+         {"typing", ""},
+         {"type", ""}},
+        {{"than", 300}, {"that", 900}, {"the", 5000}, {"this", 800}, {"typing", 40}, {"type", 70}});
+    Load();
+    const Keys th = {"the", "that", "this", "than", "Thackeray", "Thai", "thalamus"};
+    EXPECT_EQ(Ranked("th"), th);
+    EXPECT_EQ(Ranked("Th"), th);  // not only the keys at or after "Th" in byte order
+    EXPECT_EQ(Ranked("TH"), th);
+    EXPECT_EQ(Ranked("typ"), (Keys{"type", "typing", "typecasting"}));
+    EXPECT_EQ(Ranked("thx"), Keys{});
+    // The plain lookup is as it was: byte order, from the typed bytes on.
+    EXPECT_EQ(Lookup(set, "Th"),
+              (Keys{"Thackeray", "Thai", "thalamus", "than", "that", "the", "this"}));
+    EXPECT_EQ(Lookup(set, "th"), (Keys{"thalamus", "than", "that", "the", "this"}));
+}
+
+TEST_F(RankedLookupTest, MatchingIgnoresByteOrderAcrossLibraries) {
+    Make("a.lib", {{"apple", "A"}, {"the", ""}});
+    Make("b.lib", {{"Apricot", "B"}, {"The", ""}});
+    Load();
+    EXPECT_EQ(Ranked("th"), (Keys{"The", "the"}));
+    EXPECT_EQ(Ranked("TH"), (Keys{"The", "the"}));
+    EXPECT_EQ(Lookup(set, "th"), Keys{"the"});
+    EXPECT_EQ(Ranked("ap"), (Keys{"apple", "Apricot"}));
+    EXPECT_EQ(Ranked("Ap"), (Keys{"apple", "Apricot"}));
+    EXPECT_EQ(Ranked("APR"), Keys{"Apricot"});
+    EXPECT_EQ(Lookup(set, "ap"), Keys{"apple"});  // today's lookup never sees Apricot from ap
+}
+
+TEST_F(RankedLookupTest, WeightsOfSeveralLibrariesMergeAndUnweightedKeysFollow) {
+    Make("a.lib", {{"tab", ""}, {"table", ""}, {"tack", ""}, {"tag", ""}},
+         {{"table", 50}, {"tack", 7}});
+    Make("b.lib", {{"tail", ""}, {"take", ""}, {"Tahiti", ""}, {"talk", ""}},
+         {{"take", 80}, {"talk", 50}});
+    Make("c.lib", {{"tall", ""}, {"tan", ""}, {"Tab", ""}}, {{"tall", 50}, {"Tab", 0}});
+    Load();
+    // Equal weights (table, talk, tall): the case-insensitive order; a zero
+    // weight is still a weight; then the unweighted keys in merged order.
+    EXPECT_EQ(Ranked("ta"), (Keys{"take", "table", "talk", "tall", "tack", "Tab", "tab", "tag",
+                                  "Tahiti", "tail", "tan"}));
+    EXPECT_EQ(Ranked("ta", false, 1, 1), Ranked("TA"));
+}
+
+TEST_F(RankedLookupTest, EqualKeysTieToTheLaterLibraryLikeThePlainLookup) {
+    Make("a.lib", {{"Hello", ""}, {"help", ""}});
+    Make("b.lib", {{"HELLO", ""}, {"hello", ""}});
+    Load();
+    // Unweighted: the case-insensitive order, equal keys from the later
+    // library first, one library's equal keys in byte order.
+    EXPECT_EQ(Ranked("hel"), (Keys{"HELLO", "hello", "Hello", "help"}));
+}
+
+TEST_F(RankedLookupTest, AKeyInSeveralLibrariesIsOfferedOnceWhereItRanksBest) {
+    Make("english.lib", {{"the", "common"}, {"then", ""}, {"there", ""}},
+         {{"the", 1000}, {"then", 500}, {"there", 400}});
+    Make("mine.lib", {{"there", "my remark"}, {"thermal", "mine"}}, {{"thermal", 450}});
+    Make("short.lib", {{"the", "the expansion"}}, {}, Shorthand);
+    Load();
+    // mine.lib's there (unweighted) takes the place of the weighted one with
+    // its own text; the Shorthand the is another type: offered too, first
+    // as it equals the word.
+    EXPECT_EQ(Ranked("the", true), (Keys{"the=the expansion", "the=common", "then=", "thermal=mine",
+                                         "there=my remark"}));
+    EXPECT_EQ(Ranked("ther", true), (Keys{"thermal=mine", "there=my remark"}));
+    // With the Shorthand switch off it is left out.
+    EXPECT_EQ(Ranked("the", false, 1, 0), (Keys{"the", "then", "thermal", "there"}));
+    EXPECT_EQ(Ranked("the", false, 0, 1), Keys{"the"});
+}
+
+TEST_F(RankedLookupTest, ShorthandKeysEqualToTheWordComeFirst) {
+    Make("words.lib", {{"by", ""}, {"brb", ""}, {"brbs", ""}, {"BRB", ""}, {"bread", ""}},
+         {{"by", 900}, {"bread", 300}, {"brb", 1}});
+    Make("s1.lib", {{"BRB", "Be right back"}, {"brbx", "x"}, {"br", "x"}}, {}, Shorthand);
+    Make("s2.lib", {{"brb", "be right back"}}, {{"brb", 5}}, Shorthand);
+    Load();
+    // Both equal Shorthand keys first (the later library first), then the
+    // ranked rest; the Dictionary's brb and BRB are other candidates.
+    EXPECT_EQ(Ranked("brb", true),
+              (Keys{"brb=be right back", "BRB=Be right back", "brb=", "BRB=", "brbs=", "brbx=x"}));
+    EXPECT_EQ(Ranked("Br"), (Keys{"br", "bread", "brb", "brb", "BRB", "BRB", "brbs", "brbx"}));
+}
+
+TEST_F(RankedLookupTest, PhrasesAreNormalisedAndAnEmptyWordRanksEverything) {
+    Make("a.lib", {{"he be going", ""}, {"he is here", ""}, {"apple", ""}, {"zoo", ""}},
+         {{"zoo", 3}, {"apple", 2}});
+    Load();
+    EXPECT_EQ(Ranked("He is go"), Keys{"he be going"});
+    EXPECT_EQ(Ranked(""), (Keys{"zoo", "apple", "he be going", "he is here"}));
+}
+
+TEST_F(RankedLookupTest, NoLibraryOrNoLookupAnswersZero) {
+    LibraryEntry e;
+    EXPECT_EQ(set.FindNextRanked(e), 0);
+    EXPECT_EQ(set.FindFirstRanked("a", e, 1, 1), 0);
+    Make("a.lib", {{"alpha", ""}, {"beta", ""}});
+    Load();
+    EXPECT_EQ(set.FindNextRanked(e), 0);  // no ranked lookup since the Load
+    ASSERT_EQ(set.FindFirstRanked("al", e, 1, 1), 1);
+    EXPECT_EQ(set.FindNextRanked(e), 0);
+    EXPECT_EQ(set.FindNextRanked(e), 0);
+    // The two lookups run side by side without disturbing each other.
+    ASSERT_EQ(set.FindFirst("b", e, MATCH_PREFIX, 1, 1), 1);
+    ASSERT_EQ(set.FindFirstRanked("", e, 1, 1), 1);
+    EXPECT_EQ(set.FindNext(e), 0);  // beta was the plain lookup's only one
+    ASSERT_EQ(set.FindNextRanked(e), 1);
+    EXPECT_EQ(KeyOf(e), "beta");
+    set.UnloadAll();
+    EXPECT_EQ(set.FindNextRanked(e), 0);
+}
+
+TEST_F(RankedLookupTest, DamagedWeightsLeaveTodaysOrder) {
+    Make("a.lib", {{"cab", ""}, {"Cable", ""}, {"cat", ""}, {"cave", ""}});
+    {
+        // Weight records of the wrong length: as if there were none.
+        DB* db = nullptr;
+        ASSERT_EQ(db_create(&db, nullptr, 0), 0);
+        ASSERT_EQ(
+            db->open(db, nullptr, (dir / "a.lib").c_str(), "DBWEIGHT", DB_BTREE, DB_CREATE, 0664),
+            0);
+        for (const char* key : {"cat", "cave"}) {
+            DBT k{}, v{};
+            k.data = const_cast<char*>(key);
+            k.size = static_cast<u_int32_t>(std::strlen(key));
+            v.data = const_cast<char*>("\x07");
+            v.size = 1;
+            ASSERT_EQ(db->put(db, nullptr, &k, &v, 0), 0);
+        }
+        db->close(db, 0);
+    }
+    OutputCapture capture(dir);
+    Load();
+    EXPECT_EQ(Ranked("ca"), (Keys{"cab", "Cable", "cat", "cave"}));
+    EXPECT_EQ(capture.Finish(), "");
+}
+
+TEST_F(RankedLookupTest, AReplacedLibraryStopsOfferingAndTheOthersGoOn) {
+    Pairs many;
+    for (int i = 0; i < 2000; ++i) many.push_back({"word" + std::to_string(i), "remark"});
+    Make("big.lib", many, {{"word7", 9}});
+    Make("small.lib", {{"wordy", "small"}}, {{"wordy", 3}});
+    set.SetFileCheckInterval(std::chrono::milliseconds(0));
+    Load();
+    set.PrepareRanked();
+    EXPECT_GT(set.RankedBytes(), 2000u * 9);
+    LibraryEntry e;
+    ASSERT_EQ(set.FindFirstRanked("word", e, 1, 1), 1);
+    EXPECT_EQ(KeyOf(e), "word7");
+    OutputCapture capture(dir);
+    WriteBytes(dir / "big.lib", Junk(std::filesystem::file_size(dir / "big.lib") + 4096));
+    ASSERT_EQ(set.FindNextRanked(e), 1);
+    EXPECT_EQ(KeyOf(e), "wordy");
+    EXPECT_EQ(set.FindNextRanked(e), 0);
+    EXPECT_EQ(Ranked("word"), Keys{"wordy"});
+    EXPECT_EQ(capture.Finish(), "");
+}
+
+// Many random libraries against a plain statement of the order, with keys
+// from a few letters in both cases so that prefixes, case variants, equal
+// weights and keys in several libraries abound.
+TEST_F(RankedLookupTest, RandomLibrariesGiveTheOrderOfTheRules) {
+    struct Instance {
+        int library;
+        int type;
+        std::string key;
+        bool weighted;
+        std::uint32_t weight;
+    };
+    // Windows-1252 in every build (the Windows build's own is the system's).
+    struct Page1252 {
+        Page1252() { SetSystemCodePageForTest(&CodePage1252()); }
+        ~Page1252() { SetSystemCodePageForTest(nullptr); }
+    } page1252;
+    std::mt19937 rng(20240611);
+    const std::string letters = "abAB\xE9\xC9";  // é and É in Windows-1252
+    std::vector<Instance> all;
+    const int libraries = 4;
+    for (int l = 0; l < libraries; ++l) {
+        int type = l == 2 ? Shorthand : Dictionary;
+        std::set<std::string> keys;
+        while (keys.size() < 120) {
+            std::string key(1 + rng() % 4, ' ');
+            for (char& c : key) c = letters[rng() % letters.size()];
+            keys.insert(key);
+        }
+        Pairs entries;
+        Weights weights;
+        for (const auto& key : keys) {
+            entries.push_back({key, std::string(1, 'L').append(std::to_string(l))});
+            bool weighted = rng() % 3 != 0;
+            std::uint32_t weight = rng() % 6;
+            if (weighted) weights[key] = weight;
+            all.push_back({l, type, key, weighted, weight});
+        }
+        Make("lib" + std::to_string(l) + ".lib", entries, weights, type);
+    }
+    Load();
+
+    const CodePage& page = CodePage1252();
+    auto lower = [&](std::string s) {
+        page.ToLower(s.data());
+        return s;
+    };
+    auto expected = [&](const std::string& word) {
+        std::vector<const Instance*> matches;
+        for (const Instance& x : all)
+            if (lower(x.key).compare(0, word.size(), lower(word)) == 0) matches.push_back(&x);
+        // The order of instances: Shorthand keys equal to the word (later
+        // library, bytes), then rank, case-insensitive key, later library,
+        // bytes.
+        auto order = [&](const Instance* x) {
+            bool equal =
+                x->type == Shorthand && page.CompareNoCase(x->key.c_str(), word.c_str()) == 0;
+            std::uint64_t rank = x->weighted ? std::uint64_t{x->weight} + 1 : 0;
+            return std::make_tuple(equal ? 0 : 1, equal ? 0 : -static_cast<std::int64_t>(rank),
+                                   equal ? 0 : 1, -x->library, x->key);
+        };
+        std::stable_sort(matches.begin(), matches.end(), [&](const Instance* a, const Instance* b) {
+            auto ta = order(a), tb = order(b);
+            if (std::get<0>(ta) != std::get<0>(tb)) return std::get<0>(ta) < std::get<0>(tb);
+            if (std::get<1>(ta) != std::get<1>(tb)) return std::get<1>(ta) < std::get<1>(tb);
+            if (std::get<0>(ta) == 1) {
+                int c = page.CompareNoCase(a->key.c_str(), b->key.c_str());
+                if (c != 0) return c < 0;
+            }
+            if (a->library != b->library) return a->library > b->library;
+            return a->key < b->key;
+        });
+        Keys out;
+        std::set<std::pair<int, std::string>> given;
+        for (const Instance* x : matches) {
+            if (!given.insert({x->type, x->key}).second) continue;
+            int owner = x->library;
+            for (const Instance& y : all)
+                if (y.type == x->type && y.key == x->key) owner = std::max(owner, y.library);
+            out.push_back(x->key + "=L" + std::to_string(owner));
+        }
+        return out;
+    };
+    std::vector<std::string> words = {""};
+    for (char a : letters) {
+        words.push_back(std::string(1, a));
+        for (char b : letters) words.push_back(std::string{a, b});
+    }
+    for (const auto& word : words) EXPECT_EQ(Ranked(word, true), expected(word)) << word;
+}
+
+// The index on its own, over enough keys for many blocks of its range
+// structure: the best of any range and a walk over any range agree with a
+// plain look through the weights.
+TEST(RankedIndexTest, RangeBestsAndWalksAgreeWithAPlainLook) {
+    TempDir dir;
+    std::mt19937 rng(7);
+    Pairs entries;
+    Weights weights;
+    std::set<std::string> keys;
+    while (keys.size() < 5000) keys.insert(std::to_string(rng() % 1000000));
+    for (const auto& key : keys) {
+        entries.push_back({key, rng() % 4 ? "" : "text"});
+        if (rng() % 5) weights[key] = rng() % 50;  // many equal weights
+    }
+    MakeLibrary(dir / "a.lib", entries);
+    Library lib;
+    ASSERT_EQ(lib.Open((dir / "a.lib").c_str()), 1);
+    for (const auto& [key, weight] : weights) ASSERT_EQ(lib.SetWeight(Entry(key), weight), 1);
+    RankedIndex index;
+    ASSERT_TRUE(index.Build(lib, CodePage1252()));
+    ASSERT_EQ(index.Size(), 5000u);
+    for (std::uint32_t i = 0; i < index.Size(); ++i) {
+        std::string key(index.Key(i), index.KeyLength(i));
+        EXPECT_EQ(index.HasWeight(i), weights.count(key) == 1);
+        EXPECT_EQ(
+            index.HasText(i),
+            entries[static_cast<std::size_t>(std::distance(keys.begin(), keys.find(key)))].second !=
+                "");
+        EXPECT_TRUE(index.MayHold(RankedIndex::Hash(key.data(), index.KeyLength(i))));
+    }
+    auto plainBest = [&](std::uint32_t first, std::uint32_t last) {
+        std::uint32_t best = first;
+        for (std::uint32_t i = first; i <= last; ++i)
+            if (index.Rank(i) > index.Rank(best)) best = i;
+        return best;
+    };
+    for (int t = 0; t < 3000; ++t) {
+        std::uint32_t a = static_cast<std::uint32_t>(rng() % 5000),
+                      b = static_cast<std::uint32_t>(rng() % 5000);
+        if (t % 3 == 0)
+            b = std::min<std::uint32_t>(
+                4999, a + static_cast<std::uint32_t>(rng() % 40));  // short ranges too
+        std::uint32_t first = std::min(a, b), last = std::max(a, b);
+        ASSERT_EQ(index.Best(first, last), plainBest(first, last)) << first << " " << last;
+    }
+    // Prefix ranges of every length, over keys of digits.
+    for (const char* word : {"", "1", "12", "123", "9", "99999", "1234567", "x", "0"}) {
+        std::uint32_t first = 0, last = 0;
+        index.PrefixRange(word, first, last);
+        std::uint32_t expectedFirst = 0, expectedLast = 0;
+        std::uint32_t i = 0;
+        for (const auto& key : keys) {  // std::set: the index's order for digits
+            bool begins = key.rfind(word, 0) == 0;
+            if (begins && expectedLast == expectedFirst) expectedFirst = expectedLast = i;
+            if (begins) expectedLast = i + 1;
+            ++i;
+        }
+        if (expectedLast == 0) {  // none: an empty range at the first key not below the word
+            expectedFirst = expectedLast =
+                static_cast<std::uint32_t>(std::distance(keys.begin(), keys.lower_bound(word)));
+        }
+        EXPECT_EQ(first, expectedFirst) << word;
+        EXPECT_EQ(last, expectedLast) << word;
+    }
+    for (int t = 0; t < 50; ++t) {
+        std::uint32_t a = static_cast<std::uint32_t>(rng() % 5001),
+                      b = static_cast<std::uint32_t>(rng() % 5001);
+        std::uint32_t first = std::min(a, b), last = std::max(a, b);
+        std::vector<std::uint32_t> expected(last - first);
+        std::iota(expected.begin(), expected.end(), first);
+        std::stable_sort(expected.begin(), expected.end(), [&](std::uint32_t x, std::uint32_t y) {
+            return index.Rank(x) > index.Rank(y);
+        });
+        std::vector<std::uint32_t> walked;
+        RankedWalk walk;
+        for (walk.Start(&index, first, last); !walk.Done(); walk.Advance())
+            walked.push_back(walk.Current());
+        ASSERT_EQ(walked, expected) << first << " " << last;
+    }
+}
+
+}  // namespace
+}  // namespace wl::test
