@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "settings/RegistryLayout.h"
+#include "platform/RegistryLayout.h"
 
 namespace wl {
 

@@ -1,7 +1,7 @@
 #include "store/LibrarySet.h"
 
 #include "platform/CodePage.h"
-#include "settings/RegistryLayout.h"
+#include "platform/RegistryLayout.h"
 
 namespace wl {
 

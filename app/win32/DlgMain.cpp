@@ -4,6 +4,7 @@
 #include <string>
 
 #include "libui/win32/LibraryDialogs.h"
+#include "platform/RegistryLayout.h"
 #include "platform/ReportingRegistry.h"
 #include "platform/win32/Dpi.h"
 #include "res/resource.h"
@@ -51,18 +52,16 @@ bool IsUnder(const std::string& path, const char* top) {
 }  // namespace
 
 std::string RefusedWriteText(RegRoot root, const std::string& path) {
-    constexpr char kStore[] = "SOFTWARE\\Quorbit";
-    constexpr char kRun[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
     std::string key = std::string(RootName(root)) + "\\";
     std::string advice;
-    if (root == RegRoot::LocalMachine && IsUnder(path, kStore)) {
-        key += kStore;
+    if (root == RegRoot::LocalMachine && IsUnder(path, reg::kStoreKey)) {
+        key += reg::kStoreKey;
         advice =
             "Wordlark keeps its settings there for every user of this computer. Run the "
             "Wordlark installer, which lets every user change them, or ask an administrator "
             "for write access to this key.";
-    } else if (root == RegRoot::LocalMachine && IsUnder(path, kRun)) {
-        key += kRun;
+    } else if (root == RegRoot::LocalMachine && IsUnder(path, reg::kRunKey)) {
+        key += reg::kRunKey;
         advice =
             "Starting with Windows is set there for every user of this computer, and only an "
             "administrator may change it.";
