@@ -5,6 +5,8 @@
 #include <system_error>
 #include <utility>
 
+#include "res/libui_resource.h"
+
 namespace wl {
 
 namespace {
@@ -29,14 +31,28 @@ constexpr struct {
     int command;
     const char* text;
 } kMacros[] = {
-    {32801, "%CARET%"},         {32802, "%DATE%"},      {32803, "%YEAR%"},
-    {32804, "%MONTH%"},         {32805, "%MONTH_02%"},  {32806, "%MONTHNAME%"},
-    {32807, "%FULLMONTHNAME%"}, {32808, "%DAY%"},       {32809, "%DAY_02%"},
-    {32810, "%WEEK%"},          {32811, "%WEEKNAME%"},  {32812, "%FULLWEEKNAME%"},
-    {32813, "%TIME_24%"},       {32814, "%TIME_12%"},   {32815, "%HOUR_24%"},
-    {32816, "%HOUR_24_02%"},    {32817, "%HOUR_12%"},   {32818, "%HOUR_12_02%"},
-    {32819, "%MINUTE%"},        {32820, "%MINUTE_02%"}, {32821, "%SECOND%"},
-    {32822, "%SECOND_02%"},
+    {ID_MACRO_CARET, "%CARET%"},
+    {ID_MACRO_DATE, "%DATE%"},
+    {ID_MACRO_YEAR, "%YEAR%"},
+    {ID_MACRO_MONTH, "%MONTH%"},
+    {ID_MACRO_MONTH_02, "%MONTH_02%"},
+    {ID_MACRO_MONTHNAME, "%MONTHNAME%"},
+    {ID_MACRO_FULLMONTHNAME, "%FULLMONTHNAME%"},
+    {ID_MACRO_DAY, "%DAY%"},
+    {ID_MACRO_DAY_02, "%DAY_02%"},
+    {ID_MACRO_WEEK, "%WEEK%"},
+    {ID_MACRO_WEEKNAME, "%WEEKNAME%"},
+    {ID_MACRO_FULLWEEKNAME, "%FULLWEEKNAME%"},
+    {ID_MACRO_TIME_24, "%TIME_24%"},
+    {ID_MACRO_TIME_12, "%TIME_12%"},
+    {ID_MACRO_HOUR_24, "%HOUR_24%"},
+    {ID_MACRO_HOUR_24_02, "%HOUR_24_02%"},
+    {ID_MACRO_HOUR_12, "%HOUR_12%"},
+    {ID_MACRO_HOUR_12_02, "%HOUR_12_02%"},
+    {ID_MACRO_MINUTE, "%MINUTE%"},
+    {ID_MACRO_MINUTE_02, "%MINUTE_02%"},
+    {ID_MACRO_SECOND, "%SECOND%"},
+    {ID_MACRO_SECOND_02, "%SECOND_02%"},
 };
 
 // Said when a library file refuses a change; the user can do something

@@ -6,14 +6,14 @@
 #include "platform/CodePage.h"
 #include "platform/win32/Dpi.h"
 #include "res/libui_resource.h"
+#include "res/resource.h"
 
 namespace wl {
 
 namespace {
 
 constexpr char kEditorProp[] = "WordlarkLibraryEditor";
-constexpr int kCandidateBitmap = 129;  // the program's strip of 16x16 images
-constexpr int kMaxQueryBytes = 1023;   // a typed word holds at most 1023 bytes
+constexpr int kMaxQueryBytes = 1023;  // a typed word holds at most 1023 bytes
 constexpr int kMaxFullTextBytes = 65535;
 constexpr int kPumpEveryRows = 256;
 // Posted by the opening: the first listing runs once the dialog stands (a
@@ -85,7 +85,7 @@ BOOL CDlgLibOption::OnInitDialog() {
     m_list = Item(IDC_LIBOPT_LIST);
     m_wait.CreateHidden(m_hWnd);
 
-    m_imageList = ImageListFromStrip(ProgramModule(), kCandidateBitmap, DpiOf(m_list));
+    m_imageList = ImageListFromStrip(ProgramModule(), IDB_CANDIDATES, DpiOf(m_list));
     if (!m_imageList) m_imageList = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 4, 1);
     // The list destroys its image list with itself.
     SendMessageA(m_list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(m_imageList));
