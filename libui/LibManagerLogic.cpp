@@ -5,16 +5,12 @@
 #include <utility>
 
 #include "platform/CodePage.h"
+#include "platform/Files.h"
 
 namespace wl {
 
 namespace {
 
-#ifdef _WIN32
-constexpr char kSeparator = '\\';
-#else
-constexpr char kSeparator = '/';
-#endif
 constexpr char kExtension[] = ".lib";
 // The longest full path the program handles (its path buffers hold 260 bytes
 // with the terminator).
@@ -74,7 +70,7 @@ LibManagerLogic::LibManagerLogic(Registry& registry, Directory& directory, std::
 }
 
 std::string LibManagerLogic::PathOf(const std::string& fileName) const {
-    return folder_ + kSeparator + fileName;
+    return folder_ + PathSeparator() + fileName;
 }
 
 std::string LibManagerLogic::Pattern() const {

@@ -15,11 +15,8 @@
 #include <string>
 
 #include "platform/CodePage.h"
+#include "platform/Files.h"
 #include "store/Library.h"
-
-#ifdef _WIN32
-#include <share.h>
-#endif
 
 namespace wl {
 namespace {
@@ -38,11 +35,7 @@ constexpr std::size_t kWordBuffer = 1024;  // 1,023 word bytes and the NUL
 // Opens a file to import, denying other processes read access while it is
 // open where the system can.
 std::FILE* OpenForImport(const char* path) {
-#ifdef _WIN32
-    return _fsopen(path, "rb", _SH_DENYRD);
-#else
-    return std::fopen(path, "rb");
-#endif
+    return OpenDenyingReaders(path);
 }
 
 class FileCloser {

@@ -24,13 +24,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/Files.h"
 #include "store/Library.h"
 #include "store/LibrarySet.h"
-
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#endif
 
 namespace {
 
@@ -310,13 +306,7 @@ int Lookup(int argc, char** argv) {
     std::string folder = args.positional[0];
     std::error_code ec;
     if (!fs::is_directory(folder, ec)) return Fail(kFailed, folder + ": no such folder");
-    if (folder.back() != '/' && folder.back() != '\\') {
-#ifdef _WIN32
-        folder += '\\';
-#else
-        folder += '/';
-#endif
-    }
+    if (folder.back() != '/' && folder.back() != '\\') folder += wl::PathSeparator();
     wl::LibrarySet set;
     if (!set.Load((folder + "*.lib").c_str(), 0))
         return Fail(kFailed, args.positional[0] + ": no library could be loaded");
@@ -338,10 +328,8 @@ int Lookup(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-#ifdef _WIN32
     // The same bytes as elsewhere: LF line ends, no text-mode translation.
-    _setmode(_fileno(stdout), _O_BINARY);
-#endif
+    wl::SetBinaryMode(stdout);
     if (argc < 2) return Usage("no command");
     std::string command = argv[1];
     if (command == "--help" || command == "-h" || command == "help") {
