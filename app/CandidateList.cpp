@@ -13,13 +13,6 @@ bool IsPathKind(const LibraryEntry* e) {
     return e && (e->type == PathFile || e->type == PathFolder);
 }
 
-const char* KeyOf(const LibraryEntry& e) {
-    return e.key() ? e.key() : "";
-}
-const char* TextOf(const LibraryEntry& e) {
-    return e.text() ? e.text() : "";
-}
-
 bool SameBytes(const LibraryEntry& e) {
     return e.keyLength() == e.textLength() &&
            (e.keyLength() == 0 || std::memcmp(e.key(), e.text(), e.keyLength()) == 0);
@@ -105,7 +98,7 @@ int CandidateList::FillPage(int start, int n) {
          i < static_cast<size_t>(start) + static_cast<size_t>(n) && i < m_candidates.size(); ++i) {
         const LibraryEntry* e = m_candidates[i].get();
         if (!e) continue;
-        m_rows.push_back({KeyOf(*e), e->type - 1, static_cast<int>(i)});
+        m_rows.push_back({e->keyString(), e->type - 1, static_cast<int>(i)});
     }
     m_nHighlight = -1;
     view_.RowsChanged();
@@ -124,10 +117,10 @@ void CandidateList::SelectCandidate(int index) {
         hook_.SetReplaceStr("", REPLACE_COMPLETE);
         return;
     }
-    const std::string key = KeyOf(*e);
+    const std::string key = e->keyString();
     switch (e->type) {
         case Shorthand: {
-            const std::string expansion = e->textLength() ? TextOf(*e) : key;
+            const std::string expansion = e->textLength() ? e->textString() : key;
             hook_.SetReplaceStr(expansion.c_str(), REPLACE_WORD);
             if (expansion != key)
                 view_.SetTipText(expansion, TIP_STYLE_EXPANSION);
@@ -145,7 +138,7 @@ void CandidateList::SelectCandidate(int index) {
             hook_.SetReplaceStr(key.c_str(), REPLACE_PATH_FILE);
             break;
     }
-    view_.SetTipText(SameBytes(*e) ? std::string() : std::string(TextOf(*e)), TIP_STYLE_NOTE);
+    view_.SetTipText(SameBytes(*e) ? std::string() : std::string(e->textString()), TIP_STYLE_NOTE);
 }
 
 void CandidateList::Highlight(int row) {
@@ -242,7 +235,7 @@ void CandidateList::SortPathCandidates() {
     }
     auto byName = [&cp](const std::unique_ptr<LibraryEntry>& a,
                         const std::unique_ptr<LibraryEntry>& b) {
-        return cp.CompareNoCase(KeyOf(*a), KeyOf(*b)) < 0;
+        return cp.CompareNoCase(a->keyString(), b->keyString()) < 0;
     };
     std::stable_sort(folders.begin(), folders.end(), byName);
     std::stable_sort(files.begin(), files.end(), byName);

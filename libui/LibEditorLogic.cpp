@@ -19,13 +19,6 @@ struct TextEntry : LibraryEntry {
     }
 };
 
-std::string KeyOf(const LibraryEntry& e) {
-    return e.key() ? std::string(e.key(), e.keyLength()) : std::string();
-}
-std::string TextOf(const LibraryEntry& e) {
-    return e.text() ? std::string(e.text(), e.textLength()) : std::string();
-}
-
 // The commands of the macro menu and the texts they insert.
 constexpr struct {
     int command;
@@ -124,9 +117,10 @@ void LibEditorLogic::ListFrom(const std::string& text, ListingProgress* progress
     rows_.reserve(static_cast<std::size_t>(libraryCount_ > 0 ? libraryCount_ : 0));
     // The exact search may have landed on a key it did not accept; that
     // entry is listed first all the same, and the walk goes on from it.
-    if (entry.key()) rows_.push_back({KeyOf(entry), TextOf(entry)});
+    if (entry.key())
+        rows_.push_back({std::string(entry.keyBytes()), std::string(entry.textBytes())});
     while (library_.Next(entry)) {
-        rows_.push_back({KeyOf(entry), TextOf(entry)});
+        rows_.push_back({std::string(entry.keyBytes()), std::string(entry.textBytes())});
         if (progress && !progress->Step()) break;
     }
 }

@@ -22,6 +22,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/Files.h"
@@ -61,11 +62,11 @@ int Usage(const std::string& message) {
 }
 
 // Keys and texts as one line.
-std::string Escaped(const char* bytes, std::size_t length) {
+std::string Escaped(std::string_view bytes) {
     std::string out;
-    out.reserve(length);
-    for (std::size_t i = 0; i < length; ++i) {
-        switch (char c = bytes[i]) {
+    out.reserve(bytes.size());
+    for (char c : bytes) {
+        switch (c) {
             case '\\':
                 out += "\\\\";
                 break;
@@ -86,17 +87,6 @@ std::string Escaped(const char* bytes, std::size_t length) {
         }
     }
     return out;
-}
-
-std::string Escaped(const std::string& s) {
-    return Escaped(s.data(), s.size());
-}
-
-std::string KeyOf(const LibraryEntry& e) {
-    return Escaped(e.key() ? e.key() : "", e.keyLength());
-}
-std::string TextOf(const LibraryEntry& e) {
-    return Escaped(e.text() ? e.text() : "", e.textLength());
 }
 
 std::string TypeName(std::int32_t type) {
@@ -287,8 +277,12 @@ int List(int argc, char** argv) {
     // stopped, then every following entry the walk delivers.
     LibraryEntry entry;
     lib.SearchExact(word.c_str(), entry, wl::MATCH_PREFIX);
-    if (entry.key()) std::printf("%s\t%s\n", KeyOf(entry).c_str(), TextOf(entry).c_str());
-    while (lib.Next(entry)) std::printf("%s\t%s\n", KeyOf(entry).c_str(), TextOf(entry).c_str());
+    if (entry.key())
+        std::printf("%s\t%s\n", Escaped(entry.keyBytes()).c_str(),
+                    Escaped(entry.textBytes()).c_str());
+    while (lib.Next(entry))
+        std::printf("%s\t%s\n", Escaped(entry.keyBytes()).c_str(),
+                    Escaped(entry.textBytes()).c_str());
     return kOk;
 }
 
@@ -317,8 +311,8 @@ int Lookup(int argc, char** argv) {
     int ok =
         set.FindFirst(args.positional[1].c_str(), entry, wl::MATCH_PREFIX, dictionary, shorthand);
     while (ok) {
-        std::printf("%s\t%s\t%s\n", TypeName(entry.type).c_str(), KeyOf(entry).c_str(),
-                    TextOf(entry).c_str());
+        std::printf("%s\t%s\t%s\n", TypeName(entry.type).c_str(), Escaped(entry.keyBytes()).c_str(),
+                    Escaped(entry.textBytes()).c_str());
         if (++shown == limit) break;
         ok = set.FindNext(entry);
     }

@@ -34,7 +34,7 @@ class LibrarySetTest : public ::testing::Test {
         LibraryEntry e;
         for (int ok = set.FindFirst(word.c_str(), e, MATCH_PREFIX, dict, shorthand); ok;
              ok = set.FindNext(e))
-            out.push_back(KeyOf(e) + "=" + TextOf(e));
+            out.push_back(std::string(e.keyBytes()) + "=" + std::string(e.textBytes()));
         return out;
     }
 };
@@ -246,10 +246,10 @@ TEST_F(ChangedUnderneath, JunkOverALoadedLibraryClosesItAtTheNextLookup) {
 TEST_F(ChangedUnderneath, AChangeInTheMiddleOfALookupEndsThatLibrarysPart) {
     LibraryEntry e;
     ASSERT_EQ(set.FindFirst("word", e, MATCH_PREFIX, 1, 1), 1);
-    EXPECT_EQ(KeyOf(e), "word0");
+    EXPECT_EQ(e.keyBytes(), "word0");
     WriteBytes(dir / "big.lib", Junk(std::filesystem::file_size(dir / "big.lib") + 4096));
     std::vector<std::string> rest;
-    while (set.FindNext(e)) rest.push_back(KeyOf(e));
+    while (set.FindNext(e)) rest.emplace_back(e.keyBytes());
     // At most the candidate each library had ready; never a key of the junk.
     EXPECT_LE(rest.size(), 3u);
     for (const auto& key : rest)

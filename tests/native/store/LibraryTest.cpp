@@ -161,7 +161,7 @@ TEST_F(LibraryTest, PutReplacesDeleteAndReplaceNeedAnExistingKey) {
 
     LibraryEntry e;
     ASSERT_EQ(lib.SearchExact("hello", e, MATCH_PREFIX), 1);
-    EXPECT_EQ(TextOf(e), "second");
+    EXPECT_EQ(e.textBytes(), "second");
 
     EXPECT_EQ(lib.Delete(Entry("nothing")), 0);
     EXPECT_EQ(lib.Replace(Entry("nothing"), Entry("new", "x")), 0);
@@ -179,10 +179,10 @@ TEST_F(LibraryTest, ReplacingAnEntryWithItselfRewritesItsText) {
         ASSERT_EQ(lib.Open(path.c_str()), 1);
         Entry e("brb", "be back soon");
         ASSERT_EQ(lib.Replace(e, e), 1);
-        EXPECT_EQ(KeyOf(e), "brb");  // the caller's entry stays plain
+        EXPECT_EQ(e.keyBytes(), "brb");  // the caller's entry stays plain
         LibraryEntry found;
         ASSERT_EQ(lib.SearchExact("brb", found, MATCH_PREFIX), 1) << scrambled;
-        EXPECT_EQ(TextOf(found), "be back soon");
+        EXPECT_EQ(found.textBytes(), "be back soon");
         EXPECT_EQ(lib.Count(), 1);
     }
 }
@@ -239,21 +239,21 @@ TEST_F(LibraryTest, SearchExactNeedsTheFirstMatchToBeTheWord) {
     ASSERT_EQ(lib.Open(Path().c_str()), 1);
     LibraryEntry e;
     ASSERT_EQ(lib.SearchExact("Hello", e, MATCH_PREFIX), 1);  // nothing between Hello and hello
-    EXPECT_EQ(KeyOf(e), "hello");
-    EXPECT_EQ(TextOf(e), "greeting");
+    EXPECT_EQ(e.keyBytes(), "hello");
+    EXPECT_EQ(e.textBytes(), "greeting");
     // A key that is the word: it and the keys beginning with it.
     ASSERT_EQ(lib.Next(e), 0);
 
     // Not the word: the entry keeps the match and Next goes on with every
     // following key.
     EXPECT_EQ(lib.SearchExact("hel", e, MATCH_PREFIX), 0);
-    EXPECT_EQ(KeyOf(e), "hello");
+    EXPECT_EQ(e.keyBytes(), "hello");
     ASSERT_EQ(lib.Next(e), 1);
-    EXPECT_EQ(KeyOf(e), "help");
+    EXPECT_EQ(e.keyBytes(), "help");
     ASSERT_EQ(lib.Next(e), 1);
-    EXPECT_EQ(KeyOf(e), "hz");
+    EXPECT_EQ(e.keyBytes(), "hz");
     ASSERT_EQ(lib.Next(e), 1);
-    EXPECT_EQ(KeyOf(e), "world");
+    EXPECT_EQ(e.keyBytes(), "world");
     EXPECT_EQ(lib.Next(e), 0);
 
     // The walk found nothing (it stopped at hz): the entry is empty and the
@@ -261,7 +261,7 @@ TEST_F(LibraryTest, SearchExactNeedsTheFirstMatchToBeTheWord) {
     EXPECT_EQ(lib.SearchExact("hex", e, MATCH_PREFIX), 0);
     EXPECT_EQ(e.key(), nullptr);
     ASSERT_EQ(lib.Next(e), 1);
-    EXPECT_EQ(KeyOf(e), "world");
+    EXPECT_EQ(e.keyBytes(), "world");
 }
 
 TEST_F(LibraryTest, AWalkThatRanOffTheEndStaysThere) {
@@ -299,13 +299,13 @@ TEST_F(LibraryTest, ScrambledLibrariesStoreScrambledBytesAndSearchPlainWords) {
     EXPECT_STREQ(lib.GetCaption(), "Secret");  // the info stays plain
     LibraryEntry e;
     ASSERT_EQ(lib.Search("b", e, MATCH_PREFIX), 1);
-    std::vector<std::string> found{KeyOf(e)};
-    EXPECT_EQ(TextOf(e) == "be right back" || TextOf(e) == "by the way", true);
-    while (lib.Next(e)) found.push_back(KeyOf(e));
+    std::vector<std::string> found{std::string(e.keyBytes())};
+    EXPECT_EQ(e.textBytes() == "be right back" || e.textBytes() == "by the way", true);
+    while (lib.Next(e)) found.emplace_back(e.keyBytes());
     std::sort(found.begin(), found.end());
     EXPECT_EQ(found, (Keys{"brb", "btw"}));
     ASSERT_EQ(lib.SearchExact("ty", e, MATCH_PREFIX), 1);
-    EXPECT_EQ(TextOf(e), "thank you");
+    EXPECT_EQ(e.textBytes(), "thank you");
     EXPECT_EQ(lib.Delete(Entry("ty")), 1);
     EXPECT_EQ(lib.SearchExact("ty", e, MATCH_PREFIX), 0);
     EXPECT_EQ(lib.Count(), 2);
@@ -327,10 +327,10 @@ TEST_F(LibraryTest, ScrambledWordsWithAnMAreNotCutShort) {
     EXPECT_EQ(found, (Keys{"mama", "map"}));
     LibraryEntry e;
     ASSERT_EQ(lib.SearchExact("milk", e, MATCH_PREFIX), 1);
-    EXPECT_EQ(KeyOf(e), "milk");
+    EXPECT_EQ(e.keyBytes(), "milk");
     EXPECT_EQ(lib.Replace(Entry("am"), Entry("am", "x")), 1);
     ASSERT_EQ(lib.SearchExact("am", e, MATCH_PREFIX), 1);
-    EXPECT_EQ(TextOf(e), "x");
+    EXPECT_EQ(e.textBytes(), "x");
 }
 
 TEST_F(LibraryTest, ScrambledLettersOfDifferentCaseAreNotConfused) {
@@ -365,7 +365,7 @@ TEST_F(LibraryTest, KeysWithZeroBytesAreJudgedUpToTheirFirstNul) {
     ASSERT_EQ(lib.Put(Entry(std::string("ab\0cd", 5), "t")), 1);
     LibraryEntry e;
     ASSERT_EQ(lib.Search("ab", e, MATCH_PREFIX), 1);
-    EXPECT_EQ(KeyOf(e), std::string("ab\0cd", 5));  // delivered whole
+    EXPECT_EQ(e.keyBytes(), std::string("ab\0cd", 5));  // delivered whole
     EXPECT_EQ(e.keyLength(), 5u);
     EXPECT_EQ(lib.Search("cd", e, MATCH_ANY), 0);
     EXPECT_EQ(lib.Search("ab", e, MATCH_SUFFIX), 0);  // the stored length counts

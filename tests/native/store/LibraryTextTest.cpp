@@ -48,7 +48,7 @@ class LibraryTextTest : public ::testing::Test {
         Keys out;
         LibraryEntry e;
         for (int ok = lib.Search("", e, MATCH_PREFIX); ok; ok = lib.Next(e))
-            out.push_back(KeyOf(e) + "=" + TextOf(e));
+            out.push_back(std::string(e.keyBytes()) + "=" + std::string(e.textBytes()));
         return out;
     }
 };
@@ -69,7 +69,7 @@ TEST_F(LibraryTextTest, AShorthandLibraryExportsItsMarkedPairs) {
     EXPECT_EQ(other.ImportText(out.c_str(), nullptr), 2);
     LibraryEntry e;
     ASSERT_EQ(other.SearchExact("brb", e, MATCH_PREFIX), 1);
-    EXPECT_EQ(TextOf(e), "be right back");
+    EXPECT_EQ(e.textBytes(), "be right back");
 }
 
 TEST_F(LibraryTextTest, ADictionaryExportsKeyAndDataLines) {
@@ -125,7 +125,7 @@ TEST_F(LibraryTextTest, AScrambledLibraryExportsPlainTextAndRoundTrips) {
     for (const auto& [k, t] : entries) {
         LibraryEntry e;
         ASSERT_EQ(copy.SearchExact(k.c_str(), e, MATCH_PREFIX), 1) << k;
-        EXPECT_EQ(TextOf(e), t);
+        EXPECT_EQ(e.textBytes(), t);
     }
     std::string again = dir / "again.txt";
     copy.SetType(Shorthand);
@@ -150,7 +150,7 @@ TEST_F(LibraryTextTest, MarkersAreFoundAnywhereInALine) {
     EXPECT_EQ(ImportText("<data>t<key>k\r\n"), 1);
     LibraryEntry e;
     ASSERT_EQ(lib.SearchExact("k", e, MATCH_PREFIX), 1);
-    EXPECT_EQ(TextOf(e), "");
+    EXPECT_EQ(e.textBytes(), "");
 }
 
 TEST_F(LibraryTextTest, PairsAreStoredWhenTheNextKeyOrTheEndComes) {
@@ -166,7 +166,7 @@ TEST_F(LibraryTextTest, PairsAreStoredWhenTheNextKeyOrTheEndComes) {
     EXPECT_EQ(ImportText("<shortkey>only\r\n<replacement text>two\r\n"), 1);
     LibraryEntry e;
     ASSERT_EQ(lib.SearchExact("only", e, MATCH_PREFIX), 1);
-    EXPECT_EQ(TextOf(e), "two");
+    EXPECT_EQ(e.textBytes(), "two");
     // Lines without a marker and empty keys are ignored.
     EXPECT_EQ(ImportText("hello\r\n<key>\r\n<data>x\r\n\r\n"), 0);
     EXPECT_EQ(ImportText(""), 0);
@@ -182,7 +182,7 @@ TEST_F(LibraryTextTest, AMultiLineTextComesBackWithItsFirstLine) {
     EXPECT_EQ(other.ImportText(out.c_str(), nullptr), 1);
     LibraryEntry e;
     ASSERT_EQ(other.SearchExact("sig", e, MATCH_PREFIX), 1);
-    EXPECT_EQ(TextOf(e), "Regards,");
+    EXPECT_EQ(e.textBytes(), "Regards,");
 }
 
 TEST_F(LibraryTextTest, LineEndsOfEveryKindSplitLines) {
@@ -197,9 +197,9 @@ TEST_F(LibraryTextTest, LineEndsOfEveryKindSplitLines) {
         EXPECT_EQ(fresh.ImportText(File(content).c_str(), nullptr), 2);
         LibraryEntry e;
         ASSERT_EQ(fresh.SearchExact("a", e, MATCH_PREFIX), 1);
-        EXPECT_EQ(TextOf(e), "1");
+        EXPECT_EQ(e.textBytes(), "1");
         ASSERT_EQ(fresh.SearchExact("b", e, MATCH_PREFIX), 1);
-        EXPECT_EQ(TextOf(e), "2");
+        EXPECT_EQ(e.textBytes(), "2");
         fresh.Close();
         std::filesystem::remove(dir / "fresh.lib");
     }

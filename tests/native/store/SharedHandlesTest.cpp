@@ -93,8 +93,8 @@ TEST_F(SharedHandlesTest, AnEditorWritingBesideTheSetAndAnInfoWriterLeavesASound
         // The set sees every write at once, and its lookup goes on.
         std::string probe = "new" + std::to_string(round) + "_149";
         ASSERT_EQ(set.FindFirst(probe.c_str(), e, MATCH_PREFIX, 1, 1), 1) << probe;
-        EXPECT_EQ(KeyOf(e), probe);
-        EXPECT_EQ(TextOf(e), std::string(189, 'x'));
+        EXPECT_EQ(e.keyBytes(), probe);
+        EXPECT_EQ(e.textBytes(), std::string(189, 'x'));
         ASSERT_EQ(set.FindNext(e), 0);
         ASSERT_EQ(set.GetLibrary(0)->Count(), 200 + 150 * (round + 1));
     }
@@ -113,7 +113,7 @@ TEST_F(SharedHandlesTest, AnEditorWritingBesideTheSetAndAnInfoWriterLeavesASound
     ASSERT_EQ(again.Open(path.c_str()), 1);
     EXPECT_EQ(again.Count(), 200 + 150 * 20);
     ASSERT_EQ(again.SearchExact("new7_77", e, MATCH_PREFIX), 1);
-    EXPECT_EQ(TextOf(e), std::string(117, 'x'));
+    EXPECT_EQ(e.textBytes(), std::string(117, 'x'));
 }
 
 TEST_F(SharedHandlesTest, DeletesThroughOneHandleKeepAnotherHandlesWalkSound) {
@@ -126,14 +126,14 @@ TEST_F(SharedHandlesTest, DeletesThroughOneHandleKeepAnotherHandlesWalkSound) {
     ASSERT_EQ(editor.Open(path.c_str()), 1);
     LibraryEntry e;
     ASSERT_EQ(walker.Search("k", e, MATCH_PREFIX), 1);
-    std::vector<std::string> seen{KeyOf(e)};
+    std::vector<std::string> seen{std::string(e.keyBytes())};
     // Delete every key ahead of the walker but one in ten, while it walks.
     for (int i = 1; i < 2000; ++i) {
         if (i % 10) {
             ASSERT_EQ(editor.Delete(Entry(Numbered("k", 10000 + i))), 1);
         }
     }
-    while (walker.Next(e)) seen.push_back(KeyOf(e));
+    while (walker.Next(e)) seen.emplace_back(e.keyBytes());
     EXPECT_EQ(seen.size(), 200u);
     EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
     walker.Close();
@@ -157,9 +157,9 @@ TEST_F(SharedHandlesTest, ACopyOfALibraryIsAFileOfItsOwn) {
     LibraryEntry e;
     EXPECT_EQ(a.SearchExact("beta", e, MATCH_PREFIX), 0);
     ASSERT_EQ(a.SearchExact("alpha", e, MATCH_PREFIX), 1);
-    EXPECT_EQ(TextOf(e), "original");
+    EXPECT_EQ(e.textBytes(), "original");
     ASSERT_EQ(b.SearchExact("alpha", e, MATCH_PREFIX), 1);
-    EXPECT_EQ(TextOf(e), "changed in the copy");
+    EXPECT_EQ(e.textBytes(), "changed in the copy");
     a.Close();
     b.Close();
     EXPECT_EQ(ReadBytes(original), originalBytes);
@@ -261,7 +261,7 @@ TEST_F(SharedHandlesTest, APageDamagedWhileOpenHarmsNoOtherLibrary) {
     Library good, fresh;
     ASSERT_EQ(good.Open((dir / "good.lib").c_str()), 1);
     ASSERT_EQ(good.SearchExact("entry", e, MATCH_PREFIX), 1);
-    EXPECT_EQ(TextOf(e), "good");
+    EXPECT_EQ(e.textBytes(), "good");
     ASSERT_EQ(good.Put(Entry("after", "damage")), 1);
     ASSERT_EQ(fresh.Open((dir / "fresh.lib").c_str()), 1);
     ASSERT_EQ(fresh.Put(Entry("a", "b")), 1);

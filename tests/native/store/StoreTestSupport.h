@@ -39,13 +39,6 @@ struct Entry : LibraryEntry {
     }
 };
 
-inline std::string KeyOf(const LibraryEntry& e) {
-    return e.key() ? std::string(e.key(), e.keyLength()) : std::string();
-}
-inline std::string TextOf(const LibraryEntry& e) {
-    return e.text() ? std::string(e.text(), e.textLength()) : std::string();
-}
-
 // Creates a library at path with the info given and the entries.
 inline void MakeLibrary(const std::string& path, const Pairs& entries, int type = Dictionary,
                         const std::string& caption = "", int scrambled = 0) {
@@ -62,7 +55,8 @@ inline void MakeLibrary(const std::string& path, const Pairs& entries, int type 
 inline std::vector<std::string> Walk(Library& lib, const std::string& word, int mode) {
     std::vector<std::string> keys;
     LibraryEntry e;
-    for (int ok = lib.Search(word.c_str(), e, mode); ok; ok = lib.Next(e)) keys.push_back(KeyOf(e));
+    for (int ok = lib.Search(word.c_str(), e, mode); ok; ok = lib.Next(e))
+        keys.emplace_back(e.keyBytes());
     return keys;
 }
 
@@ -72,7 +66,7 @@ inline std::vector<std::string> Lookup(LibrarySet& set, const std::string& word,
     std::vector<std::string> keys;
     LibraryEntry e;
     for (int ok = set.FindFirst(word.c_str(), e, mode, dict, shorthand); ok; ok = set.FindNext(e))
-        keys.push_back(KeyOf(e));
+        keys.emplace_back(e.keyBytes());
     return keys;
 }
 
