@@ -7,6 +7,7 @@
 #include "platform/RegistryLayout.h"
 #include "platform/ReportingRegistry.h"
 #include "platform/win32/Dpi.h"
+#include "platform/win32/ProgramFolder.h"
 #include "res/resource.h"
 #include "settings/Settings.h"
 #include "settings/win32/SettingsDialogs.h"
@@ -285,16 +286,8 @@ void CDlgMain::RunStartupSteps() {
 }
 
 bool CDlgMain::ReloadLibraries(bool* pathKnown) {
-    std::string pattern = m_programFolder;
-    if (pattern.empty()) {
-        char exe[MAX_PATH + 1] = {};
-        const DWORD n = GetModuleFileNameA(nullptr, exe, MAX_PATH);
-        if (n == 0 || n >= MAX_PATH) return false;
-        pattern.assign(exe, n);
-        const size_t cut = pattern.rfind('\\');
-        if (cut == std::string::npos) return false;
-        pattern.resize(cut);
-    }
+    std::string pattern = m_programFolder.empty() ? ProgramFolder() : m_programFolder;
+    if (pattern.empty()) return false;
     if (pathKnown) *pathKnown = true;
     pattern += "\\Libs\\*.lib";
     // The cache holds entries of the set being replaced.

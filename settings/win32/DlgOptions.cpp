@@ -37,13 +37,6 @@ const KeyLayout& SystemKeyLayout() {
     return layout;
 }
 
-std::string ProgramPath() {
-    char path[MAX_PATH] = {};
-    const DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
-    if (n == 0 || n >= sizeof path) return {};  // failed or cut short
-    return std::string(path, n);
-}
-
 // --- Hotkeys page ---
 
 CDlgOptionHotkey::CDlgOptionHotkey(OptionHotkeyPage& page, const KeyLayout& layout)
