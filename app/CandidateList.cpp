@@ -7,6 +7,8 @@
 
 namespace wl {
 
+using namespace vemo;  // the select requests and replacement modes
+
 namespace {
 
 bool IsPathKind(const LibraryEntry* e) {

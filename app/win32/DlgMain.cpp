@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "libui/UiMessage.h"
 #include "libui/win32/LibraryDialogs.h"
 #include "platform/RegistryLayout.h"
 #include "platform/ReportingRegistry.h"
@@ -77,7 +78,7 @@ std::string RefusedWriteText(RegRoot root, const std::string& path) {
 
 void ShowRefusedWrite(RegRoot root, const std::string& path) {
     // Over the dialog that saved, when there is one on this thread.
-    MessageBoxA(GetActiveWindow(), RefusedWriteText(root, path).c_str(), "Wordlark - Error",
+    MessageBoxA(GetActiveWindow(), RefusedWriteText(root, path).c_str(), kTitleError,
                 MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
 }
 
@@ -181,9 +182,9 @@ BOOL CDlgMain::OnInitDialog() {
     SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIconSmall));
 
-    ReadMainWindowSwitches(m_registry, m_dwToggleHotkey, m_bEnableShorthand, m_bEnableWord);
-    m_candidates.m_bEnableWord = m_bEnableWord;
-    m_candidates.m_bEnableShorthand = m_bEnableShorthand;
+    std::int32_t word = m_candidates.enableWord(), shorthand = m_candidates.enableShorthand();
+    ReadMainWindowSwitches(m_registry, m_dwToggleHotkey, shorthand, word);
+    m_candidates.SetSwitches(word, shorthand);
 
     PrepareList();
     m_tip.Create(m_hWnd);
@@ -278,8 +279,7 @@ void CDlgMain::RunStartupSteps() {
     KillTimer(m_hWnd, ID_STARTUP_TIMER);
     bool pathKnown = false;
     if (!ReloadLibraries(&pathKnown) && pathKnown) {
-        if (MessageBoxA(m_hWnd, kNoLibraryText, "Wordlark - Error", MB_OKCANCEL | MB_ICONERROR) ==
-            IDOK)
+        if (MessageBoxA(m_hWnd, kNoLibraryText, kTitleError, MB_OKCANCEL | MB_ICONERROR) == IDOK)
             OnCommand(ID_TRAY_LIB_MANAGER);
     }
     m_vemo.BeginVemo(m_hWnd);
@@ -307,11 +307,13 @@ void CDlgMain::ToggleVemo() {
     MessageBeep(0xFFFFFFFF);
 }
 
-void CDlgMain::ToggleSwitch(int& field, const char* valueName) {
+void CDlgMain::ToggleSwitch(bool word) {
+    std::int32_t enableWord = m_candidates.enableWord();
+    std::int32_t enableShorthand = m_candidates.enableShorthand();
+    std::int32_t& field = word ? enableWord : enableShorthand;
     field = field ? 0 : 1;
-    WriteSwitch(m_registry, valueName, field);
-    m_candidates.m_bEnableWord = m_bEnableWord;
-    m_candidates.m_bEnableShorthand = m_bEnableShorthand;
+    WriteSwitch(m_registry, word ? reg::kEnableWord : reg::kEnableShorthand, field);
+    m_candidates.SetSwitches(enableWord, enableShorthand);
 }
 
 void CDlgMain::OnCommand(UINT id) {
@@ -358,10 +360,10 @@ void CDlgMain::OnCommand(UINT id) {
                 ReloadLibraries();
             break;
         case ID_TRAY_WORD:
-            ToggleSwitch(m_bEnableWord, reg::kEnableWord);
+            ToggleSwitch(/*word=*/true);
             break;
         case ID_TRAY_SHORTHAND:
-            ToggleSwitch(m_bEnableShorthand, reg::kEnableShorthand);
+            ToggleSwitch(/*word=*/false);
             break;
         case ID_TRAY_CONTENTS:
             ShowHelpContents(m_hWnd);
@@ -383,11 +385,8 @@ void CDlgMain::OnCommand(UINT id) {
 void CDlgMain::OnOptions() {
     OptionsResult result;
     if (!RunOptionsDialog(m_hWnd, m_registry, result)) return;
-    m_bEnableWord = result.bEnableWord;
-    m_bEnableShorthand = result.bEnableShorthand;
+    m_candidates.SetSwitches(result.bEnableWord, result.bEnableShorthand);
     m_dwToggleHotkey = result.dwEnableVemo;
-    m_candidates.m_bEnableWord = m_bEnableWord;
-    m_candidates.m_bEnableShorthand = m_bEnableShorthand;
     // The hook library reads the select keys anew; this also switches it on
     // when it was off, while the tray icon stays as it was.
     m_vemo.BeginVemo(m_hWnd);

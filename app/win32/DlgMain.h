@@ -69,7 +69,8 @@ class CDlgMain : public DialogBase, public CandidateView, public CandidateSource
     bool ReloadLibraries(bool* pathKnown = nullptr);
     void ToggleVemo();
     void OnOptions();
-    void ToggleSwitch(int& field, const char* valueName);
+    // Inverts the word (or else the shorthand) switch and writes it at once.
+    void ToggleSwitch(bool word);
     void RegisterToggleHotkey();
     void PrepareList();
     // The candidate images at this DPI, replacing those of another.
@@ -105,8 +106,6 @@ class CDlgMain : public DialogBase, public CandidateView, public CandidateSource
     CSystemTray m_tray;
     HWND m_indexLabels[10] = {};
     std::uint32_t m_dwToggleHotkey;
-    std::int32_t m_bEnableWord = 1;
-    std::int32_t m_bEnableShorthand = 1;
     bool m_bSkipNextSize = false;  // set while this window resizes itself
     bool m_bHighlighting = false;  // set while the list's selection is set from code
     DWORD m_caretDeadline = 0;

@@ -12,6 +12,8 @@
 namespace wl {
 namespace {
 
+using namespace vemo;  // the select requests and replacement modes
+
 struct Candidate {
     std::string key, text;
     int type = Dictionary;
