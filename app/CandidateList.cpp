@@ -23,8 +23,8 @@ bool SameBytes(const LibraryEntry& e) {
 }  // namespace
 
 CandidateList::CandidateList(CandidateSource& source, HookCalls& hook, CandidateView& view,
-                             Directory& directory)
-    : source_(source), hook_(hook), view_(view), directory_(directory) {}
+                             const CodePage& codePage, Directory& directory)
+    : source_(source), hook_(hook), view_(view), codePage_(codePage), directory_(directory) {}
 
 bool CandidateList::pathMode() const {
     return !m_candidates.empty() && IsPathKind(m_candidates.front().get());
@@ -201,7 +201,7 @@ int CandidateList::CompletePath() {
     if (!directory_.List(folder + "*.*", entries)) return 0;
 
     ClearCandidates();
-    const CodePage& cp = SystemCodePage();
+    const CodePage& cp = codePage_;
     cp.ToLower(prefix.data());
     for (const DirEntry& entry : entries) {
         if (entry.name == "." || entry.name == "..") continue;
@@ -226,7 +226,7 @@ void CandidateList::SortPathCandidates() {
     // Folders first, then files, each by name without regard to case.  An
     // entry goes before every entry already placed that compares equal, so
     // equal names end up in the reverse of their listing order.
-    const CodePage& cp = SystemCodePage();
+    const CodePage& cp = codePage_;
     std::vector<std::unique_ptr<LibraryEntry>> folders, files;
     for (auto it = m_candidates.rbegin(); it != m_candidates.rend(); ++it) {
         if (!*it) continue;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "hook/VemoConstants.h"
+#include "platform/CodePage.h"
 #include "platform/Directory.h"
 #include "store/LibraryEntry.h"
 
@@ -58,8 +59,10 @@ struct CandidateRow {
 
 class CandidateList {
   public:
+    // codePage: letter case in path completion; directory: the folders it
+    // lists.
     CandidateList(CandidateSource& source, HookCalls& hook, CandidateView& view,
-                  Directory& directory = SystemDirectory());
+                  const CodePage& codePage, Directory& directory = SystemDirectory());
 
     // WM_WORD_LOOKUP: 0 when the list now holds candidates for the word the
     // hook library offers, 1 when there are none.
@@ -111,6 +114,7 @@ class CandidateList {
     CandidateSource& source_;
     HookCalls& hook_;
     CandidateView& view_;
+    const CodePage& codePage_;
     Directory& directory_;
 
     std::int32_t m_bEnableWord = 1;

@@ -68,8 +68,8 @@ bool RefusesWriting(const std::string& path) {
 
 }  // namespace
 
-LibEditorLogic::LibEditorLogic(std::string path, int mayChange)
-    : path_(std::move(path)), mayChange_(mayChange) {}
+LibEditorLogic::LibEditorLogic(std::string path, int mayChange, const CodePage& codePage)
+    : path_(std::move(path)), mayChange_(mayChange), codePage_(codePage), library_(codePage) {}
 
 bool LibEditorLogic::Open() {
     open_ = library_.Open(path_.c_str()) != 0;
@@ -249,7 +249,7 @@ LibEditorLogic::Outcome LibEditorLogic::Import(const std::string& file, ImportPr
 
 LibEditorLogic::Outcome LibEditorLogic::Export(const std::string& file, ImportProgress* progress) {
     Outcome out;
-    Library second;
+    Library second(codePage_);
     int n = 0;
     if (second.Open(path_.c_str())) n = second.ExportText(file.c_str(), progress);
     second.Close();

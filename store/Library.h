@@ -5,7 +5,7 @@
 // and "DBDATA" with one record per entry (key bytes -> text bytes, no
 // terminators).  In a scrambled library every stored key and text byte is
 // scrambled (store/Scramble.h); the info stays plain.  All text is 8-bit text
-// in the system's ANSI code page.
+// in the system's ANSI code page, which the library is given.
 //
 // Operations answer 1 for success and 0 for failure (or a count); nothing
 // throws and nothing is shown.  One search runs at a time per object.
@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/CodePage.h"
 #include "store/ImportProgress.h"
 #include "store/LibraryEntry.h"
 
@@ -24,7 +25,8 @@ namespace wl {
 
 class Library {
   public:
-    Library() = default;
+    // codePage: letter case in searches and the letters of word lists.
+    explicit Library(const CodePage& codePage) : codePage_(codePage) {}
     // Closes the library.
     virtual ~Library();
     Library(const Library&) = delete;
@@ -124,6 +126,7 @@ class Library {
                  std::uint32_t textLength);
     int DeleteBytes(const void* key, std::uint32_t keyLength);
 
+    const CodePage& codePage_;
     __db* data_ = nullptr;
     __dbc* cursor_ = nullptr;
     bool hasSearch_ = false;

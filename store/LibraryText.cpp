@@ -211,7 +211,7 @@ int Library::ImportWordList(const char* path, ImportProgress* progress) {
 
     // Word bytes: letters and digits of the code page, "_" and "-".
     std::array<bool, 256> isWordByte{};
-    const CodePage& page = SystemCodePage();
+    const CodePage& page = codePage_;
     for (int c = 1; c < 256; ++c) {
         auto b = static_cast<unsigned char>(c);
         isWordByte[b] = page.IsAlpha(b) || page.IsAlphaNumeric(b) || b == '_' || b == '-';

@@ -82,13 +82,15 @@ void ShowRefusedWrite(RegRoot root, const std::string& path) {
                 MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
 }
 
-CDlgMain::CDlgMain(VemoApi& vemo, Registry& registry, std::string programFolder)
+CDlgMain::CDlgMain(VemoApi& vemo, Registry& registry, const CodePage& codePage,
+                   std::string programFolder)
     : DialogBase(IDD_MAIN),
       m_vemo(vemo),
       m_registry(registry),
+      m_codePage(codePage),
       m_programFolder(std::move(programFolder)),
-      m_libraries(registry, SystemDirectory()),
-      m_candidates(*this, vemo, *this),
+      m_libraries(registry, SystemDirectory(), codePage),
+      m_candidates(*this, vemo, *this, codePage),
       m_dwToggleHotkey(reg::kDefaultToggleHotkey) {}
 
 CDlgMain::~CDlgMain() {
@@ -351,11 +353,11 @@ void CDlgMain::OnCommand(UINT id) {
             OnOptions();
             break;
         case ID_TRAY_APP_MANAGER:
-            RunAppManager(m_hWnd, m_registry);
+            RunAppManager(m_hWnd, m_registry, m_codePage);
             break;
         case ID_TRAY_LIB_MANAGER:
             if (RunLibrariesManager(
-                    m_hWnd, m_registry,
+                    m_hWnd, m_registry, m_codePage,
                     m_programFolder.empty() ? std::string() : m_programFolder + "\\Libs"))
                 ReloadLibraries();
             break;

@@ -37,10 +37,11 @@ std::string RefusedWriteText(RegRoot root, const std::string& path);
 
 class CDlgMain : public DialogBase, public CandidateView, public CandidateSource {
   public:
-    // programFolder: where the Libs folder is looked for; empty for the
-    // folder of the running executable.
-    explicit CDlgMain(VemoApi& vemo = VemoDll(), Registry& registry = SystemRegistry(),
-                      std::string programFolder = {});
+    // vemo: the hook library; registry: the settings; codePage: the text of
+    // the libraries and of path completion; programFolder: where the Libs
+    // folder is looked for, empty for the folder of the running executable.
+    CDlgMain(VemoApi& vemo, Registry& registry, const CodePage& codePage,
+             std::string programFolder = {});
     ~CDlgMain() override;
     CDlgMain(const CDlgMain&) = delete;
     CDlgMain& operator=(const CDlgMain&) = delete;
@@ -94,6 +95,7 @@ class CDlgMain : public DialogBase, public CandidateView, public CandidateSource
 
     VemoApi& m_vemo;
     Registry& m_registry;
+    const CodePage& m_codePage;
     std::string m_programFolder;
     HWND m_edit = nullptr;
     HWND m_list = nullptr;

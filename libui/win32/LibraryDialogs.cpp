@@ -12,14 +12,17 @@ std::string ProgramLibsFolder() {
     return folder.empty() ? std::string() : folder + "\\Libs";
 }
 
-bool RunLibrariesManager(HWND owner, Registry& registry, const std::string& libsFolder) {
-    CDlgLibManager dialog(registry, libsFolder.empty() ? ProgramLibsFolder() : libsFolder);
+bool RunLibrariesManager(HWND owner, Registry& registry, const CodePage& codePage,
+                         const std::string& libsFolder) {
+    CDlgLibManager dialog(registry, codePage,
+                          libsFolder.empty() ? ProgramLibsFolder() : libsFolder);
     return dialog.DoModal(owner) == IDOK;
 }
 
-bool RunLibraryEditor(HWND owner, Registry& registry, const std::string& path, int mayChange) {
+bool RunLibraryEditor(HWND owner, Registry& registry, const CodePage& codePage,
+                      const std::string& path, int mayChange) {
     RegistryProfile profile(registry);
-    CDlgLibOption editor(path, mayChange, profile);
+    CDlgLibOption editor(path, mayChange, profile, codePage);
     return editor.DoModal(owner) == IDOK;
 }
 

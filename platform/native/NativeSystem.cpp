@@ -16,7 +16,7 @@ Registry& SystemRegistry() {
     return registry;
 }
 
-const CodePage& DefaultCodePage() {
+const CodePage& SystemCodePage() {
     return CodePage1252();
 }
 

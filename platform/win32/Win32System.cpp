@@ -120,7 +120,7 @@ Registry& SystemRegistry() {
     return registry;
 }
 
-const CodePage& DefaultCodePage() {
+const CodePage& SystemCodePage() {
     static SystemAnsiCodePage page;
     return page;
 }

@@ -25,6 +25,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/CodePage.h"
 #include "platform/Files.h"
 #include "store/Library.h"
 #include "store/LibrarySet.h"
@@ -167,7 +168,7 @@ int Create(int argc, char** argv) {
     }
     std::error_code ec;
     if (fs::exists(fs::symlink_status(path, ec))) return Fail(kFailed, path + ": already exists");
-    Library lib;
+    Library lib(wl::SystemCodePage());
     if (!lib.Open(path.c_str())) return Fail(kFailed, path + ": cannot create the library");
     lib.SetType(type);
     lib.SetEditable(args.Has("--locked") ? 0 : 1);
@@ -187,7 +188,7 @@ int Info(int argc, char** argv) {
     Arguments args(argc, argv, {}, {});
     if (!args.error.empty()) return Usage(args.error);
     if (args.positional.size() != 1) return Usage("info takes one library file");
-    Library lib;
+    Library lib(wl::SystemCodePage());
     if (int status = OpenExisting(lib, args.positional[0])) return status;
     std::printf("caption: %s\n", Escaped(lib.GetCaption()).c_str());
     std::printf("type: %s\n", TypeName(lib.GetType()).c_str());
@@ -206,7 +207,7 @@ int Put(int argc, char** argv) {
     const std::string& key = args.positional[1];
     std::string text = args.positional.size() == 3 ? args.positional[2] : "";
     if (key.empty()) return Usage("the key is empty");
-    Library lib;
+    Library lib(wl::SystemCodePage());
     if (int status = OpenExisting(lib, args.positional[0])) return status;
     LibraryEntry entry;
     entry.SetKey(key.data(), static_cast<std::uint32_t>(key.size()));
@@ -220,7 +221,7 @@ int Delete(int argc, char** argv) {
     if (!args.error.empty()) return Usage(args.error);
     if (args.positional.size() != 2) return Usage("delete takes a library file and a key");
     const std::string& key = args.positional[1];
-    Library lib;
+    Library lib(wl::SystemCodePage());
     if (int status = OpenExisting(lib, args.positional[0])) return status;
     LibraryEntry entry;
     entry.SetKey(key.data(), static_cast<std::uint32_t>(key.size()));
@@ -237,7 +238,7 @@ int Import(int argc, char** argv) {
     std::FILE* probe = fs::is_regular_file(file, ec) ? std::fopen(file.c_str(), "rb") : nullptr;
     if (!probe) return Fail(kFailed, file + ": cannot read the file");
     std::fclose(probe);
-    Library lib;
+    Library lib(wl::SystemCodePage());
     if (int status = OpenExisting(lib, args.positional[0])) return status;
     // As the library editor imports: a file without marked pairs is a word
     // list.
@@ -252,7 +253,7 @@ int Export(int argc, char** argv) {
     if (!args.error.empty()) return Usage(args.error);
     if (args.positional.size() != 2) return Usage("export takes a library file and a text file");
     const std::string& file = args.positional[1];
-    Library lib;
+    Library lib(wl::SystemCodePage());
     if (int status = OpenExisting(lib, args.positional[0])) return status;
     if (lib.GetType() != wl::Dictionary && lib.GetType() != wl::Shorthand)
         return Fail(kFailed,
@@ -271,7 +272,7 @@ int List(int argc, char** argv) {
     if (args.positional.empty() || args.positional.size() > 2)
         return Usage("list takes a library file and a word");
     std::string word = args.positional.size() == 2 ? args.positional[1] : "";
-    Library lib;
+    Library lib(wl::SystemCodePage());
     if (int status = OpenExisting(lib, args.positional[0])) return status;
     // The library editor's listing: the exact match or wherever the search
     // stopped, then every following entry the walk delivers.
@@ -301,7 +302,7 @@ int Lookup(int argc, char** argv) {
     std::error_code ec;
     if (!fs::is_directory(folder, ec)) return Fail(kFailed, folder + ": no such folder");
     if (folder.back() != '/' && folder.back() != '\\') folder += wl::PathSeparator();
-    wl::LibrarySet set;
+    wl::LibrarySet set(wl::SystemRegistry(), wl::SystemDirectory(), wl::SystemCodePage());
     if (!set.Load((folder + "*.lib").c_str(), 0))
         return Fail(kFailed, args.positional[0] + ": no library could be loaded");
     LibraryEntry entry;

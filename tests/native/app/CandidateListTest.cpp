@@ -103,7 +103,7 @@ struct ListFixture : ::testing::Test {
     FakeHook hook;
     FakeView view;
     FakeDirectory dir;
-    CandidateList list{source, hook, view, dir};
+    CandidateList list{source, hook, view, SystemCodePage(), dir};
 
     void Words(int n) {
         for (int i = 0; i < n; ++i) source.stream.push_back({"w" + std::to_string(100 + i), ""});
@@ -341,7 +341,7 @@ TEST(PathCompletion, WalksARealFolderTree) {
     FakeHook hook;
     FakeView view;
     DriveOnFolder drive(tmp.path().string());
-    CandidateList list(source, hook, view, drive);
+    CandidateList list(source, hook, view, SystemCodePage(), drive);
     auto texts = [&] {
         std::vector<std::string> out;
         for (const auto& r : list.rows()) out.push_back(r.text);

@@ -52,7 +52,7 @@ class EditorTest : public ::testing::Test {
 
 TEST_F(EditorTest, ListsWholeLibraryFromAStoredKeyAndFromAnotherWord) {
     MakeLibrary(path, kFruit);
-    LibEditorLogic ed(path, 1);
+    LibEditorLogic ed(path, 1, SystemCodePage());
     ASSERT_TRUE(ed.Open());
 
     CountingProgress progress;
@@ -82,14 +82,14 @@ TEST_F(EditorTest, ListsWholeLibraryFromAStoredKeyAndFromAnotherWord) {
 }
 
 TEST_F(EditorTest, EmptyLibraryAndCancelledListing) {
-    LibEditorLogic empty(dir / "empty.lib", 1);
+    LibEditorLogic empty(dir / "empty.lib", 1, SystemCodePage());
     ASSERT_TRUE(empty.Open());  // created on the way
     empty.ListFrom("", nullptr);
     EXPECT_TRUE(empty.Rows().empty());
     EXPECT_EQ(empty.CountText(), "Items in library: 0\r\nItems Loaded:0");
 
     MakeLibrary(path, kFruit);
-    LibEditorLogic ed(path, 1);
+    LibEditorLogic ed(path, 1, SystemCodePage());
     ASSERT_TRUE(ed.Open());
     CountingProgress stop;
     stop.stopAfter = 2;  // the first row is listed before any step
@@ -100,7 +100,7 @@ TEST_F(EditorTest, EmptyLibraryAndCancelledListing) {
 
 TEST_F(EditorTest, LibraryThatCannotBeOpened) {
     test::WriteFile(path, "this is no library at all, just text\r\n");
-    LibEditorLogic ed(path, 1);
+    LibEditorLogic ed(path, 1, SystemCodePage());
     EXPECT_FALSE(ed.Open());
     EXPECT_FALSE(ed.buttons().importFile);
     EXPECT_FALSE(ed.buttons().exportFile);
@@ -113,7 +113,7 @@ TEST_F(EditorTest, LibraryThatCannotBeOpened) {
 
 TEST_F(EditorTest, AddAndSaveEnablingRules) {
     MakeLibrary(path, kFruit);
-    LibEditorLogic ed(path, 1);
+    LibEditorLogic ed(path, 1, SystemCodePage());
     ASSERT_TRUE(ed.Open());
     ed.ListFrom("", nullptr);
 
@@ -159,7 +159,7 @@ TEST_F(EditorTest, AddAndSaveEnablingRules) {
 
 TEST_F(EditorTest, AddRefusesAStoredKeyAndStoresANewOne) {
     MakeLibrary(path, kFruit);
-    LibEditorLogic ed(path, 1);
+    LibEditorLogic ed(path, 1, SystemCodePage());
     ASSERT_TRUE(ed.Open());
     ed.ListFrom("", nullptr);
 
@@ -185,7 +185,7 @@ TEST_F(EditorTest, AddRefusesAStoredKeyAndStoresANewOne) {
     // Letter case is ignored where the search lands: KIWI lands on kiwi.
     const std::string one = dir / "one.lib";
     MakeLibrary(one, {{"kiwi", "green"}});
-    LibEditorLogic single(one, 1);
+    LibEditorLogic single(one, 1, SystemCodePage());
     ASSERT_TRUE(single.Open());
     EXPECT_EQ(single.Add("KIWI", "x").message.text, "This data had in database! ");
     // Banana lands on app (capitals sort first) and is a key of its own.
@@ -194,7 +194,7 @@ TEST_F(EditorTest, AddRefusesAStoredKeyAndStoresANewOne) {
 
 TEST_F(EditorTest, SaveReplacesOnlyAStoredKey) {
     MakeLibrary(path, kFruit);
-    LibEditorLogic ed(path, 1);
+    LibEditorLogic ed(path, 1, SystemCodePage());
     ASSERT_TRUE(ed.Open());
 
     auto failed = ed.Save("durian", "smelly");
@@ -215,7 +215,7 @@ TEST_F(EditorTest, SaveReplacesOnlyAStoredKey) {
 
 TEST_F(EditorTest, DeleteThreeRowsAndFailures) {
     MakeLibrary(path, kFruit);
-    LibEditorLogic ed(path, 1);
+    LibEditorLogic ed(path, 1, SystemCodePage());
     ASSERT_TRUE(ed.Open());
     ed.ListFrom("", nullptr);
 
@@ -252,7 +252,7 @@ TEST_F(EditorTest, ImportThenExportRoundTrip) {
     const std::string in = dir / "in.txt";
     test::WriteFile(in, text);
 
-    LibEditorLogic ed(path, 1);
+    LibEditorLogic ed(path, 1, SystemCodePage());
     ASSERT_TRUE(ed.Open());
     CancellingProgress progress;
     auto imported = ed.Import(in, &progress);
@@ -277,7 +277,7 @@ TEST_F(EditorTest, ImportFallsBackToAWordListUnlessCancelled) {
     const std::string in = dir / "words.txt";
     test::WriteFile(in, "hello, world-wide foo_bar 42");
     {
-        LibEditorLogic ed(path, 1);
+        LibEditorLogic ed(path, 1, SystemCodePage());
         ASSERT_TRUE(ed.Open());
         CancellingProgress cancelled;
         cancelled.cancelled = true;
@@ -291,7 +291,7 @@ TEST_F(EditorTest, ImportFallsBackToAWordListUnlessCancelled) {
     EXPECT_EQ(ReadLibrary(path),
               (Pairs{{"42", ""}, {"foo_bar", ""}, {"hello", ""}, {"world-wide", ""}}));
 
-    LibEditorLogic ed(path, 1);
+    LibEditorLogic ed(path, 1, SystemCodePage());
     ASSERT_TRUE(ed.Open());
     EXPECT_EQ(ed.Import(dir / "missing.txt", nullptr).message.text,
               "0 items have been successfully imported ");
@@ -302,7 +302,7 @@ TEST_F(EditorTest, ImportFallsBackToAWordListUnlessCancelled) {
 TEST_F(EditorTest, OkWritesTheInfoOnlyWithThePermission) {
     MakeLibrary(path, {}, Dictionary, "Fruit", 0, "old");
     {
-        LibEditorLogic ed(path, 0);
+        LibEditorLogic ed(path, 0, SystemCodePage());
         ASSERT_TRUE(ed.Open());
         EXPECT_EQ(ed.Caption(), "Fruit");
         EXPECT_EQ(ed.Description(), "old");
@@ -310,7 +310,7 @@ TEST_F(EditorTest, OkWritesTheInfoOnlyWithThePermission) {
         EXPECT_FALSE(ed.WriteInfo(Shorthand, "Renamed", "new"));
         ed.Close();
     }
-    Library check;
+    Library check{SystemCodePage()};
     ASSERT_TRUE(check.Open(path.c_str()));
     EXPECT_STREQ(check.GetCaption(), "Fruit");
     EXPECT_STREQ(check.GetDescription(), "old");
@@ -319,7 +319,7 @@ TEST_F(EditorTest, OkWritesTheInfoOnlyWithThePermission) {
     EXPECT_EQ(ReadLibrary(path), (Pairs{{"kiwi", "green"}}));
 
     {
-        LibEditorLogic ed(path, 1);
+        LibEditorLogic ed(path, 1, SystemCodePage());
         ASSERT_TRUE(ed.Open());
         EXPECT_TRUE(ed.WriteInfo(Shorthand, "Renamed", "new\r\nlines"));
         ed.Close();
@@ -332,7 +332,7 @@ TEST_F(EditorTest, OkWritesTheInfoOnlyWithThePermission) {
     check.Close();
 
     // No type chosen keeps the library's.
-    LibEditorLogic ed(path, 1);
+    LibEditorLogic ed(path, 1, SystemCodePage());
     ASSERT_TRUE(ed.Open());
     EXPECT_TRUE(ed.WriteInfo(-1, "Again", ""));
     EXPECT_EQ(ed.Type(), Shorthand);
@@ -342,7 +342,7 @@ TEST_F(EditorTest, WritesTheLibraryRefusesAreToldNotLost) {
     // A damaged file: the editor says so instead of opening empty in silence.
     test::WriteFile(path, "this is no library at all, just text\r\n");
     {
-        LibEditorLogic ed(path, 1);
+        LibEditorLogic ed(path, 1, SystemCodePage());
         ASSERT_FALSE(ed.Open());
         const UiMessage why = ed.OpenFailure();
         EXPECT_EQ(why.title, "Wordlark - Error");
@@ -361,17 +361,17 @@ TEST_F(EditorTest, WritesTheLibraryRefusesAreToldNotLost) {
     // OK whose info cannot be written: told with the permission, silent
     // without it (nothing was to be written), silent when it was written.
     const std::string missing = dir / "no such folder/gone.lib";
-    LibEditorLogic refused(missing, 1);
+    LibEditorLogic refused(missing, 1, SystemCodePage());
     EXPECT_FALSE(refused.Open());
     const UiMessage lost = refused.SaveInfo(Shorthand, "Name", "Description");
     EXPECT_NE(lost.text.find("could not be saved"), std::string::npos) << lost.text;
     EXPECT_EQ(lost.title, "Wordlark - Error");
-    LibEditorLogic locked(missing, 0);
+    LibEditorLogic locked(missing, 0, SystemCodePage());
     EXPECT_TRUE(locked.SaveInfo(Shorthand, "Name", "Description").empty());
 
     const std::string good = dir / "good.lib";
     MakeLibrary(good, kFruit);
-    LibEditorLogic ed(good, 1);
+    LibEditorLogic ed(good, 1, SystemCodePage());
     ASSERT_TRUE(ed.Open());
     EXPECT_TRUE(ed.SaveInfo(Dictionary, "Fruit", "").empty());
     EXPECT_EQ(ed.Add("kiwi", "green").message.text, "Add data Succeed ");

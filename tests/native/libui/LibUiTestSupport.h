@@ -28,7 +28,7 @@ struct FilledEntry : LibraryEntry {
 inline void MakeLibrary(const std::string& path, const Pairs& entries, int type = Dictionary,
                         const std::string& caption = "", int editable = 1,
                         const std::string& description = "") {
-    Library lib;
+    Library lib{SystemCodePage()};
     ASSERT_EQ(lib.Open(path.c_str()), 1) << path;
     lib.SetType(type);
     lib.SetEditable(editable);
@@ -41,7 +41,7 @@ inline void MakeLibrary(const std::string& path, const Pairs& entries, int type 
 // Every entry of the library at path, in key order.
 inline Pairs ReadLibrary(const std::string& path) {
     Pairs out;
-    Library lib;
+    Library lib{SystemCodePage()};
     if (!lib.Open(path.c_str())) return out;
     LibraryEntry e;
     for (int ok = lib.Search("", e, MATCH_PREFIX); ok; ok = lib.Next(e))

@@ -20,7 +20,7 @@ class LibrarySetTest : public ::testing::Test {
     TempDir dir;
     MemoryRegistry registry;
     ListedDirectory listing;
-    LibrarySet set{registry, listing};
+    LibrarySet set{registry, listing, SystemCodePage()};
 
     std::string Pattern() const { return dir / "*.lib"; }
     // Makes the libraries and lists them in this order.
@@ -52,7 +52,8 @@ TEST_F(LibrarySetTest, AnEmptyOrMissingFolderLoadsNothing) {
     EXPECT_STREQ(set.GetPath(0), "");
     EXPECT_EQ(set.GetLibrary(0), nullptr);
 
-    LibrarySet system;  // the process's registry and folders
+    LibrarySet system(SystemRegistry(), SystemDirectory(),
+                      SystemCodePage());  // the process's registry and folders
     EXPECT_EQ(system.Load((dir / "missing/*.lib").c_str(), 1), 0);
 }
 
@@ -273,7 +274,7 @@ TEST_F(ChangedUnderneath, AnOlderCopyOfItselfIsNoLongerTheFile) {
     MakeLibrary(dir / "small.lib", {});
     const std::string older = ReadBytes(dir / "small.lib");
     {
-        Library grow;
+        Library grow{SystemCodePage()};
         ASSERT_EQ(grow.Open((dir / "small.lib").c_str()), 1);
         for (int i = 0; i < 2000; ++i) ASSERT_EQ(grow.Put(Entry("worm" + std::to_string(i))), 1);
     }
@@ -287,7 +288,7 @@ TEST_F(ChangedUnderneath, AnOlderCopyOfItselfIsNoLongerTheFile) {
 
 TEST_F(ChangedUnderneath, WritesOfThisProcessKeepTheLibraryLoaded) {
     {
-        Library editor;  // as the library editor writes while the set is loaded
+        Library editor{SystemCodePage()};  // as the library editor writes while the set is loaded
         ASSERT_EQ(editor.Open((dir / "small.lib").c_str()), 1);
         for (int i = 0; i < 2000; ++i) ASSERT_EQ(editor.Put(Entry("worn" + std::to_string(i))), 1);
     }

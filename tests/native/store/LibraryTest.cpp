@@ -79,7 +79,7 @@ class LibraryTest : public ::testing::Test {
 };
 
 TEST_F(LibraryTest, OpeningAMissingPathCreatesAnEmptyLibraryWithDefaults) {
-    Library lib;
+    Library lib{SystemCodePage()};
     std::string path = Path("English.lib");
     ASSERT_EQ(lib.Open(path.c_str()), 1);
     EXPECT_TRUE(std::filesystem::exists(path));
@@ -106,7 +106,7 @@ TEST_F(LibraryTest, OpeningAMissingPathCreatesAnEmptyLibraryWithDefaults) {
 
 TEST_F(LibraryTest, InfoIsWrittenAndReadAsFiveRecords) {
     {
-        Library lib;
+        Library lib{SystemCodePage()};
         ASSERT_EQ(lib.Open(Path().c_str()), 1);
         lib.SetType(Shorthand);
         lib.SetEditable(0);
@@ -115,7 +115,7 @@ TEST_F(LibraryTest, InfoIsWrittenAndReadAsFiveRecords) {
         lib.SetDescription("Line one\r\nline two", -1);
         ASSERT_EQ(lib.WriteInfo(), 1);
     }
-    Library lib;
+    Library lib{SystemCodePage()};
     ASSERT_EQ(lib.Open(Path().c_str()), 1);
     EXPECT_EQ(lib.GetType(), Shorthand);
     EXPECT_EQ(lib.GetEditable(), 0);
@@ -135,13 +135,13 @@ TEST_F(LibraryTest, InfoIsWrittenAndReadAsFiveRecords) {
 
 TEST_F(LibraryTest, StoredInfoOfOddShapesIsReadWithinItsBounds) {
     {
-        Library lib;
+        Library lib{SystemCodePage()};
         ASSERT_EQ(lib.Open(Path().c_str()), 1);
     }
     ASSERT_TRUE(RawPut(Path(), "DBINFO", Info("DBTYPE"), std::string("\x02", 1)));
     ASSERT_TRUE(RawPut(Path(), "DBINFO", Info("DBEDIT"), std::string(64, '\0')));
     ASSERT_TRUE(RawPut(Path(), "DBINFO", Info("DBCAPTION"), std::string("Cap\0tail", 8)));
-    Library lib;
+    Library lib{SystemCodePage()};
     ASSERT_EQ(lib.Open(Path().c_str()), 1);
     EXPECT_EQ(lib.GetType(), Shorthand);
     EXPECT_EQ(lib.GetEditable(), 0);
@@ -149,7 +149,7 @@ TEST_F(LibraryTest, StoredInfoOfOddShapesIsReadWithinItsBounds) {
 }
 
 TEST_F(LibraryTest, PutReplacesDeleteAndReplaceNeedAnExistingKey) {
-    Library lib;
+    Library lib{SystemCodePage()};
     ASSERT_EQ(lib.Open(Path().c_str()), 1);
     EXPECT_EQ(lib.Put(Entry("hello", "first")), 1);
     EXPECT_EQ(lib.Put(Entry("hello", "second")), 1);
@@ -175,7 +175,7 @@ TEST_F(LibraryTest, ReplacingAnEntryWithItselfRewritesItsText) {
     for (int scrambled : {0, 1}) {
         std::string path = Path(scrambled ? "s.lib" : "p.lib");
         MakeLibrary(path, {{"brb", "be right back"}}, Shorthand, "", scrambled);
-        Library lib;
+        Library lib{SystemCodePage()};
         ASSERT_EQ(lib.Open(path.c_str()), 1);
         Entry e("brb", "be back soon");
         ASSERT_EQ(lib.Replace(e, e), 1);
@@ -189,7 +189,7 @@ TEST_F(LibraryTest, ReplacingAnEntryWithItselfRewritesItsText) {
 
 TEST_F(LibraryTest, TheMatchFilterJudgesTheFirstOccurrence) {
     MakeLibrary(Path(), {{"abab", ""}, {"abc", ""}, {"xab", ""}, {"xabx", ""}});
-    Library lib;
+    Library lib{SystemCodePage()};
     ASSERT_EQ(lib.Open(Path().c_str()), 1);
     EXPECT_EQ(Walk(lib, "ab", MATCH_ANY), (Keys{"abab", "abc", "xab", "xabx"}));
     EXPECT_EQ(Walk(lib, "ab", MATCH_PREFIX), (Keys{"abab", "abc"}));
@@ -203,13 +203,13 @@ TEST_F(LibraryTest, TheMatchFilterJudgesTheFirstOccurrence) {
 
 TEST_F(LibraryTest, TheWalkEndsAtTheFirstKeyWithoutTheWord) {
     MakeLibrary(Path(), {{"apple", ""}, {"apply", ""}, {"apt", ""}, {"aqua", ""}, {"bapp", ""}});
-    Library lib;
+    Library lib{SystemCodePage()};
     ASSERT_EQ(lib.Open(Path().c_str()), 1);
     EXPECT_EQ(Walk(lib, "app", MATCH_PREFIX), (Keys{"apple", "apply"}));
     EXPECT_EQ(Walk(lib, "app", MATCH_ANY), (Keys{"apple", "apply"}));  // bapp is never reached
 
     MakeLibrary(Path("b.lib"), {{"abd", ""}, {"abzabc", ""}});
-    Library other;
+    Library other{SystemCodePage()};
     ASSERT_EQ(other.Open(Path("b.lib").c_str()), 1);
     EXPECT_EQ(Walk(other, "abc", MATCH_ANY), Keys{});
     EXPECT_EQ(Walk(other, "abc", MATCH_SUFFIX), Keys{});
@@ -223,7 +223,7 @@ TEST_F(LibraryTest, PositioningIsByBytesAndContainmentIgnoresCase) {
                          {"application", ""},
                          {"appz", ""},
                          {"banana", ""}});
-    Library lib;
+    Library lib{SystemCodePage()};
     ASSERT_EQ(lib.Open(Path().c_str()), 1);
     // "APPLY" and "Apple" sort before "app" and are never visited.
     EXPECT_EQ(Walk(lib, "app", MATCH_PREFIX), (Keys{"app", "apple", "application", "appz"}));
@@ -235,7 +235,7 @@ TEST_F(LibraryTest, PositioningIsByBytesAndContainmentIgnoresCase) {
 
 TEST_F(LibraryTest, SearchExactNeedsTheFirstMatchToBeTheWord) {
     MakeLibrary(Path(), {{"hello", "greeting"}, {"help", "aid"}, {"hz", ""}, {"world", ""}});
-    Library lib;
+    Library lib{SystemCodePage()};
     ASSERT_EQ(lib.Open(Path().c_str()), 1);
     LibraryEntry e;
     ASSERT_EQ(lib.SearchExact("Hello", e, MATCH_PREFIX), 1);  // nothing between Hello and hello
@@ -266,7 +266,7 @@ TEST_F(LibraryTest, SearchExactNeedsTheFirstMatchToBeTheWord) {
 
 TEST_F(LibraryTest, AWalkThatRanOffTheEndStaysThere) {
     MakeLibrary(Path(), {{"alpha", ""}, {"beta", ""}});
-    Library lib;
+    Library lib{SystemCodePage()};
     ASSERT_EQ(lib.Open(Path().c_str()), 1);
     LibraryEntry e;
     // Past the last key: nothing now and nothing later, although the cursor
@@ -293,7 +293,7 @@ TEST_F(LibraryTest, ScrambledLibrariesStoreScrambledBytesAndSearchPlainWords) {
     EXPECT_EQ(value, expected);
     EXPECT_FALSE(RawGet(Path(), "DBDATA", "brb", value));
 
-    Library lib;
+    Library lib{SystemCodePage()};
     ASSERT_EQ(lib.Open(Path().c_str()), 1);
     EXPECT_EQ(lib.GetScrambled(), 1);
     EXPECT_STREQ(lib.GetCaption(), "Secret");  // the info stays plain
@@ -320,7 +320,7 @@ TEST_F(LibraryTest, ScrambledWordsWithAnMAreNotCutShort) {
     // empty word and every key would match.
     MakeLibrary(Path(), {{"mama", ""}, {"map", ""}, {"milk", ""}, {"zebra", ""}, {"am", ""}},
                 Dictionary, "", 1);
-    Library lib;
+    Library lib{SystemCodePage()};
     ASSERT_EQ(lib.Open(Path().c_str()), 1);
     Keys found = Walk(lib, "ma", MATCH_PREFIX);
     std::sort(found.begin(), found.end());
@@ -339,14 +339,14 @@ TEST_F(LibraryTest, ScrambledLettersOfDifferentCaseAreNotConfused) {
     ASSERT_EQ(ScrambleByte('g'), 'A');
     ASSERT_EQ(ScrambleByte('f'), 'a');
     MakeLibrary(Path(), {{"grape", ""}, {"fir", ""}}, Dictionary, "", 1);
-    Library lib;
+    Library lib{SystemCodePage()};
     ASSERT_EQ(lib.Open(Path().c_str()), 1);
     EXPECT_EQ(Walk(lib, "g", MATCH_PREFIX), (Keys{"grape"}));
 }
 
 TEST_F(LibraryTest, AReusedObjectStartsEachFileFromTheDefaults) {
     MakeLibrary(Path("s.lib"), {{"x", "y"}}, Shorthand, "S", 1);
-    Library lib;
+    Library lib{SystemCodePage()};
     ASSERT_EQ(lib.Open(Path("s.lib").c_str()), 1);
     ASSERT_EQ(lib.GetScrambled(), 1);
     ASSERT_EQ(lib.Open(Path("fresh.lib").c_str()), 1);
@@ -360,7 +360,7 @@ TEST_F(LibraryTest, AReusedObjectStartsEachFileFromTheDefaults) {
 }
 
 TEST_F(LibraryTest, KeysWithZeroBytesAreJudgedUpToTheirFirstNul) {
-    Library lib;
+    Library lib{SystemCodePage()};
     ASSERT_EQ(lib.Open(Path().c_str()), 1);
     ASSERT_EQ(lib.Put(Entry(std::string("ab\0cd", 5), "t")), 1);
     LibraryEntry e;

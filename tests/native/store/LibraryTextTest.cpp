@@ -30,7 +30,7 @@ class FakeProgress : public ImportProgress {
 class LibraryTextTest : public ::testing::Test {
   protected:
     TempDir dir;
-    Library lib;
+    Library lib{SystemCodePage()};
 
     void SetUp() override { ASSERT_EQ(lib.Open((dir / "lib.lib").c_str()), 1); }
     std::string File(const std::string& content, const std::string& name = "in.txt") {
@@ -63,7 +63,7 @@ TEST_F(LibraryTextTest, AShorthandLibraryExportsItsMarkedPairs) {
     EXPECT_EQ(ReadBytes(out), kTwoShorthands);
     EXPECT_EQ(progress.texts, (Keys{"2 items have been exported!"}));
 
-    Library other;
+    Library other{SystemCodePage()};
     ASSERT_EQ(other.Open((dir / "other.lib").c_str()), 1);
     other.SetType(Shorthand);
     EXPECT_EQ(other.ImportText(out.c_str(), nullptr), 2);
@@ -90,7 +90,7 @@ TEST_F(LibraryTextTest, ExportFailsCleanly) {
     std::string out = dir / "out.txt";
     EXPECT_EQ(lib.ExportText(out.c_str(), nullptr), 0);
     EXPECT_EQ(ReadBytes(out), "");  // created, left empty
-    Library closed;
+    Library closed{SystemCodePage()};
     EXPECT_EQ(closed.ExportText(out.c_str(), nullptr), 0);
 }
 
@@ -119,7 +119,7 @@ TEST_F(LibraryTextTest, AScrambledLibraryExportsPlainTextAndRoundTrips) {
     std::string text = ReadBytes(out);
     EXPECT_NE(text.find("<shortkey>mfg\r\n<replacement text>Mit freundlichen"), std::string::npos);
 
-    Library copy;
+    Library copy{SystemCodePage()};
     ASSERT_EQ(copy.Open((dir / "copy.lib").c_str()), 1);
     ASSERT_EQ(copy.ImportText(out.c_str(), nullptr), 5);
     for (const auto& [k, t] : entries) {
@@ -177,7 +177,7 @@ TEST_F(LibraryTextTest, AMultiLineTextComesBackWithItsFirstLine) {
     ASSERT_EQ(lib.Put(Entry("sig", "Regards,\r\nAnn")), 1);
     std::string out = dir / "out.txt";
     ASSERT_EQ(lib.ExportText(out.c_str(), nullptr), 1);
-    Library other;
+    Library other{SystemCodePage()};
     ASSERT_EQ(other.Open((dir / "o.lib").c_str()), 1);
     EXPECT_EQ(other.ImportText(out.c_str(), nullptr), 1);
     LibraryEntry e;
@@ -192,7 +192,7 @@ TEST_F(LibraryTextTest, LineEndsOfEveryKindSplitLines) {
     cr.erase(std::remove(cr.begin(), cr.end(), '\n'), cr.end());
     for (const std::string& content :
          {crlf, lf, cr, std::string("<key>a\n\r<data>1\r\r<key>b\n<data>2")}) {
-        Library fresh;
+        Library fresh{SystemCodePage()};
         ASSERT_EQ(fresh.Open((dir / "fresh.lib").c_str()), 1);
         EXPECT_EQ(fresh.ImportText(File(content).c_str(), nullptr), 2);
         LibraryEntry e;
@@ -238,7 +238,7 @@ TEST_F(LibraryTextTest, ImportFailsCleanly) {
     EXPECT_EQ(lib.ImportText((dir / "missing.txt").c_str(), nullptr), 0);
     EXPECT_EQ(lib.ImportWordList((dir / "missing.txt").c_str(), nullptr), 0);
     EXPECT_EQ(lib.ImportWordList("", nullptr), 0);
-    Library closed;
+    Library closed{SystemCodePage()};
     std::string in = File("<key>a\r\n");
     EXPECT_EQ(closed.ImportText(in.c_str(), nullptr), 0);
     EXPECT_EQ(closed.ImportWordList(in.c_str(), nullptr), 0);
@@ -253,7 +253,7 @@ TEST_F(LibraryTextTest, ACancelledImportKeepsWhatItStoredAndDropsThePendingPair)
 TEST_F(LibraryTextTest, AWordListStoresEveryWordWithAnEmptyText) {
     EXPECT_EQ(ImportWords("hello, world-wide foo_bar 42"), 4);
     EXPECT_EQ(Entries(), (Keys{"42=", "foo_bar=", "hello=", "world-wide="}));
-    Library other;
+    Library other{SystemCodePage()};
     ASSERT_EQ(other.Open((dir / "o.lib").c_str()), 1);
     EXPECT_EQ(other.ImportWordList(File("hello, world-wide foo_bar 42\r\n").c_str(), nullptr), 4);
     EXPECT_EQ(other.Count(), 4);

@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "platform/MemoryRegistry.h"
-#include "store/Database.h"
+#include "store/DatabaseTesting.h"
 #include "tests/native/store/StoreTestSupport.h"
 
 namespace wl::test {
@@ -73,10 +73,10 @@ TEST_F(SharedHandlesTest, AnEditorWritingBesideTheSetAndAnInfoWriterLeavesASound
     for (int i = 0; i < 200; ++i) start.push_back({"base" + std::to_string(i), "text"});
     MakeLibrary(path, start, Dictionary, "Shared");
     listing.names = {"shared.lib"};
-    LibrarySet set(registry, listing);
+    LibrarySet set(registry, listing, SystemCodePage());
     ASSERT_EQ(set.Load((dir / "*.lib").c_str(), 0), 1);
 
-    Library editor;
+    Library editor{SystemCodePage()};
     ASSERT_EQ(editor.Open(path.c_str()), 1);
     LibraryEntry e;
     ASSERT_EQ(set.FindFirst("base1", e, MATCH_PREFIX, 1, 1), 1);
@@ -99,7 +99,7 @@ TEST_F(SharedHandlesTest, AnEditorWritingBesideTheSetAndAnInfoWriterLeavesASound
         ASSERT_EQ(set.GetLibrary(0)->Count(), 200 + 150 * (round + 1));
     }
     // A third object reads the info the temporary handle wrote.
-    Library reader;
+    Library reader{SystemCodePage()};
     ASSERT_EQ(reader.Open(path.c_str()), 1);
     EXPECT_EQ(std::string(reader.GetDescription()).size(), 3000u + 500 * 19);
     EXPECT_STREQ(reader.GetCaption(), "Shared");
@@ -109,7 +109,7 @@ TEST_F(SharedHandlesTest, AnEditorWritingBesideTheSetAndAnInfoWriterLeavesASound
 
     EXPECT_TRUE(Verifies(path));
     EXPECT_TRUE(ToolVerifies(path));
-    Library again;
+    Library again{SystemCodePage()};
     ASSERT_EQ(again.Open(path.c_str()), 1);
     EXPECT_EQ(again.Count(), 200 + 150 * 20);
     ASSERT_EQ(again.SearchExact("new7_77", e, MATCH_PREFIX), 1);
@@ -121,7 +121,7 @@ TEST_F(SharedHandlesTest, DeletesThroughOneHandleKeepAnotherHandlesWalkSound) {
     Pairs entries;
     for (int i = 0; i < 2000; ++i) entries.push_back({Numbered("k", 10000 + i), "t"});
     MakeLibrary(path, entries);
-    Library walker, editor;
+    Library walker{SystemCodePage()}, editor{SystemCodePage()};
     ASSERT_EQ(walker.Open(path.c_str()), 1);
     ASSERT_EQ(editor.Open(path.c_str()), 1);
     LibraryEntry e;
@@ -148,7 +148,7 @@ TEST_F(SharedHandlesTest, ACopyOfALibraryIsAFileOfItsOwn) {
     ASSERT_EQ(FileId(original), FileId(copy));
     std::string originalBytes = ReadBytes(original);
 
-    Library a, b;
+    Library a{SystemCodePage()}, b{SystemCodePage()};
     ASSERT_EQ(a.Open(original.c_str()), 1);
     ASSERT_EQ(b.Open(copy.c_str()), 1);
     EXPECT_NE(FileId(copy), FileId(original));  // the copy got an id of its own
@@ -169,7 +169,7 @@ TEST_F(SharedHandlesTest, ACopyOfALibraryIsAFileOfItsOwn) {
     // A copy made while the original was closed again, opened afterwards.
     std::string late = dir / "English3.lib";
     std::filesystem::copy_file(original, late);
-    Library c;
+    Library c{SystemCodePage()};
     ASSERT_EQ(c.Open(late.c_str()), 1);
     ASSERT_EQ(c.Put(Entry("gamma", "late copy")), 1);
     ASSERT_EQ(a.Open(original.c_str()), 1);
@@ -181,9 +181,9 @@ TEST_F(SharedHandlesTest, AFileChangedWhileClosedIsReadAfresh) {
     std::string path = dir / "outside.lib", other = dir / "other.lib";
     MakeLibrary(path, {{"inside", ""}});
     MakeLibrary(other, {{"x", ""}});
-    Library keeper;  // keeps the shared cache busy with another file
+    Library keeper{SystemCodePage()};  // keeps the shared cache busy with another file
     ASSERT_EQ(keeper.Open(other.c_str()), 1);
-    Library lib;
+    Library lib{SystemCodePage()};
     ASSERT_EQ(lib.Open(path.c_str()), 1);
     LibraryEntry e;
     ASSERT_EQ(lib.Search("", e, MATCH_PREFIX), 1);  // its pages are cached
@@ -218,7 +218,7 @@ TEST_F(SharedHandlesTest, DamagedFilesAreRefusedBeforeBerkeleyDbReadsThem) {
 
     OutputCapture capture(dir);
     for (const std::string& name : broken) {
-        Library lib;
+        Library lib{SystemCodePage()};
         EXPECT_EQ(lib.Open((dir / name).c_str()), 0) << name;
         EXPECT_EQ(lib.ReadInfo(), 0) << name;
         EXPECT_EQ(lib.WriteInfo(), 0) << name;
@@ -236,7 +236,7 @@ TEST_F(SharedHandlesTest, APageDamagedWhileOpenHarmsNoOtherLibrary) {
     MakeLibrary(dir / "good.lib", {{"entry", "good"}});
 
     OutputCapture capture(dir);
-    Library damaged;
+    Library damaged{SystemCodePage()};
     ASSERT_EQ(damaged.Open(big.c_str()), 1);
     // Behind the open handle, every leaf page gets a page type that exists
     // nowhere.  Counting the keys meets them and takes the file for damaged,
@@ -258,7 +258,7 @@ TEST_F(SharedHandlesTest, APageDamagedWhileOpenHarmsNoOtherLibrary) {
 
     // The environment goes on serving every other file, old and new.
     LibraryEntry e;
-    Library good, fresh;
+    Library good{SystemCodePage()}, fresh{SystemCodePage()};
     ASSERT_EQ(good.Open((dir / "good.lib").c_str()), 1);
     ASSERT_EQ(good.SearchExact("entry", e, MATCH_PREFIX), 1);
     EXPECT_EQ(e.textBytes(), "good");
@@ -272,7 +272,7 @@ TEST_F(SharedHandlesTest, APageDamagedWhileOpenHarmsNoOtherLibrary) {
     fresh.Close();
     EXPECT_TRUE(Verifies(dir / "good.lib"));
     EXPECT_TRUE(Verifies(dir / "fresh.lib"));
-    Library again;
+    Library again{SystemCodePage()};
     EXPECT_EQ(again.Open(big.c_str()), 0);  // refused from now on
 }
 
@@ -282,7 +282,7 @@ TEST_F(SharedHandlesTest, WithoutTheEnvironmentHandlesStillWork) {
     EXPECT_FALSE(bdb::UsingEnvironment());
     {
         MakeLibrary(path, {{"one", "1"}, {"two", "2"}}, Shorthand, "Alone");
-        Library lib;
+        Library lib{SystemCodePage()};
         ASSERT_EQ(lib.Open(path.c_str()), 1);
         EXPECT_EQ(lib.GetType(), Shorthand);
         EXPECT_EQ(Walk(lib, "", MATCH_PREFIX), (Keys{"one", "two"}));

@@ -42,7 +42,7 @@ struct Entry : LibraryEntry {
 // Creates a library at path with the info given and the entries.
 inline void MakeLibrary(const std::string& path, const Pairs& entries, int type = Dictionary,
                         const std::string& caption = "", int scrambled = 0) {
-    Library lib;
+    Library lib{SystemCodePage()};
     ASSERT_EQ(lib.Open(path.c_str()), 1) << path;
     lib.SetType(type);
     lib.SetScrambled(scrambled);

@@ -93,7 +93,7 @@ TEST_F(WlibTest, CreateWritesTheInfoThatInfoShows) {
     EXPECT_EQ(Wlib({"info", "Plain.lib"}).out,
               "caption: Plain.lib\ntype: dictionary\neditable: yes\nscrambled: no\ncount: 0\n"
               "description: \n");
-    Library lib;
+    Library lib{SystemCodePage()};
     ASSERT_EQ(lib.Open((dir / "Mail.lib").c_str()), 1);
     EXPECT_EQ(lib.GetEditable(), 0);
     EXPECT_EQ(lib.GetScrambled(), 1);

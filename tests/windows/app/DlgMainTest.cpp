@@ -22,7 +22,7 @@ using test::PumpUntil;
 
 void MakeLibrary(const std::string& path, int type,
                  const std::vector<std::pair<std::string, std::string>>& entries) {
-    Library lib;
+    Library lib{SystemCodePage()};
     ASSERT_TRUE(lib.Open(path.c_str()));
     lib.SetType(type);
     ASSERT_TRUE(lib.WriteInfo());
@@ -83,7 +83,7 @@ struct MainWindow : ::testing::Test {
                     {{"brb", "be right back"}, {"apx", "approximately"}});
     }
     void Start() {
-        dlg = std::make_unique<CDlgMain>(vemo, reg, dir.path().string());
+        dlg = std::make_unique<CDlgMain>(vemo, reg, SystemCodePage(), dir.path().string());
         hwnd = dlg->Create(nullptr);
         ASSERT_NE(hwnd, nullptr);
         list = GetDlgItem(hwnd, IDC_MAIN_LIST);

@@ -33,7 +33,8 @@ const Pairs kShort = {{"addr", "12 Long Road"},
 class EditorDialog : public ::testing::Test {
   protected:
     std::unique_ptr<CDlgLibOption> Open(int mayChange = 1) {
-        auto dlg = std::make_unique<CDlgLibOption>(path, mayChange, profile, host);
+        auto dlg =
+            std::make_unique<CDlgLibOption>(path, mayChange, profile, SystemCodePage(), host);
         HWND hwnd = dlg->Create(nullptr);
         EXPECT_NE(hwnd, nullptr);
         ShowWindow(hwnd, SW_SHOW);
@@ -165,7 +166,7 @@ TEST_F(EditorDialog, AddSaveAndDeleteWriteTheFileAtOnce) {
 
 TEST_F(EditorDialog, LargeLibraryListsWholeAndCancelStopsIt) {
     {
-        Library lib;
+        Library lib{SystemCodePage()};
         ASSERT_TRUE(lib.Open(path.c_str()));
         char key[16];
         for (int i = 0; i < 100000; ++i) {

@@ -55,7 +55,7 @@ class ManagerDialog : public ::testing::Test {
         return -1;
     }
     std::unique_ptr<RecordingManager> Open() {
-        auto m = std::make_unique<RecordingManager>(reg, libs, host);
+        auto m = std::make_unique<RecordingManager>(reg, SystemCodePage(), libs, host);
         HWND hwnd = m->Create(nullptr);
         EXPECT_NE(hwnd, nullptr);
         ShowWindow(hwnd, SW_SHOW);

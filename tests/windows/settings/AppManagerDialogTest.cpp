@@ -138,7 +138,7 @@ TEST_F(AppManagerTest, ShowsTheStoredApplicationsAndReplacesThemOnOk) {
     StoreApp(reg, "a.exe", 1, notepad);
     StoreApp(reg, "b.exe", 0, "C:\\nowhere\\b.exe");
     StoreApp(reg, "c.exe", 1, "C:\\nowhere\\c.exe");
-    CDlgAppManager dialog(reg, Running());
+    CDlgAppManager dialog(reg, SystemCodePage(), Running());
     HWND dlg = Open(dialog);
     ASSERT_NE(dlg, nullptr);
     // The reverse of the store's order.
@@ -181,7 +181,7 @@ TEST_F(AppManagerTest, ShowsTheStoredApplicationsAndReplacesThemOnOk) {
         << path.size();
 
     // Every row deleted: no application is left, the policy is still written.
-    CDlgAppManager again(reg, Running());
+    CDlgAppManager again(reg, SystemCodePage(), Running());
     dlg = Open(again);
     EXPECT_TRUE(Checked(dlg, IDC_APPMAN_DISABLE));
     SelectRows(dlg, {0});
@@ -194,7 +194,7 @@ TEST_F(AppManagerTest, ShowsTheStoredApplicationsAndReplacesThemOnOk) {
 
 TEST_F(AppManagerTest, AddingAnUnknownApplicationPreselectsDisable) {
     running = {{"notepad.exe", notepad}, {"winver.exe", winver}};
-    CDlgAppManager dialog(reg, Running());
+    CDlgAppManager dialog(reg, SystemCodePage(), Running());
     HWND dlg = Open(dialog);
     DialogScript add;
     add.On("Applications",
