@@ -16,7 +16,7 @@
 
 #include "libui/LibEditorLogic.h"
 #include "store/Library.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/Files.h"
 
 #ifdef _WIN32
 #include <windows.h>

@@ -28,7 +28,7 @@
 #include "platform/CodePage.h"
 #include "store/Library.h"
 #include "store/LibrarySet.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/Files.h"
 
 #ifdef WL_BENCH_SQLITE
 #include <sqlite3.h>

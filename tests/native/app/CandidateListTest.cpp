@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/CandidateList.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/Files.h"
 
 namespace wl {
 namespace {

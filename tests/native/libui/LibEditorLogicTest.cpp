@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "libui/LibEditorLogic.h"
-#include "tests/native/libui/LibUiTestSupport.h"
+#include "tests/support/Libraries.h"
 
 namespace wl {
 namespace {
@@ -99,7 +99,7 @@ TEST_F(EditorTest, EmptyLibraryAndCancelledListing) {
 }
 
 TEST_F(EditorTest, LibraryThatCannotBeOpened) {
-    test::WriteFile(path, "this is no library at all, just text\r\n");
+    test::WriteBytes(path, "this is no library at all, just text\r\n");
     LibEditorLogic ed(path, 1, SystemCodePage());
     EXPECT_FALSE(ed.Open());
     EXPECT_FALSE(ed.buttons().importFile);
@@ -108,7 +108,7 @@ TEST_F(EditorTest, LibraryThatCannotBeOpened) {
     EXPECT_TRUE(ed.Rows().empty());
     EXPECT_EQ(ed.CountText(), "Items in library: 0\r\nItems Loaded:0");
     // The file is left as it was.
-    EXPECT_EQ(test::ReadFile(path), "this is no library at all, just text\r\n");
+    EXPECT_EQ(test::ReadBytes(path), "this is no library at all, just text\r\n");
 }
 
 TEST_F(EditorTest, AddAndSaveEnablingRules) {
@@ -245,12 +245,12 @@ TEST_F(EditorTest, DeleteThreeRowsAndFailures) {
 }
 
 TEST_F(EditorTest, ImportThenExportRoundTrip) {
-    MakeLibrary(path, {}, Shorthand);
+    MakeLibrary(path, {}, {.type = Shorthand});
     const std::string text =
         "<shortkey>brb\r\n<replacement text>be right back\r\n"
         "<shortkey>ty\r\n<replacement text>thank you\r\n";
     const std::string in = dir / "in.txt";
-    test::WriteFile(in, text);
+    test::WriteBytes(in, text);
 
     LibEditorLogic ed(path, 1, SystemCodePage());
     ASSERT_TRUE(ed.Open());
@@ -268,14 +268,14 @@ TEST_F(EditorTest, ImportThenExportRoundTrip) {
     auto exported = ed.Export(out, &progress);
     EXPECT_EQ(exported.message.text, "2 items have been successfully exported ");
     EXPECT_FALSE(exported.relist);
-    EXPECT_EQ(test::ReadFile(out), text);
+    EXPECT_EQ(test::ReadBytes(out), text);
     EXPECT_EQ(Keys(ed), (std::vector<std::string>{"brb", "ty"}));
 }
 
 TEST_F(EditorTest, ImportFallsBackToAWordListUnlessCancelled) {
     MakeLibrary(path, {});
     const std::string in = dir / "words.txt";
-    test::WriteFile(in, "hello, world-wide foo_bar 42");
+    test::WriteBytes(in, "hello, world-wide foo_bar 42");
     {
         LibEditorLogic ed(path, 1, SystemCodePage());
         ASSERT_TRUE(ed.Open());
@@ -300,7 +300,7 @@ TEST_F(EditorTest, ImportFallsBackToAWordListUnlessCancelled) {
 }
 
 TEST_F(EditorTest, OkWritesTheInfoOnlyWithThePermission) {
-    MakeLibrary(path, {}, Dictionary, "Fruit", 0, "old");
+    MakeLibrary(path, {}, {.caption = "Fruit", .editable = 0, .description = "old"});
     {
         LibEditorLogic ed(path, 0, SystemCodePage());
         ASSERT_TRUE(ed.Open());
@@ -340,7 +340,7 @@ TEST_F(EditorTest, OkWritesTheInfoOnlyWithThePermission) {
 
 TEST_F(EditorTest, WritesTheLibraryRefusesAreToldNotLost) {
     // A damaged file: the editor says so instead of opening empty in silence.
-    test::WriteFile(path, "this is no library at all, just text\r\n");
+    test::WriteBytes(path, "this is no library at all, just text\r\n");
     {
         LibEditorLogic ed(path, 1, SystemCodePage());
         ASSERT_FALSE(ed.Open());
@@ -356,7 +356,7 @@ TEST_F(EditorTest, WritesTheLibraryRefusesAreToldNotLost) {
         EXPECT_NE(added.message.text.find("could not be added"), std::string::npos);
         EXPECT_NE(added.message.text.find("may not write"), std::string::npos);
     }
-    EXPECT_EQ(test::ReadFile(path), "this is no library at all, just text\r\n");
+    EXPECT_EQ(test::ReadBytes(path), "this is no library at all, just text\r\n");
 
     // OK whose info cannot be written: told with the permission, silent
     // without it (nothing was to be written), silent when it was written.

@@ -9,7 +9,7 @@
 #include "libui/LibManagerLogic.h"
 #include "platform/CodePage.h"
 #include "platform/MemoryRegistry.h"
-#include "tests/native/libui/LibUiTestSupport.h"
+#include "tests/support/Libraries.h"
 
 namespace wl {
 namespace {
@@ -40,11 +40,11 @@ TEST_F(ManagerTest, RowsShowEveryLibraryWithItsSwitch) {
     LibManagerLogic mgr(reg, SystemDirectory(), SystemCodePage(), libs);
     const std::string a = mgr.PathOf("a.lib"), b = mgr.PathOf("b.lib"), c = mgr.PathOf("c.lib"),
                       d = mgr.PathOf("d.lib");
-    MakeLibrary(a, {{"x", ""}}, Dictionary, "English", 1, "Common words");
-    MakeLibrary(b, {}, Shorthand, "", 0);
-    MakeLibrary(c, {}, 5, "Odd");
-    test::WriteFile(d, "not a library");
-    test::WriteFile(mgr.PathOf("notes.txt"), "ignored");
+    MakeLibrary(a, {{"x", ""}}, {.caption = "English", .description = "Common words"});
+    MakeLibrary(b, {}, {.type = Shorthand, .editable = 0});
+    MakeLibrary(c, {}, {.type = 5, .caption = "Odd"});
+    test::WriteBytes(d, "not a library");
+    test::WriteBytes(mgr.PathOf("notes.txt"), "ignored");
     SetSwitch(b, 0);
 
     mgr.Fill();
@@ -69,7 +69,7 @@ TEST_F(ManagerTest, RowsShowEveryLibraryWithItsSwitch) {
     // Listing created the switch keys of the libraries never seen before.
     EXPECT_TRUE(reg.KeyExists(RegRoot::LocalMachine, kLoadSet + a));
     // Nothing was changed in the files.
-    EXPECT_EQ(test::ReadFile(d), "not a library");
+    EXPECT_EQ(test::ReadBytes(d), "not a library");
 }
 
 TEST_F(ManagerTest, OkWritesEverySwitchAndCancelWritesNone) {
@@ -122,8 +122,8 @@ TEST_F(ManagerTest, RefillKeepsPendingChecksOnlyWhenAsked) {
 
 TEST_F(ManagerTest, EditOpensTheRowWithItsPermission) {
     LibManagerLogic mgr(reg, SystemDirectory(), SystemCodePage(), libs);
-    MakeLibrary(mgr.PathOf("a.lib"), {}, Dictionary, "", 1);
-    MakeLibrary(mgr.PathOf("b.lib"), {}, Dictionary, "", 0);
+    MakeLibrary(mgr.PathOf("a.lib"), {});
+    MakeLibrary(mgr.PathOf("b.lib"), {}, {.editable = 0});
     mgr.Fill();
     EXPECT_FALSE(mgr.EditRow(-1).valid);  // nothing selected: nothing happens
     EXPECT_FALSE(mgr.EditRow(2).valid);

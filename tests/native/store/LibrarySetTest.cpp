@@ -11,8 +11,6 @@
 namespace wl::test {
 namespace {
 
-using Keys = std::vector<std::string>;
-
 constexpr char kSwitchKey[] = "SOFTWARE\\Quorbit\\LoadSet\\";
 
 class LibrarySetTest : public ::testing::Test {
@@ -25,7 +23,7 @@ class LibrarySetTest : public ::testing::Test {
     std::string Pattern() const { return dir / "*.lib"; }
     // Makes the libraries and lists them in this order.
     void Make(const std::string& name, const Pairs& entries, int type = Dictionary) {
-        MakeLibrary(dir / name, entries, type);
+        MakeLibrary(dir / name, entries, {.type = type});
         listing.names.push_back(name);
     }
     // The candidates as "key=text" strings.
@@ -186,7 +184,7 @@ TEST_F(LibrarySetTest, BrokenFilesStayClosedAndTheOthersServe) {
     listing.names.insert(listing.names.end(), broken.begin(), broken.end());
     listing.names.push_back("good2.lib");
     MakeLibrary(dir / "good1.lib", {{"wordy", "one"}, {"worm", "one"}});
-    MakeLibrary(dir / "good2.lib", {{"work", "two"}}, Shorthand);
+    MakeLibrary(dir / "good2.lib", {{"work", "two"}}, {.type = Shorthand});
 
     OutputCapture capture(dir);
     ASSERT_EQ(set.Load(Pattern().c_str(), 0), 1);

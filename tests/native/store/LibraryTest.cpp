@@ -12,8 +12,6 @@
 namespace wl::test {
 namespace {
 
-using Keys = std::vector<std::string>;
-
 // Reads one record of a named database of a closed file, as stored.
 bool RawGet(const std::string& path, const char* database, const std::string& key,
             std::string& value) {
@@ -174,7 +172,7 @@ TEST_F(LibraryTest, PutReplacesDeleteAndReplaceNeedAnExistingKey) {
 TEST_F(LibraryTest, ReplacingAnEntryWithItselfRewritesItsText) {
     for (int scrambled : {0, 1}) {
         std::string path = Path(scrambled ? "s.lib" : "p.lib");
-        MakeLibrary(path, {{"brb", "be right back"}}, Shorthand, "", scrambled);
+        MakeLibrary(path, {{"brb", "be right back"}}, {.type = Shorthand, .scrambled = scrambled});
         Library lib{SystemCodePage()};
         ASSERT_EQ(lib.Open(path.c_str()), 1);
         Entry e("brb", "be back soon");
@@ -284,7 +282,7 @@ TEST_F(LibraryTest, AWalkThatRanOffTheEndStaysThere) {
 
 TEST_F(LibraryTest, ScrambledLibrariesStoreScrambledBytesAndSearchPlainWords) {
     MakeLibrary(Path(), {{"brb", "be right back"}, {"btw", "by the way"}, {"ty", "thank you"}},
-                Shorthand, "Secret", 1);
+                {.type = Shorthand, .caption = "Secret", .scrambled = 1});
     std::string key = "brb", value;
     Scramble(key.data(), key.size());
     ASSERT_TRUE(RawGet(Path(), "DBDATA", key, value));
@@ -319,7 +317,7 @@ TEST_F(LibraryTest, ScrambledWordsWithAnMAreNotCutShort) {
     // "m" scrambles to a zero byte: judged as C strings, "ma" would be the
     // empty word and every key would match.
     MakeLibrary(Path(), {{"mama", ""}, {"map", ""}, {"milk", ""}, {"zebra", ""}, {"am", ""}},
-                Dictionary, "", 1);
+                {.scrambled = 1});
     Library lib{SystemCodePage()};
     ASSERT_EQ(lib.Open(Path().c_str()), 1);
     Keys found = Walk(lib, "ma", MATCH_PREFIX);
@@ -338,14 +336,14 @@ TEST_F(LibraryTest, ScrambledLettersOfDifferentCaseAreNotConfused) {
     // offer "fir" for "g".
     ASSERT_EQ(ScrambleByte('g'), 'A');
     ASSERT_EQ(ScrambleByte('f'), 'a');
-    MakeLibrary(Path(), {{"grape", ""}, {"fir", ""}}, Dictionary, "", 1);
+    MakeLibrary(Path(), {{"grape", ""}, {"fir", ""}}, {.scrambled = 1});
     Library lib{SystemCodePage()};
     ASSERT_EQ(lib.Open(Path().c_str()), 1);
     EXPECT_EQ(Walk(lib, "g", MATCH_PREFIX), (Keys{"grape"}));
 }
 
 TEST_F(LibraryTest, AReusedObjectStartsEachFileFromTheDefaults) {
-    MakeLibrary(Path("s.lib"), {{"x", "y"}}, Shorthand, "S", 1);
+    MakeLibrary(Path("s.lib"), {{"x", "y"}}, {.type = Shorthand, .caption = "S", .scrambled = 1});
     Library lib{SystemCodePage()};
     ASSERT_EQ(lib.Open(Path("s.lib").c_str()), 1);
     ASSERT_EQ(lib.GetScrambled(), 1);

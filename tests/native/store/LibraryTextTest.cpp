@@ -8,8 +8,6 @@
 namespace wl::test {
 namespace {
 
-using Keys = std::vector<std::string>;
-
 const char kTwoShorthands[] =
     "<shortkey>brb\r\n<replacement text>be right back\r\n"
     "<shortkey>ty\r\n<replacement text>thank you\r\n";

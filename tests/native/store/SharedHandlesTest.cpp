@@ -13,8 +13,6 @@
 namespace wl::test {
 namespace {
 
-using Keys = std::vector<std::string>;
-
 // Berkeley DB's command-line verifier, where the system has one.
 bool ToolVerifies(const std::string& path) {
 #ifdef _WIN32
@@ -71,7 +69,7 @@ TEST_F(SharedHandlesTest, AnEditorWritingBesideTheSetAndAnInfoWriterLeavesASound
     std::string path = dir / "shared.lib";
     Pairs start;
     for (int i = 0; i < 200; ++i) start.push_back({"base" + std::to_string(i), "text"});
-    MakeLibrary(path, start, Dictionary, "Shared");
+    MakeLibrary(path, start, {.caption = "Shared"});
     listing.names = {"shared.lib"};
     LibrarySet set(registry, listing, SystemCodePage());
     ASSERT_EQ(set.Load((dir / "*.lib").c_str(), 0), 1);
@@ -281,7 +279,7 @@ TEST_F(SharedHandlesTest, WithoutTheEnvironmentHandlesStillWork) {
     bdb::DisableEnvironmentForTest(true);
     EXPECT_FALSE(bdb::UsingEnvironment());
     {
-        MakeLibrary(path, {{"one", "1"}, {"two", "2"}}, Shorthand, "Alone");
+        MakeLibrary(path, {{"one", "1"}, {"two", "2"}}, {.type = Shorthand, .caption = "Alone"});
         Library lib{SystemCodePage()};
         ASSERT_EQ(lib.Open(path.c_str()), 1);
         EXPECT_EQ(lib.GetType(), Shorthand);

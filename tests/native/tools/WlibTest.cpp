@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <sys/wait.h>
 
-#include "tests/native/store/StoreTestSupport.h"
+#include "tests/support/Libraries.h"
 
 namespace wl::test {
 namespace {
@@ -144,8 +144,9 @@ TEST_F(WlibTest, ImportTakesPairsOrElseWords) {
 }
 
 TEST_F(WlibTest, LookupPrintsTheMergedCandidates) {
-    MakeLibrary(dir / "a.lib", {{"hello", "A"}, {"help", "A\tB"}}, Dictionary);
-    MakeLibrary(dir / "b.lib", {{"hello", "from B\r\nline two"}, {"hex", "B"}}, Shorthand);
+    MakeLibrary(dir / "a.lib", {{"hello", "A"}, {"help", "A\tB"}});
+    MakeLibrary(dir / "b.lib", {{"hello", "from B\r\nline two"}, {"hex", "B"}},
+                {.type = Shorthand});
     WriteBytes(dir / "c.lib", "broken");
     Outcome run = Wlib({"lookup", ".", "he"});
     EXPECT_EQ(run.status, 0) << run.err;

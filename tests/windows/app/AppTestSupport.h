@@ -1,5 +1,5 @@
 // What the main window's tests under Wine share: a hook library that records
-// what the main window asks of it, and a message pump with a deadline.
+// what the main window asks of it.
 #pragma once
 
 #include <windows.h>
@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/win32/VemoApi.h"
+#include "tests/support/win32/Controls.h"
 
 namespace wl::test {
 
@@ -35,21 +36,5 @@ class FakeVemo : public VemoApi {
     }
     int ReplaceStr() override { return ++replaceCalls, 1; }
 };
-
-// Runs the thread's messages until done() or the deadline.
-template <typename Done>
-inline bool PumpUntil(Done done, DWORD ms = 5000) {
-    const DWORD end = GetTickCount() + ms;
-    while (!done()) {
-        if (static_cast<LONG>(GetTickCount() - end) >= 0) return false;
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-    return true;
-}
 
 }  // namespace wl::test

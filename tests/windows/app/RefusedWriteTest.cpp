@@ -17,7 +17,7 @@
 #include "platform/ReportingRegistry.h"
 #include "res/resource.h"
 #include "store/Library.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/Files.h"
 #include "tests/windows/app/AppTestSupport.h"
 
 namespace wl {

@@ -16,7 +16,7 @@
 #include "libui/win32/ProgressWindow.h"
 #include "platform/MemoryRegistry.h"
 #include "res/libui_resource.h"
-#include "tests/native/libui/LibUiTestSupport.h"
+#include "tests/support/Libraries.h"
 #include "tests/windows/libui/LibUiWinSupport.h"
 
 namespace wl {
@@ -56,7 +56,8 @@ class EditorDialog : public ::testing::Test {
 };
 
 TEST_F(EditorDialog, OpensWithColumnsRowsAndInfo) {
-    MakeLibrary(path, kShort, Shorthand, "Phrases", 1, "Everyday\r\nphrases");
+    MakeLibrary(path, kShort,
+                {.type = Shorthand, .caption = "Phrases", .description = "Everyday\r\nphrases"});
     auto ed = Open();
     HWND dlg = ed->hwnd();
     EXPECT_EQ(Text(dlg), "Library Option");
@@ -92,7 +93,7 @@ TEST_F(EditorDialog, OpensWithColumnsRowsAndInfo) {
 }
 
 TEST_F(EditorDialog, AddSaveAndDeleteWriteTheFileAtOnce) {
-    MakeLibrary(path, kShort, Shorthand);
+    MakeLibrary(path, kShort, {.type = Shorthand});
     auto ed = Open(0);  // entry changes do not need the permission
     HWND dlg = ed->hwnd();
 
@@ -171,7 +172,7 @@ TEST_F(EditorDialog, LargeLibraryListsWholeAndCancelStopsIt) {
         char key[16];
         for (int i = 0; i < 100000; ++i) {
             std::snprintf(key, sizeof key, "w%06d", i);
-            FilledEntry e(key, "text");
+            Entry e(key, "text");
             ASSERT_EQ(lib.Put(e), 1);
         }
     }
