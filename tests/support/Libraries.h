@@ -82,6 +82,20 @@ inline Keys Lookup(LibrarySet& set, const std::string& word, int dict = 1, int s
     return keys;
 }
 
+// Records what an import or export reports, and cancels once it has been
+// asked cancelAfter times (never with -1; at the first question with 0).
+class RecordingProgress : public ImportProgress {
+  public:
+    explicit RecordingProgress(int cancelAfter = -1) : cancelAfter_(cancelAfter) {}
+    void SetText(const char* text) override { texts.push_back(text); }
+    bool Cancelled() override { return cancelAfter_ >= 0 && ++checks_ > cancelAfter_; }
+    std::vector<std::string> texts;
+
+  private:
+    int cancelAfter_;
+    int checks_ = 0;
+};
+
 // A folder listing that answers the names it was given, in that order.
 class ListedDirectory : public Directory {
   public:

@@ -34,13 +34,6 @@ struct CountingProgress : ListingProgress {
     }
 };
 
-struct CancellingProgress : ImportProgress {
-    std::vector<std::string> texts;
-    bool cancelled = false;
-    void SetText(const char* text) override { texts.emplace_back(text); }
-    bool Cancelled() override { return cancelled; }
-};
-
 const Pairs kFruit = {
     {"app", "a"}, {"apple", "b"}, {"application", "c"}, {"banana", "yellow"}, {"cherry", "red"}};
 
@@ -254,7 +247,7 @@ TEST_F(EditorTest, ImportThenExportRoundTrip) {
 
     LibEditorLogic ed(path, 1, SystemCodePage());
     ASSERT_TRUE(ed.Open());
-    CancellingProgress progress;
+    test::RecordingProgress progress;
     auto imported = ed.Import(in, &progress);
     EXPECT_EQ(imported.message.text, "2 items have been successfully imported ");
     EXPECT_EQ(imported.message.title, "Wordlark");
@@ -279,8 +272,7 @@ TEST_F(EditorTest, ImportFallsBackToAWordListUnlessCancelled) {
     {
         LibEditorLogic ed(path, 1, SystemCodePage());
         ASSERT_TRUE(ed.Open());
-        CancellingProgress cancelled;
-        cancelled.cancelled = true;
+        test::RecordingProgress cancelled(0);
         auto none = ed.Import(in, &cancelled);
         EXPECT_EQ(none.message.text, "0 items have been successfully imported ");
         EXPECT_TRUE(ReadLibrary(path).empty());

@@ -12,19 +12,6 @@ const char kTwoShorthands[] =
     "<shortkey>brb\r\n<replacement text>be right back\r\n"
     "<shortkey>ty\r\n<replacement text>thank you\r\n";
 
-// Records what an operation reports and cancels after a number of checks.
-class FakeProgress : public ImportProgress {
-  public:
-    explicit FakeProgress(int cancelAfter = -1) : cancelAfter_(cancelAfter) {}
-    void SetText(const char* text) override { texts.push_back(text); }
-    bool Cancelled() override { return cancelAfter_ >= 0 && ++checks_ > cancelAfter_; }
-    std::vector<std::string> texts;
-
-  private:
-    int cancelAfter_;
-    int checks_ = 0;
-};
-
 class LibraryTextTest : public ::testing::Test {
   protected:
     TempDir dir;
@@ -55,7 +42,7 @@ TEST_F(LibraryTextTest, AShorthandLibraryExportsItsMarkedPairs) {
     lib.SetType(Shorthand);
     ASSERT_EQ(lib.Put(Entry("ty", "thank you")), 1);
     ASSERT_EQ(lib.Put(Entry("brb", "be right back")), 1);
-    FakeProgress progress;
+    RecordingProgress progress;
     std::string out = dir / "out.txt";
     EXPECT_EQ(lib.ExportText(out.c_str(), &progress), 2);
     EXPECT_EQ(ReadBytes(out), kTwoShorthands);
@@ -94,7 +81,7 @@ TEST_F(LibraryTextTest, ExportFailsCleanly) {
 
 TEST_F(LibraryTextTest, ExportStopsWhenCancelled) {
     for (char c = 'a'; c <= 'j'; ++c) ASSERT_EQ(lib.Put(Entry(std::string(1, c))), 1);
-    FakeProgress progress(2);
+    RecordingProgress progress(2);
     std::string out = dir / "out.txt";
     EXPECT_EQ(lib.ExportText(out.c_str(), &progress), 4);  // the first, then three checks
     EXPECT_EQ(ReadBytes(out),
@@ -243,7 +230,7 @@ TEST_F(LibraryTextTest, ImportFailsCleanly) {
 }
 
 TEST_F(LibraryTextTest, ACancelledImportKeepsWhatItStoredAndDropsThePendingPair) {
-    FakeProgress progress(3);  // cancelled after the fourth line
+    RecordingProgress progress(3);  // cancelled after the fourth line
     EXPECT_EQ(ImportText("<key>a\r\n<data>1\r\n<key>b\r\n<data>2\r\n<key>c\r\n", &progress), 1);
     EXPECT_EQ(Entries(), (Keys{"a=1"}));
 }
@@ -276,7 +263,7 @@ TEST_F(LibraryTextTest, AWordAcrossTheReadChunksStaysWhole) {
 }
 
 TEST_F(LibraryTextTest, ACancelledWordListStopsAtOnceWithoutProgressText) {
-    FakeProgress progress(9);  // ten bytes
+    RecordingProgress progress(9);  // ten bytes
     EXPECT_EQ(ImportWords("alpha beta gamma", &progress), 1);
     EXPECT_EQ(Entries(), (Keys{"alpha="}));
     EXPECT_TRUE(progress.texts.empty());
