@@ -7,17 +7,12 @@
 
 namespace wl {
 
+using namespace vemo;  // the select requests and replacement modes
+
 namespace {
 
 bool IsPathKind(const LibraryEntry* e) {
     return e && (e->type == PathFile || e->type == PathFolder);
-}
-
-const char* KeyOf(const LibraryEntry& e) {
-    return e.key() ? e.key() : "";
-}
-const char* TextOf(const LibraryEntry& e) {
-    return e.text() ? e.text() : "";
 }
 
 bool SameBytes(const LibraryEntry& e) {
@@ -28,8 +23,8 @@ bool SameBytes(const LibraryEntry& e) {
 }  // namespace
 
 CandidateList::CandidateList(CandidateSource& source, HookCalls& hook, CandidateView& view,
-                             Directory& directory)
-    : source_(source), hook_(hook), view_(view), directory_(directory) {}
+                             const CodePage& codePage, Directory& directory)
+    : source_(source), hook_(hook), view_(view), codePage_(codePage), directory_(directory) {}
 
 bool CandidateList::pathMode() const {
     return !m_candidates.empty() && IsPathKind(m_candidates.front().get());
@@ -105,7 +100,7 @@ int CandidateList::FillPage(int start, int n) {
          i < static_cast<size_t>(start) + static_cast<size_t>(n) && i < m_candidates.size(); ++i) {
         const LibraryEntry* e = m_candidates[i].get();
         if (!e) continue;
-        m_rows.push_back({KeyOf(*e), e->type - 1, static_cast<int>(i)});
+        m_rows.push_back({e->keyString(), e->type - 1, static_cast<int>(i)});
     }
     m_nHighlight = -1;
     view_.RowsChanged();
@@ -124,10 +119,10 @@ void CandidateList::SelectCandidate(int index) {
         hook_.SetReplaceStr("", REPLACE_COMPLETE);
         return;
     }
-    const std::string key = KeyOf(*e);
+    const std::string key = e->keyString();
     switch (e->type) {
         case Shorthand: {
-            const std::string expansion = e->textLength() ? TextOf(*e) : key;
+            const std::string expansion = e->textLength() ? e->textString() : key;
             hook_.SetReplaceStr(expansion.c_str(), REPLACE_WORD);
             if (expansion != key)
                 view_.SetTipText(expansion, TIP_STYLE_EXPANSION);
@@ -145,7 +140,7 @@ void CandidateList::SelectCandidate(int index) {
             hook_.SetReplaceStr(key.c_str(), REPLACE_PATH_FILE);
             break;
     }
-    view_.SetTipText(SameBytes(*e) ? std::string() : std::string(TextOf(*e)), TIP_STYLE_NOTE);
+    view_.SetTipText(SameBytes(*e) ? std::string() : std::string(e->textString()), TIP_STYLE_NOTE);
 }
 
 void CandidateList::Highlight(int row) {
@@ -206,7 +201,7 @@ int CandidateList::CompletePath() {
     if (!directory_.List(folder + "*.*", entries)) return 0;
 
     ClearCandidates();
-    const CodePage& cp = SystemCodePage();
+    const CodePage& cp = codePage_;
     cp.ToLower(prefix.data());
     for (const DirEntry& entry : entries) {
         if (entry.name == "." || entry.name == "..") continue;
@@ -231,7 +226,7 @@ void CandidateList::SortPathCandidates() {
     // Folders first, then files, each by name without regard to case.  An
     // entry goes before every entry already placed that compares equal, so
     // equal names end up in the reverse of their listing order.
-    const CodePage& cp = SystemCodePage();
+    const CodePage& cp = codePage_;
     std::vector<std::unique_ptr<LibraryEntry>> folders, files;
     for (auto it = m_candidates.rbegin(); it != m_candidates.rend(); ++it) {
         if (!*it) continue;
@@ -242,7 +237,7 @@ void CandidateList::SortPathCandidates() {
     }
     auto byName = [&cp](const std::unique_ptr<LibraryEntry>& a,
                         const std::unique_ptr<LibraryEntry>& b) {
-        return cp.CompareNoCase(KeyOf(*a), KeyOf(*b)) < 0;
+        return cp.CompareNoCase(a->keyString(), b->keyString()) < 0;
     };
     std::stable_sort(folders.begin(), folders.end(), byName);
     std::stable_sort(files.begin(), files.end(), byName);

@@ -4,19 +4,19 @@
 // library's messages and the list control's notifications to it.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "hook/VemoConstants.h"
+#include "platform/CodePage.h"
 #include "platform/Directory.h"
 #include "store/LibraryEntry.h"
 
 namespace wl {
 
 enum TipStyle { TIP_STYLE_NOTE = 1, TIP_STYLE_EXPANSION = 2 };
-
-using namespace vemo;  // the select requests and replacement modes
 
 // The merged candidate stream of the loaded libraries.
 class CandidateSource {
@@ -59,8 +59,10 @@ struct CandidateRow {
 
 class CandidateList {
   public:
+    // codePage: letter case in path completion; directory: the folders it
+    // lists.
     CandidateList(CandidateSource& source, HookCalls& hook, CandidateView& view,
-                  Directory& directory = SystemDirectory());
+                  const CodePage& codePage, Directory& directory = SystemDirectory());
 
     // WM_WORD_LOOKUP: 0 when the list now holds candidates for the word the
     // hook library offers, 1 when there are none.
@@ -92,10 +94,18 @@ class CandidateList {
     const std::vector<std::unique_ptr<LibraryEntry>>& candidates() const { return m_candidates; }
     int pageStart() const { return m_nPageStart; }
 
+    // The two switches every lookup passes on: Dictionary, respectively
+    // Shorthand candidates are offered (the settings' bEnableWord and
+    // bEnableShorthand).  The next lookup uses new values.
+    std::int32_t enableWord() const { return m_bEnableWord; }
+    std::int32_t enableShorthand() const { return m_bEnableShorthand; }
+    void SetSwitches(std::int32_t enableWord, std::int32_t enableShorthand) {
+        m_bEnableWord = enableWord;
+        m_bEnableShorthand = enableShorthand;
+    }
+
     int m_nPageSize = 10;
     int m_nMatchMode = MATCH_PREFIX;
-    int m_bEnableWord = 1;
-    int m_bEnableShorthand = 1;
 
   private:
     void SortPathCandidates();
@@ -104,8 +114,11 @@ class CandidateList {
     CandidateSource& source_;
     HookCalls& hook_;
     CandidateView& view_;
+    const CodePage& codePage_;
     Directory& directory_;
 
+    std::int32_t m_bEnableWord = 1;
+    std::int32_t m_bEnableShorthand = 1;
     std::string m_strWord;
     std::vector<std::unique_ptr<LibraryEntry>> m_candidates;
     int m_nPageStart = 0;

@@ -21,7 +21,7 @@
 #include "hook/HookLogic.h"
 #include "platform/CodePage.h"
 #include "platform/Registry.h"
-#include "settings/RegistryLayout.h"
+#include "platform/RegistryLayout.h"
 
 #ifdef _WIN32
 #include <windows.h>

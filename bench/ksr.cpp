@@ -36,6 +36,8 @@
 
 #include "app/TypedCase.h"
 #include "platform/CodePage.h"
+#include "platform/Directory.h"
+#include "platform/Registry.h"
 #include "store/LibrarySet.h"
 
 namespace {
@@ -288,7 +290,7 @@ int main(int argc, char** argv) {
     long characters = 0;
     for (const Token& t : tokens) characters += static_cast<long>(t.text.size());
 
-    wl::LibrarySet set;
+    wl::LibrarySet set(wl::SystemRegistry(), wl::SystemDirectory(), wl::SystemCodePage());
     if (!set.Load((libs + "/*.lib").c_str(), 1)) {
         std::fprintf(stderr, "ksr: no library in %s (build the default libraries first)\n",
                      libs.c_str());

@@ -16,7 +16,7 @@
 
 #include "libui/LibEditorLogic.h"
 #include "store/Library.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/Files.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -54,7 +54,7 @@ int main(int argc, char** argv) {
 
     auto t = Clock::now();
     {
-        wl::Library lib;
+        wl::Library lib(wl::SystemCodePage());
         if (!lib.Open(path.c_str())) {
             std::printf("cannot create %s\n", path.c_str());
             return 1;
@@ -76,7 +76,7 @@ int main(int argc, char** argv) {
                 static_cast<double>(std::filesystem::file_size(path)) / 1e6);
 
     for (int round = 0; round < 3; ++round) {
-        wl::Library lib;
+        wl::Library lib(wl::SystemCodePage());
         lib.Open(path.c_str());
         t = Clock::now();
         wl::LibraryEntry e;
@@ -86,7 +86,7 @@ int main(int argc, char** argv) {
     }
     for (int round = 0; round < 3; ++round) {
         t = Clock::now();
-        wl::LibEditorLogic editor(path, 1);
+        wl::LibEditorLogic editor(path, 1, wl::SystemCodePage());
         editor.Open();
         const double open = Ms(t);
         t = Clock::now();
@@ -117,7 +117,7 @@ int main(int argc, char** argv) {
         std::printf("progress window alone, %d steps:  %8.1f ms\n", n, Ms(t));
     }
     for (int round = 0; round < 5; ++round) {
-        wl::CDlgLibOption dialog(path, 1, profile);
+        wl::CDlgLibOption dialog(path, 1, profile, wl::SystemCodePage());
         t = Clock::now();
         HWND hwnd = dialog.Create(nullptr);
         ShowWindow(hwnd, SW_SHOW);

@@ -30,9 +30,10 @@
 #include <utility>
 #include <vector>
 
+#include "platform/CodePage.h"
 #include "store/Library.h"
 #include "store/LibrarySet.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/Files.h"
 
 #ifdef WL_BENCH_SQLITE
 #include <sqlite3.h>
@@ -355,7 +356,7 @@ void BenchLookup() {
             std::sort(entries.begin(), entries.end());
             char name[32];
             std::snprintf(name, sizeof name, "lib%02d.lib", i);
-            Library lib;
+            Library lib(wl::SystemCodePage());
             lib.Open((dir / name).c_str());
             PutAll(lib, entries);
             for (const auto& [k, t] : entries) {
@@ -365,7 +366,7 @@ void BenchLookup() {
             }
         }
         double built = Seconds(build);
-        LibrarySet set;
+        LibrarySet set(wl::SystemRegistry(), wl::SystemDirectory(), wl::SystemCodePage());
         set.Load((dir / "*.lib").c_str(), 1);
         auto loading = Clock::now();
         set.PrepareRanked();
@@ -431,13 +432,13 @@ void BenchImport() {
                          words[static_cast<std::size_t>(i)].c_str());
         std::fclose(f);
     }
-    Library lib;
+    Library lib(wl::SystemCodePage());
     lib.Open((dir / "words.lib").c_str());
     auto start = Clock::now();
     int n = lib.ImportWordList((dir / "words.txt").c_str(), nullptr);
     std::printf("  ImportWordList, %d words (unsorted): %.2f s\n", n, Seconds(start));
     lib.Close();
-    Library text;
+    Library text(wl::SystemCodePage());
     text.Open((dir / "pairs.lib").c_str());
     start = Clock::now();
     n = text.ImportText((dir / "pairs.txt").c_str(), nullptr);
@@ -451,14 +452,14 @@ void BenchExport() {
     std::vector<std::string> words = UniqueWords(maker, kEntries);
     std::sort(words.begin(), words.end());
     {
-        Library lib;
+        Library lib(wl::SystemCodePage());
         lib.Open((dir / "all.lib").c_str());
         std::vector<std::pair<std::string, std::string>> entries;
         for (std::size_t i = 0; i < words.size(); ++i)
             entries.emplace_back(words[i], i % 5 ? std::string() : "a remark on " + words[i]);
         PutAll(lib, entries);
     }
-    Library lib;
+    Library lib(wl::SystemCodePage());
     lib.Open((dir / "all.lib").c_str());
     auto start = Clock::now();
     int n = lib.ExportText((dir / "all.txt").c_str(), nullptr);

@@ -45,12 +45,31 @@ if(NOT WORDLARK_FUZZ)
   endif()
 endif()
 
-# wl_add_gtest(NAME LABEL <label> SOURCES ... LIBS ...)
-# One ctest entry per test executable; Windows executables run under Wine.
+# wl_add_gtest(NAME LABEL <label> [BOTH_BUILDS] SOURCES ... LIBS ...
+#              [DEFINITIONS ...] [DEPENDS ...] [TIMEOUT <seconds>])
+# One ctest entry per test executable, linked with GoogleTest and the shared
+# test helpers (tests/support); Windows executables run under Wine.  A native
+# test (LABEL native) with BOTH_BUILDS is built by the Windows build too, as
+# NAME_win with the label windows: the platform-free code checked again on
+# the MinGW runtime.
 function(wl_add_gtest name)
-  cmake_parse_arguments(T "" "LABEL;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "BOTH_BUILDS" "LABEL;TIMEOUT" "SOURCES;LIBS;DEFINITIONS;DEPENDS" ${ARGN})
+  if(WIN32 AND T_LABEL STREQUAL "native")
+    if(NOT T_BOTH_BUILDS)
+      return()
+    endif()
+    set(name ${name}_win)
+    set(T_LABEL windows)
+  endif()
   add_executable(${name} ${T_SOURCES})
-  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main GTest::gmock wl_options)
+  target_link_libraries(${name} PRIVATE ${T_LIBS} wl_test_support GTest::gtest_main GTest::gmock
+                        wl_options)
+  if(T_DEFINITIONS)
+    target_compile_definitions(${name} PRIVATE ${T_DEFINITIONS})
+  endif()
+  if(T_DEPENDS)
+    add_dependencies(${name} ${T_DEPENDS})
+  endif()
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 300)
   endif()
@@ -59,6 +78,18 @@ function(wl_add_gtest name)
   if(WIN32)
     set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine)
   endif()
+endfunction()
+
+# wl_add_test_folders(FOLDER): adds every subfolder of FOLDER (below the
+# current source folder) that has a CMakeLists.txt; each holds the tests of
+# one subsystem.
+function(wl_add_test_folders folder)
+  file(GLOB dirs LIST_DIRECTORIES true ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*)
+  foreach(dir ${dirs})
+    if(EXISTS ${dir}/CMakeLists.txt)
+      add_subdirectory(${dir})
+    endif()
+  endforeach()
 endfunction()
 
 # The program folder of a build: VemoShow.exe, Vemo.dll, wlib and the default

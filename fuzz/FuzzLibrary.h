@@ -45,7 +45,7 @@ class FuzzLibrary {
         std::abort();
     }
 
-    Library library;
+    Library library{SystemCodePage()};
 
   private:
     std::filesystem::path folder_;

@@ -7,7 +7,7 @@
 #include "hook/FinishedWords.h"
 #include "hook/RecordText.h"
 #include "platform/CodePage.h"
-#include "settings/RegistryLayout.h"
+#include "platform/RegistryLayout.h"
 
 namespace wl {
 

@@ -5,7 +5,7 @@
 
 #include "hook/RecordText.h"
 #include "platform/Registry.h"
-#include "settings/RegistryLayout.h"
+#include "platform/RegistryLayout.h"
 
 namespace wl {
 

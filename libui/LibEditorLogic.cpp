@@ -5,6 +5,8 @@
 #include <system_error>
 #include <utility>
 
+#include "res/libui_resource.h"
+
 namespace wl {
 
 namespace {
@@ -17,26 +19,33 @@ struct TextEntry : LibraryEntry {
     }
 };
 
-std::string KeyOf(const LibraryEntry& e) {
-    return e.key() ? std::string(e.key(), e.keyLength()) : std::string();
-}
-std::string TextOf(const LibraryEntry& e) {
-    return e.text() ? std::string(e.text(), e.textLength()) : std::string();
-}
-
 // The commands of the macro menu and the texts they insert.
 constexpr struct {
     int command;
     const char* text;
 } kMacros[] = {
-    {32801, "%CARET%"},         {32802, "%DATE%"},      {32803, "%YEAR%"},
-    {32804, "%MONTH%"},         {32805, "%MONTH_02%"},  {32806, "%MONTHNAME%"},
-    {32807, "%FULLMONTHNAME%"}, {32808, "%DAY%"},       {32809, "%DAY_02%"},
-    {32810, "%WEEK%"},          {32811, "%WEEKNAME%"},  {32812, "%FULLWEEKNAME%"},
-    {32813, "%TIME_24%"},       {32814, "%TIME_12%"},   {32815, "%HOUR_24%"},
-    {32816, "%HOUR_24_02%"},    {32817, "%HOUR_12%"},   {32818, "%HOUR_12_02%"},
-    {32819, "%MINUTE%"},        {32820, "%MINUTE_02%"}, {32821, "%SECOND%"},
-    {32822, "%SECOND_02%"},
+    {ID_MACRO_CARET, "%CARET%"},
+    {ID_MACRO_DATE, "%DATE%"},
+    {ID_MACRO_YEAR, "%YEAR%"},
+    {ID_MACRO_MONTH, "%MONTH%"},
+    {ID_MACRO_MONTH_02, "%MONTH_02%"},
+    {ID_MACRO_MONTHNAME, "%MONTHNAME%"},
+    {ID_MACRO_FULLMONTHNAME, "%FULLMONTHNAME%"},
+    {ID_MACRO_DAY, "%DAY%"},
+    {ID_MACRO_DAY_02, "%DAY_02%"},
+    {ID_MACRO_WEEK, "%WEEK%"},
+    {ID_MACRO_WEEKNAME, "%WEEKNAME%"},
+    {ID_MACRO_FULLWEEKNAME, "%FULLWEEKNAME%"},
+    {ID_MACRO_TIME_24, "%TIME_24%"},
+    {ID_MACRO_TIME_12, "%TIME_12%"},
+    {ID_MACRO_HOUR_24, "%HOUR_24%"},
+    {ID_MACRO_HOUR_24_02, "%HOUR_24_02%"},
+    {ID_MACRO_HOUR_12, "%HOUR_12%"},
+    {ID_MACRO_HOUR_12_02, "%HOUR_12_02%"},
+    {ID_MACRO_MINUTE, "%MINUTE%"},
+    {ID_MACRO_MINUTE_02, "%MINUTE_02%"},
+    {ID_MACRO_SECOND, "%SECOND%"},
+    {ID_MACRO_SECOND_02, "%SECOND_02%"},
 };
 
 // Said when a library file refuses a change; the user can do something
@@ -59,8 +68,8 @@ bool RefusesWriting(const std::string& path) {
 
 }  // namespace
 
-LibEditorLogic::LibEditorLogic(std::string path, int mayChange)
-    : path_(std::move(path)), mayChange_(mayChange) {}
+LibEditorLogic::LibEditorLogic(std::string path, int mayChange, const CodePage& codePage)
+    : path_(std::move(path)), mayChange_(mayChange), codePage_(codePage), library_(codePage) {}
 
 bool LibEditorLogic::Open() {
     open_ = library_.Open(path_.c_str()) != 0;
@@ -108,9 +117,10 @@ void LibEditorLogic::ListFrom(const std::string& text, ListingProgress* progress
     rows_.reserve(static_cast<std::size_t>(libraryCount_ > 0 ? libraryCount_ : 0));
     // The exact search may have landed on a key it did not accept; that
     // entry is listed first all the same, and the walk goes on from it.
-    if (entry.key()) rows_.push_back({KeyOf(entry), TextOf(entry)});
+    if (entry.key())
+        rows_.push_back({std::string(entry.keyBytes()), std::string(entry.textBytes())});
     while (library_.Next(entry)) {
-        rows_.push_back({KeyOf(entry), TextOf(entry)});
+        rows_.push_back({std::string(entry.keyBytes()), std::string(entry.textBytes())});
         if (progress && !progress->Step()) break;
     }
 }
@@ -250,7 +260,7 @@ LibEditorLogic::Outcome LibEditorLogic::Import(const std::string& file, ImportPr
 
 LibEditorLogic::Outcome LibEditorLogic::Export(const std::string& file, ImportProgress* progress) {
     Outcome out;
-    Library second;
+    Library second(codePage_);
     int n = 0;
     if (second.Open(path_.c_str())) n = second.ExportText(file.c_str(), progress);
     second.Close();

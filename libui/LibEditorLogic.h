@@ -48,8 +48,8 @@ class LibEditorLogic {
     };
 
     // mayChange: the library's editable flag, given by the opener; with 1
-    // OK writes name, type and description.
-    LibEditorLogic(std::string path, int mayChange);
+    // OK writes name, type and description.  codePage: the library's text.
+    LibEditorLogic(std::string path, int mayChange, const CodePage& codePage);
 
     // Opens the library; false leaves the editor without columns and
     // entries, with Import and Export disabled.
@@ -61,6 +61,7 @@ class LibEditorLogic {
     bool IsOpen() const { return open_; }
     void Close();
     const std::string& Path() const { return path_; }
+    const CodePage& codePage() const { return codePage_; }
     int MayChange() const { return mayChange_; }
 
     // The library's info as the boxes show it at opening.
@@ -130,6 +131,7 @@ class LibEditorLogic {
 
     std::string path_;
     int mayChange_;
+    const CodePage& codePage_;
     Library library_;
     bool open_ = false;
     std::vector<EditorRow> rows_;

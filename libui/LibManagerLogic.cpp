@@ -5,16 +5,12 @@
 #include <utility>
 
 #include "platform/CodePage.h"
+#include "platform/Files.h"
 
 namespace wl {
 
 namespace {
 
-#ifdef _WIN32
-constexpr char kSeparator = '\\';
-#else
-constexpr char kSeparator = '/';
-#endif
 constexpr char kExtension[] = ".lib";
 // The longest full path the program handles (its path buffers hold 260 bytes
 // with the terminator).
@@ -67,14 +63,18 @@ const char* LibraryTypeText(int type) {
     return "";
 }
 
-LibManagerLogic::LibManagerLogic(Registry& registry, Directory& directory, std::string libsFolder)
-    : directory_(directory), set_(registry, directory), folder_(std::move(libsFolder)) {
+LibManagerLogic::LibManagerLogic(Registry& registry, Directory& directory, const CodePage& codePage,
+                                 std::string libsFolder)
+    : directory_(directory),
+      codePage_(codePage),
+      set_(registry, directory, codePage),
+      folder_(std::move(libsFolder)) {
     while (!folder_.empty() && (folder_.back() == '\\' || folder_.back() == '/'))
         folder_.pop_back();
 }
 
 std::string LibManagerLogic::PathOf(const std::string& fileName) const {
-    return folder_ + kSeparator + fileName;
+    return folder_ + PathSeparator() + fileName;
 }
 
 std::string LibManagerLogic::Pattern() const {
@@ -142,7 +142,7 @@ UiMessage LibManagerLogic::CheckNewName(const std::string& typed, std::string& f
         return {"Please enter a file name for the new library.", kTitleInfo,
                 UiMessage::Icon::Information};
     if (folder_.empty()) return Error("The Libs folder of Wordlark could not be found.");
-    const CodePage& cp = SystemCodePage();
+    const CodePage& cp = codePage_;
     for (std::size_t i = 0; i < name.size(); ++i) {
         const auto c = static_cast<unsigned char>(name[i]);
         if (cp.IsLeadByte(c) && i + 1 < name.size()) {
@@ -181,7 +181,7 @@ LibManagerLogic::NewResult LibManagerLogic::CreateLibrary(const std::string& nam
             Error("A library named \"" + file + "\" already exists. Please choose another name.");
         return result;
     }
-    Library lib;
+    Library lib(codePage_);
     if (!lib.Open(path.c_str())) {
         result.message = Error("The library \"" + file + "\" could not be created.");
         return result;

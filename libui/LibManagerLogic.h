@@ -28,8 +28,10 @@ class LibManagerLogic {
   public:
     // libsFolder: the Libs folder beside the program, without a trailing
     // separator; empty when the program's path is unknown (the list stays
-    // empty).
-    LibManagerLogic(Registry& registry, Directory& directory, std::string libsFolder);
+    // empty).  codePage: the libraries' text and the names typed for new
+    // ones.
+    LibManagerLogic(Registry& registry, Directory& directory, const CodePage& codePage,
+                    std::string libsFolder);
 
     // Lists every library of the folder, whatever its load switch.  With
     // keepChecks, rows still listed keep the check state they had (changes
@@ -74,6 +76,7 @@ class LibManagerLogic {
 
   private:
     Directory& directory_;
+    const CodePage& codePage_;
     LibrarySet set_;
     std::string folder_;
     std::vector<LibraryRow> rows_;

@@ -144,8 +144,6 @@ class ShiftJis : public CodePage {
     }
 };
 
-const CodePage* g_testPage = nullptr;
-
 }  // namespace
 
 bool CodePage::FromUtf8(std::string_view utf8, std::string& out) const {
@@ -220,16 +218,6 @@ const CodePage& CodePage1252() {
 const CodePage& CodePage932() {
     static const ShiftJis page;
     return page;
-}
-
-const CodePage& DefaultCodePage();  // platform/<build>/SystemCodePage.cpp
-
-const CodePage& SystemCodePage() {
-    return g_testPage ? *g_testPage : DefaultCodePage();
-}
-
-void SetSystemCodePageForTest(const CodePage* page) {
-    g_testPage = page;
 }
 
 }  // namespace wl

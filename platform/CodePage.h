@@ -42,8 +42,9 @@ const CodePage& CodePage1252();
 const CodePage& CodePage932();
 
 // The code page the program works in: the system's in the Windows build,
-// 1252 natively unless a test chose another.
+// 1252 natively.  Only the entry points call it (the main program, wlib, the
+// tests and benchmarks; the hook library's platform object): every class
+// that needs a code page is handed one, so that tests can give it another.
 const CodePage& SystemCodePage();
-void SetSystemCodePageForTest(const CodePage* page);  // nullptr restores the default
 
 }  // namespace wl

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "settings/RegistryLayout.h"
+#include "platform/RegistryLayout.h"
 #include "settings/Settings.h"
 
 namespace wl {

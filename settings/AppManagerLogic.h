@@ -73,7 +73,8 @@ class RunningAppsModel {
 // The manager's list and the policy for other applications.
 class AppManagerModel {
   public:
-    explicit AppManagerModel(const CodePage& codePage = SystemCodePage()) : cp_(codePage) {}
+    // codePage: letter case of the applications' file names.
+    explicit AppManagerModel(const CodePage& codePage) : cp_(codePage) {}
 
     // Reads every application key (each goes in at the top of the list, so
     // the list shows them in the reverse of their order in the store) and

@@ -35,8 +35,8 @@ void OptionHotkeyPage::Load(const OptionSettings& s) {
     selectNext = s.selectNext;
     selectPageDown = s.selectPageDown;
     selectPageUp = s.selectPageUp;
-    std::copy(std::begin(s.selectIndex), std::end(s.selectIndex), selectIndex.begin());
-    std::copy(std::begin(s.select), std::end(s.select), select.begin());
+    selectIndex = s.selectIndex;
+    select = s.select;
     toggleHotkey = s.toggleHotkey;
     toggleEntryData_ = s.toggleHotkey;
     otherSelected_ = 0;
@@ -47,8 +47,8 @@ void OptionHotkeyPage::Store(OptionSettings& s) const {
     s.selectNext = selectNext;
     s.selectPageDown = selectPageDown;
     s.selectPageUp = selectPageUp;
-    std::copy(selectIndex.begin(), selectIndex.end(), std::begin(s.selectIndex));
-    std::copy(select.begin(), select.end(), std::begin(s.select));
+    s.selectIndex = selectIndex;
+    s.select = select;
     s.toggleHotkey = toggleHotkey;
 }
 

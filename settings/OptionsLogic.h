@@ -89,10 +89,8 @@ class OptionHotkeyPage {
     std::uint8_t selectNext = reg::kDefaultSelectNext;
     std::uint8_t selectPageDown = reg::kDefaultSelectPageDown;
     std::uint8_t selectPageUp = reg::kDefaultSelectPageUp;
-    std::array<std::uint8_t, 10> selectIndex = {0x31, 0x32, 0x33, 0x34, 0x35,
-                                                0x36, 0x37, 0x38, 0x39, 0x30};
-    std::array<std::uint8_t, 10> select = {0x09, 0x0D, 0xFF, 0xFF, 0xFF,
-                                           0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+    std::array<std::uint8_t, 10> selectIndex = std::to_array(reg::kDefaultSelectIndex);
+    std::array<std::uint8_t, 10> select = std::to_array(reg::kDefaultSelect);
     std::uint32_t toggleHotkey = reg::kDefaultToggleHotkey;
 
   private:

@@ -4,12 +4,13 @@
 // whether the registry took all of them.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "platform/Registry.h"
-#include "settings/RegistryLayout.h"
+#include "platform/RegistryLayout.h"
 
 namespace wl {
 
@@ -22,8 +23,8 @@ struct OptionSettings {
     std::uint8_t selectNext = reg::kDefaultSelectNext;
     std::uint8_t selectPageUp = reg::kDefaultSelectPageUp;
     std::uint8_t selectPageDown = reg::kDefaultSelectPageDown;
-    std::uint8_t selectIndex[10] = {0x31, 0x32, 0x33, 0x34, 0x35, 0x36, 0x37, 0x38, 0x39, 0x30};
-    std::uint8_t select[10] = {0x09, 0x0D, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+    std::array<std::uint8_t, 10> selectIndex = std::to_array(reg::kDefaultSelectIndex);
+    std::array<std::uint8_t, 10> select = std::to_array(reg::kDefaultSelect);
 };
 
 // Reads every Option value into settings (the key is created when missing).

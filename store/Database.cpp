@@ -1,4 +1,5 @@
 #include "store/Database.h"
+#include "store/DatabaseTesting.h"
 
 #include <db.h>
 

@@ -59,12 +59,4 @@ int CloseDatabase(__db* db);
 // then).  True for a handle not made here.
 bool StillTheFile(__db* db, const std::string& path, bool readId);
 
-// Whether handles are made in the shared environment (false after the
-// environment could not be created, or while it is disabled for a test).
-bool UsingEnvironment();
-
-// Test hook: with true, handles opened from now on are made without the
-// environment, as when it cannot be created.  Only while no handle is open.
-void DisableEnvironmentForTest(bool disabled);
-
 }  // namespace wl::bdb

@@ -402,7 +402,7 @@ int Library::Search(const char* word, LibraryEntry& entry, int mode) {
     storedWord_ = searchWord_;
     if (scrambled_) Scramble(storedWord_.data(), storedWord_.size());
     lowerWord_ = searchWord_;
-    SystemCodePage().ToLower(lowerWord_.data());
+    codePage_.ToLower(lowerWord_.data());
     cursorEnded_ = false;
     return Walk(entry, DB_SET_RANGE);
 }
@@ -448,7 +448,6 @@ int Library::Walk(LibraryEntry& entry, std::uint32_t positioning) {
     DBT key = Bytes(storedWord_.data(), storedWord_.size());
     DBT data{};
     int result = cursor_->get(cursor_, &key, &data, positioning);
-    const CodePage& page = SystemCodePage();
     for (;;) {
         if (result != 0) {
             cursorEnded_ = true;
@@ -458,7 +457,7 @@ int Library::Walk(LibraryEntry& entry, std::uint32_t positioning) {
         if (scrambled_) Unscramble(keyScratch_.data(), keyScratch_.size());
         std::size_t nul = keyScratch_.find('\0');
         if (nul != std::string::npos) keyScratch_.resize(nul);
-        page.ToLower(keyScratch_.data());
+        codePage_.ToLower(keyScratch_.data());
         std::size_t pos = keyScratch_.find(lowerWord_);
         if (pos == std::string::npos) return 0;
         if (Accepts(pos, key.size)) break;

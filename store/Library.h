@@ -5,7 +5,7 @@
 // and "DBDATA" with one record per entry (key bytes -> text bytes, no
 // terminators).  In a scrambled library every stored key and text byte is
 // scrambled (store/Scramble.h); the info stays plain.  All text is 8-bit text
-// in the system's ANSI code page.
+// in the system's ANSI code page, which the library is given.
 //
 // A Dictionary library may also carry a whole-number weight per key (how
 // common the word is), in a third B-tree database "DBWEIGHT" of the same
@@ -23,6 +23,7 @@
 #include <functional>
 #include <string>
 
+#include "platform/CodePage.h"
 #include "store/ImportProgress.h"
 #include "store/LibraryEntry.h"
 
@@ -33,7 +34,8 @@ namespace wl {
 
 class Library {
   public:
-    Library() = default;
+    // codePage: letter case in searches and the letters of word lists.
+    explicit Library(const CodePage& codePage) : codePage_(codePage) {}
     // Closes the library.
     virtual ~Library();
     Library(const Library&) = delete;
@@ -171,6 +173,7 @@ class Library {
     __db* Weights(bool create);
     int PutWeightBytes(const std::string& storedKey, std::uint32_t weight);
 
+    const CodePage& codePage_;
     __db* data_ = nullptr;
     __dbc* cursor_ = nullptr;
     __db* weights_ = nullptr;

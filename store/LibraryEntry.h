@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string_view>
 
 namespace wl {
 
@@ -42,6 +43,14 @@ class LibraryEntry {
     std::uint32_t keyLength() const { return keyLength_; }
     char* text() const { return text_.get(); }
     std::uint32_t textLength() const { return textLength_; }
+    // Key and text with all their bytes, NULs included; empty when there is
+    // none.
+    std::string_view keyBytes() const { return {key_ ? key_.get() : "", keyLength_}; }
+    std::string_view textBytes() const { return {text_ ? text_.get() : "", textLength_}; }
+    // Key and text as C strings, which end at their first NUL; "" when there
+    // is none.
+    const char* keyString() const { return key_ ? key_.get() : ""; }
+    const char* textString() const { return text_ ? text_.get() : ""; }
     std::int32_t type = Dictionary;
 
   private:

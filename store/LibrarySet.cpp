@@ -1,15 +1,14 @@
 #include "store/LibrarySet.h"
 
 #include "platform/CodePage.h"
-#include "settings/RegistryLayout.h"
+#include "platform/RegistryLayout.h"
 
 namespace wl {
 
-LibrarySet::LibrarySet() : LibrarySet(SystemRegistry(), SystemDirectory()) {}
-
-LibrarySet::LibrarySet(Registry& registry, Directory& directory)
+LibrarySet::LibrarySet(Registry& registry, Directory& directory, const CodePage& codePage)
     : registry_(registry),
       directory_(directory),
+      codePage_(codePage),
       switchKey_(std::string(reg::kRoot) + reg::kLoadSetPrefix) {}
 
 LibrarySet::~LibrarySet() {
@@ -29,7 +28,7 @@ int LibrarySet::Load(const char* pattern, int loadAll) {
     if (paths_.empty()) return 0;
     count_ = static_cast<int>(paths_.size());
     slots_ = std::make_unique<LibraryEntry[]>(static_cast<std::size_t>(count_));
-    libraries_ = std::make_unique<Library[]>(static_cast<std::size_t>(count_));
+    for (int i = 0; i < count_; ++i) libraries_.emplace_back(codePage_);
     checked_.assign(paths_.size(), Clock::now());
     int opened = 0;
     for (int i = 0; i < count_; ++i)
@@ -41,7 +40,7 @@ void LibrarySet::UnloadAll() {
     for (int i = 0; i < count_; ++i) libraries_[i].Close();
     paths_.clear();
     slots_.reset();
-    libraries_.reset();
+    libraries_.clear();
     checked_.clear();
     ranked_.Reset(0);
     count_ = 0;
@@ -98,7 +97,7 @@ int LibrarySet::FindFirst(const char* word, LibraryEntry& entry, int mode, int d
     dictionaryEnabled_ = dictionaryEnabled;
     shorthandEnabled_ = shorthandEnabled;
     std::string normalized = Normalize(word);
-    const CodePage& page = SystemCodePage();
+    const CodePage& page = codePage_;
     int best = -1;
     for (int i = 0; i < count_; ++i) {
         LibraryEntry& slot = slots_[i];
@@ -116,7 +115,7 @@ int LibrarySet::FindFirst(const char* word, LibraryEntry& entry, int mode, int d
 }
 
 int LibrarySet::FindNext(LibraryEntry& entry) {
-    const CodePage& page = SystemCodePage();
+    const CodePage& page = codePage_;
     int best = -1;
     for (int i = 0; i < count_; ++i) {
         LibraryEntry& slot = slots_[i];

@@ -14,6 +14,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -28,9 +29,9 @@ namespace wl {
 
 class LibrarySet {
   public:
-    // On the process's registry and file system.
-    LibrarySet();
-    LibrarySet(Registry& registry, Directory& directory);
+    // registry: the load switches; directory: the listing of a Load;
+    // codePage: the libraries' and the merge's letter case.
+    LibrarySet(Registry& registry, Directory& directory, const CodePage& codePage);
     // Unloads everything.
     virtual ~LibrarySet();
     LibrarySet(const LibrarySet&) = delete;
@@ -118,13 +119,14 @@ class LibrarySet {
 
     Registry& registry_;
     Directory& directory_;
+    const CodePage& codePage_;
     std::vector<std::string> paths_;
     std::unique_ptr<LibraryEntry[]> slots_;
     std::string switchKey_;
     std::int32_t dictionaryEnabled_ = 1;
     std::int32_t shorthandEnabled_ = 1;
     int count_ = 0;
-    std::unique_ptr<Library[]> libraries_;
+    std::deque<Library> libraries_;
     using Clock = std::chrono::steady_clock;
     Clock::duration checkInterval_ = std::chrono::milliseconds(100);
     std::vector<Clock::time_point> checked_;  // each library's last look at its file

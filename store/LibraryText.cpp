@@ -23,11 +23,8 @@
 #include <string>
 
 #include "platform/CodePage.h"
+#include "platform/Files.h"
 #include "store/Library.h"
-
-#ifdef _WIN32
-#include <share.h>
-#endif
 
 namespace wl {
 namespace {
@@ -47,11 +44,7 @@ constexpr std::size_t kWordBuffer = 1024;  // 1,023 word bytes and the NUL
 // Opens a file to import, denying other processes read access while it is
 // open where the system can.
 std::FILE* OpenForImport(const char* path) {
-#ifdef _WIN32
-    return _fsopen(path, "rb", _SH_DENYRD);
-#else
-    return std::fopen(path, "rb");
-#endif
+    return OpenDenyingReaders(path);
 }
 
 class FileCloser {
@@ -245,7 +238,7 @@ int Library::ImportWordList(const char* path, ImportProgress* progress) {
 
     // Word bytes: letters and digits of the code page, "_" and "-".
     std::array<bool, 256> isWordByte{};
-    const CodePage& page = SystemCodePage();
+    const CodePage& page = codePage_;
     for (int c = 1; c < 256; ++c) {
         auto b = static_cast<unsigned char>(c);
         isWordByte[b] = page.IsAlpha(b) || page.IsAlphaNumeric(b) || b == '_' || b == '-';

@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <string>
 
+#include "libui/UiMessage.h"
 #include "libui/win32/LibraryDialogs.h"
+#include "platform/RegistryLayout.h"
 #include "platform/ReportingRegistry.h"
 #include "platform/win32/Dpi.h"
+#include "platform/win32/ProgramFolder.h"
 #include "res/resource.h"
 #include "settings/Settings.h"
 #include "settings/win32/SettingsDialogs.h"
@@ -51,18 +54,16 @@ bool IsUnder(const std::string& path, const char* top) {
 }  // namespace
 
 std::string RefusedWriteText(RegRoot root, const std::string& path) {
-    constexpr char kStore[] = "SOFTWARE\\Quorbit";
-    constexpr char kRun[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
     std::string key = std::string(RootName(root)) + "\\";
     std::string advice;
-    if (root == RegRoot::LocalMachine && IsUnder(path, kStore)) {
-        key += kStore;
+    if (root == RegRoot::LocalMachine && IsUnder(path, reg::kStoreKey)) {
+        key += reg::kStoreKey;
         advice =
             "Wordlark keeps its settings there for every user of this computer. Run the "
             "Wordlark installer, which lets every user change them, or ask an administrator "
             "for write access to this key.";
-    } else if (root == RegRoot::LocalMachine && IsUnder(path, kRun)) {
-        key += kRun;
+    } else if (root == RegRoot::LocalMachine && IsUnder(path, reg::kRunKey)) {
+        key += reg::kRunKey;
         advice =
             "Starting with Windows is set there for every user of this computer, and only an "
             "administrator may change it.";
@@ -77,17 +78,19 @@ std::string RefusedWriteText(RegRoot root, const std::string& path) {
 
 void ShowRefusedWrite(RegRoot root, const std::string& path) {
     // Over the dialog that saved, when there is one on this thread.
-    MessageBoxA(GetActiveWindow(), RefusedWriteText(root, path).c_str(), "Wordlark - Error",
+    MessageBoxA(GetActiveWindow(), RefusedWriteText(root, path).c_str(), kTitleError,
                 MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
 }
 
-CDlgMain::CDlgMain(VemoApi& vemo, Registry& registry, std::string programFolder)
+CDlgMain::CDlgMain(VemoApi& vemo, Registry& registry, const CodePage& codePage,
+                   std::string programFolder)
     : DialogBase(IDD_MAIN),
       m_vemo(vemo),
       m_registry(registry),
+      m_codePage(codePage),
       m_programFolder(std::move(programFolder)),
-      m_libraries(registry, SystemDirectory()),
-      m_candidates(*this, vemo, *this),
+      m_libraries(registry, SystemDirectory(), codePage),
+      m_candidates(*this, vemo, *this, codePage),
       m_dwToggleHotkey(reg::kDefaultToggleHotkey) {}
 
 CDlgMain::~CDlgMain() {
@@ -180,9 +183,9 @@ BOOL CDlgMain::OnInitDialog() {
     SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIconSmall));
 
-    ReadMainWindowSwitches(m_registry, m_dwToggleHotkey, m_bEnableShorthand, m_bEnableWord);
-    m_candidates.m_bEnableWord = m_bEnableWord;
-    m_candidates.m_bEnableShorthand = m_bEnableShorthand;
+    std::int32_t word = m_candidates.enableWord(), shorthand = m_candidates.enableShorthand();
+    ReadMainWindowSwitches(m_registry, m_dwToggleHotkey, shorthand, word);
+    m_candidates.SetSwitches(word, shorthand);
 
     PrepareList();
     m_tip.Create(m_hWnd);
@@ -280,24 +283,15 @@ void CDlgMain::RunStartupSteps() {
     KillTimer(m_hWnd, ID_STARTUP_TIMER);
     bool pathKnown = false;
     if (!ReloadLibraries(&pathKnown) && pathKnown) {
-        if (MessageBoxA(m_hWnd, kNoLibraryText, "Wordlark - Error", MB_OKCANCEL | MB_ICONERROR) ==
-            IDOK)
+        if (MessageBoxA(m_hWnd, kNoLibraryText, kTitleError, MB_OKCANCEL | MB_ICONERROR) == IDOK)
             OnCommand(ID_TRAY_LIB_MANAGER);
     }
     m_vemo.BeginVemo(m_hWnd);
 }
 
 bool CDlgMain::ReloadLibraries(bool* pathKnown) {
-    std::string pattern = m_programFolder;
-    if (pattern.empty()) {
-        char exe[MAX_PATH + 1] = {};
-        const DWORD n = GetModuleFileNameA(nullptr, exe, MAX_PATH);
-        if (n == 0 || n >= MAX_PATH) return false;
-        pattern.assign(exe, n);
-        const size_t cut = pattern.rfind('\\');
-        if (cut == std::string::npos) return false;
-        pattern.resize(cut);
-    }
+    std::string pattern = m_programFolder.empty() ? ProgramFolder() : m_programFolder;
+    if (pattern.empty()) return false;
     if (pathKnown) *pathKnown = true;
     pattern += "\\Libs\\*.lib";
     // The cache holds entries of the set being replaced.
@@ -317,11 +311,13 @@ void CDlgMain::ToggleVemo() {
     MessageBeep(0xFFFFFFFF);
 }
 
-void CDlgMain::ToggleSwitch(int& field, const char* valueName) {
+void CDlgMain::ToggleSwitch(bool word) {
+    std::int32_t enableWord = m_candidates.enableWord();
+    std::int32_t enableShorthand = m_candidates.enableShorthand();
+    std::int32_t& field = word ? enableWord : enableShorthand;
     field = field ? 0 : 1;
-    WriteSwitch(m_registry, valueName, field);
-    m_candidates.m_bEnableWord = m_bEnableWord;
-    m_candidates.m_bEnableShorthand = m_bEnableShorthand;
+    WriteSwitch(m_registry, word ? reg::kEnableWord : reg::kEnableShorthand, field);
+    m_candidates.SetSwitches(enableWord, enableShorthand);
 }
 
 void CDlgMain::OnCommand(UINT id) {
@@ -359,19 +355,19 @@ void CDlgMain::OnCommand(UINT id) {
             OnOptions();
             break;
         case ID_TRAY_APP_MANAGER:
-            RunAppManager(m_hWnd, m_registry);
+            RunAppManager(m_hWnd, m_registry, m_codePage);
             break;
         case ID_TRAY_LIB_MANAGER:
             if (RunLibrariesManager(
-                    m_hWnd, m_registry,
+                    m_hWnd, m_registry, m_codePage,
                     m_programFolder.empty() ? std::string() : m_programFolder + "\\Libs"))
                 ReloadLibraries();
             break;
         case ID_TRAY_WORD:
-            ToggleSwitch(m_bEnableWord, reg::kEnableWord);
+            ToggleSwitch(/*word=*/true);
             break;
         case ID_TRAY_SHORTHAND:
-            ToggleSwitch(m_bEnableShorthand, reg::kEnableShorthand);
+            ToggleSwitch(/*word=*/false);
             break;
         case ID_TRAY_CONTENTS:
             ShowHelpContents(m_hWnd);
@@ -393,11 +389,8 @@ void CDlgMain::OnCommand(UINT id) {
 void CDlgMain::OnOptions() {
     OptionsResult result;
     if (!RunOptionsDialog(m_hWnd, m_registry, result)) return;
-    m_bEnableWord = result.bEnableWord;
-    m_bEnableShorthand = result.bEnableShorthand;
+    m_candidates.SetSwitches(result.bEnableWord, result.bEnableShorthand);
     m_dwToggleHotkey = result.dwEnableVemo;
-    m_candidates.m_bEnableWord = m_bEnableWord;
-    m_candidates.m_bEnableShorthand = m_bEnableShorthand;
     // The hook library reads the select keys anew; this also switches it on
     // when it was off, while the tray icon stays as it was.
     m_vemo.BeginVemo(m_hWnd);

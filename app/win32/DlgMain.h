@@ -37,10 +37,11 @@ std::string RefusedWriteText(RegRoot root, const std::string& path);
 
 class CDlgMain : public DialogBase, public CandidateView, public CandidateSource {
   public:
-    // programFolder: where the Libs folder is looked for; empty for the
-    // folder of the running executable.
-    explicit CDlgMain(VemoApi& vemo = VemoDll(), Registry& registry = SystemRegistry(),
-                      std::string programFolder = {});
+    // vemo: the hook library; registry: the settings; codePage: the text of
+    // the libraries and of path completion; programFolder: where the Libs
+    // folder is looked for, empty for the folder of the running executable.
+    CDlgMain(VemoApi& vemo, Registry& registry, const CodePage& codePage,
+             std::string programFolder = {});
     ~CDlgMain() override;
     CDlgMain(const CDlgMain&) = delete;
     CDlgMain& operator=(const CDlgMain&) = delete;
@@ -69,7 +70,8 @@ class CDlgMain : public DialogBase, public CandidateView, public CandidateSource
     bool ReloadLibraries(bool* pathKnown = nullptr);
     void ToggleVemo();
     void OnOptions();
-    void ToggleSwitch(int& field, const char* valueName);
+    // Inverts the word (or else the shorthand) switch and writes it at once.
+    void ToggleSwitch(bool word);
     void RegisterToggleHotkey();
     void PrepareList();
     // The candidate images at this DPI, replacing those of another.
@@ -93,6 +95,7 @@ class CDlgMain : public DialogBase, public CandidateView, public CandidateSource
 
     VemoApi& m_vemo;
     Registry& m_registry;
+    const CodePage& m_codePage;
     std::string m_programFolder;
     HWND m_edit = nullptr;
     HWND m_list = nullptr;
@@ -105,8 +108,6 @@ class CDlgMain : public DialogBase, public CandidateView, public CandidateSource
     CSystemTray m_tray;
     HWND m_indexLabels[10] = {};
     std::uint32_t m_dwToggleHotkey;
-    std::int32_t m_bEnableWord = 1;
-    std::int32_t m_bEnableShorthand = 1;
     bool m_bSkipNextSize = false;  // set while this window resizes itself
     bool m_bHighlighting = false;  // set while the list's selection is set from code
     DWORD m_caretDeadline = 0;

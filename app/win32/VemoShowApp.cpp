@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "app/win32/DlgMain.h"
+#include "platform/CodePage.h"
 #include "platform/ReportingRegistry.h"
 
 namespace wl {
@@ -20,7 +21,7 @@ class CVemoShowApp {
         // Settings live under HKEY_LOCAL_MACHINE, which Windows may refuse to
         // let this user write: the user is told the first time it happens.
         ReportingRegistry registry(SystemRegistry(), ShowRefusedWrite);
-        auto dialog = std::make_unique<CDlgMain>(VemoDll(), registry);
+        auto dialog = std::make_unique<CDlgMain>(VemoDll(), registry, SystemCodePage());
         dialog->DoModal(nullptr);
         dialog.reset();  // removes the tray icon, closes the libraries
         return 0;

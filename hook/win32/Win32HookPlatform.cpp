@@ -9,7 +9,7 @@
 
 #include "platform/CodePage.h"
 #include "platform/Registry.h"
-#include "settings/RegistryLayout.h"
+#include "platform/RegistryLayout.h"
 
 namespace wl {
 namespace {

@@ -30,11 +30,13 @@ void SetChecked(HWND list, int row, bool checked) {
 
 }  // namespace
 
-CDlgLibManager::CDlgLibManager(Registry& registry, std::string libsFolder, LibUiHost& host)
+CDlgLibManager::CDlgLibManager(Registry& registry, const CodePage& codePage, std::string libsFolder,
+                               LibUiHost& host)
     : LibDialog(IDD_LIB_MANAGER),
       m_profile(registry),
+      m_codePage(codePage),
       m_host(host),
-      m_logic(registry, SystemDirectory(), libsFolder),
+      m_logic(registry, SystemDirectory(), codePage, libsFolder),
       m_libsFolder(std::move(libsFolder)) {}
 
 CDlgLibManager::~CDlgLibManager() {
@@ -173,7 +175,7 @@ void CDlgLibManager::EditRow(int row) {
 }
 
 bool CDlgLibManager::EditLibrary(const std::string& path, int mayChange) {
-    CDlgLibOption editor(path, mayChange, m_profile, m_host);
+    CDlgLibOption editor(path, mayChange, m_profile, m_codePage, m_host);
     return editor.DoModal(m_hWnd) == IDOK;
 }
 

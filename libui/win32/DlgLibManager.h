@@ -20,8 +20,8 @@ class CDlgLibManager : public LibDialog {
   public:
     // libsFolder: the Libs folder beside the program ("" when unknown);
     // registry: the load switches, and the profile of the editor's progress
-    // window.
-    CDlgLibManager(Registry& registry, std::string libsFolder,
+    // window; codePage: the libraries' text.
+    CDlgLibManager(Registry& registry, const CodePage& codePage, std::string libsFolder,
                    LibUiHost& host = DefaultLibUiHost());
     ~CDlgLibManager() override;
 
@@ -45,6 +45,7 @@ class CDlgLibManager : public LibDialog {
     int FirstSelected() const;
 
     RegistryProfile m_profile;
+    const CodePage& m_codePage;
     LibUiHost& m_host;
     LibManagerLogic m_logic;
     std::string m_libsFolder;

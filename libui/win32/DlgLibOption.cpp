@@ -6,14 +6,14 @@
 #include "platform/CodePage.h"
 #include "platform/win32/Dpi.h"
 #include "res/libui_resource.h"
+#include "res/resource.h"
 
 namespace wl {
 
 namespace {
 
 constexpr char kEditorProp[] = "WordlarkLibraryEditor";
-constexpr int kCandidateBitmap = 129;  // the program's strip of 16x16 images
-constexpr int kMaxQueryBytes = 1023;   // a typed word holds at most 1023 bytes
+constexpr int kMaxQueryBytes = 1023;  // a typed word holds at most 1023 bytes
 constexpr int kMaxFullTextBytes = 65535;
 constexpr int kPumpEveryRows = 256;
 // Posted by the opening: the first listing runs once the dialog stands (a
@@ -25,9 +25,8 @@ constexpr UINT kMsgOpenFailed = WM_APP + 2;
 // Copies a cell for display: at most capacity - 1 bytes, line breaks and
 // other control characters shown as blanks, never half a double-byte
 // character.
-void CopyCell(const std::string& text, char* out, int capacity) {
+void CopyCell(const std::string& text, char* out, int capacity, const CodePage& cp) {
     if (!out || capacity <= 0) return;
-    const CodePage& cp = SystemCodePage();
     const std::size_t limit = static_cast<std::size_t>(capacity - 1);
     std::size_t n = 0;
     for (std::size_t i = 0; i < text.size() && text[i] != '\0';) {
@@ -67,9 +66,10 @@ class ListingAdapter : public ListingProgress {
 
 }  // namespace
 
-CDlgLibOption::CDlgLibOption(std::string path, int mayChange, Profile& profile, LibUiHost& host)
+CDlgLibOption::CDlgLibOption(std::string path, int mayChange, Profile& profile,
+                             const CodePage& codePage, LibUiHost& host)
     : LibDialog(IDD_LIB_OPTION),
-      m_logic(std::move(path), mayChange),
+      m_logic(std::move(path), mayChange, codePage),
       m_profile(profile),
       m_host(host) {
     // The text boxes are rich edit controls.
@@ -85,7 +85,7 @@ BOOL CDlgLibOption::OnInitDialog() {
     m_list = Item(IDC_LIBOPT_LIST);
     m_wait.CreateHidden(m_hWnd);
 
-    m_imageList = ImageListFromStrip(ProgramModule(), kCandidateBitmap, DpiOf(m_list));
+    m_imageList = ImageListFromStrip(ProgramModule(), IDB_CANDIDATES, DpiOf(m_list));
     if (!m_imageList) m_imageList = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 4, 1);
     // The list destroys its image list with itself.
     SendMessageA(m_list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(m_imageList));
@@ -325,7 +325,8 @@ INT_PTR CDlgLibOption::OnNotify(const NMHDR* header) {
             if (item.iItem < 0 || static_cast<std::size_t>(item.iItem) >= rows.size()) return TRUE;
             const EditorRow& row = rows[static_cast<std::size_t>(item.iItem)];
             if (item.mask & LVIF_TEXT)
-                CopyCell(item.iSubItem == 0 ? row.key : row.text, item.pszText, item.cchTextMax);
+                CopyCell(item.iSubItem == 0 ? row.key : row.text, item.pszText, item.cchTextMax,
+                         m_logic.codePage());
             if (item.mask & LVIF_IMAGE) {
                 const int image = m_logic.RowImage();
                 item.iImage = image >= 0 ? image : I_IMAGENONE;
@@ -338,7 +339,7 @@ INT_PTR CDlgLibOption::OnNotify(const NMHDR* header) {
             if (tip->iItem >= 0 && static_cast<std::size_t>(tip->iItem) < rows.size() &&
                 !(tip->dwFlags & LVGIT_UNFOLDED))
                 CopyCell(rows[static_cast<std::size_t>(tip->iItem)].text, tip->pszText,
-                         tip->cchTextMax);
+                         tip->cchTextMax, m_logic.codePage());
             return TRUE;
         }
         case LVN_ITEMCHANGED: {

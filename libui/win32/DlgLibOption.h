@@ -27,8 +27,8 @@ class CDlgLibOption : public LibDialog {
   public:
     // path: the library file; mayChange: its editable flag (1 lets OK write
     // name, type and description); profile: where the progress window
-    // remembers its position.
-    CDlgLibOption(std::string path, int mayChange, Profile& profile,
+    // remembers its position; codePage: the library's text.
+    CDlgLibOption(std::string path, int mayChange, Profile& profile, const CodePage& codePage,
                   LibUiHost& host = DefaultLibUiHost());
     ~CDlgLibOption() override;
 

@@ -2,7 +2,7 @@
 //
 // The tray menu's "&Libraries Manager..." and the start-up question's OK:
 //
-//     if (RunLibrariesManager(m_hWnd, m_registry, libsFolder))
+//     if (RunLibrariesManager(m_hWnd, m_registry, codePage, libsFolder))
 //         ReloadLibraries();   // Load(<program folder>\Libs\*.lib, 0)
 //
 // The resources are in res/LibUi.rc (include it into the program's resource
@@ -14,6 +14,7 @@
 
 #include <string>
 
+#include "platform/CodePage.h"
 #include "platform/Registry.h"
 
 namespace wl {
@@ -30,10 +31,12 @@ std::string ProgramLibsFolder();
 // True on OK: every load switch has been written and the caller reloads its
 // library set.  False on Cancel (nothing was written) or when the dialog
 // could not be created.
-bool RunLibrariesManager(HWND owner, Registry& registry, const std::string& libsFolder = {});
+bool RunLibrariesManager(HWND owner, Registry& registry, const CodePage& codePage,
+                         const std::string& libsFolder = {});
 
 // Runs the library editor modally on one library file; mayChange is the
 // library's editable flag.  True on OK.
-bool RunLibraryEditor(HWND owner, Registry& registry, const std::string& path, int mayChange);
+bool RunLibraryEditor(HWND owner, Registry& registry, const CodePage& codePage,
+                      const std::string& path, int mayChange);
 
 }  // namespace wl

@@ -1,11 +1,12 @@
 // The seams of the native build: an in-memory registry for the process, code
-// page 1252, and std::filesystem for folder listings.
+// page 1252, std::filesystem for folder listings, and plain C files.
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
 
 #include "platform/CodePage.h"
 #include "platform/Directory.h"
+#include "platform/Files.h"
 #include "platform/MemoryRegistry.h"
 
 namespace wl {
@@ -15,7 +16,7 @@ Registry& SystemRegistry() {
     return registry;
 }
 
-const CodePage& DefaultCodePage() {
+const CodePage& SystemCodePage() {
     return CodePage1252();
 }
 
@@ -63,5 +64,15 @@ Directory& SystemDirectory() {
     static StdDirectory dir;
     return dir;
 }
+
+char PathSeparator() {
+    return '/';
+}
+
+std::FILE* OpenDenyingReaders(const char* path) {
+    return std::fopen(path, "rb");
+}
+
+void SetBinaryMode(std::FILE*) {}
 
 }  // namespace wl

@@ -1,10 +1,14 @@
 // The seams of the Windows build: the real registry, the system's ANSI code
-// page and FindFirstFile.
+// page, FindFirstFile and the C runtime's sharing and binary modes.
 #include <windows.h>
+#include <fcntl.h>
+#include <io.h>
 #include <mbstring.h>
+#include <share.h>
 
 #include "platform/CodePage.h"
 #include "platform/Directory.h"
+#include "platform/Files.h"
 #include "platform/Registry.h"
 
 namespace wl {
@@ -142,7 +146,7 @@ Registry& SystemRegistry() {
     return registry;
 }
 
-const CodePage& DefaultCodePage() {
+const CodePage& SystemCodePage() {
     static SystemAnsiCodePage page;
     return page;
 }
@@ -150,6 +154,18 @@ const CodePage& DefaultCodePage() {
 Directory& SystemDirectory() {
     static FindFileDirectory dir;
     return dir;
+}
+
+char PathSeparator() {
+    return '\\';
+}
+
+std::FILE* OpenDenyingReaders(const char* path) {
+    return _fsopen(path, "rb", _SH_DENYRD);
+}
+
+void SetBinaryMode(std::FILE* stream) {
+    _setmode(_fileno(stream), _O_BINARY);
 }
 
 }  // namespace wl

@@ -230,8 +230,11 @@ INT_PTR CDlgAppOption::OnMessage(UINT msg, WPARAM wp, LPARAM) {
 
 // --- Applications Manager ---
 
-CDlgAppManager::CDlgAppManager(Registry& reg, RunningAppsSource source)
-    : DialogBase(IDD_APP_MANAGER), m_registry(reg), m_source(std::move(source)) {}
+CDlgAppManager::CDlgAppManager(Registry& reg, const CodePage& codePage, RunningAppsSource source)
+    : DialogBase(IDD_APP_MANAGER),
+      m_registry(reg),
+      m_source(std::move(source)),
+      m_model(codePage) {}
 
 BOOL CDlgAppManager::OnInitDialog() {
     HWND list = Item(IDC_APPMAN_LIST);

@@ -78,7 +78,9 @@ class CDlgAppOption : public DialogBase {
 
 class CDlgAppManager : public DialogBase {
   public:
-    explicit CDlgAppManager(Registry& reg, RunningAppsSource source = SnapshotRunningApps);
+    // codePage: letter case of the applications' file names.
+    CDlgAppManager(Registry& reg, const CodePage& codePage,
+                   RunningAppsSource source = SnapshotRunningApps);
     const AppManagerModel& model() const { return m_model; }
     // Valid after OK: whether the registry took the whole list.
     bool allWritten() const { return m_bAllWritten; }

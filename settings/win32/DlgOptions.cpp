@@ -2,13 +2,12 @@
 
 #include <commctrl.h>
 
+#include "res/resource.h"
 #include "res/settings_resource.h"
 
 namespace wl {
 
 namespace {
-
-constexpr int kProgramIcon = 128;  // the program's icon resource
 
 class Win32KeyLayout : public KeyLayout {
   public:
@@ -36,13 +35,6 @@ RECT ChildRect(HWND dlg, int id) {
 const KeyLayout& SystemKeyLayout() {
     static const Win32KeyLayout layout;
     return layout;
-}
-
-std::string ProgramPath() {
-    char path[MAX_PATH] = {};
-    const DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
-    if (n == 0 || n >= sizeof path) return {};  // failed or cut short
-    return std::string(path, n);
 }
 
 // --- Hotkeys page ---
@@ -208,9 +200,9 @@ CDlgOptions::~CDlgOptions() {
 BOOL CDlgOptions::OnInitDialog() {
     HINSTANCE module = ProgramModule();
     m_hIcon =
-        static_cast<HICON>(LoadImageA(module, MAKEINTRESOURCEA(kProgramIcon), IMAGE_ICON,
+        static_cast<HICON>(LoadImageA(module, MAKEINTRESOURCEA(IDI_VEMO_ON), IMAGE_ICON,
                                       GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
-    m_hIconSmall = static_cast<HICON>(LoadImageA(module, MAKEINTRESOURCEA(kProgramIcon), IMAGE_ICON,
+    m_hIconSmall = static_cast<HICON>(LoadImageA(module, MAKEINTRESOURCEA(IDI_VEMO_ON), IMAGE_ICON,
                                                  GetSystemMetrics(SM_CXSMICON),
                                                  GetSystemMetrics(SM_CYSMICON), 0));
     if (m_hIcon) SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));

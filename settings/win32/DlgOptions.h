@@ -11,13 +11,12 @@
 #include "platform/Registry.h"
 #include "settings/OptionsLogic.h"
 #include "platform/win32/DialogBase.h"
+#include "platform/win32/ProgramFolder.h"
 
 namespace wl {
 
 // The keyboard layout of the running system (VkKeyScanA).
 const KeyLayout& SystemKeyLayout();
-// The running program's full path; empty when it cannot be obtained.
-std::string ProgramPath();
 
 class CDlgOptionHotkey : public DialogBase {
   public:

@@ -26,9 +26,9 @@ bool RunOptionsDialog(HWND owner, Registry& reg, OptionsResult& result) {
     return true;
 }
 
-bool RunAppManager(HWND owner, Registry& reg, bool* allWritten) {
+bool RunAppManager(HWND owner, Registry& reg, const CodePage& codePage, bool* allWritten) {
     InitControls();
-    CDlgAppManager dialog(reg);
+    CDlgAppManager dialog(reg, codePage);
     if (dialog.DoModal(owner) != IDOK) return false;
     if (allWritten) *allWritten = dialog.allWritten();
     return true;

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "platform/CodePage.h"
 #include "platform/Registry.h"
 #include "settings/OptionsLogic.h"
 
@@ -18,6 +19,6 @@ bool RunOptionsDialog(HWND owner, Registry& reg, OptionsResult& result);
 // Runs the Applications Manager modally.  True on OK: the list replaced the
 // stored applications; *allWritten (when given) tells whether the registry
 // took all of it.  False on Cancel: nothing was written.
-bool RunAppManager(HWND owner, Registry& reg, bool* allWritten = nullptr);
+bool RunAppManager(HWND owner, Registry& reg, const CodePage& codePage, bool* allWritten = nullptr);
 
 }  // namespace wl

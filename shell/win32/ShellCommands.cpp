@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/Registry.h"
+#include "platform/win32/ProgramFolder.h"
 #include "res/resource.h"
 #include "shell/TrayMenu.h"
 
@@ -37,15 +38,6 @@ HtmlHelpFn LoadHtmlHelp() {
     return fn;
 }
 
-std::string ProgramFolder() {
-    char exe[MAX_PATH + 1] = {};
-    const DWORD n = GetModuleFileNameA(nullptr, exe, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) return {};
-    std::string path(exe, n);
-    const size_t cut = path.rfind('\\');
-    return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
-}
-
 INT_PTR CALLBACK AboutProc(HWND dlg, UINT msg, WPARAM wp, LPARAM) {
     switch (msg) {
         case WM_INITDIALOG:
@@ -72,7 +64,7 @@ INT_PTR CALLBACK AboutProc(HWND dlg, UINT msg, WPARAM wp, LPARAM) {
 void ShowHelpContents(HWND owner) {
     const std::string folder = ProgramFolder();
     if (folder.empty()) return;
-    const std::string file = folder + kHelpFile;
+    const std::string file = folder + "\\" + kHelpFile;
     if (GetFileAttributesA(file.c_str()) == INVALID_FILE_ATTRIBUTES) return;
     if (HtmlHelpFn fn = LoadHtmlHelp()) fn(owner, file.c_str(), kHhDisplayTopic, 0);
 }

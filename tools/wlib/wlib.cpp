@@ -34,19 +34,16 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
 #include "platform/CodePage.h"
+#include "platform/Files.h"
 #include "store/Library.h"
 #include "store/LibrarySet.h"
 #include "store/SnippetImport.h"
-
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#endif
 
 namespace {
 
@@ -82,11 +79,11 @@ int Usage(const std::string& message) {
 }
 
 // Keys and texts as one line.
-std::string Escaped(const char* bytes, std::size_t length) {
+std::string Escaped(std::string_view bytes) {
     std::string out;
-    out.reserve(length);
-    for (std::size_t i = 0; i < length; ++i) {
-        switch (char c = bytes[i]) {
+    out.reserve(bytes.size());
+    for (char c : bytes) {
+        switch (c) {
             case '\\':
                 out += "\\\\";
                 break;
@@ -107,17 +104,6 @@ std::string Escaped(const char* bytes, std::size_t length) {
         }
     }
     return out;
-}
-
-std::string Escaped(const std::string& s) {
-    return Escaped(s.data(), s.size());
-}
-
-std::string KeyOf(const LibraryEntry& e) {
-    return Escaped(e.key() ? e.key() : "", e.keyLength());
-}
-std::string TextOf(const LibraryEntry& e) {
-    return Escaped(e.text() ? e.text() : "", e.textLength());
 }
 
 std::string TypeName(std::int32_t type) {
@@ -198,7 +184,7 @@ int Create(int argc, char** argv) {
     }
     std::error_code ec;
     if (fs::exists(fs::symlink_status(path, ec))) return Fail(kFailed, path + ": already exists");
-    Library lib;
+    Library lib(wl::SystemCodePage());
     if (!lib.Open(path.c_str())) return Fail(kFailed, path + ": cannot create the library");
     lib.SetType(type);
     lib.SetEditable(args.Has("--locked") ? 0 : 1);
@@ -218,7 +204,7 @@ int Info(int argc, char** argv) {
     Arguments args(argc, argv, {}, {});
     if (!args.error.empty()) return Usage(args.error);
     if (args.positional.size() != 1) return Usage("info takes one library file");
-    Library lib;
+    Library lib(wl::SystemCodePage());
     if (int status = OpenExisting(lib, args.positional[0])) return status;
     std::printf("caption: %s\n", Escaped(lib.GetCaption()).c_str());
     std::printf("type: %s\n", TypeName(lib.GetType()).c_str());
@@ -238,7 +224,7 @@ int Put(int argc, char** argv) {
     const std::string& key = args.positional[1];
     std::string text = args.positional.size() == 3 ? args.positional[2] : "";
     if (key.empty()) return Usage("the key is empty");
-    Library lib;
+    Library lib(wl::SystemCodePage());
     if (int status = OpenExisting(lib, args.positional[0])) return status;
     LibraryEntry entry;
     entry.SetKey(key.data(), static_cast<std::uint32_t>(key.size()));
@@ -252,7 +238,7 @@ int Delete(int argc, char** argv) {
     if (!args.error.empty()) return Usage(args.error);
     if (args.positional.size() != 2) return Usage("delete takes a library file and a key");
     const std::string& key = args.positional[1];
-    Library lib;
+    Library lib(wl::SystemCodePage());
     if (int status = OpenExisting(lib, args.positional[0])) return status;
     LibraryEntry entry;
     entry.SetKey(key.data(), static_cast<std::uint32_t>(key.size()));
@@ -292,7 +278,7 @@ int Import(int argc, char** argv) {
     std::FILE* probe = fs::is_regular_file(file, ec) ? std::fopen(file.c_str(), "rb") : nullptr;
     if (!probe) return Fail(kFailed, file + ": cannot read the file");
     std::fclose(probe);
-    Library lib;
+    Library lib(wl::SystemCodePage());
     if (int status = OpenExisting(lib, args.positional[0])) return status;
     if (format != wl::SnippetFormat::None) return ImportSnippets(lib, file, format);
     // As the library editor imports: a file without marked pairs is a word
@@ -308,7 +294,7 @@ int Export(int argc, char** argv) {
     if (!args.error.empty()) return Usage(args.error);
     if (args.positional.size() != 2) return Usage("export takes a library file and a text file");
     const std::string& file = args.positional[1];
-    Library lib;
+    Library lib(wl::SystemCodePage());
     if (int status = OpenExisting(lib, args.positional[0])) return status;
     if (lib.GetType() != wl::Dictionary && lib.GetType() != wl::Shorthand)
         return Fail(kFailed,
@@ -327,14 +313,18 @@ int List(int argc, char** argv) {
     if (args.positional.empty() || args.positional.size() > 2)
         return Usage("list takes a library file and a word");
     std::string word = args.positional.size() == 2 ? args.positional[1] : "";
-    Library lib;
+    Library lib(wl::SystemCodePage());
     if (int status = OpenExisting(lib, args.positional[0])) return status;
     // The library editor's listing: the exact match or wherever the search
     // stopped, then every following entry the walk delivers.
     LibraryEntry entry;
     lib.SearchExact(word.c_str(), entry, wl::MATCH_PREFIX);
-    if (entry.key()) std::printf("%s\t%s\n", KeyOf(entry).c_str(), TextOf(entry).c_str());
-    while (lib.Next(entry)) std::printf("%s\t%s\n", KeyOf(entry).c_str(), TextOf(entry).c_str());
+    if (entry.key())
+        std::printf("%s\t%s\n", Escaped(entry.keyBytes()).c_str(),
+                    Escaped(entry.textBytes()).c_str());
+    while (lib.Next(entry))
+        std::printf("%s\t%s\n", Escaped(entry.keyBytes()).c_str(),
+                    Escaped(entry.textBytes()).c_str());
     return kOk;
 }
 
@@ -407,7 +397,7 @@ int LoadWeights(int argc, char** argv) {
         sum = AddCounts(sum, count);
     }
 
-    Library lib;
+    Library lib(wl::SystemCodePage());
     if (int status = OpenExisting(lib, args.positional[0])) return status;
     std::vector<std::string> keys;
     if (!lib.ForEachKey([&](const Library::KeyInfo& info) {
@@ -472,14 +462,8 @@ int Lookup(int argc, char** argv) {
     std::string folder = args.positional[0];
     std::error_code ec;
     if (!fs::is_directory(folder, ec)) return Fail(kFailed, folder + ": no such folder");
-    if (folder.back() != '/' && folder.back() != '\\') {
-#ifdef _WIN32
-        folder += '\\';
-#else
-        folder += '/';
-#endif
-    }
-    wl::LibrarySet set;
+    if (folder.back() != '/' && folder.back() != '\\') folder += wl::PathSeparator();
+    wl::LibrarySet set(wl::SystemRegistry(), wl::SystemDirectory(), wl::SystemCodePage());
     if (!set.Load((folder + "*.lib").c_str(), 0))
         return Fail(kFailed, args.positional[0] + ": no library could be loaded");
     int dictionary = args.Has("--no-dictionary") ? 0 : 1;
@@ -492,8 +476,8 @@ int Lookup(int argc, char** argv) {
                      ? set.FindFirstRanked(word.c_str(), entry, dictionary, shorthand)
                      : set.FindFirst(word.c_str(), entry, wl::MATCH_PREFIX, dictionary, shorthand);
         while (ok) {
-            std::printf("%s\t%s\t%s\n", TypeName(entry.type).c_str(), KeyOf(entry).c_str(),
-                        TextOf(entry).c_str());
+            std::printf("%s\t%s\t%s\n", TypeName(entry.type).c_str(),
+                        Escaped(entry.keyBytes()).c_str(), Escaped(entry.textBytes()).c_str());
             if (++shown == limit) break;
             ok = smart ? set.FindNextRanked(entry) : set.FindNext(entry);
         }
@@ -518,11 +502,9 @@ int Lookup(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-#ifdef _WIN32
     // The same bytes as elsewhere: LF line ends, no text-mode translation.
-    _setmode(_fileno(stdout), _O_BINARY);
-    _setmode(_fileno(stdin), _O_BINARY);
-#endif
+    wl::SetBinaryMode(stdout);
+    wl::SetBinaryMode(stdin);
     if (argc < 2) return Usage("no command");
     std::string command = argv[1];
     if (command == "--help" || command == "-h" || command == "help") {

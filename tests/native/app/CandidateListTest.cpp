@@ -7,10 +7,13 @@
 #include <vector>
 
 #include "app/CandidateList.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/Files.h"
+#include "tests/support/RecordingHook.h"
 
 namespace wl {
 namespace {
+
+using namespace vemo;  // the select requests and replacement modes
 
 struct Candidate {
     std::string key, text;
@@ -45,27 +48,6 @@ class FakeSource : public CandidateSource {
     }
 };
 
-class FakeHook : public HookCalls {
-  public:
-    std::string input;
-    std::string replaceText;
-    int replaceMode = -1;
-    int replaceCalls = 0;
-
-    int GetInputStr(char* buffer, int size) override {
-        // Copies at most size - 1 bytes and writes no terminator.
-        for (int i = 0; i < size - 1 && i < static_cast<int>(input.size()); ++i)
-            buffer[i] = input[static_cast<size_t>(i)];
-        return 1;
-    }
-    int SetReplaceStr(const char* text, int mode) override {
-        replaceText = text;
-        replaceMode = mode;
-        return 1;
-    }
-    int ReplaceStr() override { return ++replaceCalls, 1; }
-};
-
 class FakeView : public CandidateView {
   public:
     int rowsChanged = 0, placeTip = 0, beeps = 0, highlighted = -1;
@@ -98,10 +80,10 @@ class FakeDirectory : public Directory {
 
 struct ListFixture : ::testing::Test {
     FakeSource source;
-    FakeHook hook;
+    test::RecordingHook<> hook;
     FakeView view;
     FakeDirectory dir;
-    CandidateList list{source, hook, view, dir};
+    CandidateList list{source, hook, view, SystemCodePage(), dir};
 
     void Words(int n) {
         for (int i = 0; i < n; ++i) source.stream.push_back({"w" + std::to_string(100 + i), ""});
@@ -336,10 +318,10 @@ TEST(PathCompletion, WalksARealFolderTree) {
     std::ofstream(tmp.path() / "Program Files" / "readme.txt") << "x";
     FakeSource source;
     source.stream = {{"progress", "a library word"}};
-    FakeHook hook;
+    test::RecordingHook<> hook;
     FakeView view;
     DriveOnFolder drive(tmp.path().string());
-    CandidateList list(source, hook, view, drive);
+    CandidateList list(source, hook, view, SystemCodePage(), drive);
     auto texts = [&] {
         std::vector<std::string> out;
         for (const auto& r : list.rows()) out.push_back(r.text);

@@ -9,7 +9,7 @@
 
 #include "hook/FinishedWords.h"
 #include "platform/Registry.h"
-#include "settings/RegistryLayout.h"
+#include "platform/RegistryLayout.h"
 #include "tests/native/hook/FakeHookPlatform.h"
 
 namespace wl::test {

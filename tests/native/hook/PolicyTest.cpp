@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "settings/RegistryLayout.h"
+#include "platform/RegistryLayout.h"
 #include "tests/native/hook/FakeHookPlatform.h"
 
 namespace wl::test {

@@ -9,7 +9,7 @@
 #include "hook/HookLogic.h"
 #include "platform/CodePage.h"
 #include "platform/MemoryRegistry.h"
-#include "settings/RegistryLayout.h"
+#include "platform/RegistryLayout.h"
 
 namespace wl {
 namespace {

@@ -3,30 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "learn/Learner.h"
 #include "platform/CodePage.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/Files.h"
 
 namespace wl::test {
 namespace {
 
 constexpr std::int64_t kDay = 24 * 3600;
 constexpr std::int64_t kT0 = 1800000000;
-
-std::string Read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream all;
-    all << in.rdbuf();
-    return all.str();
-}
-
-void Write(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
-}
 
 TEST(Learner, CountsFadeByHalfEachHalfLifeAndIgnoreLetterCase) {
     Learner learn(CodePage1252());
@@ -132,9 +119,9 @@ TEST(Learner, TheFileKeepsEverythingAndReplacesTheOldOneWhole) {
                      learn.Score("frobnitz", "of", 0.1, kT0));
 
     // A save that cannot be written leaves the old file as it was.
-    const std::string before = Read(path);
+    const std::string before = ReadBytes(path);
     EXPECT_FALSE(learn.Save(dir / "missing-folder/learned.dat"));
-    EXPECT_EQ(Read(path), before);
+    EXPECT_EQ(ReadBytes(path), before);
 }
 
 TEST(Learner, ADamagedCutOrNewerFileIsSetAsideAndLearningStartsAfresh) {
@@ -144,7 +131,7 @@ TEST(Learner, ADamagedCutOrNewerFileIsSetAsideAndLearningStartsAfresh) {
     learn.Use("alpha", "", kT0);
     learn.Use("beta", "alpha", kT0);
     ASSERT_TRUE(learn.Save(path));
-    const std::string whole = Read(path);
+    const std::string whole = ReadBytes(path);
     std::string flipped = whole;
     flipped[whole.find("beta")] = 'z';
     std::string newer = whole;
@@ -155,19 +142,19 @@ TEST(Learner, ADamagedCutOrNewerFileIsSetAsideAndLearningStartsAfresh) {
         SCOPED_TRACE(bad.size());
         std::filesystem::remove_all(dir.path());
         std::filesystem::create_directories(dir.path());
-        Write(path, bad);
+        WriteBytes(path, bad);
         Learner fresh(CodePage1252());
         fresh.Use("stale", "", kT0);
         EXPECT_EQ(fresh.Load(path), Learner::LoadResult::SetAside);
         EXPECT_EQ(fresh.WordCount(), 0u);
         EXPECT_FALSE(std::filesystem::exists(path));
-        EXPECT_EQ(Read(path + ".damaged"), bad);  // kept, not deleted
+        EXPECT_EQ(ReadBytes(path + ".damaged"), bad);  // kept, not deleted
     }
     // A second damaged file does not overwrite the first one kept.
-    Write(path, "junk");
+    WriteBytes(path, "junk");
     Learner fresh(CodePage1252());
     EXPECT_EQ(fresh.Load(path), Learner::LoadResult::SetAside);
-    EXPECT_EQ(Read(path + ".damaged-2"), "junk");
+    EXPECT_EQ(ReadBytes(path + ".damaged-2"), "junk");
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "libui/LibEditorLogic.h"
-#include "tests/native/libui/LibUiTestSupport.h"
+#include "tests/support/Libraries.h"
 
 namespace wl {
 namespace {
@@ -35,13 +35,6 @@ struct CountingProgress : ListingProgress {
     }
 };
 
-struct CancellingProgress : ImportProgress {
-    std::vector<std::string> texts;
-    bool cancelled = false;
-    void SetText(const char* text) override { texts.emplace_back(text); }
-    bool Cancelled() override { return cancelled; }
-};
-
 const Pairs kFruit = {
     {"app", "a"}, {"apple", "b"}, {"application", "c"}, {"banana", "yellow"}, {"cherry", "red"}};
 
@@ -53,7 +46,7 @@ class EditorTest : public ::testing::Test {
 
 TEST_F(EditorTest, ListsWholeLibraryFromAStoredKeyAndFromAnotherWord) {
     MakeLibrary(path, kFruit);
-    LibEditorLogic ed(path, 1);
+    LibEditorLogic ed(path, 1, SystemCodePage());
     ASSERT_TRUE(ed.Open());
 
     CountingProgress progress;
@@ -83,14 +76,14 @@ TEST_F(EditorTest, ListsWholeLibraryFromAStoredKeyAndFromAnotherWord) {
 }
 
 TEST_F(EditorTest, EmptyLibraryAndCancelledListing) {
-    LibEditorLogic empty(dir / "empty.lib", 1);
+    LibEditorLogic empty(dir / "empty.lib", 1, SystemCodePage());
     ASSERT_TRUE(empty.Open());  // created on the way
     empty.ListFrom("", nullptr);
     EXPECT_TRUE(empty.Rows().empty());
     EXPECT_EQ(empty.CountText(), "Items in library: 0\r\nItems Loaded:0");
 
     MakeLibrary(path, kFruit);
-    LibEditorLogic ed(path, 1);
+    LibEditorLogic ed(path, 1, SystemCodePage());
     ASSERT_TRUE(ed.Open());
     CountingProgress stop;
     stop.stopAfter = 2;  // the first row is listed before any step
@@ -100,8 +93,8 @@ TEST_F(EditorTest, EmptyLibraryAndCancelledListing) {
 }
 
 TEST_F(EditorTest, LibraryThatCannotBeOpened) {
-    test::WriteFile(path, "this is no library at all, just text\r\n");
-    LibEditorLogic ed(path, 1);
+    test::WriteBytes(path, "this is no library at all, just text\r\n");
+    LibEditorLogic ed(path, 1, SystemCodePage());
     EXPECT_FALSE(ed.Open());
     EXPECT_FALSE(ed.buttons().importFile);
     EXPECT_FALSE(ed.buttons().exportFile);
@@ -109,12 +102,12 @@ TEST_F(EditorTest, LibraryThatCannotBeOpened) {
     EXPECT_TRUE(ed.Rows().empty());
     EXPECT_EQ(ed.CountText(), "Items in library: 0\r\nItems Loaded:0");
     // The file is left as it was.
-    EXPECT_EQ(test::ReadFile(path), "this is no library at all, just text\r\n");
+    EXPECT_EQ(test::ReadBytes(path), "this is no library at all, just text\r\n");
 }
 
 TEST_F(EditorTest, AddAndSaveEnablingRules) {
     MakeLibrary(path, kFruit);
-    LibEditorLogic ed(path, 1);
+    LibEditorLogic ed(path, 1, SystemCodePage());
     ASSERT_TRUE(ed.Open());
     ed.ListFrom("", nullptr);
 
@@ -160,7 +153,7 @@ TEST_F(EditorTest, AddAndSaveEnablingRules) {
 
 TEST_F(EditorTest, AddRefusesAStoredKeyAndStoresANewOne) {
     MakeLibrary(path, kFruit);
-    LibEditorLogic ed(path, 1);
+    LibEditorLogic ed(path, 1, SystemCodePage());
     ASSERT_TRUE(ed.Open());
     ed.ListFrom("", nullptr);
 
@@ -186,7 +179,7 @@ TEST_F(EditorTest, AddRefusesAStoredKeyAndStoresANewOne) {
     // Letter case is ignored where the search lands: KIWI lands on kiwi.
     const std::string one = dir / "one.lib";
     MakeLibrary(one, {{"kiwi", "green"}});
-    LibEditorLogic single(one, 1);
+    LibEditorLogic single(one, 1, SystemCodePage());
     ASSERT_TRUE(single.Open());
     EXPECT_EQ(single.Add("KIWI", "x").message.text, "This data had in database! ");
     // Banana lands on app (capitals sort first) and is a key of its own.
@@ -195,7 +188,7 @@ TEST_F(EditorTest, AddRefusesAStoredKeyAndStoresANewOne) {
 
 TEST_F(EditorTest, SaveReplacesOnlyAStoredKey) {
     MakeLibrary(path, kFruit);
-    LibEditorLogic ed(path, 1);
+    LibEditorLogic ed(path, 1, SystemCodePage());
     ASSERT_TRUE(ed.Open());
 
     auto failed = ed.Save("durian", "smelly");
@@ -216,7 +209,7 @@ TEST_F(EditorTest, SaveReplacesOnlyAStoredKey) {
 
 TEST_F(EditorTest, DeleteThreeRowsAndFailures) {
     MakeLibrary(path, kFruit);
-    LibEditorLogic ed(path, 1);
+    LibEditorLogic ed(path, 1, SystemCodePage());
     ASSERT_TRUE(ed.Open());
     ed.ListFrom("", nullptr);
 
@@ -246,16 +239,16 @@ TEST_F(EditorTest, DeleteThreeRowsAndFailures) {
 }
 
 TEST_F(EditorTest, ImportThenExportRoundTrip) {
-    MakeLibrary(path, {}, Shorthand);
+    MakeLibrary(path, {}, {.type = Shorthand});
     const std::string text =
         "<shortkey>brb\r\n<replacement text>be right back\r\n"
         "<shortkey>ty\r\n<replacement text>thank you\r\n";
     const std::string in = dir / "in.txt";
-    test::WriteFile(in, text);
+    test::WriteBytes(in, text);
 
-    LibEditorLogic ed(path, 1);
+    LibEditorLogic ed(path, 1, SystemCodePage());
     ASSERT_TRUE(ed.Open());
-    CancellingProgress progress;
+    test::RecordingProgress progress;
     auto imported = ed.Import(in, &progress);
     EXPECT_EQ(imported.message.text, "2 items have been successfully imported ");
     EXPECT_EQ(imported.message.title, "Wordlark");
@@ -269,21 +262,21 @@ TEST_F(EditorTest, ImportThenExportRoundTrip) {
     auto exported = ed.Export(out, &progress);
     EXPECT_EQ(exported.message.text, "2 items have been successfully exported ");
     EXPECT_FALSE(exported.relist);
-    EXPECT_EQ(test::ReadFile(out), text);
+    EXPECT_EQ(test::ReadBytes(out), text);
     EXPECT_EQ(Keys(ed), (std::vector<std::string>{"brb", "ty"}));
 }
 
 TEST_F(EditorTest, ImportOfAnEspansoFileNamesWhatItSkipped) {
-    MakeLibrary(path, {}, Shorthand);
+    MakeLibrary(path, {}, {Shorthand});
     const std::string in = dir / "base.yml";
-    test::WriteFile(in,
+    test::WriteBytes(in,
                     "matches:\n"
                     "  - trigger: \":sig\"\n"
                     "    replace: \"Regards,\\n$|$\"\n"
                     "  - trigger: \":ip\"\n"
                     "    replace: \"{{ip}}\"\n"
                     "    vars: [{name: ip, type: shell, params: {cmd: curl}}]\n");
-    LibEditorLogic ed(path, 1);
+    LibEditorLogic ed(path, 1, SystemCodePage());
     ASSERT_TRUE(ed.Open());
     auto outcome = ed.Import(in, nullptr);
     EXPECT_EQ(outcome.message.text,
@@ -293,7 +286,7 @@ TEST_F(EditorTest, ImportOfAnEspansoFileNamesWhatItSkipped) {
     EXPECT_TRUE(outcome.relist);
     EXPECT_EQ(ReadLibrary(path), (Pairs{{":sig", "Regards,%RETURN%%CARET%"}}));
 
-    test::WriteFile(dir / "bad.csv", std::string("\0\1\2", 3));
+    test::WriteBytes(dir / "bad.csv", std::string("\0\1\2", 3));
     auto refused = ed.Import(dir / "bad.csv", nullptr);
     EXPECT_EQ(refused.message.text, "\"bad.csv\" is not a text file.\r\nNothing was imported.");
     EXPECT_EQ(refused.message.title, "Wordlark - Error");
@@ -302,12 +295,11 @@ TEST_F(EditorTest, ImportOfAnEspansoFileNamesWhatItSkipped) {
 TEST_F(EditorTest, ImportFallsBackToAWordListUnlessCancelled) {
     MakeLibrary(path, {});
     const std::string in = dir / "words.txt";
-    test::WriteFile(in, "hello, world-wide foo_bar 42");
+    test::WriteBytes(in, "hello, world-wide foo_bar 42");
     {
-        LibEditorLogic ed(path, 1);
+        LibEditorLogic ed(path, 1, SystemCodePage());
         ASSERT_TRUE(ed.Open());
-        CancellingProgress cancelled;
-        cancelled.cancelled = true;
+        test::RecordingProgress cancelled(0);
         auto none = ed.Import(in, &cancelled);
         EXPECT_EQ(none.message.text, "0 items have been successfully imported ");
         EXPECT_TRUE(ReadLibrary(path).empty());
@@ -318,7 +310,7 @@ TEST_F(EditorTest, ImportFallsBackToAWordListUnlessCancelled) {
     EXPECT_EQ(ReadLibrary(path),
               (Pairs{{"42", ""}, {"foo_bar", ""}, {"hello", ""}, {"world-wide", ""}}));
 
-    LibEditorLogic ed(path, 1);
+    LibEditorLogic ed(path, 1, SystemCodePage());
     ASSERT_TRUE(ed.Open());
     EXPECT_EQ(ed.Import(dir / "missing.txt", nullptr).message.text,
               "0 items have been successfully imported ");
@@ -327,9 +319,9 @@ TEST_F(EditorTest, ImportFallsBackToAWordListUnlessCancelled) {
 }
 
 TEST_F(EditorTest, OkWritesTheInfoOnlyWithThePermission) {
-    MakeLibrary(path, {}, Dictionary, "Fruit", 0, "old");
+    MakeLibrary(path, {}, {.caption = "Fruit", .editable = 0, .description = "old"});
     {
-        LibEditorLogic ed(path, 0);
+        LibEditorLogic ed(path, 0, SystemCodePage());
         ASSERT_TRUE(ed.Open());
         EXPECT_EQ(ed.Caption(), "Fruit");
         EXPECT_EQ(ed.Description(), "old");
@@ -337,7 +329,7 @@ TEST_F(EditorTest, OkWritesTheInfoOnlyWithThePermission) {
         EXPECT_FALSE(ed.WriteInfo(Shorthand, "Renamed", "new"));
         ed.Close();
     }
-    Library check;
+    Library check{SystemCodePage()};
     ASSERT_TRUE(check.Open(path.c_str()));
     EXPECT_STREQ(check.GetCaption(), "Fruit");
     EXPECT_STREQ(check.GetDescription(), "old");
@@ -346,7 +338,7 @@ TEST_F(EditorTest, OkWritesTheInfoOnlyWithThePermission) {
     EXPECT_EQ(ReadLibrary(path), (Pairs{{"kiwi", "green"}}));
 
     {
-        LibEditorLogic ed(path, 1);
+        LibEditorLogic ed(path, 1, SystemCodePage());
         ASSERT_TRUE(ed.Open());
         EXPECT_TRUE(ed.WriteInfo(Shorthand, "Renamed", "new\r\nlines"));
         ed.Close();
@@ -359,7 +351,7 @@ TEST_F(EditorTest, OkWritesTheInfoOnlyWithThePermission) {
     check.Close();
 
     // No type chosen keeps the library's.
-    LibEditorLogic ed(path, 1);
+    LibEditorLogic ed(path, 1, SystemCodePage());
     ASSERT_TRUE(ed.Open());
     EXPECT_TRUE(ed.WriteInfo(-1, "Again", ""));
     EXPECT_EQ(ed.Type(), Shorthand);
@@ -367,9 +359,9 @@ TEST_F(EditorTest, OkWritesTheInfoOnlyWithThePermission) {
 
 TEST_F(EditorTest, WritesTheLibraryRefusesAreToldNotLost) {
     // A damaged file: the editor says so instead of opening empty in silence.
-    test::WriteFile(path, "this is no library at all, just text\r\n");
+    test::WriteBytes(path, "this is no library at all, just text\r\n");
     for (int mayChange : {1, 0}) {
-        LibEditorLogic ed(path, mayChange);
+        LibEditorLogic ed(path, mayChange, SystemCodePage());
         ASSERT_FALSE(ed.Open());
         const UiMessage why = ed.OpenFailure();
         EXPECT_EQ(why.title, "Wordlark - Error");
@@ -388,7 +380,7 @@ TEST_F(EditorTest, WritesTheLibraryRefusesAreToldNotLost) {
         EXPECT_FALSE(ed.WriteInfo(Shorthand, "Name", "Description"));
         EXPECT_EQ(ed.SaveInfo(Shorthand, "Name", "Description").text, "") << mayChange;
     }
-    EXPECT_EQ(test::ReadFile(path), "this is no library at all, just text\r\n");
+    EXPECT_EQ(test::ReadBytes(path), "this is no library at all, just text\r\n");
 
 #ifndef _WIN32
     // (Windows keeps the folder of an open file.)
@@ -398,7 +390,7 @@ TEST_F(EditorTest, WritesTheLibraryRefusesAreToldNotLost) {
         const std::string folder = dir / "gone";
         std::filesystem::create_directory(folder);
         MakeLibrary(folder + "/gone.lib", kFruit);
-        LibEditorLogic ed(folder + "/gone.lib", mayChange);
+        LibEditorLogic ed(folder + "/gone.lib", mayChange, SystemCodePage());
         ASSERT_TRUE(ed.Open());
         std::filesystem::remove_all(folder);
         const UiMessage lost = ed.SaveInfo(Shorthand, "Name", "Description");
@@ -413,7 +405,7 @@ TEST_F(EditorTest, WritesTheLibraryRefusesAreToldNotLost) {
 
     const std::string good = dir / "good.lib";
     MakeLibrary(good, kFruit);
-    LibEditorLogic ed(good, 1);
+    LibEditorLogic ed(good, 1, SystemCodePage());
     ASSERT_TRUE(ed.Open());
     EXPECT_TRUE(ed.SaveInfo(Dictionary, "Fruit", "").empty());
     EXPECT_EQ(ed.Add("kiwi", "green").message.text, "Add data Succeed ");
@@ -425,18 +417,18 @@ TEST_F(EditorTest, WritesTheLibraryRefusesAreToldNotLost) {
 TEST_F(EditorTest, SavedEntriesKeepTheirWeightAndDeletedOnesLoseIt) {
     MakeLibrary(path, kFruit);
     {
-        Library lib;
+        Library lib{SystemCodePage()};
         ASSERT_EQ(lib.Open(path.c_str()), 1);
-        ASSERT_EQ(lib.SetWeight(test::FilledEntry("apple"), 50), 1);
-        ASSERT_EQ(lib.SetWeight(test::FilledEntry("banana"), 7), 1);
+        ASSERT_EQ(lib.SetWeight(test::Entry("apple"), 50), 1);
+        ASSERT_EQ(lib.SetWeight(test::Entry("banana"), 7), 1);
     }
     auto weightOf = [&](const std::string& key) -> long {
-        Library lib;
+        Library lib{SystemCodePage()};
         std::uint32_t w = 0;
-        if (!lib.Open(path.c_str()) || !lib.GetWeight(test::FilledEntry(key), w)) return -1;
+        if (!lib.Open(path.c_str()) || !lib.GetWeight(test::Entry(key), w)) return -1;
         return static_cast<long>(w);
     };
-    LibEditorLogic ed(path, 1);
+    LibEditorLogic ed(path, 1, SystemCodePage());
     ASSERT_TRUE(ed.Open());
     ed.ListFrom("", nullptr);
     EXPECT_EQ(ed.Save("apple", "a red fruit").message.text, "Save Succeed!");
@@ -448,18 +440,18 @@ TEST_F(EditorTest, SavedEntriesKeepTheirWeightAndDeletedOnesLoseIt) {
 
     const std::string out = dir / "out.txt";
     ed.Export(out, nullptr);
-    EXPECT_NE(test::ReadFile(out).find("<key>apple\r\n<data>a red fruit\r\n<weight>50\r\n"),
+    EXPECT_NE(test::ReadBytes(out).find("<key>apple\r\n<data>a red fruit\r\n<weight>50\r\n"),
               std::string::npos);
     const std::string other = dir / "other.lib";
     MakeLibrary(other, {});
-    LibEditorLogic copy(other, 1);
+    LibEditorLogic copy(other, 1, SystemCodePage());
     ASSERT_TRUE(copy.Open());
     EXPECT_EQ(copy.Import(out, nullptr).message.text, "5 items have been successfully imported ");
     copy.Close();
-    Library lib;
+    Library lib{SystemCodePage()};
     ASSERT_EQ(lib.Open(other.c_str()), 1);
     std::uint32_t w = 0;
-    ASSERT_EQ(lib.GetWeight(test::FilledEntry("apple"), w), 1);
+    ASSERT_EQ(lib.GetWeight(test::Entry("apple"), w), 1);
     EXPECT_EQ(w, 50u);
     EXPECT_EQ(lib.CountWeights(), 1);
 }

@@ -9,7 +9,7 @@
 #include "libui/LibManagerLogic.h"
 #include "platform/CodePage.h"
 #include "platform/MemoryRegistry.h"
-#include "tests/native/libui/LibUiTestSupport.h"
+#include "tests/support/Libraries.h"
 
 namespace wl {
 namespace {
@@ -37,14 +37,14 @@ class ManagerTest : public ::testing::Test {
 };
 
 TEST_F(ManagerTest, RowsShowEveryLibraryWithItsSwitch) {
-    LibManagerLogic mgr(reg, SystemDirectory(), libs);
+    LibManagerLogic mgr(reg, SystemDirectory(), SystemCodePage(), libs);
     const std::string a = mgr.PathOf("a.lib"), b = mgr.PathOf("b.lib"), c = mgr.PathOf("c.lib"),
                       d = mgr.PathOf("d.lib");
-    MakeLibrary(a, {{"x", ""}}, Dictionary, "English", 1, "Common words");
-    MakeLibrary(b, {}, Shorthand, "", 0);
-    MakeLibrary(c, {}, 5, "Odd");
-    test::WriteFile(d, "not a library");
-    test::WriteFile(mgr.PathOf("notes.txt"), "ignored");
+    MakeLibrary(a, {{"x", ""}}, {.caption = "English", .description = "Common words"});
+    MakeLibrary(b, {}, {.type = Shorthand, .editable = 0});
+    MakeLibrary(c, {}, {.type = 5, .caption = "Odd"});
+    test::WriteBytes(d, "not a library");
+    test::WriteBytes(mgr.PathOf("notes.txt"), "ignored");
     SetSwitch(b, 0);
 
     mgr.Fill();
@@ -69,13 +69,13 @@ TEST_F(ManagerTest, RowsShowEveryLibraryWithItsSwitch) {
     // Listing created the switch keys of the libraries never seen before.
     EXPECT_TRUE(reg.KeyExists(RegRoot::LocalMachine, kLoadSet + a));
     // Nothing was changed in the files.
-    EXPECT_EQ(test::ReadFile(d), "not a library");
+    EXPECT_EQ(test::ReadBytes(d), "not a library");
 }
 
 TEST_F(ManagerTest, OkWritesEverySwitchAndCancelWritesNone) {
     const std::string a = libs + "/a.lib", b = libs + "/b.lib";
     {
-        LibManagerLogic mgr(reg, SystemDirectory(), libs);
+        LibManagerLogic mgr(reg, SystemDirectory(), SystemCodePage(), libs);
         MakeLibrary(mgr.PathOf("a.lib"), {});
         MakeLibrary(mgr.PathOf("b.lib"), {});
         mgr.Fill();
@@ -85,7 +85,7 @@ TEST_F(ManagerTest, OkWritesEverySwitchAndCancelWritesNone) {
         EXPECT_EQ(Switch(mgr.PathOf("a.lib")), nullptr);
         EXPECT_EQ(Switch(mgr.PathOf("b.lib")), nullptr);
     }
-    LibManagerLogic mgr(reg, SystemDirectory(), libs);
+    LibManagerLogic mgr(reg, SystemDirectory(), SystemCodePage(), libs);
     mgr.Fill();
     ASSERT_EQ(mgr.Rows().size(), 2u);
     EXPECT_TRUE(mgr.Rows()[0].checked);  // Cancel kept the stored choice
@@ -100,14 +100,14 @@ TEST_F(ManagerTest, OkWritesEverySwitchAndCancelWritesNone) {
     EXPECT_EQ(sa->data, std::vector<unsigned char>{0});
     EXPECT_EQ(sb->data, std::vector<unsigned char>{1});
 
-    LibManagerLogic again(reg, SystemDirectory(), libs);
+    LibManagerLogic again(reg, SystemDirectory(), SystemCodePage(), libs);
     again.Fill();
     EXPECT_FALSE(again.Rows()[0].checked);
     EXPECT_TRUE(again.Rows()[1].checked);
 }
 
 TEST_F(ManagerTest, RefillKeepsPendingChecksOnlyWhenAsked) {
-    LibManagerLogic mgr(reg, SystemDirectory(), libs);
+    LibManagerLogic mgr(reg, SystemDirectory(), SystemCodePage(), libs);
     MakeLibrary(mgr.PathOf("a.lib"), {});
     mgr.Fill();
     mgr.SetChecked(0, false);
@@ -121,9 +121,9 @@ TEST_F(ManagerTest, RefillKeepsPendingChecksOnlyWhenAsked) {
 }
 
 TEST_F(ManagerTest, EditOpensTheRowWithItsPermission) {
-    LibManagerLogic mgr(reg, SystemDirectory(), libs);
-    MakeLibrary(mgr.PathOf("a.lib"), {}, Dictionary, "", 1);
-    MakeLibrary(mgr.PathOf("b.lib"), {}, Dictionary, "", 0);
+    LibManagerLogic mgr(reg, SystemDirectory(), SystemCodePage(), libs);
+    MakeLibrary(mgr.PathOf("a.lib"), {});
+    MakeLibrary(mgr.PathOf("b.lib"), {}, {.editable = 0});
     mgr.Fill();
     EXPECT_FALSE(mgr.EditRow(-1).valid);  // nothing selected: nothing happens
     EXPECT_FALSE(mgr.EditRow(2).valid);
@@ -137,7 +137,7 @@ TEST_F(ManagerTest, EditOpensTheRowWithItsPermission) {
 }
 
 TEST_F(ManagerTest, NewLibraryWithAGoodName) {
-    LibManagerLogic mgr(reg, SystemDirectory(), libs);
+    LibManagerLogic mgr(reg, SystemDirectory(), SystemCodePage(), libs);
     auto made = mgr.CreateLibrary("  My Phrases ", Shorthand);
     ASSERT_TRUE(made.created) << made.message.text;
     EXPECT_TRUE(made.message.empty());
@@ -159,7 +159,7 @@ TEST_F(ManagerTest, NewLibraryWithAGoodName) {
 }
 
 TEST_F(ManagerTest, NewLibraryRejectsBadNames) {
-    LibManagerLogic mgr(reg, SystemDirectory(), libs);
+    LibManagerLogic mgr(reg, SystemDirectory(), SystemCodePage(), libs);
     MakeLibrary(mgr.PathOf("taken.lib"), {{"keep", "me"}});
 
     auto empty = mgr.CreateLibrary("   ", Dictionary);
@@ -191,22 +191,22 @@ TEST_F(ManagerTest, NewLibraryRejectsBadNames) {
     EXPECT_TRUE(mgr.CreateLibrary("com10", Dictionary).created);
 
     // A folder that cannot take the file.
-    LibManagerLogic nowhere(reg, SystemDirectory(), (dir.path() / "missing" / "Libs").string());
+    LibManagerLogic nowhere(reg, SystemDirectory(), SystemCodePage(),
+                            (dir.path() / "missing" / "Libs").string());
     auto failed = nowhere.CreateLibrary("x", Dictionary);
     EXPECT_FALSE(failed.created);
     EXPECT_EQ(failed.message.title, "Wordlark - Error");
 }
 
 TEST_F(ManagerTest, DoubleByteNamesMayHoldABackslashTrailByte) {
-    SetSystemCodePageForTest(&CodePage932());
-    LibManagerLogic mgr(reg, SystemDirectory(), libs);
+    LibManagerLogic mgr(reg, SystemDirectory(), CodePage932(), libs);
     std::string file;
     // "\x95\x5C" is one Shift-JIS character whose trail byte is '\'.
     EXPECT_TRUE(mgr.CheckNewName("\x95\x5C", file).empty());
     EXPECT_EQ(file, "\x95\x5C.lib");
     EXPECT_FALSE(mgr.CheckNewName("a\\b", file).empty());
-    SetSystemCodePageForTest(nullptr);
-    EXPECT_FALSE(mgr.CheckNewName("\x95\x5C", file).empty());
+    LibManagerLogic singleByte(reg, SystemDirectory(), CodePage1252(), libs);
+    EXPECT_FALSE(singleByte.CheckNewName("\x95\x5C", file).empty());
 }
 
 }  // namespace

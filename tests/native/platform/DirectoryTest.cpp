@@ -4,7 +4,7 @@
 #include <fstream>
 
 #include "platform/Directory.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/Files.h"
 
 namespace wl {
 namespace {

@@ -31,7 +31,7 @@ TEST(AppManager, LoadsTheStoredApplicationsInReverse) {
         RegKey key(reg, RegRoot::LocalMachine, reg::kAppOptionKey, true);
         key.WriteBinary("OthersEnableVemo", std::int32_t{0});
     }
-    AppManagerModel model;
+    AppManagerModel model(SystemCodePage());
     model.Load(reg);
     EXPECT_EQ(Names(model), (std::vector<std::string>{"c.exe", "b.exe", "a.exe"}));
     EXPECT_EQ(model.Rows()[0].enable, 1);  // any non-zero byte is enabled
@@ -46,7 +46,7 @@ TEST(AppManager, OkReplacesTheStoredListEntirely) {
     MemoryRegistry reg;
     StoreApp(reg, "a.exe", 1, "C:\\A\\a.exe");
     StoreApp(reg, "b.exe", 0, "C:\\B\\b.exe");
-    AppManagerModel model;
+    AppManagerModel model(SystemCodePage());
     model.Load(reg);
     model.DeleteRows({0});  // b.exe
     model.SetOthersEnable(0);
@@ -80,7 +80,7 @@ TEST(AppManager, OkReplacesTheStoredListEntirely) {
 TEST(AppManager, MergingMatchesWholeFileNamesWithoutRegardToCase) {
     MemoryRegistry reg;
     StoreApp(reg, "NOTEPAD.EXE", 0, "C:\\Windows\\NOTEPAD.EXE");
-    AppManagerModel model;
+    AppManagerModel model(SystemCodePage());
     model.Load(reg);
 
     // The same application from another folder updates the row, which keeps
@@ -111,7 +111,7 @@ TEST(AppManager, EditingARowChangesOnlyThatRow) {
         RegKey key(reg, RegRoot::LocalMachine, kApp + "nopath.exe", true);
         key.WriteBinary("EnableVemo", std::uint8_t{1});
     }
-    AppManagerModel model;
+    AppManagerModel model(SystemCodePage());
     model.Load(reg);
     ASSERT_EQ(Names(model), (std::vector<std::string>{"nopath.exe", "a.exe"}));
     EXPECT_FALSE(model.CanEdit(0));   // no path
@@ -159,7 +159,7 @@ TEST(AppOption, StateDerivedFromTheStore) {
     EXPECT_EQ(given.PathText(), "C:\\off.exe\r\n");
 
     // OK without a choice enables every application of a mixed addition.
-    AppManagerModel model;
+    AppManagerModel model(SystemCodePage());
     model.Load(reg);
     AppOptionModel mixed({"C:\\on.exe", "C:\\off.exe"}, AppOptionModel::kNoChoice);
     mixed.DeriveState(reg);

@@ -21,9 +21,9 @@ TEST(Options, AnEmptyStoreGivesTheDefaultsAndCreatesTheKey) {
     EXPECT_EQ(s.selectNext, 0x28);
     EXPECT_EQ(s.selectPageUp, 0x21);
     EXPECT_EQ(s.selectPageDown, 0x22);
-    EXPECT_EQ(std::memcmp(s.selectIndex, "1234567890", 10), 0);
+    EXPECT_EQ(std::memcmp(s.selectIndex.data(), "1234567890", 10), 0);
     const std::uint8_t complete[10] = {9, 13, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
-    EXPECT_EQ(std::memcmp(s.select, complete, 10), 0);
+    EXPECT_EQ(std::memcmp(s.select.data(), complete, 10), 0);
     EXPECT_TRUE(reg.KeyExists(RegRoot::LocalMachine, kOption));
     EXPECT_FALSE(ReadRunAtStartup(reg));
 }
@@ -70,7 +70,7 @@ TEST(Options, ValuesOfTheWrongWidthKeepTheDefault) {
     }
     OptionSettings s;
     ReadOptions(reg, s);
-    EXPECT_EQ(std::memcmp(s.selectIndex, "1234567890", 10), 0);
+    EXPECT_EQ(std::memcmp(s.selectIndex.data(), "1234567890", 10), 0);
     EXPECT_EQ(s.selectPrev, 0x26);
     EXPECT_EQ(s.enableWord, 0);
 }

@@ -11,8 +11,6 @@
 namespace wl::test {
 namespace {
 
-using Keys = std::vector<std::string>;
-
 constexpr char kSwitchKey[] = "SOFTWARE\\Quorbit\\LoadSet\\";
 
 class LibrarySetTest : public ::testing::Test {
@@ -20,12 +18,12 @@ class LibrarySetTest : public ::testing::Test {
     TempDir dir;
     MemoryRegistry registry;
     ListedDirectory listing;
-    LibrarySet set{registry, listing};
+    LibrarySet set{registry, listing, SystemCodePage()};
 
     std::string Pattern() const { return dir / "*.lib"; }
     // Makes the libraries and lists them in this order.
     void Make(const std::string& name, const Pairs& entries, int type = Dictionary) {
-        MakeLibrary(dir / name, entries, type);
+        MakeLibrary(dir / name, entries, {.type = type});
         listing.names.push_back(name);
     }
     // The candidates as "key=text" strings.
@@ -34,7 +32,7 @@ class LibrarySetTest : public ::testing::Test {
         LibraryEntry e;
         for (int ok = set.FindFirst(word.c_str(), e, MATCH_PREFIX, dict, shorthand); ok;
              ok = set.FindNext(e))
-            out.push_back(KeyOf(e) + "=" + TextOf(e));
+            out.push_back(std::string(e.keyBytes()) + "=" + std::string(e.textBytes()));
         return out;
     }
 };
@@ -52,7 +50,8 @@ TEST_F(LibrarySetTest, AnEmptyOrMissingFolderLoadsNothing) {
     EXPECT_STREQ(set.GetPath(0), "");
     EXPECT_EQ(set.GetLibrary(0), nullptr);
 
-    LibrarySet system;  // the process's registry and folders
+    LibrarySet system(SystemRegistry(), SystemDirectory(),
+                      SystemCodePage());  // the process's registry and folders
     EXPECT_EQ(system.Load((dir / "missing/*.lib").c_str(), 1), 0);
 }
 
@@ -185,7 +184,7 @@ TEST_F(LibrarySetTest, BrokenFilesStayClosedAndTheOthersServe) {
     listing.names.insert(listing.names.end(), broken.begin(), broken.end());
     listing.names.push_back("good2.lib");
     MakeLibrary(dir / "good1.lib", {{"wordy", "one"}, {"worm", "one"}});
-    MakeLibrary(dir / "good2.lib", {{"work", "two"}}, Shorthand);
+    MakeLibrary(dir / "good2.lib", {{"work", "two"}}, {.type = Shorthand});
 
     OutputCapture capture(dir);
     ASSERT_EQ(set.Load(Pattern().c_str(), 0), 1);
@@ -246,10 +245,10 @@ TEST_F(ChangedUnderneath, JunkOverALoadedLibraryClosesItAtTheNextLookup) {
 TEST_F(ChangedUnderneath, AChangeInTheMiddleOfALookupEndsThatLibrarysPart) {
     LibraryEntry e;
     ASSERT_EQ(set.FindFirst("word", e, MATCH_PREFIX, 1, 1), 1);
-    EXPECT_EQ(KeyOf(e), "word0");
+    EXPECT_EQ(e.keyBytes(), "word0");
     WriteBytes(dir / "big.lib", Junk(std::filesystem::file_size(dir / "big.lib") + 4096));
     std::vector<std::string> rest;
-    while (set.FindNext(e)) rest.push_back(KeyOf(e));
+    while (set.FindNext(e)) rest.emplace_back(e.keyBytes());
     // At most the candidate each library had ready; never a key of the junk.
     EXPECT_LE(rest.size(), 3u);
     for (const auto& key : rest)
@@ -296,7 +295,7 @@ TEST_F(ChangedUnderneath, AnOlderCopyOfItselfIsNoLongerTheFile) {
     MakeLibrary(dir / "small.lib", {});
     const std::string older = ReadBytes(dir / "small.lib");
     {
-        Library grow;
+        Library grow{SystemCodePage()};
         ASSERT_EQ(grow.Open((dir / "small.lib").c_str()), 1);
         for (int i = 0; i < 2000; ++i) ASSERT_EQ(grow.Put(Entry("worm" + std::to_string(i))), 1);
     }
@@ -310,7 +309,7 @@ TEST_F(ChangedUnderneath, AnOlderCopyOfItselfIsNoLongerTheFile) {
 
 TEST_F(ChangedUnderneath, WritesOfThisProcessKeepTheLibraryLoaded) {
     {
-        Library editor;  // as the library editor writes while the set is loaded
+        Library editor{SystemCodePage()};  // as the library editor writes while the set is loaded
         ASSERT_EQ(editor.Open((dir / "small.lib").c_str()), 1);
         for (int i = 0; i < 2000; ++i) ASSERT_EQ(editor.Put(Entry("worn" + std::to_string(i))), 1);
     }

@@ -12,8 +12,6 @@
 namespace wl::test {
 namespace {
 
-using Keys = std::vector<std::string>;
-
 // Reads one record of a named database of a closed file, as stored.
 bool RawGet(const std::string& path, const char* database, const std::string& key,
             std::string& value) {
@@ -79,7 +77,7 @@ class LibraryTest : public ::testing::Test {
 };
 
 TEST_F(LibraryTest, OpeningAMissingPathCreatesAnEmptyLibraryWithDefaults) {
-    Library lib;
+    Library lib{SystemCodePage()};
     std::string path = Path("English.lib");
     ASSERT_EQ(lib.Open(path.c_str()), 1);
     EXPECT_TRUE(std::filesystem::exists(path));
@@ -106,7 +104,7 @@ TEST_F(LibraryTest, OpeningAMissingPathCreatesAnEmptyLibraryWithDefaults) {
 
 TEST_F(LibraryTest, InfoIsWrittenAndReadAsFiveRecords) {
     {
-        Library lib;
+        Library lib{SystemCodePage()};
         ASSERT_EQ(lib.Open(Path().c_str()), 1);
         lib.SetType(Shorthand);
         lib.SetEditable(0);
@@ -115,7 +113,7 @@ TEST_F(LibraryTest, InfoIsWrittenAndReadAsFiveRecords) {
         lib.SetDescription("Line one\r\nline two", -1);
         ASSERT_EQ(lib.WriteInfo(), 1);
     }
-    Library lib;
+    Library lib{SystemCodePage()};
     ASSERT_EQ(lib.Open(Path().c_str()), 1);
     EXPECT_EQ(lib.GetType(), Shorthand);
     EXPECT_EQ(lib.GetEditable(), 0);
@@ -135,13 +133,13 @@ TEST_F(LibraryTest, InfoIsWrittenAndReadAsFiveRecords) {
 
 TEST_F(LibraryTest, StoredInfoOfOddShapesIsReadWithinItsBounds) {
     {
-        Library lib;
+        Library lib{SystemCodePage()};
         ASSERT_EQ(lib.Open(Path().c_str()), 1);
     }
     ASSERT_TRUE(RawPut(Path(), "DBINFO", Info("DBTYPE"), std::string("\x02", 1)));
     ASSERT_TRUE(RawPut(Path(), "DBINFO", Info("DBEDIT"), std::string(64, '\0')));
     ASSERT_TRUE(RawPut(Path(), "DBINFO", Info("DBCAPTION"), std::string("Cap\0tail", 8)));
-    Library lib;
+    Library lib{SystemCodePage()};
     ASSERT_EQ(lib.Open(Path().c_str()), 1);
     EXPECT_EQ(lib.GetType(), Shorthand);
     EXPECT_EQ(lib.GetEditable(), 0);
@@ -149,7 +147,7 @@ TEST_F(LibraryTest, StoredInfoOfOddShapesIsReadWithinItsBounds) {
 }
 
 TEST_F(LibraryTest, PutReplacesDeleteAndReplaceNeedAnExistingKey) {
-    Library lib;
+    Library lib{SystemCodePage()};
     ASSERT_EQ(lib.Open(Path().c_str()), 1);
     EXPECT_EQ(lib.Put(Entry("hello", "first")), 1);
     EXPECT_EQ(lib.Put(Entry("hello", "second")), 1);
@@ -161,7 +159,7 @@ TEST_F(LibraryTest, PutReplacesDeleteAndReplaceNeedAnExistingKey) {
 
     LibraryEntry e;
     ASSERT_EQ(lib.SearchExact("hello", e, MATCH_PREFIX), 1);
-    EXPECT_EQ(TextOf(e), "second");
+    EXPECT_EQ(e.textBytes(), "second");
 
     EXPECT_EQ(lib.Delete(Entry("nothing")), 0);
     EXPECT_EQ(lib.Replace(Entry("nothing"), Entry("new", "x")), 0);
@@ -174,22 +172,22 @@ TEST_F(LibraryTest, PutReplacesDeleteAndReplaceNeedAnExistingKey) {
 TEST_F(LibraryTest, ReplacingAnEntryWithItselfRewritesItsText) {
     for (int scrambled : {0, 1}) {
         std::string path = Path(scrambled ? "s.lib" : "p.lib");
-        MakeLibrary(path, {{"brb", "be right back"}}, Shorthand, "", scrambled);
-        Library lib;
+        MakeLibrary(path, {{"brb", "be right back"}}, {.type = Shorthand, .scrambled = scrambled});
+        Library lib{SystemCodePage()};
         ASSERT_EQ(lib.Open(path.c_str()), 1);
         Entry e("brb", "be back soon");
         ASSERT_EQ(lib.Replace(e, e), 1);
-        EXPECT_EQ(KeyOf(e), "brb");  // the caller's entry stays plain
+        EXPECT_EQ(e.keyBytes(), "brb");  // the caller's entry stays plain
         LibraryEntry found;
         ASSERT_EQ(lib.SearchExact("brb", found, MATCH_PREFIX), 1) << scrambled;
-        EXPECT_EQ(TextOf(found), "be back soon");
+        EXPECT_EQ(found.textBytes(), "be back soon");
         EXPECT_EQ(lib.Count(), 1);
     }
 }
 
 TEST_F(LibraryTest, TheMatchFilterJudgesTheFirstOccurrence) {
     MakeLibrary(Path(), {{"abab", ""}, {"abc", ""}, {"xab", ""}, {"xabx", ""}});
-    Library lib;
+    Library lib{SystemCodePage()};
     ASSERT_EQ(lib.Open(Path().c_str()), 1);
     EXPECT_EQ(Walk(lib, "ab", MATCH_ANY), (Keys{"abab", "abc", "xab", "xabx"}));
     EXPECT_EQ(Walk(lib, "ab", MATCH_PREFIX), (Keys{"abab", "abc"}));
@@ -203,13 +201,13 @@ TEST_F(LibraryTest, TheMatchFilterJudgesTheFirstOccurrence) {
 
 TEST_F(LibraryTest, TheWalkEndsAtTheFirstKeyWithoutTheWord) {
     MakeLibrary(Path(), {{"apple", ""}, {"apply", ""}, {"apt", ""}, {"aqua", ""}, {"bapp", ""}});
-    Library lib;
+    Library lib{SystemCodePage()};
     ASSERT_EQ(lib.Open(Path().c_str()), 1);
     EXPECT_EQ(Walk(lib, "app", MATCH_PREFIX), (Keys{"apple", "apply"}));
     EXPECT_EQ(Walk(lib, "app", MATCH_ANY), (Keys{"apple", "apply"}));  // bapp is never reached
 
     MakeLibrary(Path("b.lib"), {{"abd", ""}, {"abzabc", ""}});
-    Library other;
+    Library other{SystemCodePage()};
     ASSERT_EQ(other.Open(Path("b.lib").c_str()), 1);
     EXPECT_EQ(Walk(other, "abc", MATCH_ANY), Keys{});
     EXPECT_EQ(Walk(other, "abc", MATCH_SUFFIX), Keys{});
@@ -223,7 +221,7 @@ TEST_F(LibraryTest, PositioningIsByBytesAndContainmentIgnoresCase) {
                          {"application", ""},
                          {"appz", ""},
                          {"banana", ""}});
-    Library lib;
+    Library lib{SystemCodePage()};
     ASSERT_EQ(lib.Open(Path().c_str()), 1);
     // "APPLY" and "Apple" sort before "app" and are never visited.
     EXPECT_EQ(Walk(lib, "app", MATCH_PREFIX), (Keys{"app", "apple", "application", "appz"}));
@@ -235,25 +233,25 @@ TEST_F(LibraryTest, PositioningIsByBytesAndContainmentIgnoresCase) {
 
 TEST_F(LibraryTest, SearchExactNeedsTheFirstMatchToBeTheWord) {
     MakeLibrary(Path(), {{"hello", "greeting"}, {"help", "aid"}, {"hz", ""}, {"world", ""}});
-    Library lib;
+    Library lib{SystemCodePage()};
     ASSERT_EQ(lib.Open(Path().c_str()), 1);
     LibraryEntry e;
     ASSERT_EQ(lib.SearchExact("Hello", e, MATCH_PREFIX), 1);  // nothing between Hello and hello
-    EXPECT_EQ(KeyOf(e), "hello");
-    EXPECT_EQ(TextOf(e), "greeting");
+    EXPECT_EQ(e.keyBytes(), "hello");
+    EXPECT_EQ(e.textBytes(), "greeting");
     // A key that is the word: it and the keys beginning with it.
     ASSERT_EQ(lib.Next(e), 0);
 
     // Not the word: the entry keeps the match and Next goes on with every
     // following key.
     EXPECT_EQ(lib.SearchExact("hel", e, MATCH_PREFIX), 0);
-    EXPECT_EQ(KeyOf(e), "hello");
+    EXPECT_EQ(e.keyBytes(), "hello");
     ASSERT_EQ(lib.Next(e), 1);
-    EXPECT_EQ(KeyOf(e), "help");
+    EXPECT_EQ(e.keyBytes(), "help");
     ASSERT_EQ(lib.Next(e), 1);
-    EXPECT_EQ(KeyOf(e), "hz");
+    EXPECT_EQ(e.keyBytes(), "hz");
     ASSERT_EQ(lib.Next(e), 1);
-    EXPECT_EQ(KeyOf(e), "world");
+    EXPECT_EQ(e.keyBytes(), "world");
     EXPECT_EQ(lib.Next(e), 0);
 
     // The walk found nothing (it stopped at hz): the entry is empty and the
@@ -261,12 +259,12 @@ TEST_F(LibraryTest, SearchExactNeedsTheFirstMatchToBeTheWord) {
     EXPECT_EQ(lib.SearchExact("hex", e, MATCH_PREFIX), 0);
     EXPECT_EQ(e.key(), nullptr);
     ASSERT_EQ(lib.Next(e), 1);
-    EXPECT_EQ(KeyOf(e), "world");
+    EXPECT_EQ(e.keyBytes(), "world");
 }
 
 TEST_F(LibraryTest, AWalkThatRanOffTheEndStaysThere) {
     MakeLibrary(Path(), {{"alpha", ""}, {"beta", ""}});
-    Library lib;
+    Library lib{SystemCodePage()};
     ASSERT_EQ(lib.Open(Path().c_str()), 1);
     LibraryEntry e;
     // Past the last key: nothing now and nothing later, although the cursor
@@ -284,7 +282,7 @@ TEST_F(LibraryTest, AWalkThatRanOffTheEndStaysThere) {
 
 TEST_F(LibraryTest, ScrambledLibrariesStoreScrambledBytesAndSearchPlainWords) {
     MakeLibrary(Path(), {{"brb", "be right back"}, {"btw", "by the way"}, {"ty", "thank you"}},
-                Shorthand, "Secret", 1);
+                {.type = Shorthand, .caption = "Secret", .scrambled = 1});
     std::string key = "brb", value;
     Scramble(key.data(), key.size());
     ASSERT_TRUE(RawGet(Path(), "DBDATA", key, value));
@@ -293,19 +291,19 @@ TEST_F(LibraryTest, ScrambledLibrariesStoreScrambledBytesAndSearchPlainWords) {
     EXPECT_EQ(value, expected);
     EXPECT_FALSE(RawGet(Path(), "DBDATA", "brb", value));
 
-    Library lib;
+    Library lib{SystemCodePage()};
     ASSERT_EQ(lib.Open(Path().c_str()), 1);
     EXPECT_EQ(lib.GetScrambled(), 1);
     EXPECT_STREQ(lib.GetCaption(), "Secret");  // the info stays plain
     LibraryEntry e;
     ASSERT_EQ(lib.Search("b", e, MATCH_PREFIX), 1);
-    std::vector<std::string> found{KeyOf(e)};
-    EXPECT_EQ(TextOf(e) == "be right back" || TextOf(e) == "by the way", true);
-    while (lib.Next(e)) found.push_back(KeyOf(e));
+    std::vector<std::string> found{std::string(e.keyBytes())};
+    EXPECT_EQ(e.textBytes() == "be right back" || e.textBytes() == "by the way", true);
+    while (lib.Next(e)) found.emplace_back(e.keyBytes());
     std::sort(found.begin(), found.end());
     EXPECT_EQ(found, (Keys{"brb", "btw"}));
     ASSERT_EQ(lib.SearchExact("ty", e, MATCH_PREFIX), 1);
-    EXPECT_EQ(TextOf(e), "thank you");
+    EXPECT_EQ(e.textBytes(), "thank you");
     EXPECT_EQ(lib.Delete(Entry("ty")), 1);
     EXPECT_EQ(lib.SearchExact("ty", e, MATCH_PREFIX), 0);
     EXPECT_EQ(lib.Count(), 2);
@@ -319,18 +317,18 @@ TEST_F(LibraryTest, ScrambledWordsWithAnMAreNotCutShort) {
     // "m" scrambles to a zero byte: judged as C strings, "ma" would be the
     // empty word and every key would match.
     MakeLibrary(Path(), {{"mama", ""}, {"map", ""}, {"milk", ""}, {"zebra", ""}, {"am", ""}},
-                Dictionary, "", 1);
-    Library lib;
+                {.scrambled = 1});
+    Library lib{SystemCodePage()};
     ASSERT_EQ(lib.Open(Path().c_str()), 1);
     Keys found = Walk(lib, "ma", MATCH_PREFIX);
     std::sort(found.begin(), found.end());
     EXPECT_EQ(found, (Keys{"mama", "map"}));
     LibraryEntry e;
     ASSERT_EQ(lib.SearchExact("milk", e, MATCH_PREFIX), 1);
-    EXPECT_EQ(KeyOf(e), "milk");
+    EXPECT_EQ(e.keyBytes(), "milk");
     EXPECT_EQ(lib.Replace(Entry("am"), Entry("am", "x")), 1);
     ASSERT_EQ(lib.SearchExact("am", e, MATCH_PREFIX), 1);
-    EXPECT_EQ(TextOf(e), "x");
+    EXPECT_EQ(e.textBytes(), "x");
 }
 
 TEST_F(LibraryTest, ScrambledLettersOfDifferentCaseAreNotConfused) {
@@ -338,15 +336,15 @@ TEST_F(LibraryTest, ScrambledLettersOfDifferentCaseAreNotConfused) {
     // offer "fir" for "g".
     ASSERT_EQ(ScrambleByte('g'), 'A');
     ASSERT_EQ(ScrambleByte('f'), 'a');
-    MakeLibrary(Path(), {{"grape", ""}, {"fir", ""}}, Dictionary, "", 1);
-    Library lib;
+    MakeLibrary(Path(), {{"grape", ""}, {"fir", ""}}, {.scrambled = 1});
+    Library lib{SystemCodePage()};
     ASSERT_EQ(lib.Open(Path().c_str()), 1);
     EXPECT_EQ(Walk(lib, "g", MATCH_PREFIX), (Keys{"grape"}));
 }
 
 TEST_F(LibraryTest, AReusedObjectStartsEachFileFromTheDefaults) {
-    MakeLibrary(Path("s.lib"), {{"x", "y"}}, Shorthand, "S", 1);
-    Library lib;
+    MakeLibrary(Path("s.lib"), {{"x", "y"}}, {.type = Shorthand, .caption = "S", .scrambled = 1});
+    Library lib{SystemCodePage()};
     ASSERT_EQ(lib.Open(Path("s.lib").c_str()), 1);
     ASSERT_EQ(lib.GetScrambled(), 1);
     ASSERT_EQ(lib.Open(Path("fresh.lib").c_str()), 1);
@@ -360,12 +358,12 @@ TEST_F(LibraryTest, AReusedObjectStartsEachFileFromTheDefaults) {
 }
 
 TEST_F(LibraryTest, KeysWithZeroBytesAreJudgedUpToTheirFirstNul) {
-    Library lib;
+    Library lib{SystemCodePage()};
     ASSERT_EQ(lib.Open(Path().c_str()), 1);
     ASSERT_EQ(lib.Put(Entry(std::string("ab\0cd", 5), "t")), 1);
     LibraryEntry e;
     ASSERT_EQ(lib.Search("ab", e, MATCH_PREFIX), 1);
-    EXPECT_EQ(KeyOf(e), std::string("ab\0cd", 5));  // delivered whole
+    EXPECT_EQ(e.keyBytes(), std::string("ab\0cd", 5));  // delivered whole
     EXPECT_EQ(e.keyLength(), 5u);
     EXPECT_EQ(lib.Search("cd", e, MATCH_ANY), 0);
     EXPECT_EQ(lib.Search("ab", e, MATCH_SUFFIX), 0);  // the stored length counts

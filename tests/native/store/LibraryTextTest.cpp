@@ -8,29 +8,14 @@
 namespace wl::test {
 namespace {
 
-using Keys = std::vector<std::string>;
-
 const char kTwoShorthands[] =
     "<shortkey>brb\r\n<replacement text>be right back\r\n"
     "<shortkey>ty\r\n<replacement text>thank you\r\n";
 
-// Records what an operation reports and cancels after a number of checks.
-class FakeProgress : public ImportProgress {
-  public:
-    explicit FakeProgress(int cancelAfter = -1) : cancelAfter_(cancelAfter) {}
-    void SetText(const char* text) override { texts.push_back(text); }
-    bool Cancelled() override { return cancelAfter_ >= 0 && ++checks_ > cancelAfter_; }
-    std::vector<std::string> texts;
-
-  private:
-    int cancelAfter_;
-    int checks_ = 0;
-};
-
 class LibraryTextTest : public ::testing::Test {
   protected:
     TempDir dir;
-    Library lib;
+    Library lib{SystemCodePage()};
 
     void SetUp() override { ASSERT_EQ(lib.Open((dir / "lib.lib").c_str()), 1); }
     std::string File(const std::string& content, const std::string& name = "in.txt") {
@@ -48,7 +33,7 @@ class LibraryTextTest : public ::testing::Test {
         Keys out;
         LibraryEntry e;
         for (int ok = lib.Search("", e, MATCH_PREFIX); ok; ok = lib.Next(e))
-            out.push_back(KeyOf(e) + "=" + TextOf(e));
+            out.push_back(std::string(e.keyBytes()) + "=" + std::string(e.textBytes()));
         return out;
     }
 };
@@ -57,19 +42,19 @@ TEST_F(LibraryTextTest, AShorthandLibraryExportsItsMarkedPairs) {
     lib.SetType(Shorthand);
     ASSERT_EQ(lib.Put(Entry("ty", "thank you")), 1);
     ASSERT_EQ(lib.Put(Entry("brb", "be right back")), 1);
-    FakeProgress progress;
+    RecordingProgress progress;
     std::string out = dir / "out.txt";
     EXPECT_EQ(lib.ExportText(out.c_str(), &progress), 2);
     EXPECT_EQ(ReadBytes(out), kTwoShorthands);
     EXPECT_EQ(progress.texts, (Keys{"2 items have been exported!"}));
 
-    Library other;
+    Library other{SystemCodePage()};
     ASSERT_EQ(other.Open((dir / "other.lib").c_str()), 1);
     other.SetType(Shorthand);
     EXPECT_EQ(other.ImportText(out.c_str(), nullptr), 2);
     LibraryEntry e;
     ASSERT_EQ(other.SearchExact("brb", e, MATCH_PREFIX), 1);
-    EXPECT_EQ(TextOf(e), "be right back");
+    EXPECT_EQ(e.textBytes(), "be right back");
 }
 
 TEST_F(LibraryTextTest, ADictionaryExportsKeyAndDataLines) {
@@ -90,13 +75,13 @@ TEST_F(LibraryTextTest, ExportFailsCleanly) {
     std::string out = dir / "out.txt";
     EXPECT_EQ(lib.ExportText(out.c_str(), nullptr), 0);
     EXPECT_EQ(ReadBytes(out), "");  // created, left empty
-    Library closed;
+    Library closed{SystemCodePage()};
     EXPECT_EQ(closed.ExportText(out.c_str(), nullptr), 0);
 }
 
 TEST_F(LibraryTextTest, ExportStopsWhenCancelled) {
     for (char c = 'a'; c <= 'j'; ++c) ASSERT_EQ(lib.Put(Entry(std::string(1, c))), 1);
-    FakeProgress progress(2);
+    RecordingProgress progress(2);
     std::string out = dir / "out.txt";
     EXPECT_EQ(lib.ExportText(out.c_str(), &progress), 4);  // the first, then three checks
     EXPECT_EQ(ReadBytes(out),
@@ -119,13 +104,13 @@ TEST_F(LibraryTextTest, AScrambledLibraryExportsPlainTextAndRoundTrips) {
     std::string text = ReadBytes(out);
     EXPECT_NE(text.find("<shortkey>mfg\r\n<replacement text>Mit freundlichen"), std::string::npos);
 
-    Library copy;
+    Library copy{SystemCodePage()};
     ASSERT_EQ(copy.Open((dir / "copy.lib").c_str()), 1);
     ASSERT_EQ(copy.ImportText(out.c_str(), nullptr), 5);
     for (const auto& [k, t] : entries) {
         LibraryEntry e;
         ASSERT_EQ(copy.SearchExact(k.c_str(), e, MATCH_PREFIX), 1) << k;
-        EXPECT_EQ(TextOf(e), t);
+        EXPECT_EQ(e.textBytes(), t);
     }
     std::string again = dir / "again.txt";
     copy.SetType(Shorthand);
@@ -150,7 +135,7 @@ TEST_F(LibraryTextTest, MarkersAreFoundAnywhereInALine) {
     EXPECT_EQ(ImportText("<data>t<key>k\r\n"), 1);
     LibraryEntry e;
     ASSERT_EQ(lib.SearchExact("k", e, MATCH_PREFIX), 1);
-    EXPECT_EQ(TextOf(e), "");
+    EXPECT_EQ(e.textBytes(), "");
 }
 
 TEST_F(LibraryTextTest, PairsAreStoredWhenTheNextKeyOrTheEndComes) {
@@ -166,7 +151,7 @@ TEST_F(LibraryTextTest, PairsAreStoredWhenTheNextKeyOrTheEndComes) {
     EXPECT_EQ(ImportText("<shortkey>only\r\n<replacement text>two\r\n"), 1);
     LibraryEntry e;
     ASSERT_EQ(lib.SearchExact("only", e, MATCH_PREFIX), 1);
-    EXPECT_EQ(TextOf(e), "two");
+    EXPECT_EQ(e.textBytes(), "two");
     // Lines without a marker and empty keys are ignored.
     EXPECT_EQ(ImportText("hello\r\n<key>\r\n<data>x\r\n\r\n"), 0);
     EXPECT_EQ(ImportText(""), 0);
@@ -177,12 +162,12 @@ TEST_F(LibraryTextTest, AMultiLineTextComesBackWithItsFirstLine) {
     ASSERT_EQ(lib.Put(Entry("sig", "Regards,\r\nAnn")), 1);
     std::string out = dir / "out.txt";
     ASSERT_EQ(lib.ExportText(out.c_str(), nullptr), 1);
-    Library other;
+    Library other{SystemCodePage()};
     ASSERT_EQ(other.Open((dir / "o.lib").c_str()), 1);
     EXPECT_EQ(other.ImportText(out.c_str(), nullptr), 1);
     LibraryEntry e;
     ASSERT_EQ(other.SearchExact("sig", e, MATCH_PREFIX), 1);
-    EXPECT_EQ(TextOf(e), "Regards,");
+    EXPECT_EQ(e.textBytes(), "Regards,");
 }
 
 TEST_F(LibraryTextTest, LineEndsOfEveryKindSplitLines) {
@@ -192,14 +177,14 @@ TEST_F(LibraryTextTest, LineEndsOfEveryKindSplitLines) {
     cr.erase(std::remove(cr.begin(), cr.end(), '\n'), cr.end());
     for (const std::string& content :
          {crlf, lf, cr, std::string("<key>a\n\r<data>1\r\r<key>b\n<data>2")}) {
-        Library fresh;
+        Library fresh{SystemCodePage()};
         ASSERT_EQ(fresh.Open((dir / "fresh.lib").c_str()), 1);
         EXPECT_EQ(fresh.ImportText(File(content).c_str(), nullptr), 2);
         LibraryEntry e;
         ASSERT_EQ(fresh.SearchExact("a", e, MATCH_PREFIX), 1);
-        EXPECT_EQ(TextOf(e), "1");
+        EXPECT_EQ(e.textBytes(), "1");
         ASSERT_EQ(fresh.SearchExact("b", e, MATCH_PREFIX), 1);
-        EXPECT_EQ(TextOf(e), "2");
+        EXPECT_EQ(e.textBytes(), "2");
         fresh.Close();
         std::filesystem::remove(dir / "fresh.lib");
     }
@@ -238,14 +223,14 @@ TEST_F(LibraryTextTest, ImportFailsCleanly) {
     EXPECT_EQ(lib.ImportText((dir / "missing.txt").c_str(), nullptr), 0);
     EXPECT_EQ(lib.ImportWordList((dir / "missing.txt").c_str(), nullptr), 0);
     EXPECT_EQ(lib.ImportWordList("", nullptr), 0);
-    Library closed;
+    Library closed{SystemCodePage()};
     std::string in = File("<key>a\r\n");
     EXPECT_EQ(closed.ImportText(in.c_str(), nullptr), 0);
     EXPECT_EQ(closed.ImportWordList(in.c_str(), nullptr), 0);
 }
 
 TEST_F(LibraryTextTest, ACancelledImportKeepsWhatItStoredAndDropsThePendingPair) {
-    FakeProgress progress(3);  // cancelled after the fourth line
+    RecordingProgress progress(3);  // cancelled after the fourth line
     EXPECT_EQ(ImportText("<key>a\r\n<data>1\r\n<key>b\r\n<data>2\r\n<key>c\r\n", &progress), 1);
     EXPECT_EQ(Entries(), (Keys{"a=1"}));
 }
@@ -253,7 +238,7 @@ TEST_F(LibraryTextTest, ACancelledImportKeepsWhatItStoredAndDropsThePendingPair)
 TEST_F(LibraryTextTest, AWordListStoresEveryWordWithAnEmptyText) {
     EXPECT_EQ(ImportWords("hello, world-wide foo_bar 42"), 4);
     EXPECT_EQ(Entries(), (Keys{"42=", "foo_bar=", "hello=", "world-wide="}));
-    Library other;
+    Library other{SystemCodePage()};
     ASSERT_EQ(other.Open((dir / "o.lib").c_str()), 1);
     EXPECT_EQ(other.ImportWordList(File("hello, world-wide foo_bar 42\r\n").c_str(), nullptr), 4);
     EXPECT_EQ(other.Count(), 4);
@@ -278,7 +263,7 @@ TEST_F(LibraryTextTest, AWordAcrossTheReadChunksStaysWhole) {
 }
 
 TEST_F(LibraryTextTest, ACancelledWordListStopsAtOnceWithoutProgressText) {
-    FakeProgress progress(9);  // ten bytes
+    RecordingProgress progress(9);  // ten bytes
     EXPECT_EQ(ImportWords("alpha beta gamma", &progress), 1);
     EXPECT_EQ(Entries(), (Keys{"alpha="}));
     EXPECT_TRUE(progress.texts.empty());

@@ -26,13 +26,13 @@ class RankedLookupTest : public ::testing::Test {
     TempDir dir;
     MemoryRegistry registry;
     ListedDirectory listing;
-    LibrarySet set{registry, listing};
+    LibrarySet set{registry, listing, CodePage1252()};
 
     // Makes a library with weights and lists it after the others.
     void Make(const std::string& name, const Pairs& entries, const Weights& weights = {},
               int type = Dictionary) {
-        MakeLibrary(dir / name, entries, type);
-        Library lib;
+        MakeLibrary(dir / name, entries, {type});
+        Library lib{SystemCodePage()};
         ASSERT_EQ(lib.Open((dir / name).c_str()), 1);
         for (const auto& [key, weight] : weights) ASSERT_EQ(lib.SetWeight(Entry(key), weight), 1);
         listing.names.push_back(name);
@@ -44,7 +44,7 @@ class RankedLookupTest : public ::testing::Test {
         LibraryEntry e;
         for (int ok = set.FindFirstRanked(word.c_str(), e, dict, shorthand); ok;
              ok = set.FindNextRanked(e))
-            out.push_back(texts ? KeyOf(e) + "=" + TextOf(e) : KeyOf(e));
+            out.push_back(texts ? std::string(e.keyString()) + "=" + e.textString() : std::string(e.keyString()));
         return out;
     }
 };
@@ -165,7 +165,7 @@ TEST_F(RankedLookupTest, NoLibraryOrNoLookupAnswersZero) {
     ASSERT_EQ(set.FindFirstRanked("", e, 1, 1), 1);
     EXPECT_EQ(set.FindNext(e), 0);  // beta was the plain lookup's only one
     ASSERT_EQ(set.FindNextRanked(e), 1);
-    EXPECT_EQ(KeyOf(e), "beta");
+    EXPECT_STREQ(e.keyString(), "beta");
     set.UnloadAll();
     EXPECT_EQ(set.FindNextRanked(e), 0);
 }
@@ -206,11 +206,11 @@ TEST_F(RankedLookupTest, AReplacedLibraryStopsOfferingAndTheOthersGoOn) {
     EXPECT_GT(set.RankedBytes(), 2000u * 9);
     LibraryEntry e;
     ASSERT_EQ(set.FindFirstRanked("word", e, 1, 1), 1);
-    EXPECT_EQ(KeyOf(e), "word7");
+    EXPECT_STREQ(e.keyString(), "word7");
     OutputCapture capture(dir);
     WriteBytes(dir / "big.lib", Junk(std::filesystem::file_size(dir / "big.lib") + 4096));
     ASSERT_EQ(set.FindNextRanked(e), 1);
-    EXPECT_EQ(KeyOf(e), "wordy");
+    EXPECT_STREQ(e.keyString(), "wordy");
     EXPECT_EQ(set.FindNextRanked(e), 0);
     EXPECT_EQ(Ranked("word"), Keys{"wordy"});
     EXPECT_EQ(capture.Finish(), "");
@@ -227,11 +227,6 @@ TEST_F(RankedLookupTest, RandomLibrariesGiveTheOrderOfTheRules) {
         bool weighted;
         std::uint32_t weight;
     };
-    // Windows-1252 in every build (the Windows build's own is the system's).
-    struct Page1252 {
-        Page1252() { SetSystemCodePageForTest(&CodePage1252()); }
-        ~Page1252() { SetSystemCodePageForTest(nullptr); }
-    } page1252;
     std::mt19937 rng(20240611);
     const std::string letters = "abAB\xE9\xC9";  // é and É in Windows-1252
     std::vector<Instance> all;
@@ -321,7 +316,7 @@ TEST(RankedIndexTest, RangeBestsAndWalksAgreeWithAPlainLook) {
         if (rng() % 5) weights[key] = rng() % 50;  // many equal weights
     }
     MakeLibrary(dir / "a.lib", entries);
-    Library lib;
+    Library lib{SystemCodePage()};
     ASSERT_EQ(lib.Open((dir / "a.lib").c_str()), 1);
     for (const auto& [key, weight] : weights) ASSERT_EQ(lib.SetWeight(Entry(key), weight), 1);
     RankedIndex index;

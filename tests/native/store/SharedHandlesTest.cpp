@@ -7,13 +7,11 @@
 #include <cstring>
 
 #include "platform/MemoryRegistry.h"
-#include "store/Database.h"
+#include "store/DatabaseTesting.h"
 #include "tests/native/store/StoreTestSupport.h"
 
 namespace wl::test {
 namespace {
-
-using Keys = std::vector<std::string>;
 
 // Berkeley DB's command-line verifier, where the system has one.
 bool ToolVerifies(const std::string& path) {
@@ -71,12 +69,12 @@ TEST_F(SharedHandlesTest, AnEditorWritingBesideTheSetAndAnInfoWriterLeavesASound
     std::string path = dir / "shared.lib";
     Pairs start;
     for (int i = 0; i < 200; ++i) start.push_back({"base" + std::to_string(i), "text"});
-    MakeLibrary(path, start, Dictionary, "Shared");
+    MakeLibrary(path, start, {.caption = "Shared"});
     listing.names = {"shared.lib"};
-    LibrarySet set(registry, listing);
+    LibrarySet set(registry, listing, SystemCodePage());
     ASSERT_EQ(set.Load((dir / "*.lib").c_str(), 0), 1);
 
-    Library editor;
+    Library editor{SystemCodePage()};
     ASSERT_EQ(editor.Open(path.c_str()), 1);
     LibraryEntry e;
     ASSERT_EQ(set.FindFirst("base1", e, MATCH_PREFIX, 1, 1), 1);
@@ -93,13 +91,13 @@ TEST_F(SharedHandlesTest, AnEditorWritingBesideTheSetAndAnInfoWriterLeavesASound
         // The set sees every write at once, and its lookup goes on.
         std::string probe = "new" + std::to_string(round) + "_149";
         ASSERT_EQ(set.FindFirst(probe.c_str(), e, MATCH_PREFIX, 1, 1), 1) << probe;
-        EXPECT_EQ(KeyOf(e), probe);
-        EXPECT_EQ(TextOf(e), std::string(189, 'x'));
+        EXPECT_EQ(e.keyBytes(), probe);
+        EXPECT_EQ(e.textBytes(), std::string(189, 'x'));
         ASSERT_EQ(set.FindNext(e), 0);
         ASSERT_EQ(set.GetLibrary(0)->Count(), 200 + 150 * (round + 1));
     }
     // A third object reads the info the temporary handle wrote.
-    Library reader;
+    Library reader{SystemCodePage()};
     ASSERT_EQ(reader.Open(path.c_str()), 1);
     EXPECT_EQ(std::string(reader.GetDescription()).size(), 3000u + 500 * 19);
     EXPECT_STREQ(reader.GetCaption(), "Shared");
@@ -109,11 +107,11 @@ TEST_F(SharedHandlesTest, AnEditorWritingBesideTheSetAndAnInfoWriterLeavesASound
 
     EXPECT_TRUE(Verifies(path));
     EXPECT_TRUE(ToolVerifies(path));
-    Library again;
+    Library again{SystemCodePage()};
     ASSERT_EQ(again.Open(path.c_str()), 1);
     EXPECT_EQ(again.Count(), 200 + 150 * 20);
     ASSERT_EQ(again.SearchExact("new7_77", e, MATCH_PREFIX), 1);
-    EXPECT_EQ(TextOf(e), std::string(117, 'x'));
+    EXPECT_EQ(e.textBytes(), std::string(117, 'x'));
 }
 
 TEST_F(SharedHandlesTest, DeletesThroughOneHandleKeepAnotherHandlesWalkSound) {
@@ -121,19 +119,19 @@ TEST_F(SharedHandlesTest, DeletesThroughOneHandleKeepAnotherHandlesWalkSound) {
     Pairs entries;
     for (int i = 0; i < 2000; ++i) entries.push_back({Numbered("k", 10000 + i), "t"});
     MakeLibrary(path, entries);
-    Library walker, editor;
+    Library walker{SystemCodePage()}, editor{SystemCodePage()};
     ASSERT_EQ(walker.Open(path.c_str()), 1);
     ASSERT_EQ(editor.Open(path.c_str()), 1);
     LibraryEntry e;
     ASSERT_EQ(walker.Search("k", e, MATCH_PREFIX), 1);
-    std::vector<std::string> seen{KeyOf(e)};
+    std::vector<std::string> seen{std::string(e.keyBytes())};
     // Delete every key ahead of the walker but one in ten, while it walks.
     for (int i = 1; i < 2000; ++i) {
         if (i % 10) {
             ASSERT_EQ(editor.Delete(Entry(Numbered("k", 10000 + i))), 1);
         }
     }
-    while (walker.Next(e)) seen.push_back(KeyOf(e));
+    while (walker.Next(e)) seen.emplace_back(e.keyBytes());
     EXPECT_EQ(seen.size(), 200u);
     EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
     walker.Close();
@@ -148,7 +146,7 @@ TEST_F(SharedHandlesTest, ACopyOfALibraryIsAFileOfItsOwn) {
     ASSERT_EQ(FileId(original), FileId(copy));
     std::string originalBytes = ReadBytes(original);
 
-    Library a, b;
+    Library a{SystemCodePage()}, b{SystemCodePage()};
     ASSERT_EQ(a.Open(original.c_str()), 1);
     ASSERT_EQ(b.Open(copy.c_str()), 1);
     EXPECT_NE(FileId(copy), FileId(original));  // the copy got an id of its own
@@ -157,9 +155,9 @@ TEST_F(SharedHandlesTest, ACopyOfALibraryIsAFileOfItsOwn) {
     LibraryEntry e;
     EXPECT_EQ(a.SearchExact("beta", e, MATCH_PREFIX), 0);
     ASSERT_EQ(a.SearchExact("alpha", e, MATCH_PREFIX), 1);
-    EXPECT_EQ(TextOf(e), "original");
+    EXPECT_EQ(e.textBytes(), "original");
     ASSERT_EQ(b.SearchExact("alpha", e, MATCH_PREFIX), 1);
-    EXPECT_EQ(TextOf(e), "changed in the copy");
+    EXPECT_EQ(e.textBytes(), "changed in the copy");
     a.Close();
     b.Close();
     EXPECT_EQ(ReadBytes(original), originalBytes);
@@ -169,7 +167,7 @@ TEST_F(SharedHandlesTest, ACopyOfALibraryIsAFileOfItsOwn) {
     // A copy made while the original was closed again, opened afterwards.
     std::string late = dir / "English3.lib";
     std::filesystem::copy_file(original, late);
-    Library c;
+    Library c{SystemCodePage()};
     ASSERT_EQ(c.Open(late.c_str()), 1);
     ASSERT_EQ(c.Put(Entry("gamma", "late copy")), 1);
     ASSERT_EQ(a.Open(original.c_str()), 1);
@@ -181,9 +179,9 @@ TEST_F(SharedHandlesTest, AFileChangedWhileClosedIsReadAfresh) {
     std::string path = dir / "outside.lib", other = dir / "other.lib";
     MakeLibrary(path, {{"inside", ""}});
     MakeLibrary(other, {{"x", ""}});
-    Library keeper;  // keeps the shared cache busy with another file
+    Library keeper{SystemCodePage()};  // keeps the shared cache busy with another file
     ASSERT_EQ(keeper.Open(other.c_str()), 1);
-    Library lib;
+    Library lib{SystemCodePage()};
     ASSERT_EQ(lib.Open(path.c_str()), 1);
     LibraryEntry e;
     ASSERT_EQ(lib.Search("", e, MATCH_PREFIX), 1);  // its pages are cached
@@ -218,7 +216,7 @@ TEST_F(SharedHandlesTest, DamagedFilesAreRefusedBeforeBerkeleyDbReadsThem) {
 
     OutputCapture capture(dir);
     for (const std::string& name : broken) {
-        Library lib;
+        Library lib{SystemCodePage()};
         EXPECT_EQ(lib.Open((dir / name).c_str()), 0) << name;
         EXPECT_EQ(lib.ReadInfo(), 0) << name;
         EXPECT_EQ(lib.WriteInfo(), 0) << name;
@@ -236,7 +234,7 @@ TEST_F(SharedHandlesTest, APageDamagedWhileOpenHarmsNoOtherLibrary) {
     MakeLibrary(dir / "good.lib", {{"entry", "good"}});
 
     OutputCapture capture(dir);
-    Library damaged;
+    Library damaged{SystemCodePage()};
     ASSERT_EQ(damaged.Open(big.c_str()), 1);
     // Behind the open handle, every leaf page gets a page type that exists
     // nowhere.  Counting the keys meets them and takes the file for damaged,
@@ -258,10 +256,10 @@ TEST_F(SharedHandlesTest, APageDamagedWhileOpenHarmsNoOtherLibrary) {
 
     // The environment goes on serving every other file, old and new.
     LibraryEntry e;
-    Library good, fresh;
+    Library good{SystemCodePage()}, fresh{SystemCodePage()};
     ASSERT_EQ(good.Open((dir / "good.lib").c_str()), 1);
     ASSERT_EQ(good.SearchExact("entry", e, MATCH_PREFIX), 1);
-    EXPECT_EQ(TextOf(e), "good");
+    EXPECT_EQ(e.textBytes(), "good");
     ASSERT_EQ(good.Put(Entry("after", "damage")), 1);
     ASSERT_EQ(fresh.Open((dir / "fresh.lib").c_str()), 1);
     ASSERT_EQ(fresh.Put(Entry("a", "b")), 1);
@@ -272,7 +270,7 @@ TEST_F(SharedHandlesTest, APageDamagedWhileOpenHarmsNoOtherLibrary) {
     fresh.Close();
     EXPECT_TRUE(Verifies(dir / "good.lib"));
     EXPECT_TRUE(Verifies(dir / "fresh.lib"));
-    Library again;
+    Library again{SystemCodePage()};
     EXPECT_EQ(again.Open(big.c_str()), 0);  // refused from now on
 }
 
@@ -281,8 +279,8 @@ TEST_F(SharedHandlesTest, WithoutTheEnvironmentHandlesStillWork) {
     bdb::DisableEnvironmentForTest(true);
     EXPECT_FALSE(bdb::UsingEnvironment());
     {
-        MakeLibrary(path, {{"one", "1"}, {"two", "2"}}, Shorthand, "Alone");
-        Library lib;
+        MakeLibrary(path, {{"one", "1"}, {"two", "2"}}, {.type = Shorthand, .caption = "Alone"});
+        Library lib{SystemCodePage()};
         ASSERT_EQ(lib.Open(path.c_str()), 1);
         EXPECT_EQ(lib.GetType(), Shorthand);
         EXPECT_EQ(Walk(lib, "", MATCH_PREFIX), (Keys{"one", "two"}));

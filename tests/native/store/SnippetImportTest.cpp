@@ -317,7 +317,7 @@ TEST(SnippetFormat, ByNameAndByExtension) {
 class SnippetImport : public ::testing::Test {
   protected:
     TempDir dir;
-    Library lib;
+    Library lib{SystemCodePage()};
     void SetUp() override {
         ASSERT_EQ(lib.Open((dir / "Short.lib").c_str()), 1);
         lib.SetType(Shorthand);
@@ -330,8 +330,8 @@ class SnippetImport : public ::testing::Test {
     }
     std::string TextOfKey(const std::string& key) {
         LibraryEntry e;
-        if (!lib.SearchExact(key.c_str(), e, MATCH_PREFIX) || KeyOf(e) != key) return "<none>";
-        return TextOf(e);
+        if (!lib.SearchExact(key.c_str(), e, MATCH_PREFIX) || e.keyString() != key) return "<none>";
+        return e.textString();
     }
 };
 

@@ -1,6 +1,6 @@
-// Helpers of the store tests: libraries made from key/text lists, walks read
-// into lists, files as bytes, and a capture of what the process writes to its
-// standard output and error.
+// Helpers of the store tests beyond tests/support: Berkeley DB's own check of
+// a file, files that are no libraries, and a capture of what the process
+// writes to its standard output and error.
 #pragma once
 
 #include <db.h>
@@ -23,68 +23,9 @@
 #include <unistd.h>
 #endif
 
-#include "store/Library.h"
-#include "store/LibrarySet.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/Libraries.h"
 
 namespace wl::test {
-
-using Pairs = std::vector<std::pair<std::string, std::string>>;
-
-// A filled entry, made in place (entries are neither copied nor moved).
-struct Entry : LibraryEntry {
-    explicit Entry(const std::string& key, const std::string& text = "") {
-        SetKey(key.data(), static_cast<std::uint32_t>(key.size()));
-        SetText(text.data(), static_cast<std::uint32_t>(text.size()));
-    }
-};
-
-inline std::string KeyOf(const LibraryEntry& e) {
-    return e.key() ? std::string(e.key(), e.keyLength()) : std::string();
-}
-inline std::string TextOf(const LibraryEntry& e) {
-    return e.text() ? std::string(e.text(), e.textLength()) : std::string();
-}
-
-// Creates a library at path with the info given and the entries.
-inline void MakeLibrary(const std::string& path, const Pairs& entries, int type = Dictionary,
-                        const std::string& caption = "", int scrambled = 0) {
-    Library lib;
-    ASSERT_EQ(lib.Open(path.c_str()), 1) << path;
-    lib.SetType(type);
-    lib.SetScrambled(scrambled);
-    lib.SetCaption(caption.c_str(), static_cast<int>(caption.size()));
-    ASSERT_EQ(lib.WriteInfo(), 1);
-    for (const auto& [k, t] : entries) ASSERT_EQ(lib.Put(Entry(k, t)), 1) << k;
-}
-
-// The keys a search and its Nexts deliver.
-inline std::vector<std::string> Walk(Library& lib, const std::string& word, int mode) {
-    std::vector<std::string> keys;
-    LibraryEntry e;
-    for (int ok = lib.Search(word.c_str(), e, mode); ok; ok = lib.Next(e)) keys.push_back(KeyOf(e));
-    return keys;
-}
-
-// The candidates of a lookup, as "key" strings.
-inline std::vector<std::string> Lookup(LibrarySet& set, const std::string& word, int dict = 1,
-                                       int shorthand = 1, int mode = MATCH_PREFIX) {
-    std::vector<std::string> keys;
-    LibraryEntry e;
-    for (int ok = set.FindFirst(word.c_str(), e, mode, dict, shorthand); ok; ok = set.FindNext(e))
-        keys.push_back(KeyOf(e));
-    return keys;
-}
-
-inline std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-inline void WriteBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
 
 // Berkeley DB's own structural check of a closed file (db_verify).
 inline bool Verifies(const std::string& path) {
@@ -148,26 +89,6 @@ class OutputCapture {
 #endif
     std::string out_, err_;
     int savedOut_ = -1, savedErr_ = -1;
-};
-
-}  // namespace wl::test
-
-namespace wl::test {
-
-// A folder listing that answers the names it was given, in that order, so
-// that load order is exact in every build.
-class ListedDirectory : public Directory {
-  public:
-    std::vector<std::string> names;
-    std::string lastPattern;
-    bool fail = false;
-    bool List(const std::string& pattern, std::vector<DirEntry>& entries) override {
-        lastPattern = pattern;
-        entries.clear();
-        if (fail) return false;
-        for (const auto& n : names) entries.push_back({n, false});
-        return true;
-    }
 };
 
 // n bytes of noise, the same on every run.

@@ -68,10 +68,10 @@ class WeightTest : public ::testing::Test {
   protected:
     TempDir dir;
     std::string path = dir / "words.lib";
-    Library lib;
+    Library lib{SystemCodePage()};
 
     void Make(const Pairs& entries, int scrambled = 0) {
-        MakeLibrary(path, entries, Dictionary, "", scrambled);
+        MakeLibrary(path, entries, {Dictionary, "", 1, "", scrambled});
         ASSERT_EQ(lib.Open(path.c_str()), 1);
     }
 };
@@ -135,7 +135,7 @@ TEST_F(WeightTest, WeightsSurviveClosingAndAreStoredLittleEndianUnderTheStoredKe
     EXPECT_EQ(Walk(lib, "", MATCH_PREFIX), (std::vector<std::string>{"mellow", "zebra"}));
     LibraryEntry e;
     ASSERT_EQ(lib.Get("zebra", 5, e), 1);
-    EXPECT_EQ(KeyOf(e), "zebra");
+    EXPECT_STREQ(e.keyString(), "zebra");
     EXPECT_EQ(lib.Get("Zebra", 5, e), 0);
 }
 
@@ -163,13 +163,13 @@ TEST_F(WeightTest, ExportWritesAWeightLineThatImportTakesBack) {
     EXPECT_EQ(ReadBytes(text),
               "<key>apple\r\n<data>fruit\r\n<weight>42\r\n<key>pear\r\n<data>\r\n");
 
-    Library copy;
+    Library copy{SystemCodePage()};
     ASSERT_EQ(copy.Open((dir / "copy.lib").c_str()), 1);
     ASSERT_EQ(copy.ImportText(text.c_str(), nullptr), 2);
     EXPECT_EQ(WeightsOf(copy), (Weights{{"apple", 42}}));
     LibraryEntry e;
     ASSERT_EQ(copy.Get("apple", 5, e), 1);
-    EXPECT_EQ(TextOf(e), "fruit");
+    EXPECT_STREQ(e.textString(), "fruit");
 }
 
 TEST_F(WeightTest, ImportTakesOnlyWellFormedWeightLines) {
@@ -189,12 +189,12 @@ TEST_F(WeightTest, ImportTakesOnlyWellFormedWeightLines) {
     EXPECT_EQ(WeightsOf(lib), (Weights{{"d", UINT32_MAX}, {"e", 7}, {"old", 9}}));
     LibraryEntry e;
     ASSERT_EQ(lib.Get("e", 1, e), 1);
-    EXPECT_EQ(TextOf(e), "has <weight>5 in it");
+    EXPECT_STREQ(e.textString(), "has <weight>5 in it");
 }
 
 TEST_F(WeightTest, WithoutItsWeightLinesAnExportIsTheExportOfTheUnweightedLibrary) {
     Pairs entries = {{"brb", "be right back"}, {"sig", "Regards,%RETURN%Ann"}, {"ty", ""}};
-    MakeLibrary(path, entries, Shorthand);
+    MakeLibrary(path, entries, {Shorthand});
     ASSERT_EQ(lib.Open(path.c_str()), 1);
     std::string plain = dir / "plain.txt";
     ASSERT_EQ(lib.ExportText(plain.c_str(), nullptr), 3);

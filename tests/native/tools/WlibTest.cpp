@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <sys/wait.h>
 
-#include "tests/native/store/StoreTestSupport.h"
+#include "tests/support/Libraries.h"
 
 namespace wl::test {
 namespace {
@@ -100,7 +100,7 @@ TEST_F(WlibTest, CreateWritesTheInfoThatInfoShows) {
     EXPECT_EQ(Wlib({"info", "Plain.lib"}).out,
               "caption: Plain.lib\ntype: dictionary\neditable: yes\nscrambled: no\ncount: 0\n"
               "weighted: 0\ndescription: \n");
-    Library lib;
+    Library lib{SystemCodePage()};
     ASSERT_EQ(lib.Open((dir / "Mail.lib").c_str()), 1);
     EXPECT_EQ(lib.GetEditable(), 0);
     EXPECT_EQ(lib.GetScrambled(), 1);
@@ -155,7 +155,9 @@ TEST_F(WlibTest, ImportFromOtherTextExpandersSummarisesOnStderr) {
     ASSERT_EQ(Wlib({"create", "s.lib", "--type", "shorthand"}).status, 0);
     WriteBytes(dir / "hot.ahk", "::brb::be right back{Enter}\n:X:run::Run x\n");
     WriteBytes(dir / "snippets.txt", "brb,back soon\n");
-    WriteBytes(dir / "junk.csv", Junk(1000));
+    std::string junk;
+    for (int i = 0; i < 1000; ++i) junk += static_cast<char>((i * 37) & 0xFF);
+    WriteBytes(dir / "junk.csv", junk);
     Outcome run = Wlib({"import", "s.lib", "hot.ahk"});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "");
@@ -178,8 +180,9 @@ TEST_F(WlibTest, ImportFromOtherTextExpandersSummarisesOnStderr) {
 }
 
 TEST_F(WlibTest, LookupPrintsTheMergedCandidates) {
-    MakeLibrary(dir / "a.lib", {{"hello", "A"}, {"help", "A\tB"}}, Dictionary);
-    MakeLibrary(dir / "b.lib", {{"hello", "from B\r\nline two"}, {"hex", "B"}}, Shorthand);
+    MakeLibrary(dir / "a.lib", {{"hello", "A"}, {"help", "A\tB"}});
+    MakeLibrary(dir / "b.lib", {{"hello", "from B\r\nline two"}, {"hex", "B"}},
+                {.type = Shorthand});
     WriteBytes(dir / "c.lib", "broken");
     Outcome run = Wlib({"lookup", ".", "he"});
     EXPECT_EQ(run.status, 0) << run.err;
@@ -205,7 +208,7 @@ TEST_F(WlibTest, WeightsComeFromWordCountLinesAndBadLinesAreCounted) {
     MakeLibrary(
         dir / "a.lib",
         {{"the", ""}, {"The", ""}, {"then", ""}, {"they", ""}, {"iPhone", ""}, {"old", ""}});
-    Library lib;
+    Library lib{SystemCodePage()};
     ASSERT_EQ(lib.Open((dir / "a.lib").c_str()), 1);
     ASSERT_EQ(lib.SetWeight(Entry("old"), 5), 1);
     lib.Close();
@@ -253,7 +256,7 @@ TEST_F(WlibTest, WeightsComeFromWordCountLinesAndBadLinesAreCounted) {
 
 TEST_F(WlibTest, ManyLookupsReadTheirWordsFromStandardInput) {
     MakeLibrary(dir / "a.lib", {{"Apple", ""}, {"apple", "fruit"}, {"apply", ""}, {"bee", ""}});
-    Library lib;
+    Library lib{SystemCodePage()};
     ASSERT_EQ(lib.Open((dir / "a.lib").c_str()), 1);
     ASSERT_EQ(lib.SetWeight(Entry("apply"), 10), 1);
     lib.Close();

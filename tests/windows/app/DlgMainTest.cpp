@@ -10,52 +10,13 @@
 #include "platform/MemoryRegistry.h"
 #include "res/resource.h"
 #include "settings/Settings.h"
-#include "store/Library.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/Libraries.h"
 #include "tests/windows/app/AppTestSupport.h"
 
 namespace wl {
 namespace {
 
-using test::FakeVemo;
-using test::PumpUntil;
-
-void MakeLibrary(const std::string& path, int type,
-                 const std::vector<std::pair<std::string, std::string>>& entries) {
-    Library lib;
-    ASSERT_TRUE(lib.Open(path.c_str()));
-    lib.SetType(type);
-    ASSERT_TRUE(lib.WriteInfo());
-    for (const auto& [key, text] : entries) {
-        LibraryEntry e;
-        e.SetKey(key.data(), static_cast<std::uint32_t>(key.size()));
-        e.SetText(text.data(), static_cast<std::uint32_t>(text.size()));
-        ASSERT_TRUE(lib.Put(e));
-    }
-}
-
-std::vector<std::string> Rows(HWND list) {
-    std::vector<std::string> rows;
-    const int n = ListView_GetItemCount(list);
-    for (int i = 0; i < n; ++i) {
-        char text[1024] = {};
-        ListView_GetItemText(list, i, 0, text, sizeof text);
-        rows.push_back(text);
-    }
-    return rows;
-}
-
-LPARAM ItemData(HWND list, int row) {
-    LVITEMA item = {};
-    item.mask = LVIF_PARAM;
-    item.iItem = row;
-    SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    return item.lParam;
-}
-
-int Selected(HWND list) {
-    return ListView_GetNextItem(list, -1, LVNI_SELECTED);
-}
+using namespace test;
 
 int Width(HWND hwnd) {
     RECT r;
@@ -64,7 +25,7 @@ int Width(HWND hwnd) {
 }
 
 struct MainWindow : ::testing::Test {
-    test::TempDir dir;
+    TempDir dir;
     MemoryRegistry reg;
     FakeVemo vemo;
     std::unique_ptr<CDlgMain> dlg;
@@ -73,17 +34,16 @@ struct MainWindow : ::testing::Test {
 
     void SetUp() override {
         CreateDirectoryA((dir / "Libs").c_str(), nullptr);
-        MakeLibrary(dir / "Libs\\English.lib", Dictionary,
-                    {{"apple", "a fruit"},
-                     {"application", "application"},
-                     {"apply", ""},
-                     {"approximately", "about"},
-                     {"banana", ""}});
-        MakeLibrary(dir / "Libs\\Shorthand.lib", Shorthand,
-                    {{"brb", "be right back"}, {"apx", "approximately"}});
+        MakeLibrary(dir / "Libs\\English.lib", {{"apple", "a fruit"},
+                                                {"application", "application"},
+                                                {"apply", ""},
+                                                {"approximately", "about"},
+                                                {"banana", ""}});
+        MakeLibrary(dir / "Libs\\Shorthand.lib",
+                    {{"brb", "be right back"}, {"apx", "approximately"}}, {.type = Shorthand});
     }
     void Start() {
-        dlg = std::make_unique<CDlgMain>(vemo, reg, dir.path().string());
+        dlg = std::make_unique<CDlgMain>(vemo, reg, SystemCodePage(), dir.path().string());
         hwnd = dlg->Create(nullptr);
         ASSERT_NE(hwnd, nullptr);
         list = GetDlgItem(hwnd, IDC_MAIN_LIST);
@@ -105,10 +65,10 @@ struct MainWindow : ::testing::Test {
 TEST_F(MainWindow, AnswersLookupsWithRowsInMergedOrder) {
     Start();
     EXPECT_EQ(Lookup("ap"), 0);
-    EXPECT_EQ(Rows(list),
+    EXPECT_EQ(Cells(list),
               (std::vector<std::string>{"apple", "application", "apply", "approximately", "apx"}));
-    EXPECT_EQ(ItemData(list, 3), 3);
-    EXPECT_EQ(Selected(list), 0);
+    EXPECT_EQ(RowData(list, 3), 3);
+    EXPECT_EQ(FirstSelected(list), 0);
     EXPECT_EQ(vemo.replaceText, "apple");
     EXPECT_EQ(vemo.replaceMode, vemo::REPLACE_KEEP);
     EXPECT_EQ(dlg->tip().text(), "a fruit");
@@ -117,7 +77,7 @@ TEST_F(MainWindow, AnswersLookupsWithRowsInMergedOrder) {
     EXPECT_FALSE(IsWindowVisible(hwnd));
 
     EXPECT_EQ(Select(vemo::SELECT_NEXT), 0);
-    EXPECT_EQ(Selected(list), 1);
+    EXPECT_EQ(FirstSelected(list), 1);
     EXPECT_EQ(vemo.replaceText, "application");
     EXPECT_EQ(dlg->tip().text(), "");  // the remark repeats the word
 
@@ -126,7 +86,7 @@ TEST_F(MainWindow, AnswersLookupsWithRowsInMergedOrder) {
     EXPECT_EQ(vemo.replaceMode, vemo::REPLACE_WORD);
     EXPECT_EQ(dlg->tip().style(), TIP_STYLE_EXPANSION);
     EXPECT_EQ(Select(7), 1);  // beyond the five rows
-    EXPECT_EQ(Selected(list), 4);
+    EXPECT_EQ(FirstSelected(list), 4);
 
     EXPECT_EQ(Lookup("zzz"), 1);
     EXPECT_EQ(ListView_GetItemCount(list), 0);
@@ -227,7 +187,7 @@ TEST_F(MainWindow, TraySwitchesAreWrittenAndTakeEffectAtTheNextLookup) {
     SendMessageA(hwnd, WM_COMMAND, ID_TRAY_WORD, 0);
     EXPECT_EQ(ReadSwitch(reg, reg::kEnableWord, 1), 0);
     ASSERT_EQ(Lookup("ap"), 0);
-    EXPECT_EQ(Rows(list), std::vector<std::string>{"apx"});
+    EXPECT_EQ(Cells(list), std::vector<std::string>{"apx"});
     SendMessageA(hwnd, WM_COMMAND, ID_TRAY_SHORTHAND, 0);
     EXPECT_EQ(Lookup("ap"), 1);
     SendMessageA(hwnd, WM_COMMAND, ID_TRAY_WORD, 0);
@@ -287,7 +247,7 @@ TEST_F(MainWindow, ADialogFromTheTrayHidesTheListAndGivesTheFocusBack) {
     // list), and the application with the caret was given the focus back.
     EXPECT_FALSE(IsWindowVisible(hwnd));
     EXPECT_EQ(vemo.oldFocusCalls, 1);
-    EXPECT_TRUE(Rows(list).empty());  // the reload dropped the old candidates
+    EXPECT_TRUE(Cells(list).empty());  // the reload dropped the old candidates
     // Commands without a dialog leave the focus alone.
     SendMessageA(hwnd, WM_COMMAND, ID_TRAY_WORD, 0);
     EXPECT_EQ(vemo.oldFocusCalls, 1);

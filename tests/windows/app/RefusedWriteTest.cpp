@@ -17,7 +17,7 @@
 #include "platform/ReportingRegistry.h"
 #include "res/resource.h"
 #include "store/Library.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/Files.h"
 #include "tests/windows/app/AppTestSupport.h"
 
 namespace wl {
@@ -91,7 +91,7 @@ struct RefusedWrites : ::testing::Test {
 
     void SetUp() override {
         CreateDirectoryA((dir / "Libs").c_str(), nullptr);
-        Library lib;
+        Library lib{SystemCodePage()};
         ASSERT_TRUE(lib.Open((dir / "Libs\\Words.lib").c_str()));
         ASSERT_TRUE(lib.WriteInfo());
         lib.Close();
@@ -100,7 +100,7 @@ struct RefusedWrites : ::testing::Test {
         { RegKey option(memory, RegRoot::LocalMachine, "SOFTWARE\\Quorbit\\Option", true); }
     }
     void Start() {
-        dlg = std::make_unique<CDlgMain>(vemo, registry, dir.path().string());
+        dlg = std::make_unique<CDlgMain>(vemo, registry, SystemCodePage(), dir.path().string());
         hwnd = dlg->Create(nullptr);
         ASSERT_NE(hwnd, nullptr);
         ASSERT_TRUE(test::PumpUntil([&] { return vemo.beginCalls > 0; })) << "no start-up";

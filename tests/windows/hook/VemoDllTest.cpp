@@ -16,7 +16,7 @@
 #include "hook/win32/SharedMapping.h"
 #include "hook/win32/Vemo.h"
 #include "platform/Registry.h"
-#include "settings/RegistryLayout.h"
+#include "platform/RegistryLayout.h"
 
 namespace wl {
 namespace {

@@ -14,7 +14,7 @@
 #include "hook/win32/Win32HookPlatform.h"
 #include "platform/CodePage.h"
 #include "platform/Registry.h"
-#include "settings/RegistryLayout.h"
+#include "platform/RegistryLayout.h"
 
 namespace wl {
 namespace {

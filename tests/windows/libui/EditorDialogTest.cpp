@@ -16,7 +16,7 @@
 #include "libui/win32/ProgressWindow.h"
 #include "platform/MemoryRegistry.h"
 #include "res/libui_resource.h"
-#include "tests/native/libui/LibUiTestSupport.h"
+#include "tests/support/Libraries.h"
 #include "tests/windows/libui/LibUiWinSupport.h"
 
 namespace wl {
@@ -33,7 +33,8 @@ const Pairs kShort = {{"addr", "12 Long Road"},
 class EditorDialog : public ::testing::Test {
   protected:
     std::unique_ptr<CDlgLibOption> Open(int mayChange = 1) {
-        auto dlg = std::make_unique<CDlgLibOption>(path, mayChange, profile, host);
+        auto dlg =
+            std::make_unique<CDlgLibOption>(path, mayChange, profile, SystemCodePage(), host);
         HWND hwnd = dlg->Create(nullptr);
         EXPECT_NE(hwnd, nullptr);
         ShowWindow(hwnd, SW_SHOW);
@@ -55,7 +56,8 @@ class EditorDialog : public ::testing::Test {
 };
 
 TEST_F(EditorDialog, OpensWithColumnsRowsAndInfo) {
-    MakeLibrary(path, kShort, Shorthand, "Phrases", 1, "Everyday\r\nphrases");
+    MakeLibrary(path, kShort,
+                {.type = Shorthand, .caption = "Phrases", .description = "Everyday\r\nphrases"});
     auto ed = Open();
     HWND dlg = ed->hwnd();
     EXPECT_EQ(Text(dlg), "Library Option");
@@ -91,7 +93,7 @@ TEST_F(EditorDialog, OpensWithColumnsRowsAndInfo) {
 }
 
 TEST_F(EditorDialog, AddSaveAndDeleteWriteTheFileAtOnce) {
-    MakeLibrary(path, kShort, Shorthand);
+    MakeLibrary(path, kShort, {.type = Shorthand});
     auto ed = Open(0);  // entry changes do not need the permission
     HWND dlg = ed->hwnd();
 
@@ -192,12 +194,12 @@ TEST_F(EditorDialog, ExportShowsTheWaitBoxWithTheTextItLastShowed) {
 
 TEST_F(EditorDialog, LargeLibraryListsWholeAndCancelStopsIt) {
     {
-        Library lib;
+        Library lib{SystemCodePage()};
         ASSERT_TRUE(lib.Open(path.c_str()));
         char key[16];
         for (int i = 0; i < 100000; ++i) {
             std::snprintf(key, sizeof key, "w%06d", i);
-            FilledEntry e(key, "text");
+            Entry e(key, "text");
             ASSERT_EQ(lib.Put(e), 1);
         }
     }

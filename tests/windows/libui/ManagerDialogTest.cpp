@@ -14,7 +14,7 @@
 #include "libui/win32/LibraryDialogs.h"
 #include "platform/MemoryRegistry.h"
 #include "res/libui_resource.h"
-#include "tests/native/libui/LibUiTestSupport.h"
+#include "tests/support/Libraries.h"
 #include "tests/windows/libui/LibUiWinSupport.h"
 
 namespace wl {
@@ -40,9 +40,11 @@ class ManagerDialog : public ::testing::Test {
   protected:
     ManagerDialog() {
         std::filesystem::create_directory(libs);
-        MakeLibrary(Lib("english.lib"), {{"hello", ""}}, Dictionary, "English", 1, "Words");
-        MakeLibrary(Lib("phrases.lib"), {{"brb", "be right back"}}, Shorthand, "", 0);
-        WriteFile(Lib("broken.lib"), "not a library");
+        MakeLibrary(Lib("english.lib"), {{"hello", ""}},
+                    {.caption = "English", .description = "Words"});
+        MakeLibrary(Lib("phrases.lib"), {{"brb", "be right back"}},
+                    {.type = Shorthand, .editable = 0});
+        WriteBytes(Lib("broken.lib"), "not a library");
     }
     std::string Lib(const std::string& name) const { return libs + "\\" + name; }
     const MemoryRegistry::Value* Switch(const std::string& path) {
@@ -55,7 +57,7 @@ class ManagerDialog : public ::testing::Test {
         return -1;
     }
     std::unique_ptr<RecordingManager> Open() {
-        auto m = std::make_unique<RecordingManager>(reg, libs, host);
+        auto m = std::make_unique<RecordingManager>(reg, SystemCodePage(), libs, host);
         HWND hwnd = m->Create(nullptr);
         EXPECT_NE(hwnd, nullptr);
         ShowWindow(hwnd, SW_SHOW);
@@ -94,18 +96,18 @@ TEST_F(ManagerDialog, ListsEveryLibraryWithItsColumnsAndCheckBox) {
     EXPECT_EQ(Cell(list, english, 2), "Enable");
     EXPECT_EQ(Cell(list, english, 3), "Words");
     EXPECT_EQ(Cell(list, english, 4), Lib("english.lib"));
-    EXPECT_TRUE(Checked(list, english));
+    EXPECT_TRUE(RowChecked(list, english));
     EXPECT_EQ(Cell(list, phrases, 1), "Shorthand");
     EXPECT_EQ(Cell(list, phrases, 2), "Disable");
-    EXPECT_FALSE(Checked(list, phrases));
-    EXPECT_TRUE(Checked(list, broken));
+    EXPECT_FALSE(RowChecked(list, phrases));
+    EXPECT_TRUE(RowChecked(list, broken));
 }
 
 TEST_F(ManagerDialog, OkWritesEveryCheckBoxCancelWritesNone) {
     {
         auto m = Open();
         HWND dlg = m->hwnd();
-        SetChecked(List(dlg), RowOf(dlg, "English"), false);
+        SetRowChecked(List(dlg), RowOf(dlg, "English"), false);
         Click(dlg, IDCANCEL);
         EXPECT_EQ(m->Result(), IDCANCEL);
     }
@@ -114,8 +116,8 @@ TEST_F(ManagerDialog, OkWritesEveryCheckBoxCancelWritesNone) {
 
     auto m = Open();
     HWND dlg = m->hwnd();
-    EXPECT_TRUE(Checked(List(dlg), RowOf(dlg, "English")));
-    SetChecked(List(dlg), RowOf(dlg, "English"), false);
+    EXPECT_TRUE(RowChecked(List(dlg), RowOf(dlg, "English")));
+    SetRowChecked(List(dlg), RowOf(dlg, "English"), false);
     Click(dlg, IDOK);
     EXPECT_EQ(m->Result(), IDOK);
     ASSERT_NE(Switch(Lib("english.lib")), nullptr);
@@ -126,7 +128,7 @@ TEST_F(ManagerDialog, OkWritesEveryCheckBoxCancelWritesNone) {
     EXPECT_EQ(Switch(Lib("broken.lib"))->data, std::vector<unsigned char>{1});
 
     auto again = Open();
-    EXPECT_FALSE(Checked(List(again->hwnd()), RowOf(again->hwnd(), "English")));
+    EXPECT_FALSE(RowChecked(List(again->hwnd()), RowOf(again->hwnd(), "English")));
 }
 
 // Closes the Libraries Manager with OK once its list shows a caption.

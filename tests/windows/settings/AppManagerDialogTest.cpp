@@ -20,72 +20,10 @@
 namespace wl {
 namespace {
 
-using test::Checked;
-using test::Click;
-using test::DialogScript;
-using test::TestRegistry;
-
-std::string Text(HWND hwnd) {
-    char text[1024] = {};
-    GetWindowTextA(hwnd, text, sizeof text);
-    return text;
-}
-std::string ItemText(HWND dlg, int id) {
-    return Text(GetDlgItem(dlg, id));
-}
+using namespace test;
 
 HWND List(HWND dlg) {
-    return GetDlgItem(dlg, 1000);
-}
-int RowCount(HWND dlg) {
-    return static_cast<int>(SendMessageA(List(dlg), LVM_GETITEMCOUNT, 0, 0));
-}
-std::string Cell(HWND dlg, int row, int column) {
-    char text[300] = {};
-    LVITEMA item{};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendMessageA(List(dlg), LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-    return text;
-}
-LPARAM RowData(HWND dlg, int row) {
-    LVITEMA item{};
-    item.mask = LVIF_PARAM | LVIF_IMAGE;
-    item.iItem = row;
-    SendMessageA(List(dlg), LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    return item.lParam;
-}
-int RowImage(HWND dlg, int row) {
-    LVITEMA item{};
-    item.mask = LVIF_IMAGE;
-    item.iItem = row;
-    SendMessageA(List(dlg), LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    return item.iImage;
-}
-void SelectRows(HWND dlg, std::initializer_list<int> rows) {
-    LVITEMA none{};
-    none.stateMask = LVIS_SELECTED;
-    SendMessageA(List(dlg), LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
-                 reinterpret_cast<LPARAM>(&none));
-    for (int row : rows) {
-        LVITEMA item{};
-        item.stateMask = LVIS_SELECTED;
-        item.state = LVIS_SELECTED;
-        SendMessageA(List(dlg), LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
-    }
-}
-// A double-click on a row of the list (-1: on no row).
-std::string ColumnTitle(HWND dlg, int column, int* width) {
-    char text[64] = {};
-    LVCOLUMNA col{};
-    col.mask = LVCF_TEXT | LVCF_WIDTH;
-    col.pszText = text;
-    col.cchTextMax = sizeof text;
-    if (!SendMessageA(List(dlg), LVM_GETCOLUMNA, column, reinterpret_cast<LPARAM>(&col)))
-        return "<none>";
-    *width = col.cx;
-    return text;
+    return GetDlgItem(dlg, IDC_APPMAN_LIST);  // IDC_RUNNING_LIST too
 }
 
 std::string SystemFile(const char* name) {
@@ -138,27 +76,27 @@ TEST_F(AppManagerTest, ShowsTheStoredApplicationsAndReplacesThemOnOk) {
     StoreApp(reg, "a.exe", 1, notepad);
     StoreApp(reg, "b.exe", 0, "C:\\nowhere\\b.exe");
     StoreApp(reg, "c.exe", 1, "C:\\nowhere\\c.exe");
-    CDlgAppManager dialog(reg, Running());
+    CDlgAppManager dialog(reg, SystemCodePage(), Running());
     HWND dlg = Open(dialog);
     ASSERT_NE(dlg, nullptr);
     // The reverse of the store's order.
-    ASSERT_EQ(RowCount(dlg), 3);
-    EXPECT_EQ(Cell(dlg, 0, 0), "c.exe");
-    EXPECT_EQ(Cell(dlg, 1, 0), "b.exe");
-    EXPECT_EQ(Cell(dlg, 2, 0), "a.exe");
-    EXPECT_EQ(Cell(dlg, 1, 1), "Disable");
-    EXPECT_EQ(RowData(dlg, 1), 0);
-    EXPECT_EQ(Cell(dlg, 2, 1), "Enable");
-    EXPECT_EQ(RowData(dlg, 2), 1);
-    EXPECT_EQ(Cell(dlg, 2, 2), notepad);
+    ASSERT_EQ(RowCount(List(dlg)), 3);
+    EXPECT_EQ(Cell(List(dlg), 0, 0), "c.exe");
+    EXPECT_EQ(Cell(List(dlg), 1, 0), "b.exe");
+    EXPECT_EQ(Cell(List(dlg), 2, 0), "a.exe");
+    EXPECT_EQ(Cell(List(dlg), 1, 1), "Disable");
+    EXPECT_EQ(RowData(List(dlg), 1), 0);
+    EXPECT_EQ(Cell(List(dlg), 2, 1), "Enable");
+    EXPECT_EQ(RowData(List(dlg), 2), 1);
+    EXPECT_EQ(Cell(List(dlg), 2, 2), notepad);
     // A program's icon, and none for a file that is not there.
-    EXPECT_GE(RowImage(dlg, 2), 0);
-    EXPECT_LT(RowImage(dlg, 0), 0);
+    EXPECT_GE(RowImage(List(dlg), 2), 0);
+    EXPECT_LT(RowImage(List(dlg), 0), 0);
 
-    SelectRows(dlg, {0, 2});
+    Select(List(dlg), {0, 2});
     Click(dlg, IDC_APPMAN_DELETE);
-    ASSERT_EQ(RowCount(dlg), 1);
-    EXPECT_EQ(Cell(dlg, 0, 0), "b.exe");
+    ASSERT_EQ(RowCount(List(dlg)), 1);
+    EXPECT_EQ(Cell(List(dlg), 0, 0), "b.exe");
     Click(dlg, IDC_APPMAN_DISABLE);
     Click(dlg, IDOK);
     EXPECT_EQ(dialog.Result(), IDOK);
@@ -181,10 +119,10 @@ TEST_F(AppManagerTest, ShowsTheStoredApplicationsAndReplacesThemOnOk) {
         << path.size();
 
     // Every row deleted: no application is left, the policy is still written.
-    CDlgAppManager again(reg, Running());
+    CDlgAppManager again(reg, SystemCodePage(), Running());
     dlg = Open(again);
     EXPECT_TRUE(Checked(dlg, IDC_APPMAN_DISABLE));
-    SelectRows(dlg, {0});
+    Select(List(dlg), {0});
     Click(dlg, IDC_APPMAN_DELETE);
     Click(dlg, IDC_APPMAN_ENABLE);
     Click(dlg, IDOK);
@@ -194,24 +132,24 @@ TEST_F(AppManagerTest, ShowsTheStoredApplicationsAndReplacesThemOnOk) {
 
 TEST_F(AppManagerTest, AddingAnUnknownApplicationPreselectsDisable) {
     running = {{"notepad.exe", notepad}, {"winver.exe", winver}};
-    CDlgAppManager dialog(reg, Running());
+    CDlgAppManager dialog(reg, SystemCodePage(), Running());
     HWND dlg = Open(dialog);
     DialogScript add;
     add.On("Applications",
            [&](HWND apps) {
                // The last process of the snapshot is on top.
-               EXPECT_EQ(RowCount(apps), 2);
-               EXPECT_EQ(Cell(apps, 0, 0), "winver.exe");
-               EXPECT_EQ(Cell(apps, 0, 1), winver);
-               EXPECT_EQ(Cell(apps, 1, 0), "notepad.exe");
-               EXPECT_GE(RowImage(apps, 1), 0);
+               EXPECT_EQ(RowCount(List(apps)), 2);
+               EXPECT_EQ(Cell(List(apps), 0, 0), "winver.exe");
+               EXPECT_EQ(Cell(List(apps), 0, 1), winver);
+               EXPECT_EQ(Cell(List(apps), 1, 0), "notepad.exe");
+               EXPECT_GE(RowImage(List(apps), 1), 0);
                int width = 0;
-               EXPECT_EQ(ColumnTitle(apps, 0, &width), "File Name");
+               EXPECT_EQ(ColumnTitle(List(apps), 0, &width), "File Name");
                EXPECT_EQ(width, 120);
-               EXPECT_EQ(ColumnTitle(apps, 1, &width), "Full Path");
+               EXPECT_EQ(ColumnTitle(List(apps), 1, &width), "Full Path");
                EXPECT_EQ(width, 300);
                EXPECT_EQ(ItemText(apps, IDC_RUNNING_REFRESH), "&Refresh");
-               SelectRows(apps, {1});
+               Select(List(apps), {1});
                Click(apps, IDOK);
            })
         .On("Application Option", [&](HWND option) {
@@ -225,12 +163,12 @@ TEST_F(AppManagerTest, AddingAnUnknownApplicationPreselectsDisable) {
         });
     ASSERT_TRUE(add.Run([&] { Click(dlg, IDC_APPMAN_ADD); }))
         << ::testing::PrintToString(add.problems);
-    ASSERT_EQ(RowCount(dlg), 1);
-    EXPECT_EQ(Cell(dlg, 0, 0), "notepad.exe");
-    EXPECT_EQ(Cell(dlg, 0, 1), "Disable");
-    EXPECT_EQ(RowData(dlg, 0), 0);
-    EXPECT_EQ(Cell(dlg, 0, 2), notepad);
-    EXPECT_GE(RowImage(dlg, 0), 0);
+    ASSERT_EQ(RowCount(List(dlg)), 1);
+    EXPECT_EQ(Cell(List(dlg), 0, 0), "notepad.exe");
+    EXPECT_EQ(Cell(List(dlg), 0, 1), "Disable");
+    EXPECT_EQ(RowData(List(dlg), 0), 0);
+    EXPECT_EQ(Cell(List(dlg), 0, 2), notepad);
+    EXPECT_GE(RowImage(List(dlg), 0), 0);
     Click(dlg, IDOK);
     std::int32_t others = 0;
     std::vector<AppSetting> stored = StoredApps(reg, others);

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/win32/Controls.h"
+
 namespace wl::test {
 
 class DialogScript {
@@ -130,13 +132,5 @@ class DialogScript {
     bool timedOut_ = false;
     static inline DialogScript* active_ = nullptr;
 };
-
-// A check box's or radio button's state, and a click on a button.
-inline bool Checked(HWND dlg, int id) {
-    return SendDlgItemMessageA(dlg, id, BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-inline void Click(HWND dlg, int id) {
-    SendDlgItemMessageA(dlg, id, BM_CLICK, 0, 0);
-}
 
 }  // namespace wl::test

@@ -1,8 +1,11 @@
-// A fresh folder under the system's temporary folder, removed with everything
-// in it when the object goes out of scope.  Works natively and under Wine.
+// Files for tests: a fresh folder under the system's temporary folder,
+// removed with everything in it when the object goes out of scope, and whole
+// files read and written as bytes.  Works natively and under Wine.
 #pragma once
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
 #include <system_error>
@@ -35,5 +38,17 @@ class TempDir {
   private:
     std::filesystem::path path_;
 };
+
+// The whole file; "" when it cannot be read.
+inline std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Replaces the file's content with the bytes.
+inline void WriteBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
 
 }  // namespace wl::test

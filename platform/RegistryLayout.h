@@ -1,12 +1,17 @@
 // Where every persistent setting lives.  All keys are under
 // HKEY_LOCAL_MACHINE\SOFTWARE\Quorbit\; numbers are REG_BINARY of fixed width,
 // little-endian; strings are REG_SZ.
+//
+// Part of wl_platform, the one layer that its three users may all depend on:
+// the settings (settings/), the hook library's select keys and policy (hook/)
+// and the libraries' load switches (store/).
 #pragma once
 
 #include <cstdint>
 
 namespace wl::reg {
 
+inline constexpr char kStoreKey[] = "SOFTWARE\\Quorbit";
 inline constexpr char kRoot[] = "SOFTWARE\\Quorbit\\";
 inline constexpr char kOptionKey[] = "SOFTWARE\\Quorbit\\Option";
 inline constexpr char kAppOptionKey[] = "SOFTWARE\\Quorbit\\AppOption";
