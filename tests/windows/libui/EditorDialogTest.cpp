@@ -168,9 +168,9 @@ TEST_F(EditorDialog, AddSaveAndDeleteWriteTheFileAtOnce) {
 TEST_F(EditorDialog, ExportShowsTheWaitBoxWithTheTextItLastShowed) {
     // An empty library, then one of one entry: the export reports no count
     // of its own, so the box shows what it showed before.
-    MakeLibrary(path, {}, Shorthand);
+    MakeLibrary(path, {}, {Shorthand});
     const std::string words = dir / "words.txt";
-    WriteFile(words, "<shortkey>ty\r\n<replacement text>thank you\r\n");
+    test::WriteBytes(words, "<shortkey>ty\r\n<replacement text>thank you\r\n");
     auto ed = Open();
     HWND dlg = ed->hwnd();
     HWND wait = ed->waitBox().hwnd();

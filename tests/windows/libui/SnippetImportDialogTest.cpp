@@ -11,7 +11,9 @@
 #include "libui/win32/DlgLibOption.h"
 #include "platform/MemoryRegistry.h"
 #include "res/libui_resource.h"
-#include "tests/native/libui/LibUiTestSupport.h"
+#include "platform/CodePage.h"
+#include "tests/support/Files.h"
+#include "tests/support/Libraries.h"
 #include "tests/windows/libui/LibUiWinSupport.h"
 
 namespace wl {
@@ -22,9 +24,9 @@ using namespace test;
 TEST(SnippetImportDialog, AnEspansoFileIsImportedAndTheSkippedNamed) {
     TempDir dir;
     const std::string path = dir / "short.lib";
-    MakeLibrary(path, {{"brb", "be right back"}}, Shorthand);
+    MakeLibrary(path, {{"brb", "be right back"}}, {Shorthand});
     const std::string file = dir / "base.yml";
-    WriteFile(file,
+    WriteBytes(file,
               "matches:\n"
               "  - triggers: [\":sig\", \":regards\"]\n"
               "    replace: \"Regards,\\n$|$\"\n"
@@ -41,7 +43,7 @@ TEST(SnippetImportDialog, AnEspansoFileIsImportedAndTheSkippedNamed) {
     RegistryProfile profile{reg};
     ScriptedHost host;
     host.files.push_back(file);
-    CDlgLibOption editor(path, 1, profile, host);
+    CDlgLibOption editor(path, 1, profile, SystemCodePage(), host);
     HWND dlg = editor.Create(nullptr);
     ASSERT_NE(dlg, nullptr);
     ShowWindow(dlg, SW_SHOW);
