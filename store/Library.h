@@ -36,6 +36,8 @@ class Library {
   public:
     // codePage: letter case in searches and the letters of word lists.
     explicit Library(const CodePage& codePage) : codePage_(codePage) {}
+    // The code page the library's keys are compared and matched in.
+    const CodePage& codePage() const { return codePage_; }
     // Closes the library.
     virtual ~Library();
     Library(const Library&) = delete;

@@ -18,7 +18,7 @@ void LibrarySet::PrepareRanked() {
     if (ranked_.indexes.size() != static_cast<std::size_t>(count_)) ranked_.Reset(count_);
     for (int i = 0; i < count_; ++i) {
         RankedIndex& index = ranked_.indexes[static_cast<std::size_t>(i)];
-        if (libraries_[i].IsOpen() && !index.Built()) index.Build(libraries_[i], SystemCodePage());
+        if (libraries_[i].IsOpen() && !index.Built()) index.Build(libraries_[i], codePage_);
     }
 }
 
@@ -37,7 +37,7 @@ int LibrarySet::FindFirstRanked(const char* word, LibraryEntry& entry, int dicti
     r.delivered.clear();
     r.active = true;
     const std::string normalized = Normalize(word);
-    const CodePage& page = SystemCodePage();
+    const CodePage& page = codePage_;
     for (int i = 0; i < count_; ++i) {
         const auto k = static_cast<std::size_t>(i);
         r.walks[k].Stop();
@@ -71,7 +71,7 @@ bool LibrarySet::RankedAhead(int a, int b) const {
     const std::uint32_t i = ranked_.walks[ka].Current(), j = ranked_.walks[kb].Current();
     const std::uint64_t ri = x.Rank(i), rj = y.Rank(j);
     if (ri != rj) return ri > rj;
-    int c = SystemCodePage().CompareNoCase(x.Key(i), y.Key(j));
+    int c = codePage_.CompareNoCase(x.Key(i), y.Key(j));
     if (c != 0) return c < 0;
     return a > b;
 }

@@ -347,7 +347,7 @@ SnippetImportResult ImportSnippets(Library& lib, const std::string& path, Snippe
         return result;
     }
 
-    const CodePage& page = SystemCodePage();
+    const CodePage& page = lib.codePage();
     ParseResult parsed;
     switch (format) {
         case SnippetFormat::AutoHotkey:

@@ -270,12 +270,12 @@ TEST_F(EditorTest, ImportOfAnEspansoFileNamesWhatItSkipped) {
     MakeLibrary(path, {}, {Shorthand});
     const std::string in = dir / "base.yml";
     test::WriteBytes(in,
-                    "matches:\n"
-                    "  - trigger: \":sig\"\n"
-                    "    replace: \"Regards,\\n$|$\"\n"
-                    "  - trigger: \":ip\"\n"
-                    "    replace: \"{{ip}}\"\n"
-                    "    vars: [{name: ip, type: shell, params: {cmd: curl}}]\n");
+                     "matches:\n"
+                     "  - trigger: \":sig\"\n"
+                     "    replace: \"Regards,\\n$|$\"\n"
+                     "  - trigger: \":ip\"\n"
+                     "    replace: \"{{ip}}\"\n"
+                     "    vars: [{name: ip, type: shell, params: {cmd: curl}}]\n");
     LibEditorLogic ed(path, 1, SystemCodePage());
     ASSERT_TRUE(ed.Open());
     auto outcome = ed.Import(in, nullptr);

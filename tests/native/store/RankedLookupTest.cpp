@@ -28,12 +28,16 @@ class RankedLookupTest : public ::testing::Test {
     ListedDirectory listing;
     LibrarySet set{registry, listing, CodePage1252()};
 
-    // Makes a library with weights and lists it after the others.
+    // Makes a library with weights and lists it after the others, in
+    // Windows-1252 as the set reads it (the Windows build's own code page is
+    // the system's).
     void Make(const std::string& name, const Pairs& entries, const Weights& weights = {},
               int type = Dictionary) {
-        MakeLibrary(dir / name, entries, {type});
-        Library lib{SystemCodePage()};
+        Library lib{CodePage1252()};
         ASSERT_EQ(lib.Open((dir / name).c_str()), 1);
+        lib.SetType(type);
+        ASSERT_EQ(lib.WriteInfo(), 1);
+        for (const auto& [key, text] : entries) ASSERT_EQ(lib.Put(Entry(key, text)), 1);
         for (const auto& [key, weight] : weights) ASSERT_EQ(lib.SetWeight(Entry(key), weight), 1);
         listing.names.push_back(name);
     }
@@ -44,7 +48,8 @@ class RankedLookupTest : public ::testing::Test {
         LibraryEntry e;
         for (int ok = set.FindFirstRanked(word.c_str(), e, dict, shorthand); ok;
              ok = set.FindNextRanked(e))
-            out.push_back(texts ? std::string(e.keyString()) + "=" + e.textString() : std::string(e.keyString()));
+            out.push_back(texts ? std::string(e.keyString()) + "=" + e.textString()
+                                : std::string(e.keyString()));
         return out;
     }
 };

@@ -27,18 +27,18 @@ TEST(SnippetImportDialog, AnEspansoFileIsImportedAndTheSkippedNamed) {
     MakeLibrary(path, {{"brb", "be right back"}}, {Shorthand});
     const std::string file = dir / "base.yml";
     WriteBytes(file,
-              "matches:\n"
-              "  - triggers: [\":sig\", \":regards\"]\n"
-              "    replace: \"Regards,\\n$|$\"\n"
-              "  - trigger: \":date\"\n"
-              "    replace: \"{{today}}\"\n"
-              "    vars: [{name: today, type: date, params: {format: \"%Y-%m-%d\"}}]\n"
-              "  - trigger: \":ip\"\n"
-              "    replace: \"{{ip}}\"\n"
-              "    vars: [{name: ip, type: shell, params: {cmd: curl ifconfig.me}}]\n"
-              "  - trigger: \":paste\"\n"
-              "    replace: \"{{clipboard}}\"\n"
-              "    vars: [{name: clipboard, type: clipboard}]\n");
+               "matches:\n"
+               "  - triggers: [\":sig\", \":regards\"]\n"
+               "    replace: \"Regards,\\n$|$\"\n"
+               "  - trigger: \":date\"\n"
+               "    replace: \"{{today}}\"\n"
+               "    vars: [{name: today, type: date, params: {format: \"%Y-%m-%d\"}}]\n"
+               "  - trigger: \":ip\"\n"
+               "    replace: \"{{ip}}\"\n"
+               "    vars: [{name: ip, type: shell, params: {cmd: curl ifconfig.me}}]\n"
+               "  - trigger: \":paste\"\n"
+               "    replace: \"{{clipboard}}\"\n"
+               "    vars: [{name: clipboard, type: clipboard}]\n");
     MemoryRegistry reg;
     RegistryProfile profile{reg};
     ScriptedHost host;
