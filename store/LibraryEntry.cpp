@@ -31,6 +31,7 @@ void LibraryEntry::Clear() {
     keyLength_ = 0;
     text_.reset();
     textLength_ = 0;
+    probability = 0;
 }
 
 void LibraryEntry::TakeFrom(LibraryEntry& other) {
@@ -39,6 +40,7 @@ void LibraryEntry::TakeFrom(LibraryEntry& other) {
     keyLength_ = other.keyLength_;
     text_ = std::move(other.text_);
     textLength_ = other.textLength_;
+    probability = other.probability;
     other.keyLength_ = other.textLength_ = 0;
 }
 

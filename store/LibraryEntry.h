@@ -33,7 +33,7 @@ class LibraryEntry {
     // Replace the buffer with a zero-filled copy of length + 1 bytes.
     void SetKey(const void* bytes, std::uint32_t length);
     void SetText(const void* bytes, std::uint32_t length);
-    // Release both buffers; the type stays.
+    // Release both buffers (and the probability); the type stays.
     void Clear();
     // Take over other's buffers and lengths, leaving other empty; the type
     // stays.  (The library set hands its candidates over this way.)
@@ -52,6 +52,9 @@ class LibraryEntry {
     const char* keyString() const { return key_ ? key_.get() : ""; }
     const char* textString() const { return text_ ? text_.get() : ""; }
     std::int32_t type = Dictionary;
+    // From a ranked lookup: the key's share of its library's weights (how
+    // likely the word is); 0 without a weight, and from every other lookup.
+    double probability = 0;
 
   private:
     std::unique_ptr<char[]> key_;

@@ -145,10 +145,12 @@ bool LibrarySet::DeliverRanked(int library, std::uint32_t position, LibraryEntry
             entry.SetKey(key.data(), length);
             entry.SetText("", 0);
             entry.type = type;
+            entry.probability = index.Probability(position);
             return true;
         }
         if (libraries_[j].Get(key.data(), length, entry)) {
             entry.type = type;
+            entry.probability = index.Probability(position);
             return true;
         }
     }

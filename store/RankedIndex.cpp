@@ -23,6 +23,7 @@ void RankedIndex::Clear() {
     keys_ = {};
     offsets_ = {};
     weights_ = {};
+    totalWeight_ = 0;
     levels_ = {};
     fromStart_ = {};
     toEnd_ = {};
@@ -78,6 +79,7 @@ bool RankedIndex::Build(Library& library, const CodePage& page) {
         auto start = static_cast<std::uint32_t>(keys_.size());
         offsets_.push_back(start | flags[i]);
         weights_.push_back(weights[i]);
+        if (flags[i] & kWeighted) totalWeight_ += weights[i];
         keys_.insert(keys_.end(), raw.data() + starts[i], raw.data() + starts[i + 1]);
     }
     offsets_.push_back(static_cast<std::uint32_t>(keys_.size()));

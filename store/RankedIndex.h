@@ -37,6 +37,13 @@ class RankedIndex {
     bool HasWeight(std::uint32_t i) const { return (offsets_[i] & kWeighted) != 0; }
     bool HasText(std::uint32_t i) const { return (offsets_[i] & kHasText) != 0; }
     std::uint32_t Weight(std::uint32_t i) const { return weights_[i]; }
+    // The key's share of all the library's weights: how likely the word is,
+    // as far as the library knows; 0 without a weight.
+    double Probability(std::uint32_t i) const {
+        return HasWeight(i) && totalWeight_ > 0
+                   ? static_cast<double>(weights_[i]) / static_cast<double>(totalWeight_)
+                   : 0.0;
+    }
     // The ranking value: weight + 1, or 0 without a weight.
     std::uint64_t Rank(std::uint32_t i) const {
         return HasWeight(i) ? std::uint64_t{weights_[i]} + 1 : 0;
@@ -86,6 +93,7 @@ class RankedIndex {
     // The start of each key, with kWeighted and kHasText; then the end.
     std::vector<std::uint32_t> offsets_;
     std::vector<std::uint32_t> weights_;
+    std::uint64_t totalWeight_ = 0;
     // levels_[l][b]: the best position of blocks b to b + 2^l - 1.
     std::vector<std::vector<std::uint32_t>> levels_;
     // For each position, the offset in its block of the best position from

@@ -75,6 +75,12 @@ TEST_F(RankedLookupTest, TheMostCommonWordsComeFirstWhateverTheirCase) {
     EXPECT_EQ(Ranked("TH"), th);
     EXPECT_EQ(Ranked("typ"), (Keys{"type", "typing", "typecasting"}));
     EXPECT_EQ(Ranked("thx"), Keys{});
+    // Each carries its share of the library's weights; unweighted ones none.
+    LibraryEntry e;
+    ASSERT_EQ(set.FindFirstRanked("the", e, 1, 1), 1);
+    EXPECT_DOUBLE_EQ(e.probability, 5000.0 / 7110.0);
+    ASSERT_EQ(set.FindFirstRanked("thai", e, 1, 1), 1);
+    EXPECT_EQ(e.probability, 0.0);
     // The plain lookup is as it was: byte order, from the typed bytes on.
     EXPECT_EQ(Lookup(set, "Th"),
               (Keys{"Thackeray", "Thai", "thalamus", "than", "that", "the", "this"}));
