@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "learn/Learner.h"
 #include "platform/CodePage.h"
 
 namespace wl {
@@ -24,7 +25,12 @@ bool SameBytes(const LibraryEntry& e) {
 
 CandidateList::CandidateList(CandidateSource& source, HookCalls& hook, CandidateView& view,
                              const CodePage& codePage, Directory& directory)
-    : source_(source), hook_(hook), view_(view), codePage_(codePage), directory_(directory) {}
+    : source_(source),
+      hook_(hook),
+      view_(view),
+      codePage_(codePage),
+      directory_(directory),
+      typedCase_(codePage) {}
 
 bool CandidateList::pathMode() const {
     return !m_candidates.empty() && IsPathKind(m_candidates.front().get());
@@ -45,10 +51,67 @@ int CandidateList::QueryCandidates() {
     // A new lookup always starts at its first page.
     m_nPageStart = 0;
     auto entry = std::make_unique<LibraryEntry>();
-    if (source_.FindFirst(m_strWord.c_str(), *entry, m_nMatchMode, m_bEnableWord,
-                          m_bEnableShorthand))
-        m_candidates.push_back(std::move(entry));
+    const int found = Ranked() ? source_.FindFirstRanked(m_strWord.c_str(), *entry, m_bEnableWord,
+                                                         m_bEnableShorthand)
+                               : source_.FindFirst(m_strWord.c_str(), *entry, m_nMatchMode,
+                                                   m_bEnableWord, m_bEnableShorthand);
+    if (found) m_candidates.push_back(std::move(entry));
+    if (Ranked() && suggestions_.learn && learner_) OrderByWhatWasLearned();
     return NextPage(m_nPageSize);
+}
+
+int CandidateList::FetchNext(LibraryEntry& entry) {
+    return Ranked() ? source_.FindNextRanked(entry) : source_.FindNext(entry);
+}
+
+// The first candidates of the ranked lookup, with the learned words no
+// library offered among them, in the order of what the user types.
+void CandidateList::OrderByWhatWasLearned() {
+    while (!m_candidates.empty() && m_candidates.size() < kLearnedWindow) {
+        auto entry = std::make_unique<LibraryEntry>();
+        if (!source_.FindNextRanked(*entry)) break;
+        m_candidates.push_back(std::move(entry));
+    }
+    const std::int64_t now = clock_ ? clock_() : 0;
+    if (suggestions_.learnNew && m_bEnableWord) {
+        // Typed in full at least twice, three characters or more.
+        for (const std::string& word : learner_->WordsWithPrefix(m_strWord, 2, 3, 10, now)) {
+            const bool offered =
+                std::any_of(m_candidates.begin(), m_candidates.end(), [&](const auto& e) {
+                    return e->type == Dictionary &&
+                           codePage_.CompareNoCase(e->keyString(), word.c_str()) == 0;
+                });
+            if (offered) continue;
+            auto entry = std::make_unique<LibraryEntry>();
+            entry->SetKey(word.data(), static_cast<std::uint32_t>(word.size()));
+            entry->SetText("", 0);
+            entry->type = Learned;
+            m_candidates.push_back(std::move(entry));
+        }
+    }
+    std::size_t pinned = 0;
+    while (pinned < m_candidates.size() && m_candidates[pinned]->type == Shorthand &&
+           codePage_.CompareNoCase(m_candidates[pinned]->keyString(), m_strWord.c_str()) == 0)
+        ++pinned;
+    std::vector<RankedCandidate> ranked;
+    ranked.reserve(m_candidates.size());
+    for (const auto& e : m_candidates)
+        ranked.push_back(
+            {e->keyString(), e->probability, e->type == Dictionary || e->type == Learned});
+    char prev[128] = {};
+    hook_.GetPrevWord(prev, sizeof prev);
+    prev[sizeof prev - 1] = '\0';
+    std::vector<std::unique_ptr<LibraryEntry>> ordered;
+    ordered.reserve(m_candidates.size());
+    for (std::size_t i : OrderByUse(*learner_, ranked, pinned, prev, now))
+        ordered.push_back(std::move(m_candidates[i]));
+    m_candidates = std::move(ordered);
+}
+
+std::string CandidateList::Shown(const LibraryEntry& e) const {
+    if (Ranked() && (e.type == Dictionary || e.type == Learned))
+        return typedCase_.Apply(m_strWord.c_str(), e.keyString());
+    return e.keyString();
 }
 
 void CandidateList::ClearCandidates() {
@@ -71,7 +134,7 @@ int CandidateList::NextPage(int n) {
     }
     while (m_candidates.size() < start + r + static_cast<size_t>(n)) {
         auto entry = std::make_unique<LibraryEntry>();
-        if (!source_.FindNext(*entry)) break;
+        if (!FetchNext(*entry)) break;
         m_candidates.push_back(std::move(entry));
     }
     if (m_candidates.size() > start + r) {
@@ -100,7 +163,7 @@ int CandidateList::FillPage(int start, int n) {
          i < static_cast<size_t>(start) + static_cast<size_t>(n) && i < m_candidates.size(); ++i) {
         const LibraryEntry* e = m_candidates[i].get();
         if (!e) continue;
-        m_rows.push_back({e->keyString(), e->type - 1, static_cast<int>(i)});
+        m_rows.push_back({Shown(*e), e->type - 1, static_cast<int>(i)});
     }
     m_nHighlight = -1;
     view_.RowsChanged();
@@ -114,7 +177,7 @@ void CandidateList::SelectCandidate(int index) {
     const LibraryEntry* e = nullptr;
     if (index >= 0 && static_cast<size_t>(index) < m_candidates.size())
         e = m_candidates[static_cast<size_t>(index)].get();
-    if (!e || e->type < Dictionary || e->type > PathFolder) {
+    if (!e || e->type < Dictionary || e->type > Learned) {
         // Nothing to type: a ReplaceStr that follows does nothing.
         hook_.SetReplaceStr("", REPLACE_COMPLETE);
         return;
@@ -131,7 +194,13 @@ void CandidateList::SelectCandidate(int index) {
             return;
         }
         case Dictionary:
-            hook_.SetReplaceStr(key.c_str(), REPLACE_KEEP);
+        case Learned:
+            hook_.SetReplaceStr(Shown(*e).c_str(),
+                                suggestions_.spaceAfter ? REPLACE_KEEP_SPACE : REPLACE_KEEP);
+            if (e->type == Learned) {
+                view_.SetTipText("Learned", TIP_STYLE_NOTE);
+                return;
+            }
             break;
         case PathFolder:
             hook_.SetReplaceStr(key.c_str(), REPLACE_PATH_FOLDER);

@@ -5,10 +5,12 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "app/TypedCase.h"
 #include "hook/VemoConstants.h"
 #include "platform/CodePage.h"
 #include "platform/Directory.h"
@@ -25,7 +27,20 @@ class CandidateSource {
     virtual int FindFirst(const char* word, LibraryEntry& entry, int matchMode, int enableWord,
                           int enableShorthand) = 0;
     virtual int FindNext(LibraryEntry& entry) = 0;
+    // The smart order: the most likely candidates first, letter case
+    // ignored in matching.  A source without it offers nothing.
+    virtual int FindFirstRanked(const char* word, LibraryEntry& entry, int enableWord,
+                                int enableShorthand) {
+        (void)word, (void)entry, (void)enableWord, (void)enableShorthand;
+        return 0;
+    }
+    virtual int FindNextRanked(LibraryEntry& entry) {
+        (void)entry;
+        return 0;
+    }
 };
+
+class Learner;
 
 // The hook library's exported calls that the list makes.
 class HookCalls {
@@ -34,6 +49,21 @@ class HookCalls {
     virtual int GetInputStr(char* buffer, int size) = 0;
     virtual int SetReplaceStr(const char* text, int mode) = 0;
     virtual int ReplaceStr() = 0;
+    // The word before the lookup word when a single space stands between
+    // them (NUL-terminated, cut to size - 1); empty when there is none.
+    virtual int GetPrevWord(char* buffer, int size) {
+        if (buffer && size > 0) buffer[0] = '\0';
+        return 0;
+    }
+};
+
+// How candidates are found, ordered and typed beyond the plain lookup (all
+// off: exactly the plain lookup).
+struct Suggestions {
+    bool smartOrder = false;  // the ranked lookup, in the typist's letter case
+    bool spaceAfter = false;  // a Dictionary candidate is typed with a space after it
+    bool learn = false;       // with smartOrder: ordered by what the user types
+    bool learnNew = false;    // with learn: words the user typed twice that no library holds
 };
 
 // What the list asks of the window that shows it.
@@ -103,13 +133,30 @@ class CandidateList {
         m_bEnableWord = enableWord;
         m_bEnableShorthand = enableShorthand;
     }
+    // The next lookup uses new values.
+    const Suggestions& suggestions() const { return suggestions_; }
+    void SetSuggestions(const Suggestions& suggestions) { suggestions_ = suggestions; }
+    // What was learned and the time in seconds, for the learned order; none:
+    // the ranked order as it is.
+    void SetLearner(const Learner* learner, std::function<std::int64_t()> clock) {
+        learner_ = learner;
+        clock_ = std::move(clock);
+    }
 
     int m_nPageSize = 10;
     int m_nMatchMode = MATCH_PREFIX;
 
+    // How many ranked candidates the learned order reorders.
+    static constexpr std::size_t kLearnedWindow = 50;
+
   private:
     void SortPathCandidates();
     void Highlight(int row);
+    bool Ranked() const { return suggestions_.smartOrder; }
+    int FetchNext(LibraryEntry& entry);
+    void OrderByWhatWasLearned();
+    // The text a candidate is shown and typed in.
+    std::string Shown(const LibraryEntry& e) const;
 
     CandidateSource& source_;
     HookCalls& hook_;
@@ -119,6 +166,10 @@ class CandidateList {
 
     std::int32_t m_bEnableWord = 1;
     std::int32_t m_bEnableShorthand = 1;
+    Suggestions suggestions_;
+    TypedCase typedCase_;
+    const Learner* learner_ = nullptr;
+    std::function<std::int64_t()> clock_;
     std::string m_strWord;
     std::vector<std::unique_ptr<LibraryEntry>> m_candidates;
     int m_nPageStart = 0;

@@ -3,6 +3,8 @@
 #include <atomic>
 #include <cstring>
 
+#include "hook/RecordText.h"
+
 namespace wl {
 
 namespace {
@@ -30,6 +32,19 @@ void ReportFinishedWord(SharedHookState& state, std::string_view word, std::stri
     slot.wordLen = static_cast<std::uint8_t>(word.size());
     slot.prevLen = static_cast<std::uint8_t>(prev.size());
     Store(slot.seq, 2 * ticket + 2);
+}
+
+std::string WordBeforeInput(const SharedHookState& state, const CodePage& chars) {
+    const std::string_view line = record::View(state.typedLine);
+    const std::string_view word = record::View(state.inputWord);
+    if (word.empty() || word.size() + 2 > line.size() ||
+        line.substr(line.size() - word.size()) != word)
+        return {};
+    const std::string_view before = line.substr(0, line.size() - word.size());
+    if (before.back() != ' ') return {};
+    const record::LastWords words =
+        record::WordsEndingLine(before.substr(0, before.size() - 1), chars);
+    return std::string(words.word);
 }
 
 bool NextFinishedWord(const SharedHookState& state, std::uint32_t& ticket, std::string& word,

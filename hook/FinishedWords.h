@@ -17,6 +17,13 @@ namespace wl {
 // slot holds are not reported, and a prev that does not fit is left out.
 void ReportFinishedWord(SharedHookState& state, std::string_view word, std::string_view prev);
 
+class CodePage;
+
+// The word before the word being looked up, when a single space stands
+// between them at the end of the typed line (as "of" in "of th"); empty
+// otherwise.
+std::string WordBeforeInput(const SharedHookState& state, const CodePage& chars);
+
 // The main program's side: the next word reported since ticket, which it
 // advances.  False when there is none yet.
 bool NextFinishedWord(const SharedHookState& state, std::uint32_t& ticket, std::string& word,

@@ -15,6 +15,8 @@ enum LibraryType : std::int32_t {
     // Candidate kinds of the candidate list beyond the two library types.
     PathFile = 3,
     PathFolder = 4,
+    // A word the user typed that no library holds, offered as learned.
+    Learned = 5,
 };
 
 enum MatchMode : std::int32_t {

@@ -51,5 +51,9 @@ VEMO_API void SetLearning(int on);
 // word was copied, 0 when there is none (or a buffer is too small to hold
 // 65 bytes).
 VEMO_API int GetFinishedWord(char* word, int wordSize, char* prev, int prevSize);
+// The word before the lookup word when a single space stands between them
+// ("of" while "of th" is typed), NUL-terminated and cut to size - 1 bytes;
+// empty when there is none.  Answers its length.
+VEMO_API int GetPrevWord(char* buffer, int size);
 
 }  // extern "C"

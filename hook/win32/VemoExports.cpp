@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <oleacc.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -245,6 +246,22 @@ VEMO_API int GetFinishedWord(char* word, int wordSize, char* prev, int prevSize)
         std::memcpy(word, w.c_str(), w.size() + 1);
         std::memcpy(prev, p.c_str(), p.size() + 1);
         return 1;
+    } catch (...) {
+        return 0;
+    }
+}
+
+VEMO_API int GetPrevWord(char* buffer, int size) {
+    try {
+        SharedHookState* state = SharedState();
+        if (!buffer || size < 1) return 0;
+        buffer[0] = '\0';
+        if (!state) return 0;
+        const std::string prev = WordBeforeInput(*state, SystemCodePage());
+        const std::size_t n = std::min(prev.size(), static_cast<std::size_t>(size) - 1);
+        std::memcpy(buffer, prev.data(), n);
+        buffer[n] = '\0';
+        return static_cast<int>(n);
     } catch (...) {
         return 0;
     }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/CandidateList.h"
+#include "learn/Learner.h"
 #include "tests/support/Files.h"
 #include "tests/support/RecordingHook.h"
 
@@ -18,6 +19,7 @@ using namespace vemo;  // the select requests and replacement modes
 struct Candidate {
     std::string key, text;
     int type = Dictionary;
+    double probability = 0;
 };
 
 class FakeSource : public CandidateSource {
@@ -36,11 +38,23 @@ class FakeSource : public CandidateSource {
         ++findNextCalls;
         return Deliver(entry);
     }
+    // The ranked lookup serves `ranked` (the word is recorded in rankedWord).
+    std::vector<Candidate> ranked;
+    std::string rankedWord;
+    int FindFirstRanked(const char* word, LibraryEntry& entry, int, int) override {
+        rankedWord = word;
+        nextRanked = 0;
+        return Deliver(entry, ranked, nextRanked);
+    }
+    int FindNextRanked(LibraryEntry& entry) override { return Deliver(entry, ranked, nextRanked); }
 
   private:
-    int Deliver(LibraryEntry& entry) {
-        if (next >= stream.size()) return 0;
-        const Candidate& c = stream[next++];
+    size_t nextRanked = 0;
+    int Deliver(LibraryEntry& entry) { return Deliver(entry, stream, next); }
+    int Deliver(LibraryEntry& entry, const std::vector<Candidate>& from, size_t& at) {
+        if (at >= from.size()) return 0;
+        const Candidate& c = from[at++];
+        entry.probability = c.probability;
         entry.SetKey(c.key.data(), static_cast<std::uint32_t>(c.key.size()));
         entry.SetText(c.text.data(), static_cast<std::uint32_t>(c.text.size()));
         entry.type = c.type;
@@ -342,6 +356,102 @@ TEST(PathCompletion, WalksARealFolderTree) {
     EXPECT_EQ(list.OnWordLookup(), 0);
     EXPECT_FALSE(list.pathMode());
     EXPECT_EQ(texts(), std::vector<std::string>{"progress"});
+}
+
+// The smart order: the ranked lookup, the typist's letter case, the space
+// after, and the order of what was learned.
+struct SmartFixture : ListFixture {
+    SmartFixture() {
+        source.stream = {{"Thackeray", ""}, {"the", ""}};  // the plain lookup's
+        source.ranked = {{"the", "", Dictionary, 0.05},   {"that", "", Dictionary, 0.01},
+                         {"this", "", Dictionary, 0.008}, {"thesis", "", Dictionary, 0.0001},
+                         {"thx", "thanks", Shorthand},    {"iPhone", "", Dictionary}};
+    }
+    std::vector<std::string> Keys() const {
+        std::vector<std::string> out;
+        for (const auto& c : list.candidates()) out.push_back(c->keyString());
+        return out;
+    }
+    Learner learner{CodePage1252()};
+};
+
+TEST_F(SmartFixture, OffItIsThePlainLookup) {
+    ASSERT_EQ(Lookup("Th"), 0);
+    EXPECT_EQ(Texts(), (std::vector<std::string>{"Thackeray", "the"}));
+    EXPECT_EQ(source.rankedWord, "");
+    EXPECT_EQ(hook.replaceMode, REPLACE_KEEP);
+}
+
+TEST_F(SmartFixture, CandidatesFollowTheTypistsLetterCaseAndMayAddASpace) {
+    list.SetSuggestions({true, false, false, false});
+    ASSERT_EQ(Lookup("Th"), 0);
+    EXPECT_EQ(source.rankedWord, "Th");
+    EXPECT_EQ(Texts(),
+              (std::vector<std::string>{"The", "That", "This", "Thesis", "thx", "iPhone"}));
+    EXPECT_EQ(hook.replaceText, "The");
+    EXPECT_EQ(hook.replaceMode, REPLACE_KEEP);
+    ASSERT_EQ(Lookup("TH"), 0);
+    EXPECT_EQ(hook.replaceText, "THE");
+
+    list.SetSuggestions({true, true, false, false});
+    ASSERT_EQ(Lookup("th"), 0);
+    EXPECT_EQ(hook.replaceText, "the");
+    EXPECT_EQ(hook.replaceMode, REPLACE_KEEP_SPACE);
+    // A Shorthand expansion is typed as stored, with no space of its own.
+    list.OnSelectKey(4);
+    EXPECT_EQ(hook.replaceText, "thanks");
+    EXPECT_EQ(hook.replaceMode, REPLACE_WORD);
+    list.OnSelectKey(5);
+    EXPECT_EQ(hook.replaceText, "iPhone");
+}
+
+TEST_F(SmartFixture, WhatWasLearnedReordersThePageAndTheWordBeforeCounts) {
+    std::int64_t now = 1000;
+    list.SetLearner(&learner, [&] { return now; });
+    list.SetSuggestions({true, false, true, false});
+    ASSERT_EQ(Lookup("th"), 0);  // nothing learned: the ranked order
+    EXPECT_EQ(Keys(), (std::vector<std::string>{"the", "that", "this", "thesis", "thx", "iPhone"}));
+    for (int i = 0; i < 5; ++i) learner.Use("thesis", "", now);
+    for (int i = 0; i < 3; ++i) {
+        learner.Use("of", "", now);
+        learner.Use("this", "of", now);
+    }
+    ASSERT_EQ(Lookup("th"), 0);
+    EXPECT_EQ(Keys().front(), "thesis");
+    hook.prevWord = "of";
+    ASSERT_EQ(Lookup("th"), 0);
+    EXPECT_EQ(Keys().front(), "this");
+    // A Shorthand key equal to the typed word stays in front.
+    source.ranked.insert(source.ranked.begin(), {"th", "thanks", Shorthand});
+    ASSERT_EQ(Lookup("th"), 0);
+    EXPECT_EQ(Keys()[0], "th");
+    EXPECT_EQ(Keys()[1], "this");
+}
+
+TEST_F(SmartFixture, AWordTypedTwiceThatNoLibraryHoldsIsOfferedAsLearned) {
+    list.SetLearner(&learner, [] { return std::int64_t{1000}; });
+    list.SetSuggestions({true, false, true, true});
+    learner.Use("thingamajig", "", 1000);
+    ASSERT_EQ(Lookup("thi"), 0);
+    EXPECT_EQ(Keys(), (std::vector<std::string>{"the", "that", "this", "thesis", "thx", "iPhone"}));
+    learner.Use("thingamajig", "", 1000);
+    learner.Use("the", "", 1000);  // a library word: offered once, as the library's
+    learner.Use("the", "", 1000);
+    ASSERT_EQ(Lookup("thi"), 0);
+    const auto keys = Keys();
+    ASSERT_EQ(std::count(keys.begin(), keys.end(), "thingamajig"), 1);
+    EXPECT_EQ(std::count(keys.begin(), keys.end(), "the"), 1);
+    // One page: the row of each candidate is its place.
+    const auto at = std::find(keys.begin(), keys.end(), "thingamajig") - keys.begin();
+    list.OnSelectKey(static_cast<int>(at));
+    EXPECT_EQ(list.rows()[static_cast<std::size_t>(at)].image, Learned - 1);
+    EXPECT_EQ(view.tip, "Learned");
+    EXPECT_EQ(hook.replaceText, "thingamajig");
+    // Without learning new words, it is not offered.
+    list.SetSuggestions({true, false, true, false});
+    ASSERT_EQ(Lookup("thi"), 0);
+    const auto without = Keys();
+    EXPECT_EQ(std::count(without.begin(), without.end(), "thingamajig"), 0);
 }
 
 }  // namespace

@@ -83,6 +83,21 @@ TEST_F(FinishedWords, AWordTakenFromTheListCountsOnceAndItsKeysNotAtAll) {
     EXPECT_EQ(Reported(), (Words{{"big", "the"}, {"cat", "big"}, {"sat", "cat"}}));
 }
 
+TEST_F(FinishedWords, TheWordBeforeTheOneLookedUpIsKnownWhenASpaceAloneStandsBetween) {
+    struct Case {
+        const char* line;
+        const char* word;
+        const char* prev;
+    };
+    for (const Case& c : {Case{"of th", "th", "of"}, Case{"of  th", "th", ""},
+                          Case{"end. Th", "Th", ""}, Case{"a, b", "b", ""}, Case{"th", "th", ""},
+                          Case{"so of th", "of th", "so"}, Case{"x th", "y", ""}}) {
+        SetLine(c.line);
+        SetWord(c.word);
+        EXPECT_EQ(WordBeforeInput(s(), CodePage1252()), c.prev) << c.line;
+    }
+}
+
 TEST(FinishedWordRing, TheReaderSkipsWhatWasOverwrittenOrNeverFinished) {
     auto state = std::make_unique<SharedHookState>();
     InitSharedHookState(*state);

@@ -168,7 +168,7 @@ TEST_F(MainWindow, TheWindowGoingLeavesEachResourceToOneOwner) {
     Start();
     HIMAGELIST images = ListView_GetImageList(list, LVSIL_SMALL);
     ASSERT_NE(images, nullptr);
-    ASSERT_EQ(ImageList_GetImageCount(images), 4);
+    ASSERT_EQ(ImageList_GetImageCount(images), 5);
     HWND tip = dlg->tip().hwnd();
     ASSERT_TRUE(IsWindow(tip));
     DestroyWindow(hwnd);  // as at the end of the modal run
@@ -178,7 +178,7 @@ TEST_F(MainWindow, TheWindowGoingLeavesEachResourceToOneOwner) {
     EXPECT_FALSE(IsWindow(tip));
     EXPECT_EQ(dlg->tip().hwnd(), nullptr);
     // The candidate images are the window object's to destroy, not the list's.
-    EXPECT_EQ(ImageList_GetImageCount(images), 4);
+    EXPECT_EQ(ImageList_GetImageCount(images), 5);
     dlg.reset();
 }
 
