@@ -125,13 +125,41 @@ void OptionHotkeyPage::HotkeyChanged(std::uint32_t hotkey) {
     toggleHotkey = hotkey;
 }
 
-void OptionsModel::Open(Registry& reg) {
+std::string LearnedCountText(std::size_t count) {
+    if (count == 0) return "No words learned yet";
+    if (count == 1) return "1 word learned";
+    std::string digits = std::to_string(count);
+    std::string grouped;
+    for (size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) grouped += ',';
+        grouped += digits[i];
+    }
+    return grouped + " words learned";
+}
+
+void OptionOthersPage::ShowLearned(LearnedData* learned) {
+    learned_ = learned;
+    learnedCount_ = learned ? learned->LearnedWordCount() : 0;
+}
+
+void OptionOthersPage::Forget() {
+    if (!learned_) return;
+    learned_->ForgetLearned();
+    learnedCount_ = learned_->LearnedWordCount();
+}
+
+void OptionsModel::Open(Registry& reg, LearnedData* learned) {
     OptionSettings stored;
     ReadOptions(reg, stored);
     hotkeys.Load(stored);
     others.enableWord = stored.enableWord;
     others.enableShorthand = stored.enableShorthand;
     others.runAtStartup = ReadRunAtStartup(reg) ? 1 : 0;
+    others.smartOrder = stored.suggestions.smartOrder;
+    others.spaceAfter = stored.suggestions.spaceAfter;
+    others.learn = stored.suggestions.learn;
+    others.learnNew = stored.suggestions.learnNew;
+    others.ShowLearned(learned);
     page_ = kHotkeysPage;
 }
 
@@ -140,10 +168,15 @@ OptionsResult OptionsModel::Ok(Registry& reg, const std::string& exePath) const 
     hotkeys.Store(s);
     s.enableWord = others.enableWord;
     s.enableShorthand = others.enableShorthand;
+    s.suggestions.smartOrder = others.smartOrder;
+    s.suggestions.spaceAfter = others.spaceAfter;
+    s.suggestions.learn = others.learn;
+    s.suggestions.learnNew = others.learnNew;
     OptionsResult result;
     result.bEnableWord = s.enableWord;
     result.bEnableShorthand = s.enableShorthand;
     result.dwEnableVemo = s.toggleHotkey;
+    result.suggestions = s.suggestions;
     result.allWritten = WriteOptions(reg, s);
     result.allWritten &= WriteRunAtStartup(reg, others.runAtStartup != 0, exePath);
     return result;

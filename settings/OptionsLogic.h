@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -98,12 +99,58 @@ class OptionHotkeyPage {
     int otherSelected_ = 0;
 };
 
-// The "Others" page: three flags, each set at once from its check box.
+// What has been learned from the user's typing, as the Options dialog shows
+// and forgets it.  The main window hands in its own; the dialog works without.
+class LearnedData {
+  public:
+    virtual ~LearnedData() = default;
+    virtual std::size_t LearnedWordCount() = 0;
+    // Removes everything learned, at once and for good.
+    virtual void ForgetLearned() = 0;
+};
+
+// The line that tells how much was learned: "No words learned yet",
+// "1 word learned", "1,234 words learned".
+std::string LearnedCountText(std::size_t count);
+
+// The "Others" page: seven flags, each set at once from its check box, and
+// what was learned.
 class OptionOthersPage {
   public:
+    // The question "Forget what was learned..." asks, Yes or No, under the
+    // title "Wordlark".
+    static constexpr char kForgetTitle[] = "Wordlark";
+    static constexpr char kForgetQuestion[] =
+        "Forget every word Wordlark has learned from your typing?\n\n"
+        "This happens at once, even if you then press Cancel, and cannot be undone.";
+
+    // Learning has effect only while the most likely words come first: its
+    // boxes are disabled, keeping their ticks, while that box is not ticked;
+    // learning new words only while learning itself is on.
+    bool LearnBoxEnabled() const { return smartOrder != 0; }
+    bool LearnNewBoxEnabled() const { return smartOrder != 0 && learn != 0; }
+
+    // The learned data the page shows (none: the count and the button are
+    // disabled); asks it for its count.
+    void ShowLearned(LearnedData* learned);
+    bool HasLearned() const { return learned_ != nullptr; }
+    std::size_t LearnedCount() const { return learnedCount_; }
+    std::string LearnedText() const { return LearnedCountText(learnedCount_); }
+    // The user answered Yes to kForgetQuestion: everything learned goes now,
+    // not on OK, and the count is asked again.
+    void Forget();
+
     std::int32_t enableWord = 1;
     std::int32_t enableShorthand = 1;
     std::int32_t runAtStartup = 1;
+    std::int32_t smartOrder = 0;
+    std::int32_t spaceAfter = 0;
+    std::int32_t learn = 1;
+    std::int32_t learnNew = 0;
+
+  private:
+    LearnedData* learned_ = nullptr;
+    std::size_t learnedCount_ = 0;
 };
 
 // What the main window takes over after OK.
@@ -111,6 +158,7 @@ struct OptionsResult {
     std::int32_t bEnableWord = 1;
     std::int32_t bEnableShorthand = 1;
     std::uint32_t dwEnableVemo = reg::kDefaultToggleHotkey;
+    SuggestionSettings suggestions;
     // False when the registry refused any value: the store may then hold a
     // mix of old and new settings.
     bool allWritten = true;
@@ -124,8 +172,9 @@ class OptionsModel {
     static constexpr int kOthersPage = 1;
     static constexpr const char* kPageNames[2] = {"Hotkeys", "Others"};
 
-    // Reads every Option value and whether the Run value exists.
-    void Open(Registry& reg);
+    // Reads every Option value and whether the Run value exists; the Others
+    // page shows learned (may be null).
+    void Open(Registry& reg, LearnedData* learned = nullptr);
     // Writes every Option value and the Run value (the program's path when
     // start-with-Windows is on, deleted when off); answers what the main
     // window takes over, with whether every write succeeded.

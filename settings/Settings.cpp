@@ -8,6 +8,19 @@ namespace {
 
 constexpr std::uint32_t kRunValueBytes = 260;
 
+// A 4-byte switch taken only when the stored value has exactly 4 bytes.
+void ReadExactly(Registry& reg, const RegKey& key, const char* name, std::int32_t& field) {
+    std::int32_t value = 0;
+    if (key && reg.Read(key.get(), name, &value, sizeof value) == sizeof value) field = value;
+}
+
+void ReadSuggestions(Registry& reg, const RegKey& key, SuggestionSettings& s) {
+    ReadExactly(reg, key, reg::kSmartOrder, s.smartOrder);
+    ReadExactly(reg, key, reg::kSpaceAfter, s.spaceAfter);
+    ReadExactly(reg, key, reg::kLearn, s.learn);
+    ReadExactly(reg, key, reg::kLearnNew, s.learnNew);
+}
+
 }  // namespace
 
 void ReadOptions(Registry& reg, OptionSettings& s) {
@@ -22,6 +35,12 @@ void ReadOptions(Registry& reg, OptionSettings& s) {
     key.ReadInto(reg::kSelectPageDown, s.selectPageDown);
     key.ReadInto(reg::kSelectIndex, s.selectIndex);
     key.ReadInto(reg::kSelect, s.select);
+    ReadSuggestions(reg, key, s.suggestions);
+}
+
+void ReadSuggestionSettings(Registry& reg, SuggestionSettings& s) {
+    RegKey key(reg, RegRoot::LocalMachine, reg::kOptionKey, true);
+    ReadSuggestions(reg, key, s);
 }
 
 bool WriteOptions(Registry& reg, const OptionSettings& s) {
@@ -36,6 +55,10 @@ bool WriteOptions(Registry& reg, const OptionSettings& s) {
     ok &= key.WriteBinary(reg::kSelectPageDown, s.selectPageDown);
     ok &= key.WriteBinary(reg::kSelectIndex, s.selectIndex);
     ok &= key.WriteBinary(reg::kSelect, s.select);
+    ok &= key.WriteBinary(reg::kSmartOrder, s.suggestions.smartOrder);
+    ok &= key.WriteBinary(reg::kSpaceAfter, s.suggestions.spaceAfter);
+    ok &= key.WriteBinary(reg::kLearn, s.suggestions.learn);
+    ok &= key.WriteBinary(reg::kLearnNew, s.suggestions.learnNew);
     return ok;
 }
 

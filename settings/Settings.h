@@ -14,6 +14,15 @@
 
 namespace wl {
 
+// The switches of the candidates' order and of learning, in the Option key.
+// Learning (learn, learnNew) has effect only while smartOrder is on.
+struct SuggestionSettings {
+    std::int32_t smartOrder = 0;  // bSmartOrder: the most likely words first
+    std::int32_t spaceAfter = 0;  // bSpaceAfter: a space after a completed word
+    std::int32_t learn = 1;       // bLearn: learn from what the user types
+    std::int32_t learnNew = 0;    // bLearnNew: also words that are in no library
+};
+
 // The values of the Option key.
 struct OptionSettings {
     std::int32_t enableWord = 1;
@@ -25,12 +34,18 @@ struct OptionSettings {
     std::uint8_t selectPageDown = reg::kDefaultSelectPageDown;
     std::array<std::uint8_t, 10> selectIndex = std::to_array(reg::kDefaultSelectIndex);
     std::array<std::uint8_t, 10> select = std::to_array(reg::kDefaultSelect);
+    SuggestionSettings suggestions;
 };
 
 // Reads every Option value into settings (the key is created when missing).
 void ReadOptions(Registry& reg, OptionSettings& settings);
 // Writes every Option value; false when any write was refused.
 bool WriteOptions(Registry& reg, const OptionSettings& settings);
+
+// Reads the four suggestion switches (the key is created when missing).  Each
+// is taken only when stored with exactly its 4 bytes; a missing value, or one
+// of another width, keeps what s holds.
+void ReadSuggestionSettings(Registry& reg, SuggestionSettings& s);
 
 // The main window's start-up read: dwEnableVemo, bEnableShorthand and
 // bEnableWord, in this order, 4 bytes each.

@@ -163,6 +163,32 @@ void CDlgOptionOthers::UpdateControls() {
     Check(m_hWnd, IDC_OTHERS_WORD, m_page.enableWord != 0);
     Check(m_hWnd, IDC_OTHERS_SHORTHAND, m_page.enableShorthand != 0);
     Check(m_hWnd, IDC_OTHERS_STARTUP, m_page.runAtStartup != 0);
+    Check(m_hWnd, IDC_OTHERS_SMART, m_page.smartOrder != 0);
+    Check(m_hWnd, IDC_OTHERS_SPACE, m_page.spaceAfter != 0);
+    Check(m_hWnd, IDC_OTHERS_LEARN, m_page.learn != 0);
+    Check(m_hWnd, IDC_OTHERS_LEARNNEW, m_page.learnNew != 0);
+    UpdateLearningBoxes();
+    const int show = m_page.HasLearned() ? SW_SHOW : SW_HIDE;
+    ShowWindow(Item(IDC_OTHERS_LEARNED), show);
+    ShowWindow(Item(IDC_OTHERS_FORGET), show);
+    EnableWindow(Item(IDC_OTHERS_FORGET), m_page.HasLearned());
+    SetDlgItemTextA(m_hWnd, IDC_OTHERS_LEARNED,
+                    m_page.HasLearned() ? m_page.LearnedText().c_str() : "");
+}
+
+void CDlgOptionOthers::UpdateLearningBoxes() {
+    EnableWindow(Item(IDC_OTHERS_LEARN), m_page.LearnBoxEnabled());
+    EnableWindow(Item(IDC_OTHERS_LEARNNEW), m_page.LearnNewBoxEnabled());
+}
+
+void CDlgOptionOthers::OnForget() {
+    if (!m_page.HasLearned()) return;
+    HWND owner = GetAncestor(m_hWnd, GA_ROOT);
+    if (MessageBoxA(owner, OptionOthersPage::kForgetQuestion, OptionOthersPage::kForgetTitle,
+                    MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+        return;
+    m_page.Forget();
+    SetDlgItemTextA(m_hWnd, IDC_OTHERS_LEARNED, m_page.LearnedText().c_str());
 }
 
 INT_PTR CDlgOptionOthers::OnMessage(UINT msg, WPARAM wp, LPARAM) {
@@ -177,6 +203,23 @@ INT_PTR CDlgOptionOthers::OnMessage(UINT msg, WPARAM wp, LPARAM) {
         case IDC_OTHERS_STARTUP:
             m_page.runAtStartup = IsChecked(m_hWnd, IDC_OTHERS_STARTUP) ? 1 : 0;
             break;
+        case IDC_OTHERS_SMART:
+            m_page.smartOrder = IsChecked(m_hWnd, IDC_OTHERS_SMART) ? 1 : 0;
+            UpdateLearningBoxes();
+            break;
+        case IDC_OTHERS_SPACE:
+            m_page.spaceAfter = IsChecked(m_hWnd, IDC_OTHERS_SPACE) ? 1 : 0;
+            break;
+        case IDC_OTHERS_LEARN:
+            m_page.learn = IsChecked(m_hWnd, IDC_OTHERS_LEARN) ? 1 : 0;
+            UpdateLearningBoxes();
+            break;
+        case IDC_OTHERS_LEARNNEW:
+            m_page.learnNew = IsChecked(m_hWnd, IDC_OTHERS_LEARNNEW) ? 1 : 0;
+            break;
+        case IDC_OTHERS_FORGET:
+            OnForget();
+            break;
         default:
             return FALSE;
     }
@@ -185,10 +228,12 @@ INT_PTR CDlgOptionOthers::OnMessage(UINT msg, WPARAM wp, LPARAM) {
 
 // --- The dialog ---
 
-CDlgOptions::CDlgOptions(Registry& reg, std::string exePath, const KeyLayout& layout)
+CDlgOptions::CDlgOptions(Registry& reg, std::string exePath, LearnedData* learned,
+                         const KeyLayout& layout)
     : DialogBase(IDD_OPTIONS),
       m_registry(reg),
       m_strExePath(std::move(exePath)),
+      m_pLearned(learned),
       m_hotkeyPage(m_model.hotkeys, layout),
       m_othersPage(m_model.others) {}
 
@@ -209,7 +254,7 @@ BOOL CDlgOptions::OnInitDialog() {
     if (m_hIconSmall)
         SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIconSmall));
 
-    m_model.Open(m_registry);
+    m_model.Open(m_registry, m_pLearned);
 
     m_hotkeyPage.Create(m_hWnd);
     m_othersPage.Create(m_hWnd);

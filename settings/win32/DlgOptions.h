@@ -39,19 +39,27 @@ class CDlgOptionHotkey : public DialogBase {
 class CDlgOptionOthers : public DialogBase {
   public:
     explicit CDlgOptionOthers(OptionOthersPage& page);
+    // Ticks the boxes from the page's flags, enables the learning boxes as
+    // the smart order allows, and shows the learned count and the "Forget"
+    // button (hidden without learned data).
     void UpdateControls();
 
   private:
     BOOL OnInitDialog() override;
     INT_PTR OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+    void UpdateLearningBoxes();
+    // Asks once; on Yes the learned data is forgotten now and the count
+    // shown again.
+    void OnForget();
 
     OptionOthersPage& m_page;
 };
 
 class CDlgOptions : public DialogBase {
   public:
-    // exePath: the value written for start with Windows.
-    CDlgOptions(Registry& reg, std::string exePath = ProgramPath(),
+    // exePath: the value written for start with Windows; learned: what the
+    // Others page counts and forgets (none: it shows neither).
+    CDlgOptions(Registry& reg, std::string exePath = ProgramPath(), LearnedData* learned = nullptr,
                 const KeyLayout& layout = SystemKeyLayout());
     ~CDlgOptions() override;
 
@@ -70,6 +78,7 @@ class CDlgOptions : public DialogBase {
 
     Registry& m_registry;
     std::string m_strExePath;
+    LearnedData* m_pLearned;
     OptionsModel m_model;
     OptionsResult m_result;
     CDlgOptionHotkey m_hotkeyPage;

@@ -18,9 +18,9 @@ void InitControls() {
 
 }  // namespace
 
-bool RunOptionsDialog(HWND owner, Registry& reg, OptionsResult& result) {
+bool RunOptionsDialog(HWND owner, Registry& reg, OptionsResult& result, LearnedData* learned) {
     InitControls();
-    CDlgOptions dialog(reg);
+    CDlgOptions dialog(reg, ProgramPath(), learned);
     if (dialog.DoModal(owner) != IDOK) return false;
     result = dialog.result();
     return true;

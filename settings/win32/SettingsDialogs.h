@@ -10,11 +10,14 @@
 namespace wl {
 
 // Runs the Options dialog modally.  True on OK: every Option value and the
-// Run value have been written, and result holds bEnableWord, bEnableShorthand
-// and the on/off hotkey (dwEnableVemo) for the main window to take over, and
-// allWritten, false when the registry refused any value.  False on Cancel:
-// nothing was written and result is untouched.
-bool RunOptionsDialog(HWND owner, Registry& reg, OptionsResult& result);
+// Run value have been written, and result holds bEnableWord, bEnableShorthand,
+// the on/off hotkey (dwEnableVemo) and the suggestion switches for the main
+// window to take over, and allWritten, false when the registry refused any
+// value.  False on Cancel: nothing was written and result is untouched.
+// learned, when given, is shown on the Others page with its count and a
+// button that forgets it, at once (even when the dialog is then cancelled).
+bool RunOptionsDialog(HWND owner, Registry& reg, OptionsResult& result,
+                      LearnedData* learned = nullptr);
 
 // Runs the Applications Manager modally.  True on OK: the list replaced the
 // stored applications; *allWritten (when given) tells whether the registry

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 #include <map>
 
@@ -221,12 +222,127 @@ TEST(OptionsDialog, CancelWritesNothing) {
     model.hotkeys.HotkeyChanged(0x00040041);
     model.others.enableShorthand = 0;
     model.others.runAtStartup = 1;
+    model.others.smartOrder = 1;
+    model.others.learn = 0;
     // Cancel: the model is dropped without OK.
-    for (const char* name :
-         {"bEnableWord", "bEnableShorthand", "dwEnableVemo", "vkSelectPrev", "vkSelectNext",
-          "vkSelectPageUp", "vkSelectPageDown", "vkSelectIndex", "vkSelect"})
+    for (const char* name : {"bEnableWord", "bEnableShorthand", "dwEnableVemo", "vkSelectPrev",
+                             "vkSelectNext", "vkSelectPageUp", "vkSelectPageDown", "vkSelectIndex",
+                             "vkSelect", "bSmartOrder", "bSpaceAfter", "bLearn", "bLearnNew"})
         EXPECT_TRUE(Stored(reg, name).empty()) << name;
     EXPECT_EQ(reg.Find(RegRoot::LocalMachine, reg::kRunKey, "Wordlark"), nullptr);
+}
+
+// Learned data that counts what it was asked.
+class FakeLearned : public LearnedData {
+  public:
+    explicit FakeLearned(std::size_t words) : count(words) {}
+    std::size_t LearnedWordCount() override {
+        ++counted;
+        return count;
+    }
+    void ForgetLearned() override {
+        ++forgotten;
+        count = 0;
+    }
+    std::size_t count;
+    int counted = 0;
+    int forgotten = 0;
+};
+
+TEST(OptionsOthersPage, SuggestionSwitchesOpenFromTheStoreAndAreStoredOnOk) {
+    MemoryRegistry reg;
+    OptionsModel model;
+    model.Open(reg);
+    EXPECT_EQ(model.others.smartOrder, 0);
+    EXPECT_EQ(model.others.spaceAfter, 0);
+    EXPECT_EQ(model.others.learn, 1);
+    EXPECT_EQ(model.others.learnNew, 0);
+    model.others.smartOrder = 1;
+    model.others.spaceAfter = 1;
+    model.others.learn = 0;
+    model.others.learnNew = 1;
+    const OptionsResult result = model.Ok(reg, kExe);
+    EXPECT_TRUE(result.allWritten);
+    EXPECT_EQ(result.suggestions.smartOrder, 1);
+    EXPECT_EQ(result.suggestions.spaceAfter, 1);
+    EXPECT_EQ(result.suggestions.learn, 0);
+    EXPECT_EQ(result.suggestions.learnNew, 1);
+    EXPECT_EQ(Stored(reg, "bSmartOrder"), Bytes({1, 0, 0, 0}));
+    EXPECT_EQ(Stored(reg, "bSpaceAfter"), Bytes({1, 0, 0, 0}));
+    EXPECT_EQ(Stored(reg, "bLearn"), Bytes({0, 0, 0, 0}));
+    EXPECT_EQ(Stored(reg, "bLearnNew"), Bytes({1, 0, 0, 0}));
+
+    OptionsModel again;
+    again.Open(reg);
+    EXPECT_EQ(again.others.smartOrder, 1);
+    EXPECT_EQ(again.others.spaceAfter, 1);
+    EXPECT_EQ(again.others.learn, 0);
+    EXPECT_EQ(again.others.learnNew, 1);
+}
+
+TEST(OptionsOthersPage, LearningBoxesAreEnabledOnlyWhileTheyHaveEffect) {
+    const struct {
+        std::int32_t smartOrder, learn;
+        bool learnBox, learnNewBox;
+    } cases[] = {
+        {0, 0, false, false},
+        {0, 1, false, false},
+        {1, 0, true, false},
+        {1, 1, true, true},
+    };
+    for (const auto& c : cases) {
+        OptionOthersPage page;
+        page.smartOrder = c.smartOrder;
+        page.learn = c.learn;
+        page.learnNew = 1;
+        EXPECT_EQ(page.LearnBoxEnabled(), c.learnBox) << c.smartOrder << c.learn;
+        EXPECT_EQ(page.LearnNewBoxEnabled(), c.learnNewBox) << c.smartOrder << c.learn;
+        // A disabled box keeps its tick.
+        EXPECT_EQ(page.learnNew, 1);
+    }
+}
+
+TEST(OptionsOthersPage, TheLearnedCountReadsAsAPhrase) {
+    const struct {
+        std::size_t count;
+        const char* text;
+    } cases[] = {
+        {0, "No words learned yet"},
+        {1, "1 word learned"},
+        {2, "2 words learned"},
+        {999, "999 words learned"},
+        {1000, "1,000 words learned"},
+        {1234, "1,234 words learned"},
+        {100000, "100,000 words learned"},
+        {1234567, "1,234,567 words learned"},
+        {SIZE_MAX, SIZE_MAX == 0xFFFFFFFFu ? "4,294,967,295 words learned"
+                                           : "18,446,744,073,709,551,615 words learned"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(LearnedCountText(c.count), c.text) << c.count;
+}
+
+TEST(OptionsOthersPage, ForgettingGoesToTheLearnedDataAtOnceAndCountsAgain) {
+    MemoryRegistry reg;
+    FakeLearned learned(1234);
+    OptionsModel model;
+    model.Open(reg, &learned);
+    EXPECT_TRUE(model.others.HasLearned());
+    EXPECT_EQ(model.others.LearnedText(), "1,234 words learned");
+    EXPECT_EQ(learned.forgotten, 0);
+
+    model.others.Forget();
+    EXPECT_EQ(learned.forgotten, 1);
+    EXPECT_EQ(learned.counted, 2);  // at the opening and after forgetting
+    EXPECT_EQ(model.others.LearnedText(), "No words learned yet");
+    // Nothing of it waits for OK, and none of the switches is written.
+    EXPECT_TRUE(Stored(reg, "bLearn").empty());
+
+    // Without learned data there is nothing to count or forget.
+    OptionsModel none;
+    none.Open(reg);
+    EXPECT_FALSE(none.others.HasLearned());
+    EXPECT_EQ(none.others.LearnedCount(), 0u);
+    none.others.Forget();
 }
 
 }  // namespace

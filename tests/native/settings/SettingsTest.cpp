@@ -24,6 +24,10 @@ TEST(Options, AnEmptyStoreGivesTheDefaultsAndCreatesTheKey) {
     EXPECT_EQ(std::memcmp(s.selectIndex.data(), "1234567890", 10), 0);
     const std::uint8_t complete[10] = {9, 13, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
     EXPECT_EQ(std::memcmp(s.select.data(), complete, 10), 0);
+    EXPECT_EQ(s.suggestions.smartOrder, 0);
+    EXPECT_EQ(s.suggestions.spaceAfter, 0);
+    EXPECT_EQ(s.suggestions.learn, 1);
+    EXPECT_EQ(s.suggestions.learnNew, 0);
     EXPECT_TRUE(reg.KeyExists(RegRoot::LocalMachine, kOption));
     EXPECT_FALSE(ReadRunAtStartup(reg));
 }
@@ -39,7 +43,9 @@ TEST(Options, WrittenWithTheirTypesAndWidths) {
         size_t width;
     } widths[] = {{"bEnableWord", 4},      {"bEnableShorthand", 4}, {"dwEnableVemo", 4},
                   {"vkSelectPrev", 1},     {"vkSelectNext", 1},     {"vkSelectPageUp", 1},
-                  {"vkSelectPageDown", 1}, {"vkSelectIndex", 10},   {"vkSelect", 10}};
+                  {"vkSelectPageDown", 1}, {"vkSelectIndex", 10},   {"vkSelect", 10},
+                  {"bSmartOrder", 4},      {"bSpaceAfter", 4},      {"bLearn", 4},
+                  {"bLearnNew", 4}};
     for (const auto& w : widths) {
         const MemoryRegistry::Value* v = reg.Find(RegRoot::LocalMachine, kOption, w.name);
         ASSERT_NE(v, nullptr) << w.name;
@@ -87,6 +93,103 @@ TEST(Options, AKeyThatCannotBeOpenedLeavesDefaultsAndFailsWrites) {
     RegKey(reg, RegRoot::LocalMachine, kOption, true);
     reg.refuseWrites = true;
     EXPECT_FALSE(WriteOptions(reg, s));
+}
+
+// The four suggestion switches: their names, a field of SuggestionSettings
+// each, and their defaults.
+struct SuggestionSwitch {
+    const char* name;
+    std::int32_t SuggestionSettings::*field;
+    std::int32_t fallback;
+};
+const SuggestionSwitch kSuggestionSwitches[] = {
+    {"bSmartOrder", &SuggestionSettings::smartOrder, 0},
+    {"bSpaceAfter", &SuggestionSettings::spaceAfter, 0},
+    {"bLearn", &SuggestionSettings::learn, 1},
+    {"bLearnNew", &SuggestionSettings::learnNew, 0},
+};
+
+TEST(SuggestionSettings, EachSwitchIsWrittenAndReadAloneAs4LittleEndianBytes) {
+    for (const auto& sw : kSuggestionSwitches) {
+        MemoryRegistry reg;
+        OptionSettings s;
+        s.suggestions.*sw.field = 0x01020304;
+        ASSERT_TRUE(WriteOptions(reg, s)) << sw.name;
+        const auto* v = reg.Find(RegRoot::LocalMachine, kOption, sw.name);
+        ASSERT_NE(v, nullptr) << sw.name;
+        EXPECT_EQ(v->data, (std::vector<unsigned char>{4, 3, 2, 1})) << sw.name;
+        // Read back by both readers; the other switches keep their defaults.
+        SuggestionSettings alone;
+        ReadSuggestionSettings(reg, alone);
+        OptionSettings all;
+        ReadOptions(reg, all);
+        for (const auto& other : kSuggestionSwitches) {
+            const std::int32_t expected = &other == &sw ? s.suggestions.*sw.field : other.fallback;
+            EXPECT_EQ(alone.*other.field, expected) << sw.name << " read " << other.name;
+            EXPECT_EQ(all.suggestions.*other.field, expected) << sw.name << " read " << other.name;
+        }
+    }
+}
+
+TEST(SuggestionSettings, AValueOfAnyOtherWidthKeepsTheDefault) {
+    const std::vector<std::vector<unsigned char>> wrong = {{},
+                                                           {0x01},
+                                                           {0x01, 0x00},
+                                                           {0x01, 0x00, 0x00},
+                                                           {0x01, 0, 0, 0, 0},
+                                                           std::vector<unsigned char>(8, 0)};
+    for (const auto& data : wrong) {
+        MemoryRegistry reg;
+        {
+            RegKey key(reg, RegRoot::LocalMachine, kOption, true);
+            for (const auto& sw : kSuggestionSwitches)
+                reg.WriteBinary(key.get(), sw.name, data.data(),
+                                static_cast<std::uint32_t>(data.size()));
+        }
+        SuggestionSettings s;
+        ReadSuggestionSettings(reg, s);
+        OptionSettings all;
+        ReadOptions(reg, all);
+        for (const auto& sw : kSuggestionSwitches) {
+            EXPECT_EQ(s.*sw.field, sw.fallback) << sw.name << ", " << data.size() << " bytes";
+            EXPECT_EQ(all.suggestions.*sw.field, sw.fallback)
+                << sw.name << ", " << data.size() << " bytes";
+        }
+    }
+}
+
+TEST(SuggestionSettings, AKeyThatCannotBeOpenedKeepsWhatTheReaderHeld) {
+    MemoryRegistry reg;
+    reg.failOpen = true;
+    SuggestionSettings s;
+    s.smartOrder = 1;
+    s.learn = 0;
+    ReadSuggestionSettings(reg, s);
+    EXPECT_EQ(s.smartOrder, 1);
+    EXPECT_EQ(s.learn, 0);
+}
+
+// Refuses the writes of one value only.
+class RefusingRegistry : public MemoryRegistry {
+  public:
+    explicit RefusingRegistry(std::string refused) : refused_(std::move(refused)) {}
+    bool WriteBinary(Key key, const std::string& name, const void* data,
+                     std::uint32_t size) override {
+        return name != refused_ && MemoryRegistry::WriteBinary(key, name, data, size);
+    }
+
+  private:
+    std::string refused_;
+};
+
+TEST(SuggestionSettings, ARefusedWriteOfAnyOfThemIsReported) {
+    for (const auto& sw : kSuggestionSwitches) {
+        RefusingRegistry reg(sw.name);
+        EXPECT_FALSE(WriteOptions(reg, OptionSettings{})) << sw.name;
+        // The values after a refused one are written all the same.
+        const bool lastStored = reg.Find(RegRoot::LocalMachine, kOption, "bLearnNew") != nullptr;
+        EXPECT_EQ(lastStored, std::string(sw.name) != "bLearnNew") << sw.name;
+    }
 }
 
 TEST(MainWindowSwitches, ReadInTheirOrderAndKeptWhenMissing) {

@@ -19,6 +19,8 @@ namespace {
 using test::Checked;
 using test::Click;
 using test::DialogScript;
+using test::Enabled;
+using test::ItemText;
 using test::TestRegistry;
 
 const std::string kExe = "C:\\Program Files\\Wordlark\\VemoShow.exe";
@@ -146,6 +148,155 @@ TEST_F(OptionsDialogTest, ClicksAreStoredOnOk) {
     EXPECT_FALSE(reg.Raw(reg::kRunKey, "Wordlark", type, run));
 }
 
+TEST_F(OptionsDialogTest, SuggestionBoxesAreStoredOnOkAndLearningFollowsTheSmartBox) {
+    CDlgOptions dialog(reg, kExe);
+    HWND dlg = Open(dialog);
+    ASSERT_NE(dlg, nullptr);
+    ShowPage(dlg, 1);
+    HWND others = dialog.othersPage();
+    // As Wordlark comes: learning ticked, but without effect (disabled)
+    // until the most likely words come first.  Without learned data there
+    // is no count and nothing to forget.
+    EXPECT_FALSE(Checked(others, IDC_OTHERS_SMART));
+    EXPECT_FALSE(Checked(others, IDC_OTHERS_SPACE));
+    EXPECT_TRUE(Checked(others, IDC_OTHERS_LEARN));
+    EXPECT_FALSE(Checked(others, IDC_OTHERS_LEARNNEW));
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(others, IDC_OTHERS_LEARNED)));
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(others, IDC_OTHERS_FORGET)));
+
+    // Each click, and the boxes' ticks and enabled states after it.
+    const struct {
+        int click;
+        bool smart, learn, learnNew, learnEnabled, learnNewEnabled;
+    } steps[] = {
+        {0, false, true, false, false, false},
+        {IDC_OTHERS_SMART, true, true, false, true, true},
+        {IDC_OTHERS_LEARNNEW, true, true, true, true, true},
+        {IDC_OTHERS_LEARN, true, false, true, true, false},
+        {IDC_OTHERS_SMART, false, false, true, false, false},
+        {IDC_OTHERS_SMART, true, false, true, true, false},
+        {IDC_OTHERS_SPACE, true, false, true, true, false},
+    };
+    for (const auto& step : steps) {
+        if (step.click) Click(others, step.click);
+        SCOPED_TRACE(::testing::Message() << "after clicking " << step.click);
+        EXPECT_EQ(Checked(others, IDC_OTHERS_SMART), step.smart);
+        EXPECT_EQ(Checked(others, IDC_OTHERS_LEARN), step.learn);
+        EXPECT_EQ(Checked(others, IDC_OTHERS_LEARNNEW), step.learnNew);
+        EXPECT_EQ(Enabled(others, IDC_OTHERS_LEARN), step.learnEnabled);
+        EXPECT_EQ(Enabled(others, IDC_OTHERS_LEARNNEW), step.learnNewEnabled);
+        EXPECT_TRUE(Enabled(others, IDC_OTHERS_SMART));
+        EXPECT_TRUE(Enabled(others, IDC_OTHERS_SPACE));
+    }
+
+    Click(dlg, IDOK);
+    ASSERT_EQ(dialog.Result(), IDOK);
+    const SuggestionSettings& result = dialog.result().suggestions;
+    EXPECT_EQ(result.smartOrder, 1);
+    EXPECT_EQ(result.spaceAfter, 1);
+    EXPECT_EQ(result.learn, 0);
+    EXPECT_EQ(result.learnNew, 1);  // disabled, and kept as it was ticked
+    EXPECT_EQ(Stored(reg, "bSmartOrder"), Bytes({1, 0, 0, 0}));
+    EXPECT_EQ(Stored(reg, "bSpaceAfter"), Bytes({1, 0, 0, 0}));
+    EXPECT_EQ(Stored(reg, "bLearn"), Bytes({0, 0, 0, 0}));
+    EXPECT_EQ(Stored(reg, "bLearnNew"), Bytes({1, 0, 0, 0}));
+
+    // Reopened, the page shows what was stored.
+    CDlgOptions again(reg, kExe);
+    dlg = Open(again);
+    ASSERT_NE(dlg, nullptr);
+    others = again.othersPage();
+    EXPECT_TRUE(Checked(others, IDC_OTHERS_SMART));
+    EXPECT_TRUE(Checked(others, IDC_OTHERS_SPACE));
+    EXPECT_FALSE(Checked(others, IDC_OTHERS_LEARN));
+    EXPECT_TRUE(Checked(others, IDC_OTHERS_LEARNNEW));
+    EXPECT_TRUE(Enabled(others, IDC_OTHERS_LEARN));
+    EXPECT_FALSE(Enabled(others, IDC_OTHERS_LEARNNEW));
+    Click(dlg, IDCANCEL);
+}
+
+// Learned data with a count to show; counts how often it was forgotten.
+class FakeLearned : public LearnedData {
+  public:
+    explicit FakeLearned(std::size_t words) : count(words) {}
+    std::size_t LearnedWordCount() override { return count; }
+    void ForgetLearned() override {
+        ++forgotten;
+        count = 0;
+    }
+    std::size_t count;
+    int forgotten = 0;
+};
+
+// The text of a message box: its static with text.
+std::string MessageText(HWND box) {
+    std::string text;
+    EnumChildWindows(
+        box,
+        [](HWND child, LPARAM lp) -> BOOL {
+            char cls[16] = {};
+            GetClassNameA(child, cls, sizeof cls);
+            if (lstrcmpiA(cls, "Static") != 0 || GetWindowTextLengthA(child) == 0) return TRUE;
+            *reinterpret_cast<std::string*>(lp) = WindowText(child);
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&text));
+    return text;
+}
+
+TEST_F(OptionsDialogTest, ForgetAsksOnceAndForgetsOnlyOnYesAtOnce) {
+    FakeLearned learned(1234);
+    CDlgOptions dialog(reg, kExe, &learned);
+    HWND dlg = Open(dialog);
+    ASSERT_NE(dlg, nullptr);
+    ShowPage(dlg, 1);
+    HWND others = dialog.othersPage();
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(others, IDC_OTHERS_LEARNED)));
+    EXPECT_EQ(ItemText(others, IDC_OTHERS_LEARNED), "1,234 words learned");
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(others, IDC_OTHERS_FORGET)));
+    EXPECT_TRUE(Enabled(others, IDC_OTHERS_FORGET));
+    // Forgetting does not depend on learning being on.
+    EXPECT_FALSE(Checked(others, IDC_OTHERS_SMART));
+    wchar_t label[64] = {};
+    GetWindowTextW(GetDlgItem(others, IDC_OTHERS_FORGET), label, 64);
+    EXPECT_EQ(std::wstring(label), L"Forget what was learned\u2026");
+
+    // Each answer, and what is left after it.
+    const struct {
+        int answer;
+        int forgotten;
+        const char* count;
+    } answers[] = {
+        {IDNO, 0, "1,234 words learned"},
+        {IDYES, 1, "No words learned yet"},
+    };
+    for (const auto& a : answers) {
+        SCOPED_TRACE(a.answer == IDYES ? "Yes" : "No");
+        DialogScript forget;
+        forget.On("Wordlark", [&](HWND box) {
+            const std::string text = MessageText(box);
+            EXPECT_NE(text.find("Forget every word"), std::string::npos) << text;
+            EXPECT_NE(text.find("Cancel"), std::string::npos) << text;
+            EXPECT_NE(text.find("cannot be undone"), std::string::npos) << text;
+            EXPECT_NE(GetDlgItem(box, IDYES), nullptr);
+            // No is the default answer.
+            EXPECT_TRUE(SendDlgItemMessageA(box, IDNO, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON);
+            EXPECT_FALSE(SendDlgItemMessageA(box, IDYES, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON);
+            Click(box, a.answer);
+        });
+        ASSERT_TRUE(forget.Run([&] { Click(others, IDC_OTHERS_FORGET); }))
+            << ::testing::PrintToString(forget.problems);
+        EXPECT_EQ(learned.forgotten, a.forgotten);
+        EXPECT_EQ(ItemText(others, IDC_OTHERS_LEARNED), a.count);
+    }
+
+    // Cancel afterwards brings nothing back and writes nothing.
+    Click(dlg, IDCANCEL);
+    EXPECT_EQ(learned.forgotten, 1);
+    EXPECT_EQ(learned.count, 0u);
+    EXPECT_EQ(Stored(reg, "bLearn"), "");
+}
+
 TEST_F(OptionsDialogTest, CancelWritesNothing) {
     CDlgOptions dialog(reg, kExe);
     HWND dlg = Open(dialog);
@@ -157,12 +308,14 @@ TEST_F(OptionsDialogTest, CancelWritesNothing) {
     SendDlgItemMessageA(hotkeys, IDC_HOTKEY_EDIT, HKM_SETHOTKEY, 0x0441, 0);
     Notify(hotkeys, IDC_HOTKEY_EDIT, EN_CHANGE);
     ShowPage(dlg, 1);
-    Click(dialog.othersPage(), IDC_OTHERS_STARTUP);
+    for (int box : {IDC_OTHERS_STARTUP, IDC_OTHERS_SMART, IDC_OTHERS_SPACE, IDC_OTHERS_LEARN,
+                    IDC_OTHERS_LEARNNEW})
+        Click(dialog.othersPage(), box);
     Click(dlg, IDCANCEL);
     EXPECT_EQ(dialog.Result(), IDCANCEL);
-    for (const char* name :
-         {"bEnableWord", "bEnableShorthand", "dwEnableVemo", "vkSelectPrev", "vkSelectNext",
-          "vkSelectPageUp", "vkSelectPageDown", "vkSelectIndex", "vkSelect"})
+    for (const char* name : {"bEnableWord", "bEnableShorthand", "dwEnableVemo", "vkSelectPrev",
+                             "vkSelectNext", "vkSelectPageUp", "vkSelectPageDown", "vkSelectIndex",
+                             "vkSelect", "bSmartOrder", "bSpaceAfter", "bLearn", "bLearnNew"})
         EXPECT_EQ(Stored(reg, name), "") << name;
     DWORD type = 0;
     std::string run;
