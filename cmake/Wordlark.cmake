@@ -96,3 +96,13 @@ endfunction()
 # libraries in its Libs folder, laid out as they are installed.
 set(WORDLARK_DIST_DIR ${CMAKE_BINARY_DIR}/bin)
 file(MAKE_DIRECTORY ${WORDLARK_DIST_DIR}/Libs)
+
+# wl_res_depends(RC...): the resource compiler reports no dependencies, so
+# the scripts built in this folder are made to depend on every file of res/
+# (scripts, headers, bitmaps, icons, manifest): a change there rebuilds them.
+function(wl_res_depends)
+  file(GLOB deps ${CMAKE_SOURCE_DIR}/res/*.rc ${CMAKE_SOURCE_DIR}/res/*.h
+       ${CMAKE_SOURCE_DIR}/res/*.bmp ${CMAKE_SOURCE_DIR}/res/*.ico
+       ${CMAKE_SOURCE_DIR}/res/*.manifest)
+  set_source_files_properties(${ARGN} PROPERTIES OBJECT_DEPENDS "${deps}")
+endfunction()

@@ -1,6 +1,8 @@
 #include "app/win32/DlgMain.h"
 
 #include <algorithm>
+#include <ctime>
+#include <functional>
 #include <string>
 
 #include "libui/UiMessage.h"
@@ -83,12 +85,13 @@ void ShowRefusedWrite(RegRoot root, const std::string& path) {
 }
 
 CDlgMain::CDlgMain(VemoApi& vemo, Registry& registry, const CodePage& codePage,
-                   std::string programFolder)
+                   std::string programFolder, std::string learnedPath)
     : DialogBase(IDD_MAIN),
       m_vemo(vemo),
       m_registry(registry),
       m_codePage(codePage),
       m_programFolder(std::move(programFolder)),
+      m_learnedPath(std::move(learnedPath)),
       m_libraries(registry, SystemDirectory(), codePage),
       m_candidates(*this, vemo, *this, codePage),
       m_dwToggleHotkey(reg::kDefaultToggleHotkey) {}
@@ -186,6 +189,8 @@ BOOL CDlgMain::OnInitDialog() {
     std::int32_t word = m_candidates.enableWord(), shorthand = m_candidates.enableShorthand();
     ReadMainWindowSwitches(m_registry, m_dwToggleHotkey, shorthand, word);
     m_candidates.SetSwitches(word, shorthand);
+    ReadSuggestionSettings(m_registry, m_suggestions);
+    ApplySuggestions();
 
     PrepareList();
     m_tip.Create(m_hWnd);
@@ -266,6 +271,8 @@ void CDlgMain::RegisterToggleHotkey() {
 void CDlgMain::OnTimer(UINT_PTR id) {
     if (id == ID_STARTUP_TIMER) {
         RunStartupSteps();
+    } else if (id == ID_LEARN_TIMER) {
+        TakeFinishedWords(false);
     } else if (id == ID_CARET_TIMER) {
         const bool pending = m_vemo.CheckCaret() != 0;
         if (!pending || static_cast<LONG>(GetTickCount() - m_caretDeadline) >= 0)
@@ -286,7 +293,57 @@ void CDlgMain::RunStartupSteps() {
         if (MessageBoxA(m_hWnd, kNoLibraryText, kTitleError, MB_OKCANCEL | MB_ICONERROR) == IDOK)
             OnCommand(ID_TRAY_LIB_MANAGER);
     }
+    StartHooks();
+}
+
+void CDlgMain::StartHooks() {
     m_vemo.BeginVemo(m_hWnd);
+    m_vemo.SetLearning(Learning() ? 1 : 0);
+}
+
+LearnedWords& CDlgMain::learned() {
+    if (!m_learned) {
+        std::string path = m_learnedPath;
+        if (path.empty()) {
+            const std::string folder = UserDataFolder();
+            if (!folder.empty()) path = folder + "\\learned.dat";
+        }
+        m_learned = std::make_unique<LearnedWords>(m_codePage, std::move(path));
+    }
+    return *m_learned;
+}
+
+void CDlgMain::ApplySuggestions() {
+    const bool smart = m_suggestions.smartOrder != 0;
+    const bool learn = Learning();
+    m_candidates.SetSuggestions(
+        {smart, m_suggestions.spaceAfter != 0, learn, learn && m_suggestions.learnNew != 0});
+    if (learn) {
+        m_candidates.SetLearner(&learned().learner(),
+                                [] { return std::int64_t{std::time(nullptr)}; });
+        if (m_hWnd) SetTimer(m_hWnd, ID_LEARN_TIMER, kLearnIntervalMs, nullptr);
+    } else {
+        if (m_hWnd) KillTimer(m_hWnd, ID_LEARN_TIMER);
+        TakeFinishedWords(true);
+        m_candidates.SetLearner(nullptr, {});
+    }
+    if (m_vemo.IsBeginVemo()) m_vemo.SetLearning(learn ? 1 : 0);
+    // The ranked lookup's index is read now rather than at the first key.
+    if (smart) m_libraries.PrepareRanked();
+}
+
+void CDlgMain::TakeFinishedWords(bool final) {
+    char word[128], prev[128];
+    const std::int64_t now = std::time(nullptr);
+    while (m_vemo.GetFinishedWord(word, sizeof word, prev, sizeof prev)) {
+        word[sizeof word - 1] = prev[sizeof prev - 1] = '\0';
+        if (Learning()) learned().Finished(word, prev, now);
+    }
+    if (!m_learned) return;
+    if (final)
+        m_learned->SaveNow(now);
+    else
+        m_learned->SaveIfDue(now);
 }
 
 bool CDlgMain::ReloadLibraries(bool* pathKnown) {
@@ -296,7 +353,9 @@ bool CDlgMain::ReloadLibraries(bool* pathKnown) {
     pattern += "\\Libs\\*.lib";
     // The cache holds entries of the set being replaced.
     m_candidates.ClearCandidates();
-    return m_libraries.Load(pattern.c_str(), 0) != 0;
+    const bool loaded = m_libraries.Load(pattern.c_str(), 0) != 0;
+    if (m_suggestions.smartOrder) m_libraries.PrepareRanked();
+    return loaded;
 }
 
 void CDlgMain::ToggleVemo() {
@@ -304,7 +363,7 @@ void CDlgMain::ToggleVemo() {
         m_vemo.EndVemo();
         m_tray.SetIcon(IDI_VEMO_OFF);
     } else {
-        m_vemo.BeginVemo(m_hWnd);
+        StartHooks();
         m_tray.SetIcon(static_cast<UINT>(IDI_VEMO_ON));
     }
     ShowWindow(m_hWnd, SW_HIDE);
@@ -339,7 +398,7 @@ void CDlgMain::OnCommand(UINT id) {
     } giveBack{m_vemo, dialog};
     switch (id) {
         case IDOK:  // Enter while the window has the focus
-            m_vemo.BeginVemo(m_hWnd);
+            StartHooks();
             ShowWindow(m_hWnd, SW_HIDE);
             break;
         case IDCANCEL:
@@ -386,14 +445,35 @@ void CDlgMain::OnCommand(UINT id) {
     }
 }
 
+namespace {
+
+// What was learned, as the Options dialog shows and forgets it.
+class LearnedForOptions : public LearnedData {
+  public:
+    explicit LearnedForOptions(std::function<LearnedWords&()> learned)
+        : learned_(std::move(learned)) {}
+    std::size_t LearnedWordCount() override { return learned_().WordCount(); }
+    void ForgetLearned() override { learned_().Forget(); }
+
+  private:
+    std::function<LearnedWords&()> learned_;
+};
+
+}  // namespace
+
 void CDlgMain::OnOptions() {
     OptionsResult result;
-    if (!RunOptionsDialog(m_hWnd, m_registry, result)) return;
+    // What the hook library reported so far counts before the dialog shows it.
+    TakeFinishedWords(false);
+    LearnedForOptions learnedData([this]() -> LearnedWords& { return learned(); });
+    if (!RunOptionsDialog(m_hWnd, m_registry, result, &learnedData)) return;
     m_candidates.SetSwitches(result.bEnableWord, result.bEnableShorthand);
     m_dwToggleHotkey = result.dwEnableVemo;
+    m_suggestions = result.suggestions;
+    ApplySuggestions();
     // The hook library reads the select keys anew; this also switches it on
     // when it was off, while the tray icon stays as it was.
-    m_vemo.BeginVemo(m_hWnd);
+    StartHooks();
     RegisterToggleHotkey();
 }
 
@@ -450,6 +530,9 @@ void CDlgMain::OnSize(int cx, int cy) {
 
 void CDlgMain::OnDestroy() {
     KillTimer(m_hWnd, ID_CARET_TIMER);
+    KillTimer(m_hWnd, ID_LEARN_TIMER);
+    // What was learned since the last write is written before the end.
+    TakeFinishedWords(true);
     UnregisterHotKey(m_hWnd, ID_TOGGLE_HOTKEY);
     m_candidates.ClearCandidates();
     m_vemo.EndVemo();
@@ -584,6 +667,15 @@ int CDlgMain::FindFirst(const char* word, LibraryEntry& entry, int matchMode, in
 
 int CDlgMain::FindNext(LibraryEntry& entry) {
     return m_libraries.FindNext(entry);
+}
+
+int CDlgMain::FindFirstRanked(const char* word, LibraryEntry& entry, int enableWord,
+                              int enableShorthand) {
+    return m_libraries.FindFirstRanked(word, entry, enableWord, enableShorthand);
+}
+
+int CDlgMain::FindNextRanked(LibraryEntry& entry) {
+    return m_libraries.FindNextRanked(entry);
 }
 
 }  // namespace wl

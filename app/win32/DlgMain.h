@@ -8,14 +8,17 @@
 #include <commctrl.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "app/CandidateList.h"
+#include "app/LearnedWords.h"
 #include "app/win32/TipWnd.h"
 #include "app/win32/VemoApi.h"
 #include "shell/win32/SystemTray.h"
 #include "platform/Registry.h"
 #include "platform/win32/DialogBase.h"
+#include "settings/Settings.h"
 #include "store/LibrarySet.h"
 
 namespace wl {
@@ -25,6 +28,10 @@ inline constexpr UINT WM_TRAY_NOTIFY = WM_USER + 10;  // the tray icon's notific
 inline constexpr UINT_PTR ID_STARTUP_TIMER = 1002;
 inline constexpr int ID_TOGGLE_HOTKEY = 1002;
 inline constexpr UINT_PTR ID_CARET_TIMER = 1003;
+// While learning: the words the hook library reported are taken in, and the
+// file written when due.
+inline constexpr UINT_PTR ID_LEARN_TIMER = 1004;
+inline constexpr UINT kLearnIntervalMs = 1000;
 inline constexpr UINT kTrayIconId = 130;
 
 // Tells the user, once, that a setting could not be saved because the
@@ -40,8 +47,10 @@ class CDlgMain : public DialogBase, public CandidateView, public CandidateSource
     // vemo: the hook library; registry: the settings; codePage: the text of
     // the libraries and of path completion; programFolder: where the Libs
     // folder is looked for, empty for the folder of the running executable.
+    // learnedPath: the file of what is learned from the user's typing;
+    // empty for learned.dat in the user's own data folder.
     CDlgMain(VemoApi& vemo, Registry& registry, const CodePage& codePage,
-             std::string programFolder = {});
+             std::string programFolder = {}, std::string learnedPath = {});
     ~CDlgMain() override;
     CDlgMain(const CDlgMain&) = delete;
     CDlgMain& operator=(const CDlgMain&) = delete;
@@ -51,6 +60,8 @@ class CDlgMain : public DialogBase, public CandidateView, public CandidateSource
     const CandidateList& candidates() const { return m_candidates; }
     const CTipWnd& tip() const { return m_tip; }
     const LibrarySet& libraries() const { return m_libraries; }
+    // What was learned; loaded on first need.
+    LearnedWords& learned();
 
   private:
     INT_PTR OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -65,6 +76,15 @@ class CDlgMain : public DialogBase, public CandidateView, public CandidateSource
     void OnCaretPending();
 
     void RunStartupSteps();
+    // BeginVemo, and the hook library told whether to report finished words.
+    void StartHooks();
+    // The suggestion switches into the list, the learning and the ranked
+    // lookup's index.
+    void ApplySuggestions();
+    bool Learning() const { return m_suggestions.smartOrder && m_suggestions.learn; }
+    // Takes in the words the hook library reported; writes the file when due
+    // (or at once with final).
+    void TakeFinishedWords(bool final);
     // Loads the enabled libraries of the program's Libs folder; answers
     // whether any loaded (false also when the program's path is unknown).
     bool ReloadLibraries(bool* pathKnown = nullptr);
@@ -92,11 +112,17 @@ class CDlgMain : public DialogBase, public CandidateView, public CandidateSource
     int FindFirst(const char* word, LibraryEntry& entry, int matchMode, int enableWord,
                   int enableShorthand) override;
     int FindNext(LibraryEntry& entry) override;
+    int FindFirstRanked(const char* word, LibraryEntry& entry, int enableWord,
+                        int enableShorthand) override;
+    int FindNextRanked(LibraryEntry& entry) override;
 
     VemoApi& m_vemo;
     Registry& m_registry;
     const CodePage& m_codePage;
     std::string m_programFolder;
+    std::string m_learnedPath;
+    SuggestionSettings m_suggestions;
+    std::unique_ptr<LearnedWords> m_learned;
     HWND m_edit = nullptr;
     HWND m_list = nullptr;
     HICON m_hIcon = nullptr;

@@ -16,6 +16,13 @@ class VemoApi : public HookCalls {
     virtual void SetOldFous() = 0;
     // Runs the caret check once; non-zero while a lookup is still pending.
     virtual int CheckCaret() = 0;
+    // Learning: the hook library reports the words the user finishes while
+    // on; GetFinishedWord hands over the next (1), or answers 0.
+    virtual void SetLearning(int on) { (void)on; }
+    virtual int GetFinishedWord(char* word, int wordSize, char* prev, int prevSize) {
+        (void)word, (void)wordSize, (void)prev, (void)prevSize;
+        return 0;
+    }
 };
 
 // "Vemo.dll" itself.

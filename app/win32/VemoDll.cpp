@@ -15,6 +15,11 @@ class VemoDllApi : public VemoApi {
     int GetInputStr(char* buffer, int size) override { return ::GetInputStr(buffer, size); }
     int SetReplaceStr(const char* text, int mode) override { return ::SetReplaceStr(text, mode); }
     int ReplaceStr() override { return ::ReplaceStr(); }
+    int GetPrevWord(char* buffer, int size) override { return ::GetPrevWord(buffer, size); }
+    void SetLearning(int on) override { ::SetLearning(on); }
+    int GetFinishedWord(char* word, int wordSize, char* prev, int prevSize) override {
+        return ::GetFinishedWord(word, wordSize, prev, prevSize);
+    }
 };
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "platform/win32/ProgramFolder.h"
 
 #include <windows.h>
+#include <shlobj.h>
 
 namespace wl {
 
@@ -17,6 +18,18 @@ std::string ProgramFolder() {
     if (cut == std::string::npos) return {};
     path.resize(cut);
     return path;
+}
+
+std::string UserDataFolder() {
+    char base[MAX_PATH + 1] = {};
+    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr,
+                                SHGFP_TYPE_CURRENT, base)) ||
+        !base[0])
+        return {};
+    std::string folder = std::string(base) + "\\Wordlark";
+    if (!CreateDirectoryA(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+        return {};
+    return folder;
 }
 
 }  // namespace wl

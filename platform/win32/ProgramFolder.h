@@ -1,5 +1,5 @@
-// Where the running program lies: the folder that holds its libraries (Libs),
-// its help file, and the path that starts it with Windows.
+// Where the running program lies, and where its user's own data goes: the folder that holds its
+// libraries (Libs), its help file, and the path that starts it with Windows.
 #pragma once
 
 #include <string>
@@ -12,5 +12,9 @@ std::string ProgramPath();
 // The folder of the running program, without a trailing backslash; "" when
 // ProgramPath() is "" or holds no backslash.
 std::string ProgramFolder();
+// The user's own folder for what Wordlark keeps of theirs (what it learned):
+// "Wordlark" in the user's local application data folder, made when
+// missing; "" when there is none.
+std::string UserDataFolder();
 
 }  // namespace wl
