@@ -6,12 +6,16 @@
 #   - the CPU time and working set of the idle program over IDLE seconds.
 # Prints the figures; asserts nothing.
 #
-#   bench/latency.sh [ROUNDS] [IDLE]      (after: cmake --build --preset windows)
+# With "smart", "Suggest the most likely words first" is on (and with it
+# learning, by default): the ranked lookup and the learned order.
+#
+#   bench/latency.sh [ROUNDS] [IDLE] [smart]   (after: cmake --build --preset windows)
 set -uo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(cd "$here/.." && pwd)
 rounds=${1:-60}
 idle=${2:-60}
+mode=${3:-plain}
 build=$root/build/windows
 bench=$build/bench/latency_bench.exe
 wlib=$build/bin/wlib.exe
@@ -36,10 +40,18 @@ awk -v n="$extra" 'BEGIN { for (i = 0; i < n; i++) {
 "$WORDLARK_WINE" "$wlib" import "Z:$app/Libs/Extra.lib" "Z:$E2E_OUT/extra.txt" >/dev/null 2>&1
 echo "dictionary entries: ${english:-?} + $extra"
 
+smart=()
+if [ "$mode" = smart ]; then
+    "$WORDLARK_WINE" reg add 'HKLM\Software\Quorbit\Option' /v bSmartOrder /t REG_DWORD /d 1 /f \
+        >/dev/null 2>&1 || e2e_fail "cannot switch the smart order on"
+    smart=(--smart)
+fi
+echo "order: $mode"
+
 # The words and what Tab completes them to: the first candidate.
 pairs=()
 for word in appl compu intern wonde zebr quic brow jum laz pian; do
-    first=$("$WORDLARK_WINE" "$wlib" lookup "Z:$app/Libs" "$word" --limit 1 2>/dev/null |
+    first=$("$WORDLARK_WINE" "$wlib" lookup "Z:$app/Libs" "$word" "${smart[@]}" --limit 1 2>/dev/null |
         tr -d '\r' | cut -f2)
     [ -n "$first" ] && pairs+=("$word=$first")
 done
