@@ -31,13 +31,17 @@ app=$VEMO_DIR
 cp "$build/bin/Libs/English.lib" "$build/bin/Libs/Shorthand.lib" "$app/Libs/"
 english=$("$WORDLARK_WINE" "$wlib" info "Z:$app/Libs/English.lib" 2>/dev/null | tr -d '\r' |
     sed -n 's/^count: //p')
-# Enough generated words (zz + letters) to make 100,000 dictionary entries.
-extra=$((100000 - ${english:-0}))
+# Enough generated words (zz + letters) to make 100,000 dictionary entries
+# (LATENCY_ENTRIES=0: the default libraries alone).
+entries=${LATENCY_ENTRIES:-100000}
+extra=$((entries > ${english:-0} ? entries - ${english:-0} : 0))
 awk -v n="$extra" 'BEGIN { for (i = 0; i < n; i++) {
         w = "zz"; k = i; for (j = 0; j < 4; j++) { w = w sprintf("%c", 97 + k % 26); k = int(k / 26) }
         print w } }' >"$E2E_OUT/extra.txt"
-"$WORDLARK_WINE" "$wlib" create "Z:$app/Libs/Extra.lib" --type dictionary >/dev/null 2>&1
-"$WORDLARK_WINE" "$wlib" import "Z:$app/Libs/Extra.lib" "Z:$E2E_OUT/extra.txt" >/dev/null 2>&1
+if [ "$extra" -gt 0 ]; then
+    "$WORDLARK_WINE" "$wlib" create "Z:$app/Libs/Extra.lib" --type dictionary >/dev/null 2>&1
+    "$WORDLARK_WINE" "$wlib" import "Z:$app/Libs/Extra.lib" "Z:$E2E_OUT/extra.txt" >/dev/null 2>&1
+fi
 echo "dictionary entries: ${english:-?} + $extra"
 
 smart=()
