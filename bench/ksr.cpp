@@ -38,12 +38,16 @@
 // Debian's r-cran-janeaustenr, where it installs them, through R; or any
 // text file (UTF-8 or plain ASCII) given with --text.
 //
-//   ksr [--libs DIR] [--text FILE] [--words N] [--mix USER,PAIR] [--half-life S] [--tune]
+//   ksr [--libs DIR] [--text FILE] [--words N] [--mix USER,PAIR] [--half-life S]
+//       [--candidates C] [--learned L] [--tune]
 //
 // DIR: the folder of the libraries (default: the build's Libs); N: type only
 // the first N words; USER,PAIR: LearnMix's userWeight and pairWeight (default:
-// its own); S: the half-life of the counts in seconds (0: they never fade);
-// --tune: KSR of the learning orders on the first half for a grid of mixes.
+// its own); S: the half-life of the counts in seconds (0: they never fade;
+// default LearnLimits'); C, L: the ranked candidates the learned order
+// chooses from (50) and the learned words asked for (10), to see what other
+// choices would give; --tune: only the learning orders on the first half,
+// for a grid of mixes (or the one given).
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -68,10 +72,10 @@ using Clock = std::chrono::steady_clock;
 namespace fs = std::filesystem;
 
 constexpr int kPage = 10;
-// The ranked candidates the learned order chooses the page from.
-constexpr std::size_t kRankedCandidates = 50;
-// Learned words asked for with "learn new words".
-constexpr std::size_t kLearnedOffered = 10;
+// The ranked candidates the learned order chooses the page from, and the
+// learned words asked for with "learn new words" (--candidates, --learned).
+std::size_t rankedCandidates = 50;
+std::size_t learnedOffered = 10;
 // The learner's clock: it starts here and moves on a second per word.
 constexpr std::int64_t kStartTime = 1800000000;
 constexpr std::int64_t kSecondsPerWord = 1;
@@ -242,7 +246,7 @@ class RankedPages {
         wl::LibraryEntry e;
         bool leading = true;
         for (int ok = set_.FindFirstRanked(typed.c_str(), e, 1, 1);
-             ok && page.candidates.size() < kRankedCandidates; ok = set_.FindNextRanked(e)) {
+             ok && page.candidates.size() < rankedCandidates; ok = set_.FindNextRanked(e)) {
             const std::string key = e.keyString();
             const bool word = e.type == wl::Dictionary;
             leading = leading && !word && cp.CompareNoCase(key.c_str(), typed.c_str()) == 0;
@@ -321,7 +325,7 @@ class LearningTypist {
                 auto ns = static_cast<std::uint32_t>(
                     std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - start)
                         .count());
-                (candidates->size() >= kRankedCandidates ? orderFull_ : orderShort_).push_back(ns);
+                (candidates->size() >= rankedCandidates ? orderFull_ : orderShort_).push_back(ns);
                 while (row < order_.size() && (*texts)[order_[row]] != w) ++row;
             } else {
                 while (row < texts->size() && (*texts)[row] != w) ++row;
@@ -359,7 +363,7 @@ class LearningTypist {
         texts_ = page.texts;
         auto start = Clock::now();
         const std::vector<std::string> learned =
-            learner_.WordsWithPrefix(prefix, 2, 3, kLearnedOffered, now_);
+            learner_.WordsWithPrefix(prefix, 2, 3, learnedOffered, now_);
         learned_.push_back(static_cast<std::uint32_t>(
             std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - start).count()));
         for (const std::string& form : learned) {
@@ -431,8 +435,8 @@ std::size_t TakeFrom(Pages& pages, const std::string& w) {
 
 int Usage() {
     std::fputs(
-        "usage: ksr [--libs DIR] [--text FILE] [--words N] [--mix USER,PAIR] [--half-life S] "
-        "[--tune]\n",
+        "usage: ksr [--libs DIR] [--text FILE] [--words N] [--mix USER,PAIR] [--half-life S]\n"
+        "           [--candidates C] [--learned L] [--tune]\n",
         stderr);
     return 2;
 }
@@ -449,7 +453,7 @@ int main(int argc, char** argv) {
     long maxWords = -1;
     wl::LearnMix mix;
     wl::LearnLimits limits;
-    bool tune = false;
+    bool tune = false, mixGiven = false;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         if (a == "--tune") {
@@ -467,6 +471,11 @@ int main(int argc, char** argv) {
         } else if (a == "--mix") {
             if (std::sscanf(value, "%lf,%lf", &mix.userWeight, &mix.pairWeight) != 2)
                 return Usage();
+            mixGiven = true;
+        } else if (a == "--candidates") {
+            rankedCandidates = std::strtoul(value, nullptr, 10);
+        } else if (a == "--learned") {
+            learnedOffered = std::strtoul(value, nullptr, 10);
         } else if (a == "--half-life") {
             limits.halfLifeSeconds = std::strtoll(value, nullptr, 10);
         } else {
@@ -547,9 +556,11 @@ int main(int argc, char** argv) {
     double prepared = std::chrono::duration<double>(Clock::now() - start).count();
     std::printf("  ranked index: %.2f MB, built in %.0f ms\n",
                 static_cast<double>(set.RankedBytes()) / 1e6, prepared * 1e3);
-    std::printf("  learning: %lld s per word, half-life %lld s, userWeight %g, pairWeight %g\n",
-                static_cast<long long>(kSecondsPerWord),
-                static_cast<long long>(limits.halfLifeSeconds), mix.userWeight, mix.pairWeight);
+    std::printf(
+        "  learning: %lld s per word, half-life %lld s, userWeight %g, pairWeight %g; "
+        "%zu ranked candidates, %zu learned words asked for\n",
+        static_cast<long long>(kSecondsPerWord), static_cast<long long>(limits.halfLifeSeconds),
+        mix.userWeight, mix.pairWeight, rankedCandidates, learnedOffered);
     std::fflush(stdout);
 
     RankedPages ranked(set);
@@ -565,18 +576,21 @@ int main(int argc, char** argv) {
 
     if (tune) {
         std::printf(
-            "  tuning on the first half: KSR of smart + space + learning "
-            "(and + new words)\n");
-        std::printf("  %10s %10s %10s %10s\n", "userWeight", "pairWeight", "learning", "+ new");
-        for (double user : {8.0, 100.0, 1000.0, 10000.0, 100000.0})
-            for (double pair : {0.5, 2.0, 8.0, 32.0}) {
-                wl::LearnMix m{user, pair};
-                const long plain = learning(false, m, 0).first;
-                const long fresh = learning(true, m, 0).first;
-                std::printf("  %10g %10g %9.2f%% %9.2f%%\n", user, pair, Ksr(plain, characters[0]),
-                            Ksr(fresh, characters[0]));
-                std::fflush(stdout);
-            }
+            "  on the first half: KSR (keys) of smart + space + learning, and + new words\n");
+        std::printf("  %10s %10s %20s %20s\n", "userWeight", "pairWeight", "learning",
+                    "+ new words");
+        std::vector<wl::LearnMix> grid;
+        if (mixGiven) grid.push_back(mix);
+        for (double user : {8.0, 64.0, 512.0, 4096.0})
+            for (double pair : {8.0, 64.0, 512.0})
+                if (!mixGiven) grid.push_back({user, pair});
+        for (const wl::LearnMix& m : grid) {
+            const long plain = learning(false, m, 0).first;
+            const long fresh = learning(true, m, 0).first;
+            std::printf("  %10g %10g %7.3f%% (%9ld) %7.3f%% (%9ld)\n", m.userWeight, m.pairWeight,
+                        Ksr(plain, characters[0]), plain, Ksr(fresh, characters[0]), fresh);
+            std::fflush(stdout);
+        }
         return 0;
     }
 
@@ -640,19 +654,52 @@ int main(int argc, char** argv) {
         std::printf("\n");
     }
 
+    // The learner's file after the text, and what it takes at the bound:
+    // at the lengths of these lines, and at most (64-byte words, the
+    // longest numbers).
     const wl::Learner& learned = learner.learner();
     const fs::path file =
         fs::temp_directory_path() / ("ksr-learned-" + std::to_string(getpid()) + ".dat");
+    std::string saved;
+    if (learned.Save(file.string())) {
+        std::FILE* f = std::fopen(file.string().c_str(), "rb");
+        if (f) ReadAll(f, saved);
+        if (f) std::fclose(f);
+    }
     std::error_code ec;
-    const bool saved = learned.Save(file.string());
-    const auto bytes = saved ? fs::file_size(file, ec) : 0;
     fs::remove(file, ec);
+    double wordBytes = 0, pairBytes = 0;
+    for (std::size_t at = 0; at < saved.size();) {
+        std::size_t nl = saved.find('\n', at);
+        nl = nl == std::string::npos ? saved.size() : nl + 1;
+        if (saved.compare(at, 2, "W\t") == 0) wordBytes += static_cast<double>(nl - at);
+        if (saved.compare(at, 2, "P\t") == 0) pairBytes += static_cast<double>(nl - at);
+        at = nl;
+    }
+    const double perWord =
+        wordBytes / static_cast<double>(std::max<std::size_t>(1, learned.WordCount()));
+    const double perPair =
+        pairBytes / static_cast<double>(std::max<std::size_t>(1, learned.PairCount()));
+    constexpr double kLongest = wl::Learner::kMaxWordBytes;
+    // "W key form count last uses follows", "P prev word count last".
+    constexpr double kWordLineMax =
+        2 + kLongest + 1 + kLongest + 1 + 24 + 1 + 20 + 1 + 10 + 1 + 24 + 1;
+    constexpr double kPairLineMax = 2 + kLongest + 1 + kLongest + 1 + 24 + 1 + 20 + 1;
     std::printf(
-        "  learned after the text: %zu words, %zu pairs; its file %.2f MB (%.1f bytes per "
-        "word or pair)\n",
-        learned.WordCount(), learned.PairCount(), static_cast<double>(bytes) / 1e6,
-        static_cast<double>(bytes) / static_cast<double>(std::max<std::size_t>(
-                                         1, learned.WordCount() + learned.PairCount())));
+        "  learned after the text: %zu words, %zu pairs; its file %.2f MB (%.1f bytes a "
+        "word, %.1f a pair)\n",
+        learned.WordCount(), learned.PairCount(), static_cast<double>(saved.size()) / 1e6, perWord,
+        perPair);
+    std::printf(
+        "  its file at the bound of %zu words and %zu pairs: about %.1f MB at these lengths, "
+        "at most %.1f MB\n",
+        limits.maxWords, limits.maxPairs,
+        (static_cast<double>(limits.maxWords) * perWord +
+         static_cast<double>(limits.maxPairs) * perPair) /
+            1e6,
+        (static_cast<double>(limits.maxWords) * kWordLineMax +
+         static_cast<double>(limits.maxPairs) * kPairLineMax) /
+            1e6);
     const Percentiles full = learner.OrderFull(), shorter = learner.OrderShort(),
                       prefixed = newWords.Learned();
     std::printf(
