@@ -598,12 +598,12 @@ int main(int argc, char** argv) {
     auto row = [&](const char* name, long first, long second) {
         std::printf("  %-54s", name);
         if (first >= 0)
-            std::printf(" %10.1f%%", Ksr(first, characters[0]));
+            std::printf(" %10.2f%%", Ksr(first, characters[0]));
         else
             std::printf(" %11s", "-");
-        std::printf(" %10.1f%%", Ksr(second, characters[1]));
+        std::printf(" %10.2f%%", Ksr(second, characters[1]));
         if (first >= 0)
-            std::printf(" %6.1f%%", Ksr(first + second, characters[0] + characters[1]));
+            std::printf(" %6.2f%%", Ksr(first + second, characters[0] + characters[1]));
         else
             std::printf(" %7s", "-");
         std::printf("\n");
