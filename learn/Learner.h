@@ -23,10 +23,14 @@ struct LearnLimits {
     std::int64_t halfLifeSeconds = 14 * 24 * 3600;
 };
 
-// How the counts mix with the static probability (see Learner::Score).
+// How the counts mix with the static probability (see Learner::Score).  The
+// defaults saved the most keystrokes over the first half of a long text
+// (bench/ksr --tune); anywhere from 8 to 512 either moved the savings by
+// less than a tenth of a point there, and over the first few thousand
+// words a larger userWeight saved a little more.
 struct LearnMix {
-    double userWeight = 8.0;  // uses before the user's own counts weigh as much as the library
-    double pairWeight = 2.0;  // uses of the previous word before its pairs weigh as much
+    double userWeight = 64.0;  // uses before the user's own counts weigh as much as the library
+    double pairWeight = 64.0;  // uses of the previous word before its pairs weigh as much
 };
 
 // A candidate of a ranked lookup as the learned order sees it.
