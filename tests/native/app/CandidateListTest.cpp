@@ -411,8 +411,8 @@ TEST_F(SmartFixture, WhatWasLearnedReordersThePageAndTheWordBeforeCounts) {
     list.SetSuggestions({true, false, true, false});
     ASSERT_EQ(Lookup("th"), 0);  // nothing learned: the ranked order
     EXPECT_EQ(Keys(), (std::vector<std::string>{"the", "that", "this", "thesis", "thx", "iPhone"}));
-    for (int i = 0; i < 5; ++i) learner.Use("thesis", "", now);
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 40; ++i) learner.Use("thesis", "", now);
+    for (int i = 0; i < 30; ++i) {
         learner.Use("of", "", now);
         learner.Use("this", "of", now);
     }
