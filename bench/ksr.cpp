@@ -318,6 +318,7 @@ class LearningTypist {
                 candidates = &candidates_;
                 texts = &texts_;
             }
+            // The word's row in the order; past the end when it is not there.
             std::size_t row = 0;
             if (learn_) {
                 auto start = Clock::now();
@@ -330,12 +331,13 @@ class LearningTypist {
             } else {
                 while (row < texts->size() && (*texts)[row] != w) ++row;
             }
-            if (row < static_cast<std::size_t>(kPage)) taken = typed;
+            const bool found = row < texts->size();
+            if (found && row < static_cast<std::size_t>(kPage)) taken = typed;
             if (typed == 1) {
-                place_ = row < static_cast<std::size_t>(kPage)       ? kOnPage
+                place_ = !found                                      ? kNotOffered
+                         : row < static_cast<std::size_t>(kPage)     ? kOnPage
                          : row < static_cast<std::size_t>(2 * kPage) ? kPageTwo
-                         : row < texts->size()                       ? kFurther
-                                                                     : kNotOffered;
+                                                                     : kFurther;
             }
         }
         if (w.size() >= 2) {
@@ -610,21 +612,27 @@ int main(int argc, char** argv) {
         std::fflush(stdout);
     };
     Pages today(set, false), smart(set, true);
+    long smartSpaceKeys = 0;
     for (Pages* pages : {&today, &smart})
         for (bool space : {false, true}) {
             if (pages == &today && space) continue;
             auto take = [&](std::size_t i) { return TakeFrom(*pages, tokens[i].text); };
+            const long first = KeysFor(tokens, 0, split, space, take),
+                       second = KeysFor(tokens, split, end, space, take);
+            if (pages == &smart && space) smartSpaceKeys = first + second;
             row(pages == &today ? "today's order"
                 : space         ? "smart order + space after"
                                 : "smart order",
-                KeysFor(tokens, 0, split, space, take), KeysFor(tokens, split, end, space, take));
+                first, second);
         }
 
     // The same typist without learning (the smart order): where the words
     // stood, to compare with learning.
     LearningTypist still(ranked, false, false, mix, limits);
     auto takeStill = [&](std::size_t i) { return still.Take(tokens, i); };
-    KeysFor(tokens, 0, end, true, takeStill);
+    if (KeysFor(tokens, 0, end, true, takeStill) != smartSpaceKeys)
+        std::printf(
+            "  (the learning typist without learning is not the smart order: ksr is wrong)\n");
 
     LearningTypist learner(ranked, true, false, mix, limits);
     LearningTypist newWords(ranked, true, true, mix, limits);
