@@ -45,8 +45,11 @@ KeyCapture::KeyResult KeyCapture::KeyboardProc(int code, std::uint32_t vkCode,
 
     const Key key = Translate(vkCode, keyData);
     if (s_.spaceAdded && !key.up && !IsModifier(key.vk)) {
+        // Only the very next key, in the window the space was typed in.
+        const Handle32 where = s_.spaceAdded;
         s_.spaceAdded = 0;
-        if (key.typed[0] && !key.typed[1] && std::strchr(kSpaceMovers, key.typed[0]))
+        if (key.typed[0] && !key.typed[1] && std::strchr(kSpaceMovers, key.typed[0]) &&
+            (where == kSpaceAddedSomewhere || where == focus_.Get()))
             return MoveAddedSpace(key.typed[0]);
     }
     List list = ListFor(key);

@@ -120,7 +120,9 @@ MacroText Replacement::KeepCandidate(bool spaceAfter) {
     Assign(s_.typedLine, line + ' ');
     Clear(s_.inputWord);
     Clear(s_.lastLookupWord);
-    s_.spaceAdded = 1;
+    // Where the space was typed: a key in another window leaves it alone.
+    const Handle32 focus = w_.FocusWindow();
+    s_.spaceAdded = focus ? focus : kSpaceAddedSomewhere;
     return parts;
 }
 

@@ -22,6 +22,9 @@ struct HookRect {
     std::int32_t bottom;
 };
 
+// spaceAdded when the window the space was typed in could not be told.
+inline constexpr Handle32 kSpaceAddedSomewhere = 1;
+
 // A word the user finished, for the main program to learn from.  A slot is
 // written under its sequence number: 2 * ticket + 1 while it is written,
 // 2 * ticket + 2 when it is whole.
@@ -71,8 +74,9 @@ struct SharedHookState {
     // one shows nothing and leaves nothing pending.  Read and changed
     // atomically.
     std::uint32_t listSerial;
-    // 1 while the last thing typed is the space a completion added after its
-    // word (REPLACE_KEEP_SPACE): the next key decides whether it moves.
+    // While the last thing typed is the space a completion added after its
+    // word (REPLACE_KEEP_SPACE): the window it was typed in (1 when that
+    // could not be told); the next key decides whether it moves.  0 else.
     std::uint32_t spaceAdded;
     // Set by the main program while it learns from what is typed: only then
     // are finished words reported.  Tickets of the ring below are handed out

@@ -412,6 +412,15 @@ TEST_F(Replace, TheAddedSpaceStaysForModifiersAndGoesWithOtherKeys) {
     p.shift = false;
     Up(kVkShift);
     EXPECT_EQ(p.TypedText(), "<BS>! ");
+    // A key in another window leaves the space where it is.
+    SetReplace("the", REPLACE_KEEP_SPACE);
+    SetWord("th");
+    logic.ReplaceStr();
+    p.keys.clear();
+    p.focus = kOther;
+    Type(".");
+    EXPECT_EQ(p.TypedText(), "");
+    p.focus = kEdit;
     // After a Backspace the space is the user's business.
     SetReplace("the", REPLACE_KEEP_SPACE);
     SetWord("th");
