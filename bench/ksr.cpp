@@ -238,6 +238,18 @@ class RankedPages {
         if (it == memo_.end()) it = memo_.emplace(typed, Lookup(typed)).first;
         return it->second;
     }
+    // True when a Dictionary library holds the word (case ignored).
+    bool Holds(const std::string& word) {
+        auto it = held_.find(word);
+        if (it != held_.end()) return it->second;
+        bool held = false;
+        wl::LibraryEntry e;
+        for (int ok = set_.FindFirstRanked(word.c_str(), e, 1, 0); ok && !held;
+             ok = set_.FindNextRanked(e))
+            held = wl::SystemCodePage().CompareNoCase(e.keyString(), word.c_str()) == 0;
+        held_.emplace(word, held);
+        return held;
+    }
 
   private:
     RankedPage Lookup(const std::string& typed) {
@@ -260,14 +272,15 @@ class RankedPages {
     }
     wl::LibrarySet& set_;
     std::unordered_map<std::string, RankedPage> memo_;
+    std::unordered_map<std::string, bool> held_;
 };
 
 // Where a word of two or more letters stood after its first letter, and
 // the letters typed after the first because it did not stand on the page.
-enum Place { kOnPage, kPageTwo, kFurther, kNotOffered, kPlaces };
-constexpr const char* kPlaceNames[kPlaces] = {"on the first page", "on the second page",
-                                              "further down the candidates",
-                                              "not among the candidates"};
+enum Place { kOnPage, kPageTwo, kFurther, kInDictionary, kInNoLibrary, kPlaces };
+constexpr const char* kPlaceNames[kPlaces] = {
+    "on the first page", "on the second page", "further down the candidates",
+    "not among them, in the dictionary", "not among them, in no library"};
 
 struct PlaceCount {
     long words = 0, typedBefore = 0, lettersAfterFirst = 0;
@@ -334,7 +347,7 @@ class LearningTypist {
             const bool found = row < texts->size();
             if (found && row < static_cast<std::size_t>(kPage)) taken = typed;
             if (typed == 1) {
-                place_ = !found                                      ? kNotOffered
+                place_ = !found ? (pages_.Holds(w) ? kInDictionary : kInNoLibrary)
                          : row < static_cast<std::size_t>(kPage)     ? kOnPage
                          : row < static_cast<std::size_t>(2 * kPage) ? kPageTwo
                                                                      : kFurther;
@@ -652,9 +665,9 @@ int main(int argc, char** argv) {
     std::printf(
         "  words of two letters or more, after their first letter (the whole text; "
         "typed before / letters typed after the first):\n");
-    std::printf("  %-30s %28s %28s %28s\n", "", "smart + space", "+ learning", "+ new words");
+    std::printf("  %-34s %28s %28s %28s\n", "", "smart + space", "+ learning", "+ new words");
     for (int p = 0; p < kPlaces; ++p) {
-        std::printf("  %-30s", kPlaceNames[p]);
+        std::printf("  %-34s", kPlaceNames[p]);
         for (const LearningTypist* t : {&still, &learner, &newWords}) {
             const PlaceCount& c = t->place(static_cast<Place>(p));
             std::printf(" %8ld (%7ld / %8ld)", c.words, c.typedBefore, c.lettersAfterFirst);
