@@ -95,16 +95,39 @@ plan_keys=$(awk -F'\t' '$1 == "T" { n += length($2); next } { n++ } END { print 
 e2e_log "plan: $plan_keys keys, $(grep -c '^C' "$plan") completions, $(grep -c '^[EX]' "$plan") Escapes, $(grep -c '^B' "$plan") Backspaces"
 
 # The candidates of every completion prefix, as the program's lookup gives
-# them: "KEY|KEY|..." (the first page, ten rows at most).
+# them: "KEY|KEY|..." (the first page, ten rows at most).  One wlib process
+# answers them all, a prefix a line, each answer ended by an empty line.
+prefixes=$E2E_OUT/prefixes.txt
+awk -F'\t' '$1 == "C" && !seen[$2]++ { print $2 }' "$plan" >"$prefixes"
 declare -A candidates=()
-while IFS=$'\t' read -r op prefix _; do
-    [ "$op" = C ] || continue
-    [ -n "${candidates[$prefix]:-}" ] && continue
-    rows=$("$WORDLARK_WINE" "$wlib_exe" lookup "Z:$VEMO_DIR/Libs" "$prefix" --limit 10 \
-        </dev/null 2>/dev/null | tr -d '\r' | cut -f2 | paste -sd'|')
-    [ -n "$rows" ] || e2e_fail "wlib lookup found no candidates for $prefix"
-    candidates[$prefix]=$rows
-done <"$plan"
+look_up_all() {
+    local status prefix line rows
+    "$WORDLARK_WINE" "$wlib_exe" lookup "Z:$VEMO_DIR/Libs" - --limit 10 \
+        <"$prefixes" >"$E2E_OUT/lookups.txt" 2>"$E2E_OUT/lookups.err"
+    status=$?
+    [ "$status" -eq 0 ] || { lookup_error="wlib lookup exited with $status"; return 1; }
+    candidates=()
+    exec 4<"$E2E_OUT/lookups.txt"
+    while IFS= read -r prefix; do
+        rows=""
+        while IFS= read -r line <&4 && line=${line%$'\r'} && [ -n "$line" ]; do
+            rows+="${rows:+|}$(cut -f2 <<<"$line")"
+        done
+        if [ -z "$rows" ]; then
+            lookup_error="wlib lookup found no candidates for $prefix"
+            exec 4<&-
+            return 1
+        fi
+        candidates[$prefix]=$rows
+    done <"$prefixes"
+    exec 4<&-
+}
+# A Wine process that fails to start leaves no answer at all: one more try,
+# said in the log with what the first one printed.
+if ! look_up_all; then
+    e2e_log "$lookup_error; stderr: $(head -c 300 "$E2E_OUT/lookups.err")"
+    look_up_all || e2e_fail "$lookup_error; stderr: $(head -c 300 "$E2E_OUT/lookups.err")"
+fi
 e2e_log "looked up ${#candidates[@]} prefixes"
 
 vemo_start_notepad
