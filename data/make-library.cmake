@@ -43,32 +43,33 @@ execute_process(
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "wlib create ${lib}: ${status} ${error}")
 endif()
-execute_process(
-  COMMAND ${EMULATOR} "${WLIB}" import "${lib}" "${text}"
-  WORKING_DIRECTORY "${WORK_DIR}"
-  RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE error)
-string(REGEX MATCH "^([0-9]+) items imported" imported "${output}")
-if(NOT status EQUAL 0 OR NOT imported OR CMAKE_MATCH_1 LESS MIN_COUNT)
-  file(REMOVE "${WORK_DIR}/${lib}")
-  message(FATAL_ERROR "wlib import ${lib} ${text}: ${status} ${output} ${error}")
-endif()
+# Runs a wlib command in WORK_DIR; its output must begin with a count of at
+# least MIN ("N items imported", "N weights stored"): COUNT_VAR gets that
+# first line.  A failure removes the half-made library.
+function(wl_wlib_counted count_var pattern min)
+  execute_process(
+    COMMAND ${EMULATOR} "${WLIB}" ${ARGN}
+    WORKING_DIRECTORY "${WORK_DIR}"
+    RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE error)
+  string(REGEX MATCH "^([0-9]+) ${pattern}" counted "${output}")
+  if(NOT status EQUAL 0 OR NOT counted OR CMAKE_MATCH_1 LESS min)
+    file(REMOVE "${WORK_DIR}/${lib}")
+    message(FATAL_ERROR "wlib ${ARGN}: ${status} ${output} ${error}")
+  endif()
+  string(REGEX MATCH "^[^\n]*" first_line "${output}")
+  set(${count_var} "${first_line}" PARENT_SCOPE)
+endfunction()
+
+wl_wlib_counted(imported "items imported" ${MIN_COUNT} import "${lib}" "${text}")
 set(weighted "")
 if(WEIGHTS)
   get_filename_component(weights_name "${WEIGHTS}" NAME)
   if(NOT EXISTS "${WORK_DIR}/${weights_name}")
     configure_file("${WEIGHTS}" "${WORK_DIR}/${weights_name}" COPYONLY)
   endif()
-  execute_process(
-    COMMAND ${EMULATOR} "${WLIB}" weights "${lib}" "${weights_name}" --ignore-case
-    WORKING_DIRECTORY "${WORK_DIR}"
-    RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE error)
-  string(REGEX MATCH "^([0-9]+) weights stored" stored "${output}")
-  if(NOT status EQUAL 0 OR NOT stored OR CMAKE_MATCH_1 LESS MIN_WEIGHTS)
-    file(REMOVE "${WORK_DIR}/${lib}")
-    message(FATAL_ERROR "wlib weights ${lib} ${weights_name}: ${status} ${output} ${error}")
-  endif()
-  string(STRIP "${output}" output)
-  set(weighted ", ${output}")
+  wl_wlib_counted(stored "weights stored" ${MIN_WEIGHTS}
+                  weights "${lib}" "${weights_name}" --ignore-case)
+  set(weighted ", ${stored}")
 endif()
 file(RENAME "${WORK_DIR}/${lib}" "${OUTPUT}")
 file(REMOVE "${WORK_DIR}/${text}")

@@ -8,6 +8,7 @@
 #include "hook/RecordText.h"
 #include "platform/CodePage.h"
 #include "platform/RegistryLayout.h"
+#include "platform/VirtualKeys.h"
 
 namespace wl {
 
@@ -15,9 +16,6 @@ using namespace record;
 using namespace vemo;
 
 namespace {
-
-constexpr std::uint8_t kVkBack = 0x08;
-constexpr std::uint8_t kVkEscape = 0x1B;
 
 // Punctuation typed right after a completion's added space goes before it.
 constexpr char kSpaceMovers[] = ".,;:!?";
@@ -62,7 +60,7 @@ KeyCapture::KeyResult KeyCapture::KeyboardProc(int code, std::uint32_t vkCode,
         }
         return SelectionKey(key.vk, key.up, list.main);
     }
-    if (key.vk == kVkBack) return Backspace(key, list, password);
+    if (key.vk == vk::kBack) return Backspace(key, list, password);
     return KeyResult::PassOn;
 }
 
@@ -78,7 +76,7 @@ KeyCapture::KeyResult KeyCapture::SynthesizedKey(std::uint32_t vk, std::uint32_t
 // "word " and then "." becomes "word. ": the key is swallowed and typed
 // again before a new space.
 KeyCapture::KeyResult KeyCapture::MoveAddedSpace(char punctuation) {
-    replacement_.SendKey(0, kVkBack);
+    replacement_.SendKey(0, vk::kBack);
     replacement_.SendKey(punctuation, 0);
     replacement_.SendKey(' ', 0);
     DropLastChar(s_.typedLine, chars_.Chars());
@@ -98,8 +96,8 @@ KeyCapture::Key KeyCapture::Translate(std::uint32_t vkCode, std::uint32_t keyDat
 KeyCapture::List KeyCapture::ListFor(const Key& key) {
     // The main window matters only to the keys that steer it and to
     // Backspace; every other key spares the system the questions.
-    const bool steering = IsSelectionKey(key.vk) || key.vk == kVkEscape;
-    List list{steering || key.vk == kVkBack ? list_.LiveMainWindow() : 0, false};
+    const bool steering = IsSelectionKey(key.vk) || key.vk == vk::kEscape;
+    List list{steering || key.vk == vk::kBack ? list_.LiveMainWindow() : 0, false};
     list.visible = steering && list.main && w_.WindowVisible(list.main);
     // A key that takes a candidate while the list still answers an older word
     // (the user typed faster than the caret check looked up) first has the
@@ -120,7 +118,7 @@ KeyCapture::List KeyCapture::ListFor(const Key& key) {
 // and takes it as a selection key.
 void KeyCapture::Capture(const Key& key, List& list, Password& password) {
     if (key.up || !key.typed[0] || !IsCapturable(key.typed) ||
-        (list.visible && key.vk != kVkEscape))
+        (list.visible && key.vk != vk::kEscape))
         return;
     if (password()) {
         ForgetForPassword();

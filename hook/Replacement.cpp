@@ -7,6 +7,7 @@
 #include "hook/FinishedWords.h"
 #include "hook/RecordText.h"
 #include "platform/CodePage.h"
+#include "platform/VirtualKeys.h"
 
 namespace wl {
 
@@ -14,10 +15,6 @@ using namespace record;
 using namespace vemo;
 
 namespace {
-
-constexpr std::uint8_t kVkBack = 0x08;
-constexpr std::uint8_t kVkShift = 0x10;
-constexpr std::uint8_t kVkLeft = 0x25;
 
 // Bytes of whole characters that word and text begin with alike, up to the
 // first '%' of text (a macro there would be split).
@@ -77,7 +74,7 @@ int Replacement::ReplaceStr() {
 }
 
 void Replacement::Backspaces(std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i) SendKey(0, kVkBack);
+    for (std::size_t i = 0; i < count; ++i) SendKey(0, vk::kBack);
 }
 
 // The word is erased and the text typed (REPLACE_WORD), or only what follows
@@ -175,7 +172,7 @@ void Replacement::TypeParts(const MacroText& parts) {
             SendKey(0, vk);
             if (caretSeen) {
                 if (vk == 0x0D || vk == 0x09) ++counter;
-                if (vk == kVkBack) --counter;
+                if (vk == vk::kBack) --counter;
             }
             continue;
         }
@@ -201,7 +198,7 @@ void Replacement::TypeParts(const MacroText& parts) {
         }
     }
     if (caretSeen)
-        for (long long i = 0; i < counter; ++i) SendKey(0, kVkLeft);
+        for (long long i = 0; i < counter; ++i) SendKey(0, vk::kLeft);
 }
 
 void Replacement::SendKey(char ch, std::uint8_t vk) {
@@ -222,10 +219,10 @@ void Replacement::SendKey(char ch, std::uint8_t vk) {
         shift = !caps;
     else
         shift = (scan & 0x100) != 0;
-    if (shift) keys_.KeyEvent(kVkShift, INJECTED_SCAN_CODE, false);
+    if (shift) keys_.KeyEvent(vk::kShift, INJECTED_SCAN_CODE, false);
     keys_.KeyEvent(key, INJECTED_SCAN_CODE, false);
     keys_.KeyEvent(key, INJECTED_SCAN_CODE, true);
-    if (shift) keys_.KeyEvent(kVkShift, INJECTED_SCAN_CODE, true);
+    if (shift) keys_.KeyEvent(vk::kShift, INJECTED_SCAN_CODE, true);
 }
 
 }  // namespace wl

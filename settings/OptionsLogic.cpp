@@ -3,15 +3,12 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/VirtualKeys.h"
+
 namespace wl {
 
 namespace {
 
-constexpr std::uint8_t kVkUp = 0x26;
-constexpr std::uint8_t kVkDown = 0x28;
-constexpr std::uint8_t kVkPrior = 0x21;
-constexpr std::uint8_t kVkNext = 0x22;
-constexpr std::uint8_t kVkF1 = 0x70;
 constexpr std::uint8_t kMainDigitOne = 0x31;
 
 }  // namespace
@@ -53,11 +50,11 @@ void OptionHotkeyPage::Store(OptionSettings& s) const {
 }
 
 OptionHotkeyPage::ItemKeys OptionHotkeyPage::InitialItemKeys() const {
-    return selectPrev == kVkUp ? ItemKeys::Arrows : ItemKeys::Brackets;
+    return selectPrev == vk::kUp ? ItemKeys::Arrows : ItemKeys::Brackets;
 }
 
 OptionHotkeyPage::PageKeys OptionHotkeyPage::InitialPageKeys() const {
-    return selectPageDown == kVkNext ? PageKeys::PageUpDown : PageKeys::MinusPlus;
+    return selectPageDown == vk::kNext ? PageKeys::PageUpDown : PageKeys::MinusPlus;
 }
 
 OptionHotkeyPage::IndexKeys OptionHotkeyPage::InitialIndexKeys() const {
@@ -79,8 +76,8 @@ std::array<bool, OptionHotkeyPage::kCompleteCount> OptionHotkeyPage::InitialComp
 }
 
 void OptionHotkeyPage::ChooseArrows() {
-    selectPrev = kVkUp;
-    selectNext = kVkDown;
+    selectPrev = vk::kUp;
+    selectNext = vk::kDown;
 }
 
 void OptionHotkeyPage::ChooseBrackets(const KeyLayout& layout) {
@@ -89,8 +86,8 @@ void OptionHotkeyPage::ChooseBrackets(const KeyLayout& layout) {
 }
 
 void OptionHotkeyPage::ChoosePageUpDown() {
-    selectPageDown = kVkNext;
-    selectPageUp = kVkPrior;
+    selectPageDown = vk::kNext;
+    selectPageUp = vk::kPrior;
 }
 
 void OptionHotkeyPage::ChooseMinusPlus(const KeyLayout& layout) {
@@ -105,7 +102,7 @@ void OptionHotkeyPage::ChooseMainDigits() {
 
 void OptionHotkeyPage::ChooseFunctionKeys() {
     for (size_t i = 0; i < selectIndex.size(); ++i)
-        selectIndex[i] = static_cast<std::uint8_t>(kVkF1 + i);
+        selectIndex[i] = static_cast<std::uint8_t>(vk::kF1 + i);
 }
 
 void OptionHotkeyPage::CompleteSelectionChanged(const std::array<bool, kCompleteCount>& selected) {

@@ -159,14 +159,27 @@ BOOL CDlgOptionOthers::OnInitDialog() {
     return FALSE;
 }
 
+namespace {
+
+// The Others page's check boxes and the switch each one shows.
+struct SwitchBox {
+    int id;
+    std::int32_t OptionOthersPage::*field;
+};
+constexpr SwitchBox kSwitchBoxes[] = {
+    {IDC_OTHERS_WORD, &OptionOthersPage::enableWord},
+    {IDC_OTHERS_SHORTHAND, &OptionOthersPage::enableShorthand},
+    {IDC_OTHERS_STARTUP, &OptionOthersPage::runAtStartup},
+    {IDC_OTHERS_SMART, &OptionOthersPage::smartOrder},
+    {IDC_OTHERS_SPACE, &OptionOthersPage::spaceAfter},
+    {IDC_OTHERS_LEARN, &OptionOthersPage::learn},
+    {IDC_OTHERS_LEARNNEW, &OptionOthersPage::learnNew},
+};
+
+}  // namespace
+
 void CDlgOptionOthers::UpdateControls() {
-    Check(m_hWnd, IDC_OTHERS_WORD, m_page.enableWord != 0);
-    Check(m_hWnd, IDC_OTHERS_SHORTHAND, m_page.enableShorthand != 0);
-    Check(m_hWnd, IDC_OTHERS_STARTUP, m_page.runAtStartup != 0);
-    Check(m_hWnd, IDC_OTHERS_SMART, m_page.smartOrder != 0);
-    Check(m_hWnd, IDC_OTHERS_SPACE, m_page.spaceAfter != 0);
-    Check(m_hWnd, IDC_OTHERS_LEARN, m_page.learn != 0);
-    Check(m_hWnd, IDC_OTHERS_LEARNNEW, m_page.learnNew != 0);
+    for (const SwitchBox& box : kSwitchBoxes) Check(m_hWnd, box.id, m_page.*box.field != 0);
     UpdateLearningBoxes();
     const int show = m_page.HasLearned() ? SW_SHOW : SW_HIDE;
     ShowWindow(Item(IDC_OTHERS_LEARNED), show);
@@ -193,37 +206,20 @@ void CDlgOptionOthers::OnForget() {
 
 INT_PTR CDlgOptionOthers::OnMessage(UINT msg, WPARAM wp, LPARAM) {
     if (msg != WM_COMMAND || HIWORD(wp) != BN_CLICKED) return FALSE;
-    switch (LOWORD(wp)) {
-        case IDC_OTHERS_WORD:
-            m_page.enableWord = IsChecked(m_hWnd, IDC_OTHERS_WORD) ? 1 : 0;
-            break;
-        case IDC_OTHERS_SHORTHAND:
-            m_page.enableShorthand = IsChecked(m_hWnd, IDC_OTHERS_SHORTHAND) ? 1 : 0;
-            break;
-        case IDC_OTHERS_STARTUP:
-            m_page.runAtStartup = IsChecked(m_hWnd, IDC_OTHERS_STARTUP) ? 1 : 0;
-            break;
-        case IDC_OTHERS_SMART:
-            m_page.smartOrder = IsChecked(m_hWnd, IDC_OTHERS_SMART) ? 1 : 0;
-            UpdateLearningBoxes();
-            break;
-        case IDC_OTHERS_SPACE:
-            m_page.spaceAfter = IsChecked(m_hWnd, IDC_OTHERS_SPACE) ? 1 : 0;
-            break;
-        case IDC_OTHERS_LEARN:
-            m_page.learn = IsChecked(m_hWnd, IDC_OTHERS_LEARN) ? 1 : 0;
-            UpdateLearningBoxes();
-            break;
-        case IDC_OTHERS_LEARNNEW:
-            m_page.learnNew = IsChecked(m_hWnd, IDC_OTHERS_LEARNNEW) ? 1 : 0;
-            break;
-        case IDC_OTHERS_FORGET:
-            OnForget();
-            break;
-        default:
-            return FALSE;
+    const int id = LOWORD(wp);
+    if (id == IDC_OTHERS_FORGET) {
+        OnForget();
+        return TRUE;
     }
-    return TRUE;
+    for (const SwitchBox& box : kSwitchBoxes) {
+        if (box.id != id) continue;
+        m_page.*box.field = IsChecked(m_hWnd, id) ? 1 : 0;
+        // Learning is offered only with the smart order, learning new
+        // words only with learning.
+        if (id == IDC_OTHERS_SMART || id == IDC_OTHERS_LEARN) UpdateLearningBoxes();
+        return TRUE;
+    }
+    return FALSE;
 }
 
 // --- The dialog ---

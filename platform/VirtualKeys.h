@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstdint>
+
+// The Windows virtual-key codes that the platform-free code names (the
+// values of winuser.h's VK_ constants, which it cannot include).
+namespace wl::vk {
+
+inline constexpr std::uint8_t kBack = 0x08;
+inline constexpr std::uint8_t kShift = 0x10;
+inline constexpr std::uint8_t kEscape = 0x1B;
+inline constexpr std::uint8_t kPrior = 0x21;
+inline constexpr std::uint8_t kNext = 0x22;
+inline constexpr std::uint8_t kLeft = 0x25;
+inline constexpr std::uint8_t kUp = 0x26;
+inline constexpr std::uint8_t kDown = 0x28;
+inline constexpr std::uint8_t kF1 = 0x70;
+
+}  // namespace wl::vk
