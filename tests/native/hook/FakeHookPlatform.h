@@ -3,6 +3,7 @@
 // record of everything the hook logic asked of the system.
 #pragma once
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <map>
@@ -68,7 +69,6 @@ class FakeHookPlatform : public HookPlatform {
     struct Posted {
         Handle32 window;
         std::uint32_t message;
-        bool operator==(const Posted&) const = default;
     };
     struct Key {
         std::uint8_t vk;
@@ -132,13 +132,13 @@ class FakeHookPlatform : public HookPlatform {
         return out;
     }
     int PostCount(std::uint32_t message) const {
-        int n = 0;
-        for (const auto& p : posted) n += p.message == message;
-        return n;
+        return static_cast<int>(std::count_if(
+            posted.begin(), posted.end(), [&](const Posted& p) { return p.message == message; }));
     }
     // The text the synthesized key events type on a US layout (Shift and
     // Caps Lock applied), with named keys in angle brackets.
-    std::string TypedText() const;
+    std::string TypedText() const { return TypedText(keys, caps); }
+    static std::string TypedText(const std::vector<Key>& events, bool capsLock);
 
     // --- HookPlatform ---
     int TranslateKey(std::uint32_t vk, std::uint32_t, char out[2], bool routed) override {
@@ -230,14 +230,14 @@ class FakeHookPlatform : public HookPlatform {
     RegistryAppSwitches switches_{registry};
 };
 
-inline std::string FakeHookPlatform::TypedText() const {
+inline std::string FakeHookPlatform::TypedText(const std::vector<Key>& events, bool capsLock) {
     static const std::map<std::uint8_t, const char*> named = {
         {0x08, "<BS>"},   {0x25, "<LEFT>"}, {0x26, "<UP>"},   {0x28, "<DOWN>"},
         {0x21, "<PGUP>"}, {0x22, "<PGDN>"}, {0x24, "<HOME>"}, {0x23, "<END>"},
         {0x2E, "<DEL>"},  {0x0D, "\r"},     {0x09, "\t"},     {vemo::VK_PASTE_MARKER, "<PASTE>"}};
     std::string out;
     bool shifted = false;
-    for (const Key& k : keys) {
+    for (const Key& k : events) {
         if (k.vk == kVkShift) shifted = !k.up;
         if (k.vk == kVkShift || k.up) continue;
         if (auto it = named.find(k.vk); it != named.end()) {
@@ -245,7 +245,7 @@ inline std::string FakeHookPlatform::TypedText() const {
             continue;
         }
         const bool letter = k.vk >= 'A' && k.vk <= 'Z';
-        const char c = UsCharForKey(k.vk, letter ? shifted != caps : shifted);
+        const char c = UsCharForKey(k.vk, letter ? shifted != capsLock : shifted);
         out += c ? c : '?';
     }
     return out;
@@ -310,24 +310,17 @@ class HookFixture {
         std::vector<FakeHookPlatform::Key> synthesized, passed;
         synthesized.swap(p.keys);
         std::string out;
-        auto flush = [&] {
-            std::swap(p.keys, passed);
-            out += p.TypedText();
-            std::swap(p.keys, passed);
-            passed.clear();
-        };
         for (const auto& k : synthesized) {
             const int pastes = p.PostCount(0x0302);  // WM_PASTE
             const std::uint32_t data = (std::uint32_t{k.scan} << 16) | (k.up ? 0xC0000001u : 1u);
             if (logic.KeyboardProc(0, k.vk, data) == HookLogic::KeyResult::PassOn)
                 passed.push_back(k);
             if (p.PostCount(0x0302) > pastes) {
-                flush();
-                out += "[" + p.clipboard.back() + "]";
+                out += p.TypedText(passed, p.caps) + "[" + p.clipboard.back() + "]";
+                passed.clear();
             }
         }
-        flush();
-        return out;
+        return out + p.TypedText(passed, p.caps);
     }
 
   private:

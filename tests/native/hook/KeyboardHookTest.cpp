@@ -21,7 +21,7 @@ TEST_F(KeyboardHook, CapturesPrintableKeysIntoWordAndLine) {
     EXPECT_EQ(s().lookupPending, 1u);
     // Every captured key tells the main window to start its caret check.
     EXPECT_EQ(p.PostCount(WM_CARET_PENDING), 3);
-    EXPECT_EQ(p.posted.front(), (FakeHookPlatform::Posted{kMain, WM_CARET_PENDING}));
+    EXPECT_EQ(p.posted.front().window, kMain);
     EXPECT_TRUE(p.sent.empty());  // the hook itself never looks up
 }
 
@@ -67,9 +67,7 @@ TEST_F(KeyboardHook, CapturesLettersOfTheCodePageAndTwoCharacterResults) {
     EXPECT_STREQ(s().inputWord, "\xE9");  // "\xB4e" has a non-printable byte, § is refused
     p.extraKeys[0xDD] = "ae";
     Down(0xDD);
-    EXPECT_STREQ(s().inputWord,
-                 "\xE9"
-                 "ae");
+    EXPECT_EQ(std::string(s().inputWord), "\xE9" + std::string("ae"));
 }
 
 TEST_F(KeyboardHook, PunctuationIsCapturedAndALoneSpaceIsDropped) {
@@ -135,16 +133,6 @@ TEST_F(KeyboardHook, NavigationKeysAreSentOnPressAndSwallowedBothWays) {
     p.visible.clear();
     EXPECT_EQ(Down(0x28), KR::PassOn);
     EXPECT_EQ(p.SelectRequests().size(), 4u);
-}
-
-TEST_F(KeyboardHook, CompleteKeysActOnRelease) {
-    Type("app");
-    SetReplace("application", vemo::REPLACE_COMPLETE);
-    p.visible.insert(kMain);
-    EXPECT_EQ(Down(0x09), KR::Swallow);
-    EXPECT_TRUE(p.keys.empty());
-    EXPECT_EQ(Up(0x09), KR::Swallow);
-    EXPECT_EQ(p.TypedText(), "lication");
 }
 
 TEST_F(KeyboardHook, TakingACandidateFromAListBehindTheWordLooksUpFirst) {

@@ -298,10 +298,7 @@ TEST_F(Replace, TheAddedSpaceStaysForModifiersAndGoesWithOtherKeys) {
     };
     complete();
     Down(kVkShift);  // Shift for "!" does not count as the next key
-    p.shift = true;
-    Down('1');
-    Up('1');
-    p.shift = false;
+    Type("!");
     Up(kVkShift);
     EXPECT_EQ(p.TypedText(), "<BS>! ");
     // A key in another window leaves the space where it is.
