@@ -56,13 +56,10 @@ TEST_P(RandomStreams, NeverOverflowAField) {
             case 0:
                 if (!f.p.visible.erase(kMain)) f.p.visible.insert(kMain);
                 break;
-            case 1: {
-                std::size_t maxLen = rng() % 20 == 0 ? 70000 : 1500;
-                std::string text = RandomText(rng, maxLen);
-                int mode = static_cast<int>(rng() % 7) - 1;
-                f.SetReplace(text.c_str(), mode);
+            case 1:  // any mode, -1 to 5
+                f.SetReplace(RandomText(rng, rng() % 20 == 0 ? 70000 : 1500).c_str(),
+                             static_cast<int>(rng() % 7) - 1);
                 break;
-            }
             case 2:
                 f.logic.ReplaceStr();
                 break;
@@ -75,13 +72,10 @@ TEST_P(RandomStreams, NeverOverflowAField) {
             case 4:
                 f.p.shift = !f.p.shift;
                 break;
-            case 5: {
-                std::uint32_t vk = rng() % 256;
-                bool up = rng() % 2;
-                f.logic.KeyboardProc(static_cast<int>(rng() % 3) - 1, vk,
-                                     (up ? 0xC0000000u : 0u) | ((rng() % 256) << 16));
+            case 5:  // any key, hook code and scan code
+                f.logic.KeyboardProc(static_cast<int>(rng() % 3) - 1, rng() % 256,
+                                     (rng() % 2 ? 0xC0000000u : 0u) | ((rng() % 256) << 16));
                 break;
-            }
             case 6:
                 f.p.passwordFields.clear();
                 if (rng() % 10 == 0) f.p.passwordFields.insert(kEdit);
