@@ -3,6 +3,7 @@
 // record of everything the hook logic asked of the system.
 #pragma once
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <map>
@@ -46,6 +47,17 @@ inline std::int16_t UsKeyForChar(char ch) {
     return it == table.end() ? static_cast<std::int16_t>(-1) : it->second;
 }
 
+// The character a key types on that layout, with or without Shift; 0: none.
+inline char UsCharForKey(std::uint32_t vk, bool shifted) {
+    for (int c = 1; c < 256; ++c) {
+        std::int16_t k = UsKeyForChar(static_cast<char>(c));
+        if (k != -1 && c != '\n' && (k & 0xFF) == static_cast<int>(vk) &&
+            ((k & 0x100) != 0) == shifted)
+            return static_cast<char>(c);
+    }
+    return 0;
+}
+
 class FakeHookPlatform : public HookPlatform {
   public:
     struct Sent {
@@ -57,7 +69,6 @@ class FakeHookPlatform : public HookPlatform {
     struct Posted {
         Handle32 window;
         std::uint32_t message;
-        bool operator==(const Posted&) const = default;
     };
     struct Key {
         std::uint8_t vk;
@@ -92,11 +103,9 @@ class FakeHookPlatform : public HookPlatform {
     std::function<std::optional<std::intptr_t>(const Sent&)> answer = [](const Sent&) {
         return std::optional<std::intptr_t>(1);
     };
-    // A main window that hides itself when asked (as ShowWindow would).
     bool caps = false;
     bool clipboardBusy = false;
     std::string imeDescription;
-    std::tm now{};
     std::uint32_t tick = 0;  // GetTickCount
     MemoryRegistry registry;
 
@@ -108,9 +117,7 @@ class FakeHookPlatform : public HookPlatform {
     std::vector<Handle32> hidden;
     std::vector<Handle32> foreground;
     std::vector<std::string> clipboard;
-    int clockReads = 0;
     bool lastTranslateMayBeRouted = false;
-    int focusQueries = 0;
 
     std::vector<std::string> LookupKeys() const {
         std::vector<std::string> out;
@@ -125,13 +132,13 @@ class FakeHookPlatform : public HookPlatform {
         return out;
     }
     int PostCount(std::uint32_t message) const {
-        int n = 0;
-        for (const auto& p : posted) n += p.message == message;
-        return n;
+        return static_cast<int>(std::count_if(
+            posted.begin(), posted.end(), [&](const Posted& p) { return p.message == message; }));
     }
     // The text the synthesized key events type on a US layout (Shift and
     // Caps Lock applied), with named keys in angle brackets.
-    std::string TypedText() const;
+    std::string TypedText() const { return TypedText(keys, caps); }
+    static std::string TypedText(const std::vector<Key>& events, bool capsLock);
 
     // --- HookPlatform ---
     int TranslateKey(std::uint32_t vk, std::uint32_t, char out[2], bool routed) override {
@@ -142,17 +149,10 @@ class FakeHookPlatform : public HookPlatform {
             return -1;
         }
         std::string chars;
-        if (auto it = extraKeys.find(vk); it != extraKeys.end()) {
+        if (auto it = extraKeys.find(vk); it != extraKeys.end())
             chars = it->second;
-        } else {
-            for (int c = 1; c < 256; ++c) {
-                std::int16_t k = UsKeyForChar(static_cast<char>(c));
-                if (k == -1 || c == '\n' || (k & 0xFF) != static_cast<int>(vk)) continue;
-                if (((k & 0x100) != 0) != shift) continue;
-                chars = std::string(1, static_cast<char>(c));
-                break;
-            }
-        }
+        else if (char c = UsCharForKey(vk, shift))
+            chars = std::string(1, c);
         if (chars.empty()) return 0;
         std::memcpy(out, chars.data(), std::min<std::size_t>(chars.size(), 2));
         return static_cast<int>(chars.size());
@@ -182,10 +182,7 @@ class FakeHookPlatform : public HookPlatform {
         posted.push_back({w, message});
     }
     void BringToForeground(Handle32 w) override { foreground.push_back(w); }
-    Handle32 FocusWindow() override {
-        ++focusQueries;
-        return focus;
-    }
+    Handle32 FocusWindow() override { return focus; }
     bool IsMainProgram() override { return mainProgram; }
     bool IsPasswordField(Handle32 w) override { return passwordFields.count(w) != 0; }
     std::uint32_t WindowProcessId(Handle32 w) override {
@@ -221,10 +218,7 @@ class FakeHookPlatform : public HookPlatform {
         return n;
     }
     std::uint32_t TickCount() override { return tick; }
-    std::tm LocalTime() override {
-        ++clockReads;
-        return now;
-    }
+    std::tm LocalTime() override { return {}; }
 
   private:
     static bool CopyPath(const std::optional<std::string>& path, char* buffer, std::size_t size) {
@@ -236,55 +230,23 @@ class FakeHookPlatform : public HookPlatform {
     RegistryAppSwitches switches_{registry};
 };
 
-inline std::string FakeHookPlatform::TypedText() const {
+inline std::string FakeHookPlatform::TypedText(const std::vector<Key>& events, bool capsLock) {
+    static const std::map<std::uint8_t, const char*> named = {
+        {0x08, "<BS>"},   {0x25, "<LEFT>"}, {0x26, "<UP>"},   {0x28, "<DOWN>"},
+        {0x21, "<PGUP>"}, {0x22, "<PGDN>"}, {0x24, "<HOME>"}, {0x23, "<END>"},
+        {0x2E, "<DEL>"},  {0x0D, "\r"},     {0x09, "\t"},     {vemo::VK_PASTE_MARKER, "<PASTE>"}};
     std::string out;
     bool shifted = false;
-    for (const Key& k : keys) {
-        if (k.vk == kVkShift) {
-            shifted = !k.up;
+    for (const Key& k : events) {
+        if (k.vk == kVkShift) shifted = !k.up;
+        if (k.vk == kVkShift || k.up) continue;
+        if (auto it = named.find(k.vk); it != named.end()) {
+            out += it->second;
             continue;
         }
-        if (k.up) continue;
-        switch (k.vk) {
-            case 0x08:
-                out += "<BS>";
-                continue;
-            case 0x25:
-                out += "<LEFT>";
-                continue;
-            case 0x26:
-                out += "<UP>";
-                continue;
-            case 0x28:
-                out += "<DOWN>";
-                continue;
-            case 0x2E:
-                out += "<DEL>";
-                continue;
-            case 0x0D:
-                out += "\r";
-                continue;
-            case 0x09:
-                out += "\t";
-                continue;
-            case vemo::VK_PASTE_MARKER:
-                out += "<PASTE>";
-                continue;
-            default:
-                break;
-        }
-        bool upper = shifted != caps;
-        std::string found = "?";
-        for (int c = 1; c < 256; ++c) {
-            std::int16_t key = UsKeyForChar(static_cast<char>(c));
-            if (key == -1 || c == '\n' || (key & 0xFF) != k.vk) continue;
-            bool needsShift = (key & 0x100) != 0;
-            bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-            if ((letter ? upper : shifted) != needsShift) continue;
-            found = std::string(1, static_cast<char>(c));
-            break;
-        }
-        out += found;
+        const bool letter = k.vk >= 'A' && k.vk <= 'Z';
+        const char c = UsCharForKey(k.vk, letter ? shifted != capsLock : shifted);
+        out += c ? c : '?';
     }
     return out;
 }
@@ -320,6 +282,46 @@ class HookFixture {
         std::strcpy(s().typedLine, line);
     }
     void SetReplace(const char* text, int mode) { StoreReplaceText(s(), text, mode, *p.page); }
+    // "word|line": the word and the line as the record holds them.
+    std::string Fields() { return std::string(s().inputWord) + "|" + s().typedLine; }
+    bool ListShown() const { return p.visible.count(kMain) != 0; }
+    // The main window has candidates exactly for these keys.
+    void Known(std::vector<std::string> keys) {
+        p.answer = [keys](const FakeHookPlatform::Sent& m) {
+            for (const auto& k : keys)
+                if (m.message == vemo::WM_WORD_LOOKUP && m.inputWord == k)
+                    return std::optional<std::intptr_t>(0);
+            return std::optional<std::intptr_t>(1);
+        };
+    }
+    // The list shows the candidates of word, which ends line; text is chosen.
+    void Prepare(const char* word, const char* line, const char* text, int mode) {
+        SetWord(word);
+        SetLine(line);
+        std::strcpy(s().lastLookupWord, word);
+        SetReplace(text, mode);
+        p.visible.insert(kMain);
+        s().lookupPending = 1;
+    }
+    // The application takes the synthesized keys in, in order: each goes
+    // through the keyboard hook first.  Answers what reaches the
+    // application, with each paste as [TEXT] in its place.
+    std::string Deliver() {
+        std::vector<FakeHookPlatform::Key> synthesized, passed;
+        synthesized.swap(p.keys);
+        std::string out;
+        for (const auto& k : synthesized) {
+            const int pastes = p.PostCount(0x0302);  // WM_PASTE
+            const std::uint32_t data = (std::uint32_t{k.scan} << 16) | (k.up ? 0xC0000001u : 1u);
+            if (logic.KeyboardProc(0, k.vk, data) == HookLogic::KeyResult::PassOn)
+                passed.push_back(k);
+            if (p.PostCount(0x0302) > pastes) {
+                out += p.TypedText(passed, p.caps) + "[" + p.clipboard.back() + "]";
+                passed.clear();
+            }
+        }
+        return out + p.TypedText(passed, p.caps);
+    }
 
   private:
     std::unique_ptr<SharedHookState> state_;

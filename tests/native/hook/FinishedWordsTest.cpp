@@ -70,9 +70,7 @@ TEST_F(FinishedWords, AWordTakenFromTheListCountsOnceAndItsKeysNotAtAll) {
     SetReplace("the", vemo::REPLACE_KEEP);
     p.visible.insert(kMain);
     logic.ReplaceStr();
-    // The keys typed for it go through the hook as synthesized keys.
-    for (const auto& k : p.keys)
-        logic.KeyboardProc(0, k.vk, (std::uint32_t{k.scan} << 16) | (k.up ? 0xC0000001u : 1u));
+    Deliver();  // the keys typed for it go through the hook as synthesized keys
     Type(" ");
     EXPECT_EQ(Reported(), (Words{{"of", ""}, {"the", "of"}}));
     // With the space added by the completion, the next word pairs with it.

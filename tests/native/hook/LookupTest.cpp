@@ -16,56 +16,49 @@ using Keys = std::vector<std::string>;
 
 class Lookup : public ::testing::Test, public HookFixture {
   protected:
-    // The main window has candidates exactly for these keys.
-    void Known(Keys keys) {
-        p.answer = [keys](const FakeHookPlatform::Sent& m) {
-            for (const auto& k : keys)
-                if (m.message == vemo::WM_WORD_LOOKUP && m.inputWord == k)
-                    return std::optional<std::intptr_t>(0);
-            return std::optional<std::intptr_t>(1);
-        };
-    }
     void CaretAt(int left, int top, int right, int bottom, Handle32 window = kEdit) {
         logic.OnCaretLocation(true, HookRect{left, top, right, bottom}, window);
     }
 };
 
-TEST_F(Lookup, OffersTheLineAndItsSuffixesThenTheWord) {
-    SetLine("as soon a");
-    SetWord("on a");
-    Known({});
-    EXPECT_FALSE(logic.LookupLongestSuffix());
-    EXPECT_EQ(p.LookupKeys(), (Keys{"as soon a", "soon a", "a", "on a", "a"}));
-    EXPECT_STREQ(s().inputWord, "");
-    // The line keeps only its last delimiter-free run.
-    EXPECT_STREQ(s().typedLine, "a");
-}
-
-TEST_F(Lookup, TheFirstKeyWithCandidatesWins) {
-    SetLine("as soon a");
-    SetWord("as soon a");
-    Known({"soon a", "a"});
-    EXPECT_TRUE(logic.LookupLongestSuffix());
-    EXPECT_EQ(p.LookupKeys(), (Keys{"as soon a", "soon a"}));
-    EXPECT_STREQ(s().inputWord, "soon a");
-    EXPECT_STREQ(s().typedLine, "as soon a");
-}
-
-TEST_F(Lookup, TheSecondPassFindsTheWordAsTyped) {
-    SetLine("x.teh");
-    SetWord("teh");
-    Known({"teh"});
-    EXPECT_TRUE(logic.LookupLongestSuffix());
-    EXPECT_EQ(p.LookupKeys(), (Keys{"x.teh", "teh"}));
-}
-
-TEST_F(Lookup, ADelimiterTypedLastEndsWithoutASecondPass) {
-    SetLine("word,");
-    SetWord("word,");
-    Known({"word"});
-    EXPECT_FALSE(logic.LookupLongestSuffix());
-    EXPECT_EQ(p.LookupKeys(), Keys{"word,"});
-    EXPECT_STREQ(s().inputWord, "");
+// The line and its suffixes after each delimiter, then the word as typed:
+// the first key with candidates wins.
+TEST(LookupSuffix, OffersTheLineAndItsSuffixesThenTheWord) {
+    struct Case {
+        const char *line, *word;
+        Keys known;
+        bool found;
+        Keys asked;
+        std::string fields;  // "word|line" afterwards
+        bool hung = false, doubleByte = false;
+    };
+    const char* dbcs = "\x83\x5Cxy";
+    const Case cases[] = {
+        // The line keeps only its last delimiter-free run.
+        {"as soon a", "on a", {}, false, {"as soon a", "soon a", "a", "on a", "a"}, "|a"},
+        {"as soon a", "a", {"soon a", "a"}, true, {"as soon a", "soon a"}, "soon a|as soon a"},
+        {"x.teh", "teh", {"teh"}, true, {"x.teh", "teh"}, "teh|x.teh"},
+        // A delimiter typed last ends it without a second pass.
+        {"word,", "word,", {"word"}, false, {"word,"}, "|word,"},
+        // A cut of no more than 3 bytes keeps the line.
+        {"ab.cd", "zz", {}, false, {"ab.cd", "cd", "zz"}, "|ab.cd"},
+        // An unanswered lookup counts as no candidates.
+        {"abc", "abc", {}, false, {"abc", "abc"}, "|abc", true},
+        // The trail byte 0x5C is no backslash.
+        {dbcs, dbcs, {}, false, {dbcs, dbcs}, std::string("|") + dbcs, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.line) + " / " + c.word);
+        HookFixture f;
+        if (c.doubleByte) f.p.page = &CodePage932();
+        f.SetLine(c.line);
+        f.SetWord(c.word);
+        f.Known(c.known);
+        if (c.hung) f.p.answer = [](const FakeHookPlatform::Sent&) { return std::nullopt; };
+        EXPECT_EQ(f.logic.LookupLongestSuffix(), c.found);
+        EXPECT_EQ(f.p.LookupKeys(), c.asked);
+        EXPECT_EQ(f.Fields(), c.fields);
+    }
 }
 
 TEST_F(Lookup, BackspaceAfterAFailedLookupTakesTheWordUpAgain) {
@@ -75,20 +68,19 @@ TEST_F(Lookup, BackspaceAfterAFailedLookupTakesTheWordUpAgain) {
     Known({"pul", "app"});
     Type("pulq");
     CaretAt(10, 20, 11, 36);
-    ASSERT_STREQ(s().inputWord, "");
-    ASSERT_FALSE(p.visible.count(kMain));
+    ASSERT_EQ(Fields(), "|pulq");
+    ASSERT_FALSE(ListShown());
     EXPECT_EQ(Down(0x08), HookLogic::KeyResult::PassOn);
-    EXPECT_STREQ(s().typedLine, "pul");
-    EXPECT_STREQ(s().inputWord, "pul");
+    EXPECT_EQ(Fields(), "pul|pul");
     CaretAt(10, 20, 11, 36);
-    EXPECT_TRUE(p.visible.count(kMain));
+    EXPECT_TRUE(ListShown());
     EXPECT_STREQ(s().inputWord, "pul");
     // Mended before the lookup ran: the list as well.
     Down(0x1B);
     Type("appq");
     Down(0x08);
     CaretAt(10, 20, 11, 36);
-    EXPECT_TRUE(p.visible.count(kMain));
+    EXPECT_TRUE(ListShown());
     EXPECT_STREQ(s().inputWord, "app");
 }
 
@@ -112,7 +104,7 @@ TEST_F(Lookup, BackspaceDuringAFailedLookupTakesTheWordUpAgain) {
     EXPECT_STREQ(s().typedLine, "harn");
     EXPECT_EQ(s().lookupPending, 1u);
     CaretAt(10, 20, 11, 36);
-    EXPECT_TRUE(p.visible.count(kMain));
+    EXPECT_TRUE(ListShown());
     EXPECT_STREQ(s().inputWord, "harn");
     EXPECT_STREQ(s().lastLookupWord, "harn");
 }
@@ -121,11 +113,7 @@ TEST_F(Lookup, AWordThatNoLongerEndsTheLineIsLookedUpAgain) {
     // The record says "ballo" was looked up, but the line ends in "ballot"
     // (a Backspace during that lookup): the next caret check looks up again.
     Known({"ballo", "ballot"});
-    SetLine("ballot");
-    SetWord("ballo");
-    std::strcpy(s().lastLookupWord, "ballo");
-    p.visible.insert(kMain);
-    s().lookupPending = 1;
+    Prepare("ballo", "ballot", "", vemo::REPLACE_KEEP);
     CaretAt(10, 20, 11, 36);
     EXPECT_EQ(p.LookupKeys(), Keys{"ballot"});
     EXPECT_STREQ(s().inputWord, "ballot");
@@ -145,61 +133,16 @@ TEST_F(Lookup, ACommitKeyWhoseWordIsNotTheEndOfTheLineLooksUpFirst) {
         CaretAt(10, 20, 11, 36);
         return std::optional<std::intptr_t>(0);
     };
-    Type("ballot");
-    SetWord("ballo");
-    std::strcpy(s().lastLookupWord, "ballo");
+    Prepare("ballo", "ballot", "ballots", vemo::REPLACE_KEEP);
     s().lookupPending = 0;
-    SetReplace("ballots", vemo::REPLACE_KEEP);
-    p.visible.insert(kMain);
-    p.keys.clear();
     EXPECT_EQ(Down(0x09), HookLogic::KeyResult::Swallow);
     EXPECT_EQ(refreshes, 1);
     EXPECT_STREQ(s().inputWord, "ballot");
     EXPECT_EQ(Up(0x09), HookLogic::KeyResult::Swallow);
     EXPECT_EQ(p.TypedText(), "s");  // from "ballo" it would have been "ts"
-    // A word that ends the line and is the one looked up asks nothing first.
-    Type(" ballo");
-    SetWord("ballo");
-    std::strcpy(s().lastLookupWord, "ballo");
-    p.visible.insert(kMain);
-    Down(0x09);
-    EXPECT_EQ(refreshes, 1);
-}
-
-TEST_F(Lookup, AShortCutKeepsTheLine) {
-    SetLine("ab.cd");  // cut = 3: not more than 3, the line stays
-    SetWord("zz");
-    Known({});
-    logic.LookupLongestSuffix();
-    EXPECT_STREQ(s().typedLine, "ab.cd");
-}
-
-TEST_F(Lookup, AnUnansweredLookupCountsAsNoCandidates) {
-    SetLine("abc");
-    SetWord("abc");
-    p.answer = [](const FakeHookPlatform::Sent&) { return std::optional<std::intptr_t>(); };
-    EXPECT_FALSE(logic.LookupLongestSuffix());
-    EXPECT_EQ(p.LookupKeys(), (Keys{"abc", "abc"}));
-}
-
-TEST_F(Lookup, DelimitersInsideDoubleByteCharactersAreNotBoundaries) {
-    p.page = &CodePage932();
-    SetLine(
-        "\x83\x5C"
-        "ab");  // the trail byte 0x5C is no backslash
-    SetWord(
-        "\x83\x5C"
-        "ab");
-    Known({});
-    logic.LookupLongestSuffix();
-    EXPECT_EQ(p.LookupKeys(), (Keys{"\x83\x5C"
-                                    "ab",
-                                    "\x83\x5C"
-                                    "ab"}));
 }
 
 TEST_F(Lookup, NothingIsSentWithoutALiveMainWindow) {
-    SetLine("abc");
     SetWord("abc");
     s().mainWindow = 0;
     EXPECT_FALSE(logic.LookupLongestSuffix());
@@ -224,6 +167,9 @@ TEST_F(Lookup, ShowAtCaretPlacesTheListFivePixelsBelowTheCaret) {
     CaretAt(108, 40, 110, 56);
     EXPECT_EQ(p.LookupKeys().size(), 1u);
     EXPECT_EQ(p.shown.back(), (FakeHookPlatform::Shown{kMain, 108, 61}));
+    // A caret at the screen's edge does not overflow.
+    CaretAt(INT_MIN, INT_MAX - 2, INT_MAX, INT_MAX);
+    EXPECT_EQ(p.shown.back(), (FakeHookPlatform::Shown{kMain, INT_MIN, INT_MAX}));
 }
 
 TEST_F(Lookup, AKeyTypedDuringTheLookupIsLookedUpAtTheNextCaretCheck) {
@@ -261,10 +207,8 @@ TEST_F(Lookup, TheLookupsOwnCutOfTheLineIsNoNewKey) {
 }
 
 TEST_F(Lookup, TheSameWordWithTheListHiddenDoesNothing) {
-    SetWord("app");
-    SetLine("an app");
-    std::strcpy(s().lastLookupWord, "app");
-    s().lookupPending = 1;
+    Prepare("app", "an app", "", 0);
+    p.visible.clear();
     CaretAt(1, 2, 3, 4);
     EXPECT_TRUE(p.sent.empty());
     EXPECT_TRUE(p.shown.empty());
@@ -276,7 +220,7 @@ TEST_F(Lookup, AWordWithoutCandidatesHidesAndStaysPendingOnce) {
     p.visible.insert(kMain);
     Type("qz");
     CaretAt(10, 10, 12, 26);
-    EXPECT_FALSE(p.visible.count(kMain));
+    EXPECT_FALSE(ListShown());
     EXPECT_STREQ(s().inputWord, "");
     EXPECT_EQ(s().lookupPending, 1u);
     // The next caret movement finds the word empty and ends the lookup.
@@ -306,13 +250,12 @@ TEST_F(Lookup, CaretEventsRecordTheCaretAndLookUpOnlyWhilePending) {
     Type("ab");
     CaretAt(5, 6, 7, 8, kEdit);
     EXPECT_EQ(p.LookupKeys(), Keys{"ab"});
-}
-
-TEST_F(Lookup, TheCandidateWindowsOwnCaretIsIgnored) {
-    CaretAt(5, 6, 7, 8);
+    // The candidate window's own caret is ignored; a pending show keeps the
+    // last good position, and so does a failed location.
+    p.sent.clear();
     s().lookupPending = 1;
     CaretAt(50, 60, 70, 80, kMain);
-    EXPECT_EQ(s().caretRect.left, 5);  // a pending show keeps the last good position
+    EXPECT_EQ(s().caretRect.left, 5);
     EXPECT_EQ(s().caretWindow, kEdit);
     logic.OnCaretLocation(false, HookRect{}, kEdit);
     EXPECT_EQ(s().caretRect.top, 6);
@@ -323,15 +266,6 @@ TEST_F(Lookup, TheCandidateWindowsOwnCaretIsIgnored) {
     EXPECT_EQ(s().caretRect.bottom, 0);
     EXPECT_EQ(s().caretWindow, kEdit);
     EXPECT_TRUE(p.sent.empty());
-}
-
-TEST_F(Lookup, ACaretAtTheScreensEdgeDoesNotOverflow) {
-    Known({"a"});
-    Type("a");
-    CaretAt(INT_MIN, INT_MAX - 2, INT_MAX, INT_MAX);
-    ASSERT_EQ(p.shown.size(), 1u);
-    EXPECT_EQ(p.shown[0].x, INT_MIN);
-    EXPECT_EQ(p.shown[0].y, INT_MAX);
 }
 
 // The caret check looks a word up on the main program's thread while the
@@ -368,12 +302,12 @@ TEST_F(Lookup, ALookupOverlappingAKeyThatTakesTheListDownLeavesItDown) {
         caret();  // looks "butc" up; the key comes in meanwhile
         ASSERT_TRUE(pressed);
         EXPECT_EQ(f.p.TypedText(), c.typed);
-        EXPECT_FALSE(f.p.visible.count(kMain));
+        EXPECT_FALSE(f.ListShown());
         EXPECT_EQ(f.s().lookupPending, 0u);
         // The main window keeps checking the caret for a while.
         caret();
         caret();
-        EXPECT_FALSE(f.p.visible.count(kMain));
+        EXPECT_FALSE(f.ListShown());
     }
 }
 

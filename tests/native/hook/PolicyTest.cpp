@@ -42,25 +42,20 @@ TEST_F(Policy, OthersDisabledLeavesUnlistedApplicationsAlone) {
     EXPECT_EQ(s().lookupPending, 0u);
 }
 
-TEST_F(Policy, AnApplicationKeyWithoutAValueFollowsOthers) {
-    Others(0);
-    RegKey key(p.registry, RegRoot::LocalMachine,
-               std::string(reg::kAppOptionPrefix) + "notepad.exe", true);
-    EXPECT_FALSE(logic.IsVemoEnabledForApp(kEdit));
-}
-
-TEST_F(Policy, TheOneByteValueDecidesAlone) {
-    // A stray high byte in OthersEnableVemo does not leak into the answer.
-    Others(0x100);
+TEST_F(Policy, TheApplicationsOwnByteDecidesForItsFileNameInAnyFolder) {
+    Others(0x100);  // a stray high byte in OthersEnableVemo does not leak into the answer
     App("notepad.exe", 0);
-    EXPECT_FALSE(logic.IsVemoEnabledForApp(kEdit));
-}
-
-TEST_F(Policy, SameFileNameInAnyFolderSharesTheKey) {
     App("tool.exe", 0);
-    p.exePath = "D:\\Other\\Place\\tool.exe";
-    EXPECT_FALSE(logic.IsVemoEnabledForApp(kEdit));
-    p.exePath = "tool.exe";  // a path without a folder is the name itself
+    for (const char* path :
+         {"C:\\Windows\\notepad.exe", "D:\\Other\\Place\\tool.exe", "tool.exe"}) {
+        p.exePath = path;  // a path without a folder is the name itself
+        EXPECT_FALSE(logic.IsVemoEnabledForApp(kEdit)) << path;
+    }
+    // A key without the value follows the others' value.
+    RegKey key(p.registry, RegRoot::LocalMachine, reg::kAppOptionPrefix + std::string("x.exe"),
+               true);
+    Others(0);
+    p.exePath = "x.exe";
     EXPECT_FALSE(logic.IsVemoEnabledForApp(kEdit));
 }
 
@@ -109,15 +104,6 @@ TEST_F(Policy, ARoutedKeystrokeNamesTheApplicationThatHasTheFocus) {
     p.processPaths.erase(300);
     Others(0);
     EXPECT_TRUE(logic.IsVemoEnabledForApp(kOther));
-}
-
-TEST_F(Policy, AChangeAppliesFromTheNextKeystroke) {
-    Type("ab");
-    App("notepad.exe", 0);
-    Type("c");
-    App("notepad.exe", 1);
-    Type("d");
-    EXPECT_STREQ(s().inputWord, "abd");
 }
 
 }  // namespace
