@@ -328,11 +328,6 @@ class SnippetImport : public ::testing::Test {
         WriteBytes(dir / name, bytes);
         return ImportSnippets(lib, dir / name, SnippetFormatOfFile(name), progress);
     }
-    std::string TextOfKey(const std::string& key) {
-        LibraryEntry e;
-        if (!lib.SearchExact(key.c_str(), e, MATCH_PREFIX) || e.keyString() != key) return "<none>";
-        return e.textString();
-    }
 };
 
 TEST_F(SnippetImport, StoresWhatItCanAndSummarisesTheRest) {
@@ -343,7 +338,7 @@ TEST_F(SnippetImport, StoresWhatItCanAndSummarisesTheRest) {
     auto result = Import("a.csv", csv);
     EXPECT_EQ(result.imported, 2);
     EXPECT_EQ(result.skipped, 7);
-    EXPECT_EQ(TextOfKey("cafe"), "caf\xE9");
+    EXPECT_EQ(TextOf(lib, "cafe"), "caf\xE9");
     EXPECT_EQ(lib.Count(), 2);
     const std::string why = "holds U+2603, which the system's code page cannot hold";
     EXPECT_EQ(SnippetSummary(result, "\n"),
@@ -352,7 +347,7 @@ TEST_F(SnippetImport, StoresWhatItCanAndSummarisesTheRest) {
                   "\n... and 2 more");
     // A key already there gets the new text.
     EXPECT_EQ(Import("b.ahk", "::brb::back soon\n").imported, 1);
-    EXPECT_EQ(TextOfKey("brb"), "back soon");
+    EXPECT_EQ(TextOf(lib, "brb"), "back soon");
 }
 
 TEST_F(SnippetImport, FilesThatHoldNoSnippetsImportNothing) {
