@@ -175,15 +175,6 @@ TEST_F(LibraryTextTest, AMegabyteLineIsOneKey) {
     EXPECT_EQ(lib.Count(), 2);
 }
 
-TEST_F(LibraryTextTest, BinaryJunkImportsWithoutHarm) {
-    std::string junk = Junk(256 * 1024);
-    int n = ImportText(junk);
-    EXPECT_EQ(n, lib.Count());
-    int words = ImportWords(junk);
-    EXPECT_GT(words, 0);
-    EXPECT_LE(lib.Count(), n + words);
-}
-
 TEST_F(LibraryTextTest, ImportFailsCleanly) {
     EXPECT_EQ(lib.ImportText("", nullptr), 0);
     EXPECT_EQ(lib.ImportText(nullptr, nullptr), 0);

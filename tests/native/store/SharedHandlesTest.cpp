@@ -166,22 +166,6 @@ TEST_F(SharedHandlesTest, AFileChangedWhileClosedIsReadAfresh) {
     EXPECT_EQ(lib.Count(), 302);
 }
 
-TEST_F(SharedHandlesTest, DamagedFilesAreRefusedBeforeBerkeleyDbReadsThem) {
-    MakeLibrary(dir / "big.lib", ManyEntries("entry", 3000, "some text"));
-    std::vector<std::string> broken = MakeBrokenFiles(dir, dir / "big.lib");
-
-    OutputCapture capture(dir);
-    for (const std::string& name : broken) {
-        Library lib{SystemCodePage()};
-        EXPECT_EQ(lib.Open((dir / name).c_str()), 0) << name;
-        EXPECT_EQ(lib.ReadInfo(), 0) << name;
-        EXPECT_EQ(lib.WriteInfo(), 0) << name;
-        EXPECT_STREQ(lib.GetCaption(), name.c_str());
-    }
-    EXPECT_EQ(capture.Finish(), "");
-    EXPECT_EQ(ReadBytes(dir / "zero.lib"), "");
-}
-
 TEST_F(SharedHandlesTest, APageDamagedWhileOpenHarmsNoOtherLibrary) {
     std::string big = dir / "big.lib";
     MakeLibrary(big, ManyEntries("entry", 3000, "some text"));
