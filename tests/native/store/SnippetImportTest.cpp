@@ -266,15 +266,10 @@ TEST(SnippetText, SourcesAreDecodedOrRefused) {
         bool utf8;
         const char* error;
     } cases[] = {
-        {"\xEF\xBB\xBF"
-         "a,b",
-         "a,b", true, ""},
+        {"\xEF\xBB\xBF\x61,b", "a,b", true, ""},
         {"caf\xC3\xA9", "caf\xC3\xA9", true, ""},
         {"caf\xE9", "caf\xE9", false, ""},
-        {std::string("\xFF\xFE"
-                     "a\0,\0\xAC\x20",
-                     8),
-         "a,\xE2\x82\xAC", true, ""},
+        {std::string("\xFF\xFE\x61\0,\0\xAC\x20", 8), "a,\xE2\x82\xAC", true, ""},
         {std::string("\xFE\xFF\0a", 4), "a", true, ""},
         {std::string("\xFF\xFE\x00\xD8", 4), "", true, "UTF-16"},
         {"\xEF\xBB\xBF\xE9", "", true, "UTF-8"},
@@ -328,11 +323,6 @@ class SnippetImport : public ::testing::Test {
         WriteBytes(dir / name, bytes);
         return ImportSnippets(lib, dir / name, SnippetFormatOfFile(name), progress);
     }
-    std::string TextOfKey(const std::string& key) {
-        LibraryEntry e;
-        if (!lib.SearchExact(key.c_str(), e, MATCH_PREFIX) || e.keyString() != key) return "<none>";
-        return e.textString();
-    }
 };
 
 TEST_F(SnippetImport, StoresWhatItCanAndSummarisesTheRest) {
@@ -343,16 +333,15 @@ TEST_F(SnippetImport, StoresWhatItCanAndSummarisesTheRest) {
     auto result = Import("a.csv", csv);
     EXPECT_EQ(result.imported, 2);
     EXPECT_EQ(result.skipped, 7);
-    EXPECT_EQ(TextOfKey("cafe"), "caf\xE9");
+    EXPECT_EQ(TextOf(lib, "cafe"), "caf\xE9");
     EXPECT_EQ(lib.Count(), 2);
     const std::string why = "holds U+2603, which the system's code page cannot hold";
-    EXPECT_EQ(SnippetSummary(result, "\n"),
-              "2 items imported, 7 skipped\n\nSkipped:\n\"snow0\": " + why + "\n\"snow1\": " + why +
-                  "\n\"snow2\": " + why + "\n\"snow3\": " + why + "\n\"snow4\": " + why +
-                  "\n... and 2 more");
+    std::string summary = "2 items imported, 7 skipped\n\nSkipped:";
+    for (int i = 0; i < 5; ++i) summary += "\n\"snow" + std::to_string(i) + "\": " + why;
+    EXPECT_EQ(SnippetSummary(result, "\n"), summary + "\n... and 2 more");
     // A key already there gets the new text.
     EXPECT_EQ(Import("b.ahk", "::brb::back soon\n").imported, 1);
-    EXPECT_EQ(TextOfKey("brb"), "back soon");
+    EXPECT_EQ(TextOf(lib, "brb"), "back soon");
 }
 
 TEST_F(SnippetImport, FilesThatHoldNoSnippetsImportNothing) {

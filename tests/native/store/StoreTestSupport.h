@@ -1,6 +1,6 @@
-// Helpers of the store tests beyond tests/support: Berkeley DB's own check of
-// a file, files that are no libraries, and a capture of what the process
-// writes to its standard output and error.
+// Helpers of the store tests beyond tests/support: Berkeley DB's own check and
+// raw records of a file, an entry's text, files that are no libraries, and a
+// capture of what the process writes to its standard output and error.
 #pragma once
 
 #include <db.h>
@@ -10,11 +10,8 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <memory>
+#include <map>
 #include <string>
-#include <utility>
 #include <vector>
 
 #ifdef _WIN32
@@ -33,6 +30,65 @@ inline bool Verifies(const std::string& path) {
     if (db_create(&db, nullptr, 0) != 0) return false;
     db->set_errcall(db, [](const DB_ENV*, const char*, const char*) {});
     return db->verify(db, path.c_str(), nullptr, nullptr, 0) == 0;
+}
+
+// A named database of a file opened as another process would: a handle of
+// its own, outside this process's shared cache; nullptr when it cannot be.
+inline DB* RawOpen(const std::string& path, const char* database, std::uint32_t flags) {
+    DB* db = nullptr;
+    if (db_create(&db, nullptr, 0) != 0) return nullptr;
+    db->set_errcall(db, [](const DB_ENV*, const char*, const char*) {});
+    if (db->open(db, nullptr, path.c_str(), database, DB_BTREE, flags, 0664) == 0) return db;
+    db->close(db, 0);
+    return nullptr;
+}
+
+// Every record of the database as stored; none when the file does not hold it.
+inline std::map<std::string, std::string> RawRecords(const std::string& path,
+                                                     const char* database) {
+    std::map<std::string, std::string> out;
+    DB* db = RawOpen(path, database, DB_RDONLY);
+    DBC* c = nullptr;
+    if (!db || db->cursor(db, nullptr, &c, 0) != 0) return out;
+    DBT k{}, v{};
+    while (c->get(c, &k, &v, DB_NEXT) == 0)
+        out[std::string(static_cast<char*>(k.data), k.size)] =
+            std::string(static_cast<char*>(v.data), v.size);
+    c->close(c);
+    db->close(db, 0);
+    return out;
+}
+
+// Stores the record as it is given, making the database when it is missing.
+inline bool RawPut(const std::string& path, const char* database, const std::string& key,
+                   const std::string& value) {
+    DB* db = RawOpen(path, database, DB_CREATE);
+    if (!db) return false;
+    DBT k{}, v{};
+    k.data = const_cast<char*>(key.data());
+    k.size = static_cast<u_int32_t>(key.size());
+    v.data = const_cast<char*>(value.data());
+    v.size = static_cast<u_int32_t>(value.size());
+    const bool ok = db->put(db, nullptr, &k, &v, 0) == 0;
+    return db->close(db, 0) == 0 && ok;
+}
+
+// Entries prefix0 ... prefix<n-1>, each with the text.
+inline Pairs ManyEntries(const std::string& prefix, int n, const std::string& text) {
+    Pairs out;
+    for (int i = 0; i < n; ++i) {
+        std::string key = prefix;
+        key += std::to_string(i);
+        out.emplace_back(key, text);
+    }
+    return out;
+}
+
+// The text stored under exactly this key; "<none>" when there is none.
+inline std::string TextOf(Library& lib, const std::string& key) {
+    LibraryEntry e;
+    if (!lib.SearchExact(key.c_str(), e, MATCH_PREFIX) || e.keyBytes() != key) return "<none>";
+    return std::string(e.textBytes());
 }
 
 // Captures file descriptors 1 and 2 of the process into files while alive.
@@ -63,21 +119,13 @@ class OutputCapture {
 
   private:
 #ifdef _WIN32
-    static int Redirect(int fd, const std::string& path) {
-        int saved = _dup(fd);
-        int to = _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, 0644);
-        _dup2(to, fd);
-        _close(to);
-        return saved;
-    }
-    static void Restore(int fd, int saved) {
-        _dup2(saved, fd);
-        _close(saved);
-    }
+    static constexpr int kBinary = O_BINARY;
 #else
+    static constexpr int kBinary = 0;
+#endif
     static int Redirect(int fd, const std::string& path) {
         int saved = dup(fd);
-        int to = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        int to = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | kBinary, 0644);
         dup2(to, fd);
         close(to);
         return saved;
@@ -86,7 +134,6 @@ class OutputCapture {
         dup2(saved, fd);
         close(saved);
     }
-#endif
     std::string out_, err_;
     int savedOut_ = -1, savedErr_ = -1;
 };
