@@ -1,14 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "app/CandidateList.h"
 #include "learn/Learner.h"
-#include "tests/support/Files.h"
 #include "tests/support/RecordingHook.h"
 
 namespace wl {
@@ -161,17 +158,12 @@ TEST_F(ListFixture, TwentyThreeCandidatesPageForwardAndBackFromTheCache) {
     list.OnSelectKey(SELECT_NEXT);
     EXPECT_EQ(Texts().front(), "w120");
     EXPECT_EQ(list.highlighted(), 0);
-}
-
-TEST_F(ListFixture, UpOnTheFirstRowOfPageTwoShowsPageOneAtItsFirstRow) {
-    Words(15);
-    Lookup("w");
-    list.OnSelectKey(SELECT_PAGEDOWN);
-    ASSERT_EQ(Texts().front(), "w110");
+    // Up on the first row of a page: the page before, at its first row.
     EXPECT_EQ(list.OnSelectKey(SELECT_PREV), 0);
-    EXPECT_EQ(Texts().front(), "w100");
+    EXPECT_EQ(Texts().front(), "w110");
     EXPECT_EQ(list.highlighted(), 0);
     // Up on the first row of the first page stays.
+    list.OnSelectKey(SELECT_PAGEUP);
     list.OnSelectKey(SELECT_PREV);
     EXPECT_EQ(list.highlighted(), 0);
     EXPECT_EQ(list.pageStart(), 0);
@@ -305,59 +297,6 @@ TEST_F(ListFixture, PageKeysInAPathListStayInsideIt) {
     EXPECT_EQ(list.rows().size(), 14u);
 }
 
-// Lists the real file system, with the drive "T:\\" standing for a folder.
-class DriveOnFolder : public Directory {
-  public:
-    explicit DriveOnFolder(std::string folder) : folder_(std::move(folder)) {}
-    bool List(const std::string& pattern, std::vector<DirEntry>& entries) override {
-        std::string path = pattern;
-        if (path.rfind("T:\\", 0) != 0) return false;
-        path = folder_ + "/" + path.substr(3);
-        for (char& c : path)
-            if (c == '\\') c = '/';
-        return SystemDirectory().List(path, entries);
-    }
-
-  private:
-    std::string folder_;
-};
-
-TEST(PathCompletion, WalksARealFolderTree) {
-    test::TempDir tmp;
-    namespace fs = std::filesystem;
-    fs::create_directories(tmp.path() / "Program Files" / "Wordlark");
-    fs::create_directories(tmp.path() / "programs");
-    fs::create_directories(tmp.path() / "Windows");
-    std::ofstream(tmp.path() / "program.txt") << "x";
-    std::ofstream(tmp.path() / "Program Files" / "readme.txt") << "x";
-    FakeSource source;
-    source.stream = {{"progress", "a library word"}};
-    test::RecordingHook<> hook;
-    FakeView view;
-    DriveOnFolder drive(tmp.path().string());
-    CandidateList list(source, hook, view, SystemCodePage(), drive);
-    auto texts = [&] {
-        std::vector<std::string> out;
-        for (const auto& r : list.rows()) out.push_back(r.text);
-        return out;
-    };
-
-    hook.input = "T:\\prog";
-    ASSERT_EQ(list.OnWordLookup(), 0);
-    EXPECT_EQ(texts(), (std::vector<std::string>{"Program Files", "programs", "program.txt"}));
-    EXPECT_EQ(hook.replaceMode, REPLACE_PATH_FOLDER);
-    // The hook library typed the folder and a backslash: the next lookup
-    // lists inside it.
-    hook.input = "T:\\Program Files\\";
-    ASSERT_EQ(list.OnWordLookup(), 0);
-    EXPECT_EQ(texts(), (std::vector<std::string>{"Wordlark", "readme.txt"}));
-    // A folder that does not exist goes to the libraries.
-    hook.input = "T:\\Nowhere\\x";
-    EXPECT_EQ(list.OnWordLookup(), 0);
-    EXPECT_FALSE(list.pathMode());
-    EXPECT_EQ(texts(), std::vector<std::string>{"progress"});
-}
-
 // The smart order: the ranked lookup, the typist's letter case, the space
 // after, and the order of what was learned.
 struct SmartFixture : ListFixture {
@@ -375,14 +314,13 @@ struct SmartFixture : ListFixture {
     Learner learner{CodePage1252()};
 };
 
-TEST_F(SmartFixture, OffItIsThePlainLookup) {
+TEST_F(SmartFixture, CandidatesFollowTheTypistsLetterCaseAndMayAddASpace) {
+    // Off, it is the plain lookup.
     ASSERT_EQ(Lookup("Th"), 0);
     EXPECT_EQ(Texts(), (std::vector<std::string>{"Thackeray", "the"}));
     EXPECT_EQ(source.rankedWord, "");
     EXPECT_EQ(hook.replaceMode, REPLACE_KEEP);
-}
 
-TEST_F(SmartFixture, CandidatesFollowTheTypistsLetterCaseAndMayAddASpace) {
     list.SetSuggestions({true, false, false, false});
     ASSERT_EQ(Lookup("Th"), 0);
     EXPECT_EQ(source.rankedWord, "Th");
