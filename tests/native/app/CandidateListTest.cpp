@@ -89,6 +89,8 @@ class FakeDirectory : public Directory {
     }
 };
 
+using Hand = std::pair<std::string, int>;
+
 struct ListFixture : ::testing::Test {
     FakeSource source;
     test::RecordingHook<> hook;
@@ -108,6 +110,8 @@ struct ListFixture : ::testing::Test {
         hook.input = word;
         return list.OnWordLookup();
     }
+    // What the list handed the hook library to type: the text and the mode.
+    Hand Handed() const { return {hook.replaceText, hook.replaceMode}; }
 };
 
 TEST_F(ListFixture, ExactlyOnePageOfTen) {
@@ -116,8 +120,7 @@ TEST_F(ListFixture, ExactlyOnePageOfTen) {
     EXPECT_EQ(list.rows().size(), 10u);
     EXPECT_EQ(list.highlighted(), 0);
     EXPECT_EQ(source.lastWord, "w");
-    EXPECT_EQ(hook.replaceText, "w100");
-    EXPECT_EQ(hook.replaceMode, REPLACE_KEEP);
+    EXPECT_EQ(Handed(), Hand("w100", REPLACE_KEEP));
 
     // Page Down finds nothing further and lands on the last row.
     EXPECT_EQ(list.OnSelectKey(SELECT_PAGEDOWN), 0);
@@ -202,8 +205,7 @@ TEST_F(ListFixture, WhatIsHandedToTheHookAndTheTipByKind) {
                      {"ty", "", Shorthand},
                      {"odd", "x", 9}};
     Lookup("a");
-    EXPECT_EQ(hook.replaceText, "apple");
-    EXPECT_EQ(hook.replaceMode, REPLACE_KEEP);
+    EXPECT_EQ(Handed(), Hand("apple", REPLACE_KEEP));
     EXPECT_EQ(view.tip, "");  // the remark equals the word
 
     list.OnSelectKey(SELECT_NEXT);
@@ -211,21 +213,18 @@ TEST_F(ListFixture, WhatIsHandedToTheHookAndTheTipByKind) {
     EXPECT_EQ(view.tipStyle, TIP_STYLE_NOTE);
 
     list.OnSelectKey(SELECT_NEXT);
-    EXPECT_EQ(hook.replaceText, "be right back");
-    EXPECT_EQ(hook.replaceMode, REPLACE_WORD);
+    EXPECT_EQ(Handed(), Hand("be right back", REPLACE_WORD));
     EXPECT_EQ(view.tip, "be right back");
     EXPECT_EQ(view.tipStyle, TIP_STYLE_EXPANSION);
 
     // A shorthand without an expansion types its own key, with no tip.
     list.OnSelectKey(SELECT_NEXT);
-    EXPECT_EQ(hook.replaceText, "ty");
-    EXPECT_EQ(hook.replaceMode, REPLACE_WORD);
+    EXPECT_EQ(Handed(), Hand("ty", REPLACE_WORD));
     EXPECT_EQ(view.tip, "");
 
     // An entry of an unknown kind leaves nothing to type.
     list.OnSelectKey(SELECT_NEXT);
-    EXPECT_EQ(hook.replaceText, "");
-    EXPECT_EQ(hook.replaceMode, REPLACE_COMPLETE);
+    EXPECT_EQ(Handed(), Hand("", REPLACE_COMPLETE));
 
     // A click selects its row; a double click has the hook library type it.
     list.OnRowSelected(1);
@@ -254,8 +253,7 @@ TEST_F(ListFixture, PathsListFoldersFirstInNameOrder) {
               (std::vector<std::string>{"beta", "Darwin", "Zeta", "alpha.txt", "windows"}));
     EXPECT_EQ(list.rows()[0].image, PathFolder - 1);
     EXPECT_EQ(list.rows()[3].image, PathFile - 1);
-    EXPECT_EQ(hook.replaceText, "beta");
-    EXPECT_EQ(hook.replaceMode, REPLACE_PATH_FOLDER);
+    EXPECT_EQ(Handed(), Hand("beta", REPLACE_PATH_FOLDER));
     EXPECT_EQ(view.tip, "");
     EXPECT_EQ(source.findNextCalls, 0);
 
@@ -326,19 +324,16 @@ TEST_F(SmartFixture, CandidatesFollowTheTypistsLetterCaseAndMayAddASpace) {
     EXPECT_EQ(source.rankedWord, "Th");
     EXPECT_EQ(Texts(),
               (std::vector<std::string>{"The", "That", "This", "Thesis", "thx", "iPhone"}));
-    EXPECT_EQ(hook.replaceText, "The");
-    EXPECT_EQ(hook.replaceMode, REPLACE_KEEP);
+    EXPECT_EQ(Handed(), Hand("The", REPLACE_KEEP));
     ASSERT_EQ(Lookup("TH"), 0);
     EXPECT_EQ(hook.replaceText, "THE");
 
     list.SetSuggestions({true, true, false, false});
     ASSERT_EQ(Lookup("th"), 0);
-    EXPECT_EQ(hook.replaceText, "the");
-    EXPECT_EQ(hook.replaceMode, REPLACE_KEEP_SPACE);
+    EXPECT_EQ(Handed(), Hand("the", REPLACE_KEEP_SPACE));
     // A Shorthand expansion is typed as stored, with no space of its own.
     list.OnSelectKey(4);
-    EXPECT_EQ(hook.replaceText, "thanks");
-    EXPECT_EQ(hook.replaceMode, REPLACE_WORD);
+    EXPECT_EQ(Handed(), Hand("thanks", REPLACE_WORD));
     list.OnSelectKey(5);
     EXPECT_EQ(hook.replaceText, "iPhone");
 }
