@@ -19,36 +19,31 @@ struct Candidate {
     double probability = 0;
 };
 
+// Serves the plain lookup from stream and the ranked one from ranked, and
+// records the words looked up.
 class FakeSource : public CandidateSource {
   public:
-    std::vector<Candidate> stream;
-    size_t next = 0;
+    std::vector<Candidate> stream, ranked;
+    std::string lastWord, rankedWord;
     int findNextCalls = 0;
-    std::string lastWord;
 
     int FindFirst(const char* word, LibraryEntry& entry, int, int, int) override {
         lastWord = word;
-        next = 0;
-        return Deliver(entry);
+        return Deliver(entry, stream, next = 0);
     }
     int FindNext(LibraryEntry& entry) override {
         ++findNextCalls;
-        return Deliver(entry);
+        return Deliver(entry, stream, next);
     }
-    // The ranked lookup serves `ranked` (the word is recorded in rankedWord).
-    std::vector<Candidate> ranked;
-    std::string rankedWord;
     int FindFirstRanked(const char* word, LibraryEntry& entry, int, int) override {
         rankedWord = word;
-        nextRanked = 0;
-        return Deliver(entry, ranked, nextRanked);
+        return Deliver(entry, ranked, nextRanked = 0);
     }
     int FindNextRanked(LibraryEntry& entry) override { return Deliver(entry, ranked, nextRanked); }
 
   private:
-    size_t nextRanked = 0;
-    int Deliver(LibraryEntry& entry) { return Deliver(entry, stream, next); }
-    int Deliver(LibraryEntry& entry, const std::vector<Candidate>& from, size_t& at) {
+    std::size_t next = 0, nextRanked = 0;
+    static int Deliver(LibraryEntry& entry, const std::vector<Candidate>& from, std::size_t& at) {
         if (at >= from.size()) return 0;
         const Candidate& c = from[at++];
         entry.probability = c.probability;
@@ -61,11 +56,11 @@ class FakeSource : public CandidateSource {
 
 class FakeView : public CandidateView {
   public:
-    int rowsChanged = 0, placeTip = 0, beeps = 0, highlighted = -1;
+    int placeTip = 0, beeps = 0;
     std::string tip;
     int tipStyle = 0;
-    void RowsChanged() override { ++rowsChanged; }
-    void HighlightChanged(int row) override { highlighted = row; }
+    void RowsChanged() override {}
+    void HighlightChanged(int) override {}
     void PlaceTip() override { ++placeTip; }
     void SetTipText(const std::string& text, int style) override {
         tip = text;
@@ -90,6 +85,7 @@ class FakeDirectory : public Directory {
 };
 
 using Hand = std::pair<std::string, int>;
+using Strings = std::vector<std::string>;
 
 struct ListFixture : ::testing::Test {
     FakeSource source;
@@ -146,7 +142,7 @@ TEST_F(ListFixture, TwentyThreeCandidatesPageForwardAndBackFromTheCache) {
     EXPECT_EQ(hook.replaceText, "w110");
 
     list.OnSelectKey(SELECT_PAGEDOWN);
-    EXPECT_EQ(Texts(), (std::vector<std::string>{"w120", "w121", "w122"}));
+    EXPECT_EQ(Texts(), (Strings{"w120", "w121", "w122"}));
     EXPECT_EQ(list.rows()[2].itemData, 22);
     const int calls = source.findNextCalls;
 
@@ -249,8 +245,7 @@ TEST_F(ListFixture, PathsListFoldersFirstInNameOrder) {
     ASSERT_EQ(Lookup("T:\\"), 0);
     EXPECT_EQ(dir.patterns.back(), "T:\\*.*");
     EXPECT_TRUE(list.pathMode());
-    EXPECT_EQ(Texts(),
-              (std::vector<std::string>{"beta", "Darwin", "Zeta", "alpha.txt", "windows"}));
+    EXPECT_EQ(Texts(), (Strings{"beta", "Darwin", "Zeta", "alpha.txt", "windows"}));
     EXPECT_EQ(list.rows()[0].image, PathFolder - 1);
     EXPECT_EQ(list.rows()[3].image, PathFile - 1);
     EXPECT_EQ(Handed(), Hand("beta", REPLACE_PATH_FOLDER));
@@ -259,7 +254,7 @@ TEST_F(ListFixture, PathsListFoldersFirstInNameOrder) {
 
     // The prefix matches anywhere in the name, letter case ignored.
     ASSERT_EQ(Lookup("T:\\WIN"), 0);
-    EXPECT_EQ(Texts(), (std::vector<std::string>{"Darwin", "windows"}));
+    EXPECT_EQ(Texts(), (Strings{"Darwin", "windows"}));
     list.OnSelectKey(SELECT_NEXT);
     EXPECT_EQ(hook.replaceMode, REPLACE_PATH_FILE);
 }
@@ -269,7 +264,7 @@ TEST_F(ListFixture, PathsThatMatchNothingFallThroughToTheLibraries) {
     source.stream = {{"T:\\note", "a library entry"}};
     EXPECT_EQ(Lookup("T:\\zzz"), 0);  // no entry contains zzz
     EXPECT_FALSE(list.pathMode());
-    EXPECT_EQ(Texts(), std::vector<std::string>{"T:\\note"});
+    EXPECT_EQ(Texts(), Strings{"T:\\note"});
     EXPECT_EQ(Lookup("T:\\NoSuchFolder\\x"), 0);  // the folder cannot be listed
     EXPECT_EQ(dir.patterns.back(), "T:\\NoSuchFolder\\*.*");
     EXPECT_FALSE(list.pathMode());
@@ -315,15 +310,14 @@ struct SmartFixture : ListFixture {
 TEST_F(SmartFixture, CandidatesFollowTheTypistsLetterCaseAndMayAddASpace) {
     // Off, it is the plain lookup.
     ASSERT_EQ(Lookup("Th"), 0);
-    EXPECT_EQ(Texts(), (std::vector<std::string>{"Thackeray", "the"}));
+    EXPECT_EQ(Texts(), (Strings{"Thackeray", "the"}));
     EXPECT_EQ(source.rankedWord, "");
     EXPECT_EQ(hook.replaceMode, REPLACE_KEEP);
 
     list.SetSuggestions({true, false, false, false});
     ASSERT_EQ(Lookup("Th"), 0);
     EXPECT_EQ(source.rankedWord, "Th");
-    EXPECT_EQ(Texts(),
-              (std::vector<std::string>{"The", "That", "This", "Thesis", "thx", "iPhone"}));
+    EXPECT_EQ(Texts(), (Strings{"The", "That", "This", "Thesis", "thx", "iPhone"}));
     EXPECT_EQ(Handed(), Hand("The", REPLACE_KEEP));
     ASSERT_EQ(Lookup("TH"), 0);
     EXPECT_EQ(hook.replaceText, "THE");
@@ -343,7 +337,7 @@ TEST_F(SmartFixture, WhatWasLearnedReordersThePageAndTheWordBeforeCounts) {
     list.SetLearner(&learner, [&] { return now; });
     list.SetSuggestions({true, false, true, false});
     ASSERT_EQ(Lookup("th"), 0);  // nothing learned: the ranked order
-    EXPECT_EQ(Keys(), (std::vector<std::string>{"the", "that", "this", "thesis", "thx", "iPhone"}));
+    EXPECT_EQ(Keys(), (Strings{"the", "that", "this", "thesis", "thx", "iPhone"}));
     for (int i = 0; i < 40; ++i) learner.Use("thesis", "", now);
     for (int i = 0; i < 30; ++i) {
         learner.Use("of", "", now);
@@ -366,7 +360,7 @@ TEST_F(SmartFixture, AWordTypedTwiceThatNoLibraryHoldsIsOfferedAsLearned) {
     list.SetSuggestions({true, false, true, true});
     learner.Use("thingamajig", "", 1000);
     ASSERT_EQ(Lookup("thi"), 0);
-    EXPECT_EQ(Keys(), (std::vector<std::string>{"the", "that", "this", "thesis", "thx", "iPhone"}));
+    EXPECT_EQ(Keys(), (Strings{"the", "that", "this", "thesis", "thx", "iPhone"}));
     learner.Use("thingamajig", "", 1000);
     learner.Use("the", "", 1000);  // a library word: offered once, as the library's
     learner.Use("the", "", 1000);

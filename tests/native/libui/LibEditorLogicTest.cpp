@@ -99,14 +99,6 @@ TEST_F(FruitTest, ListsWholeLibraryFromAStoredKeyAndFromAnotherWord) {
     EXPECT_EQ(ed.CountText(), "Items in library: 5\r\nItems Loaded:3");
 }
 
-TEST_F(EditorTest, AMissingLibraryIsCreatedEmpty) {
-    LibEditorLogic empty(path, 1, SystemCodePage());
-    ASSERT_TRUE(empty.Open());
-    empty.ListFrom("", nullptr);
-    EXPECT_TRUE(empty.Rows().empty());
-    EXPECT_EQ(empty.CountText(), "Items in library: 0\r\nItems Loaded:0");
-}
-
 TEST_F(FruitTest, AddAndSaveEnablingRules) {
     std::string q, t;
     ASSERT_TRUE(ed.OnSelectionChanged(1, 3, q, t));
@@ -211,24 +203,6 @@ TEST_F(FruitTest, DeleteThreeRowsAndFailures) {
     EXPECT_EQ(ReadLibrary(path), (Pairs{{"banana", "yellow"}}));
 }
 
-TEST_F(EditorTest, ImportOfSnippetsNamesWhatItSkippedAndRefusesJunk) {
-    MakeLibrary(path, {}, {Shorthand});
-    const std::string in = dir / "hot.ahk";
-    test::WriteBytes(in, "::brb::be right back\n:X:run::Run x\n");
-    LibEditorLogic ed(path, 1, SystemCodePage());
-    ASSERT_TRUE(ed.Open());
-    auto outcome = ed.Import(in, nullptr);
-    EXPECT_EQ(outcome.message.text,
-              "1 items imported, 1 skipped\r\n\r\nSkipped:\r\n\"run\": runs a command (option X)");
-    EXPECT_TRUE(outcome.relist);
-    EXPECT_EQ(ReadLibrary(path), (Pairs{{"brb", "be right back"}}));
-
-    test::WriteBytes(dir / "bad.csv", std::string("\0\1\2", 3));
-    auto refused = ed.Import(dir / "bad.csv", nullptr);
-    EXPECT_EQ(refused.message.text, "\"bad.csv\" is not a text file.\r\nNothing was imported.");
-    EXPECT_EQ(refused.message.title, "Wordlark - Error");
-}
-
 TEST_F(EditorTest, ImportTakesPairsOrElseAWordListUnlessCancelledAndExportCounts) {
     MakeLibrary(path, {});
     const std::string pairs = dir / "pairs.txt", words = dir / "words.txt";
@@ -261,6 +235,14 @@ TEST_F(EditorTest, ImportTakesPairsOrElseAWordListUnlessCancelledAndExportCounts
               "0 items have been successfully imported ");
     EXPECT_EQ(ed.Export((dir.path() / "no-such-folder" / "x.txt").string(), nullptr).message.text,
               "0 items have been successfully exported ");
+    // Snippets of another text expander (by the file's extension) go into a
+    // Shorthand library only.
+    test::WriteBytes(dir / "hot.ahk", "::brb::be right back\n");
+    auto refused = ed.Import(dir / "hot.ahk", nullptr);
+    EXPECT_EQ(refused.message.text,
+              "Snippets from other text expanders go into a Shorthand library, and this library "
+              "is a Dictionary.\r\nNothing was imported.");
+    EXPECT_EQ(refused.message.title, "Wordlark - Error");
 }
 
 TEST_F(EditorTest, OkWritesTheInfoOnlyWithThePermission) {
@@ -285,7 +267,7 @@ TEST_F(EditorTest, OkWritesTheInfoOnlyWithThePermission) {
     {
         LibEditorLogic ed(path, 1, SystemCodePage());
         ASSERT_TRUE(ed.Open());
-        EXPECT_TRUE(ed.WriteInfo(Shorthand, "Renamed", "new\r\nlines"));
+        EXPECT_TRUE(ed.SaveInfo(Shorthand, "Renamed", "new\r\nlines").empty());
     }
     // 2: Shorthand; the editable flag itself is not the editor's to change.
     EXPECT_EQ(stored(), "Renamed|new\r\nlines|2|0");
@@ -347,13 +329,6 @@ TEST_F(EditorTest, WritesTheLibraryRefusesAreToldNotLost) {
         }
     }
 #endif
-
-    const std::string good = dir / "good.lib";
-    MakeLibrary(good, kFruit);
-    LibEditorLogic ed(good, 1, SystemCodePage());
-    ASSERT_TRUE(ed.Open());
-    EXPECT_TRUE(ed.SaveInfo(Dictionary, "Fruit", "").empty());
-    EXPECT_EQ(ed.Add("kiwi", "green").message.text, "Add data Succeed ");
 }
 
 // Word weights: a saved entry keeps its weight, a deleted one loses it, and

@@ -143,15 +143,6 @@ TEST(AppOption, StateDerivedFromTheStore) {
     given.DeriveState(reg);
     EXPECT_EQ(given.state, 1);
     EXPECT_EQ(given.PathText(), "C:\\off.exe\r\n");
-
-    // OK without a choice enables every application of a mixed addition.
-    AppManagerModel model(SystemCodePage());
-    model.Load(reg);
-    AppOptionModel mixed({"C:\\on.exe", "C:\\off.exe"}, AppOptionModel::kNoChoice);
-    mixed.DeriveState(reg);
-    model.Merge(mixed);
-    for (const AppRow& row : model.Rows()) EXPECT_EQ(row.enable, 1) << row.fileName;
-    EXPECT_EQ(model.Rows().size(), 3u);
 }
 
 TEST(RunningApps, PickedRowsBecomeTheParentsPathsTopToBottom) {

@@ -53,10 +53,14 @@ std::vector<unsigned char> StoredSelectionKeys(MemoryRegistry& reg) {
     return all;
 }
 
-TEST(OptionsDialog, AnEmptyStoreOpensOnTheDefaultsOfBothPages) {
+// The dialog's model, opened on a store.
+struct OptionsDialog : ::testing::Test {
     MemoryRegistry reg;
     OptionsModel model;
-    model.Open(reg);
+    void SetUp() override { model.Open(reg); }
+};
+
+TEST_F(OptionsDialog, AnEmptyStoreOpensOnTheDefaultsOfBothPages) {
     EXPECT_EQ(model.CurrentPage(), OptionsModel::kHotkeysPage);
     const Page& page = model.hotkeys;
     EXPECT_EQ(page.InitialItemKeys(), Page::ItemKeys::Arrows);
@@ -80,10 +84,7 @@ TEST(OptionsDialog, AnEmptyStoreOpensOnTheDefaultsOfBothPages) {
     EXPECT_STREQ(model.Caption(), "Hotkeys");
 }
 
-TEST(OptionsDialog, RadioChoicesStoreTheirKeysFromTheLayout) {
-    MemoryRegistry reg;
-    OptionsModel model;
-    model.Open(reg);
+TEST_F(OptionsDialog, RadioChoicesStoreTheirKeysFromTheLayout) {
     Page& page = model.hotkeys;
     page.ChooseBrackets(kUsLayout);
     page.ChooseMinusPlus(kUsLayout);
@@ -108,10 +109,7 @@ TEST(OptionsDialog, RadioChoicesStoreTheirKeysFromTheLayout) {
               Bytes({0x26, 0x28, 0x22, 0x21, '1', '2', '3', '4', '5', '6', '7', '8', '9', '0'}));
 }
 
-TEST(OptionsDialog, CompleteKeysFollowListOrderNotClickOrder) {
-    MemoryRegistry reg;
-    OptionsModel model;
-    model.Open(reg);
+TEST_F(OptionsDialog, CompleteKeysFollowListOrderNotClickOrder) {
     // CTRL clicked first: the keys come in the list's order all the same.
     model.hotkeys.CompleteSelectionChanged({false, false, false, false, true});
     model.hotkeys.CompleteSelectionChanged({true, true, true, true, true});
@@ -123,8 +121,7 @@ TEST(OptionsDialog, CompleteKeysFollowListOrderNotClickOrder) {
     EXPECT_EQ(Stored(reg, "vkSelect"), std::vector<unsigned char>(10, 0xFF));
 }
 
-TEST(OptionsDialog, StoredKeysMatchingNoChoiceStayUntilAClick) {
-    MemoryRegistry reg;
+TEST_F(OptionsDialog, StoredKeysMatchingNoChoiceStayUntilAClick) {
     {
         RegKey key(reg, RegRoot::LocalMachine, kOption, true);
         key.WriteBinary("vkSelectPrev", std::uint8_t{0x41});
@@ -140,8 +137,7 @@ TEST(OptionsDialog, StoredKeysMatchingNoChoiceStayUntilAClick) {
     }
     const auto before = StoredSelectionKeys(reg);
     const auto complete = Stored(reg, "vkSelect");
-    OptionsModel model;
-    model.Open(reg);
+    model.Open(reg);  // again, on what is stored now
     EXPECT_EQ(model.hotkeys.InitialItemKeys(), Page::ItemKeys::Brackets);
     EXPECT_EQ(model.hotkeys.InitialPageKeys(), Page::PageKeys::MinusPlus);
     EXPECT_EQ(model.hotkeys.InitialIndexKeys(), Page::IndexKeys::FunctionKeys);
@@ -152,16 +148,13 @@ TEST(OptionsDialog, StoredKeysMatchingNoChoiceStayUntilAClick) {
     EXPECT_EQ(Stored(reg, "vkSelect"), complete);
 }
 
-TEST(OptionsDialog, TheHotkeyControlSetsTheOnOffHotkey) {
+TEST_F(OptionsDialog, TheHotkeyControlSetsTheOnOffHotkey) {
     // Shift+Alt+F6 as the control reports it, and back.
     EXPECT_EQ(HotkeyFromControl(0x0575), 0x00050075u);
     EXPECT_EQ(HotkeyToControl(0x00050075), 0x0575);
     EXPECT_EQ(HotkeyFromControl(0x0A2E), 0x000A002Eu);  // Ctrl+extended Delete
     EXPECT_EQ(HotkeyFromControl(0), 0u);
 
-    MemoryRegistry reg;
-    OptionsModel model;
-    model.Open(reg);
     model.hotkeys.HotkeyChanged(HotkeyFromControl(0x0575));
     EXPECT_EQ(model.hotkeys.ShownHotkey(), 0x00050075u);
     // Nothing selected in "Other Hotkeys": the control shows no hotkey and a
@@ -194,10 +187,7 @@ TEST(OptionsOthersPage, TheLearnedCountReadsAsAPhrase) {
     for (const auto& c : cases) EXPECT_EQ(LearnedCountText(c.count), c.text) << c.count;
 }
 
-TEST(OptionsOthersPage, WithoutLearnedDataThereIsNothingToCountOrForget) {
-    MemoryRegistry reg;
-    OptionsModel model;
-    model.Open(reg);
+TEST_F(OptionsDialog, WithoutLearnedDataThereIsNothingToCountOrForget) {
     EXPECT_FALSE(model.others.HasLearned());
     EXPECT_EQ(model.others.LearnedCount(), 0u);
     model.others.Forget();
