@@ -105,6 +105,7 @@ TEST_F(WlibTest, CreateWritesTheInfoThatInfoShows) {
 }
 
 TEST_F(WlibTest, ReadingCommandsNeverMakeALibrary) {
+    WriteBytes(dir / "words.txt", "a b c");
     for (const auto& args :
          std::vector<std::vector<std::string>>{{"info", "none.lib"},
                                                {"list", "none.lib"},
@@ -112,7 +113,6 @@ TEST_F(WlibTest, ReadingCommandsNeverMakeALibrary) {
                                                {"delete", "none.lib", "k"},
                                                {"weights", "none.lib", "words.txt"},
                                                {"export", "none.lib", "out.txt"}}) {
-        WriteBytes(dir / "words.txt", "a b c");
         ExpectFailure(Wlib(args), 1, "none.lib: no such library");
     }
     ExpectFailure(Wlib({"import", "none.lib", "words.txt"}), 1, "no such library");
