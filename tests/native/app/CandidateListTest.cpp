@@ -1,14 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "app/CandidateList.h"
 #include "learn/Learner.h"
-#include "tests/support/Files.h"
 #include "tests/support/RecordingHook.h"
 
 namespace wl {
@@ -22,36 +19,31 @@ struct Candidate {
     double probability = 0;
 };
 
+// Serves the plain lookup from stream and the ranked one from ranked, and
+// records the words looked up.
 class FakeSource : public CandidateSource {
   public:
-    std::vector<Candidate> stream;
-    size_t next = 0;
+    std::vector<Candidate> stream, ranked;
+    std::string lastWord, rankedWord;
     int findNextCalls = 0;
-    std::string lastWord;
 
     int FindFirst(const char* word, LibraryEntry& entry, int, int, int) override {
         lastWord = word;
-        next = 0;
-        return Deliver(entry);
+        return Deliver(entry, stream, next = 0);
     }
     int FindNext(LibraryEntry& entry) override {
         ++findNextCalls;
-        return Deliver(entry);
+        return Deliver(entry, stream, next);
     }
-    // The ranked lookup serves `ranked` (the word is recorded in rankedWord).
-    std::vector<Candidate> ranked;
-    std::string rankedWord;
     int FindFirstRanked(const char* word, LibraryEntry& entry, int, int) override {
         rankedWord = word;
-        nextRanked = 0;
-        return Deliver(entry, ranked, nextRanked);
+        return Deliver(entry, ranked, nextRanked = 0);
     }
     int FindNextRanked(LibraryEntry& entry) override { return Deliver(entry, ranked, nextRanked); }
 
   private:
-    size_t nextRanked = 0;
-    int Deliver(LibraryEntry& entry) { return Deliver(entry, stream, next); }
-    int Deliver(LibraryEntry& entry, const std::vector<Candidate>& from, size_t& at) {
+    std::size_t next = 0, nextRanked = 0;
+    static int Deliver(LibraryEntry& entry, const std::vector<Candidate>& from, std::size_t& at) {
         if (at >= from.size()) return 0;
         const Candidate& c = from[at++];
         entry.probability = c.probability;
@@ -64,11 +56,11 @@ class FakeSource : public CandidateSource {
 
 class FakeView : public CandidateView {
   public:
-    int rowsChanged = 0, placeTip = 0, beeps = 0, highlighted = -1;
+    int placeTip = 0, beeps = 0;
     std::string tip;
     int tipStyle = 0;
-    void RowsChanged() override { ++rowsChanged; }
-    void HighlightChanged(int row) override { highlighted = row; }
+    void RowsChanged() override {}
+    void HighlightChanged(int) override {}
     void PlaceTip() override { ++placeTip; }
     void SetTipText(const std::string& text, int style) override {
         tip = text;
@@ -92,6 +84,9 @@ class FakeDirectory : public Directory {
     }
 };
 
+using Hand = std::pair<std::string, int>;
+using Strings = std::vector<std::string>;
+
 struct ListFixture : ::testing::Test {
     FakeSource source;
     test::RecordingHook<> hook;
@@ -111,6 +106,8 @@ struct ListFixture : ::testing::Test {
         hook.input = word;
         return list.OnWordLookup();
     }
+    // What the list handed the hook library to type: the text and the mode.
+    Hand Handed() const { return {hook.replaceText, hook.replaceMode}; }
 };
 
 TEST_F(ListFixture, ExactlyOnePageOfTen) {
@@ -119,8 +116,7 @@ TEST_F(ListFixture, ExactlyOnePageOfTen) {
     EXPECT_EQ(list.rows().size(), 10u);
     EXPECT_EQ(list.highlighted(), 0);
     EXPECT_EQ(source.lastWord, "w");
-    EXPECT_EQ(hook.replaceText, "w100");
-    EXPECT_EQ(hook.replaceMode, REPLACE_KEEP);
+    EXPECT_EQ(Handed(), Hand("w100", REPLACE_KEEP));
 
     // Page Down finds nothing further and lands on the last row.
     EXPECT_EQ(list.OnSelectKey(SELECT_PAGEDOWN), 0);
@@ -146,7 +142,7 @@ TEST_F(ListFixture, TwentyThreeCandidatesPageForwardAndBackFromTheCache) {
     EXPECT_EQ(hook.replaceText, "w110");
 
     list.OnSelectKey(SELECT_PAGEDOWN);
-    EXPECT_EQ(Texts(), (std::vector<std::string>{"w120", "w121", "w122"}));
+    EXPECT_EQ(Texts(), (Strings{"w120", "w121", "w122"}));
     EXPECT_EQ(list.rows()[2].itemData, 22);
     const int calls = source.findNextCalls;
 
@@ -161,17 +157,12 @@ TEST_F(ListFixture, TwentyThreeCandidatesPageForwardAndBackFromTheCache) {
     list.OnSelectKey(SELECT_NEXT);
     EXPECT_EQ(Texts().front(), "w120");
     EXPECT_EQ(list.highlighted(), 0);
-}
-
-TEST_F(ListFixture, UpOnTheFirstRowOfPageTwoShowsPageOneAtItsFirstRow) {
-    Words(15);
-    Lookup("w");
-    list.OnSelectKey(SELECT_PAGEDOWN);
-    ASSERT_EQ(Texts().front(), "w110");
+    // Up on the first row of a page: the page before, at its first row.
     EXPECT_EQ(list.OnSelectKey(SELECT_PREV), 0);
-    EXPECT_EQ(Texts().front(), "w100");
+    EXPECT_EQ(Texts().front(), "w110");
     EXPECT_EQ(list.highlighted(), 0);
     // Up on the first row of the first page stays.
+    list.OnSelectKey(SELECT_PAGEUP);
     list.OnSelectKey(SELECT_PREV);
     EXPECT_EQ(list.highlighted(), 0);
     EXPECT_EQ(list.pageStart(), 0);
@@ -210,8 +201,7 @@ TEST_F(ListFixture, WhatIsHandedToTheHookAndTheTipByKind) {
                      {"ty", "", Shorthand},
                      {"odd", "x", 9}};
     Lookup("a");
-    EXPECT_EQ(hook.replaceText, "apple");
-    EXPECT_EQ(hook.replaceMode, REPLACE_KEEP);
+    EXPECT_EQ(Handed(), Hand("apple", REPLACE_KEEP));
     EXPECT_EQ(view.tip, "");  // the remark equals the word
 
     list.OnSelectKey(SELECT_NEXT);
@@ -219,21 +209,18 @@ TEST_F(ListFixture, WhatIsHandedToTheHookAndTheTipByKind) {
     EXPECT_EQ(view.tipStyle, TIP_STYLE_NOTE);
 
     list.OnSelectKey(SELECT_NEXT);
-    EXPECT_EQ(hook.replaceText, "be right back");
-    EXPECT_EQ(hook.replaceMode, REPLACE_WORD);
+    EXPECT_EQ(Handed(), Hand("be right back", REPLACE_WORD));
     EXPECT_EQ(view.tip, "be right back");
     EXPECT_EQ(view.tipStyle, TIP_STYLE_EXPANSION);
 
     // A shorthand without an expansion types its own key, with no tip.
     list.OnSelectKey(SELECT_NEXT);
-    EXPECT_EQ(hook.replaceText, "ty");
-    EXPECT_EQ(hook.replaceMode, REPLACE_WORD);
+    EXPECT_EQ(Handed(), Hand("ty", REPLACE_WORD));
     EXPECT_EQ(view.tip, "");
 
     // An entry of an unknown kind leaves nothing to type.
     list.OnSelectKey(SELECT_NEXT);
-    EXPECT_EQ(hook.replaceText, "");
-    EXPECT_EQ(hook.replaceMode, REPLACE_COMPLETE);
+    EXPECT_EQ(Handed(), Hand("", REPLACE_COMPLETE));
 
     // A click selects its row; a double click has the hook library type it.
     list.OnRowSelected(1);
@@ -258,18 +245,16 @@ TEST_F(ListFixture, PathsListFoldersFirstInNameOrder) {
     ASSERT_EQ(Lookup("T:\\"), 0);
     EXPECT_EQ(dir.patterns.back(), "T:\\*.*");
     EXPECT_TRUE(list.pathMode());
-    EXPECT_EQ(Texts(),
-              (std::vector<std::string>{"beta", "Darwin", "Zeta", "alpha.txt", "windows"}));
+    EXPECT_EQ(Texts(), (Strings{"beta", "Darwin", "Zeta", "alpha.txt", "windows"}));
     EXPECT_EQ(list.rows()[0].image, PathFolder - 1);
     EXPECT_EQ(list.rows()[3].image, PathFile - 1);
-    EXPECT_EQ(hook.replaceText, "beta");
-    EXPECT_EQ(hook.replaceMode, REPLACE_PATH_FOLDER);
+    EXPECT_EQ(Handed(), Hand("beta", REPLACE_PATH_FOLDER));
     EXPECT_EQ(view.tip, "");
     EXPECT_EQ(source.findNextCalls, 0);
 
     // The prefix matches anywhere in the name, letter case ignored.
     ASSERT_EQ(Lookup("T:\\WIN"), 0);
-    EXPECT_EQ(Texts(), (std::vector<std::string>{"Darwin", "windows"}));
+    EXPECT_EQ(Texts(), (Strings{"Darwin", "windows"}));
     list.OnSelectKey(SELECT_NEXT);
     EXPECT_EQ(hook.replaceMode, REPLACE_PATH_FILE);
 }
@@ -279,7 +264,7 @@ TEST_F(ListFixture, PathsThatMatchNothingFallThroughToTheLibraries) {
     source.stream = {{"T:\\note", "a library entry"}};
     EXPECT_EQ(Lookup("T:\\zzz"), 0);  // no entry contains zzz
     EXPECT_FALSE(list.pathMode());
-    EXPECT_EQ(Texts(), std::vector<std::string>{"T:\\note"});
+    EXPECT_EQ(Texts(), Strings{"T:\\note"});
     EXPECT_EQ(Lookup("T:\\NoSuchFolder\\x"), 0);  // the folder cannot be listed
     EXPECT_EQ(dir.patterns.back(), "T:\\NoSuchFolder\\*.*");
     EXPECT_FALSE(list.pathMode());
@@ -305,59 +290,6 @@ TEST_F(ListFixture, PageKeysInAPathListStayInsideIt) {
     EXPECT_EQ(list.rows().size(), 14u);
 }
 
-// Lists the real file system, with the drive "T:\\" standing for a folder.
-class DriveOnFolder : public Directory {
-  public:
-    explicit DriveOnFolder(std::string folder) : folder_(std::move(folder)) {}
-    bool List(const std::string& pattern, std::vector<DirEntry>& entries) override {
-        std::string path = pattern;
-        if (path.rfind("T:\\", 0) != 0) return false;
-        path = folder_ + "/" + path.substr(3);
-        for (char& c : path)
-            if (c == '\\') c = '/';
-        return SystemDirectory().List(path, entries);
-    }
-
-  private:
-    std::string folder_;
-};
-
-TEST(PathCompletion, WalksARealFolderTree) {
-    test::TempDir tmp;
-    namespace fs = std::filesystem;
-    fs::create_directories(tmp.path() / "Program Files" / "Wordlark");
-    fs::create_directories(tmp.path() / "programs");
-    fs::create_directories(tmp.path() / "Windows");
-    std::ofstream(tmp.path() / "program.txt") << "x";
-    std::ofstream(tmp.path() / "Program Files" / "readme.txt") << "x";
-    FakeSource source;
-    source.stream = {{"progress", "a library word"}};
-    test::RecordingHook<> hook;
-    FakeView view;
-    DriveOnFolder drive(tmp.path().string());
-    CandidateList list(source, hook, view, SystemCodePage(), drive);
-    auto texts = [&] {
-        std::vector<std::string> out;
-        for (const auto& r : list.rows()) out.push_back(r.text);
-        return out;
-    };
-
-    hook.input = "T:\\prog";
-    ASSERT_EQ(list.OnWordLookup(), 0);
-    EXPECT_EQ(texts(), (std::vector<std::string>{"Program Files", "programs", "program.txt"}));
-    EXPECT_EQ(hook.replaceMode, REPLACE_PATH_FOLDER);
-    // The hook library typed the folder and a backslash: the next lookup
-    // lists inside it.
-    hook.input = "T:\\Program Files\\";
-    ASSERT_EQ(list.OnWordLookup(), 0);
-    EXPECT_EQ(texts(), (std::vector<std::string>{"Wordlark", "readme.txt"}));
-    // A folder that does not exist goes to the libraries.
-    hook.input = "T:\\Nowhere\\x";
-    EXPECT_EQ(list.OnWordLookup(), 0);
-    EXPECT_FALSE(list.pathMode());
-    EXPECT_EQ(texts(), std::vector<std::string>{"progress"});
-}
-
 // The smart order: the ranked lookup, the typist's letter case, the space
 // after, and the order of what was learned.
 struct SmartFixture : ListFixture {
@@ -375,32 +307,27 @@ struct SmartFixture : ListFixture {
     Learner learner{CodePage1252()};
 };
 
-TEST_F(SmartFixture, OffItIsThePlainLookup) {
+TEST_F(SmartFixture, CandidatesFollowTheTypistsLetterCaseAndMayAddASpace) {
+    // Off, it is the plain lookup.
     ASSERT_EQ(Lookup("Th"), 0);
-    EXPECT_EQ(Texts(), (std::vector<std::string>{"Thackeray", "the"}));
+    EXPECT_EQ(Texts(), (Strings{"Thackeray", "the"}));
     EXPECT_EQ(source.rankedWord, "");
     EXPECT_EQ(hook.replaceMode, REPLACE_KEEP);
-}
 
-TEST_F(SmartFixture, CandidatesFollowTheTypistsLetterCaseAndMayAddASpace) {
     list.SetSuggestions({true, false, false, false});
     ASSERT_EQ(Lookup("Th"), 0);
     EXPECT_EQ(source.rankedWord, "Th");
-    EXPECT_EQ(Texts(),
-              (std::vector<std::string>{"The", "That", "This", "Thesis", "thx", "iPhone"}));
-    EXPECT_EQ(hook.replaceText, "The");
-    EXPECT_EQ(hook.replaceMode, REPLACE_KEEP);
+    EXPECT_EQ(Texts(), (Strings{"The", "That", "This", "Thesis", "thx", "iPhone"}));
+    EXPECT_EQ(Handed(), Hand("The", REPLACE_KEEP));
     ASSERT_EQ(Lookup("TH"), 0);
     EXPECT_EQ(hook.replaceText, "THE");
 
     list.SetSuggestions({true, true, false, false});
     ASSERT_EQ(Lookup("th"), 0);
-    EXPECT_EQ(hook.replaceText, "the");
-    EXPECT_EQ(hook.replaceMode, REPLACE_KEEP_SPACE);
+    EXPECT_EQ(Handed(), Hand("the", REPLACE_KEEP_SPACE));
     // A Shorthand expansion is typed as stored, with no space of its own.
     list.OnSelectKey(4);
-    EXPECT_EQ(hook.replaceText, "thanks");
-    EXPECT_EQ(hook.replaceMode, REPLACE_WORD);
+    EXPECT_EQ(Handed(), Hand("thanks", REPLACE_WORD));
     list.OnSelectKey(5);
     EXPECT_EQ(hook.replaceText, "iPhone");
 }
@@ -410,7 +337,7 @@ TEST_F(SmartFixture, WhatWasLearnedReordersThePageAndTheWordBeforeCounts) {
     list.SetLearner(&learner, [&] { return now; });
     list.SetSuggestions({true, false, true, false});
     ASSERT_EQ(Lookup("th"), 0);  // nothing learned: the ranked order
-    EXPECT_EQ(Keys(), (std::vector<std::string>{"the", "that", "this", "thesis", "thx", "iPhone"}));
+    EXPECT_EQ(Keys(), (Strings{"the", "that", "this", "thesis", "thx", "iPhone"}));
     for (int i = 0; i < 40; ++i) learner.Use("thesis", "", now);
     for (int i = 0; i < 30; ++i) {
         learner.Use("of", "", now);
@@ -433,7 +360,7 @@ TEST_F(SmartFixture, AWordTypedTwiceThatNoLibraryHoldsIsOfferedAsLearned) {
     list.SetSuggestions({true, false, true, true});
     learner.Use("thingamajig", "", 1000);
     ASSERT_EQ(Lookup("thi"), 0);
-    EXPECT_EQ(Keys(), (std::vector<std::string>{"the", "that", "this", "thesis", "thx", "iPhone"}));
+    EXPECT_EQ(Keys(), (Strings{"the", "that", "this", "thesis", "thx", "iPhone"}));
     learner.Use("thingamajig", "", 1000);
     learner.Use("the", "", 1000);  // a library word: offered once, as the library's
     learner.Use("the", "", 1000);

@@ -18,10 +18,13 @@ using test::WriteBytes;
 
 constexpr std::int64_t kT0 = 1800000000;
 
-TEST(LearnedWords, AreWrittenInBatchesAndAtTheEnd) {
+struct LearnedWordsTest : ::testing::Test {
     test::TempDir dir;
     const std::string path = dir / "learned.dat";
-    LearnedWords words(CodePage1252(), path);
+    LearnedWords words{CodePage1252(), path};
+};
+
+TEST_F(LearnedWordsTest, AreWrittenInBatchesAndAtTheEnd) {
     EXPECT_TRUE(words.SaveNow(kT0));  // nothing changed: nothing written
     EXPECT_FALSE(std::filesystem::exists(path));
     words.Finished("alpha", "", kT0);
@@ -40,10 +43,7 @@ TEST(LearnedWords, AreWrittenInBatchesAndAtTheEnd) {
     EXPECT_DOUBLE_EQ(again.learner().PairCount("alpha", "beta", kT0 + 1), 1.0);
 }
 
-TEST(LearnedWords, ForgettingRemovesTheFileToo) {
-    test::TempDir dir;
-    const std::string path = dir / "learned.dat";
-    LearnedWords words(CodePage1252(), path);
+TEST_F(LearnedWordsTest, ForgettingRemovesTheFileToo) {
     words.Finished("alpha", "", kT0);
     ASSERT_TRUE(words.SaveNow(kT0));
     ASSERT_TRUE(words.Forget());
@@ -53,23 +53,18 @@ TEST(LearnedWords, ForgettingRemovesTheFileToo) {
     EXPECT_FALSE(std::filesystem::exists(path));
 }
 
-TEST(LearnedWords, AWriteCutShortLeavesThePreviousFileWhole) {
-    test::TempDir dir;
-    const std::string path = dir / "learned.dat";
-    {
-        LearnedWords words(CodePage1252(), path);
-        words.Finished("alpha", "", kT0);
-        ASSERT_TRUE(words.SaveNow(kT0));
-    }
+TEST_F(LearnedWordsTest, AWriteCutShortLeavesThePreviousFileWhole) {
+    words.Finished("alpha", "", kT0);
+    ASSERT_TRUE(words.SaveNow(kT0));
     // A program ended while it wrote the new file leaves it half written
     // beside the old one.
     WriteBytes(path + ".new", "Wordlark learned 1\nW\tbeta\tbe");
-    LearnedWords words(CodePage1252(), path);
-    EXPECT_EQ(words.WordCount(), 1u);
+    LearnedWords restarted(CodePage1252(), path);
+    EXPECT_EQ(restarted.WordCount(), 1u);
     EXPECT_FALSE(std::filesystem::exists(path + ".damaged"));
     // The next write replaces both.
-    words.Finished("beta", "", kT0 + 60);
-    ASSERT_TRUE(words.SaveNow(kT0 + 60));
+    restarted.Finished("beta", "", kT0 + 60);
+    ASSERT_TRUE(restarted.SaveNow(kT0 + 60));
     EXPECT_FALSE(std::filesystem::exists(path + ".new"));
     EXPECT_EQ(LearnedWords(CodePage1252(), path).WordCount(), 2u);
 }

@@ -15,7 +15,7 @@ namespace {
 constexpr std::int64_t kDay = 24 * 3600;
 constexpr std::int64_t kT0 = 1800000000;
 
-TEST(Learner, CountsFadeByHalfEachHalfLifeAndIgnoreLetterCase) {
+TEST(Learner, WordsAndPairsAreCountedWithoutLetterCaseAndFadeByHalfEachHalfLife) {
     Learner learn(CodePage1252());
     for (int i = 0; i < 3; ++i) learn.Use("Apple", "", kT0);
     learn.Use("apple", "", kT0 + 14 * kDay);  // 1.5 left of the three, and one more
@@ -23,6 +23,14 @@ TEST(Learner, CountsFadeByHalfEachHalfLifeAndIgnoreLetterCase) {
     EXPECT_DOUBLE_EQ(learn.WordCount("apple", kT0 + 28 * kDay), 1.25);
     EXPECT_EQ(learn.Uses("apple"), 4u);
     EXPECT_EQ(learn.WordCount(), 1u);
+
+    // Pairs count the word after the previous one.
+    const std::int64_t later = kT0 + 28 * kDay;
+    learn.Use("the", "Apple", later);
+    learn.Use("The", "APPLE", later);
+    learn.Use("two", "", later);
+    EXPECT_DOUBLE_EQ(learn.PairCount("apple", "the", later), 2.0);
+    EXPECT_DOUBLE_EQ(learn.PairCount("apple", "two", later), 0.0);
 }
 
 TEST(Learner, OnlyWordsWorthLearningAreCounted) {
@@ -36,17 +44,7 @@ TEST(Learner, OnlyWordsWorthLearningAreCounted) {
     EXPECT_EQ(learn.PairCount(), 0u);
 }
 
-TEST(Learner, PairsCountTheWordAfterThePreviousOne) {
-    Learner learn(CodePage1252());
-    learn.Use("of", "", kT0);
-    learn.Use("the", "of", kT0);
-    learn.Use("The", "OF", kT0);
-    learn.Use("two", "", kT0);
-    EXPECT_DOUBLE_EQ(learn.PairCount("of", "the", kT0), 2.0);
-    EXPECT_DOUBLE_EQ(learn.PairCount("of", "two", kT0), 0.0);
-}
-
-TEST(Learner, AWordTheUserUsesOvertakesAMoreCommonOneTheyNeverUse) {
+TEST(Learner, UseAndThePreviousWordOvertakeTheLibrarysWeight) {
     Learner learn(CodePage1252());
     const double common = 0.02, rare = 0.00001;
     EXPECT_GT(learn.Score("the", "", common, kT0), learn.Score("thesis", "", rare, kT0));
@@ -55,10 +53,7 @@ TEST(Learner, AWordTheUserUsesOvertakesAMoreCommonOneTheyNeverUse) {
     // Long unused, the library's order comes back.
     EXPECT_LT(learn.Score("thesis", "", rare, kT0 + 400 * kDay),
               learn.Score("the", "", common, kT0 + 400 * kDay));
-}
 
-TEST(Learner, ThePreviousWordReordersTheCandidates) {
-    Learner learn(CodePage1252());
     // Often enough that the pairs after "of" outweigh "two"'s use overall.
     for (int i = 0; i < 30; ++i) {
         learn.Use("of", "", kT0);

@@ -19,98 +19,64 @@ using test::TempDir;
 
 const char kLoadSet[] = "SOFTWARE\\Quorbit\\LoadSet\\";
 
+using Bytes = std::vector<unsigned char>;
+
+// A row as "caption|type|edit|description|on or off".
+std::string Shown(const LibraryRow& r) {
+    return r.caption + "|" + r.typeText + "|" + r.editText + "|" + r.description + "|" +
+           (r.checked ? "on" : "off");
+}
+
 class ManagerTest : public ::testing::Test {
   protected:
     ManagerTest() { std::filesystem::create_directory(libs); }
 
-    const MemoryRegistry::Value* Switch(const std::string& path) {
-        return reg.Find(RegRoot::LocalMachine, kLoadSet + path, "CandLoad");
-    }
-    void SetSwitch(const std::string& path, unsigned char value) {
-        RegKey key(reg, RegRoot::LocalMachine, kLoadSet + path, true);
-        key.WriteBinary("CandLoad", value);
+    // The stored load switch of a library: its bytes, none when it is
+    // missing or not binary.
+    Bytes Switch(const std::string& path) {
+        const auto* v = reg.Find(RegRoot::LocalMachine, kLoadSet + path, "CandLoad");
+        return v && v->type == MemoryRegistry::Type::Binary ? v->data : Bytes{};
     }
 
     TempDir dir;
     std::string libs = dir / "Libs";
     MemoryRegistry reg;
+    LibManagerLogic mgr{reg, SystemDirectory(), SystemCodePage(), libs};
 };
 
 TEST_F(ManagerTest, RowsShowEveryLibraryWithItsSwitch) {
-    LibManagerLogic mgr(reg, SystemDirectory(), SystemCodePage(), libs);
-    const std::string a = mgr.PathOf("a.lib"), b = mgr.PathOf("b.lib"), c = mgr.PathOf("c.lib"),
-                      d = mgr.PathOf("d.lib");
+    const std::string a = mgr.PathOf("a.lib"), b = mgr.PathOf("b.lib"), d = mgr.PathOf("d.lib");
     MakeLibrary(a, {{"x", ""}}, {.caption = "English", .description = "Common words"});
     MakeLibrary(b, {}, {.type = Shorthand, .editable = 0});
-    MakeLibrary(c, {}, {.type = 5, .caption = "Odd"});
+    MakeLibrary(mgr.PathOf("c.lib"), {}, {.type = 5, .caption = "Odd"});
     test::WriteBytes(d, "not a library");
     test::WriteBytes(mgr.PathOf("notes.txt"), "ignored");
-    SetSwitch(b, 0);
+    {
+        RegKey key(reg, RegRoot::LocalMachine, kLoadSet + b, true);
+        key.WriteBinary("CandLoad", std::uint8_t{0});
+    }
 
     mgr.Fill();
     const auto& rows = mgr.Rows();
     ASSERT_EQ(rows.size(), 4u);
-    EXPECT_EQ(rows[0].caption, "English");
-    EXPECT_EQ(rows[0].typeText, "Dictionary");
-    EXPECT_EQ(rows[0].editText, "Enable");
-    EXPECT_EQ(rows[0].description, "Common words");
+    EXPECT_EQ(Shown(rows[0]), "English|Dictionary|Enable|Common words|on");
     EXPECT_EQ(rows[0].path, a);
-    EXPECT_TRUE(rows[0].checked);
     EXPECT_EQ(rows[0].index, 0);
-
-    EXPECT_EQ(rows[1].caption, "b.lib");  // no caption: the file name
-    EXPECT_EQ(rows[1].typeText, "Shorthand");
-    EXPECT_EQ(rows[1].editText, "Disable");
-    EXPECT_FALSE(rows[1].checked);
-
-    EXPECT_EQ(rows[2].typeText, "");      // neither 1 nor 2
-    EXPECT_EQ(rows[3].caption, "d.lib");  // cannot be opened, listed all the same
+    EXPECT_EQ(Shown(rows[1]), "b.lib|Shorthand|Disable||off");  // no caption: the file name
+    EXPECT_EQ(Shown(rows[2]), "Odd||Enable||on");               // neither 1 nor 2
+    // A file that cannot be opened is listed all the same, and left as it was.
+    EXPECT_EQ(rows[3].caption, "d.lib");
     EXPECT_EQ(rows[3].index, 3);
+    EXPECT_EQ(test::ReadBytes(d), "not a library");
     // Listing created the switch keys of the libraries never seen before.
     EXPECT_TRUE(reg.KeyExists(RegRoot::LocalMachine, kLoadSet + a));
-    // Nothing was changed in the files.
-    EXPECT_EQ(test::ReadBytes(d), "not a library");
-}
-
-TEST_F(ManagerTest, OkWritesEverySwitchAndCancelWritesNone) {
-    const std::string a = libs + "/a.lib", b = libs + "/b.lib";
-    {
-        LibManagerLogic mgr(reg, SystemDirectory(), SystemCodePage(), libs);
-        MakeLibrary(mgr.PathOf("a.lib"), {});
-        MakeLibrary(mgr.PathOf("b.lib"), {});
-        mgr.Fill();
-        mgr.SetChecked(0, false);
-        // Cancel: the dialog ends without WriteSwitches.
-        mgr.Close();
-        EXPECT_EQ(Switch(mgr.PathOf("a.lib")), nullptr);
-        EXPECT_EQ(Switch(mgr.PathOf("b.lib")), nullptr);
-    }
-    LibManagerLogic mgr(reg, SystemDirectory(), SystemCodePage(), libs);
-    mgr.Fill();
-    ASSERT_EQ(mgr.Rows().size(), 2u);
-    EXPECT_TRUE(mgr.Rows()[0].checked);  // Cancel kept the stored choice
-    mgr.SetChecked(0, false);
-    mgr.SetChecked(7, false);  // out of range: ignored
-    mgr.WriteSwitches();
-    const auto* sa = Switch(mgr.PathOf("a.lib"));
-    const auto* sb = Switch(mgr.PathOf("b.lib"));
-    ASSERT_NE(sa, nullptr);
-    ASSERT_NE(sb, nullptr);
-    EXPECT_EQ(sa->type, MemoryRegistry::Type::Binary);
-    EXPECT_EQ(sa->data, std::vector<unsigned char>{0});
-    EXPECT_EQ(sb->data, std::vector<unsigned char>{1});
-
-    LibManagerLogic again(reg, SystemDirectory(), SystemCodePage(), libs);
-    again.Fill();
-    EXPECT_FALSE(again.Rows()[0].checked);
-    EXPECT_TRUE(again.Rows()[1].checked);
 }
 
 TEST_F(ManagerTest, RefillKeepsPendingChecksOnlyWhenAsked) {
-    LibManagerLogic mgr(reg, SystemDirectory(), SystemCodePage(), libs);
     MakeLibrary(mgr.PathOf("a.lib"), {});
     mgr.Fill();
     mgr.SetChecked(0, false);
+    mgr.SetChecked(7, false);  // out of range: ignored
     MakeLibrary(mgr.PathOf("b.lib"), {});
     mgr.Fill(true);
     ASSERT_EQ(mgr.Rows().size(), 2u);
@@ -121,7 +87,6 @@ TEST_F(ManagerTest, RefillKeepsPendingChecksOnlyWhenAsked) {
 }
 
 TEST_F(ManagerTest, EditOpensTheRowWithItsPermission) {
-    LibManagerLogic mgr(reg, SystemDirectory(), SystemCodePage(), libs);
     MakeLibrary(mgr.PathOf("a.lib"), {});
     MakeLibrary(mgr.PathOf("b.lib"), {}, {.editable = 0});
     mgr.Fill();
@@ -137,7 +102,6 @@ TEST_F(ManagerTest, EditOpensTheRowWithItsPermission) {
 }
 
 TEST_F(ManagerTest, NewLibraryWithAGoodName) {
-    LibManagerLogic mgr(reg, SystemDirectory(), SystemCodePage(), libs);
     auto made = mgr.CreateLibrary("  My Phrases ", Shorthand);
     ASSERT_TRUE(made.created) << made.message.text;
     EXPECT_TRUE(made.message.empty());
@@ -151,15 +115,11 @@ TEST_F(ManagerTest, NewLibraryWithAGoodName) {
     ASSERT_EQ(mgr.Rows().size(), 2u);
     const int row = mgr.RowOfPath(made.path);
     ASSERT_GE(row, 0);
-    EXPECT_EQ(mgr.Rows()[row].caption, "My Phrases");
-    EXPECT_EQ(mgr.Rows()[row].typeText, "Shorthand");
-    EXPECT_EQ(mgr.Rows()[row].editText, "Enable");
-    EXPECT_TRUE(mgr.Rows()[row].checked);
+    EXPECT_EQ(Shown(mgr.Rows()[row]), "My Phrases|Shorthand|Enable||on");
     EXPECT_TRUE(test::ReadLibrary(made.path).empty());
 }
 
 TEST_F(ManagerTest, NewLibraryRejectsBadNames) {
-    LibManagerLogic mgr(reg, SystemDirectory(), SystemCodePage(), libs);
     MakeLibrary(mgr.PathOf("taken.lib"), {{"keep", "me"}});
 
     auto empty = mgr.CreateLibrary("   ", Dictionary);
@@ -199,12 +159,12 @@ TEST_F(ManagerTest, NewLibraryRejectsBadNames) {
 }
 
 TEST_F(ManagerTest, DoubleByteNamesMayHoldABackslashTrailByte) {
-    LibManagerLogic mgr(reg, SystemDirectory(), CodePage932(), libs);
+    LibManagerLogic sjis(reg, SystemDirectory(), CodePage932(), libs);
     std::string file;
     // "\x95\x5C" is one Shift-JIS character whose trail byte is '\'.
-    EXPECT_TRUE(mgr.CheckNewName("\x95\x5C", file).empty());
+    EXPECT_TRUE(sjis.CheckNewName("\x95\x5C", file).empty());
     EXPECT_EQ(file, "\x95\x5C.lib");
-    EXPECT_FALSE(mgr.CheckNewName("a\\b", file).empty());
+    EXPECT_FALSE(sjis.CheckNewName("a\\b", file).empty());
     LibManagerLogic singleByte(reg, SystemDirectory(), CodePage1252(), libs);
     EXPECT_FALSE(singleByte.CheckNewName("\x95\x5C", file).empty());
 }

@@ -13,20 +13,16 @@ namespace {
 TEST(ProgressLogic, CaptionChangesOnlyWithTheWholePercentage) {
     ProgressLogic p("Wordlark");
     p.SetBarRange(0, 250, 1);
-    EXPECT_EQ(p.Caption(), "Wordlark");
+    std::vector<std::string> captions{p.Caption()};
     int changes = 0;
     for (int i = 1; i <= 250; ++i) {
-        const std::string before = p.Caption();
         const bool changed = p.Advance();
-        EXPECT_EQ(changed, p.Caption() != before) << i;
-        if (changed) ++changes;
-        if (i == 2) {
-            EXPECT_EQ(p.Caption(), "Wordlark");
-        }
-        if (i == 3) {
-            EXPECT_EQ(p.Caption(), "Wordlark [1%]");
-        }
+        EXPECT_EQ(changed, p.Caption() != captions.back()) << i;
+        changes += changed;
+        captions.push_back(p.Caption());
     }
+    EXPECT_EQ(std::vector<std::string>(captions.begin(), captions.begin() + 4),
+              (std::vector<std::string>{"Wordlark", "Wordlark", "Wordlark", "Wordlark [1%]"}));
     EXPECT_EQ(changes, 100);
     EXPECT_EQ(p.Position(), 250);
     EXPECT_EQ(p.Caption(), "Wordlark [100%]");
@@ -34,12 +30,6 @@ TEST(ProgressLogic, CaptionChangesOnlyWithTheWholePercentage) {
 
 TEST(ProgressLogic, EdgesOfTheRange) {
     ProgressLogic p;
-    EXPECT_EQ(p.Title(), "Progress");
-    EXPECT_EQ(p.Lower(), 0);
-    EXPECT_EQ(p.Upper(), 100);
-    EXPECT_EQ(p.Step(), 1);
-    EXPECT_FALSE(p.Cancelled());
-
     p.SetBarRange(0, 0, 1);  // an empty library
     EXPECT_FALSE(p.SetBarPosition(0));
     EXPECT_FALSE(p.Advance());
@@ -58,15 +48,13 @@ TEST(ProgressLogic, EdgesOfTheRange) {
     // Back to 0 is a change too.
     EXPECT_TRUE(p.SetBarPosition(0));
     EXPECT_EQ(p.Caption(), "Progress [0%]");
-
-    p.Cancel();
-    EXPECT_TRUE(p.Cancelled());
 }
 
 TEST(ProgressLogic, RememberedPositionOnlyWhenOnAScreen) {
     MemoryRegistry reg;
     RegistryProfile profile(reg);
     const std::vector<ScreenRect> one = {{0, 0, 1024, 768}};
+    const std::vector<ScreenRect> two = {{0, 0, 1024, 768}, {-1280, 0, 0, 1024}}, none;
     int x = -7, y = -7;
     EXPECT_FALSE(RememberedPosition(profile, one, x, y));  // nothing stored
     EXPECT_EQ(x, -7);
@@ -76,25 +64,23 @@ TEST(ProgressLogic, RememberedPositionOnlyWhenOnAScreen) {
         reg.Find(RegRoot::CurrentUser, "Software\\Quorbit\\Wordlark\\Settings", "X");
     ASSERT_NE(stored, nullptr);
     EXPECT_EQ(stored->data, (std::vector<unsigned char>{100, 0, 0, 0}));
-    EXPECT_TRUE(RememberedPosition(profile, one, x, y));
-    EXPECT_EQ(x, 100);
-    EXPECT_EQ(y, 200);
-
-    // A smaller display: the corner is off the screen.
-    RememberPosition(profile, 1500, 200);
-    EXPECT_FALSE(RememberedPosition(profile, one, x, y));
-    RememberPosition(profile, 1023, 767);
-    EXPECT_TRUE(RememberedPosition(profile, one, x, y));
-    RememberPosition(profile, 1024, 10);
-    EXPECT_FALSE(RememberedPosition(profile, one, x, y));
-    RememberPosition(profile, -1, -1);
-    EXPECT_FALSE(RememberedPosition(profile, one, x, y));
-    // A second screen to the left has negative coordinates.
-    const std::vector<ScreenRect> two = {{0, 0, 1024, 768}, {-1280, 0, 0, 1024}};
-    RememberPosition(profile, -600, 900);
-    EXPECT_TRUE(RememberedPosition(profile, two, x, y));
-    EXPECT_EQ(x, -600);
-    EXPECT_FALSE(RememberedPosition(profile, {}, x, y));
+    // Shown only while the corner is on a screen: a smaller display leaves
+    // it off; a second screen to the left has negative coordinates.
+    const struct {
+        int x, y;
+        const std::vector<ScreenRect>& screens;
+        bool shown;
+    } cases[] = {{100, 200, one, true},   {1023, 767, one, true}, {1024, 10, one, false},
+                 {1500, 200, one, false}, {-1, -1, one, false},   {-600, 900, two, true},
+                 {-600, 900, none, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.x << "," << c.y);
+        RememberPosition(profile, c.x, c.y);
+        x = y = -7;
+        ASSERT_EQ(RememberedPosition(profile, c.screens, x, y), c.shown);
+        EXPECT_EQ(x, c.shown ? c.x : -7);
+        EXPECT_EQ(y, c.shown ? c.y : -7);
+    }
 
     // Only one of the two stored.
     MemoryRegistry half;

@@ -47,20 +47,5 @@ TEST(MemoryRegistry, EnumerationAndDeletion) {
     EXPECT_FALSE(reg.DeleteSubkey(parent.get(), "a.exe"));
 }
 
-TEST(MemoryRegistry, InjectedFailures) {
-    MemoryRegistry reg;
-    reg.failOpen = true;
-    EXPECT_FALSE(RegKey(reg, RegRoot::LocalMachine, "K", true));
-    reg.failOpen = false;
-    reg.refuseWrites = true;
-    EXPECT_FALSE(RegKey(reg, RegRoot::LocalMachine, "K", true));  // cannot create
-    reg.refuseWrites = false;
-    RegKey key(reg, RegRoot::LocalMachine, "K", true);
-    reg.refuseWrites = true;
-    std::uint8_t b = 1;
-    EXPECT_FALSE(key.WriteBinary("v", b));
-    EXPECT_EQ(reg.Find(RegRoot::LocalMachine, "K", "v"), nullptr);
-}
-
 }  // namespace
 }  // namespace wl

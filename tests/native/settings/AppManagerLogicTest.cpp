@@ -22,7 +22,7 @@ std::vector<std::string> Names(const AppManagerModel& model) {
     return names;
 }
 
-TEST(AppManager, LoadsTheStoredApplicationsInReverse) {
+TEST(AppManager, LoadsInReverseAndOkReplacesTheStoredListEntirely) {
     MemoryRegistry reg;
     StoreApp(reg, "a.exe", 1, "C:\\A\\a.exe");
     StoreApp(reg, "b.exe", 0, "C:\\B\\b.exe");
@@ -36,45 +36,31 @@ TEST(AppManager, LoadsTheStoredApplicationsInReverse) {
     EXPECT_EQ(Names(model), (std::vector<std::string>{"c.exe", "b.exe", "a.exe"}));
     EXPECT_EQ(model.Rows()[0].enable, 1);  // any non-zero byte is enabled
     EXPECT_EQ(model.Rows()[1].enable, 0);
-    EXPECT_STREQ(StatusText(model.Rows()[1].enable), "Disable");
-    EXPECT_STREQ(StatusText(model.Rows()[0].enable), "Enable");
     EXPECT_EQ(model.Rows()[2].path, "C:\\A\\a.exe");
     EXPECT_EQ(model.OthersEnable(), 0);
-}
 
-TEST(AppManager, OkReplacesTheStoredListEntirely) {
-    MemoryRegistry reg;
-    StoreApp(reg, "a.exe", 1, "C:\\A\\a.exe");
-    StoreApp(reg, "b.exe", 0, "C:\\B\\b.exe");
-    AppManagerModel model(SystemCodePage());
-    model.Load(reg);
-    model.DeleteRows({0});  // b.exe
-    model.SetOthersEnable(0);
-    AppOptionModel added({"D:\\Tools\\new.exe"}, 0);
-    EXPECT_EQ(model.Merge(added), std::vector<int>{1});
+    model.DeleteRows({0, 1});  // c.exe and b.exe
+    model.SetOthersEnable(1);
+    EXPECT_EQ(model.Merge(AppOptionModel({"D:\\Tools\\new.exe"}, 0)), std::vector<int>{1});
     ASSERT_TRUE(model.Save(reg));
     EXPECT_FALSE(reg.KeyExists(RegRoot::LocalMachine, kApp + "b.exe"));
-    std::int32_t others = 1;
+    std::int32_t others = 0;
     std::vector<AppSetting> stored = ReadAppSettings(reg, others);
     ASSERT_EQ(stored.size(), 2u);
     EXPECT_EQ(stored[0].fileName, "a.exe");
     EXPECT_EQ(stored[1].fileName, "new.exe");
     EXPECT_EQ(stored[1].enable, 0);
     EXPECT_EQ(stored[1].path, "D:\\Tools\\new.exe");
-    EXPECT_EQ(others, 0);
+    EXPECT_EQ(others, 1);
 
     // Every row deleted: no application key is left, the policy is written.
     model.Load(reg);
     model.DeleteRows({1, 0, 1, 5, -1});
     EXPECT_TRUE(model.Rows().empty());
-    model.SetOthersEnable(1);
+    model.SetOthersEnable(0);
     ASSERT_TRUE(model.Save(reg));
-    std::string name;
-    RegKey key(reg, RegRoot::LocalMachine, reg::kAppOptionKey, false);
-    EXPECT_FALSE(reg.EnumSubkey(key.get(), 0, name));
-    const auto* v = reg.Find(RegRoot::LocalMachine, reg::kAppOptionKey, "OthersEnableVemo");
-    ASSERT_NE(v, nullptr);
-    EXPECT_EQ(v->data, (std::vector<unsigned char>{1, 0, 0, 0}));
+    EXPECT_TRUE(ReadAppSettings(reg, others).empty());
+    EXPECT_EQ(others, 0);
 }
 
 TEST(AppManager, MergingMatchesWholeFileNamesWithoutRegardToCase) {
@@ -157,15 +143,6 @@ TEST(AppOption, StateDerivedFromTheStore) {
     given.DeriveState(reg);
     EXPECT_EQ(given.state, 1);
     EXPECT_EQ(given.PathText(), "C:\\off.exe\r\n");
-
-    // OK without a choice enables every application of a mixed addition.
-    AppManagerModel model(SystemCodePage());
-    model.Load(reg);
-    AppOptionModel mixed({"C:\\on.exe", "C:\\off.exe"}, AppOptionModel::kNoChoice);
-    mixed.DeriveState(reg);
-    model.Merge(mixed);
-    for (const AppRow& row : model.Rows()) EXPECT_EQ(row.enable, 1) << row.fileName;
-    EXPECT_EQ(model.Rows().size(), 3u);
 }
 
 TEST(RunningApps, PickedRowsBecomeTheParentsPathsTopToBottom) {
@@ -188,9 +165,6 @@ TEST(RunningApps, PickedRowsBecomeTheParentsPathsTopToBottom) {
     EXPECT_TRUE(parent.NeedsRunningApps());
     // No parent: OK acts as Cancel.
     EXPECT_FALSE(running.Ok({0}, nullptr));
-
-    running.Fill({});
-    EXPECT_TRUE(running.Rows().empty());
 }
 
 }  // namespace

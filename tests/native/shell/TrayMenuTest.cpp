@@ -10,8 +10,7 @@ namespace {
 TEST(TrayMenu, ChecksFollowTheStoreAndTheSwitchTextTheHook) {
     MemoryRegistry reg;
     TrayMenuState s = ReadTrayMenuState(reg, true);
-    EXPECT_TRUE(s.wordChecked);
-    EXPECT_TRUE(s.shorthandChecked);
+    EXPECT_TRUE(s.wordChecked && s.shorthandChecked);
     EXPECT_STREQ(s.toggleText, "Disable &Wordlark");
 
     WriteSwitch(reg, reg::kEnableWord, 0);
@@ -22,14 +21,7 @@ TEST(TrayMenu, ChecksFollowTheStoreAndTheSwitchTextTheHook) {
 
     reg.failOpen = true;  // nothing can be read: both count as on
     s = ReadTrayMenuState(reg, false);
-    EXPECT_TRUE(s.wordChecked);
-    EXPECT_TRUE(s.shorthandChecked);
-}
-
-TEST(TrayMenu, Links) {
-    EXPECT_EQ(UnableToOpenText("https://x/"), "Unable to open https://x/.");
-    EXPECT_EQ(std::string(kFeedbackLink).find("?subject=Wordlark Feedback") != std::string::npos,
-              true);
+    EXPECT_TRUE(s.wordChecked && s.shorthandChecked);
 }
 
 }  // namespace

@@ -51,6 +51,12 @@ class WlibTest : public ::testing::Test {
         EXPECT_EQ(run.err.rfind("wlib: ", 0), 0u) << run.err;
         EXPECT_NE(run.err.find(inMessage), std::string::npos) << run.err;
     }
+    // A success: status 0, the output, and err on stderr.
+    void ExpectSuccess(const Outcome& run, const std::string& out, const std::string& err = "") {
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.out, out);
+        EXPECT_EQ(run.err, err);
+    }
     std::vector<std::string> Files() {
         std::vector<std::string> names;
         for (const auto& e : std::filesystem::directory_iterator(dir.path()))
@@ -81,32 +87,25 @@ TEST_F(WlibTest, UsageErrorsAnswerTwo) {
 }
 
 TEST_F(WlibTest, CreateWritesTheInfoThatInfoShows) {
-    Outcome run = Wlib({"create", "Mail.lib", "--type", "shorthand", "--caption", "Mail",
-                        "--description", "Greetings\r\nand sign-offs", "--scrambled", "--locked"});
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out + run.err, "");
-    run = Wlib({"info", "Mail.lib"});
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out,
-              "caption: Mail\n"
-              "type: shorthand\n"
-              "editable: no\n"
-              "scrambled: yes\n"
-              "count: 0\n"
-              "weighted: 0\n"
-              "description: Greetings\\r\\nand sign-offs\n");
-
-    EXPECT_EQ(Wlib({"create", "Plain.lib"}).status, 0);
-    EXPECT_EQ(Wlib({"info", "Plain.lib"}).out,
-              "caption: Plain.lib\ntype: dictionary\neditable: yes\nscrambled: no\ncount: 0\n"
-              "weighted: 0\ndescription: \n");
-    Library lib{SystemCodePage()};
-    ASSERT_EQ(lib.Open((dir / "Mail.lib").c_str()), 1);
-    EXPECT_EQ(lib.GetEditable(), 0);
-    EXPECT_EQ(lib.GetScrambled(), 1);
+    ExpectSuccess(Wlib({"create", "Mail.lib", "--type", "shorthand", "--caption", "Mail",
+                        "--description", "Greetings\r\nand sign-offs", "--scrambled", "--locked"}),
+                  "");
+    ExpectSuccess(Wlib({"info", "Mail.lib"}),
+                  "caption: Mail\n"
+                  "type: shorthand\n"
+                  "editable: no\n"
+                  "scrambled: yes\n"
+                  "count: 0\n"
+                  "weighted: 0\n"
+                  "description: Greetings\\r\\nand sign-offs\n");
+    ExpectSuccess(Wlib({"create", "Plain.lib"}), "");
+    ExpectSuccess(Wlib({"info", "Plain.lib"}),
+                  "caption: Plain.lib\ntype: dictionary\neditable: yes\nscrambled: no\ncount: 0\n"
+                  "weighted: 0\ndescription: \n");
 }
 
 TEST_F(WlibTest, ReadingCommandsNeverMakeALibrary) {
+    WriteBytes(dir / "words.txt", "a b c");
     for (const auto& args :
          std::vector<std::vector<std::string>>{{"info", "none.lib"},
                                                {"list", "none.lib"},
@@ -114,7 +113,6 @@ TEST_F(WlibTest, ReadingCommandsNeverMakeALibrary) {
                                                {"delete", "none.lib", "k"},
                                                {"weights", "none.lib", "words.txt"},
                                                {"export", "none.lib", "out.txt"}}) {
-        WriteBytes(dir / "words.txt", "a b c");
         ExpectFailure(Wlib(args), 1, "none.lib: no such library");
     }
     ExpectFailure(Wlib({"import", "none.lib", "words.txt"}), 1, "no such library");
@@ -139,12 +137,10 @@ TEST_F(WlibTest, ImportTakesPairsOrElseWords) {
     ASSERT_EQ(Wlib({"create", "a.lib"}).status, 0);
     WriteBytes(dir / "pairs.txt", "<key>one\r\n<data>1\r\n<key>two\r\n<data>2\r\n");
     WriteBytes(dir / "words.txt", "hello, world-wide foo_bar 42\n");
-    Outcome run = Wlib({"import", "a.lib", "pairs.txt"});
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, "2 items imported\n");
-    EXPECT_EQ(Wlib({"import", "a.lib", "words.txt"}).out, "4 items imported\n");
+    ExpectSuccess(Wlib({"import", "a.lib", "pairs.txt"}), "2 items imported\n");
+    ExpectSuccess(Wlib({"import", "a.lib", "words.txt"}), "4 items imported\n");
     WriteBytes(dir / "empty.txt", "");
-    EXPECT_EQ(Wlib({"import", "a.lib", "empty.txt"}).out, "0 items imported\n");
+    ExpectSuccess(Wlib({"import", "a.lib", "empty.txt"}), "0 items imported\n");
     ExpectFailure(Wlib({"import", "a.lib", "missing.txt"}), 1, "missing.txt: cannot read");
     ExpectFailure(Wlib({"import", "a.lib", "."}), 1, "cannot read");
     EXPECT_EQ(Wlib({"list", "a.lib"}).out,
@@ -158,12 +154,9 @@ TEST_F(WlibTest, ImportFromOtherTextExpandersSummarisesOnStderr) {
     std::string junk;
     for (int i = 0; i < 1000; ++i) junk += static_cast<char>((i * 37) & 0xFF);
     WriteBytes(dir / "junk.csv", junk);
-    Outcome run = Wlib({"import", "s.lib", "hot.ahk"});
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.err,
-              "wlib: 1 items imported, 1 skipped\nwlib: Skipped:\n"
-              "wlib: \"run\": runs a command (option X)\n");
+    ExpectSuccess(Wlib({"import", "s.lib", "hot.ahk"}), "",
+                  "wlib: 1 items imported, 1 skipped\nwlib: Skipped:\n"
+                  "wlib: \"run\": runs a command (option X)\n");
     // --from names the format of a file whose extension does not.
     EXPECT_EQ(Wlib({"import", "s.lib", "snippets.txt", "--from", "csv"}).status, 0);
     EXPECT_EQ(Wlib({"list", "s.lib"}).out, "brb\tback soon\n");
@@ -184,23 +177,18 @@ TEST_F(WlibTest, LookupPrintsTheMergedCandidates) {
     MakeLibrary(dir / "b.lib", {{"hello", "from B\r\nline two"}, {"hex", "B"}},
                 {.type = Shorthand});
     WriteBytes(dir / "c.lib", "broken");
-    Outcome run = Wlib({"lookup", ".", "he"});
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.err, "");
-    EXPECT_EQ(run.out,
-              "shorthand\thello\tfrom B\\r\\nline two\n"
-              "dictionary\thello\tA\n"
-              "dictionary\thelp\tA\\tB\n"
-              "shorthand\thex\tB\n");
+    ExpectSuccess(Wlib({"lookup", ".", "he"}),
+                  "shorthand\thello\tfrom B\\r\\nline two\n"
+                  "dictionary\thello\tA\n"
+                  "dictionary\thelp\tA\\tB\n"
+                  "shorthand\thex\tB\n");
     EXPECT_EQ(Wlib({"lookup", dir.path().string() + "/", "he", "--limit", "2"}).out,
               "shorthand\thello\tfrom B\\r\\nline two\ndictionary\thello\tA\n");
     EXPECT_EQ(Wlib({"lookup", ".", "he", "--no-shorthand"}).out,
               "dictionary\thello\tA\ndictionary\thelp\tA\\tB\n");
     EXPECT_EQ(Wlib({"lookup", ".", "he", "--no-dictionary", "--limit", "1"}).out,
               "shorthand\thello\tfrom B\\r\\nline two\n");
-    run = Wlib({"lookup", ".", "xyz"});
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, "");
+    ExpectSuccess(Wlib({"lookup", ".", "xyz"}), "");
     EXPECT_EQ(Wlib({"lookup", ".", "he is"}).out, "");  // looked up as "he be"
 }
 
@@ -226,10 +214,8 @@ TEST_F(WlibTest, WeightsComeFromWordCountLinesAndBadLinesAreCounted) {
                "two\t1\t2\n"
                "sp\t 5\n"
                "last\t1");  // no line end
-    Outcome run = Wlib({"weights", "a.lib", "w.txt"});
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, "3 weights stored, 3 unknown words, 5 bad lines\n");
-    EXPECT_EQ(run.err, "");
+    ExpectSuccess(Wlib({"weights", "a.lib", "w.txt"}),
+                  "3 weights stored, 3 unknown words, 5 bad lines\n");
     EXPECT_NE(Wlib({"info", "a.lib"}).out.find("\nweighted: 3\n"), std::string::npos);
     EXPECT_EQ(Wlib({"lookup", ".", "th", "--smart"}).out,
               "dictionary\tthen\t\ndictionary\tthey\t\ndictionary\tthe\t\n"
@@ -237,8 +223,8 @@ TEST_F(WlibTest, WeightsComeFromWordCountLinesAndBadLinesAreCounted) {
 
     // With letter case ignored, iphone weighs iPhone; the weighs only the
     // key that equals it.
-    run = Wlib({"weights", "a.lib", "w.txt", "--ignore-case"});
-    EXPECT_EQ(run.out, "4 weights stored, 2 unknown words, 5 bad lines\n");
+    ExpectSuccess(Wlib({"weights", "a.lib", "w.txt", "--ignore-case"}),
+                  "4 weights stored, 2 unknown words, 5 bad lines\n");
     EXPECT_EQ(Wlib({"lookup", ".", "", "--smart"}).out,
               "dictionary\tthen\t\ndictionary\tthey\t\ndictionary\tthe\t\n"
               "dictionary\tiPhone\t\ndictionary\told\t\ndictionary\tThe\t\n");
@@ -260,12 +246,10 @@ TEST_F(WlibTest, ManyLookupsReadTheirWordsFromStandardInput) {
     ASSERT_EQ(lib.Open((dir / "a.lib").c_str()), 1);
     ASSERT_EQ(lib.SetWeight(Entry("apply"), 10), 1);
     lib.Close();
-    Outcome run = Wlib({"lookup", ".", "-", "--smart", "--limit", "2"}, "ap\r\nzz\nB\n");
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out,
-              "dictionary\tapply\t\ndictionary\tApple\t\n\n"
-              "\n"
-              "dictionary\tbee\t\n\n");
+    ExpectSuccess(Wlib({"lookup", ".", "-", "--smart", "--limit", "2"}, "ap\r\nzz\nB\n"),
+                  "dictionary\tapply\t\ndictionary\tApple\t\n\n"
+                  "\n"
+                  "dictionary\tbee\t\n\n");
     EXPECT_EQ(Wlib({"lookup", ".", "-"}, "ap\nB").out,
               "dictionary\tapple\tfruit\ndictionary\tapply\t\n\n\n");
     EXPECT_EQ(Wlib({"lookup", ".", "-"}, "").out, "");
