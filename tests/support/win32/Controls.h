@@ -42,15 +42,7 @@ inline void Pump(DWORD maxMs = 2000) {
         maxMs);
 }
 
-inline void Pump(HWND, DWORD maxMs) {
-    Pump(maxMs);
-}
-
 // --- buttons and boxes --------------------------------------------------------
-
-inline std::string Text(HWND hwnd) {
-    return WindowText(hwnd);
-}
 
 inline std::string ItemText(HWND dlg, int id) {
     return WindowText(GetDlgItem(dlg, id));
@@ -99,12 +91,6 @@ inline LVITEMA Row(HWND list, int row) {
     item.iItem = row;
     SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
     return item;
-}
-inline LPARAM RowData(HWND list, int row) {
-    return Row(list, row).lParam;
-}
-inline int RowImage(HWND list, int row) {
-    return Row(list, row).iImage;
 }
 // The first selected row; -1 for none.
 inline int FirstSelected(HWND list) {
