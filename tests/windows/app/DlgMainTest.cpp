@@ -30,6 +30,7 @@ struct MainWindow : MainWindowTest {
                                                 {"banana", ""}});
         MakeLibrary(dir / "Libs\\Shorthand.lib",
                     {{"brb", "be right back"}, {"apx", "approximately"}}, {.type = Shorthand});
+        Start();
     }
     LRESULT Select(int request) {
         return SendMessageA(hwnd, vemo::WM_SELECT_KEY, static_cast<WPARAM>(request), 0);
@@ -37,7 +38,6 @@ struct MainWindow : MainWindowTest {
 };
 
 TEST_F(MainWindow, AnswersLookupsWithRowsInMergedOrder) {
-    Start();
     EXPECT_EQ(Lookup("ap"), 0);
     EXPECT_EQ(Cells(list),
               (std::vector<std::string>{"apple", "application", "apply", "approximately", "apx"}));
@@ -67,7 +67,6 @@ TEST_F(MainWindow, AnswersLookupsWithRowsInMergedOrder) {
 }
 
 TEST_F(MainWindow, TheWindowFollowsTheWidestRowAndAScrollBarWouldNotCoverIt) {
-    Start();
     ASSERT_EQ(Lookup("ban"), 0);
     const int narrow = Width(hwnd);
     ASSERT_EQ(Lookup("approx"), 0);
@@ -109,7 +108,6 @@ void CALLBACK ReadTrayMenu(HWND, UINT, UINT_PTR, DWORD) {
 }
 
 TEST_F(MainWindow, TheTrayMenuKeepsTheSwitchAsItsDefaultItem) {
-    Start();
     HWND tray = nullptr;
     while ((tray = FindWindowExA(nullptr, tray, "CSystemTray", nullptr)) &&
            GetWindowThreadProcessId(tray, nullptr) != GetCurrentThreadId()) {
@@ -134,7 +132,6 @@ TEST_F(MainWindow, TheTrayMenuKeepsTheSwitchAsItsDefaultItem) {
 }
 
 TEST_F(MainWindow, TheWindowGoingLeavesEachResourceToOneOwner) {
-    Start();
     HIMAGELIST images = ListView_GetImageList(list, LVSIL_SMALL);
     ASSERT_NE(images, nullptr);
     ASSERT_EQ(ImageList_GetImageCount(images), 5);
@@ -150,7 +147,6 @@ TEST_F(MainWindow, TheWindowGoingLeavesEachResourceToOneOwner) {
 }
 
 TEST_F(MainWindow, TraySwitchesAreWrittenAndTakeEffectAtTheNextLookup) {
-    Start();
     Command(ID_TRAY_WORD);
     EXPECT_EQ(ReadSwitch(reg, reg::kEnableWord, 1), 0);
     EXPECT_EQ(Rows("ap"), std::vector<std::string>{"apx"});
@@ -161,9 +157,8 @@ TEST_F(MainWindow, TraySwitchesAreWrittenAndTakeEffectAtTheNextLookup) {
     EXPECT_EQ(Lookup("ap"), 0);
 }
 
-TEST_F(MainWindow, NoLibraryAsksOnceAndStartsTheHookAnyway) {
-    DeleteFileA((dir / "Libs\\English.lib").c_str());
-    DeleteFileA((dir / "Libs\\Shorthand.lib").c_str());
+// Without libraries: an empty Libs folder.
+TEST_F(MainWindowTest, NoLibraryAsksOnceAndStartsTheHookAnyway) {
     DialogScript question;
     question.On("Wordlark - Error", [](HWND box) {
         EXPECT_EQ(MessageText(box),
@@ -176,7 +171,6 @@ TEST_F(MainWindow, NoLibraryAsksOnceAndStartsTheHookAnyway) {
 }
 
 TEST_F(MainWindow, ADialogFromTheTrayHidesTheListAndGivesTheFocusBack) {
-    Start();
     ASSERT_EQ(Lookup("app"), 0);
     ShowWindow(hwnd, SW_SHOWNA);  // as the hook library shows the list
     DialogScript manager;
