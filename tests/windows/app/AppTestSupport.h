@@ -1,14 +1,24 @@
 // What the main window's tests under Wine share: a hook library that records
-// what the main window asks of it.
+// what the main window asks of it, and the window itself over a registry in
+// memory and a library folder of its own.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <deque>
+#include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
+#include "app/win32/DlgMain.h"
 #include "app/win32/VemoApi.h"
+#include "platform/CodePage.h"
+#include "platform/MemoryRegistry.h"
+#include "res/resource.h"
+#include "tests/support/Files.h"
 #include "tests/support/RecordingHook.h"
 #include "tests/support/win32/Controls.h"
 
@@ -16,11 +26,11 @@ namespace wl::test {
 
 class FakeVemo : public RecordingHook<VemoApi> {
   public:
-    int beginCalls = 0, endCalls = 0, oldFocusCalls = 0;
+    int beginCalls = 0, oldFocusCalls = 0;
     bool active = false;
 
     int BeginVemo(HWND) override { return ++beginCalls, active = true, 1; }
-    void EndVemo() override { ++endCalls, active = false; }
+    void EndVemo() override { active = false; }
     int IsBeginVemo() override { return active; }
     void SetOldFous() override { ++oldFocusCalls; }
     int CheckCaret() override { return 0; }
@@ -37,6 +47,42 @@ class FakeVemo : public RecordingHook<VemoApi> {
         lstrcpynA(prev, p.c_str(), prevSize);
         return 1;
     }
+};
+
+struct MainWindowTest : ::testing::Test {
+    TempDir dir;
+    MemoryRegistry reg;
+    FakeVemo vemo;
+    std::unique_ptr<CDlgMain> dlg;
+    HWND hwnd = nullptr, list = nullptr;
+
+    MainWindowTest() { CreateDirectoryA((dir / "Libs").c_str(), nullptr); }
+    void TearDown() override { Stop(); }
+    // Creates the window over registry (reg when none) and waits for its
+    // start-up to begin the hook.
+    void Start(Registry* registry = nullptr) {
+        dlg = std::make_unique<CDlgMain>(vemo, registry ? *registry : reg, SystemCodePage(),
+                                         dir.path().string());
+        hwnd = dlg->Create(nullptr);
+        ASSERT_NE(hwnd, nullptr);
+        list = GetDlgItem(hwnd, IDC_MAIN_LIST);
+        ASSERT_TRUE(PumpUntil([&] { return vemo.beginCalls > 0; })) << "no start-up";
+    }
+    void Stop() {
+        if (hwnd && IsWindow(hwnd)) DestroyWindow(hwnd);
+        hwnd = nullptr;
+        dlg.reset();
+    }
+    // The answer to the hook library's lookup of word; the rows it listed.
+    LRESULT Lookup(const std::string& word) {
+        vemo.input = word;
+        return SendMessageA(hwnd, vemo::WM_WORD_LOOKUP, 0, 0);
+    }
+    std::vector<std::string> Rows(const std::string& word) {
+        Lookup(word);
+        return Cells(list);
+    }
+    void Command(int id) { SendMessageA(hwnd, WM_COMMAND, id, 0); }
 };
 
 }  // namespace wl::test

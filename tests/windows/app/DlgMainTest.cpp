@@ -6,9 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "app/win32/DlgMain.h"
-#include "platform/MemoryRegistry.h"
-#include "res/resource.h"
 #include "settings/Settings.h"
 #include "tests/support/Libraries.h"
 #include "tests/windows/app/AppTestSupport.h"
@@ -24,16 +21,8 @@ int Width(HWND hwnd) {
     return r.right - r.left;
 }
 
-struct MainWindow : ::testing::Test {
-    TempDir dir;
-    MemoryRegistry reg;
-    FakeVemo vemo;
-    std::unique_ptr<CDlgMain> dlg;
-    HWND hwnd = nullptr;
-    HWND list = nullptr;
-
+struct MainWindow : MainWindowTest {
     void SetUp() override {
-        CreateDirectoryA((dir / "Libs").c_str(), nullptr);
         MakeLibrary(dir / "Libs\\English.lib", {{"apple", "a fruit"},
                                                 {"application", "application"},
                                                 {"apply", ""},
@@ -41,21 +30,7 @@ struct MainWindow : ::testing::Test {
                                                 {"banana", ""}});
         MakeLibrary(dir / "Libs\\Shorthand.lib",
                     {{"brb", "be right back"}, {"apx", "approximately"}}, {.type = Shorthand});
-    }
-    void Start() {
-        dlg = std::make_unique<CDlgMain>(vemo, reg, SystemCodePage(), dir.path().string());
-        hwnd = dlg->Create(nullptr);
-        ASSERT_NE(hwnd, nullptr);
-        list = GetDlgItem(hwnd, IDC_MAIN_LIST);
-        ASSERT_TRUE(PumpUntil([&] { return vemo.beginCalls > 0; })) << "no start-up";
-    }
-    void TearDown() override {
-        if (hwnd && IsWindow(hwnd)) DestroyWindow(hwnd);
-        dlg.reset();
-    }
-    LRESULT Lookup(const std::string& word) {
-        vemo.input = word;
-        return SendMessageA(hwnd, vemo::WM_WORD_LOOKUP, 0, 0);
+        Start();
     }
     LRESULT Select(int request) {
         return SendMessageA(hwnd, vemo::WM_SELECT_KEY, static_cast<WPARAM>(request), 0);
@@ -63,11 +38,10 @@ struct MainWindow : ::testing::Test {
 };
 
 TEST_F(MainWindow, AnswersLookupsWithRowsInMergedOrder) {
-    Start();
     EXPECT_EQ(Lookup("ap"), 0);
     EXPECT_EQ(Cells(list),
               (std::vector<std::string>{"apple", "application", "apply", "approximately", "apx"}));
-    EXPECT_EQ(RowData(list, 3), 3);
+    EXPECT_EQ(Row(list, 3).lParam, 3);
     EXPECT_EQ(FirstSelected(list), 0);
     EXPECT_EQ(vemo.replaceText, "apple");
     EXPECT_EQ(vemo.replaceMode, vemo::REPLACE_KEEP);
@@ -89,17 +63,15 @@ TEST_F(MainWindow, AnswersLookupsWithRowsInMergedOrder) {
     EXPECT_EQ(FirstSelected(list), 4);
 
     EXPECT_EQ(Lookup("zzz"), 1);
-    EXPECT_EQ(ListView_GetItemCount(list), 0);
+    EXPECT_TRUE(Cells(list).empty());
 }
 
-TEST_F(MainWindow, TheWindowFollowsTheWidestRowAndShowsALabelPerRow) {
-    Start();
+TEST_F(MainWindow, TheWindowFollowsTheWidestRowAndAScrollBarWouldNotCoverIt) {
     ASSERT_EQ(Lookup("ban"), 0);
     const int narrow = Width(hwnd);
     ASSERT_EQ(Lookup("approx"), 0);
-    const int wide = Width(hwnd);
-    EXPECT_GT(wide, narrow);
-    int labels = 0;
+    EXPECT_GT(Width(hwnd), narrow);
+    int labels = 0;  // one per row
     for (HWND child = GetWindow(hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         char cls[32] = {};
         GetClassNameA(child, cls, sizeof cls);
@@ -107,10 +79,6 @@ TEST_F(MainWindow, TheWindowFollowsTheWidestRowAndShowsALabelPerRow) {
             ++labels;
     }
     EXPECT_EQ(labels, 1);
-}
-
-TEST_F(MainWindow, AVerticalScrollBarWouldNotCoverTheWidestRow) {
-    Start();
     // Pages of several rows, which a list made smaller scrolls.
     for (const char* word : {"ap", "appl"}) {
         ASSERT_EQ(Lookup(word), 0) << word;
@@ -140,7 +108,6 @@ void CALLBACK ReadTrayMenu(HWND, UINT, UINT_PTR, DWORD) {
 }
 
 TEST_F(MainWindow, TheTrayMenuKeepsTheSwitchAsItsDefaultItem) {
-    Start();
     HWND tray = nullptr;
     while ((tray = FindWindowExA(nullptr, tray, "CSystemTray", nullptr)) &&
            GetWindowThreadProcessId(tray, nullptr) != GetCurrentThreadId()) {
@@ -165,91 +132,58 @@ TEST_F(MainWindow, TheTrayMenuKeepsTheSwitchAsItsDefaultItem) {
 }
 
 TEST_F(MainWindow, TheWindowGoingLeavesEachResourceToOneOwner) {
-    Start();
     HIMAGELIST images = ListView_GetImageList(list, LVSIL_SMALL);
     ASSERT_NE(images, nullptr);
     ASSERT_EQ(ImageList_GetImageCount(images), 5);
     HWND tip = dlg->tip().hwnd();
     ASSERT_TRUE(IsWindow(tip));
     DestroyWindow(hwnd);  // as at the end of the modal run
-    hwnd = nullptr;
     // The tip went with its owner, and its object no longer holds a handle
     // that another window may be given.
     EXPECT_FALSE(IsWindow(tip));
     EXPECT_EQ(dlg->tip().hwnd(), nullptr);
     // The candidate images are the window object's to destroy, not the list's.
     EXPECT_EQ(ImageList_GetImageCount(images), 5);
-    dlg.reset();
 }
 
 TEST_F(MainWindow, TraySwitchesAreWrittenAndTakeEffectAtTheNextLookup) {
-    Start();
-    SendMessageA(hwnd, WM_COMMAND, ID_TRAY_WORD, 0);
+    Command(ID_TRAY_WORD);
     EXPECT_EQ(ReadSwitch(reg, reg::kEnableWord, 1), 0);
-    ASSERT_EQ(Lookup("ap"), 0);
-    EXPECT_EQ(Cells(list), std::vector<std::string>{"apx"});
-    SendMessageA(hwnd, WM_COMMAND, ID_TRAY_SHORTHAND, 0);
+    EXPECT_EQ(Rows("ap"), std::vector<std::string>{"apx"});
+    Command(ID_TRAY_SHORTHAND);
     EXPECT_EQ(Lookup("ap"), 1);
-    SendMessageA(hwnd, WM_COMMAND, ID_TRAY_WORD, 0);
+    Command(ID_TRAY_WORD);
     EXPECT_EQ(ReadSwitch(reg, reg::kEnableWord, 0), 1);
     EXPECT_EQ(Lookup("ap"), 0);
 }
 
-// Closes the start-up question with Cancel and records its text.
-std::string g_question;
-int g_questions = 0;
-void CALLBACK AnswerQuestion(HWND, UINT, UINT_PTR, DWORD) {
-    HWND box = FindWindowA("#32770", "Wordlark - Error");
-    if (!box) return;
-    char text[256] = {};
-    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        char cls[32] = {};
-        GetClassNameA(child, cls, sizeof cls);
-        if (lstrcmpiA(cls, "Static") == 0 && GetWindowTextA(child, text, sizeof text) > 0 &&
-            std::string(text).find("library") != std::string::npos)
-            g_question = text;
-    }
-    ++g_questions;
-    PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
-}
-
-TEST_F(MainWindow, NoLibraryAsksOnceAndStartsTheHookAnyway) {
-    DeleteFileA((dir / "Libs\\English.lib").c_str());
-    DeleteFileA((dir / "Libs\\Shorthand.lib").c_str());
-    const UINT_PTR timer = SetTimer(nullptr, 0, 50, AnswerQuestion);
-    Start();
-    KillTimer(nullptr, timer);
-    EXPECT_EQ(g_questions, 1);
-    EXPECT_EQ(g_question,
-              "No library had loaded! \n Are you wanted  to load the Libraries Manager now?");
+// Without libraries: an empty Libs folder.
+TEST_F(MainWindowTest, NoLibraryAsksOnceAndStartsTheHookAnyway) {
+    DialogScript question;
+    question.On("Wordlark - Error", [](HWND box) {
+        EXPECT_EQ(MessageText(box),
+                  "No library had loaded! \n Are you wanted  to load the Libraries Manager now?");
+        PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
+    });
+    ASSERT_TRUE(question.Run([&] { Start(); })) << ::testing::PrintToString(question.problems);
     EXPECT_EQ(vemo.beginCalls, 1);
     EXPECT_EQ(Lookup("ap"), 1);
 }
 
-// Closes the Libraries Manager with OK once it stands.
-bool g_managerWasUp = false;
-void CALLBACK CloseManager(HWND, UINT, UINT_PTR, DWORD) {
-    if (HWND manager = FindWindowA("#32770", "Libraries Manager")) {
-        g_managerWasUp = true;
-        PostMessageA(manager, WM_COMMAND, IDOK, 0);
-    }
-}
-
 TEST_F(MainWindow, ADialogFromTheTrayHidesTheListAndGivesTheFocusBack) {
-    Start();
     ASSERT_EQ(Lookup("app"), 0);
     ShowWindow(hwnd, SW_SHOWNA);  // as the hook library shows the list
-    const UINT_PTR timer = SetTimer(nullptr, 0, 50, CloseManager);
-    SendMessageA(hwnd, WM_COMMAND, ID_TRAY_LIB_MANAGER, 0);
-    KillTimer(nullptr, timer);
-    EXPECT_TRUE(g_managerWasUp);
+    DialogScript manager;
+    manager.On("Libraries Manager", [](HWND box) { Click(box, IDOK); });
+    ASSERT_TRUE(manager.Run([&] { Command(ID_TRAY_LIB_MANAGER); }))
+        << ::testing::PrintToString(manager.problems);
     // Hidden before the dialog ran (closing it would have activated the
     // list), and the application with the caret was given the focus back.
     EXPECT_FALSE(IsWindowVisible(hwnd));
     EXPECT_EQ(vemo.oldFocusCalls, 1);
     EXPECT_TRUE(Cells(list).empty());  // the reload dropped the old candidates
     // Commands without a dialog leave the focus alone.
-    SendMessageA(hwnd, WM_COMMAND, ID_TRAY_WORD, 0);
+    Command(ID_TRAY_WORD);
     EXPECT_EQ(vemo.oldFocusCalls, 1);
 }
 

@@ -10,12 +10,7 @@
 #include <string>
 
 #include "app/LearnedWords.h"
-#include "app/win32/DlgMain.h"
-#include "platform/MemoryRegistry.h"
 #include "platform/RegistryLayout.h"
-#include "res/resource.h"
-#include "settings/Settings.h"
-#include "tests/support/Files.h"
 #include "tests/support/Libraries.h"
 #include "tests/windows/app/AppTestSupport.h"
 
@@ -31,17 +26,11 @@ std::string LocalAppData() {
                : std::string();
 }
 
-struct Learning : ::testing::Test {
-    TempDir dir;
-    MemoryRegistry reg;
-    FakeVemo vemo;
-    std::unique_ptr<CDlgMain> dlg;
-    HWND hwnd = nullptr;
+struct Learning : MainWindowTest {
     const std::string file = LocalAppData() + "\\Wordlark\\learned.dat";
 
     void SetUp() override {
         DeleteFileA(file.c_str());
-        CreateDirectoryA((dir / "Libs").c_str(), nullptr);
         MakeLibrary(dir / "Libs\\English.lib", {{"frog", ""}, {"from", ""}});
     }
     void TearDown() override {
@@ -53,22 +42,6 @@ struct Learning : ::testing::Test {
         option.WriteBinary(reg::kSmartOrder, smart);
         option.WriteBinary(reg::kLearn, learn);
         option.WriteBinary(reg::kLearnNew, std::int32_t{1});
-    }
-    void Start() {
-        dlg = std::make_unique<CDlgMain>(vemo, reg, SystemCodePage(), dir.path().string());
-        hwnd = dlg->Create(nullptr);
-        ASSERT_NE(hwnd, nullptr);
-        ASSERT_TRUE(PumpUntil([&] { return vemo.beginCalls > 0; })) << "no start-up";
-    }
-    void Stop() {
-        if (hwnd && IsWindow(hwnd)) DestroyWindow(hwnd);
-        hwnd = nullptr;
-        dlg.reset();
-    }
-    std::vector<std::string> Rows(const std::string& word) {
-        vemo.input = word;
-        SendMessageA(hwnd, vemo::WM_WORD_LOOKUP, 0, 0);
-        return Cells(GetDlgItem(hwnd, IDC_MAIN_LIST));
     }
 };
 

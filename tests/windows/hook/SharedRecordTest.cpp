@@ -42,8 +42,8 @@ std::string ProcessUser() {
 // What an object's DACL and label say, as SID strings.
 struct Security {
     bool read = false;
-    bool everyone = false;               // no DACL at all: every process may open it
     std::vector<std::string> allowed;    // SIDs of the access-allowed entries, sorted
+                                         // (empty without a DACL, which lets all in)
     std::vector<std::string> otherAces;  // entries of any other kind
     std::vector<std::string> labels;     // "<SID> <mask>" of each mandatory label
 };
@@ -57,7 +57,6 @@ Security Read(HANDLE object) {
                                    nullptr, &dacl, &sacl, &descriptor) != ERROR_SUCCESS)
         return out;
     out.read = true;
-    out.everyone = dacl == nullptr;
     for (DWORD i = 0; dacl && i < dacl->AceCount; ++i) {
         ACE_HEADER* ace = nullptr;
         if (!GetAce(dacl, i, reinterpret_cast<void**>(&ace))) continue;
@@ -96,7 +95,6 @@ TEST(SharedRecordSecurity, OnlyTheUserAndSystemMayOpenTheRecordAndNoLowerIntegri
     for (const auto& o : objects) {
         const Security s = Read(o.handle);
         ASSERT_TRUE(s.read) << o.name;
-        EXPECT_FALSE(s.everyone) << o.name;
         EXPECT_EQ(s.allowed, expected) << o.name;
         EXPECT_TRUE(s.otherAces.empty()) << o.name;
         EXPECT_EQ(s.labels, std::vector<std::string>{medium}) << o.name;

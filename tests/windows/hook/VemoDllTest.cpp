@@ -4,14 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <aclapi.h>
 #include <sddl.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "hook/Macros.h"
 #include "hook/SharedHookState.h"
 #include "hook/win32/SharedMapping.h"
 #include "hook/win32/Vemo.h"
@@ -50,47 +49,31 @@ std::string Peer(const std::string& args) {
     STARTUPINFOA si{};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = writeEnd;
-    si.hStdError = writeEnd;
+    si.hStdOutput = si.hStdError = writeEnd;
     si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     PROCESS_INFORMATION pi{};
     std::string cmd = "\"" + Folder() + "vemo_peer.exe\" " + args;
-    std::vector<char> line(cmd.begin(), cmd.end());
-    line.push_back('\0');
-    BOOL started =
-        CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
+    const BOOL started =
+        CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
     CloseHandle(writeEnd);
-    std::string out;
+    std::string out = started ? "" : "not started";
+    char buf[512];
+    DWORD n = 0;
+    while (started && ReadFile(readEnd, buf, sizeof buf, &n, nullptr) && n > 0) out.append(buf, n);
     if (started) {
-        char buf[512];
-        DWORD n = 0;
-        while (ReadFile(readEnd, buf, sizeof buf, &n, nullptr) && n > 0) out.append(buf, n);
         WaitForSingleObject(pi.hProcess, 30000);
         CloseHandle(pi.hProcess);
         CloseHandle(pi.hThread);
-    } else {
-        out = "not started";
     }
     CloseHandle(readEnd);
-    std::string clean;
-    for (char c : out)
-        if (c != '\r') clean += c;
-    return clean;
-}
-
-void DeleteSelectKeys() {
-    Registry& r = SystemRegistry();
-    RegKey key(r, RegRoot::LocalMachine, reg::kOptionKey, true);
-    for (const char* name : {reg::kSelectPrev, reg::kSelectNext, reg::kSelectPageUp,
-                             reg::kSelectPageDown, reg::kSelectIndex, reg::kSelect})
-        r.DeleteValue(key.get(), name);
+    out.erase(std::remove(out.begin(), out.end(), '\r'), out.end());
+    return out;
 }
 
 // A window that answers the hook library's messages as the main window
 // would, and remembers what it was asked.
 struct MainWindow {
     static inline std::vector<std::string> lookups;
-    static inline std::vector<WPARAM> selects;
     static inline int caretPending = 0;
     static inline std::string candidate;  // the word that has candidates
 
@@ -103,10 +86,7 @@ struct MainWindow {
             lookups.push_back(buf);
             return candidate == buf ? 0 : 1;
         }
-        if (msg == WM_SELECT_KEY) {
-            selects.push_back(wp);
-            return 1;
-        }
+        if (msg == WM_SELECT_KEY) return 1;
         if (msg == WM_CARET_PENDING) ++caretPending;
         return DefWindowProcA(h, msg, wp, lp);
     }
@@ -119,7 +99,6 @@ struct MainWindow {
         hwnd = CreateWindowExA(WS_EX_TOOLWINDOW, "VemoTestMain", "main", WS_POPUP, 0, 0, 100, 50,
                                nullptr, nullptr, wc.hInstance, nullptr);
         lookups.clear();
-        selects.clear();
         caretPending = 0;
     }
     ~MainWindow() { DestroyWindow(hwnd); }
@@ -129,7 +108,7 @@ struct MainWindow {
     }
 };
 
-TEST(VemoRecord, TwoProcessesShareOneRecord) {
+TEST(VemoRecord, TwoProcessesShareOneRecordAndEitherEndsIt) {
     MainWindow main;
     ASSERT_EQ(BeginVemo(main.hwnd), 1);
     EXPECT_EQ(Peer("active"), "1\n");
@@ -140,21 +119,13 @@ TEST(VemoRecord, TwoProcessesShareOneRecord) {
     EXPECT_EQ(s->replaceMode, 4);
     EXPECT_EQ(s->vkSelectPrev, 75);
     EXPECT_EQ(s->vkSelectNext, 74);
-    // ... and the other way round.
+    // ... and the other way round; EndVemo there ends it here too.
     std::strcpy(s->inputWord, "typed here");
-    EXPECT_EQ(Peer("input"), "[typed here]\n");
-    EndVemo();
-    EXPECT_EQ(Peer("active input"), "0\n[]\n");
-}
-
-TEST(VemoRecord, EndVemoInAnotherProcessEndsItEverywhere) {
-    MainWindow main;
-    ASSERT_EQ(BeginVemo(main.hwnd), 1);
-    std::strcpy(View()->typedLine, "abc");
-    EXPECT_EQ(Peer("end active"), "ok\n0\n");
+    std::strcpy(s->typedLine, "abc");
+    EXPECT_EQ(Peer("input end active input"), "[typed here]\nok\n0\n[]\n");
     EXPECT_EQ(IsBeginVemo(), 0);
-    EXPECT_STREQ(View()->typedLine, "");
-    EXPECT_EQ(View()->mainWindow, 0u);
+    EXPECT_STREQ(s->typedLine, "");
+    EXPECT_EQ(s->mainWindow, 0u);
     EndVemo();
 }
 
@@ -163,37 +134,29 @@ TEST(VemoRecord, EndVemoInAnotherProcessEndsItEverywhere) {
 // (which Wine does not enforce); the record's DACL comes back on destruction.
 class RefusingRecord {
   public:
-    RefusingRecord() {
-        mapping_ = OpenFileMappingA(READ_CONTROL | WRITE_DAC, FALSE, kSharedStateMappingName);
-        if (!mapping_ || GetSecurityInfo(mapping_, SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION,
-                                         nullptr, nullptr, &old_, nullptr, &oldDescriptor_))
-            return;
+    RefusingRecord()
+        : mapping_(OpenFileMappingA(READ_CONTROL | WRITE_DAC, FALSE, kSharedStateMappingName)) {
+        DWORD size = 0;
+        GetKernelObjectSecurity(mapping_, DACL_SECURITY_INFORMATION, nullptr, 0, &size);
+        old_.resize(size);
         PSECURITY_DESCRIPTOR systemOnly = nullptr;
-        PACL dacl = nullptr;
-        BOOL present = FALSE, defaulted = FALSE;
-        if (ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;;GA;;;SY)", SDDL_REVISION_1,
-                                                                 &systemOnly, nullptr) &&
-            GetSecurityDescriptorDacl(systemOnly, &present, &dacl, &defaulted))
-            refusing_ =
-                SetSecurityInfo(mapping_, SE_KERNEL_OBJECT,
-                                DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
-                                nullptr, nullptr, dacl, nullptr) == ERROR_SUCCESS;
+        refusing_ = mapping_ && size &&
+                    GetKernelObjectSecurity(mapping_, DACL_SECURITY_INFORMATION, old_.data(), size,
+                                            &size) &&
+                    ConvertStringSecurityDescriptorToSecurityDescriptorA(
+                        "D:P(A;;GA;;;SY)", SDDL_REVISION_1, &systemOnly, nullptr) &&
+                    SetKernelObjectSecurity(mapping_, DACL_SECURITY_INFORMATION, systemOnly);
         if (systemOnly) LocalFree(systemOnly);
     }
     ~RefusingRecord() {
-        if (refusing_)
-            SetSecurityInfo(mapping_, SE_KERNEL_OBJECT,
-                            DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
-                            nullptr, nullptr, old_, nullptr);
-        if (oldDescriptor_) LocalFree(oldDescriptor_);
+        if (refusing_) SetKernelObjectSecurity(mapping_, DACL_SECURITY_INFORMATION, old_.data());
         if (mapping_) CloseHandle(mapping_);
     }
     bool refusing() const { return refusing_; }
 
   private:
-    HANDLE mapping_ = nullptr;
-    PACL old_ = nullptr;
-    PSECURITY_DESCRIPTOR oldDescriptor_ = nullptr;
+    HANDLE mapping_;
+    std::vector<char> old_;
     bool refusing_ = false;
 };
 
@@ -255,19 +218,19 @@ TEST(VemoHooks, BeginTwiceLeavesOneSetOfHooks) {
 TEST(VemoHooks, SelectionKeysAreReadInEveryBegin) {
     MainWindow main;
     SharedHookState* s = View();
-    {
-        Registry& r = SystemRegistry();
-        RegKey key(r, RegRoot::LocalMachine, reg::kOptionKey, true);
-        BYTE complete[10] = {0x20, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
-        BYTE index[10] = {'Q', 'W', 'E', 'R', 'T', 'Y', 'U', 'I', 'O', 'P'};
-        key.WriteBinary(reg::kSelect, complete);
-        key.WriteBinary(reg::kSelectIndex, index);
-        key.WriteBinary(reg::kSelectPrev, BYTE{'K'});
-        key.WriteBinary(reg::kSelectNext, DWORD{'J'});  // wrong width: ignored
-    }
+    Registry& r = SystemRegistry();
+    RegKey key(r, RegRoot::LocalMachine, reg::kOptionKey, true);
+    BYTE complete[10] = {0x20, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+    BYTE index[10] = {'Q', 'W', 'E', 'R', 'T', 'Y', 'U', 'I', 'O', 'P'};
+    key.WriteBinary(reg::kSelect, complete);
+    key.WriteBinary(reg::kSelectIndex, index);
+    key.WriteBinary(reg::kSelectPrev, BYTE{'K'});
+    key.WriteBinary(reg::kSelectNext, DWORD{'J'});  // wrong width: ignored
     s->vkSelectNext = 0x28;
     ASSERT_EQ(BeginVemo(main.hwnd), 1);
-    DeleteSelectKeys();
+    for (const char* name : {reg::kSelectPrev, reg::kSelectNext, reg::kSelectPageUp,
+                             reg::kSelectPageDown, reg::kSelectIndex, reg::kSelect})
+        r.DeleteValue(key.get(), name);
     EXPECT_EQ(s->vkSelect[0], 0x20);
     EXPECT_EQ(s->vkSelectIndex[9], 'P');
     EXPECT_EQ(s->vkSelectPrev, 'K');
@@ -311,6 +274,7 @@ TEST(VemoExports, CheckCaretFeedsTheCaretOfTheForegroundThread) {
     EXPECT_EQ(s->caretRect.bottom, caret.y);
     EXPECT_EQ(MainWindow::lookups, std::vector<std::string>{"brb"});
     EXPECT_TRUE(IsWindowVisible(main.hwnd));
+    EXPECT_NE(GetForegroundWindow(), main.hwnd);  // shown without activation
     RECT r{};
     GetWindowRect(main.hwnd, &r);
     EXPECT_EQ(r.left, caret.x);

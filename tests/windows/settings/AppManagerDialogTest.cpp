@@ -14,7 +14,7 @@
 #include "settings/win32/DlgAppManager.h"
 #include "settings/win32/DlgOptions.h"
 #include "settings/win32/SettingsDialogs.h"
-#include "tests/windows/settings/DialogScript.h"
+#include "tests/support/win32/Controls.h"
 #include "tests/windows/settings/TestRegistry.h"
 
 namespace wl {
@@ -39,11 +39,6 @@ void StoreApp(TestRegistry& reg, const std::string& name, std::uint8_t enable,
     reg.WriteString(key.get(), "Path", path.data(), static_cast<std::uint32_t>(path.size()));
 }
 
-std::vector<AppSetting> StoredApps(TestRegistry& reg, std::int32_t& others) {
-    others = -1;
-    return ReadAppSettings(reg, others);
-}
-
 class AppManagerTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -60,16 +55,12 @@ class AppManagerTest : public ::testing::Test {
     }
     // The running applications the manager is offered.
     RunningAppsSource Running() {
-        return [this] {
-            ++snapshots;
-            return running;
-        };
+        return [this] { return running; };
     }
 
     TestRegistry reg;
     std::string notepad, winver;
     std::vector<RunningApp> running;
-    int snapshots = 0;
 };
 
 TEST_F(AppManagerTest, ShowsTheStoredApplicationsAndReplacesThemOnOk) {
@@ -80,30 +71,26 @@ TEST_F(AppManagerTest, ShowsTheStoredApplicationsAndReplacesThemOnOk) {
     HWND dlg = Open(dialog);
     ASSERT_NE(dlg, nullptr);
     // The reverse of the store's order.
-    ASSERT_EQ(RowCount(List(dlg)), 3);
-    EXPECT_EQ(Cell(List(dlg), 0, 0), "c.exe");
-    EXPECT_EQ(Cell(List(dlg), 1, 0), "b.exe");
-    EXPECT_EQ(Cell(List(dlg), 2, 0), "a.exe");
-    EXPECT_EQ(Cell(List(dlg), 1, 1), "Disable");
-    EXPECT_EQ(RowData(List(dlg), 1), 0);
-    EXPECT_EQ(Cell(List(dlg), 2, 1), "Enable");
-    EXPECT_EQ(RowData(List(dlg), 2), 1);
-    EXPECT_EQ(Cell(List(dlg), 2, 2), notepad);
+    HWND list = List(dlg);
+    EXPECT_EQ(Cells(list), (std::vector<std::string>{"c.exe", "b.exe", "a.exe"}));
+    EXPECT_EQ(Cells(list, 1), (std::vector<std::string>{"Enable", "Disable", "Enable"}));
+    EXPECT_EQ(Row(list, 1).lParam, 0);
+    EXPECT_EQ(Row(list, 2).lParam, 1);
+    EXPECT_EQ(Cell(list, 2, 2), notepad);
     // A program's icon, and none for a file that is not there.
-    EXPECT_GE(RowImage(List(dlg), 2), 0);
-    EXPECT_LT(RowImage(List(dlg), 0), 0);
+    EXPECT_GE(Row(list, 2).iImage, 0);
+    EXPECT_LT(Row(list, 0).iImage, 0);
 
-    Select(List(dlg), {0, 2});
+    Select(list, {0, 2});
     Click(dlg, IDC_APPMAN_DELETE);
-    ASSERT_EQ(RowCount(List(dlg)), 1);
-    EXPECT_EQ(Cell(List(dlg), 0, 0), "b.exe");
+    EXPECT_EQ(Cells(list), std::vector<std::string>{"b.exe"});
     Click(dlg, IDC_APPMAN_DISABLE);
     Click(dlg, IDOK);
     EXPECT_EQ(dialog.Result(), IDOK);
     EXPECT_TRUE(dialog.allWritten());
 
-    std::int32_t others = 0;
-    std::vector<AppSetting> stored = StoredApps(reg, others);
+    std::int32_t others = -1;
+    std::vector<AppSetting> stored = ReadAppSettings(reg, others);
     ASSERT_EQ(stored.size(), 1u);
     EXPECT_EQ(stored[0].fileName, "b.exe");
     EXPECT_EQ(stored[0].enable, 0);
@@ -126,7 +113,7 @@ TEST_F(AppManagerTest, ShowsTheStoredApplicationsAndReplacesThemOnOk) {
     Click(dlg, IDC_APPMAN_DELETE);
     Click(dlg, IDC_APPMAN_ENABLE);
     Click(dlg, IDOK);
-    EXPECT_TRUE(StoredApps(reg, others).empty());
+    EXPECT_TRUE(ReadAppSettings(reg, others).empty());
     EXPECT_EQ(others, 1);
 }
 
@@ -138,11 +125,10 @@ TEST_F(AppManagerTest, AddingAnUnknownApplicationPreselectsDisable) {
     add.On("Applications",
            [&](HWND apps) {
                // The last process of the snapshot is on top.
-               EXPECT_EQ(RowCount(List(apps)), 2);
-               EXPECT_EQ(Cell(List(apps), 0, 0), "winver.exe");
+               EXPECT_EQ(Cells(List(apps)),
+                         (std::vector<std::string>{"winver.exe", "notepad.exe"}));
                EXPECT_EQ(Cell(List(apps), 0, 1), winver);
-               EXPECT_EQ(Cell(List(apps), 1, 0), "notepad.exe");
-               EXPECT_GE(RowImage(List(apps), 1), 0);
+               EXPECT_GE(Row(List(apps), 1).iImage, 0);
                int width = 0;
                EXPECT_EQ(ColumnTitle(List(apps), 0, &width), "File Name");
                EXPECT_EQ(width, 120);
@@ -163,15 +149,15 @@ TEST_F(AppManagerTest, AddingAnUnknownApplicationPreselectsDisable) {
         });
     ASSERT_TRUE(add.Run([&] { Click(dlg, IDC_APPMAN_ADD); }))
         << ::testing::PrintToString(add.problems);
-    ASSERT_EQ(RowCount(List(dlg)), 1);
-    EXPECT_EQ(Cell(List(dlg), 0, 0), "notepad.exe");
-    EXPECT_EQ(Cell(List(dlg), 0, 1), "Disable");
-    EXPECT_EQ(RowData(List(dlg), 0), 0);
-    EXPECT_EQ(Cell(List(dlg), 0, 2), notepad);
-    EXPECT_GE(RowImage(List(dlg), 0), 0);
+    HWND list = List(dlg);
+    ASSERT_EQ(Cells(list), std::vector<std::string>{"notepad.exe"});
+    EXPECT_EQ(Cell(list, 0, 1), "Disable");
+    EXPECT_EQ(Row(list, 0).lParam, 0);
+    EXPECT_EQ(Cell(list, 0, 2), notepad);
+    EXPECT_GE(Row(list, 0).iImage, 0);
     Click(dlg, IDOK);
-    std::int32_t others = 0;
-    std::vector<AppSetting> stored = StoredApps(reg, others);
+    std::int32_t others = -1;
+    std::vector<AppSetting> stored = ReadAppSettings(reg, others);
     ASSERT_EQ(stored.size(), 1u);
     EXPECT_EQ(stored[0].enable, 0);
 }

@@ -10,18 +10,13 @@
 #include "res/settings_resource.h"
 #include "settings/win32/DlgOptions.h"
 #include "settings/win32/SettingsDialogs.h"
-#include "tests/windows/settings/DialogScript.h"
+#include "tests/support/win32/Controls.h"
 #include "tests/windows/settings/TestRegistry.h"
 
 namespace wl {
 namespace {
 
-using test::Checked;
-using test::Click;
-using test::DialogScript;
-using test::Enabled;
-using test::ItemText;
-using test::TestRegistry;
+using namespace test;
 
 const std::string kExe = "C:\\Program Files\\Wordlark\\VemoShow.exe";
 
@@ -67,42 +62,55 @@ class OptionsDialogTest : public ::testing::Test {
         ShowWindow(hwnd, SW_SHOW);
         return hwnd;
     }
-    // Selects a tree item as a click would.
-    static void ShowPage(HWND dlg, int index) {
-        HWND tree = GetDlgItem(dlg, IDC_OPTIONS_TREE);
-        auto item = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
-        for (int i = 0; i < index; ++i)
-            item = reinterpret_cast<HTREEITEM>(
-                SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)));
-        SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+    // Selects the second page in the tree as a click would; answers it.
+    static HWND ShowOthers(CDlgOptions& dialog) {
+        HWND tree = GetDlgItem(dialog.hwnd(), IDC_OPTIONS_TREE);
+        const LRESULT first = SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0);
+        SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET,
+                     SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, first));
+        return dialog.othersPage();
     }
 
     TestRegistry reg;
 };
 
-TEST_F(OptionsDialogTest, ClicksAreStoredOnOk) {
+TEST_F(OptionsDialogTest, ClicksAreStoredOnOkAndNothingOnCancel) {
+    // The same clicks, cancelled, then confirmed.
+    auto clickAll = [&](CDlgOptions& dialog) {
+        Open(dialog);
+        HWND hotkeys = dialog.hotkeyPage();
+        Click(hotkeys, IDC_HOTKEY_BRACKETS);
+        Click(hotkeys, IDC_HOTKEY_MINUSPLUS);
+        Click(hotkeys, IDC_HOTKEY_FKEYS);
+        EXPECT_FALSE(Checked(hotkeys, IDC_HOTKEY_ARROWS));
+        // CTRL first, then SPACE: the list's order counts, not the clicks'.
+        SelectOnly(hotkeys, IDC_HOTKEY_COMPLETE, {4});
+        SelectOnly(hotkeys, IDC_HOTKEY_COMPLETE, {2, 4});
+        // Shift+Alt+F6 in the hotkey control.
+        SendDlgItemMessageA(hotkeys, IDC_HOTKEY_EDIT, HKM_SETHOTKEY, 0x0575, 0);
+        Notify(hotkeys, IDC_HOTKEY_EDIT, EN_CHANGE);
+        EXPECT_EQ(SendDlgItemMessageA(hotkeys, IDC_HOTKEY_OTHER, LB_GETITEMDATA, 0, 0), 0x00050075);
+        HWND others = ShowOthers(dialog);
+        for (int box : {IDC_OTHERS_WORD, IDC_OTHERS_STARTUP, IDC_OTHERS_SMART, IDC_OTHERS_SPACE,
+                        IDC_OTHERS_LEARNNEW, IDC_OTHERS_LEARN})
+            Click(others, box);
+        EXPECT_FALSE(Checked(others, IDC_OTHERS_WORD));
+    };
+    DWORD type = 0;
+    std::string run;
+    CDlgOptions cancelled(reg, kExe);
+    clickAll(cancelled);
+    Click(cancelled.hwnd(), IDCANCEL);
+    EXPECT_EQ(cancelled.Result(), IDCANCEL);
+    for (const char* name : {"bEnableWord", "bEnableShorthand", "dwEnableVemo", "vkSelectPrev",
+                             "vkSelectNext", "vkSelectPageUp", "vkSelectPageDown", "vkSelectIndex",
+                             "vkSelect", "bSmartOrder", "bSpaceAfter", "bLearn", "bLearnNew"})
+        EXPECT_EQ(Stored(reg, name), "") << name;
+    EXPECT_FALSE(reg.Raw(reg::kRunKey, "Wordlark", type, run));
+
     CDlgOptions dialog(reg, kExe);
-    HWND dlg = Open(dialog);
-    ASSERT_NE(dlg, nullptr);
-    HWND hotkeys = dialog.hotkeyPage();
-    Click(hotkeys, IDC_HOTKEY_BRACKETS);
-    Click(hotkeys, IDC_HOTKEY_MINUSPLUS);
-    Click(hotkeys, IDC_HOTKEY_FKEYS);
-    EXPECT_FALSE(Checked(hotkeys, IDC_HOTKEY_ARROWS));
-    // CTRL first, then SPACE: the list's order counts, not the clicks'.
-    SelectOnly(hotkeys, IDC_HOTKEY_COMPLETE, {4});
-    SelectOnly(hotkeys, IDC_HOTKEY_COMPLETE, {2, 4});
-    // Shift+Alt+F6 in the hotkey control.
-    SendDlgItemMessageA(hotkeys, IDC_HOTKEY_EDIT, HKM_SETHOTKEY, 0x0575, 0);
-    Notify(hotkeys, IDC_HOTKEY_EDIT, EN_CHANGE);
-    EXPECT_EQ(SendDlgItemMessageA(hotkeys, IDC_HOTKEY_OTHER, LB_GETITEMDATA, 0, 0), 0x00050075);
-
-    ShowPage(dlg, 1);
-    HWND others = dialog.othersPage();
-    Click(others, IDC_OTHERS_WORD);
-    Click(others, IDC_OTHERS_STARTUP);
-    EXPECT_FALSE(Checked(others, IDC_OTHERS_WORD));
-
+    clickAll(dialog);
+    HWND dlg = dialog.hwnd();
     Click(dlg, IDOK);
     EXPECT_EQ(dialog.Result(), IDOK);
     EXPECT_FALSE(IsWindow(dlg));
@@ -111,6 +119,10 @@ TEST_F(OptionsDialogTest, ClicksAreStoredOnOk) {
     EXPECT_EQ(result.bEnableWord, 0);
     EXPECT_EQ(result.bEnableShorthand, 1);
     EXPECT_EQ(result.dwEnableVemo, 0x00050075u);
+    EXPECT_EQ(result.suggestions.smartOrder, 1);
+    EXPECT_EQ(result.suggestions.spaceAfter, 1);
+    EXPECT_EQ(result.suggestions.learn, 0);
+    EXPECT_EQ(result.suggestions.learnNew, 1);  // disabled, and kept as it was ticked
 
     EXPECT_EQ(Stored(reg, "vkSelectPrev"), Bytes({LayoutKey('[')}));
     EXPECT_EQ(Stored(reg, "vkSelectNext"), Bytes({LayoutKey(']')}));
@@ -123,8 +135,6 @@ TEST_F(OptionsDialogTest, ClicksAreStoredOnOk) {
     EXPECT_EQ(Stored(reg, "dwEnableVemo"), Bytes({0x75, 0, 5, 0}));
     EXPECT_EQ(Stored(reg, "bEnableWord"), Bytes({0, 0, 0, 0}));
     EXPECT_EQ(Stored(reg, "bEnableShorthand"), Bytes({1, 0, 0, 0}));
-    DWORD type = 0;
-    std::string run;
     ASSERT_TRUE(reg.Raw(reg::kRunKey, "Wordlark", type, run));
     EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
     ASSERT_EQ(run.size(), 260u);
@@ -134,33 +144,33 @@ TEST_F(OptionsDialogTest, ClicksAreStoredOnOk) {
     // Windows removes the Run value.
     CDlgOptions again(reg, kExe);
     dlg = Open(again);
-    ASSERT_NE(dlg, nullptr);
-    hotkeys = again.hotkeyPage();
+    HWND hotkeys = again.hotkeyPage();
     EXPECT_TRUE(Checked(hotkeys, IDC_HOTKEY_BRACKETS));
     EXPECT_TRUE(Checked(hotkeys, IDC_HOTKEY_MINUSPLUS));
     EXPECT_TRUE(Checked(hotkeys, IDC_HOTKEY_FKEYS));
     EXPECT_EQ(SendDlgItemMessageA(hotkeys, IDC_HOTKEY_EDIT, HKM_GETHOTKEY, 0, 0) & 0xFFFF, 0x0575);
     EXPECT_EQ(SendDlgItemMessageA(hotkeys, IDC_HOTKEY_COMPLETE, LB_GETSELCOUNT, 0, 0), 2);
-    ShowPage(dlg, 1);
-    EXPECT_TRUE(Checked(again.othersPage(), IDC_OTHERS_STARTUP));
-    Click(again.othersPage(), IDC_OTHERS_STARTUP);
+    HWND others = ShowOthers(again);
+    EXPECT_TRUE(Checked(others, IDC_OTHERS_STARTUP));
+    EXPECT_TRUE(Checked(others, IDC_OTHERS_SMART));
+    EXPECT_TRUE(Checked(others, IDC_OTHERS_SPACE));
+    EXPECT_FALSE(Checked(others, IDC_OTHERS_LEARN));
+    EXPECT_TRUE(Checked(others, IDC_OTHERS_LEARNNEW));
+    EXPECT_TRUE(Enabled(others, IDC_OTHERS_LEARN));
+    EXPECT_FALSE(Enabled(others, IDC_OTHERS_LEARNNEW));
+    Click(others, IDC_OTHERS_STARTUP);
     Click(dlg, IDOK);
     EXPECT_FALSE(reg.Raw(reg::kRunKey, "Wordlark", type, run));
 }
 
-TEST_F(OptionsDialogTest, SuggestionBoxesAreStoredOnOkAndLearningFollowsTheSmartBox) {
+TEST_F(OptionsDialogTest, TheLearningBoxesFollowTheSmartBox) {
     CDlgOptions dialog(reg, kExe);
     HWND dlg = Open(dialog);
-    ASSERT_NE(dlg, nullptr);
-    ShowPage(dlg, 1);
-    HWND others = dialog.othersPage();
+    HWND others = ShowOthers(dialog);
     // As Wordlark comes: learning ticked, but without effect (disabled)
-    // until the most likely words come first.  Without learned data there
-    // is no count and nothing to forget.
-    EXPECT_FALSE(Checked(others, IDC_OTHERS_SMART));
+    // until the most likely words come first (the first step below).
+    // Without learned data there is no count and nothing to forget.
     EXPECT_FALSE(Checked(others, IDC_OTHERS_SPACE));
-    EXPECT_TRUE(Checked(others, IDC_OTHERS_LEARN));
-    EXPECT_FALSE(Checked(others, IDC_OTHERS_LEARNNEW));
     EXPECT_FALSE(IsWindowVisible(GetDlgItem(others, IDC_OTHERS_LEARNED)));
     EXPECT_FALSE(IsWindowVisible(GetDlgItem(others, IDC_OTHERS_FORGET)));
 
@@ -189,29 +199,6 @@ TEST_F(OptionsDialogTest, SuggestionBoxesAreStoredOnOkAndLearningFollowsTheSmart
         EXPECT_TRUE(Enabled(others, IDC_OTHERS_SPACE));
     }
 
-    Click(dlg, IDOK);
-    ASSERT_EQ(dialog.Result(), IDOK);
-    const SuggestionSettings& result = dialog.result().suggestions;
-    EXPECT_EQ(result.smartOrder, 1);
-    EXPECT_EQ(result.spaceAfter, 1);
-    EXPECT_EQ(result.learn, 0);
-    EXPECT_EQ(result.learnNew, 1);  // disabled, and kept as it was ticked
-    EXPECT_EQ(Stored(reg, "bSmartOrder"), Bytes({1, 0, 0, 0}));
-    EXPECT_EQ(Stored(reg, "bSpaceAfter"), Bytes({1, 0, 0, 0}));
-    EXPECT_EQ(Stored(reg, "bLearn"), Bytes({0, 0, 0, 0}));
-    EXPECT_EQ(Stored(reg, "bLearnNew"), Bytes({1, 0, 0, 0}));
-
-    // Reopened, the page shows what was stored.
-    CDlgOptions again(reg, kExe);
-    dlg = Open(again);
-    ASSERT_NE(dlg, nullptr);
-    others = again.othersPage();
-    EXPECT_TRUE(Checked(others, IDC_OTHERS_SMART));
-    EXPECT_TRUE(Checked(others, IDC_OTHERS_SPACE));
-    EXPECT_FALSE(Checked(others, IDC_OTHERS_LEARN));
-    EXPECT_TRUE(Checked(others, IDC_OTHERS_LEARNNEW));
-    EXPECT_TRUE(Enabled(others, IDC_OTHERS_LEARN));
-    EXPECT_FALSE(Enabled(others, IDC_OTHERS_LEARNNEW));
     Click(dlg, IDCANCEL);
 }
 
@@ -228,29 +215,11 @@ class FakeLearned : public LearnedData {
     int forgotten = 0;
 };
 
-// The text of a message box: its static with text.
-std::string MessageText(HWND box) {
-    std::string text;
-    EnumChildWindows(
-        box,
-        [](HWND child, LPARAM lp) -> BOOL {
-            char cls[16] = {};
-            GetClassNameA(child, cls, sizeof cls);
-            if (lstrcmpiA(cls, "Static") != 0 || GetWindowTextLengthA(child) == 0) return TRUE;
-            *reinterpret_cast<std::string*>(lp) = WindowText(child);
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&text));
-    return text;
-}
-
 TEST_F(OptionsDialogTest, ForgetAsksOnceAndForgetsOnlyOnYesAtOnce) {
     FakeLearned learned(1234);
     CDlgOptions dialog(reg, kExe, &learned);
     HWND dlg = Open(dialog);
-    ASSERT_NE(dlg, nullptr);
-    ShowPage(dlg, 1);
-    HWND others = dialog.othersPage();
+    HWND others = ShowOthers(dialog);
     EXPECT_TRUE(IsWindowVisible(GetDlgItem(others, IDC_OTHERS_LEARNED)));
     EXPECT_EQ(ItemText(others, IDC_OTHERS_LEARNED), "1,234 words learned");
     EXPECT_TRUE(IsWindowVisible(GetDlgItem(others, IDC_OTHERS_FORGET)));
@@ -295,31 +264,6 @@ TEST_F(OptionsDialogTest, ForgetAsksOnceAndForgetsOnlyOnYesAtOnce) {
     EXPECT_EQ(learned.forgotten, 1);
     EXPECT_EQ(learned.count, 0u);
     EXPECT_EQ(Stored(reg, "bLearn"), "");
-}
-
-TEST_F(OptionsDialogTest, CancelWritesNothing) {
-    CDlgOptions dialog(reg, kExe);
-    HWND dlg = Open(dialog);
-    ASSERT_NE(dlg, nullptr);
-    HWND hotkeys = dialog.hotkeyPage();
-    Click(hotkeys, IDC_HOTKEY_BRACKETS);
-    Click(hotkeys, IDC_HOTKEY_FKEYS);
-    SelectOnly(hotkeys, IDC_HOTKEY_COMPLETE, {});
-    SendDlgItemMessageA(hotkeys, IDC_HOTKEY_EDIT, HKM_SETHOTKEY, 0x0441, 0);
-    Notify(hotkeys, IDC_HOTKEY_EDIT, EN_CHANGE);
-    ShowPage(dlg, 1);
-    for (int box : {IDC_OTHERS_STARTUP, IDC_OTHERS_SMART, IDC_OTHERS_SPACE, IDC_OTHERS_LEARN,
-                    IDC_OTHERS_LEARNNEW})
-        Click(dialog.othersPage(), box);
-    Click(dlg, IDCANCEL);
-    EXPECT_EQ(dialog.Result(), IDCANCEL);
-    for (const char* name : {"bEnableWord", "bEnableShorthand", "dwEnableVemo", "vkSelectPrev",
-                             "vkSelectNext", "vkSelectPageUp", "vkSelectPageDown", "vkSelectIndex",
-                             "vkSelect", "bSmartOrder", "bSpaceAfter", "bLearn", "bLearnNew"})
-        EXPECT_EQ(Stored(reg, name), "") << name;
-    DWORD type = 0;
-    std::string run;
-    EXPECT_FALSE(reg.Raw(reg::kRunKey, "Wordlark", type, run));
 }
 
 }  // namespace

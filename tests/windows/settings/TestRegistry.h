@@ -84,14 +84,6 @@ class TestRegistry : public Registry {
         RegCloseKey(key);
         return ok;
     }
-    bool KeyExists(const std::string& path) const {
-        HKEY key = nullptr;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, PathOf(RegRoot::LocalMachine, path).c_str(), 0,
-                          KEY_READ, &key) != ERROR_SUCCESS)
-            return false;
-        RegCloseKey(key);
-        return true;
-    }
 
   private:
     Registry& inner_;
