@@ -369,28 +369,23 @@ class SendReader {
 
     std::size_t Characters(std::string_view text) const {
         std::size_t count = 0;
-        for (std::size_t i = 0; i < text.size(); ++count) {
-            if (ansi_) {
-                i += CharLength(text, i, ansi_);
-            } else {
-                char32_t c;
-                if (!NextUtf8(text, i, c)) ++i;
-            }
-        }
+        for (std::size_t i = 0; i < text.size(); ++count) i = Next(text, i);
         return count;
     }
 
     // The byte offset after the first n characters of text.
     std::size_t Offset(std::string_view text, std::size_t n) const {
         std::size_t i = 0;
-        for (std::size_t k = 0; k < n && i < text.size(); ++k) {
-            if (ansi_) {
-                i += CharLength(text, i, ansi_);
-            } else {
-                char32_t c;
-                if (!NextUtf8(text, i, c)) ++i;
-            }
-        }
+        for (std::size_t k = 0; k < n && i < text.size(); ++k) i = Next(text, i);
+        return i;
+    }
+
+    // The offset of the character after the one at i (a byte that begins
+    // no character counts as one).
+    std::size_t Next(std::string_view text, std::size_t i) const {
+        if (ansi_) return i + CharLength(text, i, ansi_);
+        char32_t c;
+        if (!NextUtf8(text, i, c)) ++i;
         return i;
     }
 
