@@ -16,6 +16,8 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr u_int32_t kCacheBytes = 32u << 20;
+// The cache of a handle that reads a database from end to end once.
+constexpr u_int32_t kScanCacheBytes = 256u << 10;
 constexpr int kFileMode = 0664;
 // Where a Berkeley DB file keeps its id: the uid field of the metadata page
 // that starts the file (after lsn, pgno, magic, version, pagesize, four
@@ -307,6 +309,23 @@ __db* OpenDatabase(const std::string& path, const char* name, bool create) {
     ++rec.open;
     s.handles[db] = actual;
     return Watch(db, path);
+}
+
+__db* OpenForScan(const std::string& path, const char* name, __db* flush) {
+    if (path.empty() || (flush && flush->sync(flush, 0) != 0) || !Trustworthy(path))
+        return nullptr;
+    DB* db = nullptr;
+    if (db_create(&db, nullptr, 0) != 0) return nullptr;
+    db->set_errcall(db, DiscardError);
+    db->set_errfile(db, nullptr);
+    db->set_msgcall(db, DiscardMessage);
+    db->set_msgfile(db, nullptr);
+    if (db->set_cachesize(db, 0, kScanCacheBytes, 1) != 0 ||
+        db->open(db, nullptr, path.c_str(), name, DB_BTREE, DB_RDONLY, 0) != 0) {
+        db->close(db, 0);
+        return nullptr;
+    }
+    return db;
 }
 
 int CloseDatabase(__db* db) {

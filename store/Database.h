@@ -1,11 +1,13 @@
 // The store's one way of opening and closing Berkeley DB handles.
 //
-// Every handle of the process is made in one process-wide environment
-// (DB_CREATE | DB_INIT_MPOOL | DB_PRIVATE, a 32 MB cache, no locking, no
-// transactions), made with the first handle and closed after the last.  Two handles on one file
-// that each had a cache of their own would not see each other's writes and would allocate the same
-// free pages twice; in the shared environment they share one cache and one free list. When the
-// environment cannot be made, handles are opened without one.
+// Every handle of the process but OpenForScan's is made in one process-wide
+// environment (DB_CREATE | DB_INIT_MPOOL | DB_PRIVATE, a 32 MB cache, no
+// locking, no transactions), made with the first handle and closed after the
+// last.  Two handles on one file that each had a cache of their own would not
+// see each other's writes and would allocate the same free pages twice; in
+// the shared environment they share one cache and one free list.  (A scan
+// handle only reads, after the shared handle's changes are written out.)
+// When the environment cannot be made, handles are opened without one.
 //
 // The shared cache knows a file by the 20-byte file id in its first page.  A
 // copy of a library carries the id of its original, and a file that another
@@ -47,6 +49,15 @@ __db* OpenDatabase(const std::string& path, const char* name, bool create = true
 // Closes a handle from OpenDatabase (flags 0: the file is written back).
 // Answers Berkeley DB's result, 0 for success.
 int CloseDatabase(__db* db);
+
+// A read-only handle of the named database outside the shared environment,
+// with a small cache of its own, for reading a whole database once: the
+// pages it reads do not stay in the shared cache.  What a handle of the same
+// file in the environment has changed (flush, nullptr for none) is written
+// to the file first, so that the file holds it.  nullptr when the file is no
+// sound Berkeley DB file or holds no such database.  Closed with
+// CloseDatabase.
+__db* OpenForScan(const std::string& path, const char* name, __db* flush);
 
 // Whether the file at path is still the one the handle was opened on: it
 // exists, its first page carries the file id the handle knows it by, and it

@@ -329,14 +329,35 @@ std::int32_t Library::CountWeights() {
     return n;
 }
 
+// A walk through every key would leave every page of the file in the shared
+// cache, where most of them would go unused: while the file is still the one
+// open, it reads through handles of its own (the shared handles' changes
+// written out first); otherwise, or when those cannot be had, through the
+// shared handles.
+int Library::ForEachKey(const KeyVisitor& visit) {
+    if (!open_ || !data_) return 0;
+    DB* weightDb = Weights(false);
+    DB* data = bdb::StillTheFile(data_, path_, true)
+                   ? bdb::OpenForScan(path_, "DBDATA", data_)
+                   : nullptr;
+    DB* weights = data && weightDb ? bdb::OpenForScan(path_, kWeightDatabase, weightDb) : nullptr;
+    if (data && weightDb && !weights) {
+        bdb::CloseDatabase(data);
+        data = nullptr;
+    }
+    if (!data) return WalkKeys(data_, weightDb, visit);
+    int result = WalkKeys(data, weights, visit);
+    if (weights) bdb::CloseDatabase(weights);
+    bdb::CloseDatabase(data);
+    return result;
+}
+
 // Walks "DBDATA" and "DBWEIGHT" side by side: both hold the same stored keys
 // in the same order.  Of each text only its first byte is read (a partial
 // get), to tell an empty one.
-int Library::ForEachKey(const KeyVisitor& visit) {
-    if (!open_ || !data_) return 0;
+int Library::WalkKeys(__db* data, __db* weightDb, const KeyVisitor& visit) const {
     DBC* keys = nullptr;
-    if (data_->cursor(data_, nullptr, &keys, 0) != 0) return 0;
-    DB* weightDb = Weights(false);
+    if (data->cursor(data, nullptr, &keys, 0) != 0) return 0;
     DBC* weights = nullptr;
     if (weightDb && weightDb->cursor(weightDb, nullptr, &weights, 0) != 0) weights = nullptr;
     DBT wk{}, wv{};

@@ -165,6 +165,7 @@ class Library {
 
   private:
     int Walk(LibraryEntry& entry, std::uint32_t positioning);
+    int WalkKeys(__db* data, __db* weights, const KeyVisitor& visit) const;
     bool Accepts(std::size_t pos, std::size_t storedLength) const;
     int PutBytes(const void* key, std::uint32_t keyLength, const void* text,
                  std::uint32_t textLength);

@@ -76,6 +76,39 @@ TEST_F(SharedHandlesTest, AnEditorWritingBesideTheSetAndAnInfoWriterLeavesASound
     EXPECT_EQ(TextOf(again, "new7_77"), std::string(117, 'x'));
 }
 
+TEST_F(SharedHandlesTest, AWalkOfEveryKeySeesWhatAnotherHandleHasNotWrittenOutYet) {
+    // The walk reads the file through handles of its own: what the shared
+    // cache holds changed must reach the file first.
+    std::string path = dir / "walked.lib";
+    MakeLibrary(path, ManyEntries("base", 50, ""));
+    Library editor{SystemCodePage()}, reader{SystemCodePage()};
+    ASSERT_EQ(editor.Open(path.c_str()), 1);
+    ASSERT_EQ(editor.SetWeight(Entry("base0"), 0), 1);  // a weight database on disk
+    editor.Close();
+    ASSERT_EQ(editor.Open(path.c_str()), 1);
+    ASSERT_EQ(reader.Open(path.c_str()), 1);
+    for (int i = 0; i < 3000; ++i) {
+        ASSERT_EQ(editor.Put(Entry(Numbered("new", i), std::string(i % 50, 't'))), 1);
+        ASSERT_EQ(editor.SetWeight(Entry(Numbered("new", i)), i + 1u), 1);
+    }
+    ASSERT_EQ(editor.Delete(Entry("base7")), 1);
+    int keys = 0, weighted = 0;
+    std::uint64_t weights = 0;
+    ASSERT_EQ(reader.ForEachKey([&](const Library::KeyInfo& info) {
+        ++keys;
+        weighted += info.weighted;
+        weights += info.weight;
+        EXPECT_NE(std::string(info.key, info.length), "base7");
+        return true;
+    }), 1);
+    EXPECT_EQ(keys, 49 + 3000);
+    EXPECT_EQ(weighted, 1 + 3000);
+    EXPECT_EQ(weights, 3000u * 3001u / 2);
+    editor.Close();
+    reader.Close();
+    EXPECT_TRUE(Verifies(path));
+}
+
 TEST_F(SharedHandlesTest, DeletesThroughOneHandleKeepAnotherHandlesWalkSound) {
     std::string path = dir / "walk.lib";
     Pairs entries;
