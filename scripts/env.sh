@@ -10,3 +10,8 @@ WORDLARK_YAML_MINGW="$WORDLARK_CACHE/yaml-cpp-mingw64"
 WORDLARK_WINE=/usr/lib/wine/wine64
 WORDLARK_WINESERVER=/usr/lib/wine/wineserver
 export WORDLARK_CACHE WORDLARK_DB_MINGW WORDLARK_YAML_MINGW WORDLARK_WINE WORDLARK_WINESERVER
+# Wine takes the ANSI code page and the keyboard's characters from the
+# locale.  The tests and the demonstration expect an English Windows
+# (Windows-1252, e-acute typed through the clipboard on a US layout); with
+# no locale set (POSIX), Wine types e-acute as "e".
+export LC_ALL=C.UTF-8
