@@ -10,8 +10,6 @@
 namespace wl {
 namespace {
 
-constexpr char kOption[] = "SOFTWARE\\Quorbit\\Option";
-
 struct Reported {
     RegRoot root;
     std::string path;
@@ -25,25 +23,6 @@ class ReportingRegistryTest : public ::testing::Test {
                               reports.push_back({root, path});
                           }};
 };
-
-TEST_F(ReportingRegistryTest, TheFirstRefusedWriteIsReportedOnceWithItsKey) {
-    { RegKey(memory, RegRoot::LocalMachine, kOption, true); }
-    memory.refuseWrites = true;
-    RegKey key(reg, RegRoot::LocalMachine, kOption, true);
-    ASSERT_TRUE(key);
-    std::uint32_t off = 0;
-    EXPECT_FALSE(key.WriteBinary("bEnableWord", off));
-    ASSERT_EQ(reports.size(), 1u);
-    EXPECT_EQ(reports[0].root, RegRoot::LocalMachine);
-    EXPECT_EQ(reports[0].path, kOption);
-    EXPECT_TRUE(reg.AnyRefused());
-
-    EXPECT_FALSE(key.WriteBinary("bEnableShorthand", off));
-    EXPECT_FALSE(reg.WriteString(key.get(), "x", "y", 1));
-    RegKey other(reg, RegRoot::LocalMachine, "SOFTWARE\\Quorbit\\AppOption", true);
-    EXPECT_FALSE(other.WriteBinary("OthersEnableVemo", off));
-    EXPECT_EQ(reports.size(), 1u);  // once for the whole run
-}
 
 TEST_F(ReportingRegistryTest, AKeyThatCannotBeCreatedReadsAsEmptyAndRefusesWrites) {
     memory.refuseWrites = true;
@@ -64,17 +43,6 @@ TEST_F(ReportingRegistryTest, AKeyThatCannotBeCreatedReadsAsEmptyAndRefusesWrite
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_EQ(reports[0].path, "SOFTWARE\\Quorbit\\LoadSet\\C:\\Libs\\a.lib");
     EXPECT_FALSE(memory.KeyExists(RegRoot::LocalMachine, "SOFTWARE\\Quorbit"));
-}
-
-TEST_F(ReportingRegistryTest, ARegistryThatOpensNothingReportsTheFirstWrite) {
-    memory.failOpen = true;
-    RegKey key(reg, RegRoot::LocalMachine, kOption, true);
-    std::uint32_t value = 0x00020074;
-    EXPECT_FALSE(key.ReadInto("dwEnableVemo", value));
-    EXPECT_EQ(value, 0x00020074u);
-    EXPECT_TRUE(reports.empty());
-    EXPECT_FALSE(key.WriteBinary("dwEnableVemo", value));
-    EXPECT_EQ(reports.size(), 1u);
 }
 
 TEST_F(ReportingRegistryTest, DeletesThatLeaveTheValueOrKeyInPlaceAreRefusals) {
