@@ -193,11 +193,6 @@ TEST_F(LibraryTextTest, ACancelledImportKeepsWhatItStoredAndDropsThePendingPair)
     EXPECT_EQ(Entries(), (Keys{"a=1"}));
 }
 
-TEST_F(LibraryTextTest, AWordListStoresEveryWordWithAnEmptyText) {
-    EXPECT_EQ(ImportWords("hello, world-wide\r\nfoo_bar 42\r\n"), 4);
-    EXPECT_EQ(Entries(), (Keys{"42=", "foo_bar=", "hello=", "world-wide="}));
-}
-
 TEST_F(LibraryTextTest, WordsLongerThanTheBufferAreDroppedWhole) {
     std::string longest(1023, 'a'), tooLong(1024, 'b'), huge(5000, 'c');
     EXPECT_EQ(ImportWords("one " + longest + " " + tooLong + "\n" + huge + " two " + huge), 3);
