@@ -19,8 +19,6 @@ using test::TempDir;
 
 const char kLoadSet[] = "SOFTWARE\\Quorbit\\LoadSet\\";
 
-using Bytes = std::vector<unsigned char>;
-
 // A row as "caption|type|edit|description|on or off".
 std::string Shown(const LibraryRow& r) {
     return r.caption + "|" + r.typeText + "|" + r.editText + "|" + r.description + "|" +
@@ -31,42 +29,27 @@ class ManagerTest : public ::testing::Test {
   protected:
     ManagerTest() { std::filesystem::create_directory(libs); }
 
-    // The stored load switch of a library: its bytes, none when it is
-    // missing or not binary.
-    Bytes Switch(const std::string& path) {
-        const auto* v = reg.Find(RegRoot::LocalMachine, kLoadSet + path, "CandLoad");
-        return v && v->type == MemoryRegistry::Type::Binary ? v->data : Bytes{};
-    }
-
     TempDir dir;
     std::string libs = dir / "Libs";
     MemoryRegistry reg;
     LibManagerLogic mgr{reg, SystemDirectory(), SystemCodePage(), libs};
 };
 
-TEST_F(ManagerTest, RowsShowEveryLibraryWithItsSwitch) {
-    const std::string a = mgr.PathOf("a.lib"), b = mgr.PathOf("b.lib"), d = mgr.PathOf("d.lib");
+TEST_F(ManagerTest, RowsShowEveryLibraryInNameOrder) {
+    const std::string a = mgr.PathOf("a.lib"), d = mgr.PathOf("d.lib");
     MakeLibrary(a, {{"x", ""}}, {.caption = "English", .description = "Common words"});
-    MakeLibrary(b, {}, {.type = Shorthand, .editable = 0});
     MakeLibrary(mgr.PathOf("c.lib"), {}, {.type = 5, .caption = "Odd"});
     test::WriteBytes(d, "not a library");
     test::WriteBytes(mgr.PathOf("notes.txt"), "ignored");
-    {
-        RegKey key(reg, RegRoot::LocalMachine, kLoadSet + b, true);
-        key.WriteBinary("CandLoad", std::uint8_t{0});
-    }
 
     mgr.Fill();
     const auto& rows = mgr.Rows();
-    ASSERT_EQ(rows.size(), 4u);
+    ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(Shown(rows[0]), "English|Dictionary|Enable|Common words|on");
-    EXPECT_EQ(rows[0].path, a);
-    EXPECT_EQ(rows[0].index, 0);
-    EXPECT_EQ(Shown(rows[1]), "b.lib|Shorthand|Disable||off");  // no caption: the file name
-    EXPECT_EQ(Shown(rows[2]), "Odd||Enable||on");               // neither 1 nor 2
+    EXPECT_EQ(Shown(rows[1]), "Odd||Enable||on");  // neither 1 nor 2
     // A file that cannot be opened is listed all the same, and left as it was.
-    EXPECT_EQ(rows[3].caption, "d.lib");
-    EXPECT_EQ(rows[3].index, 3);
+    EXPECT_EQ(rows[2].caption, "d.lib");
+    EXPECT_EQ(rows[2].index, 2);
     EXPECT_EQ(test::ReadBytes(d), "not a library");
     // Listing created the switch keys of the libraries never seen before.
     EXPECT_TRUE(reg.KeyExists(RegRoot::LocalMachine, kLoadSet + a));

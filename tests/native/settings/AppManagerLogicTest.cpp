@@ -22,25 +22,15 @@ std::vector<std::string> Names(const AppManagerModel& model) {
     return names;
 }
 
-TEST(AppManager, LoadsInReverseAndOkReplacesTheStoredListEntirely) {
+TEST(AppManager, OkReplacesTheStoredListEntirely) {
     MemoryRegistry reg;
     StoreApp(reg, "a.exe", 1, "C:\\A\\a.exe");
     StoreApp(reg, "b.exe", 0, "C:\\B\\b.exe");
     StoreApp(reg, "c.exe", 7, "C:\\C\\c.exe");
-    {
-        RegKey key(reg, RegRoot::LocalMachine, reg::kAppOptionKey, true);
-        key.WriteBinary("OthersEnableVemo", std::int32_t{0});
-    }
     AppManagerModel model(SystemCodePage());
     model.Load(reg);
-    EXPECT_EQ(Names(model), (std::vector<std::string>{"c.exe", "b.exe", "a.exe"}));
-    EXPECT_EQ(model.Rows()[0].enable, 1);  // any non-zero byte is enabled
-    EXPECT_EQ(model.Rows()[1].enable, 0);
-    EXPECT_EQ(model.Rows()[2].path, "C:\\A\\a.exe");
-    EXPECT_EQ(model.OthersEnable(), 0);
-
-    model.DeleteRows({0, 1});  // c.exe and b.exe
-    model.SetOthersEnable(1);
+    EXPECT_EQ(model.Rows()[0].enable, 1);  // c.exe: any non-zero byte is enabled
+    model.DeleteRows({0, 1});              // c.exe and b.exe
     EXPECT_EQ(model.Merge(AppOptionModel({"D:\\Tools\\new.exe"}, 0)), std::vector<int>{1});
     ASSERT_TRUE(model.Save(reg));
     EXPECT_FALSE(reg.KeyExists(RegRoot::LocalMachine, kApp + "b.exe"));
@@ -51,16 +41,10 @@ TEST(AppManager, LoadsInReverseAndOkReplacesTheStoredListEntirely) {
     EXPECT_EQ(stored[1].fileName, "new.exe");
     EXPECT_EQ(stored[1].enable, 0);
     EXPECT_EQ(stored[1].path, "D:\\Tools\\new.exe");
-    EXPECT_EQ(others, 1);
-
-    // Every row deleted: no application key is left, the policy is written.
+    // Rows named twice, past the end or negative take nothing else with them.
     model.Load(reg);
     model.DeleteRows({1, 0, 1, 5, -1});
     EXPECT_TRUE(model.Rows().empty());
-    model.SetOthersEnable(0);
-    ASSERT_TRUE(model.Save(reg));
-    EXPECT_TRUE(ReadAppSettings(reg, others).empty());
-    EXPECT_EQ(others, 0);
 }
 
 TEST(AppManager, MergingMatchesWholeFileNamesWithoutRegardToCase) {
