@@ -21,18 +21,6 @@ class Policy : public ::testing::Test, public HookFixture {
     }
 };
 
-TEST_F(Policy, AnApplicationKeyOverridesTheOthersValue) {
-    Others(1);
-    App("notepad.exe", 0);
-    Type("abc");
-    EXPECT_STREQ(s().inputWord, "");
-    EXPECT_TRUE(p.posted.empty());
-    Others(0);
-    App("NOTEPAD.EXE", 1);  // key names compare without case
-    Type("abc");
-    EXPECT_STREQ(s().inputWord, "abc");
-}
-
 TEST_F(Policy, OthersDisabledLeavesUnlistedApplicationsAlone) {
     Others(0);
     App("word.exe", 1);
