@@ -31,12 +31,9 @@ std::string Lefts(int n) {
     return out;
 }
 
-TEST_F(Replace, WordModeErasesTheWordAndTypesTheText) {
-    Prepare("teh", "so teh", "the", REPLACE_WORD);
-    EXPECT_EQ(logic.ReplaceStr(), 1);
-    EXPECT_EQ(p.TypedText(), "<BS><BS><BS>the");
-    for (const auto& k : p.keys) EXPECT_EQ(k.scan, vemo::INJECTED_SCAN_CODE);
-    EXPECT_EQ(Fields(), "|");
+// (What each mode types, and the keys' scan code, are in the tables below.)
+TEST_F(Replace, WordModeEndsTheLookupAndLeavesTheInputToTheApplication) {
+    Run("teh", "the");
     EXPECT_STREQ(s().lastLookupWord, "");
     EXPECT_FALSE(ListShown());
     EXPECT_EQ(s().lookupPending, 0u);

@@ -45,9 +45,6 @@ TEST(SelectKeys, OnlyValuesOfTheirExactWidthAreRead) {
     EXPECT_EQ(s->vkSelect[0], 0x09);
     EXPECT_EQ(s->vkSelect[1], 0x0D);
     EXPECT_EQ(s->vkSelectIndex[0], '1');
-    key.WriteBinary(reg::kSelectPrev, std::uint32_t{0x41});  // 4 bytes for a 1-byte value
-    ReadSelectKeys(*s, registry);
-    EXPECT_EQ(s->vkSelectPrev, 'K');
 }
 
 TEST(InputWord, CopiesWithoutATerminatorIntoTheCallersBuffer) {
