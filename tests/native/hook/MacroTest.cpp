@@ -42,12 +42,6 @@ std::string Expand(const std::string& names, const std::tm& t) {
     return out;
 }
 
-TEST(MacroSplit, DateMacrosBecomeTextAndKeyMacrosStayNames) {
-    EXPECT_EQ(SplitAt("100% sure %DAY%"), "(100% sure )(5)()");
-    EXPECT_EQ(SplitAt("Dear %CARET%,%RETURN%Regards"), "(Dear )[%CARET%](,)[%RETURN%](Regards)");
-    EXPECT_EQ(SplitAt("%TAB%%TAB%"), "()[%TAB%]()[%TAB%]()");
-}
-
 TEST(MacroSplit, UnknownNamesStayLiteralAndTheirClosingSignMayOpenAMacro) {
     EXPECT_EQ(SplitAt("%month% and %Tab%"), "(%month% and %Tab%)");
     EXPECT_EQ(SplitAt("%foo%TAB%x"), "(%foo)[%TAB%](x)");

@@ -292,32 +292,5 @@ TEST_F(EditorTest, WritesTheLibraryRefusesAreToldNotLost) {
 #endif
 }
 
-// Word weights: a saved entry keeps its weight, a deleted one loses it, and
-// an entry added again under its key has none.
-TEST_F(EditorTest, SavedEntriesKeepTheirWeightAndDeletedOnesLoseIt) {
-    MakeLibrary(path, kFruit);
-    {
-        Library lib{SystemCodePage()};
-        ASSERT_EQ(lib.Open(path.c_str()), 1);
-        ASSERT_EQ(lib.SetWeight(test::Entry("apple"), 50), 1);
-        ASSERT_EQ(lib.SetWeight(test::Entry("banana"), 7), 1);
-    }
-    auto weightOf = [&](const std::string& key) -> long {
-        Library lib{SystemCodePage()};
-        std::uint32_t w = 0;
-        if (!lib.Open(path.c_str()) || !lib.GetWeight(test::Entry(key), w)) return -1;
-        return static_cast<long>(w);
-    };
-    LibEditorLogic ed(path, 1, SystemCodePage());
-    ASSERT_TRUE(ed.Open());
-    ed.ListFrom("", nullptr);
-    EXPECT_EQ(ed.Save("apple", "a red fruit").message.text, "Save Succeed!");
-    EXPECT_EQ(weightOf("apple"), 50);
-    EXPECT_EQ(ed.DeleteRows({3}).message.text, "Delete Succeed!");  // banana
-    EXPECT_EQ(weightOf("banana"), -1);
-    EXPECT_EQ(ed.Add("banana", "").message.text, "Add data Succeed ");
-    EXPECT_EQ(weightOf("banana"), -1);
-}
-
 }  // namespace
 }  // namespace wl

@@ -47,14 +47,6 @@ TEST_F(LibraryTextTest, AShorthandLibraryExportsItsMarkedPairs) {
     EXPECT_EQ(progress.texts, (Keys{"2 items have been exported!"}));
 }
 
-TEST_F(LibraryTextTest, ADictionaryExportsKeyAndDataLines) {
-    ASSERT_EQ(lib.Put(Entry("word", "")), 1);
-    ASSERT_EQ(lib.Put(Entry("caf\xE9", "a remark\twith a tab")), 1);
-    EXPECT_EQ(lib.ExportText(out.c_str(), nullptr), 2);
-    EXPECT_EQ(ReadBytes(out),
-              "<key>caf\xE9\r\n<data>a remark\twith a tab\r\n<key>word\r\n<data>\r\n");
-}
-
 TEST_F(LibraryTextTest, ExportFailsCleanly) {
     ASSERT_EQ(lib.Put(Entry("a", "b")), 1);
     EXPECT_EQ(lib.ExportText("", nullptr), 0);

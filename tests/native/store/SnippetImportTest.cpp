@@ -235,7 +235,6 @@ TEST(CsvSnippets, QuotesCommasLineBreaksAndHeaders) {
         "one-column\r\n"
         ",no abbreviation\r\n"
         "empty,\r\n"
-        "\"\"\r\n"
         "\"two\nlines\",x\r\n"
         "open,\"never closed\r\n"
         "more,rows\r\n";
@@ -249,7 +248,6 @@ TEST(CsvSnippets, QuotesCommasLineBreaksAndHeaders) {
                     {"one-column", "SKIP: no second column"},
                     {"(row 9)", "SKIP: no abbreviation"},
                     {"empty", "SKIP: empty replacement"},
-                    {"(row 11)", "SKIP: no second column"},
                     {"two\nlines", "SKIP: line break"},
                     {"open", "SKIP: never closed"},
                 });
