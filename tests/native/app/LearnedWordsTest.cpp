@@ -35,7 +35,6 @@ TEST_F(LearnedWordsTest, AreWrittenInBatchesAndAtTheEnd) {
     EXPECT_EQ(ReadBytes(path), first);
     EXPECT_TRUE(words.SaveIfDue(kT0 + 30));
     words.Finished("gamma", "", kT0 + 31);
-    words.Finished("1234", "", kT0 + 31);  // not a word: nothing to write
     ASSERT_TRUE(words.SaveNow(kT0 + 32));
 
     LearnedWords again(CodePage1252(), path);

