@@ -272,7 +272,6 @@ TEST(SnippetText, SourcesAreDecodedOrRefused) {
         {std::string("\xFF\xFE\x00\xD8", 4), "", true, "UTF-16"},
         {"\xEF\xBB\xBF\xE9", "", true, "UTF-8"},
         {std::string("a\0b", 3), "", true, "not a text file"},
-        {Junk(4096), "", true, "not a text file"},
         {"", "", true, "is empty"},
         {" \r\n\t", "", true, "is empty"},
     };
