@@ -3,17 +3,16 @@
 # the Applications Manager and the Libraries Manager (with its library
 # editor) change what happens in notepad as soon as the dialog closes with
 # OK.  The dialogs are driven the way a user drives them, through their
-# controls (e2e_dialogs.exe); VemoShow.exe, notepad and the test libraries
+# controls (e2e_probe.exe); VemoShow.exe, notepad and the test libraries
 # are as in app_e2e.sh.
 #
-#   dialogs_e2e.sh PROGRAM_DIR PROBE_EXE WLIB_EXE ARTIFACT_DIR DIALOGS_EXE
+#   dialogs_e2e.sh PROGRAM_DIR PROBE_EXE WLIB_EXE ARTIFACT_DIR
 set -uo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-dialogs_exe=$5
 # shellcheck source=tests/e2e/app/app_session.sh
 . "$here/app_session.sh" dialogs "$1" "$2" "$3" "$4"
 
-dlg() { timeout 20 "$WORDLARK_WINE" "$dialogs_exe" "$@" 2>/dev/null </dev/null | tr -d '\r'; }
+dlg() { e2e_probe "$@"; }
 dialog_open() { [ "$(dlg exists "$1")" = visible ]; }
 dialog_closed() { ! dialog_open "$1"; }
 # Runs a tray command (what its menu item does) and waits for its dialog.

@@ -7,11 +7,10 @@
 # is.  VemoShow.exe, notepad and the test libraries are as in app_e2e.sh, with
 # a small weighted dictionary beside them.
 #
-#   smart_e2e.sh PROGRAM_DIR PROBE_EXE WLIB_EXE ARTIFACT_DIR DIALOGS_EXE
+#   smart_e2e.sh PROGRAM_DIR PROBE_EXE WLIB_EXE ARTIFACT_DIR
 set -uo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 wlib_exe=$3
-dialogs_exe=$5
 # shellcheck source=tests/e2e/app/app_session.sh
 . "$here/app_session.sh" smart "$1" "$2" "$3" "$4"
 
@@ -29,7 +28,7 @@ for switch in bSmartOrder bSpaceAfter bLearn bLearnNew; do
         >/dev/null 2>&1 || e2e_fail "cannot set $switch"
 done
 
-dlg() { timeout 20 "$WORDLARK_WINE" "$dialogs_exe" "$@" 2>/dev/null </dev/null | tr -d '\r'; }
+dlg() { e2e_probe "$@"; }
 dialog_open() { [ "$(dlg exists "$1")" = visible ]; }
 dialog_closed() { ! dialog_open "$1"; }
 
