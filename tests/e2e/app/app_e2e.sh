@@ -2,8 +2,11 @@
 # VemoShow.exe end to end: the program runs from a copy of the build's program
 # folder with test libraries, in a private Wine prefix under Xvfb, and the
 # 64-bit notepad is typed into with xdotool.  Each scenario checks what a user
-# would see (the list's rows and place, the text and caret in notepad, the
-# tray icon) and saves a screenshot.
+# would see (the list's rows and place, the text in notepad, the tray icon)
+# and saves a screenshot.  What the list does with each key is the unit tests'
+# (CandidateListTest, KeyboardHookTest); here the keys that load_e2e's passes
+# do not press (Down, Enter, the page keys) go once through the real keyboard
+# path.  The caret placed by an expansion is snippets_e2e's.
 #
 #   app_e2e.sh PROGRAM_DIR PROBE_EXE WLIB_EXE ARTIFACT_DIR
 set -uo pipefail
@@ -37,7 +40,7 @@ icon_is() { # on|off
 vemo_start
 e2e_check "the tray icon is the on icon" e2e_wait_until 10 icon_is on
 
-# 1. The list at the caret, with the rows in merged order; Tab completes.
+# 1. The list at the caret, with the rows in merged order.
 vemo_fresh
 e2e_type "app"
 e2e_check "the list shows" vemo_shown
@@ -45,59 +48,30 @@ e2e_check "the rows are the candidates in order, the first highlighted" \
     vemo_rows_are "0|apple|application|apply|approximately"
 e2e_check "the list's corner is at the caret, 5 pixels below it" e2e_wait_until 5 list_below_caret
 e2e_screenshot 1-list-at-caret
-e2e_key Tab
-e2e_check "Tab completes with the first candidate" vemo_text_is "apple"
-e2e_check "the list hides after the completion" vemo_hidden
 
-# 2. Down and Enter; a digit picks its row.
-vemo_fresh
-e2e_type "app"
-vemo_shown
+# 2. Down and Enter.
 e2e_key Down
 e2e_check "Down moves the highlight" vemo_rows_are "1|apple|application|apply|approximately"
 e2e_key Return
 e2e_check "Enter completes with the highlighted row" vemo_text_is "application"
-vemo_fresh
-e2e_type "app"
-vemo_shown
-e2e_key 3
-e2e_check "the digit 3 picks the third row" vemo_text_is "apply"
 e2e_screenshot 2-keys
 
-# 3. Paging through 23 candidates.
+# 3. Paging through 23 candidates; Escape.
 vemo_fresh
 e2e_type "tabx"
-vemo_shown
 e2e_check "page one" vemo_rows_are "0|tabxa|tabxb|tabxc|tabxd|tabxe|tabxf|tabxg|tabxh|tabxi|tabxj"
 e2e_key Next
 e2e_check "Page Down shows page two at its first row" \
     vemo_rows_are "0|tabxk|tabxl|tabxm|tabxn|tabxo|tabxp|tabxq|tabxr|tabxs|tabxt"
-e2e_key Next
-e2e_check "Page Down shows the last, short page" vemo_rows_are "0|tabxu|tabxv|tabxw"
-e2e_screenshot 3-last-page
-e2e_key Next
-e2e_check "Page Down on the last page lands on its last row" vemo_rows_are "2|tabxu|tabxv|tabxw"
+e2e_screenshot 3-page-two
 e2e_key Prior
 e2e_check "Page Up goes back a page" \
-    vemo_rows_are "0|tabxk|tabxl|tabxm|tabxn|tabxo|tabxp|tabxq|tabxr|tabxs|tabxt"
-e2e_key Up
-e2e_check "Up on the first row shows the previous page at its first row" \
     vemo_rows_are "0|tabxa|tabxb|tabxc|tabxd|tabxe|tabxf|tabxg|tabxh|tabxi|tabxj"
 e2e_key Escape
 e2e_check "Escape hides the list" vemo_hidden
 e2e_check "Escape leaves the text alone" vemo_text_is "tabx"
 
-# 4. A shorthand with %CARET% and %RETURN%.
-vemo_fresh
-e2e_type "sig"
-vemo_shown
-e2e_check "the shorthand is offered" vemo_rows_are "0|sig"
-e2e_key Tab
-e2e_check "the expansion is typed" vemo_text_is 'Dear ,\r\nRegards'
-e2e_check "the caret stands where %CARET% was" e2e_wait_output 10 "5 5" e2e_notepad_sel
-e2e_screenshot 4-expansion
-
-# 5. A path: folders first, and walking into a folder goes on completing.
+# 4. A path: folders first, and walking into a folder goes on completing.
 vemo_fresh
 e2e_type 'C:\win'
 e2e_check "the folders and files of C:\\ that contain win" vemo_rows_are "0|windows"
@@ -113,18 +87,15 @@ folders_first() {
     return 1
 }
 e2e_check "folders come before files" e2e_wait_until 10 folders_first
-e2e_screenshot 5-path
+e2e_screenshot 4-path
 e2e_key Escape
 vemo_hidden
 
-# 6. The on/off hotkey.
+# 5. The on/off hotkey.
 vemo_fresh
 e2e_key ctrl+F5
 e2e_check "Ctrl+F5 switches off: the off icon" e2e_wait_until 10 icon_is off
-e2e_type "app"
-e2e_check "the typing is all notepad's" vemo_text_is "app"
-e2e_check "no list while switched off" vemo_hidden
-e2e_screenshot 6-off
+e2e_screenshot 5-off
 e2e_key ctrl+F5
 e2e_check "Ctrl+F5 switches on again: the on icon" e2e_wait_until 10 icon_is on
 vemo_fresh
@@ -132,23 +103,12 @@ e2e_type "app"
 e2e_check "the list is back" vemo_shown
 e2e_key Escape
 
-# 7. An application switched off in the registry gets no list, from the next
-#    keystroke on.
-"$WORDLARK_WINE" reg add 'HKLM\Software\Quorbit\AppOption\notepad.exe' /v EnableVemo \
-    /t REG_BINARY /d 00 /f >/dev/null 2>&1
-vemo_fresh
-e2e_type "app"
-e2e_check "no list in a switched-off application" vemo_text_is "app"
-sleep 1  # a list would have shown by now: give it the chance to appear
-e2e_check "the list stays hidden" vemo_hidden
-"$WORDLARK_WINE" reg delete 'HKLM\Software\Quorbit\AppOption\notepad.exe' /f >/dev/null 2>&1
-
-# 8. Exit: the tray icon goes, the hooks go, the process ends.
+# 6. Exit: the tray icon goes, the hooks go, the process ends.
 e2e_check "Exit ends the process" vemo_exit
 e2e_check "the tray icon is gone" e2e_wait_until 10 vemo_tray_gone
 vemo_fresh
 e2e_type "app"
 e2e_check "typing after Exit is notepad's own" vemo_text_is "app"
-e2e_screenshot 8-after-exit
+e2e_screenshot 6-after-exit
 
 e2e_finish
