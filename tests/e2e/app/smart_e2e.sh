@@ -7,48 +7,37 @@
 # is.  VemoShow.exe, notepad and the test libraries are as in app_e2e.sh, with
 # a small weighted dictionary beside them.
 #
-#   smart_e2e.sh PROGRAM_DIR PROBE_EXE WLIB_EXE ARTIFACT_DIR DIALOGS_EXE
+#   smart_e2e.sh PROGRAM_DIR PROBE_EXE WLIB_EXE ARTIFACT_DIR
 set -uo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-wlib_exe=$3
-dialogs_exe=$5
 # shellcheck source=tests/e2e/app/app_session.sh
-. "$here/app_session.sh" smart "$1" "$2" "$3" "$4"
+. "$here/app_session.sh" smart "$@"
 
 # A dictionary whose common words carry weights, as the English one does.
-common=$E2E_OUT/common.txt
-printf '%s\n' Thackeray Thai thalamus than that the this >"$common"
+printf '%s\n' Thackeray Thai thalamus than that the this >"$E2E_OUT/common.txt"
 printf 'the\t5000\nthat\t900\nthis\t800\nthan\t300\n' >"$E2E_OUT/common-weights.txt"
-"$WORDLARK_WINE" "$wlib_exe" create "Z:$app_dir/Libs/Common.lib" --type dictionary >/dev/null 2>&1 &&
-    "$WORDLARK_WINE" "$wlib_exe" import "Z:$app_dir/Libs/Common.lib" "Z:$common" >/dev/null 2>&1 &&
-    "$WORDLARK_WINE" "$wlib_exe" weights "Z:$app_dir/Libs/Common.lib" \
-        "Z:$E2E_OUT/common-weights.txt" >/dev/null 2>&1 ||
-    e2e_fail "cannot make the weighted library"
+vemo_make_lib "$3" Common.lib dictionary "$E2E_OUT/common.txt" "$E2E_OUT/common-weights.txt"
 for switch in bSmartOrder bSpaceAfter bLearn bLearnNew; do
     "$WORDLARK_WINE" reg add 'HKLM\Software\Quorbit\Option' /v "$switch" /t REG_DWORD /d 1 /f \
         >/dev/null 2>&1 || e2e_fail "cannot set $switch"
 done
 
-dlg() { timeout 20 "$WORDLARK_WINE" "$dialogs_exe" "$@" 2>/dev/null </dev/null | tr -d '\r'; }
-dialog_open() { [ "$(dlg exists "$1")" = visible ]; }
-dialog_closed() { ! dialog_open "$1"; }
-
-start_vemoshow
+vemo_start
 
 # 1. The most likely words first, in the typist's letter case.
-fresh
+vemo_fresh
 e2e_type "Th"
-e2e_check "\"Th\" offers \"The\" first" rows_are "0|The|That|This|Than|Thackeray|Thai|Thalamus"
+e2e_check "\"Th\" offers \"The\" first" vemo_rows_are "0|The|That|This|Than|Thackeray|Thai|Thalamus"
 e2e_screenshot 1-smart-order
 e2e_key Tab
-e2e_check "Tab types \"The \"" text_is "The "
+e2e_check "Tab types \"The \"" vemo_text_is "The "
 e2e_type "."
-e2e_check "a full stop goes before the added space" text_is "The. "
-hidden
+e2e_check "a full stop goes before the added space" vemo_text_is "The. "
+vemo_hidden
 
 # 2. A word typed in full twice is offered as learned.  The main window takes
 # the finished words in every second: try until it has (bounded).
-fresh
+vemo_fresh
 e2e_type "frobnitz frobnitz "
 offered() {
     e2e_type "frob"
@@ -59,21 +48,18 @@ offered() {
 e2e_check "\"frob\" offers the learned \"frobnitz\"" e2e_wait_until 20 offered
 e2e_screenshot 2-learned
 e2e_key Escape
-hidden
+vemo_hidden
 
 # 3. Forgetting: the Options dialog's button asks once, then it is gone.
-e2e_probe post '#32770' Wordlark 0x111 32771 0 >/dev/null
-e2e_wait_until 15 dialog_open Options || e2e_fail "the Options dialog did not open"
-dlg click Options 1075 >/dev/null || e2e_fail "no \"Forget what was learned...\" button"
-asked() { dlg msgbox "Forget every word" 6 >/dev/null; }
-e2e_check "forgetting asks first" e2e_wait_until 10 asked
+open_dialog 32771 Options
+press Options 1075
+e2e_check "forgetting asks first" e2e_wait_until 10 e2e_probe msgbox "Forget every word" 6 >/dev/null
 e2e_screenshot 3-forgotten
-dlg click Options 1 >/dev/null
-e2e_wait_until 15 dialog_closed Options || e2e_fail "Options did not close"
-fresh
+close_ok Options
+vemo_fresh
 e2e_type "frob"
-e2e_check "notepad has the letters" text_is "frob"
+e2e_check "notepad has the letters" vemo_text_is "frob"
 sleep 1  # a list would have shown by now: give it the chance to appear
-e2e_check "\"frob\" offers nothing once forgotten" hidden
+e2e_check "\"frob\" offers nothing once forgotten" vemo_hidden
 
 e2e_finish

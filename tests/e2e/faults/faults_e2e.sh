@@ -85,25 +85,12 @@ silent() {
     return 1
 }
 # The Libraries Manager opened from the tray menu's command, closed with OK.
-libraries_manager_ok() {
-    e2e_probe post '#32770' Wordlark 0x111 32795 0 >/dev/null
-    e2e_wait_until 20 e2e_probe window - "Libraries Manager" >/dev/null || return 1
-    e2e_probe post - "Libraries Manager" 0x111 1 0 >/dev/null
-    e2e_wait_until 20 sh -c '! "$0" "$1" window - "Libraries Manager" >/dev/null 2>&1' \
-        "$WORDLARK_WINE" "$E2E_PROBE" || return 1
-}
+libraries_manager_ok() { vemo_open_dialog 32795 "Libraries Manager" && vemo_close_ok "Libraries Manager"; }
 question_shown() { e2e_probe window - "Wordlark - Error" >/dev/null; }
-no_question_now() { ! question_shown; }
 # The start-up steps are over (BeginVemo, their last step, runs after the
 # question is answered) and no question is up.
-no_question() { vemo_hooks_active && ! question_shown; }
-exit_vemoshow() {
-    local pid=${E2E_PID[vemoshow]}
-    e2e_probe post '#32770' Wordlark 0x111 32772 0 >/dev/null
-    e2e_wait_until 20 sh -c '! kill -0 "$0" 2>/dev/null' "$pid" || e2e_fail "Exit did not end VemoShow.exe"
-    wait "$pid" 2>/dev/null
-    unset "E2E_PID[vemoshow]"
-}
+no_question() { vemo_hooks_are 1 && ! question_shown; }
+exit_vemoshow() { vemo_exit || e2e_fail "Exit did not end VemoShow.exe"; }
 
 case $case_name in
 killed)
@@ -125,11 +112,10 @@ killed)
         else
             kill -9 "$pid"
         fi
-        e2e_check "$how: its process is gone" e2e_wait_until 15 sh -c '! kill -0 "$0" 2>/dev/null' "$pid"
+        e2e_check "$how: its process is gone" e2e_wait_until 15 e2e_ended "$pid"
         wait "$pid" 2>/dev/null
         unset "E2E_PID[vemoshow]"
-        e2e_check "$how: its list went with it" e2e_wait_until 10 \
-            sh -c '! "$0" "$1" window "#32770" Wordlark >/dev/null 2>&1' "$WORDLARK_WINE" "$E2E_PROBE"
+        e2e_check "$how: its list went with it" e2e_wait_until 10 e2e_not vemo_main_exists
         e2e_check "$how: no window is left topmost" e2e_wait_output 10 none e2e_probe topmost
         # Every key reaches notepad: letters, the complete and index keys,
         # Backspace, Enter, Escape.
@@ -157,9 +143,7 @@ libraries)
     side=$E2E_OUT/side
     rm -rf "$side"
     mkdir -p "$side"
-    "$WORDLARK_WINE" "$wlib_exe" create "Z:$side/Other.lib" --type dictionary >/dev/null 2>&1 &&
-        "$WORDLARK_WINE" "$wlib_exe" import "Z:$side/Other.lib" "Z:$here/other.txt" >/dev/null 2>&1 ||
-        e2e_fail "cannot make Other.lib"
+    lib "$side/Other.lib" dictionary "$here/other.txt"
     cp "$VEMO_DIR/Libs/Words.lib" "$side/Words.lib"
     # Words the big library offers, looked up before anything changes.
     probes=(compu zebr quar mill xylo harb)
@@ -249,8 +233,7 @@ clipboard)
     e2e_check "busy clipboard: notepad answers" e2e_wait_until 10 e2e_notepad_sel
     e2e_screenshot 1-busy
     touch "$release"
-    e2e_check "the clipboard is free again" e2e_wait_until 20 sh -c '! kill -0 "$0" 2>/dev/null' \
-        "${E2E_PID[holder]}"
+    e2e_check "the clipboard is free again" e2e_wait_until 20 e2e_ended "${E2E_PID[holder]}"
     e2e_stop holder
     e2e_check "free clipboard: the shorthand is offered" offers clipx clipx
     e2e_key Tab
@@ -283,8 +266,8 @@ damaged)
     e2e_check "no library opened: the question" e2e_wait_until 30 question_shown
     e2e_screenshot 2-question
     e2e_probe post - "Wordlark - Error" 0x111 2 0 >/dev/null
-    e2e_check "Cancel: the program runs on with the hooks in place" e2e_wait_until 30 vemo_hooks_active
-    e2e_check "the question is gone" e2e_wait_until 10 no_question_now
+    e2e_check "Cancel: the program runs on with the hooks in place" e2e_wait_until 30 vemo_hooks_are 1
+    e2e_check "the question is gone" e2e_wait_until 10 e2e_not question_shown
     e2e_check "the truncated file is still as it was" cmp -s "$E2E_OUT/broken-before.lib" \
         "$VEMO_DIR/Libs/Broken.lib"
     e2e_check "nothing written to the console" silent

@@ -156,7 +156,7 @@ absorbed() {
 # run_pass on|off: types the whole plan; expected is the text notepad must
 # hold.  Sets pass_error on the first fault and stops there.
 run_pass() {
-    local mode=$1 op a b pending="" rows first digit pick n
+    local mode=$1 op a b pending="" rows first pick n
     expected=""
     pass_error=""
     step=0
@@ -188,45 +188,29 @@ run_pass() {
             E)
                 flush
                 absorbed || return 1
-                if [ "$mode" = on ]; then
-                    if ! vemo_shown; then
-                        pass_error="step $step: no list for the word before Escape"
-                        return 1
-                    fi
-                    xkey Escape
-                    if ! vemo_hidden; then
-                        pass_error="step $step: Escape left the list up"
-                        return 1
-                    fi
-                else
-                    xkey Escape
-                fi
+                [ "$mode" = off ] || vemo_shown ||
+                    { pass_error="step $step: no list for the word before Escape"; return 1; }
+                xkey Escape
+                [ "$mode" = off ] || vemo_hidden ||
+                    { pass_error="step $step: Escape left the list up"; return 1; }
                 ;;
             C)
                 flush
                 absorbed || return 1
                 rows=${candidates[$a]}
                 n=$(($(tr -cd '|' <<<"$rows" | wc -c) + 1))
-                if [ "$b" = Tab ]; then
-                    key=Tab
-                    pick=1
-                else
-                    digit=${b#D}
+                pick=1 key=Tab
+                if [ "$b" != Tab ]; then
                     [ "$n" -gt 9 ] && n=9
-                    pick=$(((digit - 1) % n + 1))
-                    key=$pick
+                    pick=$(((${b#D} - 1) % n + 1)) key=$pick
                 fi
                 # A candidate that is the word itself leaves the text as it
                 # was, and then nothing tells when its keys are through:
                 # take the next row instead (by digit), or type on.
                 first=$(cut -d'|' -f"$pick" <<<"$rows")
                 if [ "$first" = "$a" ]; then
-                    if [ "$pick" -lt "$n" ]; then
-                        pick=$((pick + 1))
-                        key=$pick
-                    else
-                        continue
-                    fi
+                    [ "$pick" -lt "$n" ] || continue
+                    pick=$((pick + 1)) key=$pick
                 fi
                 if [ "$mode" = on ]; then
                     # The list shows the candidates of the word before the
@@ -245,10 +229,8 @@ run_pass() {
                     first=$(cut -d'|' -f"$pick" <<<"$rows")
                     expected=${expected%"$a"}$first
                     absorbed || return 1
-                    if ! vemo_hidden; then
-                        pass_error="step $step: the list stayed up after the completion"
-                        return 1
-                    fi
+                    vemo_hidden ||
+                        { pass_error="step $step: the list stayed up after the completion"; return 1; }
                 else
                     xkey "$key"
                     if [ "$key" = Tab ]; then expected+='\t'; else expected+=$key; fi
@@ -262,44 +244,34 @@ run_pass() {
     return 0
 }
 
+# checked_pass on|off LABEL WHAT: one pass from an empty notepad, checked;
+# its figures (the run time, and the part of it spent typing) kept for the log.
+figure() { [ -n "${1:-}" ] && printf '%d.%03d s' $(($1 / 1000)) $(($1 % 1000)) || printf 'n/a'; }
+checked_pass() {
+    vemo_fresh
+    pass_ms=
+    run_pass "$1" || e2e_log "$pass_error"
+    e2e_check "$2: $3" test -n "$pass_ms"
+    e2e_screenshot "$2"
+    figures+=("  $2: $(figure "$pass_ms") in all, $(figure "${pass_ms:+$typing_ms}") of it typing")
+}
+figures=()
+
 # --- with the list --------------------------------------------------------------
 rm -f "$E2E_OUT/completions.log"
-vemo_fresh
-if run_pass on; then
-    on_ms=$pass_ms on_typing_ms=$typing_ms
-    e2e_check "with the list: notepad holds exactly the keys and the chosen completions" true
-else
-    e2e_log "$pass_error"
-    e2e_check "with the list: notepad holds exactly the keys and the chosen completions" false
-fi
-e2e_screenshot 1-with-list
+checked_pass on "with the list" "notepad holds exactly the keys and the chosen completions"
 printf '%s' "$expected" >"$E2E_OUT/expected-with-list.txt"
 
-figure() { [ -n "${1:-}" ] && printf '%d.%03d s' $(($1 / 1000)) $(($1 % 1000)) || printf 'n/a'; }
 if [ "$busy" = busy ]; then
     e2e_stop busy
-    e2e_log "figures: $plan_keys keys at $delay_ms ms, one core busy"
-    e2e_log "  with the list: $(figure "${on_ms:-}") in all, $(figure "${on_typing_ms:-}") of it typing"
-    e2e_finish
-    exit
-fi
-
-# --- the baseline: switched off --------------------------------------------------
-vemo_fresh
-e2e_key ctrl+F5
-e2e_check "Ctrl+F5 switches Wordlark off" e2e_wait_until 15 vemo_hooks_inactive
-vemo_fresh
-if run_pass off; then
-    off_ms=$pass_ms off_typing_ms=$typing_ms
-    e2e_check "switched off: notepad holds exactly the keys" true
 else
-    e2e_log "$pass_error"
-    e2e_check "switched off: notepad holds exactly the keys" false
+    # --- the baseline: switched off ----------------------------------------------
+    vemo_fresh
+    e2e_key ctrl+F5
+    e2e_check "Ctrl+F5 switches Wordlark off" e2e_wait_until 15 vemo_hooks_are 0
+    checked_pass off "switched off" "notepad holds exactly the keys"
 fi
-e2e_screenshot 2-switched-off
 
-e2e_log "figures: $plan_keys keys at $delay_ms ms"
-e2e_log "  with the list: $(figure "${on_ms:-}") in all, $(figure "${on_typing_ms:-}") of it typing"
-e2e_log "  switched off:  $(figure "${off_ms:-}") in all, $(figure "${off_typing_ms:-}") of it typing"
-
+e2e_log "figures: $plan_keys keys at $delay_ms ms${busy:+, one core busy}"
+for line in "${figures[@]}"; do e2e_log "$line"; done
 e2e_finish

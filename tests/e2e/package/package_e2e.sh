@@ -13,6 +13,8 @@ set -uo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 # shellcheck source=tests/e2e/support/e2e.sh
 . "$here/../support/e2e.sh"
+# shellcheck source=tests/e2e/support/vemo.sh
+. "$here/../support/vemo.sh"
 
 setup_exe=$1
 stage=$2
@@ -21,14 +23,7 @@ wlib=$5
 e2e_init package "$6" "$3"
 # No menu entries for the host's desktop from the Start menu shortcuts.
 export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
-
-e2e_start_xvfb
-e2e_use_prefix private
-e2e_start_wineserver
-"$WORDLARK_WINE" reg delete 'HKLM\Software\Quorbit' /f >/dev/null 2>&1
-# No window manager here: keep VemoShow's windows to Wine (see app_e2e.sh).
-"$WORDLARK_WINE" reg add 'HKCU\Software\Wine\AppDefaults\VemoShow.exe\X11 Driver' \
-    /v Managed /d N /f >/dev/null 2>&1
+vemo_prefix
 
 folder="$WINEPREFIX/drive_c/Program Files/Wordlark"
 win_folder='C:\Program Files\Wordlark'
@@ -49,7 +44,7 @@ install() {
 uninstall() {
     timeout 60 "$WORDLARK_WINE" "$win_folder\\uninst.exe" /S "$@" </dev/null \
         >>"$E2E_OUT/setup.log" 2>&1 || return 1
-    e2e_wait_until 90 sh -c '! "$0" reg query "$1" >/dev/null 2>&1' "$WORDLARK_WINE" "$uninst_key"
+    e2e_wait_until 90 e2e_not key_exists "$uninst_key"
 }
 lib_has() { # library key text
     wine_quiet "$wlib" list "$win_folder\\Libs\\$1" "$2" | grep -qF "$3"
@@ -86,22 +81,13 @@ users_may_write_settings() {
 e2e_check "the Users group may write the settings key" users_may_write_settings
 
 # --- 2. the installed Wordlark completes in notepad ----------------------------
-e2e_start notepad notepad
-notepad=$(e2e_wait_window "Untitled - Notepad" 60) || e2e_fail "notepad did not open"
-start_installed() {
-    e2e_start vemoshow "$win_folder\\VemoShow.exe"
-    e2e_wait_until 30 started || e2e_fail "the installed VemoShow.exe did not start"
-    e2e_wait_until 30 tray_shown || e2e_fail "no tray icon"
-}
-started() { e2e_probe window '#32770' Wordlark >/dev/null; }
-tray_shown() { xdotool search --name '^Wine System Tray$' >/dev/null 2>&1; }
-list_state() { e2e_probe window '#32770' Wordlark | cut -d' ' -f1; }
-offered() { e2e_probe rows '#32770' Wordlark | grep -q "|$1"; }
+vemo_start_notepad
+offered() { vemo_list_rows | grep -q "|$1"; }
 text_matches() { e2e_notepad_text | grep -Eq "$1"; }
-start_installed
-e2e_click_focus "$notepad" "Notepad|Untitled - Notepad" || e2e_fail "notepad did not take the focus"
+vemo_start "$win_folder\\VemoShow.exe"
+vemo_fresh
 e2e_type "Wordlark makes typ"
-e2e_check "the English Dictionary is offered" e2e_wait_output 10 visible list_state
+e2e_check "the English Dictionary is offered" vemo_shown
 e2e_key Tab
 e2e_check "Tab completes a word" e2e_wait_until 10 text_matches '^Wordlark makes typ[a-z]+$'
 e2e_type " brb"
@@ -114,12 +100,10 @@ e2e_check "the libraries' switches are kept for the installed paths" \
 
 # --- 3. the helper ends it the way the tray's Exit does ------------------------
 pid=${E2E_PID[vemoshow]}
-ended() { ! kill -0 "$pid" 2>/dev/null; }
 e2e_check "the helper ends the running Wordlark without terminating it" \
     timeout 60 "$WORDLARK_WINE" "$helper" close "$win_folder" 15
-e2e_check "the process has ended" e2e_wait_until 10 ended
-e2e_check "its tray icon is gone" e2e_wait_until 10 sh -c \
-    '! xdotool search --onlyvisible --name "^Wine System Tray$" >/dev/null 2>&1'
+e2e_check "the process has ended" e2e_wait_until 10 e2e_ended "$pid"
+e2e_check "its tray icon is gone" e2e_wait_until 10 vemo_tray_gone
 e2e_check "nothing is running: the helper has nothing to do" \
     timeout 60 "$WORDLARK_WINE" "$helper" close "$win_folder" 1
 
@@ -128,10 +112,10 @@ e2e_check "the user creates a library" \
     wine_quiet "$wlib" create "$win_folder\\Libs\\Mine.lib" --type shorthand
 e2e_check "the user changes the Shorthand library" \
     wine_quiet "$wlib" put "$win_folder\\Libs\\Shorthand.lib" mysig "Best wishes"
-start_installed
+vemo_start "$win_folder\\VemoShow.exe"
 pid=${E2E_PID[vemoshow]}
 e2e_check "the uninstaller finishes" uninstall
-e2e_check "it ended the running Wordlark" e2e_wait_until 10 ended
+e2e_check "it ended the running Wordlark" e2e_wait_until 10 e2e_ended "$pid"
 # Programs that had Wordlark's hooks keep Vemo.dll mapped for a while after
 # they went (Wine's desktop process until it ends): the uninstaller then
 # leaves it to the next restart.
@@ -151,8 +135,7 @@ e2e_check "after a restart only the user's libraries are left" \
     e2e_wait_output 5 "./Libs ./Libs/Mine.lib ./Libs/Shorthand.lib " left_over
 e2e_check "the changed library keeps its change" lib_has Shorthand.lib mysig "Best wishes"
 e2e_check "the Start menu entries are gone" test ! -e "$menu"
-e2e_check "the Run value is gone" sh -c '! "$0" reg query "$1" /v Wordlark >/dev/null 2>&1' \
-    "$WORDLARK_WINE" "$run_key"
+e2e_check "the Run value is gone" e2e_not reg_value "$run_key" Wordlark
 e2e_check "the settings are kept" key_exists 'HKLM\Software\Quorbit\Option'
 
 # --- 5. a new installation keeps the changed library; /PURGE removes all -------
@@ -161,11 +144,9 @@ e2e_check "the changed Shorthand library is not overwritten" \
     lib_has Shorthand.lib mysig "Best wishes"
 e2e_check "the English Dictionary is back as shipped" \
     cmp -s "$stage/Libs/English.lib" "$folder/Libs/English.lib"
-e2e_check "/NOSTARTUP leaves out the Run value" \
-    sh -c '! "$0" reg query "$1" /v Wordlark >/dev/null 2>&1' "$WORDLARK_WINE" "$run_key"
+e2e_check "/NOSTARTUP leaves out the Run value" e2e_not reg_value "$run_key" Wordlark
 e2e_check "the uninstaller with /PURGE finishes" uninstall /PURGE
 e2e_check "nothing is left of the installation" test ! -e "$folder"
-e2e_check "the settings are gone" sh -c '! "$0" reg query "$1" >/dev/null 2>&1' \
-    "$WORDLARK_WINE" 'HKLM\Software\Quorbit'
+e2e_check "the settings are gone" e2e_not key_exists 'HKLM\Software\Quorbit'
 
 e2e_finish

@@ -14,18 +14,17 @@
 #                                    # (output to OUTDIR/NAME.log); its PID is in E2E_PID[NAME]
 #   e2e_stop NAME                    # ends a program started with e2e_start
 #   e2e_wait_window TITLE [SECONDS]  # prints the X window id of a window with that title
-#   e2e_focus XWINDOW                # xdotool windowfocus --sync (there is no window
-#                                    # manager: windowactivate would not work)
 #   e2e_click_focus XWINDOW FOREGROUND  # clicks the window's bottom edge (notepad's
 #                                    # status bar) and waits until the probe's
-#                                    # "foreground" answer is FOREGROUND: the only
-#                                    # way to take the focus back from another
-#                                    # window (the tray's) without a window manager
+#                                    # "foreground" answer is FOREGROUND: without a
+#                                    # window manager the only way to take the focus
+#                                    # back from another window (the tray's)
 #   e2e_type TEXT / e2e_key KEY...   # xdotool type / key into the focused window
 #   e2e_probe ARGS...                # runs the probe (tests/e2e/support/Probe.cpp)
 #   e2e_notepad_text / e2e_notepad_sel   # notepad's text (escaped: \r \n \t \\) / "START END"
 #   e2e_wait_until SECONDS CMD...    # polls CMD every 0.1 s until it succeeds; 1 on deadline
 #   e2e_wait_output SECONDS WANT CMD...  # polls until CMD prints exactly WANT
+#   e2e_not CMD... / e2e_ended PID   # CMD fails (its output dropped) / the process is gone
 #   e2e_screenshot NAME              # OUTDIR/NAME.png of the whole screen
 #   e2e_fail MESSAGE                 # screenshot "failure", message, exit 1
 #   e2e_pass / e2e_check DESC CMD... # count results; e2e_finish prints "N passed, N failed"
@@ -136,7 +135,6 @@ e2e_wait_window() {
 }
 
 # Each of these is bounded too: a stuck X server or Wine fails the step.
-e2e_focus() { timeout 10 xdotool windowfocus --sync "$1" >/dev/null 2>&1; }
 e2e_click_focus() {
     local geometry width height attempt
     geometry=$(timeout 10 xdotool getwindowgeometry --shell "$1") || return 1
@@ -182,6 +180,9 @@ e2e_wait_output() {
     E2E_LAST_OUTPUT=$got
     return 1
 }
+
+e2e_not() { ! "$@" >/dev/null 2>&1; }
+e2e_ended() { ! kill -0 "$1" 2>/dev/null; }
 
 e2e_screenshot() {
     [ -n "${DISPLAY:-}" ] || return 0

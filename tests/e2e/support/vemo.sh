@@ -1,27 +1,32 @@
 # VemoShow.exe under Xvfb and Wine for the end-to-end scenarios (sourced after
 # e2e.sh, not run).  The set-up every scenario with the real program shares:
 #
-#   vemo_setup PROGRAM_DIR          Xvfb (no key auto-repeat), a private prefix with an empty
+#   vemo_prefix                     Xvfb (no key auto-repeat), a private prefix with an empty
 #                                   Quorbit key and VemoShow's windows kept
 #                                   from the (absent) window manager, its own
-#                                   wineserver; VEMO_DIR = OUTDIR/program with
+#                                   wineserver
+#   vemo_setup PROGRAM_DIR          vemo_prefix, and VEMO_DIR = OUTDIR/program with
 #                                   VemoShow.exe, Vemo.dll and an empty Libs
-#   vemo_make_lib WLIB NAME TYPE FILE   Libs/NAME from a library text file
-#   vemo_start                      starts VemoShow.exe; waits for its window
-#                                   and its tray icon
+#   vemo_make_lib WLIB NAME|PATH TYPE FILE [WEIGHTS]   Libs/NAME (or PATH) from a
+#                                   library text file, with the weights of a file
+#   vemo_start [EXE]                starts VemoShow.exe (VEMO_DIR's, or EXE); waits
+#                                   for its window, its tray icon and its hooks
+#   vemo_exit                       the tray's Exit; waits until the process ended
 #   vemo_start_notepad              starts the 64-bit notepad; NOTEPAD = its
 #                                   X window id
 #   vemo_fresh                      notepad emptied and focused, the word the
 #                                   hook library tracks ended, the list hidden
-#   vemo_list_state / vemo_list_rows / vemo_tray_window / vemo_main_exists
-#   vemo_hooks_active / vemo_hooks_inactive   the hook library's record says so
+#   vemo_list_state / vemo_list_rows / vemo_tray_window / vemo_tray_gone
+#   vemo_hooks_are 1|0              the hook library's record says they are (not) active
 #   vemo_text_is TEXT / vemo_shown / vemo_hidden / vemo_rows_are ROWS
 #                                   deadline-bounded checks
+#   vemo_open_dialog COMMAND TITLE / vemo_close_ok TITLE   a tray command's dialog
+#                                   opened and waited for / closed with OK
 
 VEMO_DIR=
 NOTEPAD=
 
-vemo_setup() {
+vemo_prefix() {
     # No key auto-repeat: a key whose release is late (a busy machine) would
     # be typed twice.
     e2e_start_xvfb -r
@@ -35,15 +40,22 @@ vemo_setup() {
     # Wine itself.
     "$WORDLARK_WINE" reg add 'HKCU\Software\Wine\AppDefaults\VemoShow.exe\X11 Driver' \
         /v Managed /d N /f >/dev/null 2>&1
+}
+
+vemo_setup() {
+    vemo_prefix
     VEMO_DIR=$E2E_OUT/program
     rm -rf "$VEMO_DIR"
     mkdir -p "$VEMO_DIR/Libs"
     cp "$1/VemoShow.exe" "$1/Vemo.dll" "$VEMO_DIR/" || e2e_fail "no VemoShow.exe in $1"
 }
 
-vemo_make_lib() { # wlib name type text-file
-    "$WORDLARK_WINE" "$1" create "Z:$VEMO_DIR/Libs/$2" --type "$3" >/dev/null 2>&1 &&
-        "$WORDLARK_WINE" "$1" import "Z:$VEMO_DIR/Libs/$2" "Z:$4" >/dev/null 2>&1 ||
+vemo_make_lib() { # wlib name|path type text-file [weights-file]
+    local lib=$2
+    [[ $lib == /* ]] || lib=$VEMO_DIR/Libs/$lib
+    "$WORDLARK_WINE" "$1" create "Z:$lib" --type "$3" >/dev/null 2>&1 &&
+        "$WORDLARK_WINE" "$1" import "Z:$lib" "Z:$4" >/dev/null 2>&1 &&
+        { [ -z "${5:-}" ] || "$WORDLARK_WINE" "$1" weights "Z:$lib" "Z:$5" >/dev/null 2>&1; } ||
         e2e_fail "cannot make the test library $2"
 }
 
@@ -51,17 +63,25 @@ vemo_main_exists() { e2e_probe window '#32770' Wordlark >/dev/null; }
 vemo_list_state() { e2e_probe window '#32770' Wordlark | cut -d' ' -f1; }
 vemo_list_rows() { e2e_probe rows '#32770' Wordlark; }
 vemo_tray_window() { xdotool search --name '^Wine System Tray$' 2>/dev/null | head -n 1; }
+vemo_tray_gone() { e2e_not xdotool search --onlyvisible --name '^Wine System Tray$'; }
+vemo_hooks_are() { [ "$(e2e_probe shared | awk -F'|' '{print $NF}')" = "$1" ]; }
 
 vemo_start() {
-    e2e_start vemoshow "$VEMO_DIR/VemoShow.exe"
+    e2e_start vemoshow "${1:-$VEMO_DIR/VemoShow.exe}"
     e2e_wait_until 30 vemo_main_exists || e2e_fail "VemoShow.exe did not start"
     # The start-up steps run from a timer right after the window exists;
     # BeginVemo is their last step, and the hook library's record says so.
     e2e_wait_until 30 vemo_tray_window >/dev/null || e2e_fail "no tray icon"
-    e2e_wait_until 30 vemo_hooks_active || e2e_fail "BeginVemo did not run"
+    e2e_wait_until 30 vemo_hooks_are 1 || e2e_fail "BeginVemo did not run"
 }
-vemo_hooks_active() { [ "$(e2e_probe shared | awk -F'|' '{print $NF}')" = 1 ]; }
-vemo_hooks_inactive() { [ "$(e2e_probe shared | awk -F'|' '{print $NF}')" = 0 ]; }
+
+vemo_exit() {
+    local pid=${E2E_PID[vemoshow]}
+    e2e_probe post '#32770' Wordlark 0x111 32772 0 >/dev/null
+    e2e_wait_until 20 e2e_ended "$pid" || return 1
+    wait "$pid" 2>/dev/null
+    unset "E2E_PID[vemoshow]"
+}
 
 vemo_start_notepad() {
     e2e_start notepad notepad
@@ -88,4 +108,13 @@ vemo_rows_are() {
     e2e_wait_output "${2:-10}" "$1" vemo_list_rows && return 0
     E2E_LAST_OUTPUT="$E2E_LAST_OUTPUT; hook record: $(e2e_probe shared)"
     return 1
+}
+
+vemo_dialog_open() { [ "$(e2e_probe exists "$1")" = visible ]; }
+vemo_open_dialog() { # command-id title: what the tray menu's item does
+    e2e_probe post '#32770' Wordlark 0x111 "$1" 0 >/dev/null
+    e2e_wait_until 20 vemo_dialog_open "$2"
+}
+vemo_close_ok() { # title
+    e2e_probe click "$1" 1 >/dev/null && e2e_wait_until 20 e2e_not vemo_dialog_open "$1"
 }
