@@ -60,7 +60,7 @@ KeyCapture::KeyResult KeyCapture::KeyboardProc(int code, std::uint32_t vkCode,
         }
         return SelectionKey(key.vk, key.up, list.main);
     }
-    if (key.vk == vk::kBack) return Backspace(key, list, password);
+    if (key.vk == vkey::kBack) return Backspace(key, list, password);
     return KeyResult::PassOn;
 }
 
@@ -76,7 +76,7 @@ KeyCapture::KeyResult KeyCapture::SynthesizedKey(std::uint32_t vk, std::uint32_t
 // "word " and then "." becomes "word. ": the key is swallowed and typed
 // again before a new space.
 KeyCapture::KeyResult KeyCapture::MoveAddedSpace(char punctuation) {
-    replacement_.SendKey(0, vk::kBack);
+    replacement_.SendKey(0, vkey::kBack);
     replacement_.SendKey(punctuation, 0);
     replacement_.SendKey(' ', 0);
     DropLastChar(s_.typedLine, chars_.Chars());
@@ -96,8 +96,8 @@ KeyCapture::Key KeyCapture::Translate(std::uint32_t vkCode, std::uint32_t keyDat
 KeyCapture::List KeyCapture::ListFor(const Key& key) {
     // The main window matters only to the keys that steer it and to
     // Backspace; every other key spares the system the questions.
-    const bool steering = IsSelectionKey(key.vk) || key.vk == vk::kEscape;
-    List list{steering || key.vk == vk::kBack ? list_.LiveMainWindow() : 0, false};
+    const bool steering = IsSelectionKey(key.vk) || key.vk == vkey::kEscape;
+    List list{steering || key.vk == vkey::kBack ? list_.LiveMainWindow() : 0, false};
     list.visible = steering && list.main && w_.WindowVisible(list.main);
     // A key that takes a candidate while the list still answers an older word
     // (the user typed faster than the caret check looked up) first has the
@@ -118,7 +118,7 @@ KeyCapture::List KeyCapture::ListFor(const Key& key) {
 // and takes it as a selection key.
 void KeyCapture::Capture(const Key& key, List& list, Password& password) {
     if (key.up || !key.typed[0] || !IsCapturable(key.typed) ||
-        (list.visible && key.vk != vk::kEscape))
+        (list.visible && key.vk != vkey::kEscape))
         return;
     if (password()) {
         ForgetForPassword();

@@ -74,7 +74,7 @@ int Replacement::ReplaceStr() {
 }
 
 void Replacement::Backspaces(std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i) SendKey(0, vk::kBack);
+    for (std::size_t i = 0; i < count; ++i) SendKey(0, vkey::kBack);
 }
 
 // The word is erased and the text typed (REPLACE_WORD), or only what follows
@@ -172,7 +172,7 @@ void Replacement::TypeParts(const MacroText& parts) {
             SendKey(0, vk);
             if (caretSeen) {
                 if (vk == 0x0D || vk == 0x09) ++counter;
-                if (vk == vk::kBack) --counter;
+                if (vk == vkey::kBack) --counter;
             }
             continue;
         }
@@ -198,7 +198,7 @@ void Replacement::TypeParts(const MacroText& parts) {
         }
     }
     if (caretSeen)
-        for (long long i = 0; i < counter; ++i) SendKey(0, vk::kLeft);
+        for (long long i = 0; i < counter; ++i) SendKey(0, vkey::kLeft);
 }
 
 void Replacement::SendKey(char ch, std::uint8_t vk) {
@@ -219,10 +219,10 @@ void Replacement::SendKey(char ch, std::uint8_t vk) {
         shift = !caps;
     else
         shift = (scan & 0x100) != 0;
-    if (shift) keys_.KeyEvent(vk::kShift, INJECTED_SCAN_CODE, false);
+    if (shift) keys_.KeyEvent(vkey::kShift, INJECTED_SCAN_CODE, false);
     keys_.KeyEvent(key, INJECTED_SCAN_CODE, false);
     keys_.KeyEvent(key, INJECTED_SCAN_CODE, true);
-    if (shift) keys_.KeyEvent(vk::kShift, INJECTED_SCAN_CODE, true);
+    if (shift) keys_.KeyEvent(vkey::kShift, INJECTED_SCAN_CODE, true);
 }
 
 }  // namespace wl

@@ -4,7 +4,7 @@
 
 // The Windows virtual-key codes that the platform-free code names (the
 // values of winuser.h's VK_ constants, which it cannot include).
-namespace wl::vk {
+namespace wl::vkey {
 
 inline constexpr std::uint8_t kBack = 0x08;
 inline constexpr std::uint8_t kShift = 0x10;
@@ -16,4 +16,4 @@ inline constexpr std::uint8_t kUp = 0x26;
 inline constexpr std::uint8_t kDown = 0x28;
 inline constexpr std::uint8_t kF1 = 0x70;
 
-}  // namespace wl::vk
+}  // namespace wl::vkey

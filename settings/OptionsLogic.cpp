@@ -50,11 +50,11 @@ void OptionHotkeyPage::Store(OptionSettings& s) const {
 }
 
 OptionHotkeyPage::ItemKeys OptionHotkeyPage::InitialItemKeys() const {
-    return selectPrev == vk::kUp ? ItemKeys::Arrows : ItemKeys::Brackets;
+    return selectPrev == vkey::kUp ? ItemKeys::Arrows : ItemKeys::Brackets;
 }
 
 OptionHotkeyPage::PageKeys OptionHotkeyPage::InitialPageKeys() const {
-    return selectPageDown == vk::kNext ? PageKeys::PageUpDown : PageKeys::MinusPlus;
+    return selectPageDown == vkey::kNext ? PageKeys::PageUpDown : PageKeys::MinusPlus;
 }
 
 OptionHotkeyPage::IndexKeys OptionHotkeyPage::InitialIndexKeys() const {
@@ -76,8 +76,8 @@ std::array<bool, OptionHotkeyPage::kCompleteCount> OptionHotkeyPage::InitialComp
 }
 
 void OptionHotkeyPage::ChooseArrows() {
-    selectPrev = vk::kUp;
-    selectNext = vk::kDown;
+    selectPrev = vkey::kUp;
+    selectNext = vkey::kDown;
 }
 
 void OptionHotkeyPage::ChooseBrackets(const KeyLayout& layout) {
@@ -86,8 +86,8 @@ void OptionHotkeyPage::ChooseBrackets(const KeyLayout& layout) {
 }
 
 void OptionHotkeyPage::ChoosePageUpDown() {
-    selectPageDown = vk::kNext;
-    selectPageUp = vk::kPrior;
+    selectPageDown = vkey::kNext;
+    selectPageUp = vkey::kPrior;
 }
 
 void OptionHotkeyPage::ChooseMinusPlus(const KeyLayout& layout) {
@@ -102,7 +102,7 @@ void OptionHotkeyPage::ChooseMainDigits() {
 
 void OptionHotkeyPage::ChooseFunctionKeys() {
     for (size_t i = 0; i < selectIndex.size(); ++i)
-        selectIndex[i] = static_cast<std::uint8_t>(vk::kF1 + i);
+        selectIndex[i] = static_cast<std::uint8_t>(vkey::kF1 + i);
 }
 
 void OptionHotkeyPage::CompleteSelectionChanged(const std::array<bool, kCompleteCount>& selected) {
