@@ -208,6 +208,26 @@ TEST_F(EditorTest, ImportTakesPairsOrElseAWordListUnlessCancelledAndExportCounts
     EXPECT_EQ(refused.message.title, "Wordlark - Error");
 }
 
+TEST_F(EditorTest, ImportOfAnEspansoFileNamesWhatItSkipped) {
+    MakeLibrary(path, {}, {Shorthand});
+    const std::string in = dir / "base.yml";
+    test::WriteBytes(in,
+                     "matches:\n"
+                     "  - trigger: \":sig\"\n"
+                     "    replace: \"Regards,\\n$|$\"\n"
+                     "  - trigger: \":ip\"\n"
+                     "    replace: \"{{ip}}\"\n"
+                     "    vars: [{name: ip, type: shell, params: {cmd: curl}}]\n");
+    LibEditorLogic ed(path, 1, SystemCodePage());
+    ASSERT_TRUE(ed.Open());
+    auto outcome = ed.Import(in, nullptr);
+    EXPECT_EQ(outcome.message.text,
+              "1 items imported, 1 skipped\r\n\r\nSkipped:\r\n\":ip\": runs a shell command");
+    EXPECT_EQ(outcome.message.icon, UiMessage::Icon::Exclamation);
+    EXPECT_TRUE(outcome.relist);
+    EXPECT_EQ(ReadLibrary(path), (Pairs{{":sig", "Regards,%RETURN%%CARET%"}}));
+}
+
 TEST_F(EditorTest, OkWritesTheInfoOnlyWithThePermission) {
     MakeLibrary(path, {}, {.caption = "Fruit", .editable = 0, .description = "old"});
     // The caption, description, type and editable flag on the disk.
