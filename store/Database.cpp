@@ -75,6 +75,14 @@ State& S() {
 void DiscardError(const DB_ENV*, const char*, const char*) {}
 void DiscardMessage(const DB_ENV*, const char*) {}
 
+// A handle outside the environment prints nothing either.
+void Silence(DB* db) {
+    db->set_errcall(db, DiscardError);
+    db->set_errfile(db, nullptr);
+    db->set_msgcall(db, DiscardMessage);
+    db->set_msgfile(db, nullptr);
+}
+
 DB_ENV* Environment() {
     State& s = S();
     if (s.disabled || s.failed) return nullptr;
@@ -166,10 +174,7 @@ bool Verified(const std::string& path) {
     if (it != verified.end() && it->second == std::make_pair(size, written)) return true;
     DB* db = nullptr;
     if (db_create(&db, nullptr, 0) != 0) return false;
-    db->set_errcall(db, DiscardError);
-    db->set_errfile(db, nullptr);
-    db->set_msgcall(db, DiscardMessage);
-    db->set_msgfile(db, nullptr);
+    Silence(db);
     if (db->verify(db, path.c_str(), nullptr, nullptr, 0) != 0) return false;  // db is gone
     verified[path] = {size, written};
     return true;
@@ -225,12 +230,7 @@ bool NeedsFreshId(const FileRecord& rec, const std::string& path) {
 DB* OpenHandle(DB_ENV* env, const std::string& path, const char* name, bool create) {
     DB* db = nullptr;
     if (db_create(&db, env, 0) != 0) return nullptr;
-    if (!env) {
-        db->set_errcall(db, DiscardError);
-        db->set_errfile(db, nullptr);
-        db->set_msgcall(db, DiscardMessage);
-        db->set_msgfile(db, nullptr);
-    }
+    if (!env) Silence(db);
     if (db->open(db, nullptr, path.c_str(), name, DB_BTREE, create ? DB_CREATE : 0, kFileMode) !=
         0) {
         db->close(db, 0);
@@ -316,10 +316,7 @@ __db* OpenForScan(const std::string& path, const char* name, __db* flush) {
         return nullptr;
     DB* db = nullptr;
     if (db_create(&db, nullptr, 0) != 0) return nullptr;
-    db->set_errcall(db, DiscardError);
-    db->set_errfile(db, nullptr);
-    db->set_msgcall(db, DiscardMessage);
-    db->set_msgfile(db, nullptr);
+    Silence(db);
     if (db->set_cachesize(db, 0, kScanCacheBytes, 1) != 0 ||
         db->open(db, nullptr, path.c_str(), name, DB_BTREE, DB_RDONLY, 0) != 0) {
         db->close(db, 0);
