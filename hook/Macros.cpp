@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdio>
 
+#include "platform/VirtualKeys.h"
+
 namespace wl {
 
 const char* const kMacroNames[kMacroCount + 1] = {"%DATE%",
@@ -184,16 +186,16 @@ MacroText SplitMacros(std::string_view text, const std::function<std::tm()>& now
 
 unsigned char KeyMacroVk(std::string_view name) {
     static constexpr std::array<std::pair<std::string_view, unsigned char>, 10> keys{{
-        {"%UP%", 0x26},
-        {"%DOWN%", 0x28},
-        {"%PGUP%", 0x21},
-        {"%PGDN%", 0x22},
-        {"%RETURN%", 0x0D},
-        {"%BACKSPACE%", 0x08},
-        {"%DELETE%", 0x2E},
-        {"%HOME%", 0x24},
-        {"%END%", 0x23},
-        {"%TAB%", 0x09},
+        {"%UP%", vkey::kUp},
+        {"%DOWN%", vkey::kDown},
+        {"%PGUP%", vkey::kPrior},
+        {"%PGDN%", vkey::kNext},
+        {"%RETURN%", vkey::kReturn},
+        {"%BACKSPACE%", vkey::kBack},
+        {"%DELETE%", vkey::kDelete},
+        {"%HOME%", vkey::kHome},
+        {"%END%", vkey::kEnd},
+        {"%TAB%", vkey::kTab},
     }};
     for (const auto& [n, vk] : keys)
         if (n == name) return vk;

@@ -171,7 +171,7 @@ void Replacement::TypeParts(const MacroText& parts) {
             std::uint8_t vk = KeyMacroVk(part.text);
             SendKey(0, vk);
             if (caretSeen) {
-                if (vk == 0x0D || vk == 0x09) ++counter;
+                if (vk == vkey::kReturn || vk == vkey::kTab) ++counter;
                 if (vk == vkey::kBack) --counter;
             }
             continue;

@@ -9,6 +9,8 @@
 
 #include <cstdint>
 
+#include "platform/VirtualKeys.h"
+
 namespace wl::reg {
 
 inline constexpr char kStoreKey[] = "SOFTWARE\\Quorbit";
@@ -46,15 +48,15 @@ inline constexpr char kAppPath[] = "Path";                       // REG_SZ, no t
 inline constexpr char kCandLoad[] = "CandLoad";  // 1 byte, default 1
 
 // Defaults of the select keys and the hotkey.
-inline constexpr std::uint8_t kDefaultSelectPrev = 0x26;      // Up
-inline constexpr std::uint8_t kDefaultSelectNext = 0x28;      // Down
-inline constexpr std::uint8_t kDefaultSelectPageUp = 0x21;    // Page Up
-inline constexpr std::uint8_t kDefaultSelectPageDown = 0x22;  // Page Down
+inline constexpr std::uint8_t kDefaultSelectPrev = vkey::kUp;
+inline constexpr std::uint8_t kDefaultSelectNext = vkey::kDown;
+inline constexpr std::uint8_t kDefaultSelectPageUp = vkey::kPrior;
+inline constexpr std::uint8_t kDefaultSelectPageDown = vkey::kNext;
 inline constexpr std::uint8_t kDefaultSelectIndex[10] = {0x31, 0x32, 0x33, 0x34, 0x35,
                                                          0x36, 0x37, 0x38, 0x39, 0x30};
 inline constexpr std::uint8_t kNoKey = 0xFF;  // an empty complete-key slot
-inline constexpr std::uint8_t kDefaultSelect[10] = {0x09,   0x0D,   kNoKey, kNoKey, kNoKey,
-                                                    kNoKey, kNoKey, kNoKey, kNoKey, kNoKey};
+inline constexpr std::uint8_t kDefaultSelect[10] = {
+    vkey::kTab, vkey::kReturn, kNoKey, kNoKey, kNoKey, kNoKey, kNoKey, kNoKey, kNoKey, kNoKey};
 inline constexpr std::uint32_t kDefaultToggleHotkey = 0x00020074;  // Ctrl+F5
 
 }  // namespace wl::reg
