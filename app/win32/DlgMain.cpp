@@ -327,7 +327,6 @@ void CDlgMain::ApplySuggestions() {
         TakeFinishedWords(true);
         m_candidates.SetLearner(nullptr, {});
     }
-    if (m_vemo.IsBeginVemo()) m_vemo.SetLearning(learn ? 1 : 0);
     // The ranked lookup's index is read now rather than at the first key.
     if (smart) m_libraries.PrepareRanked();
 }
