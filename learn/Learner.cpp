@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "platform/CodePage.h"
+#include "platform/LetterWords.h"
 
 namespace wl {
 
@@ -81,14 +82,23 @@ std::vector<std::size_t> OrderByUse(const Learner& learner,
 Learner::Learner(const CodePage& chars, LearnLimits limits) : cp_(chars), limits_(limits) {}
 
 bool Learner::Learnable(std::string_view word) const {
-    if (word.empty() || word.size() > kMaxWordBytes) return false;
-    bool letter = false;
-    for (char ch : word) {
-        auto c = static_cast<unsigned char>(ch);
-        if (c < 0x20 || c == ' ' || c == 0x7F) return false;
-        if (c < '0' || c > '9') letter = true;
+    return IsLetterWord(word, cp_, kMaxWordBytes);
+}
+
+Learner::FormWeight Learner::WeightOf(std::string_view form, bool sentenceStart,
+                                      const CodePage& cp) {
+    // Capitals throughout (two letters or more, no lower-case one): the
+    // caps lock or a shout, not the spelling.
+    std::string lower(form);
+    cp.ToLower(lower.data());
+    std::size_t capitals = 0, letters = 0;
+    for (std::size_t i = 0; i < form.size(); ++i) {
+        if (!cp.IsAlpha(static_cast<unsigned char>(form[i]))) continue;
+        ++letters;
+        if (lower[i] != form[i]) ++capitals;
     }
-    return letter;
+    if (letters >= 2 && capitals == letters) return FormWeight::Capitals;
+    return sentenceStart ? FormWeight::SentenceStart : FormWeight::Sentence;
 }
 
 std::string Learner::Key(std::string_view word) const {
@@ -104,7 +114,8 @@ double Learner::Faded(double count, std::int64_t last, std::int64_t now) const {
                              static_cast<double>(limits_.halfLifeSeconds));
 }
 
-void Learner::Use(std::string_view word, std::string_view prev, std::int64_t now) {
+void Learner::Use(std::string_view word, std::string_view prev, std::int64_t now,
+                  bool sentenceStart) {
     if (!Learnable(word)) return;
     const std::string key = Key(word);
     WordUse& use = words_[key];
@@ -112,10 +123,12 @@ void Learner::Use(std::string_view word, std::string_view prev, std::int64_t now
     use.follows = Faded(use.follows, use.last, now);
     use.last = std::max(use.last, now);
     ++use.uses;
-    // The form as typed, unless it only starts a sentence with a capital.
-    if (use.form.empty() ||
-        !(word.size() == use.form.size() && word.substr(1) == use.form.substr(1)))
+    // The latest form of the weightiest kind seen.
+    const FormWeight weight = WeightOf(word, sentenceStart, cp_);
+    if (weight >= use.formWeight) {
         use.form = std::string(word);
+        use.formWeight = weight;
+    }
     total_ += 1;
     if (Learnable(prev)) {
         const std::string prevKey = Key(prev);
@@ -201,6 +214,7 @@ std::vector<std::string> Learner::WordsWithPrefix(std::string_view prefix, std::
     for (auto it = words_.lower_bound(key);
          it != words_.end() && it->first.compare(0, key.size(), key) == 0; ++it) {
         const WordUse& use = it->second;
+        if (!Learnable(use.form)) continue;
         std::size_t chars = 0;
         for (std::size_t i = 0; i < use.form.size(); ++chars)
             i += cp_.IsLeadByte(static_cast<unsigned char>(use.form[i])) ? 2 : 1;
@@ -303,6 +317,12 @@ Learner::LoadResult Learner::Load(const std::string& path) {
                     !ParseNumber(f[4], use.last) || !ParseNumber(f[5], use.uses) ||
                     !ParseNumber(f[6], use.follows) || !(use.count >= 0) || !(use.follows >= 0))
                     return false;
+                // Its weight as far as the form tells: capitals after the
+                // first letter are the spelling's, a first capital alone
+                // may be a sentence's.
+                const bool firstOnly =
+                    !use.form.empty() && use.form.substr(1) == f[1].substr(1) && use.form != f[1];
+                use.formWeight = WeightOf(use.form, firstOnly, cp_);
                 total_ += use.uses;
                 words_[std::string(f[1])] = use;
             } else if (f.size() == 5 && f[0] == "P") {

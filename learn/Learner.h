@@ -58,13 +58,16 @@ class Learner {
 
     explicit Learner(const CodePage& chars, LearnLimits limits = {});
 
-    // True for a word that may be counted: 1 to 64 bytes, not digits only, no
-    // control characters or blanks.
+    // True for a word that may be counted: 1 to 64 bytes of letters, with an
+    // apostrophe or a hyphen only between two of them; no digits, blanks or
+    // other characters.
     bool Learnable(std::string_view word) const;
     // One use of word at time now (seconds); prev is the word that ended just
-    // before it with a space (empty when none).  Words that are not
-    // learnable are ignored, and so is a prev that is not.
-    void Use(std::string_view word, std::string_view prev, std::int64_t now);
+    // before it with a space (empty when none); sentenceStart: the word
+    // began a sentence, so its capital may be the sentence's.  Words that
+    // are not learnable are ignored, and so is a prev that is not.
+    void Use(std::string_view word, std::string_view prev, std::int64_t now,
+             bool sentenceStart = false);
 
     // Counts as of now, faded.
     double WordCount(std::string_view word, std::int64_t now) const;
@@ -100,8 +103,15 @@ class Learner {
     LoadResult Load(const std::string& path);
 
   private:
+    // How much a form says about how the word is spelt: one typed in
+    // capitals or at a sentence start gives way to one typed in the middle
+    // of a sentence.
+    enum class FormWeight : std::uint8_t { None, Capitals, SentenceStart, Sentence };
+    static FormWeight WeightOf(std::string_view form, bool sentenceStart, const CodePage& cp);
+
     struct WordUse {
-        std::string form;  // as last typed
+        std::string form;  // as typed where it says most about the spelling
+        FormWeight formWeight = FormWeight::None;
         double count = 0;  // as of last
         std::int64_t last = 0;
         std::uint32_t uses = 0;

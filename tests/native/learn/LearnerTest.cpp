@@ -33,15 +33,43 @@ TEST(Learner, WordsAndPairsAreCountedWithoutLetterCaseAndFadeByHalfEachHalfLife)
     EXPECT_DOUBLE_EQ(learn.PairCount("apple", "two", later), 0.0);
 }
 
-TEST(Learner, OnlyWordsWorthLearningAreCounted) {
+TEST(Learner, OnlyWordsOfLettersAreCounted) {
     Learner learn(CodePage1252());
-    for (const char* word : {"", "1234", "a b", "tab\there", "line\n"}) learn.Use(word, "", kT0);
+    for (const char* word :
+         {"", "1234", "4th", "abc123", "Summer2024", "4111-1111-1111-1111", "123-45-6789", "a b",
+          "tab\there", "line\n", "snake_case", "-dash", "dash-", "don''t", "e.g", "x--y"})
+        learn.Use(word, "", kT0);
     learn.Use(std::string(65, 'x'), "", kT0);
     EXPECT_EQ(learn.WordCount(), 0u);
+    for (const char* word : {"don't", "well-known", "mother-in-law", "Caf\xE9", "x"})
+        learn.Use(word, "", kT0);
     learn.Use(std::string(64, 'x'), "", kT0);
-    learn.Use("4th", "1234", kT0);  // a number before it makes no pair
-    EXPECT_EQ(learn.WordCount(), 2u);
+    learn.Use("fourth", "4th", kT0);  // a number before it makes no pair
+    EXPECT_EQ(learn.WordCount(), 7u);
     EXPECT_EQ(learn.PairCount(), 0u);
+}
+
+// The spelling offered is how the word is typed in the middle of a
+// sentence: not a sentence's capital, not one shout in capitals.
+TEST(Learner, TheSpellingFollowsTheWordInTheMiddleOfASentence) {
+    Learner learn(CodePage1252());
+    auto offered = [&](const char* prefix) {
+        auto words = learn.WordsWithPrefix(prefix, 1, 1, 1, kT0);
+        return words.empty() ? std::string() : words.front();
+    };
+    learn.Use("Frobnitz", "", kT0, /*sentenceStart=*/true);
+    EXPECT_EQ(offered("frob"), "Frobnitz");  // all there is
+    for (int i = 0; i < 3; ++i) learn.Use("frobnitz", "", kT0);
+    learn.Use("FROBNITZ", "", kT0);
+    learn.Use("Frobnitz", "", kT0, true);
+    EXPECT_EQ(offered("frob"), "frobnitz");
+    // A name is spelt with its capital wherever it stands.
+    learn.Use("Wordlark", "", kT0);
+    learn.Use("wordlark", "", kT0, true);
+    EXPECT_EQ(offered("word"), "Wordlark");
+    // Capitals alone are kept until something better comes.
+    learn.Use("NASA", "", kT0);
+    EXPECT_EQ(offered("nas"), "NASA");
 }
 
 TEST(Learner, UseOvertakesTheLibrarysWeightAndFades) {
@@ -73,14 +101,14 @@ TEST(Learner, TheLearnedOrderKeepsPinnedShorthandsAndOrdersTheRestByUse) {
 TEST(Learner, TheBoundDropsTheLeastRecentlyUsedFirst) {
     Learner learn(CodePage1252(), LearnLimits{10, 10, 14 * kDay});
     learn.Use("keepme", "", kT0 + 100);
-    for (int i = 0; i < 20; ++i)
-        learn.Use("word" + std::to_string(i), i ? "word" + std::to_string(i - 1) : "", kT0 + i);
+    auto word = [](int i) { return std::string("word") + static_cast<char>('a' + i); };
+    for (int i = 0; i < 20; ++i) learn.Use(word(i), i ? word(i - 1) : "", kT0 + i);
     learn.Use("keepme", "", kT0 + 100);
     EXPECT_LE(learn.WordCount(), 10u);
     EXPECT_LE(learn.PairCount(), 10u);
     EXPECT_EQ(learn.Uses("keepme"), 2u);
-    EXPECT_EQ(learn.Uses("word19"), 1u);
-    EXPECT_EQ(learn.Uses("word0"), 0u);
+    EXPECT_EQ(learn.Uses(word(19)), 1u);
+    EXPECT_EQ(learn.Uses(word(0)), 0u);
 }
 
 TEST(Learner, LearnedWordsAreOfferedAfterTheyWereTypedTwice) {
@@ -89,7 +117,7 @@ TEST(Learner, LearnedWordsAreOfferedAfterTheyWereTypedTwice) {
     learn.Use("fr", "", kT0);
     learn.Use("fr", "", kT0);
     EXPECT_TRUE(learn.WordsWithPrefix("frob", 2, 3, 10, kT0).empty());
-    learn.Use("Frobnitz", "", kT0);  // a capital to start a sentence is not a new form
+    learn.Use("Frobnitz", "", kT0, /*sentenceStart=*/true);
     learn.Use("frobozz", "", kT0);
     learn.Use("frobozz", "", kT0);
     learn.Use("frobozz", "", kT0);
