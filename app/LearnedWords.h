@@ -1,11 +1,14 @@
 // What the main program learns from the user's typing, kept for the list and
-// for the Options dialog: the words the hook library reports are counted as
-// they come, and written to the user's file in batches (at most every 30
+// for the Options dialog: the words the hook library reports are taken in
+// once a second and counted once it is known that their field hides no
+// password, and written to the user's file in batches (at most every 30
 // seconds while something changed) and when the program ends, so that typing
 // never waits for the disk.
 #pragma once
 
 #include <cstdint>
+#include <deque>
+#include <map>
 #include <string>
 #include <string_view>
 
@@ -13,19 +16,71 @@
 
 namespace wl {
 
+// A word the hook library reported finished, with its ticket in the ring.
+struct ReportedWord {
+    std::uint32_t ticket = 0;
+    bool sentenceStart = false;  // it began a sentence
+    std::string word;
+    std::string prev;  // the word before it, across a single space; or empty
+};
+
+// The hook library's ring of reported words, read in order.
+class ReportedWords {
+  public:
+    virtual ~ReportedWords() = default;
+    virtual bool NextReported(ReportedWord& word) = 0;
+};
+
+// Whether the field a word was typed in hides its text, as the system's
+// accessibility tells where the Win32 password style does not (browsers,
+// WPF, Qt).  Asked when the hook library reports the word, off the thread
+// that answers lookups; the answer comes back through
+// LearnedWords::FieldAnswered.
+class FieldProbe {
+  public:
+    enum class Answer {
+        Text,        // an ordinary field
+        Password,    // it hides what is typed
+        NoProvider,  // nothing answers for it: the Win32 style alone decides
+        Slow,        // it answers too slowly to be asked: nothing is learned from it
+    };
+    virtual ~FieldProbe() = default;
+    virtual void Ask(std::uint32_t ticket) = 0;
+};
+
 class LearnedWords {
   public:
     static constexpr std::int64_t kSaveEverySeconds = 30;
+    // How long a reported word waits for the answer about its field.
+    static constexpr std::int64_t kAnswerWaitSeconds = 2;
 
     // path: the file ("" keeps everything in memory only).  A damaged file
     // is set aside by Learner::Load and learning starts afresh, silently.
-    LearnedWords(const CodePage& chars, std::string path);
+    // probe: asked about the field of every reported word; none: the hook
+    // library's own check of the field is all there is.
+    LearnedWords(const CodePage& chars, std::string path, FieldProbe* probe = nullptr);
 
     Learner& learner() { return learner_; }
     const Learner& learner() const { return learner_; }
 
+    // The hook library told of a reported word: its field is asked about
+    // now, while it still has the focus.
+    void WordReported(std::uint32_t ticket);
+    void FieldAnswered(std::uint32_t ticket, FieldProbe::Answer answer);
+    // The once-a-second take-in: the reported words come in, are learned
+    // once their field is known to be no password field, and the file is
+    // written when due.
+    void Tick(ReportedWords& reported, std::int64_t now);
+    // The last take-in (at exit, or before learning stops): words still
+    // waiting for their answer are dropped; the file is written now.
+    bool Flush(ReportedWords& reported, std::int64_t now);
+    // Words reported and not learned yet are dropped (Wordlark or learning
+    // switched off, everything forgotten).
+    void DropWaiting();
+
     // One finished word (and the word before it, or empty).
-    void Finished(std::string_view word, std::string_view prev, std::int64_t now);
+    void Finished(std::string_view word, std::string_view prev, std::int64_t now,
+                  bool sentenceStart = false);
     // Writes the file when something changed and the last write is long
     // enough ago; true when it wrote.
     bool SaveIfDue(std::int64_t now);
@@ -38,10 +93,20 @@ class LearnedWords {
     const std::string& path() const { return path_; }
 
   private:
+    struct Waiting {
+        ReportedWord word;
+        std::int64_t since;
+    };
+    void TakeIn(ReportedWords& reported, std::int64_t now, bool last);
+    static constexpr std::size_t kAnswersKept = 256;
+
     Learner learner_;
     std::string path_;
+    FieldProbe* probe_;
     bool dirty_ = false;
     std::int64_t lastSave_ = 0;
+    std::deque<Waiting> waiting_;
+    std::map<std::uint32_t, FieldProbe::Answer> answers_;  // by ticket
 };
 
 }  // namespace wl

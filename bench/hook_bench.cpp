@@ -63,6 +63,7 @@ class StandInPlatform : public HookPlatform {
     void PostToWindow(Handle32, std::uint32_t, std::intptr_t, std::intptr_t) override {}
     void BringToForeground(Handle32) override {}
     Handle32 FocusWindow() override { return 2; }
+    FocusInfo FocusAndCaret() override { return {2, 0, {}}; }
     bool IsMainProgram() override { return false; }
     bool IsPasswordField(Handle32) override { return false; }
     std::uint32_t WindowProcessId(Handle32 w) override { return w == 1 ? 200 : 100; }
@@ -77,6 +78,7 @@ class StandInPlatform : public HookPlatform {
     void KeyEvent(std::uint8_t, std::uint8_t, bool) override {}
     std::int16_t KeyForChar(char) override { return 0x41; }
     bool CapsLockOn() override { return false; }
+    bool ShiftHeld() override { return false; }
     bool PutClipboardText(const char*, std::size_t) override { return true; }
     bool OwnSwitch(const std::string& application, std::uint32_t& value) override {
         return switches.OwnSwitch(application, value);

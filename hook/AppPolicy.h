@@ -46,23 +46,24 @@ class PolicyMemo {
 // The memo the hook library keeps for its process.
 PolicyMemo& ProcessPolicyMemo();
 
-// The focus window, asked of the system once per keystroke.
+// The focus window and the caret, asked of the system once per keystroke.
 class FocusMemo {
   public:
     explicit FocusMemo(WindowSystem& windows) : w_(windows) {}
-    Handle32 Get() {
+    Handle32 Get() { return Info().focus; }
+    const FocusInfo& Info() {
         if (!known_) {
-            focus_ = w_.FocusWindow();
+            info_ = w_.FocusAndCaret();
             known_ = true;
         }
-        return focus_;
+        return info_;
     }
     void Forget() { known_ = false; }
 
   private:
     WindowSystem& w_;
     bool known_ = false;
-    Handle32 focus_ = 0;
+    FocusInfo info_;
 };
 
 class AppPolicy {

@@ -6,6 +6,7 @@
 //   AppPolicy        whether the application gets completion at all
 //   Replacement      typing the chosen text, with its macros
 //   PasteQueue       texts that go through the clipboard, in their place
+//   LineTracker      the words of the line at the caret, for learning
 #pragma once
 
 #include <cstdint>
@@ -14,6 +15,7 @@
 #include "hook/CandidateWindow.h"
 #include "hook/HookPlatform.h"
 #include "hook/KeyCapture.h"
+#include "hook/LineTracker.h"
 #include "hook/PasteQueue.h"
 #include "hook/Replacement.h"
 #include "hook/SharedHookState.h"
@@ -42,6 +44,7 @@ class HookLogic {
 
   private:
     FocusMemo focus_;
+    LineTracker line_;
     CandidateWindow list_;
     AppPolicy policy_;
     PasteQueue pastes_;

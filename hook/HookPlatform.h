@@ -31,6 +31,15 @@ class KeyboardInput {
     virtual void KeyEvent(std::uint8_t vk, std::uint8_t scanCode, bool up) = 0;  // keybd_event
     virtual std::int16_t KeyForChar(char ch) = 0;                                // VkKeyScanA
     virtual bool CapsLockOn() = 0;
+    // Whether the user holds a Shift key down now.
+    virtual bool ShiftHeld() = 0;
+};
+
+// The keyboard focus and the caret, as one question of the system.
+struct FocusInfo {
+    Handle32 focus = 0;        // the focus window of the foreground thread
+    Handle32 caretWindow = 0;  // the window that owns the caret; 0: none
+    HookRect caret{};          // the caret in caretWindow's client area
 };
 
 // Windows, messages and the keyboard focus.
@@ -53,6 +62,8 @@ class WindowSystem {
     virtual void BringToForeground(Handle32 window) = 0;
     // The window with the keyboard focus in the foreground thread.
     virtual Handle32 FocusWindow() = 0;
+    // That window and the caret of its thread (GetGUIThreadInfo).
+    virtual FocusInfo FocusAndCaret() = 0;
     // True for an edit control that hides its text (ES_PASSWORD).
     virtual bool IsPasswordField(Handle32 window) = 0;
     // The input method's description for the keyboard layout of the thread

@@ -4,7 +4,6 @@
 #include <cstring>
 #include <iterator>
 
-#include "hook/FinishedWords.h"
 #include "hook/RecordText.h"
 #include "platform/CodePage.h"
 #include "platform/RegistryLayout.h"
@@ -42,17 +41,14 @@ KeyCapture::KeyResult KeyCapture::KeyboardProc(int code, std::uint32_t vkCode,
     } focusScope{focus_};
 
     const Key key = Translate(vkCode, keyData);
-    if (s_.spaceAdded && !key.up && !IsModifier(key.vk)) {
-        // Only the very next key, in the window the space was typed in.
-        const Handle32 where = s_.spaceAdded;
-        s_.spaceAdded = 0;
-        if (key.typed[0] && !key.typed[1] && std::strchr(kSpaceMovers, key.typed[0]) &&
-            (where == kSpaceAddedSomewhere || where == focus_.Get()))
-            return MoveAddedSpace(key.typed[0]);
-    }
+    const bool press = !key.up && !IsModifier(key.vk);
+    // Whatever the user did elsewhere since the last key ends the line, and
+    // leaves the space a completion added where it is.
+    if (press && line_.BeforeKey()) s_.spaceAdded = 0;
+    if (press && s_.spaceAdded && MovesAddedSpace(key)) return MoveAddedSpace(key.typed[0]);
     List list = ListFor(key);
     Password password(w_, focus_);
-    Capture(key, list, password);
+    const bool captured = Capture(key, list, password);
     if (list.visible) {
         if (password()) {
             ForgetForPassword();
@@ -61,7 +57,22 @@ KeyCapture::KeyResult KeyCapture::KeyboardProc(int code, std::uint32_t vkCode,
         return SelectionKey(key.vk, key.up, list.main);
     }
     if (key.vk == vkey::kBack) return Backspace(key, list, password);
+    // Any other key that types nothing here (Enter, Tab, the keys that move
+    // the caret or edit, shortcuts) ends the line; Enter starts a new one.
+    if (press && !captured && !key.dead)
+        line_.Break(key.vk == vkey::kReturn ? LineTracker::End::NewLine
+                                            : LineTracker::End::Unknown);
     return KeyResult::PassOn;
+}
+
+// Only the very next key, in the window the space was typed in, and only
+// for a moment after the completion.
+bool KeyCapture::MovesAddedSpace(const Key& key) {
+    const Handle32 where = s_.spaceAdded;
+    s_.spaceAdded = 0;
+    if (clock_.TickCount() - s_.spaceAddedTick >= kSpaceAddedMs) return false;
+    return key.typed[0] && !key.typed[1] && std::strchr(kSpaceMovers, key.typed[0]) &&
+           (where == kSpaceAddedSomewhere || where == focus_.Get());
 }
 
 // Keys this library synthesized pass; the paste marker among them means the
@@ -83,12 +94,14 @@ KeyCapture::KeyResult KeyCapture::MoveAddedSpace(char punctuation) {
     const char added[] = {punctuation, ' '};
     Append(s_.typedLine, added, sizeof added);
     Clear(s_.inputWord);
+    line_.Typed({added, sizeof added});
     return KeyResult::Swallow;
 }
 
 KeyCapture::Key KeyCapture::Translate(std::uint32_t vkCode, std::uint32_t keyData) {
-    Key key{static_cast<std::uint8_t>(vkCode & 0xFF), (keyData & 0x80000000u) != 0, {}};
+    Key key{static_cast<std::uint8_t>(vkCode & 0xFF), (keyData & 0x80000000u) != 0, false, {}};
     int n = keys_.TranslateKey(key.vk, INJECTED_SCAN_CODE, key.typed, proc_.IsMainProgram());
+    key.dead = n < 0;  // (or the keyboard state unread: nothing is known)
     key.typed[std::clamp(n, 0, 2)] = '\0';
     return key;
 }
@@ -116,21 +129,18 @@ KeyCapture::List KeyCapture::ListFor(const Key& key) {
 
 // A printable key adds to the word and the line, unless the list is shown
 // and takes it as a selection key.
-void KeyCapture::Capture(const Key& key, List& list, Password& password) {
+bool KeyCapture::Capture(const Key& key, List& list, Password& password) {
     if (key.up || !key.typed[0] || !IsCapturable(key.typed) ||
         (list.visible && key.vk != vkey::kEscape))
-        return;
+        return false;
     if (password()) {
         ForgetForPassword();
         list.visible = false;
-        return;
+        return false;
     }
-    if (!policy_.IsEnabled(s_.caretWindow)) return;
+    if (!policy_.IsEnabled(s_.caretWindow)) return false;
     const std::size_t add = std::strlen(key.typed);
-    if (add == 1 && IsDelimiter(key.typed[0]))
-        WordFinished();
-    else
-        s_.wordReported = 0;
+    line_.Typed({key.typed, add});
     Append(s_.inputWord, key.typed, add);
     Append(s_.typedLine, key.typed, add);
     if (std::strcmp(s_.inputWord, " ") == 0) {
@@ -140,26 +150,17 @@ void KeyCapture::Capture(const Key& key, List& list, Password& password) {
         list_.SetPending();
     }
     if (std::strcmp(s_.typedLine, " ") == 0) Clear(s_.typedLine);
-}
-
-// A delimiter ends the word that ends the line: the main program may learn
-// it, unless it was reported already when it was taken from the list.
-void KeyCapture::WordFinished() {
-    if (s_.wordReported) {
-        s_.wordReported = 0;
-        return;
-    }
-    if (!s_.learnOn) return;
-    const LastWords words = WordsEndingLine(View(s_.typedLine), chars_.Chars());
-    ReportFinishedWord(s_, words.word, words.prev);
+    return true;
 }
 
 KeyCapture::KeyResult KeyCapture::Backspace(const Key& key, const List& list, Password& password) {
     if (key.up) return list.main ? KeyResult::Swallow : KeyResult::PassOn;
-    s_.wordReported = 0;
     if (password()) {
         ForgetForPassword();
-    } else if (policy_.IsEnabled(s_.caretWindow)) {
+    } else if (!policy_.IsEnabled(s_.caretWindow)) {
+        line_.Break(LineTracker::End::Unknown);
+    } else {
+        line_.Erased();
         DropLastChar(s_.inputWord, chars_.Chars());
         DropLastChar(s_.typedLine, chars_.Chars());
         // A lookup that found nothing emptied the word (a typo, say), and
@@ -204,6 +205,7 @@ KeyCapture::KeyResult KeyCapture::SelectionKey(std::uint8_t vk, bool up, Handle3
     Clear(s_.inputWord);
     Clear(s_.typedLine);
     list_.ShowAtCaret(false);
+    if (!up) line_.Break(LineTracker::End::Unknown);
     return KeyResult::Swallow;
 }
 
@@ -243,6 +245,7 @@ bool KeyCapture::IsCapturable(const char* chars) const {
 }
 
 void KeyCapture::ForgetForPassword() {
+    line_.Break(LineTracker::End::Unknown);
     Clear(s_.inputWord);
     Clear(s_.typedLine);
     Clear(s_.lastLookupWord);

@@ -1,6 +1,7 @@
 // The keyboard hook's decision for one keystroke in the typing application:
 // the characters it adds to the word and the line, the keys that steer the
-// list while it is shown, Backspace, password fields, and the paste marker.
+// list while it is shown, Backspace, password fields, the paste marker, and
+// what the line at the caret learns of the key.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +9,7 @@
 #include "hook/AppPolicy.h"
 #include "hook/CandidateWindow.h"
 #include "hook/HookPlatform.h"
+#include "hook/LineTracker.h"
 #include "hook/PasteQueue.h"
 #include "hook/Replacement.h"
 #include "hook/SharedHookState.h"
@@ -21,18 +23,21 @@ class KeyCapture {
     enum class KeyResult { PassOn, Swallow };
 
     KeyCapture(SharedHookState& state, KeyboardInput& keys, WindowSystem& windows,
-               ProcessInfo& processes, TextChars& chars, FocusMemo& focus, CandidateWindow& list,
-               AppPolicy& policy, Replacement& replacement, PasteQueue& pastes)
+               ProcessInfo& processes, TextChars& chars, Clock& clock, FocusMemo& focus,
+               CandidateWindow& list, AppPolicy& policy, Replacement& replacement,
+               PasteQueue& pastes, LineTracker& line)
         : s_(state),
           keys_(keys),
           w_(windows),
           proc_(processes),
           chars_(chars),
+          clock_(clock),
           focus_(focus),
           list_(list),
           policy_(policy),
           replacement_(replacement),
-          pastes_(pastes) {}
+          pastes_(pastes),
+          line_(line) {}
 
     KeyResult KeyboardProc(int code, std::uint32_t vk, std::uint32_t keyData);
 
@@ -40,6 +45,7 @@ class KeyCapture {
     struct Key {
         std::uint8_t vk;
         bool up;
+        bool dead;      // a dead key (it types with the next one), or no state
         char typed[3];  // what the key types, NUL-terminated; empty for none
     };
     // The list as this key finds it.
@@ -60,11 +66,13 @@ class KeyCapture {
     };
 
     KeyResult SynthesizedKey(std::uint32_t vk, std::uint32_t keyData);
+    // The space a completion added moves after punctuation typed next.
+    bool MovesAddedSpace(const Key& key);
     KeyResult MoveAddedSpace(char punctuation);
     Key Translate(std::uint32_t vk, std::uint32_t keyData);
     List ListFor(const Key& key);
-    void Capture(const Key& key, List& list, Password& password);
-    void WordFinished();
+    // True when the key's characters were captured.
+    bool Capture(const Key& key, List& list, Password& password);
     KeyResult Backspace(const Key& key, const List& list, Password& password);
     KeyResult SelectionKey(std::uint8_t vk, bool up, Handle32 main);
 
@@ -81,11 +89,13 @@ class KeyCapture {
     WindowSystem& w_;
     ProcessInfo& proc_;
     TextChars& chars_;
+    Clock& clock_;
     FocusMemo& focus_;
     CandidateWindow& list_;
     AppPolicy& policy_;
     Replacement& replacement_;
     PasteQueue& pastes_;
+    LineTracker& line_;
 };
 
 }  // namespace wl

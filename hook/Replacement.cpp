@@ -4,7 +4,6 @@
 #include <string>
 #include <string_view>
 
-#include "hook/FinishedWords.h"
 #include "hook/RecordText.h"
 #include "platform/CodePage.h"
 #include "platform/VirtualKeys.h"
@@ -55,12 +54,15 @@ int Replacement::ReplaceStr() {
     s_.spaceAdded = 0;
     const int mode = s_.replaceMode;
     const bool path = mode == REPLACE_PATH_FOLDER || mode == REPLACE_PATH_FILE;
-    if (mode == REPLACE_WORD || mode == REPLACE_COMPLETE)
+    if (mode == REPLACE_WORD || mode == REPLACE_COMPLETE) {
+        line_.Replaced();
         TypeParts(ReplaceWord(mode == REPLACE_COMPLETE));
-    else if (mode == REPLACE_KEEP || mode == REPLACE_KEEP_SPACE)
+    } else if (mode == REPLACE_KEEP || mode == REPLACE_KEEP_SPACE) {
         TypeParts(KeepCandidate(mode == REPLACE_KEEP_SPACE));
-    else if (path)
+    } else if (path) {
+        line_.Replaced();
         TypeParts(ReplacePathPart(mode == REPLACE_PATH_FOLDER));
+    }
     list_.ShowAtCaret(false);
     if (path) {
         // The next caret movement shows the list for the new path.  The main
@@ -99,11 +101,9 @@ MacroText Replacement::ReplaceWord(bool complete) {
 // every synthesized key costs the application a message and a redraw.  With
 // a space after it the word is finished: the next key starts a new one.
 MacroText Replacement::KeepCandidate(bool spaceAfter) {
-    // Taking a word from the list is one use of it, for the main program to
-    // learn; the delimiter typed after it does not count it again.
-    const LastWords before = WordsEndingLine(View(s_.typedLine), chars_.Chars());
-    ReportFinishedWord(s_, View(s_.replaceText), before.prev);
-    s_.wordReported = spaceAfter ? 0 : 1;
+    // The candidate is the word at the caret now; the space after it
+    // finishes it, as a space typed would.
+    line_.Took(View(s_.replaceText), View(s_.inputWord), spaceAfter);
     const std::size_t same = SharedTypedPrefix(s_.inputWord, s_.replaceText, chars_.Chars());
     Backspaces(Len(s_.inputWord) - same);
     MacroText parts = Split(s_.replaceText + same);
@@ -120,6 +120,7 @@ MacroText Replacement::KeepCandidate(bool spaceAfter) {
     // Where the space was typed: a key in another window leaves it alone.
     const Handle32 focus = w_.FocusWindow();
     s_.spaceAdded = focus ? focus : kSpaceAddedSomewhere;
+    s_.spaceAddedTick = clock_.TickCount();
     return parts;
 }
 
@@ -219,6 +220,9 @@ void Replacement::SendKey(char ch, std::uint8_t vk) {
         shift = !caps;
     else
         shift = (scan & 0x100) != 0;
+    // Released here, a Shift the user still holds would leave the next
+    // capital they type in lower case.
+    if (shift && keys_.ShiftHeld()) shift = false;
     if (shift) keys_.KeyEvent(vkey::kShift, INJECTED_SCAN_CODE, false);
     keys_.KeyEvent(key, INJECTED_SCAN_CODE, false);
     keys_.KeyEvent(key, INJECTED_SCAN_CODE, true);

@@ -8,6 +8,7 @@
 
 #include "hook/CandidateWindow.h"
 #include "hook/HookPlatform.h"
+#include "hook/LineTracker.h"
 #include "hook/Macros.h"
 #include "hook/PasteQueue.h"
 #include "hook/SharedHookState.h"
@@ -19,21 +20,23 @@ class CodePage;
 class Replacement {
   public:
     Replacement(SharedHookState& state, KeyboardInput& keys, WindowSystem& windows, Clock& clock,
-                TextChars& chars, CandidateWindow& list, PasteQueue& pastes)
+                TextChars& chars, CandidateWindow& list, PasteQueue& pastes, LineTracker& line)
         : s_(state),
           keys_(keys),
           w_(windows),
           clock_(clock),
           chars_(chars),
           list_(list),
-          pastes_(pastes) {}
+          pastes_(pastes),
+          line_(line) {}
 
     // ReplaceStr: replaces the word by replaceText in replaceMode; 0 when
     // there is no text or no word.
     int ReplaceStr();
     void TypeParts(const MacroText& parts);
-    // A character (by its key on the layout, Shift as needed) or a virtual
-    // key, both marked as synthesized.
+    // A character (by its key on the layout, Shift as needed: a Shift the
+    // user holds is left as it is) or a virtual key, both marked as
+    // synthesized.
     void SendKey(char ch, std::uint8_t vk);
     MacroText Split(const char* text);
 
@@ -51,6 +54,7 @@ class Replacement {
     TextChars& chars_;
     CandidateWindow& list_;
     PasteQueue& pastes_;
+    LineTracker& line_;
 };
 
 }  // namespace wl

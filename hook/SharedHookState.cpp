@@ -1,6 +1,7 @@
 #include "hook/SharedHookState.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 
 #include "hook/RecordText.h"
@@ -49,10 +50,12 @@ void ClearSharedTexts(SharedHookState& state) {
     state.pasteRead = 0;
     state.pasteWrite = 0;
     state.spaceAdded = 0;
-    // What was typed leaves the record with the rest.
+    // What was typed leaves the record with the rest; a word a hook is
+    // still writing lands under the old epoch and is never taken in.
     state.learnOn = 0;
-    state.wordReported = 0;
+    std::atomic_ref<std::uint32_t>(state.learnEpoch).fetch_add(1);
     std::memset(state.finished, 0, sizeof state.finished);
+    std::memset(&state.line, 0, sizeof state.line);
 }
 
 int CopyInputWord(const SharedHookState& state, char* buffer, int size) {

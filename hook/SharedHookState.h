@@ -24,21 +24,62 @@ struct HookRect {
 
 // spaceAdded when the window the space was typed in could not be told.
 inline constexpr Handle32 kSpaceAddedSomewhere = 1;
+// How long after the completion the key typed next may still move its space.
+inline constexpr std::uint32_t kSpaceAddedMs = 3000;
 
 // A word the user finished, for the main program to learn from.  A slot is
 // written under its sequence number: 2 * ticket + 1 while it is written,
-// 2 * ticket + 2 when it is whole.
+// 2 * ticket + 2 when it is whole.  check covers the ticket and everything
+// after it, so that a slot two writers wrote into at once (one of them a
+// whole ring of words late) never passes for either's word.
 inline constexpr std::size_t kFinishedWordBytes = 64;
 inline constexpr std::size_t kFinishedWordSlots = 64;
+// FinishedWordSlot::flags: the word began a sentence (after ".", "!", "?"
+// or at the start of a line), so its capital letter may be the sentence's.
+inline constexpr std::uint8_t kFinishedSentenceStart = 1;
 struct FinishedWordSlot {
     std::uint32_t seq;
+    std::uint32_t epoch;  // learnEpoch when the word was written
+    std::uint32_t check;
     std::uint8_t wordLen;
     std::uint8_t prevLen;
-    std::uint8_t reserved[2];
+    std::uint8_t flags;
+    std::uint8_t reserved;
     char word[kFinishedWordBytes];
     char prev[kFinishedWordBytes];  // the word before it, when a space alone was between
 };
-static_assert(sizeof(FinishedWordSlot) == 136);
+static_assert(sizeof(FinishedWordSlot) == 144);
+
+// The words of the line at the caret, as the keyboard hook saw them typed:
+// written by the keyboard hook alone (the main program's lookups change
+// typedLine, never this), under seq (odd while it is written).  A word is
+// finished for learning only by a delimiter typed right after it; anything
+// the user did in between elsewhere (a click, another window, a caret moved
+// other than by typing, a key that moves or edits) ends the line, and the
+// word at the caret then has an unknown start: it is not learned.
+inline constexpr std::size_t kLineWordBytes = 64;
+// CaretLine::flags
+inline constexpr std::uint8_t kLineUnknownStart = 1;     // the word's start was not seen
+inline constexpr std::uint8_t kLineSentenceStart = 2;    // the word begins a sentence
+inline constexpr std::uint8_t kLineCaretKnown = 4;       // caret holds the caret at the last key
+inline constexpr std::uint8_t kLineAfterTyping = 8;      // the last key typed a character
+inline constexpr std::uint8_t kLineAfterErase = 16;      // the last key erased one
+inline constexpr std::uint8_t kLineDirectionKnown = 32;  // typing was seen to move the caret,
+inline constexpr std::uint8_t kLineBackwards = 64;       // and leftwards (right-to-left text)
+struct CaretLine {
+    std::uint32_t seq;
+    Handle32 window;           // the focus window of the last key
+    std::uint32_t breaksSeen;  // lineBreaks as of the last key
+    Handle32 caretWindow;      // the window of caret
+    HookRect caret;            // the caret before the last key, in caretWindow's client area
+    std::uint8_t flags;        // kLine*
+    std::uint8_t wordLen;
+    std::uint8_t prevLen;
+    std::uint8_t overflow;      // 1: the word grew past kLineWordBytes
+    char word[kLineWordBytes];  // what was typed since the last delimiter
+    char prev[kLineWordBytes];  // the word before it when a single space followed it
+};
+static_assert(sizeof(CaretLine) == 164);
 
 struct SharedHookState {
     HookRect caretRect;                    // screen rectangle of the caret
@@ -83,10 +124,20 @@ struct SharedHookState {
     // from finishedNext, so that the hook never waits.
     std::uint32_t learnOn;
     std::uint32_t finishedNext;
-    // 1 while the word that ends the typed line was reported when it was
-    // taken from the list: the delimiter after it does not report it again.
-    std::uint32_t wordReported;
+    // Raised by the main program whenever what was reported so far must not
+    // be learned (learning or Wordlark switched off, what was learned
+    // forgotten): a slot written under an older epoch is never taken in.
+    std::uint32_t learnEpoch;
     FinishedWordSlot finished[kFinishedWordSlots];
+    // Counts the things that end the line at the caret which the keyboard
+    // hook does not see itself: a mouse button pressed in an application
+    // (the message hook).  Raised atomically by anyone; the keyboard hook
+    // ends the line at its next key when it changed.
+    std::uint32_t lineBreaks;
+    // The tick count when the space a completion added was typed: the next
+    // key moves it only within kSpaceAddedMs.
+    std::uint32_t spaceAddedTick;
+    CaretLine line;
 };
 
 // The layout every process relies on, whatever its bitness.
@@ -109,7 +160,9 @@ static_assert(offsetof(SharedHookState, listSerial) == 134224);
 static_assert(offsetof(SharedHookState, spaceAdded) == 134228);
 static_assert(offsetof(SharedHookState, learnOn) == 134232);
 static_assert(offsetof(SharedHookState, finished) == 134244);
-static_assert(sizeof(SharedHookState) == 142948);
+static_assert(offsetof(SharedHookState, lineBreaks) == 143460);
+static_assert(offsetof(SharedHookState, line) == 143468);
+static_assert(sizeof(SharedHookState) == 143632);
 
 class CodePage;
 class Registry;
@@ -123,7 +176,8 @@ void InitSharedHookState(SharedHookState& state);
 void ReadSelectKeys(SharedHookState& state, Registry& registry);
 
 // EndVemo's clearing: the four texts to zero bytes, mainWindow and active 0,
-// the paste queue emptied.
+// the paste queue emptied, learning off with every word reported so far
+// dropped, and the line at the caret forgotten.
 void ClearSharedTexts(SharedHookState& state);
 
 // GetInputStr: copies at most size - 1 bytes of inputWord, no terminator.

@@ -9,13 +9,17 @@
 
 namespace wl::vemo {
 
-// Messages to the main window (WM_USER + 1001 ... 1003).
+// Messages to the main window (WM_USER + 1001 ... 1004).
 inline constexpr unsigned WM_WORD_LOOKUP = 2025;  // SendMessage; answer 0: candidates found
 inline constexpr unsigned WM_SELECT_KEY = 2026;   // SendMessage; wParam a SELECT_* or 0..9
 // PostMessage: start the CheckCaret timer.  Sent (with a timeout) when a key
 // that takes a candidate finds the list behind the word: the main window then
 // runs CheckCaret before it answers.
 inline constexpr unsigned WM_CARET_PENDING = 2027;
+// PostMessage, while learning: a word was finished and reported under the
+// ticket in wParam.  The main window asks at once whether the field it was
+// typed in hides its text.
+inline constexpr unsigned WM_WORD_FINISHED = 2028;
 
 // wParam of WM_SELECT_KEY besides a candidate index 0 to 9.
 inline constexpr int SELECT_PREV = -1;

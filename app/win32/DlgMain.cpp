@@ -117,6 +117,15 @@ INT_PTR CDlgMain::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case vemo::WM_CARET_PENDING:
             OnCaretPending();
             return TRUE;
+        case vemo::WM_WORD_FINISHED:
+            // Its field is asked about now, while it still has the focus.
+            if (Learning() && m_learned) m_learned->WordReported(static_cast<std::uint32_t>(wp));
+            return TRUE;
+        case WM_FIELD_ANSWER:
+            if (m_learned)
+                m_learned->FieldAnswered(static_cast<std::uint32_t>(wp),
+                                         static_cast<FieldProbe::Answer>(lp));
+            return TRUE;
         case WM_TIMER:
             OnTimer(wp);
             return TRUE;
@@ -308,7 +317,8 @@ LearnedWords& CDlgMain::learned() {
             const std::string folder = UserDataFolder();
             if (!folder.empty()) path = folder + "\\learned.dat";
         }
-        m_learned = std::make_unique<LearnedWords>(m_codePage, std::move(path));
+        if (m_hWnd && !m_probe) m_probe = std::make_unique<CUiaFieldProbe>(m_hWnd);
+        m_learned = std::make_unique<LearnedWords>(m_codePage, std::move(path), m_probe.get());
     }
     return *m_learned;
 }
@@ -332,17 +342,19 @@ void CDlgMain::ApplySuggestions() {
 }
 
 void CDlgMain::TakeFinishedWords(bool final) {
-    char word[128], prev[128];
     const std::int64_t now = std::time(nullptr);
-    while (m_vemo.GetFinishedWord(word, sizeof word, prev, sizeof prev)) {
-        word[sizeof word - 1] = prev[sizeof prev - 1] = '\0';
-        if (Learning()) learned().Finished(word, prev, now);
+    if (!Learning()) {
+        // Nothing reported is kept while learning is off.
+        ReportedWord ignored;
+        while (m_vemo.NextReported(ignored)) {
+        }
+        if (m_learned) m_learned->Flush(m_vemo, now);
+        return;
     }
-    if (!m_learned) return;
     if (final)
-        m_learned->SaveNow(now);
+        learned().Flush(m_vemo, now);
     else
-        m_learned->SaveIfDue(now);
+        learned().Tick(m_vemo, now);
 }
 
 bool CDlgMain::ReloadLibraries(bool* pathKnown) {
@@ -359,6 +371,8 @@ bool CDlgMain::ReloadLibraries(bool* pathKnown) {
 
 void CDlgMain::ToggleVemo() {
     if (m_vemo.IsBeginVemo()) {
+        // What was typed before the switch is taken in; nothing after it.
+        TakeFinishedWords(true);
         m_vemo.EndVemo();
         m_tray.SetIcon(IDI_VEMO_OFF);
     } else {
@@ -449,13 +463,19 @@ namespace {
 // What was learned, as the Options dialog shows and forgets it.
 class LearnedForOptions : public LearnedData {
   public:
-    explicit LearnedForOptions(std::function<LearnedWords&()> learned)
-        : learned_(std::move(learned)) {}
+    LearnedForOptions(std::function<LearnedWords&()> learned, VemoApi& vemo)
+        : learned_(std::move(learned)), vemo_(vemo) {}
     std::size_t LearnedWordCount() override { return learned_().WordCount(); }
-    void ForgetLearned() override { learned_().Forget(); }
+    void ForgetLearned() override {
+        // The words the hook library reported and not yet taken in go too.
+        vemo_.DropFinishedWords();
+        learned_().DropWaiting();
+        learned_().Forget();
+    }
 
   private:
     std::function<LearnedWords&()> learned_;
+    VemoApi& vemo_;
 };
 
 }  // namespace
@@ -464,15 +484,17 @@ void CDlgMain::OnOptions() {
     OptionsResult result;
     // What the hook library reported so far counts before the dialog shows it.
     TakeFinishedWords(false);
-    LearnedForOptions learnedData([this]() -> LearnedWords& { return learned(); });
+    LearnedForOptions learnedData([this]() -> LearnedWords& { return learned(); }, m_vemo);
     if (!RunOptionsDialog(m_hWnd, m_registry, result, &learnedData)) return;
     m_candidates.SetSwitches(result.bEnableWord, result.bEnableShorthand);
     m_dwToggleHotkey = result.dwEnableVemo;
     m_suggestions = result.suggestions;
+    const bool on = m_vemo.IsBeginVemo() != 0;
     ApplySuggestions();
-    // The hook library reads the select keys anew; this also switches it on
-    // when it was off, while the tray icon stays as it was.
-    StartHooks();
+    // The hook library reads the select keys anew when it is on; switched
+    // off, it stays off (and so does learning) until the user switches it
+    // on, as the tray icon says.
+    if (on) StartHooks();
     RegisterToggleHotkey();
 }
 

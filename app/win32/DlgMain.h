@@ -14,6 +14,7 @@
 #include "app/CandidateList.h"
 #include "app/LearnedWords.h"
 #include "app/win32/TipWnd.h"
+#include "app/win32/UiaFieldProbe.h"
 #include "app/win32/VemoApi.h"
 #include "shell/win32/SystemTray.h"
 #include "platform/Registry.h"
@@ -83,7 +84,7 @@ class CDlgMain : public DialogBase, public CandidateView, public CandidateSource
     void ApplySuggestions();
     bool Learning() const { return m_suggestions.smartOrder && m_suggestions.learn; }
     // Takes in the words the hook library reported; writes the file when due
-    // (or at once with final).
+    // (or at once with final, dropping words still unanswered).
     void TakeFinishedWords(bool final);
     // Loads the enabled libraries of the program's Libs folder; answers
     // whether any loaded (false also when the program's path is unknown).
@@ -122,6 +123,7 @@ class CDlgMain : public DialogBase, public CandidateView, public CandidateSource
     std::string m_programFolder;
     std::string m_learnedPath;
     SuggestionSettings m_suggestions;
+    std::unique_ptr<CUiaFieldProbe> m_probe;
     std::unique_ptr<LearnedWords> m_learned;
     HWND m_edit = nullptr;
     HWND m_list = nullptr;

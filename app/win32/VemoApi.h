@@ -5,10 +5,11 @@
 #include <windows.h>
 
 #include "app/CandidateList.h"
+#include "app/LearnedWords.h"
 
 namespace wl {
 
-class VemoApi : public HookCalls {
+class VemoApi : public HookCalls, public ReportedWords {
   public:
     virtual int BeginVemo(HWND mainWindow) = 0;
     virtual void EndVemo() = 0;
@@ -17,12 +18,14 @@ class VemoApi : public HookCalls {
     // Runs the caret check once; non-zero while a lookup is still pending.
     virtual int CheckCaret() = 0;
     // Learning: the hook library reports the words the user finishes while
-    // on; GetFinishedWord hands over the next (1), or answers 0.
+    // on; NextReported hands over the next; DropFinishedWords lets go of
+    // everything reported so far.
     virtual void SetLearning(int on) { (void)on; }
-    virtual int GetFinishedWord(char* word, int wordSize, char* prev, int prevSize) {
-        (void)word, (void)wordSize, (void)prev, (void)prevSize;
-        return 0;
+    bool NextReported(ReportedWord& word) override {
+        (void)word;
+        return false;
     }
+    virtual void DropFinishedWords() {}
 };
 
 // "Vemo.dll" itself.

@@ -17,9 +17,17 @@ class VemoDllApi : public VemoApi {
     int ReplaceStr() override { return ::ReplaceStr(); }
     int GetPrevWord(char* buffer, int size) override { return ::GetPrevWord(buffer, size); }
     void SetLearning(int on) override { ::SetLearning(on); }
-    int GetFinishedWord(char* word, int wordSize, char* prev, int prevSize) override {
-        return ::GetFinishedWord(word, wordSize, prev, prevSize);
+    bool NextReported(ReportedWord& word) override {
+        VemoFinishedWord taken{};
+        if (!::TakeFinishedWord(&taken)) return false;
+        taken.word[sizeof taken.word - 1] = taken.prev[sizeof taken.prev - 1] = '\0';
+        word.ticket = taken.ticket;
+        word.sentenceStart = (taken.flags & 1) != 0;
+        word.word = taken.word;
+        word.prev = taken.prev;
+        return true;
     }
+    void DropFinishedWords() override { ::DropFinishedWords(); }
 };
 
 }  // namespace

@@ -44,13 +44,22 @@ VEMO_API void SetSelectKey(BYTE prev, BYTE next);
 // to the caret callback.  Non-zero while a lookup is still pending.
 VEMO_API int CheckCaret(void);
 // Learning: while on, the words the user finishes in any application are
-// kept for GetFinishedWord (a ring of the last 64); off, none are.
+// kept for TakeFinishedWord (a ring of the last 64), and the candidate
+// window is posted WM_WORD_FINISHED with each one's ticket; off, none are,
+// and nothing reported before is handed over any more.
 VEMO_API void SetLearning(int on);
-// The next finished word since the last call, NUL-terminated, and the word
-// before it when a single space stood between them (else empty).  1 when a
-// word was copied, 0 when there is none (or a buffer is too small to hold
-// 65 bytes).
-VEMO_API int GetFinishedWord(char* word, int wordSize, char* prev, int prevSize);
+// A word the user finished, as TakeFinishedWord hands it over.
+struct VemoFinishedWord {
+    unsigned int ticket;  // as WM_WORD_FINISHED told it
+    unsigned int flags;   // 1: it began a sentence
+    char word[65];        // NUL-terminated
+    char prev[65];        // the word before it across a single space, or empty
+};
+// The next finished word since the last call: 1 when one was copied, 0 when
+// there is none.
+VEMO_API int TakeFinishedWord(VemoFinishedWord* out);
+// Nothing reported so far is handed over (everything learned was forgotten).
+VEMO_API void DropFinishedWords(void);
 // The word before the lookup word when a single space stands between them
 // ("of" while "of th" is typed), NUL-terminated and cut to size - 1 bytes;
 // empty when there is none.  Answers its length.

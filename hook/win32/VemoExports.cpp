@@ -5,6 +5,7 @@
 #include <oleacc.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <string>
 
@@ -46,8 +47,42 @@ LRESULT CALLBACK KeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(next, code, wParam, lParam);
 }
 
+// WM_POINTERDOWN: a pen or a finger on the screen (Windows 8 and later).
+constexpr UINT kPointerDown = 0x0246;
+
+// A mouse button or a pen pressed in a window: the caret may be anywhere
+// now, or the text changed under it.
+bool IsPointerPress(UINT message) {
+    switch (message) {
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
+        case WM_RBUTTONDOWN:
+        case WM_RBUTTONDBLCLK:
+        case WM_MBUTTONDOWN:
+        case WM_MBUTTONDBLCLK:
+        case WM_XBUTTONDOWN:
+        case WM_XBUTTONDBLCLK:
+        case WM_NCLBUTTONDOWN:
+        case WM_NCRBUTTONDOWN:
+        case WM_NCMBUTTONDOWN:
+        case WM_NCXBUTTONDOWN:
+        case kPointerDown:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Every message an application takes from its queue passes here: a press of
+// a mouse button ends the line at the caret for the keyboard hook (a click
+// in the main program's own list does not: it takes a candidate).
 LRESULT CALLBACK MessageProc(int code, WPARAM wParam, LPARAM lParam) {
     SharedHookState* state = SharedState();
+    if (state && code == HC_ACTION && wParam == PM_REMOVE && lParam) {
+        const MSG* msg = reinterpret_cast<const MSG*>(lParam);
+        if (IsPointerPress(msg->message) && !HookSystem().IsMainProgram())
+            std::atomic_ref<std::uint32_t>(state->lineBreaks).fetch_add(1);
+    }
     HHOOK next = state ? FromHandle32<HHOOK>(state->messageHook) : nullptr;
     return CallNextHookEx(next, code, wParam, lParam);
 }
@@ -230,25 +265,49 @@ VEMO_API int CheckCaret(void) {
     }
 }
 
-VEMO_API void SetLearning(int on) {
-    if (SharedHookState* state = SharedState()) state->learnOn = on ? 1 : 0;
+}  // extern "C"
+
+namespace {
+
+// The main program's place in the ring of finished words: from where the
+// ring stood when learning was first switched on.
+FinishedWordReader& Reader(const SharedHookState& state) {
+    static FinishedWordReader reader(state);
+    return reader;
 }
 
-VEMO_API int GetFinishedWord(char* word, int wordSize, char* prev, int prevSize) {
+}  // namespace
+
+extern "C" {
+
+VEMO_API void SetLearning(int on) {
+    SharedHookState* state = SharedState();
+    if (!state) return;
+    Reader(*state);
+    if (!on && state->learnOn) DropFinishedWords(*state);
+    state->learnOn = on ? 1 : 0;
+}
+
+VEMO_API int TakeFinishedWord(VemoFinishedWord* out) {
     try {
         SharedHookState* state = SharedState();
-        const int need = static_cast<int>(kFinishedWordBytes) + 1;
-        if (!state || !word || !prev || wordSize < need || prevSize < need) return 0;
-        // Read in the main program's process only: its position is its own.
-        static std::uint32_t ticket = state->finishedNext;
-        std::string w, p;
-        if (!NextFinishedWord(*state, ticket, w, p)) return 0;
-        std::memcpy(word, w.c_str(), w.size() + 1);
-        std::memcpy(prev, p.c_str(), p.size() + 1);
+        if (!state || !out) return 0;
+        FinishedWord word;
+        if (!Reader(*state).Next(*state, word)) return 0;
+        static_assert(sizeof out->word > kFinishedWordBytes &&
+                      sizeof out->prev > kFinishedWordBytes);
+        out->ticket = word.ticket;
+        out->flags = (word.flags & kFinishedSentenceStart) ? 1u : 0u;
+        std::memcpy(out->word, word.word.c_str(), word.word.size() + 1);
+        std::memcpy(out->prev, word.prev.c_str(), word.prev.size() + 1);
         return 1;
     } catch (...) {
         return 0;
     }
+}
+
+VEMO_API void DropFinishedWords(void) {
+    if (SharedHookState* state = SharedState()) DropFinishedWords(*state);
 }
 
 VEMO_API int GetPrevWord(char* buffer, int size) {

@@ -106,6 +106,22 @@ Handle32 Win32HookPlatform::FocusWindow() {
     return ToHandle32(GetFocus());
 }
 
+FocusInfo Win32HookPlatform::FocusAndCaret() {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    FocusInfo out;
+    if (!GetGUIThreadInfo(0, &info)) {
+        out.focus = ToHandle32(GetFocus());
+        return out;
+    }
+    out.focus = ToHandle32(info.hwndFocus ? info.hwndFocus : GetFocus());
+    if (info.hwndCaret) {
+        out.caretWindow = ToHandle32(info.hwndCaret);
+        out.caret = {info.rcCaret.left, info.rcCaret.top, info.rcCaret.right, info.rcCaret.bottom};
+    }
+    return out;
+}
+
 bool Win32HookPlatform::IsPasswordField(Handle32 window) {
     if (!window) return false;
     HWND hwnd = ToHwnd(window);
@@ -154,6 +170,10 @@ std::int16_t Win32HookPlatform::KeyForChar(char ch) {
 
 bool Win32HookPlatform::CapsLockOn() {
     return (GetKeyState(VK_CAPITAL) & 1) != 0;
+}
+
+bool Win32HookPlatform::ShiftHeld() {
+    return (GetAsyncKeyState(VK_SHIFT) & 0x8000) != 0;
 }
 
 bool Win32HookPlatform::PutClipboardText(const char* text, std::size_t len) {

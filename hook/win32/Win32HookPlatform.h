@@ -39,6 +39,7 @@ class Win32HookPlatform : public HookPlatform {
                       std::intptr_t lParam) override;
     void BringToForeground(Handle32 window) override;
     Handle32 FocusWindow() override;
+    FocusInfo FocusAndCaret() override;
     bool IsMainProgram() override { return mainProgram_; }
     // Set by BeginVemo in the process that installs the hooks.
     void SetMainProgram(bool value) { mainProgram_ = value; }
@@ -50,6 +51,7 @@ class Win32HookPlatform : public HookPlatform {
     void KeyEvent(std::uint8_t vk, std::uint8_t scanCode, bool up) override;
     std::int16_t KeyForChar(char ch) override;
     bool CapsLockOn() override;
+    bool ShiftHeld() override;
     bool PutClipboardText(const char* text, std::size_t len) override;
     bool OwnSwitch(const std::string& application, std::uint32_t& value) override;
     bool OthersSwitch(std::uint32_t& value) override;

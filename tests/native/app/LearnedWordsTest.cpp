@@ -3,8 +3,10 @@
 // cut short.
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "app/LearnedWords.h"
 #include "platform/CodePage.h"
@@ -66,6 +68,75 @@ TEST_F(LearnedWordsTest, AWriteCutShortLeavesThePreviousFileWhole) {
     ASSERT_TRUE(restarted.SaveNow(kT0 + 60));
     EXPECT_FALSE(std::filesystem::exists(path + ".new"));
     EXPECT_EQ(LearnedWords(CodePage1252(), path).WordCount(), 2u);
+}
+
+struct Ring : ReportedWords {
+    std::deque<ReportedWord> words;
+    std::uint32_t next = 0;
+    void Report(const char* word, const char* prev = "") {
+        words.push_back({next++, false, word, prev});
+    }
+    bool NextReported(ReportedWord& out) override {
+        if (words.empty()) return false;
+        out = words.front();
+        words.pop_front();
+        return true;
+    }
+};
+
+struct Probe : FieldProbe {
+    std::vector<std::uint32_t> asked;
+    void Ask(std::uint32_t ticket) override { asked.push_back(ticket); }
+};
+
+// A word is learned only once it is known that its field hides nothing;
+// without an answer in time, or from a field that hides its text or answers
+// too slowly, it is not.
+TEST(LearnedWordsGate, AWordIsLearnedOnlyWhenItsFieldIsNoPasswordField) {
+    using A = FieldProbe::Answer;
+    Probe probe;
+    LearnedWords words(CodePage1252(), "", &probe);
+    Ring ring;
+    const char* names[] = {"text", "secret", "plain", "sluggish", "unasked", "late"};
+    const A answers[] = {A::Text, A::Password, A::NoProvider, A::Slow};
+    for (std::uint32_t i = 0; i < 6; ++i) {
+        ring.Report(names[i]);
+        words.WordReported(i);
+        if (i < 4) words.FieldAnswered(i, answers[i]);
+    }
+    EXPECT_EQ(probe.asked, (std::vector<std::uint32_t>{0, 1, 2, 3, 4, 5}));
+    words.Tick(ring, kT0);
+    EXPECT_EQ(words.learner().Uses("text"), 1u);
+    EXPECT_EQ(words.learner().Uses("plain"), 1u);
+    EXPECT_EQ(words.WordCount(), 2u);
+    // An answer that comes within the wait still counts; after it, none.
+    words.FieldAnswered(5, A::Text);
+    words.Tick(ring, kT0 + 1);
+    EXPECT_EQ(words.learner().Uses("late"), 1u);
+    words.Tick(ring, kT0 + LearnedWords::kAnswerWaitSeconds);
+    words.FieldAnswered(4, A::Text);
+    words.Tick(ring, kT0 + LearnedWords::kAnswerWaitSeconds + 1);
+    EXPECT_EQ(words.learner().Uses("unasked"), 0u);
+
+    // Switched off or forgotten: what waits is dropped, answered or not;
+    // the last take-in drops what is still unanswered.
+    ring.Report("dropped");
+    words.Tick(ring, kT0 + 10);
+    words.DropWaiting();
+    words.FieldAnswered(6, A::Text);
+    ring.Report("final");
+    words.Flush(ring, kT0 + 11);
+    EXPECT_EQ(words.learner().Uses("dropped"), 0u);
+    EXPECT_EQ(words.learner().Uses("final"), 0u);
+
+    // Without a probe every reported word counts at once.
+    LearnedWords plain(CodePage1252(), "");
+    ring.Report("Frobnitz");
+    ring.words.back().sentenceStart = true;
+    ring.Report("frobnitz");
+    plain.Tick(ring, kT0);
+    EXPECT_EQ(plain.learner().WordsWithPrefix("frob", 2, 1, 1, kT0),
+              std::vector<std::string>{"frobnitz"});
 }
 
 }  // namespace

@@ -104,6 +104,10 @@ class FakeHookPlatform : public HookPlatform {
         return std::optional<std::intptr_t>(1);
     };
     bool caps = false;
+    bool shiftHeld = false;  // the user holds Shift while the hook types
+    // The caret of the focus window, in its client area; none: the
+    // application draws its own.  The fixture's Type moves it along.
+    std::optional<HookRect> caret;
     bool clipboardBusy = false;
     std::string imeDescription;
     std::uint32_t tick = 0;  // GetTickCount
@@ -183,6 +187,14 @@ class FakeHookPlatform : public HookPlatform {
     }
     void BringToForeground(Handle32 w) override { foreground.push_back(w); }
     Handle32 FocusWindow() override { return focus; }
+    FocusInfo FocusAndCaret() override {
+        FocusInfo info{focus, 0, {}};
+        if (caret) {
+            info.caretWindow = focus;
+            info.caret = *caret;
+        }
+        return info;
+    }
     bool IsMainProgram() override { return mainProgram; }
     bool IsPasswordField(Handle32 w) override { return passwordFields.count(w) != 0; }
     std::uint32_t WindowProcessId(Handle32 w) override {
@@ -203,6 +215,7 @@ class FakeHookPlatform : public HookPlatform {
     }
     std::int16_t KeyForChar(char ch) override { return UsKeyForChar(ch); }
     bool CapsLockOn() override { return caps; }
+    bool ShiftHeld() override { return shiftHeld; }
     bool PutClipboardText(const char* text, std::size_t len) override {
         if (clipboardBusy) return false;
         clipboard.emplace_back(text, len);
@@ -271,6 +284,10 @@ class HookFixture {
             Down(static_cast<std::uint32_t>(k & 0xFF));
             Up(static_cast<std::uint32_t>(k & 0xFF));
             p.shift = false;
+            if (p.caret) {  // the application takes the character in
+                p.caret->left += 8;
+                p.caret->right += 8;
+            }
         }
     }
     void SetWord(const char* word) {
@@ -302,6 +319,7 @@ class HookFixture {
         SetReplace(text, mode);
         p.visible.insert(kMain);
         s().lookupPending = 1;
+        s().line.window = p.focus;  // it was typed there
     }
     // The application takes the synthesized keys in, in order: each goes
     // through the keyboard hook first.  Answers what reaches the

@@ -37,15 +37,25 @@ class FakeVemo : public RecordingHook<VemoApi> {
 
     // Learning: the switch as last set, and the words the hook "reported".
     int learning = -1;
-    std::deque<std::pair<std::string, std::string>> finished;  // word, prev
+    int dropped = 0;
+    std::deque<ReportedWord> finished;
+    std::uint32_t nextTicket = 0;
     void SetLearning(int on) override { learning = on; }
-    int GetFinishedWord(char* word, int wordSize, char* prev, int prevSize) override {
-        if (finished.empty()) return 0;
-        auto [w, p] = finished.front();
+    bool NextReported(ReportedWord& word) override {
+        if (finished.empty()) return false;
+        word = finished.front();
         finished.pop_front();
-        lstrcpynA(word, w.c_str(), wordSize);
-        lstrcpynA(prev, p.c_str(), prevSize);
-        return 1;
+        return true;
+    }
+    void DropFinishedWords() override {
+        ++dropped;
+        finished.clear();
+    }
+    // As the hook library reports a word: in the ring, and told to the
+    // window.
+    void Report(HWND window, const std::string& word, const std::string& prev = "") {
+        finished.push_back({nextTicket, false, word, prev});
+        PostMessageA(window, vemo::WM_WORD_FINISHED, nextTicket++, 0);
     }
 };
 

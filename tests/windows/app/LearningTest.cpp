@@ -50,8 +50,10 @@ TEST_F(Learning, WordsLearnedLandInTheUsersFolderAndOutliveARestart) {
     Switches(1, 1);
     Start();
     EXPECT_EQ(vemo.learning, 1);
-    for (int i = 0; i < 2; ++i) vemo.finished.push_back({"frobnitz", ""});
-    ASSERT_TRUE(PumpUntil([&] { return vemo.finished.empty(); }, 5000));
+    // Each word waits for the answer about its field (UI Automation's,
+    // or none where nothing answers) before it is learned.
+    for (int i = 0; i < 2; ++i) vemo.Report(hwnd, "frobnitz");
+    ASSERT_TRUE(PumpUntil([&] { return dlg->learned().WordCount() == 1; }, 8000));
     EXPECT_EQ(Rows("frob"), (std::vector<std::string>{"frobnitz"}));
     Stop();  // written at the end
     ASSERT_EQ(GetFileAttributesA(file.c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u) << file;
@@ -66,11 +68,35 @@ TEST_F(Learning, NothingIsTakenInWhileLearningIsOff) {
         Switches(smart, learn);
         Start();
         EXPECT_EQ(vemo.learning, 0);
-        vemo.finished.push_back({"frobnitz", ""});
-        vemo.finished.push_back({"frobnitz", ""});
+        vemo.Report(hwnd, "frobnitz");
+        vemo.Report(hwnd, "frobnitz");
+        Pump(1500);
         Stop();
         EXPECT_EQ(GetFileAttributesA(file.c_str()), INVALID_FILE_ATTRIBUTES);
     }
+}
+
+// Switched off, Wordlark stays off through the Options dialog's OK: no
+// hooks, no learning, until the user switches it on again.
+TEST_F(Learning, OptionsOkKeepsWordlarkOffWhenItWasOff) {
+    Switches(1, 1);
+    Start();
+    vemo.Report(hwnd, "before");
+    Command(ID_TRAY_TOGGLE);  // off: what was reported so far is taken in first
+    ASSERT_FALSE(vemo.active);
+    EXPECT_TRUE(vemo.finished.empty());
+    const int begun = vemo.beginCalls;
+    vemo.learning = -1;
+    DialogScript options;
+    options.On("Options", [](HWND box) { Click(box, IDOK); });
+    ASSERT_TRUE(options.Run([&] { Command(ID_TRAY_OPTIONS); }))
+        << ::testing::PrintToString(options.problems);
+    EXPECT_FALSE(vemo.active);
+    EXPECT_EQ(vemo.beginCalls, begun);
+    EXPECT_EQ(vemo.learning, -1);  // learning not switched on behind the user's back
+    Command(ID_TRAY_TOGGLE);
+    EXPECT_TRUE(vemo.active);
+    EXPECT_EQ(vemo.learning, 1);
 }
 
 // A program ended by TerminateProcess while it learns and writes, again and
@@ -114,9 +140,14 @@ struct LearnBurst {
     LearnBurst() {
         if (__argc < 3 || std::string(__argv[1]) != "--learn-burst") return;
         wl::LearnedWords words(wl::SystemCodePage(), __argv[2]);
+        // Words of letters only: a number is never learned.
+        auto name = [](std::int64_t n) {
+            std::string word = "word";
+            for (; n > 0; n /= 26) word += static_cast<char>('a' + n % 26);
+            return word;
+        };
         for (std::int64_t i = 0;; ++i) {
-            for (int j = 0; j < 500; ++j)
-                words.Finished("word" + std::to_string(i * 500 + j), "", 1800000000 + i);
+            for (int j = 0; j < 500; ++j) words.Finished(name(i * 500 + j), "", 1800000000 + i);
             words.SaveNow(1800000000 + i);
         }
     }
