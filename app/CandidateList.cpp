@@ -73,15 +73,27 @@ void CandidateList::OrderByWhatWasLearned() {
         m_candidates.push_back(std::move(entry));
     }
     const std::int64_t now = clock_ ? clock_() : 0;
+    auto offered = [&](const std::string& word) {
+        return std::any_of(m_candidates.begin(), m_candidates.end(), [&](const auto& e) {
+            return (e->type == Dictionary || e->type == Learned) &&
+                   codePage_.CompareNoCase(e->keyString(), word.c_str()) == 0;
+        });
+    };
+    if (m_bEnableWord && !m_candidates.empty()) {
+        // The most used of the learned words a library holds further down
+        // its ranked order join the window, to go where their use puts
+        // them; the lookup does not offer them again.
+        for (const std::string& word : learner_->WordsWithPrefix(m_strWord, 1, 1, 10, now)) {
+            if (offered(word)) continue;
+            auto entry = std::make_unique<LibraryEntry>();
+            if (source_.FindRankedKey(word.c_str(), *entry))
+                m_candidates.push_back(std::move(entry));
+        }
+    }
     if (suggestions_.learnNew && m_bEnableWord) {
         // Typed in full at least twice, three characters or more.
         for (const std::string& word : learner_->WordsWithPrefix(m_strWord, 2, 3, 10, now)) {
-            const bool offered =
-                std::any_of(m_candidates.begin(), m_candidates.end(), [&](const auto& e) {
-                    return e->type == Dictionary &&
-                           codePage_.CompareNoCase(e->keyString(), word.c_str()) == 0;
-                });
-            if (offered) continue;
+            if (offered(word)) continue;
             auto entry = std::make_unique<LibraryEntry>();
             entry->SetKey(word.data(), static_cast<std::uint32_t>(word.size()));
             entry->SetText("", 0);

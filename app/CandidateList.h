@@ -38,6 +38,12 @@ class CandidateSource {
         (void)entry;
         return 0;
     }
+    // The Dictionary entry of key (case ignored) within the ranked lookup,
+    // which then does not offer it again.
+    virtual int FindRankedKey(const char* key, LibraryEntry& entry) {
+        (void)key, (void)entry;
+        return 0;
+    }
 };
 
 class Learner;

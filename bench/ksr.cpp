@@ -17,12 +17,14 @@
 //   - the smart order with the space, learning while it types: a fresh
 //     Learner counts each word finished (taken or typed) as one use, after
 //     the word before it when a single space stood between them, on a clock
-//     that moves a second per word.  The page is what the candidate list
-//     shows: the first 50 candidates of the ranked lookup (the Shorthand
-//     keys equal to the typed word pinned in front) ordered by OrderByUse,
-//     and its first 10 rows;
+//     that moves a second per word, as the hook library reports them (not
+//     before a paragraph's end, not the pieces of a hyphenated word).  The
+//     page is what the candidate list shows: the first 50 candidates of the
+//     ranked lookup (the Shorthand keys equal to the typed word pinned in
+//     front) and the 10 most used learned words a library holds that the 50
+//     do not, ordered by OrderByUse, and its first 10 rows;
 //   - the same with "learn new words": the learned words of two uses and
-//     three letters (the 10 most used) that the 50 do not hold join them
+//     three letters (the 10 most used) that no library holds join them
 //     before the order;
 //   - the ceiling: every word of two or more letters taken after its first
 //     letter, with the space.
@@ -239,16 +241,23 @@ class RankedPages {
         return it->second;
     }
     // True when a Dictionary library holds the word (case ignored).
-    bool Holds(const std::string& word) {
+    bool Holds(const std::string& word) { return Probability(word) >= 0; }
+    // The word's probability as its Dictionary entry has it; -1 when no
+    // Dictionary library holds it.
+    double Probability(const std::string& word) {
         auto it = held_.find(word);
         if (it != held_.end()) return it->second;
-        bool held = false;
+        double probability = -1;
         wl::LibraryEntry e;
-        for (int ok = set_.FindFirstRanked(word.c_str(), e, 1, 0); ok && !held;
-             ok = set_.FindNextRanked(e))
-            held = wl::SystemCodePage().CompareNoCase(e.keyString(), word.c_str()) == 0;
-        held_.emplace(word, held);
-        return held;
+        if (set_.FindFirstRanked(word.c_str(), e, 1, 0)) {
+            // The first candidate may be the word itself, which the lookup
+            // then does not give again.
+            if (wl::SystemCodePage().CompareNoCase(e.keyString(), word.c_str()) == 0 ||
+                set_.FindRankedKey(word.c_str(), e))
+                probability = e.probability;
+        }
+        held_.emplace(word, probability);
+        return probability;
     }
 
   private:
@@ -272,7 +281,7 @@ class RankedPages {
     }
     wl::LibrarySet& set_;
     std::unordered_map<std::string, RankedPage> memo_;
-    std::unordered_map<std::string, bool> held_;
+    std::unordered_map<std::string, double> held_;
 };
 
 // Where a word of two or more letters stood after its first letter, and
@@ -297,10 +306,10 @@ Percentiles Of(std::vector<std::uint32_t> ns) {
 }
 
 // The typist of the learning orders: before each letter the page is the
-// first 50 ranked candidates (with "learn new words", the learned words of
-// two uses and three letters that they do not hold, after them) ordered by
-// OrderByUse, and its first 10 rows; each word finished, taken or typed,
-// is one use, after the word before it when a single space stood between.
+// first 50 ranked candidates with the learned words the candidate list adds
+// (see AddLearned) after them, ordered by OrderByUse, and its first 10 rows;
+// each word finished, taken or typed, is one use (see Learn), after the word
+// before it when a single space stood between.
 // Without learning the order is the ranked one (smart order); the words
 // are still counted, to tell which were typed before.
 class LearningTypist {
@@ -326,7 +335,7 @@ class LearningTypist {
             const RankedPage& page = pages_.Get(prefix);
             const std::vector<wl::RankedCandidate>* candidates = &page.candidates;
             const std::vector<std::string>* texts = &page.texts;
-            if (newWords_) {
+            if (learn_) {
                 AddLearned(prefix, page);
                 candidates = &candidates_;
                 texts = &texts_;
@@ -359,7 +368,7 @@ class LearningTypist {
             if (typedBefore) ++at.typedBefore;
             at.lettersAfterFirst += static_cast<long>((taken ? taken : w.size()) - 1);
         }
-        learner_.Use(w, prev, now_);
+        Learn(tokens, i, prev);
         now_ += kSecondsPerWord;
         return taken;
     }
@@ -373,21 +382,56 @@ class LearningTypist {
     Percentiles Learned() const { return Of(learned_); }
 
   private:
+    // The word as the hook library reports it: only with a delimiter typed
+    // right after it (a paragraph's end is Enter, which ends the line
+    // first), not the pieces of a hyphenated word (the hook reports it
+    // whole, and no library offers it), and with its sentence start.
+    void Learn(const std::vector<Token>& tokens, std::size_t i, const std::string& prev) {
+        const bool delimited = i + 1 < tokens.size() && tokens[i + 1].text != "\n";
+        auto joins = [&](std::size_t at, std::size_t other) {
+            return at < tokens.size() && tokens[at].text == "-" && other < tokens.size() &&
+                   tokens[other].word;
+        };
+        if (!delimited || joins(i + 1, i + 2) || (i >= 2 && joins(i - 1, i - 2))) return;
+        std::size_t before = i;
+        while (before > 0 && tokens[before - 1].text == " ") --before;
+        const bool sentenceStart =
+            before == 0 || std::strchr(".!?\n", tokens[before - 1].text[0]) != nullptr;
+        learner_.Use(tokens[i].text, prev, now_, sentenceStart);
+    }
+
+    // The learned words the candidate list adds to the ranked window: the
+    // most used of those a library holds further down (they go where their
+    // use puts them), and with "learn new words" those of two uses and
+    // three letters that no library holds.
     void AddLearned(const std::string& prefix, const RankedPage& page) {
         candidates_ = page.candidates;
         texts_ = page.texts;
         auto start = Clock::now();
+        const std::vector<std::string> used =
+            learner_.WordsWithPrefix(prefix, 1, 1, learnedOffered, now_);
         const std::vector<std::string> learned =
-            learner_.WordsWithPrefix(prefix, 2, 3, learnedOffered, now_);
+            newWords_ ? learner_.WordsWithPrefix(prefix, 2, 3, learnedOffered, now_)
+                      : std::vector<std::string>();
         learned_.push_back(static_cast<std::uint32_t>(
             std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - start).count()));
-        for (const std::string& form : learned) {
-            if (std::find(page.keys.begin(), page.keys.end(), Lower(form)) != page.keys.end())
-                continue;
-            candidates_.push_back({form, 0.0, true});
+        auto add = [&](const std::string& form, double probability) {
+            keysAdded_.push_back(Lower(form));
+            candidates_.push_back({form, probability, true});
             texts_.push_back(
                 wl::FollowTypedCase(wl::SystemCodePage(), prefix.c_str(), form.c_str()));
+        };
+        keysAdded_.clear();
+        auto offered = [&](const std::string& key) {
+            return std::find(page.keys.begin(), page.keys.end(), key) != page.keys.end() ||
+                   std::find(keysAdded_.begin(), keysAdded_.end(), key) != keysAdded_.end();
+        };
+        for (const std::string& form : used) {
+            const double probability = pages_.Probability(form);
+            if (probability >= 0 && !offered(Lower(form))) add(form, probability);
         }
+        for (const std::string& form : learned)
+            if (!offered(Lower(form)) && !pages_.Holds(form)) add(form, 0.0);
     }
 
     RankedPages& pages_;
@@ -399,6 +443,7 @@ class LearningTypist {
     PlaceCount places_[kPlaces];
     std::vector<wl::RankedCandidate> candidates_;
     std::vector<std::string> texts_;
+    std::vector<std::string> keysAdded_;
     std::vector<std::size_t> order_;
     std::vector<std::uint32_t> orderFull_, orderShort_, learned_;
 };

@@ -83,6 +83,12 @@ class LibrarySet {
     // without a FindFirstRanked since the last Load).  FindFirst and
     // FindFirstRanked run independent lookups.
     int FindNextRanked(LibraryEntry& entry);
+    // Within the ranked lookup running (after FindFirstRanked), the
+    // Dictionary key equal to key but for letter case, the best ranked of
+    // them, as FindNextRanked would deliver it; the lookup then never
+    // delivers it again.  0 when no Dictionary library holds it, or it was
+    // delivered already.
+    int FindRankedKey(const char* key, LibraryEntry& entry);
     // Reads every open library's keys and weights for the ranked lookup now
     // (for the main window after Load, so that the first key does not wait).
     void PrepareRanked();

@@ -62,6 +62,31 @@ int LibrarySet::FindFirstRanked(const char* word, LibraryEntry& entry, int dicti
     return FindNextRanked(entry);
 }
 
+int LibrarySet::FindRankedKey(const char* key, LibraryEntry& entry) {
+    RankedLookup& r = ranked_;
+    if (r.indexes.size() != static_cast<std::size_t>(count_) || !key || !*key) return 0;
+    int library = -1;
+    std::uint32_t position = 0;
+    std::uint64_t bestRank = 0;
+    for (int i = 0; i < count_; ++i) {
+        const auto k = static_cast<std::size_t>(i);
+        if (!r.taking[k] || libraries_[i].GetType() != Dictionary) continue;
+        const RankedIndex& index = r.indexes[k];
+        std::uint32_t first = 0, last = 0;
+        index.PrefixRange(key, first, last);
+        // Of equal ranks the later library's, as the lookup orders them.
+        for (std::uint32_t at = first, end = index.EqualEnd(key, first, last); at < end; ++at) {
+            const std::uint64_t rank = index.Rank(at);
+            if (library < 0 || rank > bestRank || (rank == bestRank && i != library)) {
+                library = i;
+                position = at;
+                bestRank = rank;
+            }
+        }
+    }
+    return library >= 0 && DeliverRanked(library, position, entry) ? 1 : 0;
+}
+
 // Whether library a's head comes before library b's: the higher rank, then
 // the code page's case-insensitive order, then the later library.
 bool LibrarySet::RankedAhead(int a, int b) const {

@@ -699,4 +699,8 @@ int CDlgMain::FindNextRanked(LibraryEntry& entry) {
     return m_libraries.FindNextRanked(entry);
 }
 
+int CDlgMain::FindRankedKey(const char* key, LibraryEntry& entry) {
+    return m_libraries.FindRankedKey(key, entry);
+}
+
 }  // namespace wl

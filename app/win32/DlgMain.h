@@ -116,6 +116,7 @@ class CDlgMain : public DialogBase, public CandidateView, public CandidateSource
     int FindFirstRanked(const char* word, LibraryEntry& entry, int enableWord,
                         int enableShorthand) override;
     int FindNextRanked(LibraryEntry& entry) override;
+    int FindRankedKey(const char* key, LibraryEntry& entry) override;
 
     VemoApi& m_vemo;
     Registry& m_registry;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -36,9 +37,24 @@ class FakeSource : public CandidateSource {
     }
     int FindFirstRanked(const char* word, LibraryEntry& entry, int, int) override {
         rankedWord = word;
+        taken.clear();
         return Deliver(entry, ranked, nextRanked = 0);
     }
-    int FindNextRanked(LibraryEntry& entry) override { return Deliver(entry, ranked, nextRanked); }
+    int FindNextRanked(LibraryEntry& entry) override {
+        while (nextRanked < ranked.size() && taken.count(ranked[nextRanked].key)) ++nextRanked;
+        return Deliver(entry, ranked, nextRanked);
+    }
+    // As the ranked lookup does: a Dictionary key asked for by name is then
+    // left out.
+    int FindRankedKey(const char* key, LibraryEntry& entry) override {
+        for (std::size_t i = nextRanked; i < ranked.size(); ++i) {
+            if (ranked[i].type != Dictionary || ranked[i].key != key || taken.count(key)) continue;
+            taken.insert(key);
+            return Deliver(entry, ranked, i);
+        }
+        return 0;
+    }
+    std::set<std::string> taken;
 
   private:
     std::size_t next = 0, nextRanked = 0;
@@ -363,6 +379,30 @@ TEST_F(SmartFixture, AWordTypedTwiceThatNoLibraryHoldsIsOfferedAsLearned) {
     ASSERT_EQ(Lookup("thi"), 0);
     const auto without = Keys();
     EXPECT_EQ(std::count(without.begin(), without.end(), "thingamajig"), 0);
+}
+
+// A learned word a library holds far down its ranked order comes up where
+// its use puts it, learning new words or not, and only there.
+TEST_F(SmartFixture, ALearnedWordBeyondTheWindowIsOfferedOnceWhereItsUsePutsIt) {
+    source.ranked.clear();
+    for (int i = 0; i < 60; ++i)
+        source.ranked.push_back({"th" + std::string(1, static_cast<char>('a' + i / 26)) +
+                                     static_cast<char>('a' + i % 26),
+                                 "", Dictionary, 0.001});
+    source.ranked.push_back({"thumbtack", "", Dictionary, 0.0001});
+    list.SetLearner(&learner, [] { return std::int64_t{1000}; });
+    for (int i = 0; i < 5; ++i) learner.Use("thumbtack", "", 1000);
+    for (const bool newWords : {false, true}) {
+        list.SetSuggestions({true, false, true, newWords});
+        ASSERT_EQ(Lookup("th"), 0);
+        EXPECT_EQ(Texts().front(), "thumbtack");
+        EXPECT_EQ(list.rows().front().image, Dictionary - 1);
+        int seen = 0;
+        do {
+            for (const auto& row : list.rows()) seen += row.text == "thumbtack";
+        } while (list.NextPage(list.m_nPageSize));
+        EXPECT_EQ(seen, 1);
+    }
 }
 
 }  // namespace

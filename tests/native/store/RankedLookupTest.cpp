@@ -112,6 +112,30 @@ TEST_F(RankedLookupTest, NoLibraryOrNoLookupAnswersZero) {
     EXPECT_EQ(set.FindNextRanked(e), 0);
 }
 
+// A key asked for by name within the lookup comes as the lookup would give
+// it (the best of its case forms, with its weight), and the lookup then
+// leaves it out: it is offered once.
+TEST_F(RankedLookupTest, AKeyTakenByNameIsNotOfferedAgain) {
+    Make("words.lib", {{"thaw", "old"}, {"than", ""}, {"thawing", ""}, {"Thawing", ""}},
+         {{"than", 50}, {"thawing", 2}, {"Thawing", 3}});
+    Make("more.lib", {{"thawing", "note"}, {"thy", ""}});
+    Make("short.lib", {{"thx", "thanks"}}, {}, Shorthand);
+    Load();
+    LibraryEntry e;
+    EXPECT_EQ(set.FindRankedKey("thawing", e), 0);  // no ranked lookup yet
+    ASSERT_EQ(set.FindFirstRanked("th", e, 1, 1), 1);
+    ASSERT_EQ(set.FindRankedKey("THAWING", e), 1);
+    EXPECT_STREQ(e.keyString(), "Thawing");
+    EXPECT_GT(e.probability, 0.0);
+    EXPECT_EQ(e.type, Dictionary);
+    EXPECT_EQ(set.FindRankedKey("thawing", e), 0);  // once
+    EXPECT_EQ(set.FindRankedKey("thx", e), 0);      // not a word
+    EXPECT_EQ(set.FindRankedKey("thorn", e), 0);    // no library holds it
+    Keys rest;
+    while (set.FindNextRanked(e)) rest.push_back(e.keyString());
+    EXPECT_EQ(rest, (Keys{"thawing", "thaw", "thx", "thy"}));
+}
+
 TEST_F(RankedLookupTest, DamagedWeightsLeaveTodaysOrder) {
     Make("a.lib", {{"cab", ""}, {"Cable", ""}, {"cat", ""}, {"cave", ""}});
     // Weight records of the wrong length: as if there were none.
