@@ -1,6 +1,7 @@
-// Where every persistent setting lives.  All keys are under
-// HKEY_LOCAL_MACHINE\SOFTWARE\Quorbit\; numbers are REG_BINARY of fixed width,
-// little-endian; strings are REG_SZ.
+// The registry layout of the settings, all under HKEY_LOCAL_MACHINE: the keys
+// under SOFTWARE\Quorbit\ and the Run value that starts the program with
+// Windows.  Numbers are REG_BINARY of fixed width, little-endian; strings are
+// REG_SZ.  The per-user profile of the dialogs is libui/Profile.h's.
 //
 // Part of wl_platform, the one layer that its three users may all depend on:
 // the settings (settings/), the hook library's select keys and policy (hook/)

@@ -312,8 +312,7 @@ __db* OpenDatabase(const std::string& path, const char* name, bool create) {
 }
 
 __db* OpenForScan(const std::string& path, const char* name, __db* flush) {
-    if (path.empty() || (flush && flush->sync(flush, 0) != 0) || !Trustworthy(path))
-        return nullptr;
+    if (path.empty() || (flush && flush->sync(flush, 0) != 0) || !Trustworthy(path)) return nullptr;
     DB* db = nullptr;
     if (db_create(&db, nullptr, 0) != 0) return nullptr;
     Silence(db);

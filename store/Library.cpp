@@ -337,9 +337,8 @@ std::int32_t Library::CountWeights() {
 int Library::ForEachKey(const KeyVisitor& visit) {
     if (!open_ || !data_) return 0;
     DB* weightDb = Weights(false);
-    DB* data = bdb::StillTheFile(data_, path_, true)
-                   ? bdb::OpenForScan(path_, "DBDATA", data_)
-                   : nullptr;
+    DB* data =
+        bdb::StillTheFile(data_, path_, true) ? bdb::OpenForScan(path_, "DBDATA", data_) : nullptr;
     DB* weights = data && weightDb ? bdb::OpenForScan(path_, kWeightDatabase, weightDb) : nullptr;
     if (data && weightDb && !weights) {
         bdb::CloseDatabase(data);

@@ -98,7 +98,8 @@ TEST_F(SharedHandlesTest, AWalkOfEveryKeySeesWhatAnotherHandleHasNotWrittenOutYe
         weights += info.weight;
         EXPECT_NE(std::string(info.key, info.length), "base7");
         return true;
-    }), 1);
+    }),
+              1);
     EXPECT_EQ(keys, 49 + 3000);
     EXPECT_EQ(weighted, 1 + 3000);
     EXPECT_EQ(weights, 3000u * 3001u / 2);
