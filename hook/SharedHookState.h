@@ -111,6 +111,12 @@ static_assert(offsetof(SharedHookState, learnOn) == 134232);
 static_assert(offsetof(SharedHookState, finished) == 134244);
 static_assert(sizeof(SharedHookState) == 142948);
 
+// The layout's version, part of the names of the record and of its mutex: a
+// program never opens a record of another layout, such as the one a hook
+// library of an older version, still loaded in running applications, keeps
+// alive.  Raise it whenever the layout changes.
+inline constexpr int kSharedStateLayoutVersion = 1;
+
 class CodePage;
 class Registry;
 

@@ -188,6 +188,36 @@ TEST(VemoRecord, AProcessTheRecordRefusesPassesEveryKeyOn) {
     EndVemo();
 }
 
+TEST(VemoRecord, ARecordOfAnotherLayoutVersionIsNeverOpened) {
+    // Smaller records that hook libraries of other versions keep alive: the
+    // name before the version was part of it, and the next version's.
+    const VersionedName next("Local\\WordlarkVemoSharedState", kSharedStateLayoutVersion + 1);
+    const char* older[] = {"Local\\WordlarkVemoSharedState", next.text};
+    std::vector<HANDLE> kept;
+    for (const char* name : older) {
+        HANDLE mapping =
+            CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, name);
+        ASSERT_NE(mapping, nullptr) << name;
+        kept.push_back(mapping);
+        if (void* view = MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, 4096)) {
+            std::memset(view, 'x', 4096);
+            UnmapViewOfFile(view);
+        }
+    }
+    MainWindow main;
+    ASSERT_EQ(BeginVemo(main.hwnd), 1);
+    SharedHookState* s = View();
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(Peer("replace newer 1"), "1\n");
+    EXPECT_STREQ(s->replaceText, "newer");
+    EndVemo();
+    for (HANDLE mapping : kept) CloseHandle(mapping);
+    // The names carry the version.
+    const std::string version = "-v" + std::to_string(kSharedStateLayoutVersion);
+    EXPECT_EQ(kSharedStateMappingName, "Local\\WordlarkVemoSharedState" + version);
+    EXPECT_EQ(kSharedStateMutexName, "Local\\WordlarkVemoSharedStateInit" + version);
+}
+
 TEST(VemoHooks, BeginTwiceLeavesOneSetOfHooks) {
     MainWindow main;
     SharedHookState* s = View();
