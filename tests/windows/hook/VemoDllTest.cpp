@@ -111,7 +111,7 @@ struct MainWindow {
 TEST(VemoRecord, TwoProcessesShareOneRecordAndEitherEndsIt) {
     MainWindow main;
     ASSERT_EQ(BeginVemo(main.hwnd), 1);
-    EXPECT_EQ(Peer("active"), "1\n");
+    EXPECT_EQ(Peer("status active"), "0\n1\n");
     // The peer writes, this process reads ...
     EXPECT_EQ(Peer("replace from-the-peer 4 selectkey 75 74"), "1\nok\n");
     SharedHookState* s = View();
@@ -177,9 +177,9 @@ TEST(VemoRecord, AProcessTheRecordRefusesPassesEveryKeyOn) {
     {
         RefusingRecord refusing;
         ASSERT_TRUE(refusing.refusing());
-        // One it refuses: nothing is mapped there, and every key reaches the
-        // application untouched.
-        EXPECT_EQ(Peer("active input type abc"), "0\n[]\n[abc]\n");
+        // One it refuses: nothing is mapped there, it says why, and every key
+        // reaches the application untouched.
+        EXPECT_EQ(Peer("status active input type abc"), "2\n0\n[]\n[abc]\n");
     }
     MainWindow::Pump();
     EXPECT_STREQ(s->typedLine, "");
@@ -206,9 +206,10 @@ TEST(VemoRecord, ARecordOfAnotherLayoutVersionIsNeverOpened) {
     }
     MainWindow main;
     ASSERT_EQ(BeginVemo(main.hwnd), 1);
+    EXPECT_EQ(GetSharedStateStatus(), 0);
     SharedHookState* s = View();
     ASSERT_NE(s, nullptr);
-    EXPECT_EQ(Peer("replace newer 1"), "1\n");
+    EXPECT_EQ(Peer("status replace newer 1"), "0\n1\n");
     EXPECT_STREQ(s->replaceText, "newer");
     EndVemo();
     for (HANDLE mapping : kept) CloseHandle(mapping);
