@@ -23,6 +23,9 @@ class VemoApi : public HookCalls {
         (void)word, (void)wordSize, (void)prev, (void)prevSize;
         return 0;
     }
+    // Why the hook library has no shared record (a RecordStatus; 0 when it
+    // has one): without it there is no completion and no learning.
+    virtual int GetSharedStateStatus() { return 0; }
 };
 
 // "Vemo.dll" itself.

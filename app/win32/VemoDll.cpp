@@ -20,6 +20,7 @@ class VemoDllApi : public VemoApi {
     int GetFinishedWord(char* word, int wordSize, char* prev, int prevSize) override {
         return ::GetFinishedWord(word, wordSize, prev, prevSize);
     }
+    int GetSharedStateStatus() override { return ::GetSharedStateStatus(); }
 };
 
 }  // namespace
