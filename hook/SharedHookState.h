@@ -164,6 +164,12 @@ static_assert(offsetof(SharedHookState, lineBreaks) == 143460);
 static_assert(offsetof(SharedHookState, line) == 143468);
 static_assert(sizeof(SharedHookState) == 143632);
 
+// The layout's version, part of the names of the record and of its mutex: a
+// program never opens a record of another layout, such as the one a hook
+// library of an older version, still loaded in running applications, keeps
+// alive.  Raise it whenever the layout changes.
+inline constexpr int kSharedStateLayoutVersion = 1;
+
 class CodePage;
 class Registry;
 

@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "hook/SharedRecordCheck.h"
 #include "libui/UiMessage.h"
 #include "libui/win32/LibraryDialogs.h"
 #include "platform/RegistryLayout.h"
@@ -303,6 +304,10 @@ void CDlgMain::RunStartupSteps() {
             OnCommand(ID_TRAY_LIB_MANAGER);
     }
     StartHooks();
+    // A shared record that was not this user's own is refused by the hook
+    // library, which shows nothing: the user learns here why nothing works.
+    const std::string refused = RecordRefusalText(m_vemo.GetSharedStateStatus());
+    if (!refused.empty()) MessageBoxA(m_hWnd, refused.c_str(), kTitleError, MB_OK | MB_ICONERROR);
 }
 
 void CDlgMain::StartHooks() {

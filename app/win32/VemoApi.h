@@ -26,6 +26,9 @@ class VemoApi : public HookCalls, public ReportedWords {
         return false;
     }
     virtual void DropFinishedWords() {}
+    // Why the hook library has no shared record (a RecordStatus; 0 when it
+    // has one): without it there is no completion and no learning.
+    virtual int GetSharedStateStatus() { return 0; }
 };
 
 // "Vemo.dll" itself.

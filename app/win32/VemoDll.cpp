@@ -28,6 +28,7 @@ class VemoDllApi : public VemoApi {
         return true;
     }
     void DropFinishedWords() override { ::DropFinishedWords(); }
+    int GetSharedStateStatus() override { return ::GetSharedStateStatus(); }
 };
 
 }  // namespace

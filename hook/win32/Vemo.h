@@ -64,5 +64,9 @@ VEMO_API void DropFinishedWords(void);
 // ("of" while "of th" is typed), NUL-terminated and cut to size - 1 bytes;
 // empty when there is none.  Answers its length.
 VEMO_API int GetPrevWord(char* buffer, int size);
+// Why this process has no shared record (and so no completion and no
+// learning): a wl::RecordStatus (hook/SharedRecordCheck.h), 0 when the record
+// is in use.  Maps the record first if nothing did yet.
+VEMO_API int GetSharedStateStatus(void);
 
 }  // extern "C"

@@ -31,7 +31,8 @@ HMODULE ThisModule() {
 
 LRESULT CALLBACK KeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
     // No record in a process that its descriptor refuses (another user, a
-    // lower integrity level): every key goes on untouched there.
+    // lower integrity level), nor where the record found was not the user's
+    // own: every key goes on untouched there.
     SharedHookState* state = SharedState();
     if (state && code == HC_ACTION) {
         try {
@@ -324,6 +325,10 @@ VEMO_API int GetPrevWord(char* buffer, int size) {
     } catch (...) {
         return 0;
     }
+}
+
+VEMO_API int GetSharedStateStatus(void) {
+    return static_cast<int>(SharedStateStatus());
 }
 
 }  // extern "C"

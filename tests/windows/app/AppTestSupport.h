@@ -34,6 +34,9 @@ class FakeVemo : public RecordingHook<VemoApi> {
     int IsBeginVemo() override { return active; }
     void SetOldFous() override { ++oldFocusCalls; }
     int CheckCaret() override { return 0; }
+    // Why the hook library has no shared record (0: it has one).
+    int recordStatus = 0;
+    int GetSharedStateStatus() override { return recordStatus; }
 
     // Learning: the switch as last set, and the words the hook "reported".
     int learning = -1;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "hook/SharedRecordCheck.h"
 #include "settings/Settings.h"
 #include "tests/support/Libraries.h"
 #include "tests/windows/app/AppTestSupport.h"
@@ -168,6 +169,26 @@ TEST_F(MainWindowTest, NoLibraryAsksOnceAndStartsTheHookAnyway) {
     ASSERT_TRUE(question.Run([&] { Start(); })) << ::testing::PrintToString(question.problems);
     EXPECT_EQ(vemo.beginCalls, 1);
     EXPECT_EQ(Lookup("ap"), 1);
+}
+
+// The hook library refused the shared record it found (another account's):
+// the user is told why at start-up, once.
+TEST_F(MainWindowTest, ARefusedRecordIsToldAtStartUp) {
+    MakeLibrary(dir / "Libs\\English.lib", {{"apple", ""}});
+    vemo.recordStatus = static_cast<int>(RecordStatus::kOtherOwner);
+    std::string told;
+    DialogScript refusal;
+    refusal.On("Wordlark - Error", [&](HWND box) {
+        told = MessageText(box);
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+    });
+    ASSERT_TRUE(refusal.Run([&] { Start(); })) << ::testing::PrintToString(refusal.problems);
+    EXPECT_EQ(told, RecordRefusalText(vemo.recordStatus));
+    EXPECT_NE(told.find("Completion and learning are off"), std::string::npos);
+    EXPECT_TRUE(DialogScript().Run([&] {  // not again when switched on later
+        Command(ID_TRAY_TOGGLE);
+        Command(ID_TRAY_TOGGLE);
+    }));
 }
 
 TEST_F(MainWindow, ADialogFromTheTrayHidesTheListAndGivesTheFocusBack) {

@@ -111,7 +111,7 @@ struct MainWindow {
 TEST(VemoRecord, TwoProcessesShareOneRecordAndEitherEndsIt) {
     MainWindow main;
     ASSERT_EQ(BeginVemo(main.hwnd), 1);
-    EXPECT_EQ(Peer("active"), "1\n");
+    EXPECT_EQ(Peer("status active"), "0\n1\n");
     // The peer writes, this process reads ...
     EXPECT_EQ(Peer("replace from-the-peer 4 selectkey 75 74"), "1\nok\n");
     SharedHookState* s = View();
@@ -177,15 +177,46 @@ TEST(VemoRecord, AProcessTheRecordRefusesPassesEveryKeyOn) {
     {
         RefusingRecord refusing;
         ASSERT_TRUE(refusing.refusing());
-        // One it refuses: nothing is mapped there, and every key reaches the
-        // application untouched.
-        EXPECT_EQ(Peer("active input type abc"), "0\n[]\n[abc]\n");
+        // One it refuses: nothing is mapped there, it says why, and every key
+        // reaches the application untouched.
+        EXPECT_EQ(Peer("status active input type abc"), "2\n0\n[]\n[abc]\n");
     }
     MainWindow::Pump();
     EXPECT_STREQ(s->typedLine, "");
     EXPECT_EQ(MainWindow::caretPending, 0);
     EXPECT_EQ(IsBeginVemo(), 1);  // the main program's own view goes on
     EndVemo();
+}
+
+TEST(VemoRecord, ARecordOfAnotherLayoutVersionIsNeverOpened) {
+    // Smaller records that hook libraries of other versions keep alive: the
+    // name before the version was part of it, and the next version's.
+    const VersionedName next("Local\\WordlarkVemoSharedState", kSharedStateLayoutVersion + 1);
+    const char* older[] = {"Local\\WordlarkVemoSharedState", next.text};
+    std::vector<HANDLE> kept;
+    for (const char* name : older) {
+        HANDLE mapping =
+            CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, name);
+        ASSERT_NE(mapping, nullptr) << name;
+        kept.push_back(mapping);
+        if (void* view = MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, 4096)) {
+            std::memset(view, 'x', 4096);
+            UnmapViewOfFile(view);
+        }
+    }
+    MainWindow main;
+    ASSERT_EQ(BeginVemo(main.hwnd), 1);
+    EXPECT_EQ(GetSharedStateStatus(), 0);
+    SharedHookState* s = View();
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(Peer("status replace newer 1"), "0\n1\n");
+    EXPECT_STREQ(s->replaceText, "newer");
+    EndVemo();
+    for (HANDLE mapping : kept) CloseHandle(mapping);
+    // The names carry the version.
+    const std::string version = "-v" + std::to_string(kSharedStateLayoutVersion);
+    EXPECT_EQ(kSharedStateMappingName, "Local\\WordlarkVemoSharedState" + version);
+    EXPECT_EQ(kSharedStateMutexName, "Local\\WordlarkVemoSharedStateInit" + version);
 }
 
 TEST(VemoHooks, BeginTwiceLeavesOneSetOfHooks) {

@@ -6,6 +6,7 @@
 //   replace TEXT MODE SetReplaceStr(TEXT, MODE)
 //   selectkey P N     SetSelectKey(P, N) (decimal)
 //   end               EndVemo()
+//   status            GetSharedStateStatus()
 //   type WORD         types WORD (lower-case letters) into an edit box of its
 //                     own through the system's input, as the user would, and
 //                     prints the box's text once it holds WORD or after 5 s
@@ -68,6 +69,8 @@ int main(int argc, char** argv) {
         } else if (!std::strcmp(argv[i], "type") && i + 1 < argc) {
             std::printf("[%s]\n", TypeIntoOwnBox(argv[i + 1]).c_str());
             i += 1;
+        } else if (!std::strcmp(argv[i], "status")) {
+            std::printf("%d\n", GetSharedStateStatus());
         } else if (!std::strcmp(argv[i], "end")) {
             EndVemo();
             std::printf("ok\n");
