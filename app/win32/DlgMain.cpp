@@ -446,13 +446,22 @@ void CDlgMain::OnCommand(UINT id) {
 
 namespace {
 
-// What was learned, as the Options dialog shows and forgets it.
+// What was learned, as the Options dialog shows, lists and forgets it.
 class LearnedForOptions : public LearnedData {
   public:
     explicit LearnedForOptions(std::function<LearnedWords&()> learned)
         : learned_(std::move(learned)) {}
     std::size_t LearnedWordCount() override { return learned_().WordCount(); }
-    void ForgetLearned() override { learned_().Forget(); }
+    std::vector<std::string> ForgetLearned() override { return learned_().Forget(); }
+    std::vector<LearnedWordRow> ListLearned() override {
+        std::vector<LearnedWordRow> rows;
+        for (const auto& [key, use] : learned_().learner().Words())
+            rows.push_back({use.form, key, use.uses});
+        return rows;
+    }
+    bool RemoveLearned(const std::vector<std::string>& keys) override {
+        return learned_().Remove(keys, std::time(nullptr));
+    }
 
   private:
     std::function<LearnedWords&()> learned_;
