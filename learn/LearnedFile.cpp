@@ -193,6 +193,7 @@ std::string LearnedFile::SetAsideName() const {
 }
 
 std::vector<std::string> LearnedFile::Copies() const {
+    if (path_.empty()) return {};
     const std::string folder = FolderOf(path_);
     const std::string name = path_.substr(folder.size());
     std::vector<std::string> names, copies;

@@ -154,6 +154,7 @@ TEST_F(LearnedFileTest, EveryCopyIsFoundAndRemovedAndWhatStaysIsNamed) {
     files.failRemove.clear();
     EXPECT_TRUE(file.RemoveAll().empty());
     EXPECT_TRUE(LearnedFile(files, dir / "missing-folder/learned.dat").RemoveAll().empty());
+    EXPECT_TRUE(LearnedFile(files, "").Copies().empty());  // no file: not the current folder's
 }
 
 }  // namespace
