@@ -1,13 +1,17 @@
 #include "app/LearnedWords.h"
 
-#include <filesystem>
-#include <system_error>
+#include <algorithm>
 
 namespace wl {
 
-LearnedWords::LearnedWords(const CodePage& chars, std::string path, FieldProbe* probe)
-    : learner_(chars), path_(std::move(path)), probe_(probe) {
-    if (!path_.empty()) learner_.Load(path_);
+LearnedWords::LearnedWords(const CodePage& chars, std::string path, UserFiles& files,
+                           FieldProbe* probe)
+    : learner_(chars), file_(files, std::move(path)), probe_(probe) {
+    if (file_.path().empty()) return;
+    const LearnedFile::Loaded loaded = file_.Load(learner_);
+    leaveFile_ = loaded.result == LearnedFile::Result::Unreadable;
+    // What the rules refuse now leaves the disk too, not only the memory.
+    if (loaded.dropped > 0) dirty_ = !file_.Save(learner_);
 }
 
 void LearnedWords::WordReported(std::uint32_t ticket) {
@@ -77,20 +81,28 @@ bool LearnedWords::SaveIfDue(std::int64_t now) {
 }
 
 bool LearnedWords::SaveNow(std::int64_t now) {
-    if (!dirty_ || path_.empty()) return true;
+    if (!dirty_ || file_.path().empty() || leaveFile_) return true;
     lastSave_ = now;
-    if (!learner_.Save(path_)) return false;
+    if (!file_.Save(learner_)) return false;
     dirty_ = false;
     return true;
 }
 
-bool LearnedWords::Forget() {
+std::vector<std::string> LearnedWords::Forget() {
+    if (dropPending_) dropPending_();
+    DropWaiting();
     learner_.Forget();
     dirty_ = false;
-    if (path_.empty()) return true;
-    std::error_code ec;
-    std::filesystem::remove(path_, ec);
-    return !std::filesystem::exists(path_, ec);
+    if (file_.path().empty()) return {};
+    std::vector<std::string> left = file_.RemoveAll();
+    leaveFile_ = leaveFile_ && std::find(left.begin(), left.end(), file_.path()) != left.end();
+    return left;
+}
+
+bool LearnedWords::Remove(const std::vector<std::string>& keys, std::int64_t now) {
+    learner_.Remove(keys);
+    dirty_ = true;
+    return SaveNow(now);
 }
 
 }  // namespace wl

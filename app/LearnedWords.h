@@ -8,11 +8,15 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "learn/LearnedFile.h"
 #include "learn/Learner.h"
+#include "platform/UserFiles.h"
 
 namespace wl {
 
@@ -54,11 +58,15 @@ class LearnedWords {
     // How long a reported word waits for the answer about its field.
     static constexpr std::int64_t kAnswerWaitSeconds = 2;
 
-    // path: the file ("" keeps everything in memory only).  A damaged file
-    // is set aside by Learner::Load and learning starts afresh, silently.
+    // path: the file, UTF-8 ("" keeps everything in memory only).  A damaged
+    // file is set aside and learning starts afresh, silently; words and
+    // pairs the learning rules refuse now are dropped from it, and the file
+    // written again at once without them.  A file that can be neither read
+    // nor set aside is left alone: nothing is written over it.
     // probe: asked about the field of every reported word; none: the hook
     // library's own check of the field is all there is.
-    LearnedWords(const CodePage& chars, std::string path, FieldProbe* probe = nullptr);
+    LearnedWords(const CodePage& chars, std::string path, UserFiles& files = SystemUserFiles(),
+                 FieldProbe* probe = nullptr);
 
     Learner& learner() { return learner_; }
     const Learner& learner() const { return learner_; }
@@ -87,10 +95,20 @@ class LearnedWords {
     // Writes now when something changed (at exit); false when the write
     // failed (what was learned stays in memory and is tried again).
     bool SaveNow(std::int64_t now);
-    // Removes everything learned, in memory and in the file.
-    bool Forget();
+    // Removes everything learned, in memory and on disk: the file, one left
+    // half written and the copies set aside as damaged.  Answers the files
+    // that could not be removed (full paths, UTF-8); empty when all went.
+    std::vector<std::string> Forget();
+    // Called first thing by every Forget: the place for whoever still holds
+    // words not yet taken in (the main window, for the hook library's) to
+    // drop them, so that nothing forgotten comes back.
+    void OnForget(std::function<void()> dropPending) { dropPending_ = std::move(dropPending); }
+    // Removes words, by key (Learner::Key), with every pair that holds one,
+    // and writes the file at once; false when the write failed (it is tried
+    // again with the next one).
+    bool Remove(const std::vector<std::string>& keys, std::int64_t now);
     std::size_t WordCount() const { return learner_.WordCount(); }
-    const std::string& path() const { return path_; }
+    const std::string& path() const { return file_.path(); }
 
   private:
     struct Waiting {
@@ -101,9 +119,11 @@ class LearnedWords {
     static constexpr std::size_t kAnswersKept = 256;
 
     Learner learner_;
-    std::string path_;
+    LearnedFile file_;
     FieldProbe* probe_;
+    std::function<void()> dropPending_;
     bool dirty_ = false;
+    bool leaveFile_ = false;  // the file could not be read: not written over
     std::int64_t lastSave_ = 0;
     std::deque<Waiting> waiting_;
     std::map<std::uint32_t, FieldProbe::Answer> answers_;  // by ticket

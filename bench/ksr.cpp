@@ -62,6 +62,7 @@
 #include <unistd.h>
 
 #include "app/TypedCase.h"
+#include "learn/LearnedFile.h"
 #include "learn/Learner.h"
 #include "platform/CodePage.h"
 #include "platform/Directory.h"
@@ -724,16 +725,7 @@ int main(int argc, char** argv) {
     // at the lengths of these lines, and at most (64-byte words, the
     // longest numbers).
     const wl::Learner& learned = learner.learner();
-    const fs::path file =
-        fs::temp_directory_path() / ("ksr-learned-" + std::to_string(getpid()) + ".dat");
-    std::string saved;
-    if (learned.Save(file.string())) {
-        std::FILE* f = std::fopen(file.string().c_str(), "rb");
-        if (f) ReadAll(f, saved);
-        if (f) std::fclose(f);
-    }
-    std::error_code ec;
-    fs::remove(file, ec);
+    const std::string saved = wl::LearnedText(learned);
     double wordBytes = 0, pairBytes = 0;
     for (std::size_t at = 0; at < saved.size();) {
         std::size_t nl = saved.find('\n', at);

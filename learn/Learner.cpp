@@ -2,63 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <system_error>
+#include <set>
 
 #include "platform/CodePage.h"
 #include "platform/LetterWords.h"
 
 namespace wl {
-
-namespace {
-
-constexpr char kHeader[] = "Wordlark learned 1";
-
-// FNV-1a, 64 bits: enough to tell a damaged file from a whole one.
-std::uint64_t Checksum(std::string_view bytes) {
-    std::uint64_t h = 1469598103934665603ull;
-    for (unsigned char c : bytes) {
-        h ^= c;
-        h *= 1099511628211ull;
-    }
-    return h;
-}
-
-std::vector<std::string_view> Fields(std::string_view line) {
-    std::vector<std::string_view> out;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i <= line.size(); ++i) {
-        if (i == line.size() || line[i] == '\t') {
-            out.push_back(line.substr(start, i - start));
-            start = i + 1;
-        }
-    }
-    return out;
-}
-
-template <typename T>
-bool ParseNumber(std::string_view text, T& value) {
-    std::istringstream in{std::string(text)};
-    in >> value;
-    return in && in.peek() == std::char_traits<char>::eof();
-}
-
-// The name a damaged file is kept under: path.damaged, or path.damaged-N
-// when that is taken.
-std::string SetAsideName(const std::string& path) {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    std::string name = path + ".damaged";
-    for (int n = 2; fs::exists(name, ec) && n < 1000; ++n)
-        name = path + ".damaged-" + std::to_string(n);
-    return name;
-}
-
-}  // namespace
 
 std::vector<std::size_t> OrderByUse(const Learner& learner,
                                     const std::vector<RankedCandidate>& candidates,
@@ -235,117 +185,49 @@ void Learner::Forget() {
     total_ = 0;
 }
 
-bool Learner::Save(const std::string& path) const {
-    std::string text = std::string(kHeader) + '\n';
-    std::size_t lines = 1;
-    char number[64];
-    auto num = [&](double v) {
-        std::snprintf(number, sizeof number, "%.17g", v);
-        return std::string(number);
-    };
-    for (const auto& [key, use] : words_) {
-        text += "W\t" + key + '\t' + use.form + '\t' + num(use.count) + '\t' +
-                std::to_string(use.last) + '\t' + std::to_string(use.uses) + '\t' +
-                num(use.follows) + '\n';
-        ++lines;
-    }
-    for (const auto& [key, use] : pairs_) {
-        text += "P\t" + key + '\t' + num(use.count) + '\t' + std::to_string(use.last) + '\n';
-        ++lines;
-    }
-    std::snprintf(number, sizeof number, "END\t%zu\t%016llx\n", lines,
-                  static_cast<unsigned long long>(Checksum(text)));
-    text += number;
-
-    const std::string fresh = path + ".new";
-    {
-        std::ofstream out(fresh, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
-        out.flush();
-        if (!out) {
-            out.close();
-            std::error_code ec;
-            std::filesystem::remove(fresh, ec);
-            return false;
-        }
-    }
-    std::error_code ec;
-    std::filesystem::rename(fresh, path, ec);
-    if (ec) std::filesystem::remove(fresh, ec);
-    return !ec;
+bool Learner::Restore(std::string_view key, const WordUse& use) {
+    if (!Learnable(key) || !Learnable(use.form)) return false;
+    auto& kept = words_[std::string(key)];
+    total_ += static_cast<double>(use.uses) - kept.uses;
+    kept = use;
+    // The form's weight as far as its shape tells: capitals after the first
+    // letter are the spelling's, a first capital alone may be a sentence's.
+    const bool firstOnly = !use.form.empty() && use.form != key &&
+                           std::string_view(use.form).substr(1) == key.substr(1);
+    kept.formWeight = WeightOf(use.form, firstOnly, cp_);
+    return true;
 }
 
-Learner::LoadResult Learner::Load(const std::string& path) {
-    namespace fs = std::filesystem;
-    Forget();
-    std::error_code ec;
-    if (!fs::exists(path, ec)) return LoadResult::Missing;
-    std::string text;
-    {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream all;
-        all << in.rdbuf();
-        text = all.str();
+bool Learner::Restore(std::string_view prevKey, std::string_view wordKey, const PairUse& use) {
+    if (!Learnable(prevKey) || !Learnable(wordKey)) return false;
+    pairs_[std::string(prevKey) + '\t' + std::string(wordKey)] = use;
+    return true;
+}
+
+void Learner::Remove(const std::vector<std::string>& keys) {
+    const std::set<std::string, std::less<>> gone(keys.begin(), keys.end());
+    for (const std::string& key : gone) {
+        auto it = words_.find(key);
+        if (it == words_.end()) continue;
+        total_ = std::max(0.0, total_ - it->second.uses);
+        words_.erase(it);
     }
-    auto parse = [&]() -> bool {
-        // The last line: END, the number of lines before it, the checksum.
-        if (text.size() < 2 || text.back() != '\n') return false;
-        const std::size_t endLine = text.rfind('\n', text.size() - 2);
-        if (endLine == std::string::npos) return false;
-        const std::string_view body(text.data(), endLine + 1);
-        auto end = Fields(std::string_view(text).substr(endLine + 1, text.size() - endLine - 2));
-        std::size_t lines = 0;
-        unsigned long long sum = 0;
-        if (end.size() != 3 || end[0] != "END" || !ParseNumber(end[1], lines) ||
-            std::sscanf(std::string(end[2]).c_str(), "%llx", &sum) != 1 || sum != Checksum(body))
-            return false;
-        std::size_t seen = 0, start = 0;
-        while (start < body.size()) {
-            const std::size_t nl = body.find('\n', start);
-            const std::string_view line = body.substr(start, nl - start);
-            start = nl + 1;
-            if (seen++ == 0) {
-                if (line != kHeader) return false;
-                continue;
-            }
-            auto f = Fields(line);
-            if (f.size() == 7 && f[0] == "W") {
-                WordUse use;
-                use.form = std::string(f[2]);
-                if (!Learnable(f[1]) || !Learnable(f[2]) || !ParseNumber(f[3], use.count) ||
-                    !ParseNumber(f[4], use.last) || !ParseNumber(f[5], use.uses) ||
-                    !ParseNumber(f[6], use.follows) || !(use.count >= 0) || !(use.follows >= 0))
-                    return false;
-                // Its weight as far as the form tells: capitals after the
-                // first letter are the spelling's, a first capital alone
-                // may be a sentence's.
-                const bool firstOnly =
-                    !use.form.empty() && use.form.substr(1) == f[1].substr(1) && use.form != f[1];
-                use.formWeight = WeightOf(use.form, firstOnly, cp_);
-                total_ += use.uses;
-                words_[std::string(f[1])] = use;
-            } else if (f.size() == 5 && f[0] == "P") {
-                PairUse use;
-                if (!Learnable(f[1]) || !Learnable(f[2]) || !ParseNumber(f[3], use.count) ||
-                    !ParseNumber(f[4], use.last) || !(use.count >= 0))
-                    return false;
-                pairs_[std::string(f[1]) + '\t' + std::string(f[2])] = use;
-            } else {
-                return false;
-            }
+    for (auto it = pairs_.begin(); it != pairs_.end();) {
+        const std::string_view both = it->first;
+        const std::size_t tab = both.find('\t');
+        const std::string_view prev = both.substr(0, tab), word = both.substr(tab + 1);
+        if (!gone.count(prev) && !gone.count(word)) {
+            ++it;
+            continue;
         }
-        return seen == lines;
-    };
-    if (parse()) {
-        Bound();
-        return LoadResult::Loaded;
+        // The pair's count, carried to the time of the word before's own
+        // count, comes off how often that word was followed.
+        auto p = words_.find(std::string(prev));
+        if (p != words_.end())
+            p->second.follows = std::max(
+                0.0, p->second.follows - Faded(it->second.count, it->second.last, p->second.last));
+        it = pairs_.erase(it);
     }
-    // Damaged, cut short, or written by a newer version (whose header this
-    // one does not know): kept aside, not deleted, and learning starts anew.
-    Forget();
-    fs::rename(path, SetAsideName(path), ec);
-    return LoadResult::SetAside;
 }
 
 }  // namespace wl

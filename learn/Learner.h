@@ -92,23 +92,14 @@ class Learner {
     std::size_t PairCount() const { return pairs_.size(); }
     void Forget();
 
-    // The file: "Wordlark learned 1", a line per word and per pair, and a
-    // last line with the number of lines and a checksum.  Save writes a new
-    // file beside it and puts it in place only when whole, so the old file
-    // stays until the new one is complete.
-    bool Save(const std::string& path) const;
-    enum class LoadResult { Loaded, Missing, SetAside };
-    // A file that is damaged, cut short or of a newer version is renamed
-    // (".damaged", numbered when taken) and learning starts afresh.
-    LoadResult Load(const std::string& path);
-
-  private:
     // How much a form says about how the word is spelt: one typed in
     // capitals or at a sentence start gives way to one typed in the middle
     // of a sentence.
     enum class FormWeight : std::uint8_t { None, Capitals, SentenceStart, Sentence };
     static FormWeight WeightOf(std::string_view form, bool sentenceStart, const CodePage& cp);
 
+    // What is kept of a word, and of a word after another: what its file
+    // holds (learn/LearnedFile.h).
     struct WordUse {
         std::string form;  // as typed where it says most about the spelling
         FormWeight formWeight = FormWeight::None;
@@ -121,8 +112,22 @@ class Learner {
         double count = 0;
         std::int64_t last = 0;
     };
-
+    // By key, the lower-cased word; a pair's key is "prev\tword".
+    const std::map<std::string, WordUse>& Words() const { return words_; }
+    const std::map<std::string, PairUse>& Pairs() const { return pairs_; }
+    // Puts back a word (by its key) or a pair as its file kept it; false,
+    // keeping nothing, when Learnable refuses its key or form, or either word
+    // of the pair.  Trim() keeps the bound after the last one.
+    bool Restore(std::string_view key, const WordUse& use);
+    bool Restore(std::string_view prevKey, std::string_view wordKey, const PairUse& use);
+    void Trim() { Bound(); }
+    // Removes words, by key, and every pair that holds one of them; the word
+    // before a removed pair is then followed that much less often.
+    void Remove(const std::vector<std::string>& keys);
+    // The key of a word: lower-cased in the code page.
     std::string Key(std::string_view word) const;
+
+  private:
     double Faded(double count, std::int64_t last, std::int64_t now) const;
     void Bound();
 

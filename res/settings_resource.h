@@ -28,6 +28,12 @@
 #define IDC_OTHERS_LEARNNEW 1073
 #define IDC_OTHERS_LEARNED 1074
 #define IDC_OTHERS_FORGET 1075
+#define IDC_OTHERS_SHOW 1076
+
+// What was learned, listed.
+#define IDD_LEARNED_LIST 110
+#define IDC_LEARNED_LIST 1000
+#define IDC_LEARNED_REMOVE 1001
 
 // Applications Manager.
 #define IDD_APP_MANAGER 104

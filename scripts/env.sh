@@ -13,5 +13,16 @@ export WORDLARK_CACHE WORDLARK_DB_MINGW WORDLARK_YAML_MINGW WORDLARK_WINE WORDLA
 # Wine takes the ANSI code page and the keyboard's characters from the
 # locale.  The tests and the demonstration expect an English Windows
 # (Windows-1252, e-acute typed through the clipboard on a US layout); with
-# no locale set (POSIX), Wine types e-acute as "e".
-export LC_ALL=C.UTF-8
+# no locale set (POSIX), Wine types e-acute as "e".  WORDLARK_WINE_LOCALE
+# chooses another one for the few tests of other systems (ru_RU.UTF-8: a
+# Russian Windows, Windows-1251), whose Wine runs in a prefix of its own so
+# that the tests of both never share a server or a registry.
+WORDLARK_WINE_LOCALE=${WORDLARK_WINE_LOCALE:-C.UTF-8}
+export LC_ALL=$WORDLARK_WINE_LOCALE
+# The prefix without a display for that locale (scripts/setup makes them).
+if [ "$WORDLARK_WINE_LOCALE" = C.UTF-8 ]; then
+    WORDLARK_NULL_PREFIX="$WORDLARK_CACHE/wineprefix-null"
+else
+    WORDLARK_NULL_PREFIX="$WORDLARK_CACHE/wineprefix-null-$WORDLARK_WINE_LOCALE"
+fi
+export WORDLARK_WINE_LOCALE

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/Directory.h"
 #include "platform/VirtualKeys.h"
 
 namespace wl {
@@ -122,27 +123,58 @@ void OptionHotkeyPage::HotkeyChanged(std::uint32_t hotkey) {
     toggleHotkey = hotkey;
 }
 
-std::string LearnedCountText(std::size_t count) {
-    if (count == 0) return "No words learned yet";
-    if (count == 1) return "1 word learned";
-    std::string digits = std::to_string(count);
+std::string GroupedNumber(std::size_t count) {
+    const std::string digits = std::to_string(count);
     std::string grouped;
     for (size_t i = 0; i < digits.size(); ++i) {
         if (i > 0 && (digits.size() - i) % 3 == 0) grouped += ',';
         grouped += digits[i];
     }
-    return grouped + " words learned";
+    return grouped;
+}
+
+std::string LearnedCountText(std::size_t count) {
+    if (count == 0) return "No words learned yet";
+    if (count == 1) return "1 word learned";
+    return GroupedNumber(count) + " words learned";
+}
+
+std::string ForgetLeftText(const std::vector<std::string>& left) {
+    // The files are all in one folder: it is named once.
+    const std::string folder = left.empty() ? std::string() : FolderOf(left.front());
+    std::string text = "Not all that Wordlark learned could be removed. ";
+    text += left.size() == 1 ? "This file is left" : "These files are left";
+    text += " in " + (folder.size() > 1 ? folder.substr(0, folder.size() - 1) : folder) + ":\n\n";
+    for (std::size_t i = 0; i < left.size() && i < kForgetLeftShown; ++i)
+        text += left[i].substr(FolderOf(left[i]).size()) + '\n';
+    if (left.size() > kForgetLeftShown)
+        text += "and " + GroupedNumber(left.size() - kForgetLeftShown) + " more\n";
+    text +=
+        "\nA file may be read-only or open in another program. Close that program or remove "
+        "the files yourself: what is left may be read again when Wordlark next starts.";
+    return text;
 }
 
 void OptionOthersPage::ShowLearned(LearnedData* learned) {
     learned_ = learned;
-    learnedCount_ = learned ? learned->LearnedWordCount() : 0;
+    filesLeft_ = false;
+    Recount();
 }
 
-void OptionOthersPage::Forget() {
-    if (!learned_) return;
-    learned_->ForgetLearned();
-    learnedCount_ = learned_->LearnedWordCount();
+std::string OptionOthersPage::LearnedText() const {
+    return filesLeft_ ? kNotAllForgotten : LearnedCountText(learnedCount_);
+}
+
+std::string OptionOthersPage::Forget() {
+    if (!learned_) return {};
+    const std::vector<std::string> left = learned_->ForgetLearned();
+    filesLeft_ = !left.empty();
+    Recount();
+    return filesLeft_ ? ForgetLeftText(left) : std::string();
+}
+
+void OptionOthersPage::Recount() {
+    learnedCount_ = learned_ ? learned_->LearnedWordCount() : 0;
 }
 
 void OptionsModel::Open(Registry& reg, LearnedData* learned) {

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/Registry.h"
 #include "settings/Settings.h"
@@ -99,19 +100,41 @@ class OptionHotkeyPage {
     int otherSelected_ = 0;
 };
 
-// What has been learned from the user's typing, as the Options dialog shows
-// and forgets it.  The main window hands in its own; the dialog works without.
+// A learned word as the user's view of what was learned lists it.
+struct LearnedWordRow {
+    std::string word;  // as last typed
+    std::string key;   // the name that removes it
+    std::uint32_t uses = 0;
+};
+
+// What has been learned from the user's typing, as the Options dialog shows,
+// lists and forgets it.  The main window hands in its own; the dialog works
+// without.
 class LearnedData {
   public:
     virtual ~LearnedData() = default;
     virtual std::size_t LearnedWordCount() = 0;
-    // Removes everything learned, at once and for good.
-    virtual void ForgetLearned() = 0;
+    // Removes everything learned, at once and for good; answers the files
+    // that could not be removed (full paths, UTF-8), empty when all went.
+    virtual std::vector<std::string> ForgetLearned() = 0;
+    // Every learned word, in the order of their keys.
+    virtual std::vector<LearnedWordRow> ListLearned() = 0;
+    // Removes words, by key, with the pairs that hold them, and writes them
+    // off the disk at once; false when that write failed.
+    virtual bool RemoveLearned(const std::vector<std::string>& keys) = 0;
 };
+
+// A count with its thousands grouped: "1,234,567".
+std::string GroupedNumber(std::size_t count);
 
 // The line that tells how much was learned: "No words learned yet",
 // "1 word learned", "1,234 words learned".
 std::string LearnedCountText(std::size_t count);
+
+// What the user is told when forgetting left files behind: which files,
+// and in which folder (at most kForgetLeftShown by name).
+std::string ForgetLeftText(const std::vector<std::string>& left);
+inline constexpr std::size_t kForgetLeftShown = 8;
 
 // The "Others" page: seven flags, each set at once from its check box, and
 // what was learned.
@@ -130,15 +153,24 @@ class OptionOthersPage {
     bool LearnBoxEnabled() const { return smartOrder != 0; }
     bool LearnNewBoxEnabled() const { return smartOrder != 0 && learn != 0; }
 
-    // The learned data the page shows (none: the count and the button are
-    // disabled); asks it for its count.
+    // What the user is told, under kForgetFailedTitle, when forgetting left
+    // files behind (ForgetLeftText); the count line then says kNotAllForgotten.
+    static constexpr char kForgetFailedTitle[] = "Wordlark - Error";
+    static constexpr char kNotAllForgotten[] = "Not all that was learned could be removed";
+
+    // The learned data the page shows (none: the count and the buttons are
+    // hidden); asks it for its count.
     void ShowLearned(LearnedData* learned);
     bool HasLearned() const { return learned_ != nullptr; }
+    LearnedData* Learned() const { return learned_; }
     std::size_t LearnedCount() const { return learnedCount_; }
-    std::string LearnedText() const { return LearnedCountText(learnedCount_); }
+    std::string LearnedText() const;
     // The user answered Yes to kForgetQuestion: everything learned goes now,
-    // not on OK, and the count is asked again.
-    void Forget();
+    // not on OK, and the count is asked again.  Answers the message for the
+    // files left behind; "" when everything went.
+    std::string Forget();
+    // The count asked again (after the user removed words from the list).
+    void Recount();
 
     std::int32_t enableWord = 1;
     std::int32_t enableShorthand = 1;
@@ -151,6 +183,7 @@ class OptionOthersPage {
   private:
     LearnedData* learned_ = nullptr;
     std::size_t learnedCount_ = 0;
+    bool filesLeft_ = false;  // the last Forget left files behind
 };
 
 // What the main window takes over after OK.

@@ -323,7 +323,11 @@ LearnedWords& CDlgMain::learned() {
             if (!folder.empty()) path = folder + "\\learned.dat";
         }
         if (m_hWnd && !m_probe) m_probe = std::make_unique<CUiaFieldProbe>(m_hWnd);
-        m_learned = std::make_unique<LearnedWords>(m_codePage, std::move(path), m_probe.get());
+        m_learned = std::make_unique<LearnedWords>(m_codePage, std::move(path),
+                                                   SystemUserFiles(), m_probe.get());
+        // Forgotten means forgotten: the words the hook library reported
+        // and not yet taken in go too.
+        m_learned->OnForget([this] { m_vemo.DropFinishedWords(); });
     }
     return *m_learned;
 }
@@ -465,22 +469,25 @@ void CDlgMain::OnCommand(UINT id) {
 
 namespace {
 
-// What was learned, as the Options dialog shows and forgets it.
+// What was learned, as the Options dialog shows, lists and forgets it.
 class LearnedForOptions : public LearnedData {
   public:
-    LearnedForOptions(std::function<LearnedWords&()> learned, VemoApi& vemo)
-        : learned_(std::move(learned)), vemo_(vemo) {}
+    explicit LearnedForOptions(std::function<LearnedWords&()> learned)
+        : learned_(std::move(learned)) {}
     std::size_t LearnedWordCount() override { return learned_().WordCount(); }
-    void ForgetLearned() override {
-        // The words the hook library reported and not yet taken in go too.
-        vemo_.DropFinishedWords();
-        learned_().DropWaiting();
-        learned_().Forget();
+    std::vector<std::string> ForgetLearned() override { return learned_().Forget(); }
+    std::vector<LearnedWordRow> ListLearned() override {
+        std::vector<LearnedWordRow> rows;
+        for (const auto& [key, use] : learned_().learner().Words())
+            rows.push_back({use.form, key, use.uses});
+        return rows;
+    }
+    bool RemoveLearned(const std::vector<std::string>& keys) override {
+        return learned_().Remove(keys, std::time(nullptr));
     }
 
   private:
     std::function<LearnedWords&()> learned_;
-    VemoApi& vemo_;
 };
 
 }  // namespace
@@ -489,7 +496,7 @@ void CDlgMain::OnOptions() {
     OptionsResult result;
     // What the hook library reported so far counts before the dialog shows it.
     TakeFinishedWords(false);
-    LearnedForOptions learnedData([this]() -> LearnedWords& { return learned(); }, m_vemo);
+    LearnedForOptions learnedData([this]() -> LearnedWords& { return learned(); });
     if (!RunOptionsDialog(m_hWnd, m_registry, result, &learnedData)) return;
     m_candidates.SetSwitches(result.bEnableWord, result.bEnableShorthand);
     m_dwToggleHotkey = result.dwEnableVemo;

@@ -48,8 +48,8 @@ class CDlgMain : public DialogBase, public CandidateView, public CandidateSource
     // vemo: the hook library; registry: the settings; codePage: the text of
     // the libraries and of path completion; programFolder: where the Libs
     // folder is looked for, empty for the folder of the running executable.
-    // learnedPath: the file of what is learned from the user's typing;
-    // empty for learned.dat in the user's own data folder.
+    // learnedPath: the file of what is learned from the user's typing, in
+    // UTF-8; empty for learned.dat in the user's own data folder.
     CDlgMain(VemoApi& vemo, Registry& registry, const CodePage& codePage,
              std::string programFolder = {}, std::string learnedPath = {});
     ~CDlgMain() override;

@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include "platform/win32/WideText.h"
+
 namespace wl {
 
 std::string ProgramPath() {
@@ -21,15 +23,15 @@ std::string ProgramFolder() {
 }
 
 std::string UserDataFolder() {
-    char base[MAX_PATH + 1] = {};
-    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr,
+    wchar_t base[MAX_PATH + 1] = {};
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr,
                                 SHGFP_TYPE_CURRENT, base)) ||
         !base[0])
         return {};
-    std::string folder = std::string(base) + "\\Wordlark";
-    if (!CreateDirectoryA(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+    const std::wstring folder = std::wstring(base) + L"\\Wordlark";
+    if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
         return {};
-    return folder;
+    return Utf8FromWide(folder);
 }
 
 }  // namespace wl

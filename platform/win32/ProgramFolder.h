@@ -14,7 +14,9 @@ std::string ProgramPath();
 std::string ProgramFolder();
 // The user's own folder for what Wordlark keeps of theirs (what it learned):
 // "Wordlark" in the user's local application data folder, made when
-// missing; "" when there is none.
+// missing; "" when there is none.  Unlike the paths above it is UTF-8, for
+// UserFiles (platform/UserFiles.h): a user's folder may have letters that
+// the system's code page cannot hold.
 std::string UserDataFolder();
 
 }  // namespace wl

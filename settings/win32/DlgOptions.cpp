@@ -4,6 +4,8 @@
 
 #include "res/resource.h"
 #include "res/settings_resource.h"
+#include "platform/win32/WideText.h"
+#include "settings/win32/DlgLearnedList.h"
 
 namespace wl {
 
@@ -182,9 +184,10 @@ void CDlgOptionOthers::UpdateControls() {
     for (const SwitchBox& box : kSwitchBoxes) Check(m_hWnd, box.id, m_page.*box.field != 0);
     UpdateLearningBoxes();
     const int show = m_page.HasLearned() ? SW_SHOW : SW_HIDE;
-    ShowWindow(Item(IDC_OTHERS_LEARNED), show);
-    ShowWindow(Item(IDC_OTHERS_FORGET), show);
-    EnableWindow(Item(IDC_OTHERS_FORGET), m_page.HasLearned());
+    for (int id : {IDC_OTHERS_LEARNED, IDC_OTHERS_SHOW, IDC_OTHERS_FORGET}) {
+        ShowWindow(Item(id), show);
+        EnableWindow(Item(id), m_page.HasLearned());
+    }
     SetDlgItemTextA(m_hWnd, IDC_OTHERS_LEARNED,
                     m_page.HasLearned() ? m_page.LearnedText().c_str() : "");
 }
@@ -200,7 +203,20 @@ void CDlgOptionOthers::OnForget() {
     if (MessageBoxA(owner, OptionOthersPage::kForgetQuestion, OptionOthersPage::kForgetTitle,
                     MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
         return;
-    m_page.Forget();
+    const std::string left = m_page.Forget();
+    SetDlgItemTextA(m_hWnd, IDC_OTHERS_LEARNED, m_page.LearnedText().c_str());
+    // The paths are UTF-8: the folder's name may be beyond the code page.
+    if (!left.empty())
+        MessageBoxW(owner, WideFromUtf8(left).c_str(),
+                    WideFromUtf8(OptionOthersPage::kForgetFailedTitle).c_str(),
+                    MB_OK | MB_ICONERROR);
+}
+
+void CDlgOptionOthers::OnShowLearned() {
+    if (!m_page.HasLearned()) return;
+    CDlgLearnedList list(*m_page.Learned());
+    list.DoModal(GetAncestor(m_hWnd, GA_ROOT));
+    m_page.Recount();
     SetDlgItemTextA(m_hWnd, IDC_OTHERS_LEARNED, m_page.LearnedText().c_str());
 }
 
@@ -209,6 +225,10 @@ INT_PTR CDlgOptionOthers::OnMessage(UINT msg, WPARAM wp, LPARAM) {
     const int id = LOWORD(wp);
     if (id == IDC_OTHERS_FORGET) {
         OnForget();
+        return TRUE;
+    }
+    if (id == IDC_OTHERS_SHOW) {
+        OnShowLearned();
         return TRUE;
     }
     for (const SwitchBox& box : kSwitchBoxes) {

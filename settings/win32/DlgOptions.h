@@ -40,8 +40,8 @@ class CDlgOptionOthers : public DialogBase {
   public:
     explicit CDlgOptionOthers(OptionOthersPage& page);
     // Ticks the boxes from the page's flags, enables the learning boxes as
-    // the smart order allows, and shows the learned count and the "Forget"
-    // button (hidden without learned data).
+    // the smart order allows, and shows the learned count and the "Show" and
+    // "Forget" buttons (hidden without learned data).
     void UpdateControls();
 
   private:
@@ -49,8 +49,10 @@ class CDlgOptionOthers : public DialogBase {
     INT_PTR OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
     void UpdateLearningBoxes();
     // Asks once; on Yes the learned data is forgotten now and the count
-    // shown again.
+    // shown again, and the files it left behind, if any, told.
     void OnForget();
+    // The list of learned words, modal; the count shown again after it.
+    void OnShowLearned();
 
     OptionOthersPage& m_page;
 };

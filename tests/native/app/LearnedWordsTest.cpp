@@ -1,6 +1,6 @@
 // The learned words as the main program keeps them: written in batches and
-// at exit, forgotten on request, and never lost to a damaged file or a write
-// cut short.
+// at exit, forgotten with every copy or removed a few words at a time on
+// request, and never lost to a damaged file or a write cut short.
 #include <gtest/gtest.h>
 
 #include <deque>
@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "app/LearnedWords.h"
+#include "learn/LearnedFileTesting.h"
 #include "platform/CodePage.h"
+#include "tests/support/FailingFiles.h"
 #include "tests/support/Files.h"
 
 namespace wl {
@@ -44,14 +46,65 @@ TEST_F(LearnedWordsTest, AreWrittenInBatchesAndAtTheEnd) {
     EXPECT_DOUBLE_EQ(again.learner().PairCount("alpha", "beta", kT0 + 1), 1.0);
 }
 
-TEST_F(LearnedWordsTest, ForgettingRemovesTheFileToo) {
+TEST_F(LearnedWordsTest, ForgettingRemovesEveryCopyOrNamesWhatIsLeft) {
+    int dropped = 0;
+    words.OnForget([&] { ++dropped; });
     words.Finished("alpha", "", kT0);
     ASSERT_TRUE(words.SaveNow(kT0));
-    ASSERT_TRUE(words.Forget());
+    for (const char* copy : {".new", ".damaged", ".damaged-2"}) WriteBytes(path + copy, "x");
+    EXPECT_TRUE(words.Forget().empty());
+    EXPECT_EQ(dropped, 1);
     EXPECT_EQ(words.WordCount(), 0u);
-    EXPECT_FALSE(std::filesystem::exists(path));
+    for (const char* copy : {"", ".new", ".damaged", ".damaged-2"})
+        EXPECT_FALSE(std::filesystem::exists(path + copy)) << copy;
     EXPECT_FALSE(words.SaveIfDue(kT0 + 100));  // nothing left to write back
     EXPECT_FALSE(std::filesystem::exists(path));
+
+    // A file that cannot be removed (read-only, or open elsewhere) is named.
+    test::FailingFiles files;
+    LearnedWords locked(CodePage1252(), path, files);
+    locked.Finished("beta", "", kT0);
+    ASSERT_TRUE(locked.SaveNow(kT0));
+    WriteBytes(path + ".damaged", "x");
+    files.failRemove = {path};
+    EXPECT_EQ(locked.Forget(), std::vector<std::string>{path});
+    EXPECT_EQ(locked.WordCount(), 0u);
+    EXPECT_FALSE(std::filesystem::exists(path + ".damaged"));
+}
+
+TEST_F(LearnedWordsTest, RemovedWordsLeaveTheDiskAtOnce) {
+    for (const char* word : {"alpha", "beta", "gamma"}) words.Finished(word, "alpha", kT0);
+    ASSERT_TRUE(words.SaveNow(kT0));
+    ASSERT_TRUE(words.Remove({"beta", "alpha"}, kT0 + 1));  // long before a batch is due
+    LearnedWords again(CodePage1252(), path);
+    EXPECT_EQ(again.WordCount(), 1u);
+    EXPECT_EQ(again.learner().Uses("gamma"), 1u);
+    EXPECT_EQ(again.learner().PairCount(), 0u);
+}
+
+TEST_F(LearnedWordsTest, WordsTheRulesRefuseNowLeaveTheDiskAtOnce) {
+    const std::string lines =
+        "Wordlark learned 1\n"
+        "W\t4111\t4111\t3\t1800000000\t3\t0\n"
+        "W\tfrob\tfrob\t1\t1800000000\t1\t0\n";
+    WriteBytes(path, SealLearnedLines(lines, 3));
+    LearnedWords loaded(CodePage1252(), path);
+    EXPECT_EQ(loaded.WordCount(), 1u);
+    EXPECT_EQ(ReadBytes(path).find("4111"), std::string::npos);
+    EXPECT_NE(ReadBytes(path).find("frob"), std::string::npos);
+}
+
+TEST_F(LearnedWordsTest, AFileThatCanNeitherBeReadNorSetAsideIsNotWrittenOver) {
+    words.Finished("alpha", "", kT0);
+    ASSERT_TRUE(words.SaveNow(kT0));
+    const std::string before = ReadBytes(path);
+    test::FailingFiles files;
+    files.failRead = files.failRename = {path};
+    LearnedWords unreadable(CodePage1252(), path, files);
+    EXPECT_EQ(unreadable.WordCount(), 0u);
+    unreadable.Finished("beta", "", kT0 + 60);
+    unreadable.SaveNow(kT0 + 60);
+    EXPECT_EQ(ReadBytes(path), before);
 }
 
 TEST_F(LearnedWordsTest, AWriteCutShortLeavesThePreviousFileWhole) {
@@ -95,7 +148,7 @@ struct Probe : FieldProbe {
 TEST(LearnedWordsGate, AWordIsLearnedOnlyWhenItsFieldIsNoPasswordField) {
     using A = FieldProbe::Answer;
     Probe probe;
-    LearnedWords words(CodePage1252(), "", &probe);
+    LearnedWords words(CodePage1252(), "", SystemUserFiles(), &probe);
     Ring ring;
     const char* names[] = {"text", "secret", "plain", "sluggish", "unasked", "late"};
     const A answers[] = {A::Text, A::Password, A::NoProvider, A::Slow};

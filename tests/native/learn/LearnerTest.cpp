@@ -1,13 +1,11 @@
 // Learning: counts that fade, pairs, the bound, the mix with the library's
-// weight, learned words, and the file (whole, damaged, cut short, newer).
+// weight, learned words, and removing some of them.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 
 #include "learn/Learner.h"
 #include "platform/CodePage.h"
-#include "tests/support/Files.h"
 
 namespace wl::test {
 namespace {
@@ -129,60 +127,28 @@ TEST(Learner, LearnedWordsAreOfferedAfterTheyWereTypedTwice) {
     EXPECT_EQ(learn.WordCount(), 0u);
 }
 
-TEST(Learner, TheFileKeepsEverythingAndReplacesTheOldOneWhole) {
-    TempDir dir;
-    const std::string path = dir / "learned.dat";
-    Learner learn(CodePage1252());
-    EXPECT_EQ(learn.Load(path), Learner::LoadResult::Missing);
-    learn.Use("of", "", kT0);
-    learn.Use("Frobnitz", "of", kT0 + 5);
-    ASSERT_TRUE(learn.Save(path));
-    EXPECT_FALSE(std::filesystem::exists(path + ".new"));
-
-    Learner again(CodePage1252());
-    ASSERT_EQ(again.Load(path), Learner::LoadResult::Loaded);
-    EXPECT_DOUBLE_EQ(again.PairCount("of", "frobnitz", kT0 + 5), 1.0);
-    EXPECT_EQ(again.WordsWithPrefix("fro", 1, 3, 5, kT0), std::vector<std::string>{"Frobnitz"});
-    EXPECT_DOUBLE_EQ(again.Score("frobnitz", "of", 0.1, kT0),
-                     learn.Score("frobnitz", "of", 0.1, kT0));
-
-    // A save that cannot be written leaves the old file as it was.
-    const std::string before = ReadBytes(path);
-    EXPECT_FALSE(learn.Save(dir / "missing-folder/learned.dat"));
-    EXPECT_EQ(ReadBytes(path), before);
-}
-
-TEST(Learner, ADamagedCutOrNewerFileIsSetAsideAndLearningStartsAfresh) {
-    TempDir dir;
-    const std::string path = dir / "learned.dat";
-    Learner learn(CodePage1252());
-    learn.Use("alpha", "", kT0);
-    learn.Use("beta", "alpha", kT0);
-    ASSERT_TRUE(learn.Save(path));
-    const std::string whole = ReadBytes(path);
-    std::string flipped = whole;
-    flipped[whole.find("beta")] = 'z';
-    std::string newer = whole;
-    newer.replace(newer.find('1'), 1, "2");
-    for (const std::string& bad :
-         {flipped, whole.substr(0, whole.size() / 2), whole.substr(0, whole.size() - 1), newer,
-          std::string(), std::string("\0\0\0\n", 4), std::string(3000, '\xFF')}) {
-        SCOPED_TRACE(bad.size());
-        std::filesystem::remove_all(dir.path());
-        std::filesystem::create_directories(dir.path());
-        WriteBytes(path, bad);
-        Learner fresh(CodePage1252());
-        fresh.Use("stale", "", kT0);
-        EXPECT_EQ(fresh.Load(path), Learner::LoadResult::SetAside);
-        EXPECT_EQ(fresh.WordCount(), 0u);
-        EXPECT_FALSE(std::filesystem::exists(path));
-        EXPECT_EQ(ReadBytes(path + ".damaged"), bad);  // kept, not deleted
+TEST(Learner, RemovingAWordTakesItsPairsAndLeavesTheRestAsIfItHadNeverBeenTyped) {
+    // The same typing, once with "Frob" (after "of", and before "gnome"),
+    // once without it.
+    Learner removed(CodePage1252()), never(CodePage1252());
+    for (Learner* l : {&removed, &never}) {
+        l->Use("of", "", kT0);
+        l->Use("gnome", "of", kT0 + kDay);
     }
-    // A second damaged file does not overwrite the first one kept.
-    WriteBytes(path, "junk");
-    Learner fresh(CodePage1252());
-    EXPECT_EQ(fresh.Load(path), Learner::LoadResult::SetAside);
-    EXPECT_EQ(ReadBytes(path + ".damaged-2"), "junk");
+    removed.Use("Frob", "of", kT0 + 2 * kDay);
+    removed.Use("gnome", "frob", kT0 + 2 * kDay);
+    never.Use("gnome", "", kT0 + 2 * kDay);
+    for (Learner* l : {&removed, &never}) l->Use("of", "gnome", kT0 + 3 * kDay);
+    removed.Remove({removed.Key("Frob"), "missing"});
+    EXPECT_EQ(removed.WordCount(), never.WordCount());
+    EXPECT_EQ(removed.PairCount(), never.PairCount());
+    EXPECT_EQ(removed.Uses("frob"), 0u);
+    const std::int64_t now = kT0 + 10 * kDay;
+    for (const char* prev : {"of", "gnome"})
+        for (const char* word : {"gnome", "of", "frob"})
+            EXPECT_NEAR(removed.Score(word, prev, 0.001, now), never.Score(word, prev, 0.001, now),
+                        1e-12)
+                << prev << " " << word;
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "platform/MemoryRegistry.h"
 #include "settings/OptionsLogic.h"
+#include "tests/support/FakeLearned.h"
 
 namespace wl {
 namespace {
@@ -176,6 +177,32 @@ TEST_F(OptionsDialog, WithoutLearnedDataThereIsNothingToCountOrForget) {
     EXPECT_EQ(model.others.LearnedCount(), 0u);
     model.others.Forget();
     EXPECT_EQ(model.others.LearnedText(), "No words learned yet");
+}
+
+TEST_F(OptionsDialog, FilesForgettingLeftBehindAreNamedWithTheirFolder) {
+    test::FakeLearned learned(3);
+    model.Open(reg, &learned);
+    const std::string folder =
+        "C:\\Users\\\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD\\AppData\\Local\\Wordlark";
+    learned.left = {folder + "\\learned.dat", folder + "\\learned.dat.damaged"};
+    const std::string told = model.others.Forget();
+    EXPECT_NE(
+        told.find("These files are left in " + folder + ":\n\nlearned.dat\nlearned.dat.damaged\n"),
+        std::string::npos)
+        << told;
+    EXPECT_EQ(model.others.LearnedText(), OptionOthersPage::kNotAllForgotten);
+    // Forgotten again, with nothing left, the count is back.
+    learned.left.clear();
+    EXPECT_EQ(model.others.Forget(), "");
+    EXPECT_EQ(model.others.LearnedText(), "No words learned yet");
+
+    // Many files: the first ones by name, and how many more.
+    std::vector<std::string> many;
+    for (int i = 0; i < 12; ++i) many.push_back("/home/u/learned.dat.damaged-" + std::to_string(i));
+    const std::string text = ForgetLeftText(many);
+    EXPECT_NE(text.find("in /home/u:\n\nlearned.dat.damaged-0\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("learned.dat.damaged-7\nand 4 more\n"), std::string::npos) << text;
+    EXPECT_EQ(text.find("damaged-8"), std::string::npos) << text;
 }
 
 }  // namespace

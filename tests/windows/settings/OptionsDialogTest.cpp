@@ -10,6 +10,7 @@
 #include "res/settings_resource.h"
 #include "settings/win32/DlgOptions.h"
 #include "settings/win32/SettingsDialogs.h"
+#include "tests/support/FakeLearned.h"
 #include "tests/support/win32/Controls.h"
 #include "tests/windows/settings/TestRegistry.h"
 
@@ -17,6 +18,7 @@ namespace wl {
 namespace {
 
 using namespace test;
+using test::FakeLearned;
 
 const std::string kExe = "C:\\Program Files\\Wordlark\\VemoShow.exe";
 
@@ -202,19 +204,6 @@ TEST_F(OptionsDialogTest, TheLearningBoxesFollowTheSmartBox) {
     Click(dlg, IDCANCEL);
 }
 
-// Learned data with a count to show; counts how often it was forgotten.
-class FakeLearned : public LearnedData {
-  public:
-    explicit FakeLearned(std::size_t words) : count(words) {}
-    std::size_t LearnedWordCount() override { return count; }
-    void ForgetLearned() override {
-        ++forgotten;
-        count = 0;
-    }
-    std::size_t count;
-    int forgotten = 0;
-};
-
 TEST_F(OptionsDialogTest, ForgetAsksOnceAndForgetsOnlyOnYesAtOnce) {
     FakeLearned learned(1234);
     CDlgOptions dialog(reg, kExe, &learned);
@@ -262,8 +251,68 @@ TEST_F(OptionsDialogTest, ForgetAsksOnceAndForgetsOnlyOnYesAtOnce) {
     // Cancel afterwards brings nothing back and writes nothing.
     Click(dlg, IDCANCEL);
     EXPECT_EQ(learned.forgotten, 1);
-    EXPECT_EQ(learned.count, 0u);
+    EXPECT_TRUE(learned.rows.empty());
     EXPECT_EQ(Stored(reg, "bLearn"), "");
+}
+
+TEST_F(OptionsDialogTest, FilesForgettingLeftBehindAreToldAndTheCountDoesNotSayNone) {
+    FakeLearned learned(5);
+    learned.left = {"C:\\Users\\pat\\AppData\\Local\\Wordlark\\learned.dat"};
+    CDlgOptions dialog(reg, kExe, &learned);
+    HWND dlg = Open(dialog);
+    HWND others = ShowOthers(dialog);
+    DialogScript forget;
+    forget.On("Wordlark", [](HWND box) { Click(box, IDYES); }).On("Wordlark - Error", [](HWND box) {
+        const std::string text = MessageText(box);
+        EXPECT_NE(text.find("left in C:\\Users\\pat\\AppData\\Local\\Wordlark:"), std::string::npos)
+            << text;
+        EXPECT_NE(text.find("\nlearned.dat\n"), std::string::npos) << text;
+        Click(box, IDOK);
+    });
+    ASSERT_TRUE(forget.Run([&] { Click(others, IDC_OTHERS_FORGET); }))
+        << ::testing::PrintToString(forget.problems);
+    EXPECT_EQ(learned.forgotten, 1);
+    EXPECT_EQ(ItemText(others, IDC_OTHERS_LEARNED), OptionOthersPage::kNotAllForgotten);
+    Click(dlg, IDCANCEL);
+}
+
+TEST_F(OptionsDialogTest, ShowWhatWasLearnedListsTheWordsAndTheCountFollowsARemoval) {
+    FakeLearned learned(3);
+    CDlgOptions dialog(reg, kExe, &learned);
+    HWND dlg = Open(dialog);
+    HWND others = ShowOthers(dialog);
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(others, IDC_OTHERS_SHOW)));
+    wchar_t label[64] = {};
+    GetWindowTextW(GetDlgItem(others, IDC_OTHERS_SHOW), label, 64);
+    EXPECT_EQ(std::wstring(label), L"Show what was learned\u2026");
+    // Side by side, each label fits its button.
+    for (int id : {IDC_OTHERS_SHOW, IDC_OTHERS_FORGET}) {
+        HWND button = GetDlgItem(others, id);
+        GetWindowTextW(button, label, 64);
+        HDC dc = GetDC(button);
+        HGDIOBJ old =
+            SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(button, WM_GETFONT, 0, 0)));
+        SIZE text{};
+        GetTextExtentPoint32W(dc, label, lstrlenW(label), &text);
+        SelectObject(dc, old);
+        ReleaseDC(button, dc);
+        RECT r{};
+        GetClientRect(button, &r);
+        EXPECT_LE(text.cx + 2 * GetSystemMetrics(SM_CXEDGE), r.right - r.left) << id;
+    }
+    DialogScript show;
+    show.On("Learned words", [](HWND list) {
+        HWND rows = GetDlgItem(list, IDC_LEARNED_LIST);
+        EXPECT_EQ(Cells(rows), (std::vector<std::string>{"word0000", "word0001", "word0002"}));
+        Select(rows, {1});
+        Click(list, IDC_LEARNED_REMOVE);
+        Click(list, IDCANCEL);
+    });
+    ASSERT_TRUE(show.Run([&] { Click(others, IDC_OTHERS_SHOW); }))
+        << ::testing::PrintToString(show.problems);
+    EXPECT_EQ(learned.removed, std::vector<std::vector<std::string>>{{"word0001"}});
+    EXPECT_EQ(ItemText(others, IDC_OTHERS_LEARNED), "2 words learned");
+    Click(dlg, IDCANCEL);
 }
 
 }  // namespace
