@@ -323,8 +323,8 @@ LearnedWords& CDlgMain::learned() {
             if (!folder.empty()) path = folder + "\\learned.dat";
         }
         if (m_hWnd && !m_probe) m_probe = std::make_unique<CUiaFieldProbe>(m_hWnd);
-        m_learned = std::make_unique<LearnedWords>(m_codePage, std::move(path),
-                                                   SystemUserFiles(), m_probe.get());
+        m_learned = std::make_unique<LearnedWords>(m_codePage, std::move(path), SystemUserFiles(),
+                                                   m_probe.get());
         // Forgotten means forgotten: the words the hook library reported
         // and not yet taken in go too.
         m_learned->OnForget([this] { m_vemo.DropFinishedWords(); });

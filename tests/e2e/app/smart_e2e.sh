@@ -38,7 +38,7 @@ vemo_hidden
 # 2. A word typed in full twice is offered as learned.  The main window takes
 # the finished words in every second: try until it has (bounded).
 vemo_fresh
-e2e_type "frobnitz frobnitz "
+e2e_type "so frobnitz frobnitz "
 offered() {
     e2e_type "frob"
     e2e_wait_output 3 "0|frobnitz" vemo_list_rows && return 0
