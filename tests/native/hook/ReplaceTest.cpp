@@ -309,6 +309,36 @@ TEST_F(Replace, TheAddedSpaceStaysForModifiersAndGoesWithOtherKeys) {
     Up(0x08);
     Type(",");
     EXPECT_EQ(p.TypedText(), "");
+    // A click in the application (the caret may be anywhere now) leaves it
+    // too.
+    complete();
+    ++s().lineBreaks;
+    Type(".");
+    EXPECT_EQ(p.TypedText(), "");
+}
+
+TEST_F(Replace, TheAddedSpaceMovesOnlyForAMoment) {
+    for (const std::uint32_t later : {kSpaceAddedMs - 1, kSpaceAddedMs}) {
+        Run("th", "the", REPLACE_KEEP_SPACE);
+        p.keys.clear();
+        p.tick += later;
+        Type(".");
+        EXPECT_EQ(p.TypedText(), later < kSpaceAddedMs ? "<BS>. " : "") << later;
+    }
+}
+
+// "!" typed with Shift still held, then a capital: moving the space must
+// not release the Shift the user holds.
+TEST_F(Replace, MovingTheSpaceLeavesAShiftTheUserHolds) {
+    Run("th", "the", REPLACE_KEEP_SPACE);
+    p.keys.clear();
+    p.shiftHeld = true;
+    Down(kVkShift);
+    Type("!");
+    const auto shiftEvents =
+        std::count_if(p.keys.begin(), p.keys.end(), [](const auto& k) { return k.vk == kVkShift; });
+    EXPECT_EQ(shiftEvents, 0);
+    EXPECT_EQ(p.TypedText(), "<BS>1 ");  // the application's own Shift makes the "!"
 }
 
 }  // namespace
