@@ -20,8 +20,9 @@ namespace {
 constexpr char kSpaceMovers[] = ".,;:!?";
 
 bool IsModifier(std::uint8_t vk) {
-    return (vk >= 0x10 && vk <= 0x12) || vk == 0x14 || (vk >= 0xA0 && vk <= 0xA5) || vk == 0x5B ||
-           vk == 0x5C;
+    return (vk >= vkey::kShift && vk <= vkey::kMenu) || vk == vkey::kCapital ||
+           (vk >= vkey::kLeftShift && vk <= vkey::kRightMenu) || vk == vkey::kLeftWin ||
+           vk == vkey::kRightWin;
 }
 
 template <std::size_t N>

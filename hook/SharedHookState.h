@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "hook/VemoConstants.h"
+#include "platform/LetterWords.h"
 
 namespace wl {
 
@@ -32,7 +33,7 @@ inline constexpr std::uint32_t kSpaceAddedMs = 3000;
 // 2 * ticket + 2 when it is whole.  check covers the ticket and everything
 // after it, so that a slot two writers wrote into at once (one of them a
 // whole ring of words late) never passes for either's word.
-inline constexpr std::size_t kFinishedWordBytes = 64;
+inline constexpr std::size_t kFinishedWordBytes = kMaxLearnedWordBytes;
 inline constexpr std::size_t kFinishedWordSlots = 64;
 // FinishedWordSlot::flags: the word began a sentence (after ".", "!", "?"
 // or at the start of a line), so its capital letter may be the sentence's.
@@ -57,7 +58,7 @@ static_assert(sizeof(FinishedWordSlot) == 144);
 // the user did in between elsewhere (a click, another window, a caret moved
 // other than by typing, a key that moves or edits) ends the line, and the
 // word at the caret then has an unknown start: it is not learned.
-inline constexpr std::size_t kLineWordBytes = 64;
+inline constexpr std::size_t kLineWordBytes = kMaxLearnedWordBytes;
 // CaretLine::flags
 inline constexpr std::uint8_t kLineUnknownStart = 1;     // the word's start was not seen
 inline constexpr std::uint8_t kLineSentenceStart = 2;    // the word begins a sentence

@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/LetterWords.h"
+
 namespace wl {
 
 class CodePage;
@@ -54,7 +56,7 @@ std::vector<std::size_t> OrderByUse(const Learner& learner,
 class Learner {
   public:
     // The longest word that is learned, in bytes.
-    static constexpr std::size_t kMaxWordBytes = 64;
+    static constexpr std::size_t kMaxWordBytes = kMaxLearnedWordBytes;
 
     explicit Learner(const CodePage& chars, LearnLimits limits = {});
 

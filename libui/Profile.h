@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/Product.h"
 #include "platform/Registry.h"
 
 namespace wl {
@@ -25,7 +26,7 @@ class Profile {
                         std::int32_t value) = 0;
 };
 
-inline constexpr char kProfileKey[] = "Software\\Quorbit\\Wordlark";
+inline constexpr const char* kProfileKey = product::kProfileKey;
 
 class RegistryProfile : public Profile {
   public:

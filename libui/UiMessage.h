@@ -4,11 +4,13 @@
 
 #include <string>
 
+#include "platform/Product.h"
+
 namespace wl {
 
-inline constexpr char kTitlePlain[] = "Wordlark";
-inline constexpr char kTitleInfo[] = "Wordlark - Info";
-inline constexpr char kTitleError[] = "Wordlark - Error";
+using product::kTitleError;
+using product::kTitleInfo;
+using product::kTitlePlain;
 
 struct UiMessage {
     enum class Icon { None, Stop, Exclamation, Information, Question };

@@ -26,11 +26,10 @@ SetCompressor /SOLID lzma
 !include "FileFunc.nsh"
 !include "Sections.nsh"
 
-!define PRODUCT "Wordlark"
-!define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Wordlark"
+; PRODUCT, SETTINGS_KEY, PROFILE_KEY and COMPANY_KEY (the profile key's
+; parent) come from the build, as platform/Product.h has them.
+!define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${PRODUCT}"
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
-!define SETTINGS_KEY "SOFTWARE\Quorbit"
-!define PROFILE_KEY "Software\Quorbit\Wordlark"
 !define HOMEPAGE "https://wordlark.org/"
 ; How long a running Wordlark is given to exit before it is stopped.
 !define CLOSE_SECONDS 15
@@ -323,7 +322,7 @@ Section /o "un.Also remove my libraries and settings" UnSecPurge
   DeleteRegKey HKLM "${SETTINGS_KEY}"
   ; The settings of the user who uninstalls (the progress window's place).
   DeleteRegKey HKCU "${PROFILE_KEY}"
-  DeleteRegKey /ifempty HKCU "Software\Quorbit"
+  DeleteRegKey /ifempty HKCU "${COMPANY_KEY}"
 SectionEnd
 
 LangString DESC_UnProgram ${LANG_ENGLISH} "The program, its help and Start menu entries, and the default libraries as far as they are unchanged."

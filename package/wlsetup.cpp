@@ -20,6 +20,8 @@
 #include <sddl.h>
 #include <tlhelp32.h>
 
+#include "platform/Product.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -28,13 +30,13 @@
 
 namespace {
 
-// The main window of VemoShow.exe: a dialog titled "Wordlark" holding the
-// candidate list (control 1001), and the command of the tray menu's "E&xit".
-constexpr char kMainClass[] = "#32770";
-constexpr char kMainTitle[] = "Wordlark";
-constexpr int kCandidateListId = 1001;
-constexpr WPARAM kExitCommand = 32772;
-constexpr char kProgram[] = "VemoShow.exe";
+// The main window of VemoShow.exe: a dialog titled with the product's name
+// holding the candidate list, and the command of the tray menu's "E&xit".
+using wl::product::kCandidateListId;
+using wl::product::kProgramFile;
+constexpr const char* kMainClass = wl::product::kMainWindowClass;
+constexpr const char* kMainTitle = wl::product::kName;
+constexpr WPARAM kExitCommand = wl::product::kExitCommand;
 
 int Fail(const char* what, DWORD error) {
     std::fprintf(stderr, "wlsetup: %s (error %lu)\n", what, static_cast<unsigned long>(error));
@@ -171,14 +173,14 @@ struct Running {
 
 std::vector<Running> FindRunning(const std::string& folder) {
     std::vector<Running> found;
-    const std::string program = Normalised(folder) + "\\" + kProgram;
+    const std::string program = Normalised(folder) + "\\" + kProgramFile;
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     if (snapshot == INVALID_HANDLE_VALUE) return found;
     PROCESSENTRY32 entry = {};
     entry.dwSize = sizeof entry;
     for (BOOL more = Process32First(snapshot, &entry); more;
          more = Process32Next(snapshot, &entry)) {
-        if (lstrcmpiA(entry.szExeFile, kProgram) != 0) continue;
+        if (lstrcmpiA(entry.szExeFile, kProgramFile) != 0) continue;
         HANDLE process =
             OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE,
                         entry.th32ProcessID);

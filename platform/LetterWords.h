@@ -12,6 +12,9 @@
 
 namespace wl {
 
+// The longest word that is learned, in bytes.
+inline constexpr std::size_t kMaxLearnedWordBytes = 64;
+
 inline bool IsWordJoiner(char c) {
     return c == '\'' || c == '-';
 }

@@ -1,7 +1,7 @@
 // The registry layout of the settings, all under HKEY_LOCAL_MACHINE: the keys
-// under SOFTWARE\Quorbit\ and the Run value that starts the program with
-// Windows.  Numbers are REG_BINARY of fixed width, little-endian; strings are
-// REG_SZ.  The per-user profile of the dialogs is libui/Profile.h's.
+// under the product's settings key (platform/Product.h) and the Run value
+// that starts the program with Windows.  Numbers are REG_BINARY of fixed width, little-endian;
+// strings are REG_SZ.  The per-user profile of the dialogs is libui/Profile.h's.
 //
 // Part of wl_platform, the one layer that its three users may all depend on:
 // the settings (settings/), the hook library's select keys and policy (hook/)
@@ -10,18 +10,27 @@
 
 #include <cstdint>
 
+#include "platform/Hotkey.h"
+#include "platform/Product.h"
 #include "platform/VirtualKeys.h"
 
 namespace wl::reg {
 
-inline constexpr char kStoreKey[] = "SOFTWARE\\Quorbit";
-inline constexpr char kRoot[] = "SOFTWARE\\Quorbit\\";
-inline constexpr char kOptionKey[] = "SOFTWARE\\Quorbit\\Option";
-inline constexpr char kAppOptionKey[] = "SOFTWARE\\Quorbit\\AppOption";
-inline constexpr char kAppOptionPrefix[] = "SOFTWARE\\Quorbit\\AppOption\\";  // + file name
-inline constexpr char kLoadSetPrefix[] = "LoadSet\\";                         // after kRoot
+namespace detail {
+inline constexpr auto kRoot = product::Join(product::Text(product::kSettingsKey), "\\");
+inline constexpr auto kOptionKey = product::Join(kRoot, "Option");
+inline constexpr auto kAppOptionKey = product::Join(kRoot, "AppOption");
+inline constexpr auto kAppOptionPrefix = product::Join(kAppOptionKey, "\\");
+}  // namespace detail
+
+inline constexpr const char* kStoreKey = product::kSettingsKey;
+inline constexpr const char* kRoot = detail::kRoot.data();
+inline constexpr const char* kOptionKey = detail::kOptionKey.data();
+inline constexpr const char* kAppOptionKey = detail::kAppOptionKey.data();
+inline constexpr const char* kAppOptionPrefix = detail::kAppOptionPrefix.data();  // + file name
+inline constexpr char kLoadSetPrefix[] = "LoadSet\\";                             // after kRoot
 inline constexpr char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
-inline constexpr char kRunValue[] = "Wordlark";
+inline constexpr const char* kRunValue = product::kName;
 
 // Values of the Option key, with their widths.
 inline constexpr char kEnableWord[] = "bEnableWord";            // 4 bytes, default 1
@@ -53,11 +62,12 @@ inline constexpr std::uint8_t kDefaultSelectPrev = vkey::kUp;
 inline constexpr std::uint8_t kDefaultSelectNext = vkey::kDown;
 inline constexpr std::uint8_t kDefaultSelectPageUp = vkey::kPrior;
 inline constexpr std::uint8_t kDefaultSelectPageDown = vkey::kNext;
-inline constexpr std::uint8_t kDefaultSelectIndex[10] = {0x31, 0x32, 0x33, 0x34, 0x35,
-                                                         0x36, 0x37, 0x38, 0x39, 0x30};
+inline constexpr std::uint8_t kDefaultSelectIndex[10] = {
+    vkey::Digit(1), vkey::Digit(2), vkey::Digit(3), vkey::Digit(4), vkey::Digit(5),
+    vkey::Digit(6), vkey::Digit(7), vkey::Digit(8), vkey::Digit(9), vkey::Digit(0)};
 inline constexpr std::uint8_t kNoKey = 0xFF;  // an empty complete-key slot
 inline constexpr std::uint8_t kDefaultSelect[10] = {
     vkey::kTab, vkey::kReturn, kNoKey, kNoKey, kNoKey, kNoKey, kNoKey, kNoKey, kNoKey, kNoKey};
-inline constexpr std::uint32_t kDefaultToggleHotkey = 0x00020074;  // Ctrl+F5
+inline constexpr std::uint32_t kDefaultToggleHotkey = Hotkey(vkey::kF5, Hotkey::kControl).stored();
 
 }  // namespace wl::reg

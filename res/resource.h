@@ -1,6 +1,8 @@
 // Resource and command identifiers of VemoShow.exe.
 #pragma once
 
+#include "platform/ProductIds.h"
+
 #define IDI_VEMO_ON 128
 #define IDI_VEMO_OFF 129
 #define IDB_CANDIDATES 129
@@ -8,7 +10,7 @@
 
 #define IDD_MAIN 102
 #define IDC_MAIN_WORD 1000
-#define IDC_MAIN_LIST 1001
+#define IDC_MAIN_LIST WORDLARK_CANDIDATE_LIST_ID
 
 #define IDD_ABOUT 100
 #define IDC_ABOUT_VERSION 1002
@@ -16,7 +18,7 @@
 
 // Tray menu commands.
 #define ID_TRAY_OPTIONS 32771
-#define ID_TRAY_EXIT 32772
+#define ID_TRAY_EXIT WORDLARK_EXIT_COMMAND
 #define ID_TRAY_APP_MANAGER 32794
 #define ID_TRAY_LIB_MANAGER 32795
 #define ID_TRAY_TOGGLE 32797

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Product.h"
 #include "settings/OptionsLogic.h"
 
 namespace wl {
@@ -16,7 +17,7 @@ class LearnedListModel {
   public:
     enum class Column { Word = 0, Uses = 1 };
     static constexpr const char* kColumnTitles[2] = {"Word", "Used"};
-    static constexpr char kRemoveFailedTitle[] = "Wordlark - Error";
+    static constexpr const char* kRemoveFailedTitle = product::kTitleError;
     static constexpr char kRemoveFailedText[] =
         "The words were removed, but the file of what Wordlark learned could not be written. "
         "Wordlark tries again with the next words it learns, and when it ends.";

@@ -8,24 +8,9 @@
 
 namespace wl {
 
-namespace {
-
-constexpr std::uint8_t kMainDigitOne = 0x31;
-
-}  // namespace
-
 std::uint8_t VirtualKeyOf(const KeyLayout& layout, char c) {
     // -1 (no key) has the low byte 0xFF, which matches no key.
     return static_cast<std::uint8_t>(static_cast<std::uint16_t>(layout.ScanKey(c)) & 0xFF);
-}
-
-std::uint32_t HotkeyFromControl(std::uint16_t controlWord) {
-    return static_cast<std::uint32_t>(controlWord & 0xFF) |
-           (static_cast<std::uint32_t>(controlWord >> 8) << 16);
-}
-
-std::uint16_t HotkeyToControl(std::uint32_t hotkey) {
-    return static_cast<std::uint16_t>((hotkey & 0xFF) | (((hotkey >> 16) & 0xFF) << 8));
 }
 
 void OptionHotkeyPage::Load(const OptionSettings& s) {
@@ -59,7 +44,7 @@ OptionHotkeyPage::PageKeys OptionHotkeyPage::InitialPageKeys() const {
 }
 
 OptionHotkeyPage::IndexKeys OptionHotkeyPage::InitialIndexKeys() const {
-    return selectIndex[0] == kMainDigitOne ? IndexKeys::MainDigits : IndexKeys::FunctionKeys;
+    return selectIndex[0] == vkey::Digit(1) ? IndexKeys::MainDigits : IndexKeys::FunctionKeys;
 }
 
 std::array<bool, OptionHotkeyPage::kCompleteCount> OptionHotkeyPage::InitialCompleteSelection()

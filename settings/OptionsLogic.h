@@ -10,7 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/Product.h"
 #include "platform/Registry.h"
+#include "platform/VirtualKeys.h"
 #include "settings/Settings.h"
 
 namespace wl {
@@ -27,13 +29,6 @@ class KeyLayout {
 // The low byte of the layout's key for c; 0xFF when the layout cannot type it.
 std::uint8_t VirtualKeyOf(const KeyLayout& layout, char c);
 
-// A hotkey value as stored: the virtual key in the low 16 bits, the hotkey
-// control's modifier flags (HOTKEYF_*) in the high 16 bits.  The control
-// itself takes and gives a 16-bit word: the key in the low byte, the flags in
-// the high byte.
-std::uint32_t HotkeyFromControl(std::uint16_t controlWord);
-std::uint16_t HotkeyToControl(std::uint32_t hotkey);
-
 // The "Hotkeys" page.
 class OptionHotkeyPage {
   public:
@@ -44,7 +39,11 @@ class OptionHotkeyPage {
     };
     static constexpr int kCompleteCount = 5;
     static constexpr std::array<CompleteEntry, kCompleteCount> kCompleteEntries = {
-        {{"TAB", 0x09}, {"RETURN", 0x0D}, {"SPACE", 0x20}, {"SHIFT", 0x10}, {"CTRL", 0x11}}};
+        {{"TAB", vkey::kTab},
+         {"RETURN", vkey::kReturn},
+         {"SPACE", vkey::kSpace},
+         {"SHIFT", vkey::kShift},
+         {"CTRL", vkey::kControl}}};
     // The one entry of the "Other Hotkeys" list.
     static constexpr char kToggleEntryText[] = "Enable/Disable Wordlark";
 
@@ -142,7 +141,7 @@ class OptionOthersPage {
   public:
     // The question "Forget what was learned..." asks, Yes or No, under the
     // title "Wordlark".
-    static constexpr char kForgetTitle[] = "Wordlark";
+    static constexpr const char* kForgetTitle = product::kTitlePlain;
     static constexpr char kForgetQuestion[] =
         "Forget every word Wordlark has learned from your typing?\n\n"
         "This happens at once, even if you then press Cancel, and cannot be undone.";
@@ -155,7 +154,7 @@ class OptionOthersPage {
 
     // What the user is told, under kForgetFailedTitle, when forgetting left
     // files behind (ForgetLeftText); the count line then says kNotAllForgotten.
-    static constexpr char kForgetFailedTitle[] = "Wordlark - Error";
+    static constexpr const char* kForgetFailedTitle = product::kTitleError;
     static constexpr char kNotAllForgotten[] = "Not all that was learned could be removed";
 
     // The learned data the page shows (none: the count and the buttons are

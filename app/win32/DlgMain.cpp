@@ -8,6 +8,8 @@
 #include "hook/SharedRecordCheck.h"
 #include "libui/UiMessage.h"
 #include "libui/win32/LibraryDialogs.h"
+#include "platform/Hotkey.h"
+#include "platform/Product.h"
 #include "platform/RegistryLayout.h"
 #include "platform/ReportingRegistry.h"
 #include "platform/win32/Dpi.h"
@@ -30,12 +32,11 @@ constexpr DWORD kCaretCheckDurationMs = 500;
 constexpr char kNoLibraryText[] =
     "No library had loaded! \n Are you wanted  to load the Libraries Manager now?";
 
-UINT HotkeyModifiers(std::uint32_t hotkey) {
-    const UINT flags = (hotkey >> 16) & 0xFFFF;
+UINT HotkeyModifiers(Hotkey hotkey) {
     UINT mods = 0;
-    if (flags & HOTKEYF_SHIFT) mods |= MOD_SHIFT;
-    if (flags & HOTKEYF_CONTROL) mods |= MOD_CONTROL;
-    if (flags & HOTKEYF_ALT) mods |= MOD_ALT;
+    if (hotkey.shift()) mods |= MOD_SHIFT;
+    if (hotkey.control()) mods |= MOD_CONTROL;
+    if (hotkey.alt()) mods |= MOD_ALT;
     return mods;
 }
 
@@ -181,7 +182,7 @@ BOOL CDlgMain::OnInitDialog() {
     // The library editor's text boxes are rich edit controls.
     LoadLibraryA("riched20.dll");
     // No caption is shown; the text names the window for tools and tests.
-    SetWindowTextA(m_hWnd, "Wordlark");
+    SetWindowTextA(m_hWnd, product::kName);
     m_edit = GetDlgItem(m_hWnd, IDC_MAIN_WORD);
     m_list = GetDlgItem(m_hWnd, IDC_MAIN_LIST);
 
@@ -205,7 +206,7 @@ BOOL CDlgMain::OnInitDialog() {
     PrepareList();
     m_tip.Create(m_hWnd);
     m_tip.SetTipText("", TIP_STYLE_NOTE);
-    m_tray.Create(m_hWnd, WM_TRAY_NOTIFY, "Wordlark", m_hIconSmall, kTrayIconId,
+    m_tray.Create(m_hWnd, WM_TRAY_NOTIFY, product::kName, m_hIconSmall, kTrayIconId,
                   [this](HMENU popup) { PrepareTrayMenu(popup); });
     // Hidden above before the window was ever shown, which sends no
     // WM_SHOWWINDOW: the default item is named here for the first menu.
@@ -274,8 +275,8 @@ void CDlgMain::OnDpiChanged(UINT dpi) {
 void CDlgMain::RegisterToggleHotkey() {
     UnregisterHotKey(m_hWnd, ID_TOGGLE_HOTKEY);
     // A combination another program holds simply does not work here.
-    RegisterHotKey(m_hWnd, ID_TOGGLE_HOTKEY, HotkeyModifiers(m_dwToggleHotkey),
-                   m_dwToggleHotkey & 0xFFFF);
+    const Hotkey hotkey(m_dwToggleHotkey);
+    RegisterHotKey(m_hWnd, ID_TOGGLE_HOTKEY, HotkeyModifiers(hotkey), hotkey.key());
 }
 
 void CDlgMain::OnTimer(UINT_PTR id) {

@@ -2,6 +2,7 @@
 
 #include <richedit.h>
 
+#include "libui/UiMessage.h"
 #include "libui/win32/ProgressWindow.h"
 #include "platform/CodePage.h"
 #include "platform/win32/Dpi.h"
@@ -168,7 +169,7 @@ void CDlgLibOption::ListFrom(const std::string& text) {
     m_bBusy = true;
     ProgressWindow progress(m_profile);
     m_progress = &progress;
-    progress.Create(m_hWnd, "Wordlark", false);
+    progress.Create(m_hWnd, kTitlePlain, false);
     progress.SetMessage("Loading the Library, Please wait ...");
     progress.PumpPending(true);
 

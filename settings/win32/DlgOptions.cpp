@@ -1,5 +1,7 @@
 #include "settings/win32/DlgOptions.h"
 
+#include "platform/Hotkey.h"
+
 #include <commctrl.h>
 
 #include "res/resource.h"
@@ -81,7 +83,7 @@ void CDlgOptionHotkey::UpdateControls() {
         if (selected[i]) SendMessageA(complete, LB_SETSEL, TRUE, i);
 
     SendDlgItemMessageA(m_hWnd, IDC_HOTKEY_EDIT, HKM_SETHOTKEY,
-                        HotkeyToControl(m_page.ShownHotkey()), 0);
+                        Hotkey(m_page.ShownHotkey()).ToControl(), 0);
 }
 
 INT_PTR CDlgOptionHotkey::OnMessage(UINT msg, WPARAM wp, LPARAM) {
@@ -140,12 +142,12 @@ void CDlgOptionHotkey::OnOtherSelChange() {
     const auto index = SendDlgItemMessageA(m_hWnd, IDC_HOTKEY_OTHER, LB_GETCURSEL, 0, 0);
     m_page.OtherSelectionChanged(index == LB_ERR ? -1 : static_cast<int>(index));
     SendDlgItemMessageA(m_hWnd, IDC_HOTKEY_EDIT, HKM_SETHOTKEY,
-                        HotkeyToControl(m_page.ShownHotkey()), 0);
+                        Hotkey(m_page.ShownHotkey()).ToControl(), 0);
 }
 
 void CDlgOptionHotkey::OnHotkeyChange() {
     const auto word = SendDlgItemMessageA(m_hWnd, IDC_HOTKEY_EDIT, HKM_GETHOTKEY, 0, 0);
-    m_page.HotkeyChanged(HotkeyFromControl(static_cast<std::uint16_t>(word & 0xFFFF)));
+    m_page.HotkeyChanged(Hotkey::FromControl(static_cast<std::uint16_t>(word & 0xFFFF)).stored());
     const int selected = m_page.OtherSelected();
     if (selected >= 0)
         SendDlgItemMessageA(m_hWnd, IDC_HOTKEY_OTHER, LB_SETITEMDATA, selected,

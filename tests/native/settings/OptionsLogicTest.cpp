@@ -4,6 +4,7 @@
 #include <map>
 
 #include "platform/MemoryRegistry.h"
+#include "platform/Hotkey.h"
 #include "settings/OptionsLogic.h"
 #include "tests/support/FakeLearned.h"
 
@@ -139,10 +140,11 @@ TEST_F(OptionsDialog, StoredKeysMatchingNoChoiceStayUntilAClick) {
 }
 
 TEST_F(OptionsDialog, TheHotkeyControlSetsTheOnOffHotkey) {
-    EXPECT_EQ(HotkeyFromControl(0x0A2E), 0x000A002Eu);  // Ctrl+extended Delete
-    EXPECT_EQ(HotkeyFromControl(0), 0u);
+    EXPECT_EQ(Hotkey::FromControl(0x0A2E).stored(), 0x000A002Eu);  // Ctrl+extended Delete
+    EXPECT_EQ(Hotkey(0x000A002Eu).ToControl(), 0x0A2Eu);
+    EXPECT_EQ(Hotkey::FromControl(0).stored(), 0u);
 
-    model.hotkeys.HotkeyChanged(HotkeyFromControl(0x0575));
+    model.hotkeys.HotkeyChanged(Hotkey::FromControl(0x0575).stored());
     EXPECT_EQ(model.hotkeys.ShownHotkey(), 0x00050075u);
     // Nothing selected in "Other Hotkeys": the control shows no hotkey and a
     // change belongs to no entry.
