@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "platform/CodePage.h"
+#include "platform/Files.h"
 #include "store/Database.h"
 #include "store/Scramble.h"
 
@@ -146,8 +147,7 @@ int Library::WriteInfo() {
 const char* Library::GetCaption() {
     if (!caption_.empty()) return caption_.c_str();
     if (path_.empty()) return "UNKNOWN LIBRARY";
-    std::size_t slash = path_.find_last_of("\\/");
-    shownCaption_ = slash == std::string::npos ? path_ : path_.substr(slash + 1);
+    shownCaption_ = FileNameOf(path_);
     return shownCaption_.c_str();
 }
 
