@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "libui/UiMessage.h"
+#include "snippets/SnippetImport.h"
 #include "store/ImportProgress.h"
 #include "store/Library.h"
-#include "store/SnippetImport.h"
 
 namespace wl {
 
@@ -104,7 +104,7 @@ class LibEditorLogic {
     // empty key are skipped).
     Outcome DeleteRows(const std::vector<int>& rows);
     // Imports the snippets of another text expander (a file named *.ahk,
-    // *.yml, *.yaml or *.csv, store/SnippetImport.h) with its summary;
+    // *.yml, *.yaml or *.csv, snippets/SnippetImport.h) with its summary;
     // otherwise a library text file, or, when it holds no pairs, the file as
     // a word list.
     Outcome Import(const std::string& file, ImportProgress* progress);

@@ -43,7 +43,7 @@
 #include "platform/Files.h"
 #include "store/Library.h"
 #include "store/LibrarySet.h"
-#include "store/SnippetImport.h"
+#include "snippets/SnippetImport.h"
 
 namespace {
 

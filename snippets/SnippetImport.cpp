@@ -1,13 +1,14 @@
-#include "store/SnippetImport.h"
+#include "snippets/SnippetImport.h"
 
 #include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <system_error>
 
-#include "hook/Macros.h"
+#include "macros/MacroNames.h"
 #include "platform/CodePage.h"
-#include "store/SnippetFormats.h"
+#include "platform/Files.h"
+#include "snippets/SnippetFormats.h"
 
 namespace wl {
 namespace snippets {
@@ -23,7 +24,7 @@ void PieceBuilder::Char(char c) {
     }
     afterCr_ = c == '\r';
     if (c == '\r' || c == '\n') {
-        pieces_.push_back({true, "%RETURN%"});
+        pieces_.push_back({true, macro::kReturn});
         return;
     }
     if (pieces_.empty() || pieces_.back().macro) pieces_.push_back({false, {}});
@@ -98,11 +99,6 @@ std::vector<std::size_t> MacrosRead(const std::string& text) {
         open = text.find('%', close + 1);
     }
     return found;
-}
-
-std::string FileName(const std::string& path) {
-    const std::size_t cut = path.find_last_of("/\\");
-    return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
 enum class FileRead { Done, Failed, TooLarge };
@@ -311,7 +307,7 @@ SnippetImportResult ImportSnippets(Library& lib, const std::string& path, Snippe
     SnippetImportResult result;
     // Built step by step: GCC 12 at -O3 warns falsely about "x" + string.
     std::string name = "\"";
-    name.append(FileName(path)).append("\" ");
+    name.append(FileNameOf(path)).append("\" ");
     if (!lib.IsOpen()) {
         result.error = "The library is not open.";
         return result;

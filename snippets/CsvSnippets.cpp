@@ -15,7 +15,7 @@
 // is never closed (which runs to the end of the file).
 #include <string>
 
-#include "store/SnippetFormats.h"
+#include "snippets/SnippetFormats.h"
 
 namespace wl::snippets {
 namespace {

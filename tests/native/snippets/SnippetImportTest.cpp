@@ -7,9 +7,9 @@
 #include <tuple>
 
 #include "platform/CodePage.h"
-#include "store/SnippetFormats.h"
-#include "store/SnippetImport.h"
-#include "tests/native/store/StoreTestSupport.h"
+#include "snippets/SnippetFormats.h"
+#include "snippets/SnippetImport.h"
+#include "tests/support/Libraries.h"
 
 namespace wl::test {
 namespace {

@@ -1,7 +1,7 @@
 // The snippet files of other text expanders, read into abbreviations and
 // replacement texts: AutoHotkey hotstrings, espanso match files and CSV
 // files of two columns.  Platform-free and without files: the readers take
-// the file's text and answer what it holds; store/SnippetImport.h reads the
+// the file's text and answer what it holds; snippets/SnippetImport.h reads the
 // file, converts the text to the code page and stores the entries.
 //
 // A replacement text is a list of pieces, each literal text or one of this

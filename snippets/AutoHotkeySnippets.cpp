@@ -28,8 +28,9 @@
 #include <cstdlib>
 #include <string>
 
+#include "macros/MacroNames.h"
 #include "platform/CodePage.h"
-#include "store/SnippetFormats.h"
+#include "snippets/SnippetFormats.h"
 
 namespace wl::snippets {
 namespace {
@@ -210,20 +211,20 @@ const char* KeyMacro(std::string_view name) {
         const char* name;
         const char* macro;
     } kKeys[] = {
-        {"Enter", "%RETURN%"},
-        {"Return", "%RETURN%"},
-        {"NumpadEnter", "%RETURN%"},
-        {"Tab", "%TAB%"},
-        {"Up", "%UP%"},
-        {"Down", "%DOWN%"},
-        {"PgUp", "%PGUP%"},
-        {"PgDn", "%PGDN%"},
-        {"Home", "%HOME%"},
-        {"End", "%END%"},
-        {"Del", "%DELETE%"},
-        {"Delete", "%DELETE%"},
-        {"BS", "%BACKSPACE%"},
-        {"Backspace", "%BACKSPACE%"},
+        {"Enter", macro::kReturn},
+        {"Return", macro::kReturn},
+        {"NumpadEnter", macro::kReturn},
+        {"Tab", macro::kTab},
+        {"Up", macro::kUp},
+        {"Down", macro::kDown},
+        {"PgUp", macro::kPageUp},
+        {"PgDn", macro::kPageDown},
+        {"Home", macro::kHome},
+        {"End", macro::kEnd},
+        {"Del", macro::kDelete},
+        {"Delete", macro::kDelete},
+        {"BS", macro::kBackspace},
+        {"Backspace", macro::kBackspace},
     };
     for (const auto& k : kKeys)
         if (EqualNoCase(name, k.name)) return k.macro;
@@ -269,9 +270,9 @@ class SendReader {
         if (!AfterLeft(why)) return false;
         for (char c : text) {
             if (c == '\t')
-                out_.Macro("%TAB%");
+                out_.Macro(macro::kTab);
             else if (c == '\b')
-                out_.Macro("%BACKSPACE%");
+                out_.Macro(macro::kBackspace);
             else
                 out_.Char(c);
         }
@@ -402,7 +403,7 @@ class SendReader {
             }
             Piece& p = pieces[index - 1];
             if (p.macro) {
-                if (p.text != "%RETURN%" && p.text != "%TAB%") {
+                if (p.text != macro::kReturn && p.text != macro::kTab) {
                     why = "moves the caret with {Left} past a key this program cannot count";
                     return false;
                 }
@@ -422,7 +423,8 @@ class SendReader {
             pieces.insert(pieces.begin() + static_cast<std::ptrdiff_t>(index), tail);
             remaining = 0;
         }
-        pieces.insert(pieces.begin() + static_cast<std::ptrdiff_t>(index), Piece{true, "%CARET%"});
+        pieces.insert(pieces.begin() + static_cast<std::ptrdiff_t>(index),
+                      Piece{true, macro::kCaret});
         for (const Piece& p : pieces) {
             if (p.macro)
                 out_.Macro(p.text.c_str());

@@ -17,7 +17,8 @@
 
 #include <string>
 
-#include "store/SnippetFormats.h"
+#include "macros/MacroNames.h"
+#include "snippets/SnippetFormats.h"
 
 namespace wl::snippets {
 namespace {
@@ -141,7 +142,7 @@ bool ReplacePieces(std::string_view text, const YAML::Node& vars, const YAML::No
                 why = "marks the caret ($|$) more than once";
                 return false;
             }
-            out.Macro("%CARET%");
+            out.Macro(macro::kCaret);
             i += 3;
         } else if (VariableAt(text, i, name, field, end)) {
             YAML::Node var = FindVariable(vars, name);
@@ -246,31 +247,31 @@ bool DateFormatPieces(std::string_view format, PieceBuilder& out, std::string& w
         const char* conversion;
         const char* macro;
     } kPlain[] = {
-        {"%I:%M:%S %p", "%TIME_12%"},
-        {"%H:%M:%S", "%TIME_24%"},
-        {"%Y", "%YEAR%"},
-        {"%m", "%MONTH_02%"},
-        {"%-m", "%MONTH%"},
-        {"%d", "%DAY_02%"},
-        {"%-d", "%DAY%"},
-        {"%b", "%MONTHNAME%"},
-        {"%h", "%MONTHNAME%"},
-        {"%B", "%FULLMONTHNAME%"},
-        {"%a", "%WEEKNAME%"},
-        {"%A", "%FULLWEEKNAME%"},
-        {"%w", "%WEEK%"},
-        {"%H", "%HOUR_24_02%"},
-        {"%-H", "%HOUR_24%"},
-        {"%I", "%HOUR_12_02%"},
-        {"%-I", "%HOUR_12%"},
-        {"%M", "%MINUTE_02%"},
-        {"%-M", "%MINUTE%"},
-        {"%S", "%SECOND_02%"},
-        {"%-S", "%SECOND%"},
-        {"%x", "%DATE%"},
-        {"%T", "%TIME_24%"},
-        {"%X", "%TIME_24%"},
-        {"%r", "%TIME_12%"},
+        {"%I:%M:%S %p", macro::kTime12},
+        {"%H:%M:%S", macro::kTime24},
+        {"%Y", macro::kYear},
+        {"%m", macro::kMonth02},
+        {"%-m", macro::kMonth},
+        {"%d", macro::kDay02},
+        {"%-d", macro::kDay},
+        {"%b", macro::kMonthName},
+        {"%h", macro::kMonthName},
+        {"%B", macro::kFullMonthName},
+        {"%a", macro::kWeekName},
+        {"%A", macro::kFullWeekName},
+        {"%w", macro::kWeek},
+        {"%H", macro::kHour24_02},
+        {"%-H", macro::kHour24},
+        {"%I", macro::kHour12_02},
+        {"%-I", macro::kHour12},
+        {"%M", macro::kMinute02},
+        {"%-M", macro::kMinute},
+        {"%S", macro::kSecond02},
+        {"%-S", macro::kSecond},
+        {"%x", macro::kDate},
+        {"%T", macro::kTime24},
+        {"%X", macro::kTime24},
+        {"%r", macro::kTime12},
     };
     for (std::size_t i = 0; i < format.size();) {
         if (format[i] != '%') {
@@ -292,19 +293,19 @@ bool DateFormatPieces(std::string_view format, PieceBuilder& out, std::string& w
         if (two == "%%") {
             out.Char('%');
         } else if (two == "%n") {
-            out.Macro("%RETURN%");
+            out.Macro(macro::kReturn);
         } else if (two == "%t") {
             out.Char('\t');
         } else if (two == "%R") {
-            out.Macro("%HOUR_24_02%");
+            out.Macro(macro::kHour24_02);
             out.Char(':');
-            out.Macro("%MINUTE_02%");
+            out.Macro(macro::kMinute02);
         } else if (two == "%F") {
-            out.Macro("%YEAR%");
+            out.Macro(macro::kYear);
             out.Char('-');
-            out.Macro("%MONTH_02%");
+            out.Macro(macro::kMonth02);
             out.Char('-');
-            out.Macro("%DAY_02%");
+            out.Macro(macro::kDay02);
         } else {
             // The conversion with its flag, if any, for the reason.
             std::size_t length = rest.size() > 1 && (rest[1] == '-' || rest[1] == '_' ||
