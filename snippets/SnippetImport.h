@@ -2,10 +2,11 @@
 // AutoHotkey hotstrings (.ahk), espanso match files (.yml, .yaml) and CSV
 // files of abbreviation and expansion (.csv).
 //
-// The file is read whole, up to MaxSnippetFile bytes: 64 MB, and 4 MB for an
-// espanso file, whose parsed YAML takes some 60 times its size in memory.  Its text is UTF-8,
-// with or without a byte-order mark, UTF-16 with a byte-order mark, or, for
-// AutoHotkey and CSV, the system's ANSI code page.  UTF-8 text is converted
+// The file is read whole, up to kMaxSnippetFile bytes (64 MB), or
+// kMaxEspansoFile (4 MB) for an espanso file, whose parsed YAML takes some
+// 60 times its size in memory.  Its text is UTF-8, with or without a
+// byte-order mark, UTF-16 with a byte-order mark, or, for AutoHotkey and
+// CSV, the system's ANSI code page.  UTF-8 text is converted
 // to the ANSI code page entry by entry; an entry with a character the code
 // page cannot hold is skipped, never stored with a stand-in.  What this
 // program cannot reproduce (scripts, forms, clipboard and shell variables,
