@@ -2,10 +2,12 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <new>
 #include <system_error>
 #include <utility>
 
 #include "macros/MacroNames.h"
+#include "platform/Files.h"
 #include "res/libui_resource.h"
 
 namespace wl {
@@ -236,6 +238,25 @@ LibEditorLogic::Outcome LibEditorLogic::DeleteRows(const std::vector<int>& rows)
 }
 
 LibEditorLogic::Outcome LibEditorLogic::Import(const std::string& file, ImportProgress* progress) {
+    try {
+        return ImportFile(file, progress);
+    } catch (const std::bad_alloc&) {
+        // The program goes on; the entries stored before stay.
+        Outcome out;
+        out.relist = true;
+        // Built step by step: GCC 12 at -O3 warns falsely about "x" + string.
+        std::string text = "\"";
+        text.append(FileNameOf(file))
+            .append(
+                "\" could not be imported: there is not enough memory. What was imported "
+                "before stays in the library.");
+        out.message = {text, kTitleError, UiMessage::Icon::Stop};
+        return out;
+    }
+}
+
+LibEditorLogic::Outcome LibEditorLogic::ImportFile(const std::string& file,
+                                                   ImportProgress* progress) {
     Outcome out;
     out.relist = true;
     if (const SnippetFormat format = SnippetFormatOfFile(file); format != SnippetFormat::None) {

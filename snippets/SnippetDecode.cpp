@@ -22,28 +22,39 @@ SourceText DecodeSource(std::string bytes) {
             out.error = "is not valid UTF-16 text";
             return out;
         }
-        std::string utf8;
-        utf8.reserve(bytes.size());
         auto unit = [&](std::size_t i) {
             const auto a = static_cast<unsigned char>(bytes[i]);
             const auto b = static_cast<unsigned char>(bytes[i + 1]);
             return static_cast<char32_t>(little ? (b << 8 | a) : (a << 8 | b));
         };
-        for (std::size_t i = 2; i < bytes.size(); i += 2) {
-            char32_t c = unit(i);
-            if (c >= 0xD800 && c <= 0xDBFF && i + 3 < bytes.size()) {
-                const char32_t low = unit(i + 2);
-                if (low >= 0xDC00 && low <= 0xDFFF) {
-                    c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
-                    i += 2;
+        // The characters one after another; false at one that is none.
+        auto each = [&](const auto& take) {
+            for (std::size_t i = 2; i < bytes.size(); i += 2) {
+                char32_t c = unit(i);
+                if (c >= 0xD800 && c <= 0xDBFF && i + 3 < bytes.size()) {
+                    const char32_t low = unit(i + 2);
+                    if (low >= 0xDC00 && low <= 0xDFFF) {
+                        c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+                        i += 2;
+                    }
                 }
+                if (c >= 0xD800 && c <= 0xDFFF) return false;
+                take(c);
             }
-            if (c >= 0xD800 && c <= 0xDFFF) {
-                out.error = "is not valid UTF-16 text";
-                return out;
-            }
-            AppendUtf8(c, utf8);
+            return true;
+        };
+        // Counted first, so that the UTF-8 text takes no more room than it
+        // needs beside the bytes.
+        std::size_t length = 0;
+        if (!each([&](char32_t c) {
+                length += c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
+            })) {
+            out.error = "is not valid UTF-16 text";
+            return out;
         }
+        std::string utf8;
+        utf8.reserve(length);
+        each([&](char32_t c) { AppendUtf8(c, utf8); });
         bytes.swap(utf8);
     } else {
         out.utf8 = IsUtf8(bytes);

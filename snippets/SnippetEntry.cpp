@@ -76,6 +76,10 @@ bool MakeEntry(const Snippet& snippet, bool utf8, const CodePage& page, std::str
         why = "has no abbreviation";
         return false;
     }
+    if (snippet.cut) {
+        why = kLongAbbreviation;
+        return false;
+    }
     if (!Convert(snippet.abbreviation, utf8, page, key, why)) return false;
     for (unsigned char c : key) {
         if (IsControl(c)) {
@@ -84,7 +88,7 @@ bool MakeEntry(const Snippet& snippet, bool utf8, const CodePage& page, std::str
         }
     }
     if (key.size() > kMaxKey) {
-        why = "has an abbreviation longer than 1,023 bytes";
+        why = kLongAbbreviation;
         return false;
     }
     text.clear();
@@ -111,7 +115,7 @@ bool MakeEntry(const Snippet& snippet, bool utf8, const CodePage& page, std::str
         return false;
     }
     if (text.size() > kMaxText) {
-        why = "has a replacement longer than 65,535 bytes";
+        why = kLongReplacement;
         return false;
     }
     if (MacrosRead(text) != macros) {

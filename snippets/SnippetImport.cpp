@@ -1,5 +1,6 @@
-// The import of a snippet file into a Shorthand library: the file read,
-// each snippet made an entry and stored, and what was skipped counted.
+// The import of a snippet file into a Shorthand library: the file read and
+// checked, then each snippet made an entry and stored, and what was skipped
+// counted.
 #include "snippets/SnippetImport.h"
 
 #include "snippets/SnippetFormats.h"
@@ -22,7 +23,7 @@ SnippetImportResult ImportSnippets(Library& lib, const std::string& path, Snippe
         return result;
     }
     const CodePage& page = lib.codePage();
-    const SnippetFile file = ReadSnippetFile(path, format, page);
+    const SnippetFile file = LoadSnippetFile(path, format, page);
     if (!file.error.empty()) {
         result.error = file.error;
         return result;
@@ -35,31 +36,32 @@ SnippetImportResult ImportSnippets(Library& lib, const std::string& path, Snippe
     };
     std::string key, text, why;
     LibraryEntry entry;
-    for (const Snippet& s : file.parsed.snippets) {
+    ReadSnippets(file, [&](Snippet&& s) {
         if (progress && progress->Cancelled()) {
             result.cancelled = true;
-            break;
+            return false;
         }
         if (!s.skip.empty()) {
             skip(s, s.skip);
-            continue;
+            return true;
         }
         if (!MakeEntry(s, file.utf8, page, key, text, why)) {
             skip(s, why);
-            continue;
+            return true;
         }
         entry.SetKey(key.data(), static_cast<std::uint32_t>(key.size()));
         entry.SetText(text.data(), static_cast<std::uint32_t>(text.size()));
         if (!lib.Put(entry)) {
             skip(s, "could not be stored in the library");
-            continue;
+            return true;
         }
         ++result.imported;
         if (progress) {
             const std::string line = std::to_string(result.imported) + " items have been imported!";
             progress->SetText(line.c_str());
         }
-    }
+        return true;
+    });
     return result;
 }
 

@@ -1,5 +1,6 @@
 // Reading a snippet file: its bytes up to the limit of its format, its text
-// decoded, and the reader of its format.
+// decoded, and the reader of its format, once to check the file and once
+// for the import.
 #include "snippets/SnippetRead.h"
 
 #include <cstdio>
@@ -28,6 +29,7 @@ FileRead ReadFile(const std::string& path, std::size_t limit, std::string& bytes
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> closer(f, std::fclose);
     std::string chunk(1u << 16, '\0');
     bytes.clear();
+    if (!ec) bytes.reserve(static_cast<std::size_t>(size));  // no room to spare
     for (;;) {
         const std::size_t n = std::fread(chunk.data(), 1, chunk.size(), f);
         bytes.append(chunk.data(), n);
@@ -48,9 +50,21 @@ std::string NothingFound(SnippetFormat format) {
     }
 }
 
+SnippetReader ReaderOf(SnippetFormat format, std::string_view text, bool utf8,
+                       const CodePage& page) {
+    switch (format) {
+        case SnippetFormat::AutoHotkey:
+            return AutoHotkeyReader(text, utf8 ? nullptr : &page);
+        case SnippetFormat::Espanso:
+            return EspansoReader(text);
+        default:
+            return CsvReader(text);
+    }
+}
+
 }  // namespace
 
-SnippetFile ReadSnippetFile(const std::string& path, SnippetFormat format, const CodePage& page) {
+SnippetFile LoadSnippetFile(const std::string& path, SnippetFormat format, const CodePage& page) {
     SnippetFile file;
     // Built step by step: GCC 12 at -O3 warns falsely about "x" + string.
     std::string name = "\"";
@@ -79,23 +93,33 @@ SnippetFile ReadSnippetFile(const std::string& path, SnippetFormat format, const
         file.error = name + source.error + ".";
         return file;
     }
+    file.text = std::make_unique<std::string>(std::move(source.text));
     file.utf8 = source.utf8;
-    switch (format) {
-        case SnippetFormat::AutoHotkey:
-            file.parsed = ParseAutoHotkey(source.text, source.utf8 ? nullptr : &page);
-            break;
-        case SnippetFormat::Espanso:
-            file.parsed = ParseEspanso(source.text);
-            break;
-        default:
-            file.parsed = ParseCsv(source.text);
-            break;
+    file.reader = ReaderOf(format, *file.text, file.utf8, page);
+
+    // Once through, counting: what the file holds and expands to is known
+    // before anything is written.
+    Budget budget;
+    std::size_t count = 0;
+    std::string error = file.reader(budget, [&](Snippet&&) {
+        ++count;
+        return true;
+    });
+    if (error.empty()) error = budget.Why();
+    if (error.empty() && count == 0) error = NothingFound(format);
+    if (!error.empty()) {
+        file.error = name + error + ".";
+        file.reader = nullptr;
+        file.text.reset();
     }
-    if (file.parsed.error.empty() && file.parsed.snippets.empty())
-        file.parsed.error = NothingFound(format);
-    if (!file.parsed.error.empty()) file.error = name + file.parsed.error + ".";
     return file;
 }
+
+void ReadSnippets(const SnippetFile& file, const SnippetSink& sink) {
+    Budget budget;  // as the first time through: it does not run out
+    if (file.reader) file.reader(budget, sink);
+}
+
 }  // namespace snippets
 
 SnippetFormat SnippetFormatNamed(std::string_view name) {

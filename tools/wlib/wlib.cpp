@@ -33,6 +33,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <new>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -512,26 +513,31 @@ int main(int argc, char** argv) {
         return kOk;
     }
     int status;
-    if (command == "create")
-        status = Create(argc, argv);
-    else if (command == "info")
-        status = Info(argc, argv);
-    else if (command == "put")
-        status = Put(argc, argv);
-    else if (command == "delete")
-        status = Delete(argc, argv);
-    else if (command == "import")
-        status = Import(argc, argv);
-    else if (command == "export")
-        status = Export(argc, argv);
-    else if (command == "list")
-        status = List(argc, argv);
-    else if (command == "lookup")
-        status = Lookup(argc, argv);
-    else if (command == "weights")
-        status = LoadWeights(argc, argv);
-    else
-        status = Usage("unknown command " + command);
+    try {
+        if (command == "create")
+            status = Create(argc, argv);
+        else if (command == "info")
+            status = Info(argc, argv);
+        else if (command == "put")
+            status = Put(argc, argv);
+        else if (command == "delete")
+            status = Delete(argc, argv);
+        else if (command == "import")
+            status = Import(argc, argv);
+        else if (command == "export")
+            status = Export(argc, argv);
+        else if (command == "list")
+            status = List(argc, argv);
+        else if (command == "lookup")
+            status = Lookup(argc, argv);
+        else if (command == "weights")
+            status = LoadWeights(argc, argv);
+        else
+            status = Usage("unknown command " + command);
+    } catch (const std::bad_alloc&) {
+        // What was written before stays; the library is closed as usual.
+        status = Fail(kFailed, "not enough memory for " + command);
+    }
     if (std::fflush(stdout) != 0 && status == kOk) return Fail(kFailed, "cannot write the output");
     return status;
 }
