@@ -53,6 +53,7 @@ SnippetImportResult ImportSnippets(Library& lib, const std::string& path, Snippe
         entry.SetText(text.data(), static_cast<std::uint32_t>(text.size()));
         if (!lib.Put(entry)) {
             skip(s, "could not be stored in the library");
+            ++result.notStored;
             return true;
         }
         ++result.imported;

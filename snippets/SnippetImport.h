@@ -47,6 +47,7 @@ struct SkippedSnippet {
 struct SnippetImportResult {
     int imported = 0;                          // entries stored
     int skipped = 0;                           // entries not stored
+    int notStored = 0;                         // of them, those the library refused to store
     std::vector<SkippedSnippet> firstSkipped;  // the first kShownSkipped of them
     // Why nothing could be imported at all (the file cannot be read, is no
     // text, is empty, too large, not of the format, holds no snippets,

@@ -191,6 +191,13 @@ int Library::PutBytes(const void* key, std::uint32_t keyLength, const void* text
     return data_->put(data_, nullptr, &k, &d, 0) == 0 ? 1 : 0;
 }
 
+int Library::Flush() {
+    if (!open_ || !data_) return 0;
+    bool ok = data_->sync(data_, 0) == 0;
+    if (weights_) ok = weights_->sync(weights_, 0) == 0 && ok;
+    return ok ? 1 : 0;
+}
+
 int Library::DeleteBytes(const void* key, std::uint32_t keyLength) {
     if (!open_ || !data_ || !key) return 0;
     DBT k;
