@@ -26,7 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (abbreviation.empty() || expansion.empty()) return 0;
     const auto again =
         wl::snippets::ParseCsv("x,y\r\n" + Quoted(abbreviation) + "," + Quoted(expansion) + "\r\n");
-    wl::snippets::PieceBuilder pieces;
+    wl::snippets::Budget budget;
+    wl::snippets::PieceBuilder pieces(budget);
     pieces.Text(expansion);
     if (again.snippets.size() != 2 || again.snippets[1].abbreviation != abbreviation ||
         again.snippets[1].pieces != pieces.pieces())

@@ -7,9 +7,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "hook/Macros.h"
+#include "macros/MacroNames.h"
 #include "platform/CodePage.h"
-#include "store/SnippetFormats.h"
+#include "snippets/SnippetFormats.h"
 
 namespace wl::fuzz {
 

@@ -7,47 +7,6 @@
 
 namespace wl {
 
-const char* const kMacroNames[kMacroCount + 1] = {"%DATE%",
-                                                  "%TIME_24%",
-                                                  "%TIME_12%",
-                                                  "%YEAR%",
-                                                  "%MONTH%",
-                                                  "%MONTH_02%",
-                                                  "%MONTHNAME%",
-                                                  "%FULLMONTHNAME%",
-                                                  "%DAY%",
-                                                  "%DAY_02%",
-                                                  "%WEEK%",
-                                                  "%WEEKNAME%",
-                                                  "%FULLWEEKNAME%",
-                                                  "%HOUR_24%",
-                                                  "%HOUR_24_02%",
-                                                  "%HOUR_12%",
-                                                  "%HOUR_12_02%",
-                                                  "%MINUTE%",
-                                                  "%MINUTE_02%",
-                                                  "%SECOND%",
-                                                  "%SECOND_02%",
-                                                  "%CARET%",
-                                                  "%UP%",
-                                                  "%DOWN%",
-                                                  "%PGUP%",
-                                                  "%PGDN%",
-                                                  "%BACKSPACE%",
-                                                  "%RETURN%",
-                                                  "%DELETE%",
-                                                  "%HOME%",
-                                                  "%END%",
-                                                  "%TAB%",
-                                                  ""};
-
-int MacroIndex(std::string_view token) {
-    if (token.empty()) return -1;
-    for (int i = 0; i < kMacroCount; ++i)
-        if (token == kMacroNames[i]) return i;
-    return -1;
-}
-
 namespace {
 
 std::string Number(int value, bool twoDigits) {
@@ -97,49 +56,49 @@ std::string LocaleText(char conversion, const std::tm& t) {
 
 std::string ExpandDateMacro(std::string_view token, const std::tm& t) {
     switch (MacroIndex(token)) {
-        case 0:
-            return LocaleText('x', t);  // %DATE%
-        case 1:                         // %TIME_24%
+        case MacroIndex(macro::kDate):
+            return LocaleText('x', t);
+        case MacroIndex(macro::kTime24):
             return Number(t.tm_hour, true) + ":" + Number(t.tm_min, true) + ":" +
                    Number(t.tm_sec, true);
-        case 2:  // %TIME_12%
+        case MacroIndex(macro::kTime12):
             return Number(Hour12(t), true) + ":" + Number(t.tm_min, true) + ":" +
                    Number(t.tm_sec, true) + " " + LocaleText('p', t);
-        case 3:
+        case MacroIndex(macro::kYear):
             return Number(t.tm_year + 1900, false);
-        case 4:
+        case MacroIndex(macro::kMonth):
             return Number(t.tm_mon + 1, false);
-        case 5:
+        case MacroIndex(macro::kMonth02):
             return Number(t.tm_mon + 1, true);
-        case 6:
+        case MacroIndex(macro::kMonthName):
             return LocaleText('b', t);
-        case 7:
+        case MacroIndex(macro::kFullMonthName):
             return LocaleText('B', t);
-        case 8:
+        case MacroIndex(macro::kDay):
             return Number(t.tm_mday, false);
-        case 9:
+        case MacroIndex(macro::kDay02):
             return Number(t.tm_mday, true);
-        case 10:
+        case MacroIndex(macro::kWeek):
             return Number(t.tm_wday, false);
-        case 11:
+        case MacroIndex(macro::kWeekName):
             return LocaleText('a', t);
-        case 12:
+        case MacroIndex(macro::kFullWeekName):
             return LocaleText('A', t);
-        case 13:
+        case MacroIndex(macro::kHour24):
             return Number(t.tm_hour, false);
-        case 14:
+        case MacroIndex(macro::kHour24_02):
             return Number(t.tm_hour, true);
-        case 15:
+        case MacroIndex(macro::kHour12):
             return Number(Hour12(t), false);
-        case 16:
+        case MacroIndex(macro::kHour12_02):
             return Number(Hour12(t), true);
-        case 17:
+        case MacroIndex(macro::kMinute):
             return Number(t.tm_min, false);
-        case 18:
+        case MacroIndex(macro::kMinute02):
             return Number(t.tm_min, true);
-        case 19:
+        case MacroIndex(macro::kSecond):
             return Number(t.tm_sec, false);
-        case 20:
+        case MacroIndex(macro::kSecond02):
             return Number(t.tm_sec, true);
         default:
             return {};
@@ -186,16 +145,16 @@ MacroText SplitMacros(std::string_view text, const std::function<std::tm()>& now
 
 unsigned char KeyMacroVk(std::string_view name) {
     static constexpr std::array<std::pair<std::string_view, unsigned char>, 10> keys{{
-        {"%UP%", vkey::kUp},
-        {"%DOWN%", vkey::kDown},
-        {"%PGUP%", vkey::kPrior},
-        {"%PGDN%", vkey::kNext},
-        {"%RETURN%", vkey::kReturn},
-        {"%BACKSPACE%", vkey::kBack},
-        {"%DELETE%", vkey::kDelete},
-        {"%HOME%", vkey::kHome},
-        {"%END%", vkey::kEnd},
-        {"%TAB%", vkey::kTab},
+        {macro::kUp, vkey::kUp},
+        {macro::kDown, vkey::kDown},
+        {macro::kPageUp, vkey::kPrior},
+        {macro::kPageDown, vkey::kNext},
+        {macro::kReturn, vkey::kReturn},
+        {macro::kBackspace, vkey::kBack},
+        {macro::kDelete, vkey::kDelete},
+        {macro::kHome, vkey::kHome},
+        {macro::kEnd, vkey::kEnd},
+        {macro::kTab, vkey::kTab},
     }};
     for (const auto& [n, vk] : keys)
         if (n == name) return vk;

@@ -1,5 +1,6 @@
-// The macro vocabulary of replacement texts: the macro-name table, the date
-// and time expansion, and the splitting of a text into typed parts.
+// What the replacement typing does with the macros of a text: the date and
+// time expansion, and the splitting of a text into typed parts.  The names
+// themselves are macros/MacroNames.h.
 #pragma once
 
 #include <ctime>
@@ -8,17 +9,9 @@
 #include <string_view>
 #include <vector>
 
+#include "macros/MacroNames.h"
+
 namespace wl {
-
-inline constexpr int kMacroCount = 32;
-inline constexpr int kDateMacroCount = 21;  // the first 21 names of the table
-
-// The 32 names in their fixed order, then an empty string.
-extern const char* const kMacroNames[kMacroCount + 1];
-
-// Index of a token (percent sign to percent sign, both included) in the
-// table, compared case-sensitively; -1 when it is not a macro name.
-int MacroIndex(std::string_view token);
 
 // The expansion of a date or time macro for the given local time; empty when
 // the token is not one of the 21 date and time names.  Numbers without a

@@ -165,7 +165,7 @@ void Replacement::TypeParts(const MacroText& parts) {
     long long counter = 0;
     for (const MacroPart& part : parts) {
         if (part.kind == MacroPart::Kind::Key) {
-            if (part.text == "%CARET%") {
+            if (part.text == macro::kCaret) {
                 caretSeen = true;
                 continue;
             }

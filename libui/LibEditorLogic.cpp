@@ -2,9 +2,12 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <new>
 #include <system_error>
 #include <utility>
 
+#include "macros/MacroNames.h"
+#include "platform/Files.h"
 #include "res/libui_resource.h"
 
 namespace wl {
@@ -24,28 +27,28 @@ constexpr struct {
     int command;
     const char* text;
 } kMacros[] = {
-    {ID_MACRO_CARET, "%CARET%"},
-    {ID_MACRO_DATE, "%DATE%"},
-    {ID_MACRO_YEAR, "%YEAR%"},
-    {ID_MACRO_MONTH, "%MONTH%"},
-    {ID_MACRO_MONTH_02, "%MONTH_02%"},
-    {ID_MACRO_MONTHNAME, "%MONTHNAME%"},
-    {ID_MACRO_FULLMONTHNAME, "%FULLMONTHNAME%"},
-    {ID_MACRO_DAY, "%DAY%"},
-    {ID_MACRO_DAY_02, "%DAY_02%"},
-    {ID_MACRO_WEEK, "%WEEK%"},
-    {ID_MACRO_WEEKNAME, "%WEEKNAME%"},
-    {ID_MACRO_FULLWEEKNAME, "%FULLWEEKNAME%"},
-    {ID_MACRO_TIME_24, "%TIME_24%"},
-    {ID_MACRO_TIME_12, "%TIME_12%"},
-    {ID_MACRO_HOUR_24, "%HOUR_24%"},
-    {ID_MACRO_HOUR_24_02, "%HOUR_24_02%"},
-    {ID_MACRO_HOUR_12, "%HOUR_12%"},
-    {ID_MACRO_HOUR_12_02, "%HOUR_12_02%"},
-    {ID_MACRO_MINUTE, "%MINUTE%"},
-    {ID_MACRO_MINUTE_02, "%MINUTE_02%"},
-    {ID_MACRO_SECOND, "%SECOND%"},
-    {ID_MACRO_SECOND_02, "%SECOND_02%"},
+    {ID_MACRO_CARET, macro::kCaret},
+    {ID_MACRO_DATE, macro::kDate},
+    {ID_MACRO_YEAR, macro::kYear},
+    {ID_MACRO_MONTH, macro::kMonth},
+    {ID_MACRO_MONTH_02, macro::kMonth02},
+    {ID_MACRO_MONTHNAME, macro::kMonthName},
+    {ID_MACRO_FULLMONTHNAME, macro::kFullMonthName},
+    {ID_MACRO_DAY, macro::kDay},
+    {ID_MACRO_DAY_02, macro::kDay02},
+    {ID_MACRO_WEEK, macro::kWeek},
+    {ID_MACRO_WEEKNAME, macro::kWeekName},
+    {ID_MACRO_FULLWEEKNAME, macro::kFullWeekName},
+    {ID_MACRO_TIME_24, macro::kTime24},
+    {ID_MACRO_TIME_12, macro::kTime12},
+    {ID_MACRO_HOUR_24, macro::kHour24},
+    {ID_MACRO_HOUR_24_02, macro::kHour24_02},
+    {ID_MACRO_HOUR_12, macro::kHour12},
+    {ID_MACRO_HOUR_12_02, macro::kHour12_02},
+    {ID_MACRO_MINUTE, macro::kMinute},
+    {ID_MACRO_MINUTE_02, macro::kMinute02},
+    {ID_MACRO_SECOND, macro::kSecond},
+    {ID_MACRO_SECOND_02, macro::kSecond02},
 };
 
 // Said when a library file refuses a change; the user can do something
@@ -235,6 +238,25 @@ LibEditorLogic::Outcome LibEditorLogic::DeleteRows(const std::vector<int>& rows)
 }
 
 LibEditorLogic::Outcome LibEditorLogic::Import(const std::string& file, ImportProgress* progress) {
+    try {
+        return ImportFile(file, progress);
+    } catch (const std::bad_alloc&) {
+        // The program goes on; the entries stored before stay.
+        Outcome out;
+        out.relist = true;
+        // Built step by step: GCC 12 at -O3 warns falsely about "x" + string.
+        std::string text = "\"";
+        text.append(FileNameOf(file))
+            .append(
+                "\" could not be imported: there is not enough memory. What was imported "
+                "before stays in the library.");
+        out.message = {text, kTitleError, UiMessage::Icon::Stop};
+        return out;
+    }
+}
+
+LibEditorLogic::Outcome LibEditorLogic::ImportFile(const std::string& file,
+                                                   ImportProgress* progress) {
     Outcome out;
     out.relist = true;
     if (const SnippetFormat format = SnippetFormatOfFile(file); format != SnippetFormat::None) {

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "libui/UiMessage.h"
+#include "snippets/SnippetImport.h"
 #include "store/ImportProgress.h"
 #include "store/Library.h"
-#include "store/SnippetImport.h"
 
 namespace wl {
 
@@ -104,9 +104,9 @@ class LibEditorLogic {
     // empty key are skipped).
     Outcome DeleteRows(const std::vector<int>& rows);
     // Imports the snippets of another text expander (a file named *.ahk,
-    // *.yml, *.yaml or *.csv, store/SnippetImport.h) with its summary;
+    // *.yml, *.yaml or *.csv, snippets/SnippetImport.h) with its summary;
     // otherwise a library text file, or, when it holds no pairs, the file as
-    // a word list.
+    // a word list.  Running out of memory is told, not thrown.
     Outcome Import(const std::string& file, ImportProgress* progress);
     // Exports through a second handle on the library, so that the editor's
     // own search stays as it is.
@@ -126,6 +126,7 @@ class LibEditorLogic {
     static const char* MacroText(int command);
 
   private:
+    Outcome ImportFile(const std::string& file, ImportProgress* progress);
     void ApplyQueryRule(const std::string& query);
     void Remember(const std::string& key, const std::string& text);
 

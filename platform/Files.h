@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 
 namespace wl {
 
@@ -16,5 +17,12 @@ std::FILE* OpenDenyingReaders(const char* path);
 // Makes a stream write its bytes as they are (no CR before each LF on
 // Windows).
 void SetBinaryMode(std::FILE* stream);
+
+// The name at the end of a path: the text after its last backslash or
+// slash, on either system; the whole path when it has neither.
+inline std::string FileNameOf(const std::string& path) {
+    const std::size_t cut = path.find_last_of("\\/");
+    return cut == std::string::npos ? path : path.substr(cut + 1);
+}
 
 }  // namespace wl

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/Files.h"
 #include "platform/RegistryLayout.h"
 #include "settings/Settings.h"
 

@@ -153,9 +153,4 @@ bool WriteAppSettings(Registry& reg, const std::vector<AppSetting>& apps,
     return key.WriteBinary(reg::kOthersEnableVemo, othersEnable) && ok;
 }
 
-std::string FileNameOf(const std::string& path) {
-    size_t pos = path.find_last_of("\\/");
-    return pos == std::string::npos ? path : path.substr(pos + 1);
-}
-
 }  // namespace wl

@@ -77,8 +77,4 @@ std::vector<AppSetting> ReadAppSettings(Registry& reg, std::int32_t& othersEnabl
 bool WriteAppSettings(Registry& reg, const std::vector<AppSetting>& apps,
                       std::int32_t othersEnable);
 
-// The text after the last backslash (or slash) of a path; the whole path when
-// it has none.
-std::string FileNameOf(const std::string& path);
-
 }  // namespace wl

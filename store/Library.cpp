@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "platform/CodePage.h"
+#include "platform/Files.h"
 #include "store/Database.h"
 #include "store/Scramble.h"
 
@@ -146,8 +147,7 @@ int Library::WriteInfo() {
 const char* Library::GetCaption() {
     if (!caption_.empty()) return caption_.c_str();
     if (path_.empty()) return "UNKNOWN LIBRARY";
-    std::size_t slash = path_.find_last_of("\\/");
-    shownCaption_ = slash == std::string::npos ? path_ : path_.substr(slash + 1);
+    shownCaption_ = FileNameOf(path_);
     return shownCaption_.c_str();
 }
 
@@ -189,6 +189,13 @@ int Library::PutBytes(const void* key, std::uint32_t keyLength, const void* text
         d = Bytes(text, textLength);
     }
     return data_->put(data_, nullptr, &k, &d, 0) == 0 ? 1 : 0;
+}
+
+int Library::Flush() {
+    if (!open_ || !data_) return 0;
+    bool ok = data_->sync(data_, 0) == 0;
+    if (weights_) ok = weights_->sync(weights_, 0) == 0 && ok;
+    return ok ? 1 : 0;
 }
 
 int Library::DeleteBytes(const void* key, std::uint32_t keyLength) {

@@ -158,10 +158,17 @@ class Library {
     // file cannot be written or the type is neither 1 nor 2.
     int ExportText(const char* path, ImportProgress* progress);
     // Stores the pairs of a library text file; answers the number stored.
-    int ImportText(const char* path, ImportProgress* progress);
+    // With notStored, counts there the pairs read that could not be stored.
+    int ImportText(const char* path, ImportProgress* progress, int* notStored = nullptr);
     // Stores every word of any file as a key with an empty text; answers the
-    // number of words stored.
-    int ImportWordList(const char* path, ImportProgress* progress);
+    // number of words stored (and counts in notStored those that could not
+    // be).
+    int ImportWordList(const char* path, ImportProgress* progress, int* notStored = nullptr);
+
+    // Writes what was changed out to the file now (the cache holds it
+    // otherwise until the library is closed); 0 when the file refuses it or
+    // the library is not open.
+    int Flush();
 
   private:
     int Walk(LibraryEntry& entry, std::uint32_t positioning);

@@ -178,7 +178,7 @@ int Library::ExportText(const char* path, ImportProgress* progress) {
     return ok ? count : 0;
 }
 
-int Library::ImportText(const char* path, ImportProgress* progress) {
+int Library::ImportText(const char* path, ImportProgress* progress, int* notStored) {
     if (!path || !*path || !open_) return 0;
     std::FILE* f = OpenForImport(path);
     if (!f) return 0;
@@ -189,7 +189,7 @@ int Library::ImportText(const char* path, ImportProgress* progress) {
     bool weighted = false;
     std::uint32_t weight = 0;
     // Stores the pending pair, with its weight when one came; a put that
-    // fails is not counted.
+    // fails is not counted as stored.
     auto store = [&] {
         if (PutBytes(key.data(), static_cast<std::uint32_t>(key.size()), text.data(),
                      static_cast<std::uint32_t>(text.size()))) {
@@ -197,6 +197,8 @@ int Library::ImportText(const char* path, ImportProgress* progress) {
             if (weighted)
                 PutWeightBytes(StoredForm(key.data(), static_cast<std::uint32_t>(key.size())),
                                weight);
+        } else if (notStored) {
+            ++*notStored;
         }
         key.clear();
         text.clear();
@@ -230,7 +232,7 @@ int Library::ImportText(const char* path, ImportProgress* progress) {
     return count;
 }
 
-int Library::ImportWordList(const char* path, ImportProgress* progress) {
+int Library::ImportWordList(const char* path, ImportProgress* progress, int* notStored) {
     if (!path || !*path || !open_) return 0;
     std::FILE* f = OpenForImport(path);
     if (!f) return 0;
@@ -249,8 +251,12 @@ int Library::ImportWordList(const char* path, ImportProgress* progress) {
     bool overlong = false;
     int count = 0;
     auto finishWord = [&] {
-        if (length > 0 && !overlong && PutBytes(word, static_cast<std::uint32_t>(length), "", 0))
-            ++count;
+        if (length > 0 && !overlong) {
+            if (PutBytes(word, static_cast<std::uint32_t>(length), "", 0))
+                ++count;
+            else if (notStored)
+                ++*notStored;
+        }
         length = 0;
         overlong = false;
         word[0] = '\0';

@@ -1,6 +1,7 @@
 // Files for tests: a fresh folder under the system's temporary folder,
 // removed with everything in it when the object goes out of scope, and whole
-// files read and written as bytes.  Works natively and under Wine.
+// files read and written as bytes, and noise.  Works natively and under
+// Wine.
 #pragma once
 
 #include <filesystem>
@@ -49,6 +50,14 @@ inline std::string ReadBytes(const std::string& path) {
 inline void WriteBytes(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// n bytes of noise, the same on every run.
+inline std::string Junk(std::size_t n) {
+    std::string junk(n, '\0');
+    unsigned state = 12345;
+    for (char& c : junk) c = static_cast<char>((state = state * 1103515245u + 12345u) >> 16);
+    return junk;
 }
 
 }  // namespace wl::test

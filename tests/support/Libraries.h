@@ -1,6 +1,6 @@
-// Library files for tests: made from key/text lists, read back whole, walked
-// and looked up as key lists; and a folder listing that answers the names it
-// is given, so that load order is exact in every build.
+// Library files for tests: made from key/text lists, read back whole or by
+// key, walked and looked up as key lists; and a folder listing that answers
+// the names it is given, so that load order is exact in every build.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -61,6 +61,13 @@ inline Pairs ReadLibrary(const std::string& path) {
     for (int ok = lib.Search("", e, MATCH_PREFIX); ok; ok = lib.Next(e))
         out.emplace_back(e.keyBytes(), e.textBytes());
     return out;
+}
+
+// The text stored under exactly this key; "<none>" when there is none.
+inline std::string TextOf(Library& lib, const std::string& key) {
+    LibraryEntry e;
+    if (!lib.SearchExact(key.c_str(), e, MATCH_PREFIX) || e.keyBytes() != key) return "<none>";
+    return std::string(e.textBytes());
 }
 
 // The keys a search and its Nexts deliver.

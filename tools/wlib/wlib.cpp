@@ -23,27 +23,31 @@
 //                               candidates and an empty line
 //
 // Exit status 0 on success, 1 when the operation fails, 2 on a usage error;
-// a failure prints one line on stderr.  An import of snippets prints its
-// summary on stderr ("N items imported, M skipped" and what was skipped and
-// why) and succeeds when it stored at least one entry.  Only create makes a library file:
-// every other command needs an existing one.  In the output of list and
+// a failure prints one line on stderr.  An import fails when any entry it
+// read could not be written to the library, saying how many of how many;
+// an import of snippets prints its summary on stderr ("N items imported, M
+// skipped" and what was skipped and why) and fails too when it stored no
+// entry.  Only create makes a library file: every other command needs an
+// existing one.  In the output of list and
 // lookup, backslash, tab, CR and LF in keys and texts are written as \\, \t,
 // \r and \n (and a NUL byte as \0), so that every entry is one line.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <new>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "platform/CodePage.h"
 #include "platform/Files.h"
 #include "store/Library.h"
 #include "store/LibrarySet.h"
-#include "store/SnippetImport.h"
+#include "snippets/SnippetImport.h"
 
 namespace {
 
@@ -229,7 +233,7 @@ int Put(int argc, char** argv) {
     LibraryEntry entry;
     entry.SetKey(key.data(), static_cast<std::uint32_t>(key.size()));
     entry.SetText(text.data(), static_cast<std::uint32_t>(text.size()));
-    if (!lib.Put(entry)) return Fail(kFailed, "cannot store " + Escaped(key));
+    if (!lib.Put(entry) || !lib.Flush()) return Fail(kFailed, "cannot store " + Escaped(key));
     return kOk;
 }
 
@@ -243,11 +247,23 @@ int Delete(int argc, char** argv) {
     LibraryEntry entry;
     entry.SetKey(key.data(), static_cast<std::uint32_t>(key.size()));
     if (!lib.Delete(entry)) return Fail(kFailed, Escaped(key) + ": no such entry");
+    if (!lib.Flush()) return Fail(kFailed, args.positional[0] + ": cannot write the library");
     return kOk;
 }
 
+// The end of an import into lib: what was stored written out to the file.
+// Answers the status: a failure, with how many of the entries read could
+// not be written, when any could not.
+int Written(Library& lib, const std::string& path, int stored, int notStored) {
+    if (!lib.Flush()) notStored += std::exchange(stored, 0);
+    if (notStored == 0) return kOk;
+    return Fail(kFailed, std::to_string(notStored) + " of " + std::to_string(stored + notStored) +
+                             " entries could not be written to " + path);
+}
+
 // Another text expander's snippets: the summary, each line on stderr.
-int ImportSnippets(Library& lib, const std::string& file, wl::SnippetFormat format) {
+int ImportSnippets(Library& lib, const std::string& path, const std::string& file,
+                   wl::SnippetFormat format) {
     const wl::SnippetImportResult result = wl::ImportSnippets(lib, file, format, nullptr);
     if (!result.error.empty()) return Fail(kFailed, wl::SnippetSummary(result, " "));
     const std::string summary = wl::SnippetSummary(result, "\n");
@@ -259,6 +275,7 @@ int ImportSnippets(Library& lib, const std::string& file, wl::SnippetFormat form
             std::fprintf(stderr, "wlib: %s\n", summary.substr(start, end - start).c_str());
         start = end + 1;
     }
+    if (int status = Written(lib, path, result.imported, result.notStored)) return status;
     return result.imported > 0 ? kOk : kFailed;
 }
 
@@ -266,6 +283,7 @@ int Import(int argc, char** argv) {
     Arguments args(argc, argv, {"--from"}, {});
     if (!args.error.empty()) return Usage(args.error);
     if (args.positional.size() != 2) return Usage("import takes a library file and a text file");
+    const std::string& path = args.positional[0];
     const std::string& file = args.positional[1];
     wl::SnippetFormat format = wl::SnippetFormatOfFile(file);
     if (args.Has("--from")) {
@@ -279,12 +297,14 @@ int Import(int argc, char** argv) {
     if (!probe) return Fail(kFailed, file + ": cannot read the file");
     std::fclose(probe);
     Library lib(wl::SystemCodePage());
-    if (int status = OpenExisting(lib, args.positional[0])) return status;
-    if (format != wl::SnippetFormat::None) return ImportSnippets(lib, file, format);
+    if (int status = OpenExisting(lib, path)) return status;
+    if (format != wl::SnippetFormat::None) return ImportSnippets(lib, path, file, format);
     // As the library editor imports: a file without marked pairs is a word
     // list.
-    int count = lib.ImportText(file.c_str(), nullptr);
-    if (count <= 0) count = lib.ImportWordList(file.c_str(), nullptr);
+    int notStored = 0;
+    int count = lib.ImportText(file.c_str(), nullptr, &notStored);
+    if (count + notStored == 0) count = lib.ImportWordList(file.c_str(), nullptr, &notStored);
+    if (int status = Written(lib, path, count, notStored)) return status;
     std::printf("%d items imported\n", count);
     return kOk;
 }
@@ -443,6 +463,7 @@ int LoadWeights(int argc, char** argv) {
         entry.SetKey(key.data(), static_cast<std::uint32_t>(key.size()));
         if (!lib.SetWeight(entry, weight)) return Fail(kFailed, "cannot store the weights");
     }
+    if (!lib.Flush()) return Fail(kFailed, "cannot store the weights");
     std::printf("%ld weights stored, %ld unknown words, %ld bad lines\n",
                 static_cast<long>(weights.size()), unknown, bad);
     return kOk;
@@ -512,26 +533,31 @@ int main(int argc, char** argv) {
         return kOk;
     }
     int status;
-    if (command == "create")
-        status = Create(argc, argv);
-    else if (command == "info")
-        status = Info(argc, argv);
-    else if (command == "put")
-        status = Put(argc, argv);
-    else if (command == "delete")
-        status = Delete(argc, argv);
-    else if (command == "import")
-        status = Import(argc, argv);
-    else if (command == "export")
-        status = Export(argc, argv);
-    else if (command == "list")
-        status = List(argc, argv);
-    else if (command == "lookup")
-        status = Lookup(argc, argv);
-    else if (command == "weights")
-        status = LoadWeights(argc, argv);
-    else
-        status = Usage("unknown command " + command);
+    try {
+        if (command == "create")
+            status = Create(argc, argv);
+        else if (command == "info")
+            status = Info(argc, argv);
+        else if (command == "put")
+            status = Put(argc, argv);
+        else if (command == "delete")
+            status = Delete(argc, argv);
+        else if (command == "import")
+            status = Import(argc, argv);
+        else if (command == "export")
+            status = Export(argc, argv);
+        else if (command == "list")
+            status = List(argc, argv);
+        else if (command == "lookup")
+            status = Lookup(argc, argv);
+        else if (command == "weights")
+            status = LoadWeights(argc, argv);
+        else
+            status = Usage("unknown command " + command);
+    } catch (const std::bad_alloc&) {
+        // What was written before stays; the library is closed as usual.
+        status = Fail(kFailed, "not enough memory for " + command);
+    }
     if (std::fflush(stdout) != 0 && status == kOk) return Fail(kFailed, "cannot write the output");
     return status;
 }

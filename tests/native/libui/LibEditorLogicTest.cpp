@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -226,6 +227,30 @@ TEST_F(EditorTest, ImportOfAnEspansoFileNamesWhatItSkipped) {
     EXPECT_EQ(outcome.message.icon, UiMessage::Icon::Exclamation);
     EXPECT_TRUE(outcome.relist);
     EXPECT_EQ(ReadLibrary(path), (Pairs{{":sig", "Regards,%RETURN%%CARET%"}}));
+}
+
+TEST_F(EditorTest, AnImportThatRunsOutOfMemoryIsToldAndKeepsWhatWasStored) {
+    // Memory runs out where the import reports its progress, after the
+    // first entry of each file was stored.
+    struct OutOfMemory : ImportProgress {
+        void SetText(const char*) override { throw std::bad_alloc(); }
+        bool Cancelled() override { return false; }
+    } progress;
+    MakeLibrary(path, {}, {Shorthand});
+    test::WriteBytes(dir / "hot.ahk", "::brb::be right back\n::ty::thank you\n");
+    test::WriteBytes(dir / "pairs.txt", "<shortkey>a\r\n<replacement text>1\r\n<shortkey>b\r\n");
+    LibEditorLogic ed(path, 1, SystemCodePage());
+    ASSERT_TRUE(ed.Open());
+    for (const char* name : {"hot.ahk", "pairs.txt"}) {
+        const auto outcome = ed.Import(dir / name, &progress);
+        EXPECT_EQ(outcome.message.title, "Wordlark - Error");
+        EXPECT_EQ(outcome.message.text, std::string("\"") + name +
+                                            "\" could not be imported: there is not enough "
+                                            "memory. What was imported before stays in the "
+                                            "library.");
+        EXPECT_TRUE(outcome.relist);
+    }
+    EXPECT_EQ(ReadLibrary(path), (Pairs{{"a", "1"}, {"brb", "be right back"}}));
 }
 
 TEST_F(EditorTest, OkWritesTheInfoOnlyWithThePermission) {

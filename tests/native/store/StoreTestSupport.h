@@ -1,6 +1,6 @@
 // Helpers of the store tests beyond tests/support: Berkeley DB's own check and
-// raw records of a file, an entry's text, files that are no libraries, and a
-// capture of what the process writes to its standard output and error.
+// raw records of a file, files that are no libraries, and a capture of what
+// the process writes to its standard output and error.
 #pragma once
 
 #include <db.h>
@@ -84,13 +84,6 @@ inline Pairs ManyEntries(const std::string& prefix, int n, const std::string& te
     return out;
 }
 
-// The text stored under exactly this key; "<none>" when there is none.
-inline std::string TextOf(Library& lib, const std::string& key) {
-    LibraryEntry e;
-    if (!lib.SearchExact(key.c_str(), e, MATCH_PREFIX) || e.keyBytes() != key) return "<none>";
-    return std::string(e.textBytes());
-}
-
 // Captures file descriptors 1 and 2 of the process into files while alive.
 class OutputCapture {
   public:
@@ -137,14 +130,6 @@ class OutputCapture {
     std::string out_, err_;
     int savedOut_ = -1, savedErr_ = -1;
 };
-
-// n bytes of noise, the same on every run.
-inline std::string Junk(std::size_t n) {
-    std::string junk(n, '\0');
-    unsigned state = 12345;
-    for (char& c : junk) c = static_cast<char>((state = state * 1103515245u + 12345u) >> 16);
-    return junk;
-}
 
 // The page size a Berkeley DB file's first page gives.
 inline std::size_t PageSize(const std::string& bytes) {

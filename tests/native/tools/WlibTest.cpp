@@ -24,11 +24,14 @@ std::string Quoted(const std::string& arg) {
 class WlibTest : public ::testing::Test {
   protected:
     TempDir dir;
+    // Shell commands run before wlib (limits on it).
+    std::string before;
 
     // Runs wlib in the folder, with input as its standard input.
     Outcome Wlib(const std::vector<std::string>& args, const std::string& input = "") {
         WriteBytes(dir / ".in", input);
-        std::string command = "cd " + Quoted(dir.path().string()) + " && " + Quoted(WLIB_PATH);
+        std::string command =
+            "cd " + Quoted(dir.path().string()) + " && " + before + Quoted(WLIB_PATH);
         for (const auto& a : args) command += " " + Quoted(a);
         command +=
             " <" + Quoted(dir / ".in") + " >" + Quoted(dir / ".out") + " 2>" + Quoted(dir / ".err");
@@ -169,6 +172,37 @@ TEST_F(WlibTest, ImportFromOtherTextExpandersSummarisesOnStderr) {
     EXPECT_EQ(none.err.rfind("wlib: 0 items imported, 1 skipped\n", 0), 0u) << none.err;
     ASSERT_EQ(Wlib({"create", "d.lib"}).status, 0);
     ExpectFailure(Wlib({"import", "d.lib", "hot.ahk"}), 1, "go into a Shorthand library");
+}
+
+TEST_F(WlibTest, WhatCannotBeWrittenToTheLibraryFailsAndSaysHowMuch) {
+    ASSERT_EQ(Wlib({"create", "s.lib", "--type", "shorthand"}).status, 0);
+    const std::string empty = ReadBytes(dir / "s.lib");
+    WriteBytes(dir / "pairs.txt", "<shortkey>a\r\n<replacement text>1\r\n<shortkey>b\r\n");
+    WriteBytes(dir / "words.txt", "one two three\n");
+    WriteBytes(dir / "hot.ahk", "::a::1\n::b::2\n");
+    WriteBytes(dir / "hot.csv", "a,1\nb,2\n");
+    WriteBytes(dir / "hot.yml", "matches: [{trigger: a, replace: x}, {trigger: b, replace: y}]\n");
+    // The file may not grow past 4 KB, where its pages lie: what wlib
+    // stores never reaches it.
+    before = "trap '' XFSZ; ulimit -f 8; ";
+    const struct {
+        std::vector<std::string> args;
+        const char* message;
+    } cases[] = {
+        {{"import", "s.lib", "pairs.txt"}, "wlib: 2 of 2 entries could not be written to s.lib\n"},
+        {{"import", "s.lib", "words.txt"}, "wlib: 3 of 3 entries could not be written to s.lib\n"},
+        {{"import", "s.lib", "hot.ahk"}, "wlib: 2 of 2 entries could not be written to s.lib\n"},
+        {{"import", "s.lib", "hot.csv"}, "wlib: 2 of 2 entries could not be written to s.lib\n"},
+        {{"import", "s.lib", "hot.yml"}, "wlib: 2 of 2 entries could not be written to s.lib\n"},
+        {{"put", "s.lib", "c", "3"}, "wlib: cannot store c\n"},
+    };
+    for (const auto& c : cases) {
+        WriteBytes(dir / "s.lib", empty);
+        const Outcome run = Wlib(c.args);
+        EXPECT_EQ(run.status, 1) << c.args[2];
+        EXPECT_EQ(run.out, "");
+        EXPECT_TRUE(run.err.ends_with(c.message)) << run.err;
+    }
 }
 
 TEST_F(WlibTest, LookupPrintsTheMergedCandidates) {

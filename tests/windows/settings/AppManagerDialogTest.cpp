@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <string>
 
+#include "platform/Files.h"
 #include "res/settings_resource.h"
 #include "settings/Settings.h"
 #include "settings/win32/DlgAppManager.h"

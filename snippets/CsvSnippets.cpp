@@ -15,46 +15,55 @@
 // is never closed (which runs to the end of the file).
 #include <string>
 
-#include "store/SnippetFormats.h"
+#include "snippets/SnippetFormats.h"
 
 namespace wl::snippets {
 namespace {
 
+// A record: its first two fields, each kept up to one byte more than
+// kMaxSnippetPart (a longer one is too long), and how many it has.
 struct Record {
-    std::vector<std::string> fields;
+    std::string fields[2];
+    std::size_t count = 1;
     bool quotes = false;    // some field was quoted ("" is an empty field, not a blank line)
     bool unclosed = false;  // the last quote was never closed
-    bool blank() const { return fields.size() == 1 && fields[0].empty() && !quotes; }
+    bool blank() const { return count == 1 && fields[0].empty() && !quotes; }
 };
 
 // Reads the record at text[at] and moves at past its end.
 Record ReadRecord(std::string_view text, std::size_t& at) {
     Record r;
-    r.fields.emplace_back();
     bool quoted = false;     // inside quotes
     bool wasQuoted = false;  // the field began with a quote (a blank line has none)
+    std::size_t length = 0;  // of the field so far, whether kept or not
+    auto add = [&](char c) {
+        ++length;
+        if (r.count > 2) return;
+        std::string& field = r.fields[r.count - 1];
+        if (field.size() <= kMaxSnippetPart) field += c;
+    };
     while (at < text.size()) {
         const char c = text[at++];
-        std::string& field = r.fields.back();
         if (quoted) {
             if (c != '"') {
-                field += c;
+                add(c);
             } else if (at < text.size() && text[at] == '"') {
-                field += '"';
+                add('"');
                 ++at;
             } else {
                 quoted = false;
             }
-        } else if (c == '"' && field.empty() && !wasQuoted) {
+        } else if (c == '"' && length == 0 && !wasQuoted) {
             quoted = wasQuoted = r.quotes = true;
         } else if (c == ',') {
-            r.fields.emplace_back();
+            ++r.count;
+            length = 0;
             wasQuoted = false;
         } else if (c == '\r' || c == '\n') {
             if (c == '\r' && at < text.size() && text[at] == '\n') ++at;
             break;
         } else {
-            field += c;
+            add(c);
         }
     }
     r.unclosed = quoted;
@@ -83,7 +92,7 @@ bool IsHeader(const Record& r) {
         "replace",   "phrase",     "long text",     "full text",
         "value",     "output",     "snippet",       "snippet text",
         "body"};
-    if (r.fields.size() < 2) return false;
+    if (r.count < 2) return false;
     auto in = [](const std::string& field, const auto& words) {
         const std::string f = Folded(field);
         for (const char* w : words)
@@ -93,10 +102,7 @@ bool IsHeader(const Record& r) {
     return in(r.fields[0], kFirst) && in(r.fields[1], kSecond);
 }
 
-}  // namespace
-
-ParseResult ParseCsv(std::string_view text) {
-    ParseResult result;
+std::string Read(std::string_view text, Budget& budget, const SnippetSink& sink) {
     std::size_t at = 0;
     bool first = true;
     for (std::size_t row = 1; at < text.size(); ++row) {
@@ -106,23 +112,32 @@ ParseResult ParseCsv(std::string_view text) {
         first = false;
         if (header) continue;
         Snippet snippet;
-        snippet.abbreviation = r.fields[0];
+        SetAbbreviation(snippet, r.fields[0]);
         if (snippet.abbreviation.empty())
             snippet.abbreviation = "(row " + std::to_string(row) + ")";
         if (r.unclosed) {
             snippet.skip = "has a quote (\") that is never closed";
-        } else if (r.fields.size() < 2) {
+        } else if (r.count < 2) {
             snippet.skip = "has no second column (the expansion)";
         } else if (r.fields[0].empty()) {
             snippet.skip = "has no abbreviation";
+        } else if (r.fields[1].size() > kMaxSnippetPart) {
+            snippet.skip = kLongReplacement;
         } else {
-            PieceBuilder pieces;
+            PieceBuilder pieces(budget);
             pieces.Text(r.fields[1]);
+            if (pieces.Full()) snippet.skip = kLongReplacement;
             snippet.pieces = pieces.Take();
         }
-        result.snippets.push_back(std::move(snippet));
+        if (!Emit(std::move(snippet), budget, sink)) break;
     }
-    return result;
+    return {};
+}
+
+}  // namespace
+
+SnippetReader CsvReader(std::string_view text) {
+    return [text](Budget& budget, const SnippetSink& sink) { return Read(text, budget, sink); };
 }
 
 }  // namespace wl::snippets

@@ -3,13 +3,14 @@
 // the summary the user sees.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <tuple>
 
 #include "platform/CodePage.h"
-#include "store/SnippetFormats.h"
-#include "store/SnippetImport.h"
-#include "tests/native/store/StoreTestSupport.h"
+#include "snippets/SnippetFormats.h"
+#include "snippets/SnippetImport.h"
+#include "tests/support/Libraries.h"
 
 namespace wl::test {
 namespace {
@@ -122,8 +123,12 @@ TEST(AutoHotkeySnippets, ContinuationSections) {
         "::open::\n"
         "(\n"
         "never closed\n";
-    ExpectCases(Outcome(snippets::ParseAutoHotkey(script, nullptr)),
+    // A join that makes the section grow past 1 MB: it stops growing.
+    const std::string huge =
+        "::huge::\n(Join" + std::string(60000, 'j') + "\n" + std::string(20, '\n') + ")\n";
+    ExpectCases(Outcome(snippets::ParseAutoHotkey(huge + script, nullptr)),
                 {
+                    {"huge", "SKIP: longer than 65,535 bytes"},
                     {"cont", "First line%RETURN%  Second, 100% ; kept"},
                     {"joined", "one two%TAB%"},
                     {"literal", "back`ntick"},
@@ -372,6 +377,71 @@ TEST_F(SnippetImport, AFileLargerThanTheLimitIsNotRead) {
             << result.error;
     }
     EXPECT_EQ(lib.Count(), 0);
+}
+
+// AutoHotkey files that expand to exactly the given macros or bytes of
+// text: "::ok::fine", and hotstrings that are built in full and then
+// skipped, as they press {LWin} at their end.
+std::string ExpandingToMacros(std::size_t macros) {
+    std::string file = "::ok::fine\n";
+    for (std::size_t i = 0; macros > 0; ++i, macros -= std::min<std::size_t>(macros, 1000))
+        file.append("::k")
+            .append(std::to_string(i))
+            .append("::{Enter ")
+            .append(std::to_string(std::min<std::size_t>(macros, 1000)))
+            .append("}{LWin}\n");
+    return file;
+}
+std::string ExpandingToText(std::size_t bytes) {
+    std::string file = "::ok::fine\n";
+    bytes -= std::string("ok").size() + 1 + std::string("fine").size();
+    // Hotstrings of a million bytes ("kNN", one byte for the entry, and
+    // repeated characters), then one of the rest.
+    auto line = [&](const std::string& key, std::size_t repeated) {
+        file.append("::").append(key).append("::");
+        for (; repeated > 0; repeated -= std::min<std::size_t>(repeated, 1000))
+            file.append("{x ")
+                .append(std::to_string(std::min<std::size_t>(repeated, 1000)))
+                .append("}");
+        file += "{LWin}\n";
+    };
+    for (int i = 10; bytes > 1000004 + 3; ++i, bytes -= 1000004)
+        line(std::string("k").append(std::to_string(i)), 1000000);
+    line("z", bytes - 2);
+    return file;
+}
+
+TEST_F(SnippetImport, AFileThatExpandsTooFarIsRefusedWhole) {
+    std::string values = "matches: [";  // the map, its key, the list, and the last match's 5
+    for (std::size_t i = 0; i < kMaxEspansoValues - 3 - 5; ++i) values += "a, ";
+    values += "{trigger: ok, replace: fine}]\n";
+    std::string oneMore = values;
+    oneMore.insert(10, "a, ");
+    const struct {
+        const char* name;
+        std::string bytes;
+        const char* refusal;  // nullptr: imported
+    } cases[] = {
+        {"macros.ahk", ExpandingToMacros(kMaxSnippetMacros), nullptr},
+        {"macros.ahk", ExpandingToMacros(kMaxSnippetMacros + 1), "more than 1,000,000 macros"},
+        {"text.ahk", ExpandingToText(kMaxSnippetText), nullptr},
+        {"text.ahk", ExpandingToText(kMaxSnippetText + 1), "more than 64 MB of text"},
+        {"values.yml", values, nullptr},
+        {"values.yml", oneMore, "more than 250,000 YAML values"},
+    };
+    for (const auto& c : cases) {
+        lib.Delete(test::Entry("ok"));
+        auto result = Import(c.name, c.bytes);
+        if (!c.refusal) {
+            EXPECT_EQ(result.error, "") << c.name;
+            EXPECT_EQ(result.imported, 1) << c.name;
+            EXPECT_EQ(TextOf(lib, "ok"), "fine");
+            continue;
+        }
+        EXPECT_NE(result.error.find(c.refusal), std::string::npos) << result.error;
+        EXPECT_EQ(lib.Count(), 0) << c.name;
+        EXPECT_NE(SnippetSummary(result, "\n").find("Nothing was imported."), std::string::npos);
+    }
 }
 
 TEST_F(SnippetImport, CancelKeepsWhatWasStored) {

@@ -13,24 +13,61 @@
 // (markdown, html), propagate_case, and the variables this program cannot
 // produce (clipboard, shell, script, random, choice, form, match, a date
 // with an offset or a locale, or a conversion without a macro).
+#include <yaml-cpp/eventhandler.h>
 #include <yaml-cpp/yaml.h>
 
+#include <memory>
+#include <sstream>
 #include <string>
 
-#include "store/SnippetFormats.h"
+#include "macros/MacroNames.h"
+#include "snippets/SnippetFormats.h"
 
 namespace wl::snippets {
 namespace {
 
 // The value of key in a map node; an undefined node (on which every test
 // answers false) when the node is no map or has no such key.  (yaml-cpp's
-// own lookup of a missing key gives a node that throws when tested.)
+// own lookup of a missing key gives a node that throws when tested, and
+// every lookup leaves a node behind in the document's memory.)
 YAML::Node Get(const YAML::Node& node, const char* key) {
-    if (!node.IsMap()) return YAML::Node(YAML::NodeType::Undefined);
-    const YAML::Node child = node[key];
-    if (!child.IsDefined()) return YAML::Node(YAML::NodeType::Undefined);
-    return child;
+    if (node.IsMap())
+        for (const auto& entry : node)
+            if (entry.first.IsScalar() && entry.first.Scalar() == key) return entry.second;
+    return YAML::Node(YAML::NodeType::Undefined);
 }
+
+// Counts the values of a document as the parser meets them, and stops it
+// past the limit: the document is then not loaded (yaml-cpp takes some 500
+// bytes for each).
+class ValueCounter : public YAML::EventHandler {
+  public:
+    struct TooMany {};
+    void OnDocumentStart(const YAML::Mark&) override {}
+    void OnDocumentEnd() override {}
+    void OnNull(const YAML::Mark&, YAML::anchor_t) override { Count(); }
+    void OnAlias(const YAML::Mark&, YAML::anchor_t) override { Count(); }
+    void OnScalar(const YAML::Mark&, const std::string&, YAML::anchor_t,
+                  const std::string&) override {
+        Count();
+    }
+    void OnSequenceStart(const YAML::Mark&, const std::string&, YAML::anchor_t,
+                         YAML::EmitterStyle::value) override {
+        Count();
+    }
+    void OnSequenceEnd() override {}
+    void OnMapStart(const YAML::Mark&, const std::string&, YAML::anchor_t,
+                    YAML::EmitterStyle::value) override {
+        Count();
+    }
+    void OnMapEnd() override {}
+
+  private:
+    void Count() {
+        if (++count_ > kMaxEspansoValues) throw TooMany{};
+    }
+    std::size_t count_ = 0;
+};
 
 bool IsNameChar(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
@@ -132,6 +169,10 @@ bool VariablePieces(const YAML::Node& var, const std::string& name, const std::s
 // reproduced.
 bool ReplacePieces(std::string_view text, const YAML::Node& vars, const YAML::Node& globals,
                    PieceBuilder& out, std::string& why) {
+    if (text.size() > kMaxSnippetPart) {
+        why = kLongReplacement;
+        return false;
+    }
     int carets = 0;
     std::string name, field;
     for (std::size_t i = 0; i < text.size();) {
@@ -141,11 +182,13 @@ bool ReplacePieces(std::string_view text, const YAML::Node& vars, const YAML::No
                 why = "marks the caret ($|$) more than once";
                 return false;
             }
-            out.Macro("%CARET%");
+            out.Macro(macro::kCaret);
             i += 3;
         } else if (VariableAt(text, i, name, field, end)) {
-            YAML::Node var = FindVariable(vars, name);
-            if (!var.IsDefined()) var = FindVariable(globals, name);
+            // Made, never assigned: a node assigned to takes in the whole
+            // document's memory, every time.
+            const YAML::Node own = FindVariable(vars, name);
+            const YAML::Node var = own.IsDefined() ? own : FindVariable(globals, name);
             if (!var.IsDefined()) {
                 why = "uses {{" + name + "}}, which the file does not define";
                 return false;
@@ -155,6 +198,10 @@ bool ReplacePieces(std::string_view text, const YAML::Node& vars, const YAML::No
         } else {
             out.Char(text[i]);
             ++i;
+        }
+        if (out.Full()) {
+            why = kLongReplacement;
+            return false;
         }
     }
     return true;
@@ -175,69 +222,102 @@ std::string MatchReason(const YAML::Node& match) {
     return "has no replacement text";
 }
 
-void ReadMatch(const YAML::Node& match, std::size_t number, const YAML::Node& globals,
-               ParseResult& result) {
+// Hands on the snippets of one match, one per trigger; false when the
+// reading stops.
+bool ReadMatch(const YAML::Node& match, std::size_t number, const YAML::Node& globals,
+               Budget& budget, const SnippetSink& sink) {
     Snippet snippet;
     if (!match.IsMap()) {
         snippet.abbreviation = "(match " + std::to_string(number) + ")";
         snippet.skip = "is not a match";
-        result.snippets.push_back(std::move(snippet));
-        return;
+        return Emit(std::move(snippet), budget, sink);
     }
     if (Get(match, "regex").IsDefined()) {
-        snippet.abbreviation = Scalar(Get(match, "regex"));
+        SetAbbreviation(snippet, Scalar(Get(match, "regex")));
         snippet.skip = "has a regex trigger";
-        result.snippets.push_back(std::move(snippet));
-        return;
+        return Emit(std::move(snippet), budget, sink);
     }
-    std::vector<std::string> triggers;
-    if (Get(match, "trigger").IsScalar()) triggers.push_back(Get(match, "trigger").Scalar());
+    // The triggers, read where they stand (an alias may name a long list
+    // many times).
+    const YAML::Node trigger = Get(match, "trigger");
     const YAML::Node list = Get(match, "triggers");
-    if (list.IsSequence())
-        for (const auto& t : list)
-            if (t.IsScalar()) triggers.push_back(t.Scalar());
-    if (triggers.empty()) {
+    auto eachTrigger = [&](const auto& take) {
+        if (trigger.IsScalar() && !take(trigger.Scalar())) return false;
+        if (list.IsSequence())
+            for (const auto& t : list)
+                if (t.IsScalar() && !take(t.Scalar())) return false;
+        return true;
+    };
+    const bool none = eachTrigger([](const std::string&) { return false; });  // stops at one
+    if (none) {
         snippet.abbreviation = "(match " + std::to_string(number) + ")";
         snippet.skip = "has no trigger";
-        result.snippets.push_back(std::move(snippet));
-        return;
+        return Emit(std::move(snippet), budget, sink);
     }
     snippet.skip = MatchReason(match);
     if (snippet.skip.empty()) {
-        PieceBuilder pieces;
+        PieceBuilder pieces(budget);
         if (ReplacePieces(Get(match, "replace").Scalar(), Get(match, "vars"), globals, pieces,
                           snippet.skip))
             snippet.pieces = pieces.Take();
     }
-    for (const std::string& trigger : triggers) {
-        snippet.abbreviation = trigger;
-        result.snippets.push_back(snippet);
-    }
+    // One snippet per trigger, the pieces copied: each copy counts again.
+    bool first = true;
+    return eachTrigger([&](const std::string& abbreviation) {
+        if (!first && !TakeCopy(snippet.pieces, budget)) return false;
+        first = false;
+        Snippet one;
+        SetAbbreviation(one, abbreviation);
+        one.pieces = snippet.pieces;
+        one.skip = snippet.skip;
+        return Emit(std::move(one), budget, sink);
+    });
 }
 
 }  // namespace
 
-ParseResult ParseEspanso(std::string_view utf8) {
-    ParseResult result;
+SnippetReader EspansoReader(std::string_view utf8) {
+    // The document, loaded once for every reading.
+    struct Document {
+        YAML::Node root;
+        std::string error;
+    };
+    auto document = std::make_shared<Document>();
     try {
-        const YAML::Node root = YAML::Load(std::string(utf8));
+        std::stringstream in{std::string(utf8)};
+        YAML::Parser parser(in);
+        ValueCounter counter;
+        parser.HandleNextDocument(counter);
+        in.str({});
+        document->root = YAML::Load(std::string(utf8));
+    } catch (const ValueCounter::TooMany&) {
+        document->error =
+            "holds more than 250,000 YAML values (lists, maps and texts), more than one import "
+            "takes";
+    } catch (const YAML::Exception& e) {
+        document->error =
+            "is not valid YAML (line " + std::to_string(e.mark.line + 1) + ": " + e.msg + ")";
+    } catch (const std::bad_alloc&) {
+        throw;
+    } catch (const std::exception&) {
+        document->error = "could not be read as YAML";
+    }
+    return [document](Budget& budget, const SnippetSink& sink) -> std::string {
+        if (!document->error.empty()) return document->error;
+        const YAML::Node& root = document->root;
         const YAML::Node matches = root.IsMap() ? Get(root, "matches") : YAML::Node();
-        if (!matches.IsSequence()) {
-            result.error = "is no espanso match file (it has no \"matches:\" list)";
-            return result;
-        }
+        if (!matches.IsSequence()) return "is no espanso match file (it has no \"matches:\" list)";
         const YAML::Node globals = Get(root, "global_vars");
         std::size_t number = 0;
-        for (const auto& match : matches) ReadMatch(match, ++number, globals, result);
-    } catch (const YAML::Exception& e) {
-        result.snippets.clear();
-        result.error =
-            "is not valid YAML (line " + std::to_string(e.mark.line + 1) + ": " + e.msg + ")";
-    } catch (const std::exception&) {
-        result.snippets.clear();
-        result.error = "could not be read as YAML";
-    }
-    return result;
+        try {
+            for (const auto& match : matches)
+                if (!ReadMatch(match, ++number, globals, budget, sink)) break;
+        } catch (const YAML::Exception& e) {
+            return "is not valid YAML (line " + std::to_string(e.mark.line + 1) + ": " + e.msg +
+                   ")";
+        }
+        return {};
+    };
 }
 
 bool DateFormatPieces(std::string_view format, PieceBuilder& out, std::string& why) {
@@ -246,31 +326,31 @@ bool DateFormatPieces(std::string_view format, PieceBuilder& out, std::string& w
         const char* conversion;
         const char* macro;
     } kPlain[] = {
-        {"%I:%M:%S %p", "%TIME_12%"},
-        {"%H:%M:%S", "%TIME_24%"},
-        {"%Y", "%YEAR%"},
-        {"%m", "%MONTH_02%"},
-        {"%-m", "%MONTH%"},
-        {"%d", "%DAY_02%"},
-        {"%-d", "%DAY%"},
-        {"%b", "%MONTHNAME%"},
-        {"%h", "%MONTHNAME%"},
-        {"%B", "%FULLMONTHNAME%"},
-        {"%a", "%WEEKNAME%"},
-        {"%A", "%FULLWEEKNAME%"},
-        {"%w", "%WEEK%"},
-        {"%H", "%HOUR_24_02%"},
-        {"%-H", "%HOUR_24%"},
-        {"%I", "%HOUR_12_02%"},
-        {"%-I", "%HOUR_12%"},
-        {"%M", "%MINUTE_02%"},
-        {"%-M", "%MINUTE%"},
-        {"%S", "%SECOND_02%"},
-        {"%-S", "%SECOND%"},
-        {"%x", "%DATE%"},
-        {"%T", "%TIME_24%"},
-        {"%X", "%TIME_24%"},
-        {"%r", "%TIME_12%"},
+        {"%I:%M:%S %p", macro::kTime12},
+        {"%H:%M:%S", macro::kTime24},
+        {"%Y", macro::kYear},
+        {"%m", macro::kMonth02},
+        {"%-m", macro::kMonth},
+        {"%d", macro::kDay02},
+        {"%-d", macro::kDay},
+        {"%b", macro::kMonthName},
+        {"%h", macro::kMonthName},
+        {"%B", macro::kFullMonthName},
+        {"%a", macro::kWeekName},
+        {"%A", macro::kFullWeekName},
+        {"%w", macro::kWeek},
+        {"%H", macro::kHour24_02},
+        {"%-H", macro::kHour24},
+        {"%I", macro::kHour12_02},
+        {"%-I", macro::kHour12},
+        {"%M", macro::kMinute02},
+        {"%-M", macro::kMinute},
+        {"%S", macro::kSecond02},
+        {"%-S", macro::kSecond},
+        {"%x", macro::kDate},
+        {"%T", macro::kTime24},
+        {"%X", macro::kTime24},
+        {"%r", macro::kTime12},
     };
     for (std::size_t i = 0; i < format.size();) {
         if (format[i] != '%') {
@@ -292,19 +372,19 @@ bool DateFormatPieces(std::string_view format, PieceBuilder& out, std::string& w
         if (two == "%%") {
             out.Char('%');
         } else if (two == "%n") {
-            out.Macro("%RETURN%");
+            out.Macro(macro::kReturn);
         } else if (two == "%t") {
             out.Char('\t');
         } else if (two == "%R") {
-            out.Macro("%HOUR_24_02%");
+            out.Macro(macro::kHour24_02);
             out.Char(':');
-            out.Macro("%MINUTE_02%");
+            out.Macro(macro::kMinute02);
         } else if (two == "%F") {
-            out.Macro("%YEAR%");
+            out.Macro(macro::kYear);
             out.Char('-');
-            out.Macro("%MONTH_02%");
+            out.Macro(macro::kMonth02);
             out.Char('-');
-            out.Macro("%DAY_02%");
+            out.Macro(macro::kDay02);
         } else {
             // The conversion with its flag, if any, for the reason.
             std::size_t length = rest.size() > 1 && (rest[1] == '-' || rest[1] == '_' ||

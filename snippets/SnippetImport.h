@@ -2,16 +2,19 @@
 // AutoHotkey hotstrings (.ahk), espanso match files (.yml, .yaml) and CSV
 // files of abbreviation and expansion (.csv).
 //
-// The file is read whole, up to MaxSnippetFile bytes: 64 MB, and 4 MB for an
-// espanso file, whose parsed YAML takes some 60 times its size in memory.  Its text is UTF-8,
-// with or without a byte-order mark, UTF-16 with a byte-order mark, or, for
-// AutoHotkey and CSV, the system's ANSI code page.  UTF-8 text is converted
-// to the ANSI code page entry by entry; an entry with a character the code
-// page cannot hold is skipped, never stored with a stand-in.  What this
-// program cannot reproduce (scripts, forms, clipboard and shell variables,
-// regex triggers, case propagation, ...) is skipped too, and counted.  The
-// user is told one summary: "N items imported, M skipped" with the first
-// skipped abbreviations and why.
+// The file is read whole, up to kMaxSnippetFile bytes (64 MB), or
+// kMaxEspansoFile (4 MB) for an espanso file (snippets/SnippetLimits.h).  A
+// file that would expand to more than 1,000,000 macros or 64 MB of text in
+// all, or an espanso file of more than 250,000 YAML values, is refused
+// whole, before anything is stored.  Its text is UTF-8, with or without a
+// byte-order mark, UTF-16 with a byte-order mark, or, for AutoHotkey and
+// CSV, the system's ANSI code page.  UTF-8 text is converted to the ANSI
+// code page entry by entry; an entry with a character the code page
+// cannot hold is skipped, never stored with a stand-in.  What this program
+// cannot reproduce (scripts, forms, clipboard and shell variables, regex
+// triggers, case propagation, ...) is skipped too, and counted.  The user
+// is told one summary: "N items imported, M skipped" with the first skipped
+// abbreviations and why.
 #pragma once
 
 #include <cstddef>
@@ -19,6 +22,7 @@
 #include <string_view>
 #include <vector>
 
+#include "snippets/SnippetLimits.h"
 #include "store/ImportProgress.h"
 #include "store/Library.h"
 
@@ -26,8 +30,6 @@ namespace wl {
 
 enum class SnippetFormat { None, AutoHotkey, Espanso, Csv };
 
-inline constexpr std::size_t kMaxSnippetFile = 64u << 20;
-inline constexpr std::size_t kMaxEspansoFile = 4u << 20;
 // How many skipped entries the summary names.
 inline constexpr int kShownSkipped = 5;
 
@@ -45,10 +47,12 @@ struct SkippedSnippet {
 struct SnippetImportResult {
     int imported = 0;                          // entries stored
     int skipped = 0;                           // entries not stored
+    int notStored = 0;                         // of them, those the library refused to store
     std::vector<SkippedSnippet> firstSkipped;  // the first kShownSkipped of them
     // Why nothing could be imported at all (the file cannot be read, is no
-    // text, is empty, too large, not of the format, holds no snippets, or the
-    // library is no Shorthand library); empty otherwise.
+    // text, is empty, too large, not of the format, holds no snippets,
+    // expands too far, or the library is no Shorthand library); empty
+    // otherwise.
     std::string error;
     bool cancelled = false;
 };

@@ -25,11 +25,13 @@
 // when the hotstring fires (*, ?, C, O, Z, K, P, S) change nothing of what is
 // typed; B0 (the abbreviation stays) makes the text the abbreviation
 // followed by the replacement.
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
+#include "macros/MacroNames.h"
 #include "platform/CodePage.h"
-#include "store/SnippetFormats.h"
+#include "snippets/SnippetFormats.h"
 
 namespace wl::snippets {
 namespace {
@@ -210,20 +212,20 @@ const char* KeyMacro(std::string_view name) {
         const char* name;
         const char* macro;
     } kKeys[] = {
-        {"Enter", "%RETURN%"},
-        {"Return", "%RETURN%"},
-        {"NumpadEnter", "%RETURN%"},
-        {"Tab", "%TAB%"},
-        {"Up", "%UP%"},
-        {"Down", "%DOWN%"},
-        {"PgUp", "%PGUP%"},
-        {"PgDn", "%PGDN%"},
-        {"Home", "%HOME%"},
-        {"End", "%END%"},
-        {"Del", "%DELETE%"},
-        {"Delete", "%DELETE%"},
-        {"BS", "%BACKSPACE%"},
-        {"Backspace", "%BACKSPACE%"},
+        {"Enter", macro::kReturn},
+        {"Return", macro::kReturn},
+        {"NumpadEnter", macro::kReturn},
+        {"Tab", macro::kTab},
+        {"Up", macro::kUp},
+        {"Down", macro::kDown},
+        {"PgUp", macro::kPageUp},
+        {"PgDn", macro::kPageDown},
+        {"Home", macro::kHome},
+        {"End", macro::kEnd},
+        {"Del", macro::kDelete},
+        {"Delete", macro::kDelete},
+        {"BS", macro::kBackspace},
+        {"Backspace", macro::kBackspace},
     };
     for (const auto& k : kKeys)
         if (EqualNoCase(name, k.name)) return k.macro;
@@ -233,24 +235,24 @@ const char* KeyMacro(std::string_view name) {
 // Turns a decoded replacement into pieces.
 class SendReader {
   public:
-    SendReader(const CodePage* ansi, bool raw) : ansi_(ansi), raw_(raw) {}
+    SendReader(const CodePage* ansi, bool raw, Budget& budget)
+        : ansi_(ansi), raw_(raw), budget_(budget), out_(budget) {}
 
     // Reads the text; false with the reason when it cannot be reproduced.
     bool Read(std::string_view s, std::string& why) {
         for (std::size_t i = 0; i < s.size();) {
-            const std::size_t n = CharLength(s, i, ansi_);
-            const char c = s[i];
-            if (raw_ || n > 1) {
-                if (!Literal(s.substr(i, n), why)) return false;
-                i += n;
-            } else if (c == '{') {
+            if (Special(s, i) == '{') {
                 if (!Brace(s, i, why)) return false;
-            } else if (c == '^' || c == '+' || c == '!' || c == '#') {
+            } else if (Special(s, i)) {
                 why = "presses a key combination (^, +, ! or #), which is not typed as text";
                 return false;
             } else {
-                if (!Literal(s.substr(i, 1), why)) return false;
-                ++i;
+                // The characters up to the next special one, typed as they
+                // stand.
+                std::size_t end = i;
+                while (end < s.size() && !Special(s, end)) end += CharLength(s, end, ansi_);
+                if (!Literal(s.substr(i, end - i), why)) return false;
+                i = end;
             }
         }
         return lefts_ == 0 || PlaceCaret(why);
@@ -259,6 +261,14 @@ class SendReader {
     std::vector<Piece> Take() { return out_.Take(); }
 
   private:
+    // The character at s[i] when the Send syntax gives it a meaning ({, ^,
+    // +, ! or #, and none in raw text); 0 for one typed as it stands.
+    char Special(std::string_view s, std::size_t i) const {
+        if (raw_ || CharLength(s, i, ansi_) > 1) return 0;
+        const char c = s[i];
+        return c == '{' || c == '^' || c == '+' || c == '!' || c == '#' ? c : 0;
+    }
+
     bool AfterLeft(std::string& why) {
         if (lefts_ == 0) return true;
         why = "moves the caret with {Left} before the end of its text";
@@ -267,15 +277,24 @@ class SendReader {
 
     bool Literal(std::string_view text, std::string& why) {
         if (!AfterLeft(why)) return false;
-        for (char c : text) {
-            if (c == '\t')
-                out_.Macro("%TAB%");
-            else if (c == '\b')
-                out_.Macro("%BACKSPACE%");
-            else
-                out_.Char(c);
+        while (!text.empty() && !out_.Full()) {
+            const std::size_t key = static_cast<std::size_t>(
+                std::find_if(text.begin(), text.end(),
+                             [](char c) { return c == '\t' || c == '\b'; }) -
+                text.begin());
+            out_.Text(text.substr(0, key));
+            if (key == text.size()) break;
+            out_.Macro(text[key] == '\t' ? macro::kTab : macro::kBackspace);
+            text.remove_prefix(key + 1);
         }
-        return true;
+        return Room(why);
+    }
+
+    // False with the reason once the pieces are full.
+    bool Room(std::string& why) {
+        if (!out_.Full()) return true;
+        why = kLongReplacement;
+        return false;
     }
 
     // A {...} at s[i]; moves i past it.
@@ -321,8 +340,8 @@ class SendReader {
         }
         if (!AfterLeft(why)) return false;
         if (const char* macro = KeyMacro(name)) {
-            for (long k = 0; k < count; ++k) out_.Macro(macro);
-            return true;
+            for (long k = 0; k < count && !out_.Full(); ++k) out_.Macro(macro);
+            return Room(why);
         }
         std::string character;
         if (EqualNoCase(name, "Space")) {
@@ -352,9 +371,14 @@ class SendReader {
             why = "presses {" + std::string(name) + "}, which this program cannot press";
             return false;
         }
-        for (long k = 0; k < count; ++k)
-            if (!Literal(character, why)) return false;
-        return true;
+        std::string repeated;
+        if (character.size() == 1) {
+            repeated.assign(static_cast<std::size_t>(count), character[0]);
+        } else {
+            repeated.reserve(character.size() * static_cast<std::size_t>(count));
+            for (long k = 0; k < count; ++k) repeated += character;
+        }
+        return Literal(repeated, why);
     }
 
     bool IsOneCharacter(std::string_view name) const {
@@ -402,7 +426,7 @@ class SendReader {
             }
             Piece& p = pieces[index - 1];
             if (p.macro) {
-                if (p.text != "%RETURN%" && p.text != "%TAB%") {
+                if (p.text != macro::kReturn && p.text != macro::kTab) {
                     why = "moves the caret with {Left} past a key this program cannot count";
                     return false;
                 }
@@ -422,44 +446,59 @@ class SendReader {
             pieces.insert(pieces.begin() + static_cast<std::ptrdiff_t>(index), tail);
             remaining = 0;
         }
-        pieces.insert(pieces.begin() + static_cast<std::ptrdiff_t>(index), Piece{true, "%CARET%"});
-        for (const Piece& p : pieces) {
-            if (p.macro)
-                out_.Macro(p.text.c_str());
-            else
-                out_.Text(p.text);
-        }
+        pieces.insert(pieces.begin() + static_cast<std::ptrdiff_t>(index),
+                      Piece{true, macro::kCaret});
+        out_.Restore(std::move(pieces));
         lefts_ = 0;
-        return true;
+        if (budget_.Take(1, std::char_traits<char>::length(macro::kCaret))) return true;
+        why = kLongReplacement;
+        return false;
     }
 
     const CodePage* ansi_;
     bool raw_;
+    Budget& budget_;
     long lefts_ = 0;
     PieceBuilder out_;
 };
 
-std::vector<std::string_view> Lines(std::string_view text) {
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\r' && text[i] != '\n') continue;
-        lines.push_back(text.substr(start, i - start));
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        start = i + 1;
+// The lines of a text, one after another: CR LF, CR and LF each end one; a
+// last line without its end counts too.
+class Lines {
+  public:
+    explicit Lines(std::string_view text) : text_(text) {}
+    // The next line; false at the end of the text.
+    bool Next(std::string_view& line) {
+        if (at_ >= text_.size()) return false;
+        std::size_t end = text_.find_first_of("\r\n", at_);
+        if (end == std::string_view::npos) end = text_.size();
+        line = text_.substr(at_, end - at_);
+        at_ = end + (text_.substr(end, 2) == "\r\n" ? 2 : 1);
+        return true;
     }
-    if (start < text.size()) lines.push_back(text.substr(start));
-    return lines;
-}
+    // Whether the next line begins, after blanks, with c.
+    bool NextBeginsWith(char c) const {
+        Lines copy = *this;
+        std::string_view line;
+        return copy.Next(line) && !TrimLeft(line).empty() && TrimLeft(line)[0] == c;
+    }
 
-// A continuation section from lines[from] (its "(" line) on; answers the
-// joined text and the index of its ")" line, or lines.size() when it has
-// none.  escapes is set false by the option "`".
-std::size_t Continuation(const std::vector<std::string_view>& lines, std::size_t from,
-                         const CodePage* ansi, std::string& text, bool& escapes) {
+  private:
+    std::string_view text_;
+    std::size_t at_ = 0;
+};
+
+// A continuation section, its "(" line the next of lines: the joined text,
+// and false when it has no ")" line.  escapes is set false by the option
+// "`".  A text that would grow past kMaxSnippetPart stops growing and is
+// marked long.
+bool Continuation(Lines& lines, const CodePage* ansi, std::string& text, bool& escapes,
+                  bool& tooLong) {
+    std::string_view open;
+    lines.Next(open);
     bool ltrim = false, rtrim = true, comments = false;
     std::string join = "\n";
-    std::string_view options = TrimLeft(lines[from]).substr(1);
+    std::string_view options = TrimLeft(open).substr(1);
     while (!(options = TrimLeft(options)).empty()) {
         std::size_t end = 0;
         while (end < options.size() && !IsBlank(options[end])) ++end;
@@ -482,31 +521,36 @@ std::size_t Continuation(const std::vector<std::string_view>& lines, std::size_t
             escapes = false;
     }
     text.clear();
-    std::size_t i = from + 1;
-    for (bool first = true; i < lines.size(); ++i, first = false) {
-        std::string_view line = lines[i];
-        if (!TrimLeft(line).empty() && TrimLeft(line)[0] == ')') return i;
+    tooLong = false;
+    std::string_view line;
+    for (bool first = true; lines.Next(line); first = false) {
+        if (!TrimLeft(line).empty() && TrimLeft(line)[0] == ')') return true;
+        if (tooLong) continue;
         if (comments) {
             line = CutComment(line, ansi);
             if (!TrimLeft(line).empty() && TrimLeft(line)[0] == ';') line = {};
         }
         if (ltrim) line = TrimLeft(line);
         if (rtrim) line = TrimRight(line);
+        if (text.size() + (first ? 0 : join.size()) + line.size() > kMaxSnippetPart) {
+            tooLong = true;
+            text.clear();
+            continue;
+        }
         if (!first) text += join;
         text += line;
     }
-    return i;
+    return false;
 }
 
-}  // namespace
-
-ParseResult ParseAutoHotkey(std::string_view text, const CodePage* ansi) {
-    ParseResult result;
-    const std::vector<std::string_view> lines = Lines(text);
+std::string Read(std::string_view text, const CodePage* ansi, Budget& budget,
+                 const SnippetSink& sink) {
+    Lines lines(text);
     Options defaults;
     bool inComment = false;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const std::string_view line = TrimLeft(lines[i]);
+    std::string_view whole;
+    while (lines.Next(whole)) {
+        const std::string_view line = TrimLeft(whole);
         if (inComment) {
             if (line.substr(0, 2) == "*/" || TrimRight(line).ends_with("*/")) inComment = false;
             continue;
@@ -532,37 +576,34 @@ ParseResult ParseAutoHotkey(std::string_view text, const CodePage* ansi) {
         if (split == std::string_view::npos || split == 0) continue;
 
         Snippet snippet;
-        snippet.abbreviation = std::string(rest.substr(0, split));
+        SetAbbreviation(snippet, rest.substr(0, split));
         Options options = defaults;
         ApplyOptions(line.substr(1, optionsEnd - 1), options);
-        std::string_view replacement = TrimReplacement(CutComment(rest.substr(split + 2), ansi));
+        std::string_view body = TrimReplacement(CutComment(rest.substr(split + 2), ansi));
 
-        std::string body;
+        std::string section;
         bool escapes = true;
-        if (replacement.empty()) {
-            const bool section = i + 1 < lines.size() && !TrimLeft(lines[i + 1]).empty() &&
-                                 TrimLeft(lines[i + 1])[0] == '(';
-            if (!section) {
+        bool tooLong = body.size() > kMaxSnippetPart;
+        if (body.empty()) {
+            if (!lines.NextBeginsWith('(')) {
                 snippet.skip = "runs a script";
             } else {
-                const std::size_t close = Continuation(lines, i + 1, ansi, body, escapes);
-                if (close >= lines.size())
+                if (!Continuation(lines, ansi, section, escapes, tooLong))
                     snippet.skip = "has a continuation section without its )";
-                i = close;
+                body = section;
             }
-        } else {
-            body.assign(replacement);
         }
         if (snippet.skip.empty() && !options.unknown.empty())
             snippet.skip = "has the option " + options.unknown + ", which AutoHotkey does not know";
         if (snippet.skip.empty() && options.execute) snippet.skip = "runs a command (option X)";
+        if (snippet.skip.empty() && tooLong) snippet.skip = kLongReplacement;
         if (snippet.skip.empty()) {
-            SendReader reader(ansi, options.raw);
+            SendReader reader(ansi, options.raw, budget);
             std::string why;
-            if (reader.Read(escapes ? Unescape(body, ansi) : body, why)) {
+            if (reader.Read(escapes ? std::string_view(Unescape(body, ansi)) : body, why)) {
                 snippet.pieces = reader.Take();
                 if (options.keepTyped) {
-                    PieceBuilder typed;
+                    PieceBuilder typed(budget);
                     typed.Text(snippet.abbreviation);
                     std::vector<Piece> front = typed.Take();
                     snippet.pieces.insert(snippet.pieces.begin(), front.begin(), front.end());
@@ -571,9 +612,17 @@ ParseResult ParseAutoHotkey(std::string_view text, const CodePage* ansi) {
                 snippet.skip = why;
             }
         }
-        result.snippets.push_back(std::move(snippet));
+        if (!Emit(std::move(snippet), budget, sink)) break;
     }
-    return result;
+    return {};
+}
+
+}  // namespace
+
+SnippetReader AutoHotkeyReader(std::string_view text, const CodePage* ansi) {
+    return [text, ansi](Budget& budget, const SnippetSink& sink) {
+        return Read(text, ansi, budget, sink);
+    };
 }
 
 }  // namespace wl::snippets
