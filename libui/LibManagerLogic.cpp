@@ -78,7 +78,7 @@ std::string LibManagerLogic::PathOf(const std::string& fileName) const {
 }
 
 std::string LibManagerLogic::Pattern() const {
-    return folder_.empty() ? std::string() : PathOf("*.lib");
+    return LibraryPatternIn(folder_);
 }
 
 void LibManagerLogic::Fill(bool keepChecks) {

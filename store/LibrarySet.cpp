@@ -1,5 +1,7 @@
 #include "store/LibrarySet.h"
 
+#include "platform/Files.h"
+
 #include "platform/CodePage.h"
 #include "platform/RegistryLayout.h"
 
@@ -13,6 +15,23 @@ LibrarySet::LibrarySet(Registry& registry, Directory& directory, const CodePage&
 
 LibrarySet::~LibrarySet() {
     UnloadAll();
+}
+
+std::string LibsFolderOf(const std::string& programFolder) {
+    if (programFolder.empty()) return {};
+    std::string folder = programFolder;
+    if (folder.back() != '\\' && folder.back() != '/') folder += PathSeparator();
+    return folder + kLibsFolder;
+}
+
+std::string LibraryPatternIn(const std::string& folder) {
+    if (folder.empty()) return {};
+    if (folder.back() == '\\' || folder.back() == '/') return folder + kLibraryPattern;
+    return folder + PathSeparator() + kLibraryPattern;
+}
+
+int LibrarySet::LoadFolder(const std::string& folder, int loadAll) {
+    return Load(LibraryPatternIn(folder).c_str(), loadAll);
 }
 
 int LibrarySet::Load(const char* pattern, int loadAll) {

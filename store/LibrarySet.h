@@ -27,6 +27,16 @@
 
 namespace wl {
 
+// The folder of the libraries beside the program, and the files in it that
+// are libraries.
+inline constexpr char kLibsFolder[] = "Libs";
+inline constexpr char kLibraryPattern[] = "*.lib";
+// The Libs folder of a program folder; "" for "".
+std::string LibsFolderOf(const std::string& programFolder);
+// The pattern of the libraries in a folder (with or without a separator at
+// its end); "" for "".
+std::string LibraryPatternIn(const std::string& folder);
+
 class LibrarySet {
   public:
     // registry: the load switches; directory: the listing of a Load;
@@ -42,6 +52,8 @@ class LibrarySet {
     // loadAll 0 only those whose load switch is on.  Libraries that fail to
     // open stay in the set, closed.  Answers 1 when at least one opened.
     int Load(const char* pattern, int loadAll);
+    // Load of the libraries of a folder (LibraryPatternIn).
+    int LoadFolder(const std::string& folder, int loadAll);
     // Closes and forgets every library.
     void UnloadAll();
     // The library's load switch: the stored byte, 1 when there is none.

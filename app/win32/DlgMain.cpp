@@ -40,51 +40,7 @@ UINT HotkeyModifiers(Hotkey hotkey) {
     return mods;
 }
 
-RECT ChildRect(HWND child, HWND parent) {
-    RECT r;
-    GetWindowRect(child, &r);
-    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
-    return r;
-}
-
-// Whether path is the key named by top or one below it (letter case ignored).
-bool IsUnder(const std::string& path, const char* top) {
-    const size_t n = std::char_traits<char>::length(top);
-    return path.size() >= n && (path.size() == n || path[n] == '\\') &&
-           CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, path.c_str(), static_cast<int>(n), top,
-                          static_cast<int>(n)) == CSTR_EQUAL;
-}
-
 }  // namespace
-
-std::string RefusedWriteText(RegRoot root, const std::string& path) {
-    std::string key = std::string(RootName(root)) + "\\";
-    std::string advice;
-    if (root == RegRoot::LocalMachine && IsUnder(path, reg::kStoreKey)) {
-        key += reg::kStoreKey;
-        advice =
-            "Wordlark keeps its settings there for every user of this computer. Run the "
-            "Wordlark installer, which lets every user change them, or ask an administrator "
-            "for write access to this key.";
-    } else if (root == RegRoot::LocalMachine && IsUnder(path, reg::kRunKey)) {
-        key += reg::kRunKey;
-        advice =
-            "Starting with Windows is set there for every user of this computer, and only an "
-            "administrator may change it.";
-    } else {
-        key += path;
-        advice = "Ask an administrator for write access to this key.";
-    }
-    return "The setting could not be saved: Wordlark may not write to " + key + ".\n\n" + advice +
-           "\n\nSettings that cannot be saved are lost when Wordlark ends. This message is "
-           "shown once per run.";
-}
-
-void ShowRefusedWrite(RegRoot root, const std::string& path) {
-    // Over the dialog that saved, when there is one on this thread.
-    MessageBoxA(GetActiveWindow(), RefusedWriteText(root, path).c_str(), kTitleError,
-                MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
-}
 
 CDlgMain::CDlgMain(VemoApi& vemo, Registry& registry, const CodePage& codePage,
                    std::string programFolder, std::string learnedPath)
@@ -95,14 +51,14 @@ CDlgMain::CDlgMain(VemoApi& vemo, Registry& registry, const CodePage& codePage,
       m_programFolder(std::move(programFolder)),
       m_learnedPath(std::move(learnedPath)),
       m_libraries(registry, SystemDirectory(), codePage),
-      m_candidates(*this, vemo, *this, codePage),
+      m_listWnd(m_candidates, m_tip),
+      m_candidates(*this, vemo, m_listWnd, codePage),
       m_dwToggleHotkey(reg::kDefaultToggleHotkey) {}
 
 CDlgMain::~CDlgMain() {
     // The window, its index labels and the tip it owns go first, while this
-    // object is whole; the list shares the images, which are this object's.
+    // object is whole; the list shares the images, which are m_listWnd's.
     Destroy();
-    if (m_imageList) ImageList_Destroy(m_imageList);
     if (m_hIcon) DestroyIcon(m_hIcon);
     if (m_hIconSmall) DestroyIcon(m_hIconSmall);
 }
@@ -138,7 +94,8 @@ INT_PTR CDlgMain::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
             if (static_cast<int>(wp) == ID_TOGGLE_HOTKEY) ToggleVemo();
             return TRUE;
         case WM_NOTIFY:
-            SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, OnNotify(reinterpret_cast<const NMHDR*>(lp)));
+            SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT,
+                              m_listWnd.OnNotify(reinterpret_cast<const NMHDR*>(lp)));
             return TRUE;
         case WM_SHOWWINDOW:
             OnShowWindow(static_cast<BOOL>(wp));
@@ -148,16 +105,16 @@ INT_PTR CDlgMain::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
             if (reinterpret_cast<const WINDOWPOS*>(lp)->flags & SWP_HIDEWINDOW) OnShowWindow(FALSE);
             return FALSE;
         case WM_MOVE:
-            PlaceTip();
+            m_listWnd.PlaceTip();
             return FALSE;
         case WM_DPICHANGED:
             // Moved to a monitor of another scaling: the dialog's own layout
             // and font follow by themselves; the images and the labels' font
             // are this window's.  The next fill sizes the list anew.
-            OnDpiChanged(HIWORD(wp));
+            m_listWnd.OnDpiChanged(HIWORD(wp));
             return FALSE;
         case WM_SIZE:
-            OnSize(LOWORD(lp), HIWORD(lp));
+            m_listWnd.OnSize(LOWORD(lp), HIWORD(lp));
             return FALSE;
         case WM_LBUTTONUP:
         case WM_LBUTTONDBLCLK:
@@ -183,8 +140,6 @@ BOOL CDlgMain::OnInitDialog() {
     LoadLibraryA("riched20.dll");
     // No caption is shown; the text names the window for tools and tests.
     SetWindowTextA(m_hWnd, product::kName);
-    m_edit = GetDlgItem(m_hWnd, IDC_MAIN_WORD);
-    m_list = GetDlgItem(m_hWnd, IDC_MAIN_LIST);
 
     SetWindowPos(m_hWnd, HWND_BOTTOM, -1000, -1000, 0, 0,
                  SWP_NOSIZE | SWP_NOACTIVATE | SWP_HIDEWINDOW);
@@ -203,7 +158,6 @@ BOOL CDlgMain::OnInitDialog() {
     ReadSuggestionSettings(m_registry, m_suggestions);
     ApplySuggestions();
 
-    PrepareList();
     m_tip.Create(m_hWnd);
     m_tip.SetTipText("", TIP_STYLE_NOTE);
     m_tray.Create(m_hWnd, WM_TRAY_NOTIFY, product::kName, m_hIconSmall, kTrayIconId,
@@ -211,65 +165,10 @@ BOOL CDlgMain::OnInitDialog() {
     // Hidden above before the window was ever shown, which sends no
     // WM_SHOWWINDOW: the default item is named here for the first menu.
     m_tray.SetMenuDefaultItem(ID_TRAY_TOGGLE, false);
-    LayoutAtCreation();
+    m_listWnd.Attach(m_hWnd);
     RegisterToggleHotkey();
     SetTimer(m_hWnd, ID_STARTUP_TIMER, 0, nullptr);
     return FALSE;  // no focus: the window is never activated by the program
-}
-
-void CDlgMain::PrepareList() {
-    ListView_SetExtendedListViewStyle(m_list, LVS_EX_FLATSB);
-    LVCOLUMNA column = {};
-    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
-    column.fmt = LVCFMT_LEFT;
-    column.cx = Scaled(100, DpiOf(m_hWnd));
-    column.pszText = const_cast<char*>("");
-    SendMessageA(m_list, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
-
-    SetImagesForDpi(DpiOf(m_hWnd));
-}
-
-void CDlgMain::LayoutAtCreation() {
-    // One empty row tells the row height.
-    LVITEMA item = {};
-    item.mask = LVIF_TEXT | LVIF_IMAGE;
-    item.pszText = const_cast<char*>("");
-    SendMessageA(m_list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    RECT bounds = {};
-    ListView_GetItemRect(m_list, 0, &bounds, LVIR_BOUNDS);
-    ListView_DeleteAllItems(m_list);
-    const int h = std::max<int>(1, bounds.bottom - bounds.top);
-    const RECT L = ChildRect(m_list, m_hWnd);
-    HFONT font = reinterpret_cast<HFONT>(SendMessageA(m_hWnd, WM_GETFONT, 0, 0));
-    HINSTANCE inst = GetModuleHandleA(nullptr);
-    const UINT dpi = DpiOf(m_hWnd);
-    for (int i = 0; i < 10; ++i) {
-        const char text[2] = {static_cast<char>('0' + (i + 1) % 10), 0};
-        m_indexLabels[i] =
-            CreateWindowExA(0, "STATIC", text, WS_CHILD | WS_VISIBLE | SS_CENTER, 0, L.top + h * i,
-                            std::max(0, static_cast<int>(L.left) - Scaled(5, dpi)), h, m_hWnd,
-                            nullptr, inst, nullptr);
-        SendMessageA(m_indexLabels[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    }
-    SetWindowPos(m_list, nullptr, 0, 0, L.right - L.left, h * 21 / 2,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    SetWindowPos(m_edit, nullptr, L.left, 0, L.right, std::max(0, static_cast<int>(L.top) - 2),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-void CDlgMain::SetImagesForDpi(UINT dpi) {
-    HIMAGELIST images = ImageListFromStrip(GetModuleHandleA(nullptr), IDB_CANDIDATES, dpi);
-    if (!images) images = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 0, 1);
-    ListView_SetImageList(m_list, images, LVSIL_SMALL);
-    if (m_imageList) ImageList_Destroy(m_imageList);
-    m_imageList = images;
-}
-
-void CDlgMain::OnDpiChanged(UINT dpi) {
-    SetImagesForDpi(dpi);
-    HFONT font = reinterpret_cast<HFONT>(SendMessageA(m_hWnd, WM_GETFONT, 0, 0));
-    for (HWND label : m_indexLabels)
-        if (label) SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
 }
 
 void CDlgMain::RegisterToggleHotkey() {
@@ -368,13 +267,13 @@ void CDlgMain::TakeFinishedWords(bool final) {
 }
 
 bool CDlgMain::ReloadLibraries(bool* pathKnown) {
-    std::string pattern = m_programFolder.empty() ? ProgramFolder() : m_programFolder;
-    if (pattern.empty()) return false;
+    const std::string folder =
+        LibsFolderOf(m_programFolder.empty() ? ProgramFolder() : m_programFolder);
+    if (folder.empty()) return false;
     if (pathKnown) *pathKnown = true;
-    pattern += "\\Libs\\*.lib";
     // The cache holds entries of the set being replaced.
     m_candidates.ClearCandidates();
-    const bool loaded = m_libraries.Load(pattern.c_str(), 0) != 0;
+    const bool loaded = m_libraries.LoadFolder(folder, 0) != 0;
     if (m_suggestions.smartOrder) m_libraries.PrepareRanked();
     return loaded;
 }
@@ -440,9 +339,7 @@ void CDlgMain::OnCommand(UINT id) {
             RunAppManager(m_hWnd, m_registry, m_codePage);
             break;
         case ID_TRAY_LIB_MANAGER:
-            if (RunLibrariesManager(
-                    m_hWnd, m_registry, m_codePage,
-                    m_programFolder.empty() ? std::string() : m_programFolder + "\\Libs"))
+            if (RunLibrariesManager(m_hWnd, m_registry, m_codePage, LibsFolderOf(m_programFolder)))
                 ReloadLibraries();
             break;
         case ID_TRAY_WORD:
@@ -526,42 +423,6 @@ void CDlgMain::OnShowWindow(BOOL show) {
     m_tray.SetMenuDefaultItem(ID_TRAY_TOGGLE, false);
 }
 
-LRESULT CDlgMain::OnNotify(const NMHDR* header) {
-    if (!header || header->hwndFrom != m_list) return 0;
-    if (header->code == NM_CUSTOMDRAW) {
-        // The highlighted row keeps the selection colours although the list
-        // never has the focus.
-        auto* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(const_cast<NMHDR*>(header));
-        if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
-        if (draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT) {
-            if (static_cast<int>(draw->nmcd.dwItemSpec) == m_candidates.highlighted()) {
-                draw->nmcd.uItemState &= ~static_cast<UINT>(CDIS_SELECTED | CDIS_FOCUS);
-                draw->clrText = GetSysColor(COLOR_HIGHLIGHTTEXT);
-                draw->clrTextBk = GetSysColor(COLOR_HIGHLIGHT);
-            }
-            return CDRF_DODEFAULT;
-        }
-        return CDRF_DODEFAULT;
-    }
-    if (header->code == LVN_ITEMCHANGED && !m_bHighlighting) {
-        const auto* change = reinterpret_cast<const NMLISTVIEW*>(header);
-        if (change->uNewState == (LVIS_SELECTED | LVIS_FOCUSED))
-            m_candidates.OnRowSelected(change->iItem);
-    } else if (header->code == NM_DBLCLK) {
-        m_candidates.OnDoubleClick();
-    }
-    return 0;
-}
-
-void CDlgMain::OnSize(int cx, int cy) {
-    if (m_bSkipNextSize || !m_list) return;
-    const RECT L = ChildRect(m_list, m_hWnd);
-    SetWindowPos(m_list, nullptr, 0, 0, std::max(0, cx - static_cast<int>(L.left)),
-                 std::max(0, cy - static_cast<int>(L.top)),
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    PlaceTip();
-}
-
 void CDlgMain::OnDestroy() {
     KillTimer(m_hWnd, ID_CARET_TIMER);
     KillTimer(m_hWnd, ID_LEARN_TIMER);
@@ -571,125 +432,7 @@ void CDlgMain::OnDestroy() {
     m_candidates.ClearCandidates();
     m_vemo.EndVemo();
     m_libraries.UnloadAll();
-    // The labels are children: they go with the window.
-    for (HWND& label : m_indexLabels) label = nullptr;
-}
-
-// --- the candidate list's view -------------------------------------------
-
-void CDlgMain::RowsChanged() {
-    RenderRows();
-    if (!m_candidates.rows().empty()) SizeToContent();
-}
-
-void CDlgMain::RenderRows() {
-    m_bHighlighting = true;
-    // Each row added to a drawing list view costs a redraw of its scroll
-    // state; under Wine that made a page ten times slower to fill.
-    SendMessageA(m_list, WM_SETREDRAW, FALSE, 0);
-    ListView_DeleteAllItems(m_list);
-    int index = 0;
-    for (const CandidateRow& row : m_candidates.rows()) {
-        LVITEMA item = {};
-        item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
-        item.iItem = index;
-        item.pszText = const_cast<char*>(row.text.c_str());
-        item.iImage = row.image;
-        item.lParam = row.itemData;
-        if (SendMessageA(m_list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)) < 0) break;
-        ++index;
-    }
-    SendMessageA(m_list, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(m_list, nullptr, TRUE);
-    m_bHighlighting = false;
-}
-
-void CDlgMain::SizeToContent() {
-    const int rows = ListView_GetItemCount(m_list);
-    if (rows <= 0) return;
-    m_bSkipNextSize = true;
-    const bool pathMode = m_candidates.pathMode();
-    ListView_SetColumnWidth(m_list, 0, LVSCW_AUTOSIZE);
-    int w = ListView_GetColumnWidth(m_list, 0);
-    RECT bounds = {};
-    ListView_GetItemRect(m_list, 0, &bounds, LVIR_BOUNDS);
-    const int h = (bounds.bottom - bounds.top) * std::min(rows, m_candidates.m_nPageSize);
-    const UINT keep = SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE;
-    const RECT N = ChildRect(m_indexLabels[0], m_hWnd);
-    const RECT before = ChildRect(m_list, m_hWnd);
-    const int left = pathMode ? 0 : N.right;
-    // Whether a vertical scroll bar takes room shows only once the list has
-    // its height; the room it takes is added in either mode, so that a
-    // scroll bar never covers the widest row.
-    SetWindowPos(m_list, nullptr, 0, 0, w, h, keep);
-    RECT client;
-    GetClientRect(m_list, &client);
-    if (client.right < w) w = 2 * w - client.right;
-    if (pathMode) {
-        ShowScrollBar(m_list, SB_HORZ, FALSE);
-        ShowScrollBar(m_list, SB_VERT, TRUE);
-    } else {
-        ShowScrollBar(m_list, SB_BOTH, FALSE);
-    }
-    // Every change of a window's place or size is a round trip to the display
-    // under Wine: the list is moved and sized at once, and what has not
-    // changed is left alone.
-    const UINT dpi = DpiOf(m_hWnd);  // the margins grow with the display's scaling
-    SetWindowPos(m_list, nullptr, left, before.top, w + Scaled(5, dpi), h + Scaled(8, dpi),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-    const RECT L = ChildRect(m_list, m_hWnd);
-    SetWindowPos(m_edit, nullptr, left, 0, L.right - L.left,
-                 std::max(0, static_cast<int>(L.top) - 2), SWP_NOZORDER | SWP_NOACTIVATE);
-    for (int i = 0; i < 10; ++i) {
-        const bool show = !pathMode && i < rows;
-        if (show != ((GetWindowLongPtrA(m_indexLabels[i], GWL_STYLE) & WS_VISIBLE) != 0))
-            ShowWindow(m_indexLabels[i], show ? SW_SHOWNA : SW_HIDE);
-    }
-    // The window's frame is added to the client area the list needs, so that
-    // no frame width cuts the list.
-    RECT frame = {0, 0, L.right + Scaled(3, dpi), L.bottom + Scaled(3, dpi)};
-    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrA(m_hWnd, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongPtrA(m_hWnd, GWL_EXSTYLE)));
-    RECT now;
-    GetWindowRect(m_hWnd, &now);
-    if (now.right - now.left != frame.right - frame.left ||
-        now.bottom - now.top != frame.bottom - frame.top)
-        SetWindowPos(m_hWnd, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-                     keep);
-    m_bSkipNextSize = false;
-}
-
-void CDlgMain::HighlightChanged(int row) {
-    m_bHighlighting = true;
-    ListView_SetItemState(m_list, -1, 0, LVIS_SELECTED);
-    ListView_SetItemState(m_list, row, LVIS_SELECTED, LVIS_SELECTED);
-    ListView_EnsureVisible(m_list, row, FALSE);
-    m_bHighlighting = false;
-}
-
-void CDlgMain::PlaceTip() {
-    const int row = m_candidates.highlighted();
-    if (!m_list || row < 0 || row >= ListView_GetItemCount(m_list)) {
-        m_tip.Hide();
-        return;
-    }
-    RECT bounds = {};
-    ListView_GetItemRect(m_list, row, &bounds, LVIR_BOUNDS);
-    POINT corner = {bounds.right, bounds.top};
-    ClientToScreen(m_list, &corner);
-    RECT list;
-    GetWindowRect(m_list, &list);
-    const POINT at = {list.right + Scaled(3, DpiOf(m_hWnd)), corner.y};
-    m_tip.ShowTipAt(false, at);
-    m_tip.ShowTipAt(true, at);
-}
-
-void CDlgMain::SetTipText(const std::string& text, int style) {
-    m_tip.SetTipText(text, style);
-}
-
-void CDlgMain::Beep() {
-    MessageBeep(0xFFFFFFFF);
+    m_listWnd.Detach();
 }
 
 // --- the libraries -----------------------------------------------------------

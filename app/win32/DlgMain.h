@@ -13,6 +13,7 @@
 
 #include "app/CandidateList.h"
 #include "app/LearnedWords.h"
+#include "app/win32/CandidateListWnd.h"
 #include "app/win32/TipWnd.h"
 #include "app/win32/UiaFieldProbe.h"
 #include "app/win32/VemoApi.h"
@@ -35,15 +36,7 @@ inline constexpr UINT_PTR ID_LEARN_TIMER = 1004;
 inline constexpr UINT kLearnIntervalMs = 1000;
 inline constexpr UINT kTrayIconId = 130;
 
-// Tells the user, once, that a setting could not be saved because the
-// registry refused the write to root\path: a message box titled
-// "Wordlark - Error" over the program's active window.  The program's
-// ReportingRegistry calls it for the first refused write of a run.
-void ShowRefusedWrite(RegRoot root, const std::string& path);
-// The text of that message.
-std::string RefusedWriteText(RegRoot root, const std::string& path);
-
-class CDlgMain : public DialogBase, public CandidateView, public CandidateSource {
+class CDlgMain : public DialogBase, public CandidateSource {
   public:
     // vemo: the hook library; registry: the settings; codePage: the text of
     // the libraries and of path completion; programFolder: where the Libs
@@ -71,8 +64,6 @@ class CDlgMain : public DialogBase, public CandidateView, public CandidateSource
     void OnTimer(UINT_PTR id);
     void OnCommand(UINT id);
     void OnShowWindow(BOOL show);
-    LRESULT OnNotify(const NMHDR* header);
-    void OnSize(int cx, int cy);
     void OnDestroy() override;
     void OnCaretPending();
 
@@ -94,21 +85,8 @@ class CDlgMain : public DialogBase, public CandidateView, public CandidateSource
     // Inverts the word (or else the shorthand) switch and writes it at once.
     void ToggleSwitch(bool word);
     void RegisterToggleHotkey();
-    void PrepareList();
-    // The candidate images at this DPI, replacing those of another.
-    void SetImagesForDpi(UINT dpi);
-    void OnDpiChanged(UINT dpi);
-    void LayoutAtCreation();
     void PrepareTrayMenu(HMENU popup);
-    void RenderRows();
-    void SizeToContent();
 
-    // CandidateView
-    void RowsChanged() override;
-    void HighlightChanged(int row) override;
-    void PlaceTip() override;
-    void SetTipText(const std::string& text, int style) override;
-    void Beep() override;
     // CandidateSource: the loaded libraries.
     int FindFirst(const char* word, LibraryEntry& entry, int matchMode, int enableWord,
                   int enableShorthand) override;
@@ -126,19 +104,14 @@ class CDlgMain : public DialogBase, public CandidateView, public CandidateSource
     SuggestionSettings m_suggestions;
     std::unique_ptr<CUiaFieldProbe> m_probe;
     std::unique_ptr<LearnedWords> m_learned;
-    HWND m_edit = nullptr;
-    HWND m_list = nullptr;
     HICON m_hIcon = nullptr;
     HICON m_hIconSmall = nullptr;
     LibrarySet m_libraries;
-    CandidateList m_candidates;
-    HIMAGELIST m_imageList = nullptr;
     CTipWnd m_tip;
+    CCandidateListWnd m_listWnd;
+    CandidateList m_candidates;
     CSystemTray m_tray;
-    HWND m_indexLabels[10] = {};
     std::uint32_t m_dwToggleHotkey;
-    bool m_bSkipNextSize = false;  // set while this window resizes itself
-    bool m_bHighlighting = false;  // set while the list's selection is set from code
     DWORD m_caretDeadline = 0;
 };
 

@@ -8,6 +8,7 @@
 #include "app/win32/DlgMain.h"
 #include "platform/CodePage.h"
 #include "platform/ReportingRegistry.h"
+#include "settings/win32/SettingsDialogs.h"
 
 namespace wl {
 

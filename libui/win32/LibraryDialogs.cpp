@@ -4,12 +4,12 @@
 #include "libui/win32/DlgLibManager.h"
 #include "libui/win32/DlgLibOption.h"
 #include "platform/win32/ProgramFolder.h"
+#include "store/LibrarySet.h"
 
 namespace wl {
 
 std::string ProgramLibsFolder() {
-    const std::string folder = ProgramFolder();
-    return folder.empty() ? std::string() : folder + "\\Libs";
+    return LibsFolderOf(ProgramFolder());
 }
 
 bool RunLibrariesManager(HWND owner, Registry& registry, const CodePage& codePage,

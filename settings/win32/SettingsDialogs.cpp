@@ -4,6 +4,8 @@
 
 #include "settings/win32/DlgAppManager.h"
 #include "settings/win32/DlgOptions.h"
+#include "platform/Product.h"
+#include "settings/RefusedWrite.h"
 
 namespace wl {
 
@@ -32,6 +34,12 @@ bool RunAppManager(HWND owner, Registry& reg, const CodePage& codePage, bool* al
     if (dialog.DoModal(owner) != IDOK) return false;
     if (allWritten) *allWritten = dialog.allWritten();
     return true;
+}
+
+void ShowRefusedWrite(RegRoot root, const std::string& path) {
+    // Over the dialog that saved, when there is one on this thread.
+    MessageBoxA(GetActiveWindow(), RefusedWriteText(root, path).c_str(), product::kTitleError,
+                MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
 }
 
 }  // namespace wl

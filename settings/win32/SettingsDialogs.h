@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "platform/CodePage.h"
 #include "platform/Registry.h"
 #include "settings/OptionsLogic.h"
@@ -23,5 +25,11 @@ bool RunOptionsDialog(HWND owner, Registry& reg, OptionsResult& result,
 // stored applications; *allWritten (when given) tells whether the registry
 // took all of it.  False on Cancel: nothing was written.
 bool RunAppManager(HWND owner, Registry& reg, const CodePage& codePage, bool* allWritten = nullptr);
+
+// Tells the user, once, that a setting could not be saved because the
+// registry refused the write to root\path (RefusedWriteText): a message box
+// titled "Wordlark - Error" over the program's active window.  The program's
+// ReportingRegistry calls it for the first refused write of a run.
+void ShowRefusedWrite(RegRoot root, const std::string& path);
 
 }  // namespace wl

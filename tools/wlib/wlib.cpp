@@ -483,9 +483,8 @@ int Lookup(int argc, char** argv) {
     std::string folder = args.positional[0];
     std::error_code ec;
     if (!fs::is_directory(folder, ec)) return Fail(kFailed, folder + ": no such folder");
-    if (folder.back() != '/' && folder.back() != '\\') folder += wl::PathSeparator();
     wl::LibrarySet set(wl::SystemRegistry(), wl::SystemDirectory(), wl::SystemCodePage());
-    if (!set.Load((folder + "*.lib").c_str(), 0))
+    if (!set.LoadFolder(folder, 0))
         return Fail(kFailed, args.positional[0] + ": no library could be loaded");
     int dictionary = args.Has("--no-dictionary") ? 0 : 1;
     int shorthand = args.Has("--no-shorthand") ? 0 : 1;

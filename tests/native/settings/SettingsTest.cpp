@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/MemoryRegistry.h"
+#include "settings/RefusedWrite.h"
 #include "settings/Settings.h"
 
 namespace wl {
@@ -155,6 +156,35 @@ TEST(RunAtStartup, OffWhenAlreadyOffAndAPathThatDoesNotFitIsRefused) {
     EXPECT_FALSE(WriteRunAtStartup(reg, true, std::string(300, 'x')));
     EXPECT_FALSE(WriteRunAtStartup(reg, true, ""));
     EXPECT_FALSE(ReadRunAtStartup(reg));
+}
+
+// The refused write names the key the user may not write and what to do:
+// for the settings' key (whatever its letter case) and the Run value, the
+// key itself, not the value's path below it.
+TEST(RefusedWrite, TheMessageNamesTheKeyAndTheWayOut) {
+    struct Case {
+        RegRoot root;
+        const char* path;
+        const char* key;     // in the text
+        const char* advice;  // in the text
+    };
+    for (const Case& c : {
+             Case{RegRoot::LocalMachine, "SOFTWARE\\Quorbit\\Option",
+                  "HKEY_LOCAL_MACHINE\\SOFTWARE\\Quorbit.", "Run the Wordlark installer"},
+             Case{RegRoot::LocalMachine, "software\\quorbit",
+                  "HKEY_LOCAL_MACHINE\\SOFTWARE\\Quorbit.", "installer"},
+             Case{RegRoot::LocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run",
+                  "CurrentVersion\\Run.", "only an administrator"},
+             Case{RegRoot::LocalMachine, "SOFTWARE\\QuorbitOther", "SOFTWARE\\QuorbitOther.",
+                  "Ask an administrator"},
+             Case{RegRoot::CurrentUser, "SOFTWARE\\Quorbit\\Option", "HKEY_CURRENT_USER",
+                  "Ask an administrator"},
+         }) {
+        const std::string text = RefusedWriteText(c.root, c.path);
+        EXPECT_NE(text.find(c.key), std::string::npos) << c.path << ": " << text;
+        EXPECT_NE(text.find(c.advice), std::string::npos) << c.path << ": " << text;
+        EXPECT_NE(text.find("once per run"), std::string::npos);
+    }
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/ReportingRegistry.h"
+#include "settings/win32/SettingsDialogs.h"
 #include "store/Library.h"
 #include "tests/windows/app/AppTestSupport.h"
 
