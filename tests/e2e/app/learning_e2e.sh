@@ -20,10 +20,7 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 printf '%s\n' that than thank thanks thaw thawing the >"$E2E_OUT/common.txt"
 printf 'the\t5000\nthat\t900\nthan\t300\nthank\t200\nthanks\t150\n' >"$E2E_OUT/common-weights.txt"
 vemo_make_lib "$3" Common.lib dictionary "$E2E_OUT/common.txt" "$E2E_OUT/common-weights.txt"
-for switch in bSmartOrder bSpaceAfter bLearn bLearnNew; do
-    "$WORDLARK_WINE" reg add 'HKLM\Software\Quorbit\Option' /v "$switch" /t REG_DWORD /d 1 /f \
-        >/dev/null 2>&1 || e2e_fail "cannot set $switch"
-done
+vemo_options_on bSmartOrder bSpaceAfter bLearn bLearnNew
 learned_dir=$(ls -d "$WINEPREFIX"/drive_c/users/*/AppData/Local 2>/dev/null | head -n 1)
 [ -n "$learned_dir" ] || e2e_fail "no local application data folder in the prefix"
 learned_dir=$learned_dir/Wordlark

@@ -17,10 +17,7 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 printf '%s\n' Thackeray Thai thalamus than that the this >"$E2E_OUT/common.txt"
 printf 'the\t5000\nthat\t900\nthis\t800\nthan\t300\n' >"$E2E_OUT/common-weights.txt"
 vemo_make_lib "$3" Common.lib dictionary "$E2E_OUT/common.txt" "$E2E_OUT/common-weights.txt"
-for switch in bSmartOrder bSpaceAfter bLearn bLearnNew; do
-    "$WORDLARK_WINE" reg add 'HKLM\Software\Quorbit\Option' /v "$switch" /t REG_DWORD /d 1 /f \
-        >/dev/null 2>&1 || e2e_fail "cannot set $switch"
-done
+vemo_options_on bSmartOrder bSpaceAfter bLearn bLearnNew
 
 vemo_start
 

@@ -9,6 +9,7 @@
 #                                   VemoShow.exe, Vemo.dll and an empty Libs
 #   vemo_make_lib WLIB NAME|PATH TYPE FILE [WEIGHTS]   Libs/NAME (or PATH) from a
 #                                   library text file, with the weights of a file
+#   vemo_options_on NAME...         sets each 4-byte Option value NAME to 1
 #   vemo_start [EXE]                starts VemoShow.exe (VEMO_DIR's, or EXE); waits
 #                                   for its window, its tray icon and its hooks
 #   vemo_exit                       the tray's Exit; waits until the process ended
@@ -57,6 +58,14 @@ vemo_make_lib() { # wlib name|path type text-file [weights-file]
         "$WORDLARK_WINE" "$1" import "Z:$lib" "Z:$4" >/dev/null 2>&1 &&
         { [ -z "${5:-}" ] || "$WORDLARK_WINE" "$1" weights "Z:$lib" "Z:$5" >/dev/null 2>&1; } ||
         e2e_fail "cannot make the test library $2"
+}
+
+vemo_options_on() {
+    local switch
+    for switch in "$@"; do
+        "$WORDLARK_WINE" reg add 'HKLM\Software\Quorbit\Option' /v "$switch" /t REG_DWORD /d 1 /f \
+            >/dev/null 2>&1 || e2e_fail "cannot set $switch"
+    done
 }
 
 vemo_main_exists() { e2e_probe window '#32770' Wordlark >/dev/null; }
