@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "app/ContextRanking.h"
 #include "learn/Learner.h"
 #include "platform/CodePage.h"
 
@@ -36,7 +37,16 @@ bool CandidateList::pathMode() const {
     return !m_candidates.empty() && IsPathKind(m_candidates.front().get());
 }
 
-int CandidateList::OnWordLookup() {
+int CandidateList::OnWordLookup(int kind) {
+    if (kind == LOOKUP_NEXT_WORD) {
+        // Offered only with the ranked order; nothing typed.
+        m_strWord.clear();
+        ClearCandidates();
+        m_nPageStart = 0;
+        if (!Ranked() || !suggestions_.predict || !m_bEnableWord) return 1;
+        RankInContext(true);
+        return NextPage(m_nPageSize) ? 0 : 1;
+    }
     char buffer[1024] = {};
     if (hook_.GetInputStr(buffer, sizeof buffer)) {
         buffer[sizeof buffer - 1] = 0;
@@ -50,74 +60,47 @@ int CandidateList::QueryCandidates() {
     ClearCandidates();
     // A new lookup always starts at its first page.
     m_nPageStart = 0;
+    // The ranked order alone (no model to ask, nothing learned to mix in)
+    // is the ranked lookup's own order.
+    if (Ranked() && ((suggestions_.learn && learner_) || source_.Context())) {
+        RankInContext(false);
+        return NextPage(m_nPageSize);
+    }
     auto entry = std::make_unique<LibraryEntry>();
     const int found = Ranked() ? source_.FindFirstRanked(m_strWord.c_str(), *entry, m_bEnableWord,
                                                          m_bEnableShorthand)
                                : source_.FindFirst(m_strWord.c_str(), *entry, m_nMatchMode,
                                                    m_bEnableWord, m_bEnableShorthand);
     if (found) m_candidates.push_back(std::move(entry));
-    if (Ranked() && suggestions_.learn && learner_) OrderByWhatWasLearned();
     return NextPage(m_nPageSize);
 }
 
 int CandidateList::FetchNext(LibraryEntry& entry) {
-    return Ranked() ? source_.FindNextRanked(entry) : source_.FindNext(entry);
+    if (!Ranked()) return source_.FindNext(entry);
+    if (walkNext_) {
+        entry.TakeFrom(*walkNext_);
+        entry.type = walkNext_->type;
+        walkNext_.reset();
+        return 1;
+    }
+    return source_.FindNextRanked(entry);
 }
 
-// The first candidates of the ranked lookup, with the learned words no
-// library offered among them, in the order of what the user types.
-void CandidateList::OrderByWhatWasLearned() {
-    while (!m_candidates.empty() && m_candidates.size() < kLearnedWindow) {
-        auto entry = std::make_unique<LibraryEntry>();
-        if (!source_.FindNextRanked(*entry)) break;
-        m_candidates.push_back(std::move(entry));
-    }
-    const std::int64_t now = clock_ ? clock_() : 0;
-    auto offered = [&](const std::string& word) {
-        return std::any_of(m_candidates.begin(), m_candidates.end(), [&](const auto& e) {
-            return (e->type == Dictionary || e->type == Learned) &&
-                   codePage_.CompareNoCase(e->keyString(), word.c_str()) == 0;
-        });
-    };
-    if (m_bEnableWord && !m_candidates.empty()) {
-        // The most used of the learned words a library holds further down
-        // its ranked order join the window, to go where their use puts
-        // them; the lookup does not offer them again.
-        for (const std::string& word : learner_->WordsWithPrefix(m_strWord, 1, 1, 10, now)) {
-            if (offered(word)) continue;
-            auto entry = std::make_unique<LibraryEntry>();
-            if (source_.FindRankedKey(word.c_str(), *entry))
-                m_candidates.push_back(std::move(entry));
-        }
-    }
-    if (suggestions_.learnNew && m_bEnableWord) {
-        // Typed in full at least twice, three characters or more.
-        for (const std::string& word : learner_->WordsWithPrefix(m_strWord, 2, 3, 10, now)) {
-            if (offered(word)) continue;
-            auto entry = std::make_unique<LibraryEntry>();
-            entry->SetKey(word.data(), static_cast<std::uint32_t>(word.size()));
-            entry->SetText("", 0);
-            entry->type = Learned;
-            m_candidates.push_back(std::move(entry));
-        }
-    }
-    std::size_t pinned = 0;
-    while (pinned < m_candidates.size() && m_candidates[pinned]->type == Shorthand &&
-           codePage_.CompareNoCase(m_candidates[pinned]->keyString(), m_strWord.c_str()) == 0)
-        ++pinned;
-    std::vector<RankedCandidate> ranked;
-    ranked.reserve(m_candidates.size());
-    for (const auto& e : m_candidates)
-        ranked.push_back(
-            {e->keyString(), e->probability, e->type == Dictionary || e->type == Learned});
-    char prev[128] = {};
-    hook_.GetPrevWord(prev, sizeof prev);
-    prev[sizeof prev - 1] = '\0';
-    std::vector<std::unique_ptr<LibraryEntry>> ordered;
-    ordered.reserve(m_candidates.size());
-    for (std::size_t i : OrderByUse(*learner_, ranked, pinned, prev, now))
-        ordered.push_back(std::move(m_candidates[i]));
-    m_candidates = std::move(ordered);
+void CandidateList::RankInContext(bool nextWord) {
+    RankRequest request;
+    request.word = nextWord ? std::string() : m_strWord;
+    request.context = hook_.GetContext();
+    if (!request.context.empty() && request.context.back() != ContextModel::kSentenceStart)
+        request.prev = request.context.back();
+    request.rows = kRankedRows;
+    request.enableWord = m_bEnableWord;
+    request.enableShorthand = m_bEnableShorthand;
+    const bool learning = suggestions_.learn && learner_;
+    request.learnNew = learning && suggestions_.learnNew;
+    request.now = clock_ ? clock_() : 0;
+    RankedPage page = wl::RankInContext(source_, learning ? learner_ : nullptr, codePage_, request);
+    m_candidates = std::move(page.entries);
+    walkNext_ = std::move(page.walkNext);
 }
 
 std::string CandidateList::Shown(const LibraryEntry& e) const {
@@ -128,6 +111,7 @@ std::string CandidateList::Shown(const LibraryEntry& e) const {
 
 void CandidateList::ClearCandidates() {
     m_candidates.clear();
+    walkNext_.reset();
     m_rows.clear();
     m_nHighlight = -1;
     view_.RowsChanged();

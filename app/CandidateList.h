@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/CandidateSource.h"
 #include "app/TypedCase.h"
 #include "hook/VemoConstants.h"
 #include "platform/CodePage.h"
@@ -20,32 +21,6 @@ namespace wl {
 
 enum TipStyle { TIP_STYLE_NOTE = 1, TIP_STYLE_EXPANSION = 2 };
 
-// The merged candidate stream of the loaded libraries.
-class CandidateSource {
-  public:
-    virtual ~CandidateSource() = default;
-    virtual int FindFirst(const char* word, LibraryEntry& entry, int matchMode, int enableWord,
-                          int enableShorthand) = 0;
-    virtual int FindNext(LibraryEntry& entry) = 0;
-    // The smart order: the most likely candidates first, letter case
-    // ignored in matching.  A source without it offers nothing.
-    virtual int FindFirstRanked(const char* word, LibraryEntry& entry, int enableWord,
-                                int enableShorthand) {
-        (void)word, (void)entry, (void)enableWord, (void)enableShorthand;
-        return 0;
-    }
-    virtual int FindNextRanked(LibraryEntry& entry) {
-        (void)entry;
-        return 0;
-    }
-    // The Dictionary entry of key (case ignored) within the ranked lookup,
-    // which then does not offer it again.
-    virtual int FindRankedKey(const char* key, LibraryEntry& entry) {
-        (void)key, (void)entry;
-        return 0;
-    }
-};
-
 class Learner;
 
 // The hook library's exported calls that the list makes.
@@ -55,12 +30,10 @@ class HookCalls {
     virtual int GetInputStr(char* buffer, int size) = 0;
     virtual int SetReplaceStr(const char* text, int mode) = 0;
     virtual int ReplaceStr() = 0;
-    // The word before the lookup word when a single space stands between
-    // them (NUL-terminated, cut to size - 1); empty when there is none.
-    virtual int GetPrevWord(char* buffer, int size) {
-        if (buffer && size > 0) buffer[0] = '\0';
-        return 0;
-    }
+    // The words before the word being typed in its line, older first (at
+    // most two; ContextModel::kSentenceStart for the start of a sentence);
+    // none when the line's start was not seen.
+    virtual std::vector<std::string> GetContext() { return {}; }
 };
 
 // How candidates are found, ordered and typed beyond the plain lookup (all
@@ -70,6 +43,7 @@ struct Suggestions {
     bool spaceAfter = false;  // a Dictionary candidate is typed with a space after it
     bool learn = false;       // with smartOrder: ordered by what the user types
     bool learnNew = false;    // with learn: words the user typed twice that no library holds
+    bool predict = false;     // with smartOrder: the next word, before a letter is typed
 };
 
 // What the list asks of the window that shows it.
@@ -101,8 +75,9 @@ class CandidateList {
                   const CodePage& codePage, Directory& directory = SystemDirectory());
 
     // WM_WORD_LOOKUP: 0 when the list now holds candidates for the word the
-    // hook library offers, 1 when there are none.
-    int OnWordLookup();
+    // hook library offers (or, with kind LOOKUP_NEXT_WORD, the words most
+    // likely next), 1 when there are none.
+    int OnWordLookup(int kind = vemo::LOOKUP_WORD);
     // WM_SELECT_KEY: 0 when a row was highlighted as asked, 1 when there was
     // no highlighted row or the index was beyond the rows present.
     int OnSelectKey(int request);
@@ -152,15 +127,18 @@ class CandidateList {
     int m_nPageSize = 10;
     int m_nMatchMode = MATCH_PREFIX;
 
-    // How many ranked candidates the learned order reorders.
-    static constexpr std::size_t kLearnedWindow = 50;
+    // How many rows the ranked order in context decides exactly (five
+    // pages); the rows after them go on in the order of the weights.
+    static constexpr std::size_t kRankedRows = 50;
 
   private:
     void SortPathCandidates();
     void Highlight(int row);
     bool Ranked() const { return suggestions_.smartOrder; }
     int FetchNext(LibraryEntry& entry);
-    void OrderByWhatWasLearned();
+    // The ranked lookup in the context of the words before, with what was
+    // learned: the exact best rows (nextWord: for no letter typed).
+    void RankInContext(bool nextWord);
     // The text a candidate is shown and typed in.
     std::string Shown(const LibraryEntry& e) const;
 
@@ -178,6 +156,7 @@ class CandidateList {
     std::function<std::int64_t()> clock_;
     std::string m_strWord;
     std::vector<std::unique_ptr<LibraryEntry>> m_candidates;
+    std::unique_ptr<LibraryEntry> walkNext_;  // the ranked lookup's next, taken and not ranked
     int m_nPageStart = 0;
     std::vector<CandidateRow> m_rows;
     int m_nHighlight = -1;

@@ -66,6 +66,7 @@ class StandInPlatform : public HookPlatform {
     FocusInfo FocusAndCaret() override { return {2, 0, {}}; }
     bool IsMainProgram() override { return false; }
     bool IsPasswordField(Handle32) override { return false; }
+    bool IsSingleLineField(Handle32) override { return false; }
     std::uint32_t WindowProcessId(Handle32 w) override { return w == 1 ? 200 : 100; }
     std::uint32_t CurrentProcessId() override { return 100; }
     bool CurrentExecutablePath(char* buffer, std::size_t size) override {

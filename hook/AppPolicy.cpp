@@ -26,7 +26,7 @@ class TryLock {
 
 }  // namespace
 
-bool PolicyMemo::Recall(const std::string& application, AppSwitches& switches, bool& enabled) {
+bool PolicyMemo::Recall(const std::string& application, AppSwitches& switches, AppAnswer& answer) {
     TryLock lock(busy_);
     if (!lock) return false;
     if (!switches.Unchanged()) {
@@ -34,15 +34,15 @@ bool PolicyMemo::Recall(const std::string& application, AppSwitches& switches, b
         return false;
     }
     if (!valid_ || application.empty() || application != application_) return false;
-    enabled = enabled_;
+    answer = answer_;
     return true;
 }
 
-void PolicyMemo::Remember(const std::string& application, bool enabled) {
+void PolicyMemo::Remember(const std::string& application, const AppAnswer& answer) {
     TryLock lock(busy_);
     if (!lock) return;
     application_ = application;
-    enabled_ = enabled;
+    answer_ = answer;
     valid_ = true;
 }
 
@@ -51,8 +51,9 @@ PolicyMemo& ProcessPolicyMemo() {
     return memo;
 }
 
-bool AppPolicy::IsEnabled(Handle32 window) {
-    if (window && window == s_.mainWindow) return false;
+AppAnswer AppPolicy::Decide(Handle32 window) {
+    const AppAnswer off{false, false};
+    if (window && window == s_.mainWindow) return off;
     // The application that receives the keystroke owns the focus window.  On
     // 64-bit Windows the hook of a 32-bit application runs in the main
     // program's thread, so that process is found through the window.
@@ -60,29 +61,38 @@ bool AppPolicy::IsEnabled(Handle32 window) {
     std::uint32_t focusProcess = focus ? proc_.WindowProcessId(focus) : 0;
     const std::uint32_t self = proc_.CurrentProcessId();
     if (proc_.IsMainProgram() && (!focusProcess || focusProcess == self))
-        return false;  // the main program's own windows
+        return off;  // the main program's own windows
     char path[kMaxPath] = {};
     bool known = focusProcess && focusProcess != self
                      ? proc_.ProcessExecutablePath(focusProcess, path, sizeof path)
                      : proc_.CurrentExecutablePath(path, sizeof path);
-    if (!known) return true;
+    if (!known) return {};
     path[kMaxPath - 1] = '\0';
     const char* slash = record::LastBackslash(path, chars_.Chars());
     const std::string name = slash ? slash + 1 : path;
 
     // The application's own value decides when there is one; otherwise the
     // value for all others.
-    bool enabled = true;
-    if (memo_.Recall(name, switches_, enabled)) return enabled;
-    std::uint32_t own = 0, others = 1;
+    AppAnswer answer;
+    if (memo_.Recall(name, switches_, answer)) return answer;
+    std::uint32_t own = 0, others = 1, predict = 1;
     if (switches_.OwnSwitch(name, own)) {
-        enabled = own != 0;
+        answer.enabled = own != 0;
     } else {
         switches_.OthersSwitch(others);
-        enabled = others != 0;
+        answer.enabled = others != 0;
     }
-    memo_.Remember(name, enabled);
-    return enabled;
+    if (switches_.OwnPredictSwitch(name, predict)) answer.predict = predict != 0;
+    memo_.Remember(name, answer);
+    return answer;
+}
+
+bool RegistryAppSwitches::OwnPredictSwitch(const std::string& application, std::uint32_t& value) {
+    RegKey app(registry_, RegRoot::LocalMachine, reg::kAppOptionPrefix + application, false);
+    std::uint8_t byte = 1;
+    if (!app || !app.ReadInto(reg::kAppEnablePredict, byte)) return false;
+    value = byte;
+    return true;
 }
 
 bool RegistryAppSwitches::OwnSwitch(const std::string& application, std::uint32_t& value) {

@@ -21,6 +21,7 @@ class RegistryAppSwitches : public AppSwitches {
     explicit RegistryAppSwitches(Registry& registry) : registry_(registry) {}
     bool OwnSwitch(const std::string& application, std::uint32_t& value) override;
     bool OthersSwitch(std::uint32_t& value) override;
+    bool OwnPredictSwitch(const std::string& application, std::uint32_t& value) override;
 
   private:
     Registry& registry_;
@@ -31,15 +32,21 @@ class RegistryAppSwitches : public AppSwitches {
 // no registry read and a change still applies from the next keystroke.  Used
 // from every thread of the process; a thread that finds it busy reads the
 // registry instead of waiting.
+// What the switches say of an application.
+struct AppAnswer {
+    bool enabled = true;  // Wordlark works in it
+    bool predict = true;  // and offers the next word there
+};
+
 class PolicyMemo {
   public:
-    bool Recall(const std::string& application, AppSwitches& switches, bool& enabled);
-    void Remember(const std::string& application, bool enabled);
+    bool Recall(const std::string& application, AppSwitches& switches, AppAnswer& answer);
+    void Remember(const std::string& application, const AppAnswer& answer);
 
   private:
     std::atomic_flag busy_ = ATOMIC_FLAG_INIT;
     bool valid_ = false;
-    bool enabled_ = false;
+    AppAnswer answer_;
     std::string application_;
 };
 
@@ -78,9 +85,16 @@ class AppPolicy {
           memo_(memo) {}
 
     // IsVemoEnabledForApp: window is where the caret last moved.
-    bool IsEnabled(Handle32 window);
+    bool IsEnabled(Handle32 window) { return Decide(window).enabled; }
+    // Whether the next word may be offered there (Wordlark on there too).
+    bool Predicts(Handle32 window) {
+        const AppAnswer answer = Decide(window);
+        return answer.enabled && answer.predict;
+    }
 
   private:
+    AppAnswer Decide(Handle32 window);
+
     SharedHookState& s_;
     ProcessInfo& proc_;
     AppSwitches& switches_;

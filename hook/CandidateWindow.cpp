@@ -93,11 +93,11 @@ void CandidateWindow::ShowSince(std::uint32_t serial) {
         w_.HideWindow(main);
         s_.lookupPending = 0;
     };
-    auto place = [&] {
-        long long y = static_cast<long long>(s_.caretRect.bottom) + 5;
-        w_.ShowTopmostAt(main, s_.caretRect.left,
-                         static_cast<int>(std::min<long long>(y, INT32_MAX)));
-    };
+    auto place = [&] { PlaceAtCaret(main); };
+    if (s_.predicting && !s_.inputWord[0] && !InputMethodActive()) {
+        ShowPrediction(serial);
+        return;
+    }
     // (Hiding needs no input-method query: the outcome is the same.)
     if (!s_.inputWord[0] || InputMethodActive()) {
         hide();
@@ -142,6 +142,35 @@ void CandidateWindow::ShowSince(std::uint32_t serial) {
         place();
     else
         w_.HideWindow(main);
+}
+
+void CandidateWindow::StartPrediction() {
+    Clear(s_.inputWord);
+    Clear(s_.lastLookupWord);
+    s_.predicting = 1;
+    SetPending();
+}
+
+void CandidateWindow::ShowPrediction(std::uint32_t serial) {
+    Handle32 main = LiveMainWindow();
+    s_.lookupPending = 0;
+    std::intptr_t answer = 1;
+    const bool found =
+        w_.SendToWindow(main, WM_WORD_LOOKUP, vemo::LOOKUP_NEXT_WORD, 0, answer) && answer == 0;
+    // Taken down meanwhile, or a key came (a letter now narrows it as a
+    // lookup of its own): not shown.
+    if (!found || ListSerial() != serial || !s_.predicting || s_.inputWord[0]) {
+        if (!found) s_.predicting = 0;
+        w_.HideWindow(main);
+        return;
+    }
+    PlaceAtCaret(main);
+}
+
+// Topmost, 5 pixels below the caret, at its left edge.
+void CandidateWindow::PlaceAtCaret(Handle32 main) {
+    const long long y = static_cast<long long>(s_.caretRect.bottom) + 5;
+    w_.ShowTopmostAt(main, s_.caretRect.left, static_cast<int>(std::min<long long>(y, INT32_MAX)));
 }
 
 void CandidateWindow::OnCaretLocation(bool located, const HookRect& rect, Handle32 window) {

@@ -43,12 +43,21 @@ class CandidateWindow {
     // Hides the list when it is shown, and counts the take-down.
     void HideIfShown();
 
+    // The next caret check offers the words most likely next, no letter
+    // typed (a word and a space just ended).
+    void StartPrediction();
+    bool Predicting() const { return s_.predicting != 0; }
+    // The list offers no prediction any more (shown or pending).
+    void EndPrediction() { s_.predicting = 0; }
+
   private:
     std::uint32_t ListSerial() const;
     // Shows the list for the word at the caret unless the list was taken
     // down since the count was serial.
     void ShowSince(std::uint32_t serial);
     bool InputMethodActive();
+    void ShowPrediction(std::uint32_t serial);
+    void PlaceAtCaret(Handle32 main);
 
     SharedHookState& s_;
     WindowSystem& w_;

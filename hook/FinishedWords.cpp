@@ -4,8 +4,6 @@
 #include <atomic>
 #include <cstring>
 
-#include "hook/RecordText.h"
-
 namespace wl {
 
 namespace {
@@ -63,19 +61,6 @@ std::int64_t ReportFinishedWord(SharedHookState& state, std::string_view word,
 
 void DropFinishedWords(SharedHookState& state) {
     std::atomic_ref<std::uint32_t>(state.learnEpoch).fetch_add(1);
-}
-
-std::string WordBeforeInput(const SharedHookState& state, const CodePage& chars) {
-    const std::string_view line = record::View(state.typedLine);
-    const std::string_view word = record::View(state.inputWord);
-    if (word.empty() || word.size() + 2 > line.size() ||
-        line.substr(line.size() - word.size()) != word)
-        return {};
-    const std::string_view before = line.substr(0, line.size() - word.size());
-    if (before.back() != ' ') return {};
-    const record::LastWords words =
-        record::WordsEndingLine(before.substr(0, before.size() - 1), chars);
-    return std::string(words.word);
 }
 
 FinishedWordReader::FinishedWordReader(const SharedHookState& state)

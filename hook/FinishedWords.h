@@ -26,13 +26,6 @@ std::int64_t ReportFinishedWord(SharedHookState& state, std::string_view word,
 // Wordlark switched off, everything forgotten).
 void DropFinishedWords(SharedHookState& state);
 
-class CodePage;
-
-// The word before the word being looked up, when a single space stands
-// between them at the end of the typed line (as "of" in "of th"); empty
-// otherwise.
-std::string WordBeforeInput(const SharedHookState& state, const CodePage& chars);
-
 struct FinishedWord {
     std::uint32_t ticket = 0;
     std::uint8_t flags = 0;

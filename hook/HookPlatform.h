@@ -66,6 +66,9 @@ class WindowSystem {
     virtual FocusInfo FocusAndCaret() = 0;
     // True for an edit control that hides its text (ES_PASSWORD).
     virtual bool IsPasswordField(Handle32 window) = 0;
+    // True for a field of one line where Tab moves on to the next field: an
+    // edit control without the multi-line style, a combo box.
+    virtual bool IsSingleLineField(Handle32 window) = 0;
     // The input method's description for the keyboard layout of the thread
     // that owns the window (ImmGetDescriptionA); the text's length, 0 when
     // there is none.
@@ -114,6 +117,11 @@ class AppSwitches {
     virtual bool OwnSwitch(const std::string& application, std::uint32_t& value) = 0;
     // OthersEnableVemo; false when it is missing.
     virtual bool OthersSwitch(std::uint32_t& value) = 0;
+    // The application's own EnablePredict; false when it has none.
+    virtual bool OwnPredictSwitch(const std::string& application, std::uint32_t& value) {
+        (void)application, (void)value;
+        return false;
+    }
     // True while nothing under AppOption has changed since the previous call
     // (a watch registered then has not fired); otherwise registers a new
     // watch and answers false, as it does when it cannot watch at all.

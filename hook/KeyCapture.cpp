@@ -49,13 +49,20 @@ KeyCapture::KeyResult KeyCapture::KeyboardProc(int code, std::uint32_t vkCode,
     if (press && s_.spaceAdded && MovesAddedSpace(key)) return MoveAddedSpace(key.typed[0]);
     List list = ListFor(key);
     Password password(w_, focus_);
+    // A prediction is for the next word: anything but a letter typed next,
+    // or the keys that steer it, takes it down, and the key goes on.
+    if (press && list_.Predicting() && !list.visible && !IsLetterKey(key)) {
+        list_.EndPrediction();
+        list_.HideIfShown();
+    }
     const bool captured = Capture(key, list, password);
     if (list.visible) {
         if (password()) {
             ForgetForPassword();
             return KeyResult::PassOn;
         }
-        return SelectionKey(key.vk, key.up, list.main);
+        if (list_.Predicting()) return PredictionKey(key.vk, key.up, list.main, password);
+        return SelectionKey(key.vk, key.up, list.main, password);
     }
     if (key.vk == vkey::kBack) return Backspace(key, list, password);
     // Any other key that types nothing here (Enter, Tab, the keys that move
@@ -88,6 +95,10 @@ KeyCapture::KeyResult KeyCapture::SynthesizedKey(std::uint32_t vk, std::uint32_t
 // "word " and then "." becomes "word. ": the key is swallowed and typed
 // again before a new space.
 KeyCapture::KeyResult KeyCapture::MoveAddedSpace(char punctuation) {
+    if (list_.Predicting()) {
+        list_.EndPrediction();
+        list_.HideIfShown();
+    }
     replacement_.SendKey(0, vkey::kBack);
     replacement_.SendKey(punctuation, 0);
     replacement_.SendKey(' ', 0);
@@ -110,14 +121,15 @@ KeyCapture::Key KeyCapture::Translate(std::uint32_t vkCode, std::uint32_t keyDat
 KeyCapture::List KeyCapture::ListFor(const Key& key) {
     // The main window matters only to the keys that steer it and to
     // Backspace; every other key spares the system the questions.
-    const bool steering = IsSelectionKey(key.vk) || key.vk == vkey::kEscape;
+    const bool steering = list_.Predicting() ? IsPredictionKey(key.vk)
+                                             : IsSelectionKey(key.vk) || key.vk == vkey::kEscape;
     List list{steering || key.vk == vkey::kBack ? list_.LiveMainWindow() : 0, false};
     list.visible = steering && list.main && w_.WindowVisible(list.main);
     // A key that takes a candidate while the list still answers an older word
     // (the user typed faster than the caret check looked up) first has the
     // main window look the current word up, synchronously; when it has no
     // candidates the list is gone and the key goes on as typed.
-    if (list.visible && !key.up && IsCommitKey(key.vk) && ListIsBehind()) {
+    if (list.visible && !key.up && !list_.Predicting() && IsCommitKey(key.vk) && ListIsBehind()) {
         // Looked up anew from the line, whatever the last lookup recorded.
         s_.lastLookupWord[0] = '\0';
         s_.lookupPending = 1;
@@ -141,6 +153,7 @@ bool KeyCapture::Capture(const Key& key, List& list, Password& password) {
     }
     if (!policy_.IsEnabled(s_.caretWindow)) return false;
     const std::size_t add = std::strlen(key.typed);
+    list_.EndPrediction();  // a letter narrows it to a lookup of its own
     line_.Typed({key.typed, add});
     Append(s_.inputWord, key.typed, add);
     Append(s_.typedLine, key.typed, add);
@@ -151,7 +164,38 @@ bool KeyCapture::Capture(const Key& key, List& list, Password& password) {
         list_.SetPending();
     }
     if (std::strcmp(s_.typedLine, " ") == 0) Clear(s_.typedLine);
+    if (line_.JustSpaced()) MayPredict(password);
     return true;
+}
+
+// After a word and a space, the next word is offered: where prediction is
+// on, in an application and a field that allow it.
+void KeyCapture::MayPredict(Password& password) {
+    if (!s_.predictOn || password() || !policy_.Predicts(s_.caretWindow) ||
+        w_.IsSingleLineField(focus_.Get()))
+        return;
+    list_.StartPrediction();
+}
+
+// While a prediction is shown only Tab (takes it), Down and Up (move the
+// highlight) and Escape (takes it down) steer it.
+KeyCapture::KeyResult KeyCapture::PredictionKey(std::uint8_t vk, bool up, Handle32 main,
+                                                Password& password) {
+    if (vk == vkey::kTab) {
+        if (up && replacement_.ReplaceStr() && line_.JustSpaced()) MayPredict(password);
+        return KeyResult::Swallow;
+    }
+    if (vk == vkey::kEscape) {
+        list_.EndPrediction();
+        list_.ShowAtCaret(false);
+        return KeyResult::Swallow;
+    }
+    if (!up) {
+        std::intptr_t ignored = 1;
+        w_.SendToWindow(main, WM_SELECT_KEY, vk == vkey::kUp ? SELECT_PREV : SELECT_NEXT, 0,
+                        ignored);
+    }
+    return KeyResult::Swallow;
 }
 
 KeyCapture::KeyResult KeyCapture::Backspace(const Key& key, const List& list, Password& password) {
@@ -174,7 +218,8 @@ KeyCapture::KeyResult KeyCapture::Backspace(const Key& key, const List& list, Pa
     return KeyResult::PassOn;
 }
 
-KeyCapture::KeyResult KeyCapture::SelectionKey(std::uint8_t vk, bool up, Handle32 main) {
+KeyCapture::KeyResult KeyCapture::SelectionKey(std::uint8_t vk, bool up, Handle32 main,
+                                               Password& password) {
     auto send = [&](std::intptr_t request) {
         std::intptr_t answer = 1;
         return w_.SendToWindow(main, WM_SELECT_KEY, request, 0, answer) ? answer : 1;
@@ -191,7 +236,7 @@ KeyCapture::KeyResult KeyCapture::SelectionKey(std::uint8_t vk, bool up, Handle3
         if (!up) {
             for (int i = 0; i < 10; ++i) {
                 if (s_.vkSelectIndex[i] == vk && send(i) == 0) {
-                    replacement_.ReplaceStr();
+                    if (replacement_.ReplaceStr() && line_.JustSpaced()) MayPredict(password);
                     break;
                 }
             }
@@ -199,7 +244,7 @@ KeyCapture::KeyResult KeyCapture::SelectionKey(std::uint8_t vk, bool up, Handle3
         return KeyResult::Swallow;
     }
     if (Contains(s_.vkSelect, vk)) {
-        if (up) replacement_.ReplaceStr();
+        if (up && replacement_.ReplaceStr() && line_.JustSpaced()) MayPredict(password);
         return KeyResult::Swallow;
     }
     // Escape, on its press and on its release.
@@ -219,6 +264,15 @@ bool KeyCapture::IsSelectionKey(std::uint8_t vk) const {
     if (vk == reg::kNoKey) return false;
     return vk == s_.vkSelectPrev || vk == s_.vkSelectNext || vk == s_.vkSelectPageDown ||
            vk == s_.vkSelectPageUp || Contains(s_.vkSelectIndex, vk) || Contains(s_.vkSelect, vk);
+}
+
+bool KeyCapture::IsPredictionKey(std::uint8_t vk) {
+    return vk == vkey::kTab || vk == vkey::kDown || vk == vkey::kUp || vk == vkey::kEscape;
+}
+
+bool KeyCapture::IsLetterKey(const Key& key) const {
+    const auto c = static_cast<unsigned char>(key.typed[0]);
+    return c && chars_.Chars().IsAlpha(c);
 }
 
 bool KeyCapture::IsCommitKey(std::uint8_t vk) const {

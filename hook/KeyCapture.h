@@ -74,7 +74,11 @@ class KeyCapture {
     // True when the key's characters were captured.
     bool Capture(const Key& key, List& list, Password& password);
     KeyResult Backspace(const Key& key, const List& list, Password& password);
-    KeyResult SelectionKey(std::uint8_t vk, bool up, Handle32 main);
+    KeyResult SelectionKey(std::uint8_t vk, bool up, Handle32 main, Password& password);
+    KeyResult PredictionKey(std::uint8_t vk, bool up, Handle32 main, Password& password);
+    void MayPredict(Password& password);
+    static bool IsPredictionKey(std::uint8_t vk);
+    bool IsLetterKey(const Key& key) const;
 
     bool IsSelectionKey(std::uint8_t vk) const;
     // A complete key or an index key: one that takes a candidate.

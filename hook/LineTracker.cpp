@@ -1,5 +1,6 @@
 #include "hook/LineTracker.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 
@@ -60,11 +61,8 @@ bool LineTracker::BeforeKey() {
         line.caret = now.caret;
         line.flags |= kLineCaretKnown;
     }
-    if (broke) {
-        ClearWord();
-        line.prevLen = 0;
-        line.flags = static_cast<std::uint8_t>((line.flags & kCaretFlags) | kLineUnknownStart);
-    }
+    line.justSpaced = 0;
+    if (broke) EndLine(End::Unknown);
     return broke;
 }
 
@@ -91,6 +89,7 @@ void LineTracker::Typed(std::string_view chars) {
     CaretLine& line = s_.line;
     Edit edit(line);
     line.flags |= kLineAfterTyping;
+    line.justSpaced = 0;
     const CodePage& cp = chars_.Chars();
     for (std::size_t i = 0; i < chars.size(); ++i) {
         const char c = chars[i];
@@ -128,11 +127,22 @@ void LineTracker::FinishWord(char delimiter) {
     } else {
         line.prevLen = 0;
     }
+    // The context goes on across other marks; a token that is no word ends
+    // it.
+    if (!word.empty() || line.overflow) {
+        if (learnable)
+            PushContext(word);
+        else
+            ClearContext(false);
+    }
+    line.justSpaced = delimiter == ' ' && learnable ? 1 : 0;
     // A sentence starts after its end mark and the spaces that follow it.
-    if (EndsSentence(delimiter))
+    if (EndsSentence(delimiter)) {
         line.flags |= kLineSentenceStart;
-    else if (delimiter != ' ' || line.wordLen || line.overflow)
+        ClearContext(true);
+    } else if (delimiter != ' ' || line.wordLen || line.overflow) {
         line.flags &= static_cast<std::uint8_t>(~kLineSentenceStart);
+    }
     ClearWord();
     line.flags &= static_cast<std::uint8_t>(~kLineUnknownStart);
 }
@@ -149,6 +159,39 @@ void LineTracker::Report(std::string_view word) {
                         0);
 }
 
+void LineTracker::ClearContext(bool sentenceStart) {
+    CaretLine& line = s_.line;
+    line.contextWords = 0;
+    if (sentenceStart) PushContext(kContextStart);
+}
+
+void LineTracker::PushContext(std::string_view word) {
+    CaretLine& line = s_.line;
+    if (word.size() > kLineWordBytes) {
+        line.contextWords = 0;
+        return;
+    }
+    if (line.contextWords == 2) {
+        std::memcpy(line.context[0], line.context[1], line.contextLen[1]);
+        line.contextLen[0] = line.contextLen[1];
+        line.contextWords = 1;
+    }
+    std::memcpy(line.context[line.contextWords], word.data(), word.size());
+    line.contextLen[line.contextWords] = static_cast<std::uint8_t>(word.size());
+    ++line.contextWords;
+}
+
+void LineTracker::EndLine(End end) {
+    CaretLine& line = s_.line;
+    ClearWord();
+    line.prevLen = 0;
+    line.justSpaced = 0;
+    line.flags =
+        static_cast<std::uint8_t>((line.flags & kCaretFlags) |
+                                  (end == End::NewLine ? kLineSentenceStart : kLineUnknownStart));
+    ClearContext(end == End::NewLine);
+}
+
 void LineTracker::ClearWord() {
     CaretLine& line = s_.line;
     line.wordLen = 0;
@@ -159,12 +202,11 @@ void LineTracker::Erased() {
     CaretLine& line = s_.line;
     Edit edit(line);
     line.flags |= kLineAfterErase;
+    line.justSpaced = 0;
     if (line.wordLen == 0 || line.overflow) {
         // Into what came before the word, or a word too long to keep: what
         // stands before the caret is no longer known.
-        ClearWord();
-        line.prevLen = 0;
-        line.flags = static_cast<std::uint8_t>((line.flags & kCaretFlags) | kLineUnknownStart);
+        EndLine(End::Unknown);
         return;
     }
     const CodePage& cp = chars_.Chars();
@@ -178,13 +220,8 @@ void LineTracker::Erased() {
 }
 
 void LineTracker::Break(End end) {
-    CaretLine& line = s_.line;
-    Edit edit(line);
-    ClearWord();
-    line.prevLen = 0;
-    line.flags =
-        static_cast<std::uint8_t>((line.flags & kCaretFlags) |
-                                  (end == End::NewLine ? kLineSentenceStart : kLineUnknownStart));
+    Edit edit(s_.line);
+    EndLine(end);
 }
 
 void LineTracker::Took(std::string_view text, std::string_view wordText, bool spaceAfter) {
@@ -192,9 +229,14 @@ void LineTracker::Took(std::string_view text, std::string_view wordText, bool sp
     Edit edit(line);
     // The completion's own keys moved the caret.
     line.flags &= static_cast<std::uint8_t>(~kLastKeyFlags);
+    line.justSpaced = 0;
     // A phrase took the words before it in too.
-    for (char c : wordText)
-        if (EndsWord(c)) line.prevLen = 0;
+    for (char c : wordText) {
+        if (EndsWord(c)) {
+            line.prevLen = 0;
+            ClearContext(false);
+        }
+    }
     ClearWord();
     if (text.size() > kLineWordBytes) {
         line.overflow = 1;
@@ -210,6 +252,26 @@ void LineTracker::Replaced() {
     CaretLine& line = s_.line;
     Edit edit(line);
     line.flags &= static_cast<std::uint8_t>(~kLastKeyFlags);
+}
+
+std::vector<std::string> ContextWords(const SharedHookState& state) {
+    const CaretLine& line = state.line;
+    auto seq = [&] {
+        return std::atomic_ref<std::uint32_t>(const_cast<std::uint32_t&>(line.seq))
+            .load(std::memory_order_acquire);
+    };
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        const std::uint32_t before = seq();
+        if (before & 1) continue;
+        std::vector<std::string> words;
+        const std::size_t n = std::min<std::size_t>(line.contextWords, 2);
+        for (std::size_t i = 0; i < n; ++i)
+            words.emplace_back(line.context[i],
+                               std::min<std::size_t>(line.contextLen[i], kLineWordBytes));
+        std::atomic_thread_fence(std::memory_order_acquire);
+        if (seq() == before) return words;
+    }
+    return {};
 }
 
 }  // namespace wl

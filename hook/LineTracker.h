@@ -10,7 +10,9 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "hook/AppPolicy.h"
 #include "hook/HookPlatform.h"
@@ -43,9 +45,18 @@ class LineTracker {
     // Anything else typed in place of the word: an expansion, a path.
     void Replaced();
 
+    // A single space ended a word just now (typed, or added after a taken
+    // one): the next word may be offered.
+    bool JustSpaced() const { return s_.line.justSpaced != 0; }
+
   private:
     struct Edit;  // marks the line as being written for its lifetime
     void FinishWord(char delimiter);
+    // The context from the start: a sentence's, or none at all.
+    void ClearContext(bool sentenceStart);
+    void PushContext(std::string_view word);
+    // What ends the line: the word's start is unknown, or a new line starts.
+    void EndLine(End end);
     void Report(std::string_view word);
     void ClearWord();
     void Recheck();
@@ -56,5 +67,10 @@ class LineTracker {
     TextChars& chars_;
     FocusMemo& focus_;
 };
+
+// The words before the word being typed, as another thread or process
+// reads them (the line's sequence number says when it read a line being
+// written; it tries again, a few times).  Empty when none is known.
+std::vector<std::string> ContextWords(const SharedHookState& state);
 
 }  // namespace wl

@@ -44,7 +44,10 @@ MacroText Replacement::Split(const char* text) {
 }
 
 int Replacement::ReplaceStr() {
-    if (!s_.replaceText[0] || !s_.inputWord[0]) return 0;
+    // No word typed is a word only for the prediction of the next one.
+    const bool predicted = s_.predicting != 0;
+    s_.predicting = 0;
+    if (!s_.replaceText[0] || (!s_.inputWord[0] && !predicted)) return 0;
     // Before anything changes: a lookup running on the main program's thread
     // now must not show its list after the replacement.
     list_.CountTakeDown();

@@ -79,8 +79,17 @@ struct CaretLine {
     std::uint8_t overflow;      // 1: the word grew past kLineWordBytes
     char word[kLineWordBytes];  // what was typed since the last delimiter
     char prev[kLineWordBytes];  // the word before it when a single space followed it
+    // The context of the word being typed: the last two words of the line
+    // before it (older first), kContextStart standing for a sentence's
+    // start; none after what ended the line or a word that is no word.
+    std::uint8_t contextWords;  // 0 to 2
+    std::uint8_t contextLen[2];
+    std::uint8_t justSpaced;  // 1: a single space ended a word just now
+    char context[2][kLineWordBytes];
 };
-static_assert(sizeof(CaretLine) == 164);
+static_assert(sizeof(CaretLine) == 296);
+// The start of a sentence as a context word: no word typed is written so.
+inline constexpr char kContextStart[] = "<s>";
 
 struct SharedHookState {
     HookRect caretRect;                    // screen rectangle of the caret
@@ -139,6 +148,12 @@ struct SharedHookState {
     // key moves it only within kSpaceAddedMs.
     std::uint32_t spaceAddedTick;
     CaretLine line;
+    // Set by the main program while the next word is offered after a word
+    // and a space (with the ranked order): the hook then asks for it.
+    std::uint32_t predictOn;
+    // 1 while the lookup pending, or the list shown, offers the next word
+    // with no letter typed: only Tab, Down, Up and Escape steer it.
+    std::uint32_t predicting;
 };
 
 // The layout every process relies on, whatever its bitness.
@@ -163,13 +178,14 @@ static_assert(offsetof(SharedHookState, learnOn) == 134232);
 static_assert(offsetof(SharedHookState, finished) == 134244);
 static_assert(offsetof(SharedHookState, lineBreaks) == 143460);
 static_assert(offsetof(SharedHookState, line) == 143468);
-static_assert(sizeof(SharedHookState) == 143632);
+static_assert(offsetof(SharedHookState, predictOn) == 143764);
+static_assert(sizeof(SharedHookState) == 143772);
 
 // The layout's version, part of the names of the record and of its mutex: a
 // program never opens a record of another layout, such as the one a hook
 // library of an older version, still loaded in running applications, keeps
 // alive.  Raise it whenever the layout changes.
-inline constexpr int kSharedStateLayoutVersion = 1;
+inline constexpr int kSharedStateLayoutVersion = 2;
 
 class CodePage;
 class Registry;

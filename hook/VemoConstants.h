@@ -21,6 +21,11 @@ inline constexpr unsigned WM_CARET_PENDING = 2027;
 // typed in hides its text.
 inline constexpr unsigned WM_WORD_FINISHED = 2028;
 
+// wParam of WM_WORD_LOOKUP: the word as typed (GetInputStr), or, with no
+// letter typed after a word and a space, the words most likely next.
+inline constexpr int LOOKUP_WORD = 0;
+inline constexpr int LOOKUP_NEXT_WORD = 1;
+
 // wParam of WM_SELECT_KEY besides a candidate index 0 to 9.
 inline constexpr int SELECT_PREV = -1;
 inline constexpr int SELECT_NEXT = -2;

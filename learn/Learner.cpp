@@ -139,21 +139,59 @@ std::uint32_t Learner::Uses(std::string_view word) const {
 
 double Learner::Score(std::string_view word, std::string_view prev, double staticProbability,
                       std::int64_t now, const LearnMix& mix) const {
+    return UserScore(word, prev, now, mix) + StaticShare(mix) * staticProbability;
+}
+
+double Learner::StaticShare(const LearnMix& mix) const {
+    return 1 - total_ / (total_ + mix.userWeight);
+}
+
+Learner::UserWeights Learner::UserMix(std::string_view prev, std::int64_t now,
+                                      const LearnMix& mix) const {
+    UserWeights w;
     const double n = total_;
+    if (n <= 0) return w;
     const double userShare = n / (n + mix.userWeight);
-    const double unigram = n > 0 ? WordCount(word, now) / n : 0;
-    double bigram = 0, pairShare = 0;
+    double pairShare = 0, follows = 0;
     if (!prev.empty()) {
         auto p = words_.find(Key(prev));
-        const double follows =
-            p == words_.end() ? 0 : Faded(p->second.follows, p->second.last, now);
-        if (follows > 0) {
-            bigram = PairCount(prev, word, now) / follows;
-            pairShare = follows / (follows + mix.pairWeight);
-        }
+        follows = p == words_.end() ? 0 : Faded(p->second.follows, p->second.last, now);
+        if (follows > 0) pairShare = follows / (follows + mix.pairWeight);
     }
-    const double user = pairShare * bigram + (1 - pairShare) * unigram;
-    return userShare * user + (1 - userShare) * staticProbability;
+    if (follows > 0) w.perPairUse = userShare * pairShare / follows;
+    w.perWordUse = userShare * (1 - pairShare) / n;
+    return w;
+}
+
+double Learner::UserScore(std::string_view word, std::string_view prev, std::int64_t now,
+                          const LearnMix& mix) const {
+    const UserWeights w = UserMix(prev, now, mix);
+    double score = w.perWordUse * WordCount(word, now);
+    if (w.perPairUse > 0) score += w.perPairUse * PairCount(prev, word, now);
+    return score;
+}
+
+void Learner::ForEachWithPrefix(std::string_view prefix, std::int64_t now,
+                                const std::function<void(const LearnedUse&)>& each) const {
+    const std::string key = Key(prefix);
+    for (auto it = words_.lower_bound(key);
+         it != words_.end() && it->first.compare(0, key.size(), key) == 0; ++it) {
+        const WordUse& use = it->second;
+        if (Learnable(use.form))
+            each({use.form, it->first, use.uses, Faded(use.count, use.last, now)});
+    }
+}
+
+std::vector<std::pair<std::string, double>> Learner::PairsAfter(std::string_view prev,
+                                                                std::int64_t now) const {
+    std::vector<std::pair<std::string, double>> out;
+    if (prev.empty()) return out;
+    const std::string from = Key(prev) + '\t';
+    for (auto it = pairs_.lower_bound(from);
+         it != pairs_.end() && it->first.compare(0, from.size(), from) == 0; ++it)
+        out.emplace_back(it->first.substr(from.size()),
+                         Faded(it->second.count, it->second.last, now));
+    return out;
 }
 
 std::vector<std::string> Learner::WordsWithPrefix(std::string_view prefix, std::uint32_t minUses,

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
@@ -83,6 +84,35 @@ class Learner {
     // after prev, the more those count.
     double Score(std::string_view word, std::string_view prev, double staticProbability,
                  std::int64_t now, const LearnMix& mix = {}) const;
+
+    // Score is UserScore + StaticShare * staticProbability: the user's own
+    // part, and the share left to the static probability (the more the
+    // user has typed, the smaller).
+    double UserScore(std::string_view word, std::string_view prev, std::int64_t now,
+                     const LearnMix& mix = {}) const;
+    double StaticShare(const LearnMix& mix = {}) const;
+    // UserScore as weights of counts, for many words after one prev: a
+    // word's UserScore is perPairUse times its faded pair count after prev
+    // plus perWordUse times its own faded count.
+    struct UserWeights {
+        double perPairUse = 0;
+        double perWordUse = 0;
+    };
+    UserWeights UserMix(std::string_view prev, std::int64_t now, const LearnMix& mix = {}) const;
+    // Each learned word that begins with prefix (case ignored), in the order
+    // of their keys.
+    struct LearnedUse {
+        const std::string& form;  // as typed where it says most about the spelling
+        const std::string& key;   // lower case
+        std::uint32_t uses;       // how often it was finished, never faded
+        double count;             // its count as of now, faded
+    };
+    void ForEachWithPrefix(std::string_view prefix, std::int64_t now,
+                           const std::function<void(const LearnedUse&)>& each) const;
+    // The words that followed prev (lower-case keys), with their faded pair
+    // counts.
+    std::vector<std::pair<std::string, double>> PairsAfter(std::string_view prev,
+                                                           std::int64_t now) const;
 
     // Learned words that begin with prefix (case ignored), as last typed, at
     // least minUses uses and minChars characters long, most used first.

@@ -52,6 +52,7 @@ inline constexpr char kLearnNew[] = "bLearnNew";      // 4 bytes, default 0
 // Values of AppOption and of its per-application subkeys.
 inline constexpr char kOthersEnableVemo[] = "OthersEnableVemo";  // 4 bytes, default 1
 inline constexpr char kAppEnableVemo[] = "EnableVemo";           // 1 byte
+inline constexpr char kAppEnablePredict[] = "EnablePredict";     // 1 byte, default 1
 inline constexpr char kAppPath[] = "Path";                       // REG_SZ, no terminator
 
 // Value of LoadSet\<library path>.

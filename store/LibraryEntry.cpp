@@ -32,6 +32,7 @@ void LibraryEntry::Clear() {
     text_.reset();
     textLength_ = 0;
     probability = 0;
+    weight = 0;
 }
 
 void LibraryEntry::TakeFrom(LibraryEntry& other) {
@@ -41,6 +42,7 @@ void LibraryEntry::TakeFrom(LibraryEntry& other) {
     text_ = std::move(other.text_);
     textLength_ = other.textLength_;
     probability = other.probability;
+    weight = other.weight;
     other.keyLength_ = other.textLength_ = 0;
 }
 

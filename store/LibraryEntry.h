@@ -57,6 +57,9 @@ class LibraryEntry {
     // From a ranked lookup: the key's share of its library's weights (how
     // likely the word is); 0 without a weight, and from every other lookup.
     double probability = 0;
+    // From a ranked lookup: the key's weight, 10^(log10 P + 10) of the word
+    // alone in the library's language model; 0 without one.
+    std::uint32_t weight = 0;
 
   private:
     std::unique_ptr<char[]> key_;

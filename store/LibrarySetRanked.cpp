@@ -171,11 +171,13 @@ bool LibrarySet::DeliverRanked(int library, std::uint32_t position, LibraryEntry
             entry.SetText("", 0);
             entry.type = type;
             entry.probability = index.Probability(position);
+            entry.weight = index.HasWeight(position) ? index.Weight(position) : 0;
             return true;
         }
         if (libraries_[j].Get(key.data(), length, entry)) {
             entry.type = type;
             entry.probability = index.Probability(position);
+            entry.weight = index.HasWeight(position) ? index.Weight(position) : 0;
             return true;
         }
     }

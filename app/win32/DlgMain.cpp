@@ -66,7 +66,8 @@ CDlgMain::~CDlgMain() {
 INT_PTR CDlgMain::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case vemo::WM_WORD_LOOKUP:
-            SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, m_candidates.OnWordLookup());
+            SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT,
+                              m_candidates.OnWordLookup(static_cast<int>(wp)));
             return TRUE;
         case vemo::WM_SELECT_KEY:
             SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT,

@@ -26,6 +26,8 @@ class VemoApi : public HookCalls, public ReportedWords {
         return false;
     }
     virtual void DropFinishedWords() {}
+    // The next word after a word and a space, offered while on.
+    virtual void SetPrediction(int on) { (void)on; }
     // Why the hook library has no shared record (a RecordStatus; 0 when it
     // has one): without it there is no completion and no learning.
     virtual int GetSharedStateStatus() { return 0; }

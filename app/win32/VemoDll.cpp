@@ -15,7 +15,17 @@ class VemoDllApi : public VemoApi {
     int GetInputStr(char* buffer, int size) override { return ::GetInputStr(buffer, size); }
     int SetReplaceStr(const char* text, int mode) override { return ::SetReplaceStr(text, mode); }
     int ReplaceStr() override { return ::ReplaceStr(); }
-    int GetPrevWord(char* buffer, int size) override { return ::GetPrevWord(buffer, size); }
+    std::vector<std::string> GetContext() override {
+        char buffer[2 * 65 + 8] = {};
+        const int n = ::GetContextWords(buffer, sizeof buffer);
+        std::vector<std::string> words;
+        for (int i = 0, at = 0; i < n && at < static_cast<int>(sizeof buffer); ++i) {
+            words.emplace_back(buffer + at);
+            at += static_cast<int>(words.back().size()) + 1;
+        }
+        return words;
+    }
+    void SetPrediction(int on) override { ::SetPrediction(on); }
     void SetLearning(int on) override { ::SetLearning(on); }
     bool NextReported(ReportedWord& word) override {
         VemoFinishedWord taken{};

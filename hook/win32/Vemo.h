@@ -60,10 +60,14 @@ struct VemoFinishedWord {
 VEMO_API int TakeFinishedWord(VemoFinishedWord* out);
 // Nothing reported so far is handed over (everything learned was forgotten).
 VEMO_API void DropFinishedWords(void);
-// The word before the lookup word when a single space stands between them
-// ("of" while "of th" is typed), NUL-terminated and cut to size - 1 bytes;
-// empty when there is none.  Answers its length.
-VEMO_API int GetPrevWord(char* buffer, int size);
+// The next word: while on, after a word and a space the candidate window is
+// asked (WM_WORD_LOOKUP with LOOKUP_NEXT_WORD) for the words most likely
+// next, with no letter typed.
+VEMO_API void SetPrediction(int on);
+// The words before the word being typed in its line, older first, each
+// NUL-terminated one after the other ("<s>" for a sentence's start), cut to
+// the buffer; answers how many (0 to 2).
+VEMO_API int GetContextWords(char* buffer, int size);
 // Why this process has no shared record (and so no completion and no
 // learning): a wl::RecordStatus (hook/SharedRecordCheck.h), 0 when the record
 // is in use.  Maps the record first if nothing did yet.

@@ -11,6 +11,7 @@
 
 #include "hook/FinishedWords.h"
 #include "hook/HookLogic.h"
+#include "hook/LineTracker.h"
 #include "hook/win32/SharedMapping.h"
 #include "hook/win32/Vemo.h"
 #include "hook/win32/Win32HookPlatform.h"
@@ -311,24 +312,35 @@ VEMO_API void DropFinishedWords(void) {
     if (SharedHookState* state = SharedState()) DropFinishedWords(*state);
 }
 
-VEMO_API int GetPrevWord(char* buffer, int size) {
-    try {
-        SharedHookState* state = SharedState();
-        if (!buffer || size < 1) return 0;
-        buffer[0] = '\0';
-        if (!state) return 0;
-        const std::string prev = WordBeforeInput(*state, SystemCodePage());
-        const std::size_t n = std::min(prev.size(), static_cast<std::size_t>(size) - 1);
-        std::memcpy(buffer, prev.data(), n);
-        buffer[n] = '\0';
-        return static_cast<int>(n);
-    } catch (...) {
-        return 0;
-    }
+VEMO_API void SetPrediction(int on) {
+    SharedHookState* state = SharedState();
+    if (!state) return;
+    state->predictOn = on ? 1 : 0;
+    if (!on) state->predicting = 0;
 }
 
 VEMO_API int GetSharedStateStatus(void) {
     return static_cast<int>(SharedStateStatus());
+}
+
+VEMO_API int GetContextWords(char* buffer, int size) {
+    try {
+        if (!buffer || size < 1) return 0;
+        buffer[0] = '\0';
+        SharedHookState* state = SharedState();
+        if (!state) return 0;
+        int words = 0;
+        std::size_t at = 0;
+        for (const std::string& word : ContextWords(*state)) {
+            if (at + word.size() + 1 > static_cast<std::size_t>(size)) break;
+            std::memcpy(buffer + at, word.c_str(), word.size() + 1);
+            at += word.size() + 1;
+            ++words;
+        }
+        return words;
+    } catch (...) {
+        return 0;
+    }
 }
 
 }  // extern "C"

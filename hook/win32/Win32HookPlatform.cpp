@@ -122,17 +122,36 @@ FocusInfo Win32HookPlatform::FocusAndCaret() {
     return out;
 }
 
+namespace {
+
+// The window's class name in lower case ("edit", "richedit20a",
+// "windowsforms10.edit...", "combobox", ...); empty when unknown.
+std::string LowerClassName(HWND hwnd) {
+    char cls[256] = {};
+    if (!GetClassNameA(hwnd, cls, sizeof cls)) return {};
+    for (char* c = cls; *c; ++c)
+        if (*c >= 'A' && *c <= 'Z') *c = static_cast<char>(*c + 32);
+    return cls;
+}
+
+}  // namespace
+
 bool Win32HookPlatform::IsPasswordField(Handle32 window) {
     if (!window) return false;
     HWND hwnd = ToHwnd(window);
     if (!(GetWindowLongA(hwnd, GWL_STYLE) & ES_PASSWORD)) return false;
     // ES_PASSWORD means something else for other controls: only edit
     // controls ("Edit", "RichEdit20A", "WindowsForms10.EDIT...", ...) count.
-    char cls[256] = {};
-    if (!GetClassNameA(hwnd, cls, sizeof cls)) return false;
-    for (char* c = cls; *c; ++c)
-        if (*c >= 'A' && *c <= 'Z') *c = static_cast<char>(*c + 32);
-    return std::strstr(cls, "edit") != nullptr;
+    return LowerClassName(hwnd).find("edit") != std::string::npos;
+}
+
+bool Win32HookPlatform::IsSingleLineField(Handle32 window) {
+    if (!window) return false;
+    HWND hwnd = ToHwnd(window);
+    const std::string cls = LowerClassName(hwnd);
+    if (cls.find("combo") != std::string::npos) return true;
+    return cls.find("edit") != std::string::npos &&
+           !(GetWindowLongA(hwnd, GWL_STYLE) & ES_MULTILINE);
 }
 
 std::uint32_t Win32HookPlatform::WindowProcessId(Handle32 window) {
@@ -287,17 +306,26 @@ bool ReadSwitch(HKEY key, const char* name, std::uint32_t& value) {
     return true;
 }
 
-}  // namespace
-
-bool Win32HookPlatform::OwnSwitch(const std::string& application, std::uint32_t& value) {
+// A value of the application's own key under AppOption.
+bool ReadOwnSwitch(const std::string& application, const char* name, std::uint32_t& value) {
     HKEY parent = TheAppOptionKey().Get();
     HKEY app = nullptr;
     if (!parent ||
         RegOpenKeyExA(parent, application.c_str(), 0, KEY_QUERY_VALUE, &app) != ERROR_SUCCESS)
         return false;
-    const bool read = ReadSwitch(app, reg::kAppEnableVemo, value);
+    const bool read = ReadSwitch(app, name, value);
     RegCloseKey(app);
     return read;
+}
+
+}  // namespace
+
+bool Win32HookPlatform::OwnSwitch(const std::string& application, std::uint32_t& value) {
+    return ReadOwnSwitch(application, reg::kAppEnableVemo, value);
+}
+
+bool Win32HookPlatform::OwnPredictSwitch(const std::string& application, std::uint32_t& value) {
+    return ReadOwnSwitch(application, reg::kAppEnablePredict, value);
 }
 
 bool Win32HookPlatform::OthersSwitch(std::uint32_t& value) {

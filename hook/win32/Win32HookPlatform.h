@@ -44,6 +44,7 @@ class Win32HookPlatform : public HookPlatform {
     // Set by BeginVemo in the process that installs the hooks.
     void SetMainProgram(bool value) { mainProgram_ = value; }
     bool IsPasswordField(Handle32 window) override;
+    bool IsSingleLineField(Handle32 window) override;
     std::uint32_t WindowProcessId(Handle32 window) override;
     std::uint32_t CurrentProcessId() override;
     bool CurrentExecutablePath(char* buffer, std::size_t size) override;
@@ -55,6 +56,7 @@ class Win32HookPlatform : public HookPlatform {
     bool PutClipboardText(const char* text, std::size_t len) override;
     bool OwnSwitch(const std::string& application, std::uint32_t& value) override;
     bool OthersSwitch(std::uint32_t& value) override;
+    bool OwnPredictSwitch(const std::string& application, std::uint32_t& value) override;
     bool Unchanged() override;
     int InputMethodDescription(Handle32 window, char* buffer, int size) override;
     std::tm LocalTime() override;

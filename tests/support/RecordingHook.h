@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "app/CandidateList.h"
 
@@ -16,7 +17,7 @@ class RecordingHook : public Base {
     std::string replaceText;
     int replaceMode = -1;
     int replaceCalls = 0;
-    std::string prevWord;  // the word before the lookup word
+    std::vector<std::string> context;  // the words before the lookup word
 
     int GetInputStr(char* buffer, int size) override {
         // Copies at most size - 1 bytes and writes no terminator.
@@ -30,13 +31,7 @@ class RecordingHook : public Base {
         return 1;
     }
     int ReplaceStr() override { return ++replaceCalls, 1; }
-    int GetPrevWord(char* buffer, int size) override {
-        int n = 0;
-        for (; n < size - 1 && n < static_cast<int>(prevWord.size()); ++n)
-            buffer[n] = prevWord[static_cast<std::size_t>(n)];
-        if (size > 0) buffer[n] = '\0';
-        return n;
-    }
+    std::vector<std::string> GetContext() override { return context; }
 };
 
 }  // namespace wl::test

@@ -345,7 +345,7 @@ TEST_F(SmartFixture, WhatWasLearnedReordersThePageAndTheWordBeforeCounts) {
     }
     ASSERT_EQ(Lookup("th"), 0);
     EXPECT_EQ(Keys().front(), "thesis");
-    hook.prevWord = "of";
+    hook.context = {"of"};
     ASSERT_EQ(Lookup("th"), 0);
     EXPECT_EQ(Keys().front(), "this");
     // A Shorthand key equal to the typed word stays in front.

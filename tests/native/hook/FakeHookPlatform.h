@@ -93,6 +93,7 @@ class FakeHookPlatform : public HookPlatform {
     std::set<Handle32> windows{kMain, kEdit, kOther};
     std::set<Handle32> visible;
     std::set<Handle32> passwordFields;
+    std::set<Handle32> singleLineFields;
     std::map<Handle32, std::uint32_t> windowPids{{kMain, kMainPid}, {kEdit, kAppPid}};
     Handle32 focus = kEdit;
     bool mainProgram = false;  // this process installed the hooks
@@ -197,6 +198,7 @@ class FakeHookPlatform : public HookPlatform {
     }
     bool IsMainProgram() override { return mainProgram; }
     bool IsPasswordField(Handle32 w) override { return passwordFields.count(w) != 0; }
+    bool IsSingleLineField(Handle32 w) override { return singleLineFields.count(w) != 0; }
     std::uint32_t WindowProcessId(Handle32 w) override {
         auto it = windowPids.find(w);
         return it == windowPids.end() ? 0 : it->second;
@@ -225,6 +227,9 @@ class FakeHookPlatform : public HookPlatform {
         return switches_.OwnSwitch(application, value);
     }
     bool OthersSwitch(std::uint32_t& value) override { return switches_.OthersSwitch(value); }
+    bool OwnPredictSwitch(const std::string& application, std::uint32_t& value) override {
+        return switches_.OwnPredictSwitch(application, value);
+    }
     int InputMethodDescription(Handle32, char* buffer, int size) override {
         int n = std::min<int>(static_cast<int>(imeDescription.size()), size - 1);
         std::memcpy(buffer, imeDescription.data(), static_cast<std::size_t>(n));

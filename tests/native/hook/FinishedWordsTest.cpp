@@ -218,21 +218,6 @@ TEST_F(FinishedWords, AWordTakenFromTheListCountsOnceAndItsKeysNotAtAll) {
     EXPECT_EQ(Reported(), (Words{"then/"}));
 }
 
-TEST_F(FinishedWords, TheWordBeforeTheOneLookedUpIsKnownWhenASpaceAloneStandsBetween) {
-    struct Case {
-        const char* line;
-        const char* word;
-        const char* prev;
-    };
-    for (const Case& c : {Case{"of th", "th", "of"}, Case{"of  th", "th", ""},
-                          Case{"end. Th", "Th", ""}, Case{"a, b", "b", ""}, Case{"th", "th", ""},
-                          Case{"so of th", "of th", "so"}, Case{"x th", "y", ""}}) {
-        SetLine(c.line);
-        SetWord(c.word);
-        EXPECT_EQ(WordBeforeInput(s(), CodePage1252()), c.prev) << c.line;
-    }
-}
-
 struct Ring {
     Ring() : state(std::make_unique<SharedHookState>()) {
         InitSharedHookState(*state);

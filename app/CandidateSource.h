@@ -1,0 +1,39 @@
+// Where the candidate list's candidates come from: the merged lookup of the
+// loaded libraries, plain and ranked, and their context model.
+#pragma once
+
+#include "store/ContextModel.h"
+#include "store/LibraryEntry.h"
+
+namespace wl {
+
+// The merged candidate stream of the loaded libraries.
+class CandidateSource {
+  public:
+    virtual ~CandidateSource() = default;
+    virtual int FindFirst(const char* word, LibraryEntry& entry, int matchMode, int enableWord,
+                          int enableShorthand) = 0;
+    virtual int FindNext(LibraryEntry& entry) = 0;
+    // The smart order: the most likely candidates first, letter case
+    // ignored in matching.  A source without it offers nothing.
+    virtual int FindFirstRanked(const char* word, LibraryEntry& entry, int enableWord,
+                                int enableShorthand) {
+        (void)word, (void)entry, (void)enableWord, (void)enableShorthand;
+        return 0;
+    }
+    virtual int FindNextRanked(LibraryEntry& entry) {
+        (void)entry;
+        return 0;
+    }
+    // The Dictionary entry of key (case ignored) within the ranked lookup,
+    // which then does not offer it again.
+    virtual int FindRankedKey(const char* key, LibraryEntry& entry) {
+        (void)key, (void)entry;
+        return 0;
+    }
+    // What the words before the caret say of the next one; none: the
+    // ranked order alone.
+    virtual const ContextModel* Context() { return nullptr; }
+};
+
+}  // namespace wl
