@@ -1,9 +1,11 @@
 // Where the candidate list's candidates come from: the merged lookup of the
-// loaded libraries, plain and ranked, and their context model.
+// loaded libraries, plain and ranked, and their context model; and that of
+// a LibrarySet.
 #pragma once
 
 #include "store/ContextModel.h"
 #include "store/LibraryEntry.h"
+#include "store/LibrarySet.h"
 
 namespace wl {
 
@@ -34,6 +36,28 @@ class CandidateSource {
     // What the words before the caret say of the next one; none: the
     // ranked order alone.
     virtual const ContextModel* Context() { return nullptr; }
+};
+
+// The loaded libraries of a LibrarySet as the candidates' source.
+class LibrarySource : public CandidateSource {
+  public:
+    explicit LibrarySource(LibrarySet& set) : set_(set) {}
+    int FindFirst(const char* word, LibraryEntry& entry, int matchMode, int enableWord,
+                  int enableShorthand) override {
+        return set_.FindFirst(word, entry, matchMode, enableWord, enableShorthand);
+    }
+    int FindNext(LibraryEntry& entry) override { return set_.FindNext(entry); }
+    int FindFirstRanked(const char* word, LibraryEntry& entry, int enableWord,
+                        int enableShorthand) override {
+        return set_.FindFirstRanked(word, entry, enableWord, enableShorthand);
+    }
+    int FindNextRanked(LibraryEntry& entry) override { return set_.FindNextRanked(entry); }
+    int FindRankedKey(const char* key, LibraryEntry& entry) override {
+        return set_.FindRankedKey(key, entry);
+    }
+
+  private:
+    LibrarySet& set_;
 };
 
 }  // namespace wl

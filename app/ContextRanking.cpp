@@ -56,8 +56,7 @@ class ContextView {
         if (last == ContextModel::kNoWord) return;
         if (lowerContext.size() >= 2) {
             const WordId pair[2] = {model_->Id(lowerContext[lowerContext.size() - 2]), last};
-            if (pair[0] != ContextModel::kNoWord)
-                model_->Lookup(pair, 2, three_, threeBackoff_);
+            if (pair[0] != ContextModel::kNoWord) model_->Lookup(pair, 2, three_, threeBackoff_);
         }
         model_->Lookup(&last, 1, two_, twoBackoff_);
     }
@@ -79,10 +78,12 @@ class ContextView {
     // context, with their probability.
     void Named(WordId first, WordId last, std::vector<std::pair<double, WordId>>& out) const {
         auto range = [&](const std::vector<ContextModel::Entry>& entries) {
-            auto lo = std::lower_bound(entries.begin(), entries.end(), first,
-                                       [](const ContextModel::Entry& e, WordId w) { return e.word < w; });
-            auto hi = std::lower_bound(lo, entries.end(), last,
-                                       [](const ContextModel::Entry& e, WordId w) { return e.word < w; });
+            auto lo =
+                std::lower_bound(entries.begin(), entries.end(), first,
+                                 [](const ContextModel::Entry& e, WordId w) { return e.word < w; });
+            auto hi =
+                std::lower_bound(lo, entries.end(), last,
+                                 [](const ContextModel::Entry& e, WordId w) { return e.word < w; });
             return std::make_pair(lo, hi);
         };
         const auto [lo3, hi3] = range(three_);
@@ -196,7 +197,8 @@ RankedPage RankInContext(CandidateSource& source, const Learner* learner, const 
             return c.entry->type == Dictionary && Lower(cp, c.entry->keyString()) == lowerKey;
         });
     };
-    std::priority_queue<double, std::vector<double>, std::greater<double>> best;  // the rows' scores
+    std::priority_queue<double, std::vector<double>, std::greater<double>>
+        best;  // the rows' scores
     auto add = [&](std::unique_ptr<LibraryEntry> entry, double score) {
         chosen.push_back({std::move(entry), score});
         best.push(score);

@@ -19,13 +19,15 @@
 //     the word before it when a single space stood between them, on a clock
 //     that moves a second per word, as the hook library reports them (not
 //     before a paragraph's end, not the pieces of a hyphenated word).  The
-//     page is what the candidate list shows: the first 50 candidates of the
-//     ranked lookup (the Shorthand keys equal to the typed word pinned in
-//     front) and the 10 most used learned words a library holds that the 50
-//     do not, ordered by OrderByUse, and its first 10 rows;
+//     page is what the candidate list shows (RankInContext: the exact best
+//     10 by the learned mix over every matching key), without the
+//     libraries' context model;
 //   - the same with "learn new words": the learned words of two uses and
-//     three letters (the 10 most used) that no library holds join them
-//     before the order;
+//     three letters that no library holds are candidates too;
+//   - the same ranked in the context of the two words before (the English
+//     library's model);
+//   - the same with the next word offered after a word and a space, before
+//     a letter: a word on row r of it costs r keys (r - 1 Downs and Tab);
 //   - the ceiling: every word of two or more letters taken after its first
 //     letter, with the space.
 // A Shorthand candidate never types a word of the text, but it takes a row.
@@ -34,21 +36,19 @@
 // learner goes on from the first half into the second, and the second half
 // is typed once more by a fresh learner.  For the learning orders it also
 // tells where the words stood after their first letter, the learner's size
-// and file after the text, and the time OrderByUse takes.
+// and file after the text, and the time a page takes.
 //
 // The text: Jane Austen's six novels (public domain), read at run time from
 // Debian's r-cran-janeaustenr, where it installs them, through R; or any
 // text file (UTF-8 or plain ASCII) given with --text.
 //
 //   ksr [--libs DIR] [--text FILE] [--words N] [--mix USER,PAIR] [--half-life S]
-//       [--candidates C] [--learned L] [--tune]
+//       [--tune]
 //
 // DIR: the folder of the libraries (default: the build's Libs); N: type only
 // the first N words; USER,PAIR: LearnMix's userWeight and pairWeight (default:
 // its own); S: the half-life of the counts in seconds (0: they never fade;
-// default LearnLimits'); C, L: the ranked candidates the learned order
-// chooses from (50) and the learned words asked for (10), to see what other
-// choices would give; --tune: only the learning orders on the first half,
+// default LearnLimits'); --tune: only the learning orders on the first half,
 // for a grid of mixes (or the one given).
 #include <algorithm>
 #include <chrono>
@@ -61,11 +61,14 @@
 
 #include <unistd.h>
 
+#include "app/CandidateSource.h"
+#include "app/ContextRanking.h"
 #include "app/TypedCase.h"
 #include "learn/LearnedFile.h"
 #include "learn/Learner.h"
 #include "platform/CodePage.h"
 #include "platform/Directory.h"
+#include "platform/LetterWords.h"
 #include "platform/Registry.h"
 #include "store/LibrarySet.h"
 
@@ -75,10 +78,6 @@ using Clock = std::chrono::steady_clock;
 namespace fs = std::filesystem;
 
 constexpr int kPage = 10;
-// The ranked candidates the learned order chooses the page from, and the
-// learned words asked for with "learn new words" (--candidates, --learned).
-std::size_t rankedCandidates = 50;
-std::size_t learnedOffered = 10;
 // The learner's clock: it starts here and moves on a second per word.
 constexpr std::int64_t kStartTime = 1800000000;
 constexpr std::int64_t kSecondsPerWord = 1;
@@ -218,79 +217,73 @@ class Pages {
     double seconds_ = 0;
 };
 
-std::string Lower(std::string text) {
-    wl::SystemCodePage().ToLower(text.data());
-    text.resize(std::strlen(text.c_str()));
-    return text;
-}
-
-// The first candidates of the ranked lookup for a typed prefix, as the
-// candidate list hands them to OrderByUse, remembered per prefix.
-struct RankedPage {
-    std::vector<wl::RankedCandidate> candidates;
-    std::vector<std::string> texts;  // what each would type; "" for a Shorthand key
-    std::vector<std::string> keys;   // lower-cased
-    std::size_t pinned = 0;          // the Shorthand keys equal to the prefix
+// What taking a word costs: whether it was taken from the list (a space
+// after it is then the list's), and the keys it took, the take included.
+struct Taken {
+    bool taken = false;
+    std::size_t keys = 0;
 };
 
-class RankedPages {
-  public:
-    explicit RankedPages(wl::LibrarySet& set) : set_(set) {}
-    const RankedPage& Get(const std::string& typed) {
-        auto it = memo_.find(typed);
-        if (it == memo_.end()) it = memo_.emplace(typed, Lookup(typed)).first;
-        return it->second;
-    }
-    // True when a Dictionary library holds the word (case ignored).
-    bool Holds(const std::string& word) { return Probability(word) >= 0; }
-    // The word's probability as its Dictionary entry has it; -1 when no
-    // Dictionary library holds it.
-    double Probability(const std::string& word) {
-        auto it = held_.find(word);
-        if (it != held_.end()) return it->second;
-        double probability = -1;
-        wl::LibraryEntry e;
-        if (set_.FindFirstRanked(word.c_str(), e, 1, 0)) {
-            // The first candidate may be the word itself, which the lookup
-            // then does not give again.
-            if (wl::SystemCodePage().CompareNoCase(e.keyString(), word.c_str()) == 0 ||
-                set_.FindRankedKey(word.c_str(), e))
-                probability = e.probability;
+// The words before each word as the hook library keeps them (the context),
+// and whether a single space after a word stands right before it (the next
+// word is then offered before a letter is typed).  A sentence starts after
+// . ! ? and a paragraph's end; a word with a digit, or the pieces of a
+// hyphenated word (the hook takes them for one word no model knows), leave
+// none.
+struct Before {
+    std::vector<std::string> context;
+    bool afterWordAndSpace = false;
+};
+
+std::vector<Before> ContextsOf(const std::vector<Token>& tokens) {
+    const wl::CodePage& cp = wl::SystemCodePage();
+    std::vector<Before> out(tokens.size());
+    std::vector<std::string> context{wl::ContextModel::kSentenceStart};
+    auto push = [&](const std::string& word) {
+        context.push_back(word);
+        if (context.size() > 2) context.erase(context.begin());
+    };
+    for (std::size_t i = 0; i < tokens.size(); ++i) {
+        const Token& t = tokens[i];
+        if (t.word) {
+            out[i].context = context;
+            out[i].afterWordAndSpace = i >= 2 && tokens[i - 1].text == " " && tokens[i - 2].word &&
+                                       wl::IsLetterWord(tokens[i - 2].text, cp, 64);
+            const bool hyphenated =
+                (i + 2 < tokens.size() && tokens[i + 1].text == "-" && tokens[i + 2].word) ||
+                (i >= 2 && tokens[i - 1].text == "-" && tokens[i - 2].word);
+            if (wl::IsLetterWord(t.text, cp, 64) && !hyphenated)
+                push(t.text);
+            else
+                context.clear();
+            continue;
         }
-        held_.emplace(word, probability);
-        return probability;
+        const char c = t.text[0];
+        if (c == '.' || c == '!' || c == '?' || c == '\n')
+            context = {wl::ContextModel::kSentenceStart};
+    }
+    return out;
+}
+
+// The candidates' source of the typists: the loaded libraries, with their
+// context model or without.
+class BenchSource : public wl::LibrarySource {
+  public:
+    BenchSource(wl::LibrarySet& set, bool model) : LibrarySource(set), model_(model) {}
+    const wl::ContextModel* Context() override {
+        return model_ ? LibrarySource::Context() : nullptr;
     }
 
   private:
-    RankedPage Lookup(const std::string& typed) {
-        const wl::CodePage& cp = wl::SystemCodePage();
-        RankedPage page;
-        wl::LibraryEntry e;
-        bool leading = true;
-        for (int ok = set_.FindFirstRanked(typed.c_str(), e, 1, 1);
-             ok && page.candidates.size() < rankedCandidates; ok = set_.FindNextRanked(e)) {
-            const std::string key = e.keyString();
-            const bool word = e.type == wl::Dictionary;
-            leading = leading && !word && cp.CompareNoCase(key.c_str(), typed.c_str()) == 0;
-            if (leading) ++page.pinned;
-            page.candidates.push_back({key, e.probability, word});
-            page.texts.push_back(word ? wl::FollowTypedCase(cp, typed.c_str(), key.c_str())
-                                      : std::string());
-            page.keys.push_back(Lower(key));
-        }
-        return page;
-    }
-    wl::LibrarySet& set_;
-    std::unordered_map<std::string, RankedPage> memo_;
-    std::unordered_map<std::string, double> held_;
+    bool model_;
 };
 
 // Where a word of two or more letters stood after its first letter, and
 // the letters typed after the first because it did not stand on the page.
-enum Place { kOnPage, kPageTwo, kFurther, kInDictionary, kInNoLibrary, kPlaces };
-constexpr const char* kPlaceNames[kPlaces] = {
-    "on the first page", "on the second page", "further down the candidates",
-    "not among them, in the dictionary", "not among them, in no library"};
+enum Place { kOnPage, kPageTwo, kInDictionary, kInNoLibrary, kPlaces };
+constexpr const char* kPlaceNames[kPlaces] = {"on the first page", "on the second page",
+                                              "not among them, in the dictionary",
+                                              "not among them, in no library"};
 
 struct PlaceCount {
     long words = 0, typedBefore = 0, lettersAfterFirst = 0;
@@ -306,83 +299,124 @@ Percentiles Of(std::vector<std::uint32_t> ns) {
     return {ns[ns.size() / 2] / 1e3, ns[ns.size() * 99 / 100] / 1e3};
 }
 
-// The typist of the learning orders: before each letter the page is the
-// first 50 ranked candidates with the learned words the candidate list adds
-// (see AddLearned) after them, ordered by OrderByUse, and its first 10 rows;
-// each word finished, taken or typed, is one use (see Learn), after the word
-// before it when a single space stood between.
-// Without learning the order is the ranked one (smart order); the words
-// are still counted, to tell which were typed before.
-class LearningTypist {
+// What a typist of the built design can do.
+struct Design {
+    bool learn = false;     // learning from what is typed
+    bool newWords = false;  // and the words no library holds
+    bool context = false;   // the words before rank the list (the libraries' model)
+    bool predict = false;   // the next word before a letter is typed
+};
+
+// The typist of the ranked designs: before each letter the page is the
+// candidate list's (RankInContext, the first 10 rows, in the typist's
+// letter case); with prediction, after a word and a space the next words
+// are offered first, and a word on row r of them costs r keys (r - 1 Downs
+// and Tab).  Each word finished, taken or typed, is one use (see Learn),
+// after the word before it when a single space stood between.
+class Typist {
   public:
-    LearningTypist(RankedPages& pages, bool learn, bool newWords, const wl::LearnMix& mix,
-                   const wl::LearnLimits& limits)
-        : pages_(pages),
-          learn_(learn),
-          newWords_(newWords),
+    Typist(wl::LibrarySet& set, const std::vector<Before>& before, const Design& design,
+           const wl::LearnMix& mix, const wl::LearnLimits& limits)
+        : set_(set),
+          source_(set, design.context),
+          before_(before),
+          design_(design),
           mix_(mix),
           learner_(wl::SystemCodePage(), limits) {}
 
-    // The letters typed before the word at tokens[i] was taken; 0 when it
-    // was typed whole.
-    std::size_t Take(const std::vector<Token>& tokens, std::size_t i) {
+    Taken Take(const std::vector<Token>& tokens, std::size_t i) {
         const std::string& w = tokens[i].text;
         const bool spaced = i >= 2 && tokens[i - 1].text == " " && tokens[i - 2].word;
         const std::string prev = spaced ? tokens[i - 2].text : std::string();
         const bool typedBefore = learner_.Uses(w) > 0;
-        std::size_t taken = 0;
-        for (std::size_t typed = 1; typed < w.size() && !taken; ++typed) {
-            const std::string prefix = w.substr(0, typed);
-            const RankedPage& page = pages_.Get(prefix);
-            const std::vector<wl::RankedCandidate>* candidates = &page.candidates;
-            const std::vector<std::string>* texts = &page.texts;
-            if (learn_) {
-                AddLearned(prefix, page);
-                candidates = &candidates_;
-                texts = &texts_;
-            }
-            // The word's row in the order; past the end when it is not there.
-            std::size_t row = 0;
-            if (learn_) {
-                auto start = Clock::now();
-                order_ = wl::OrderByUse(learner_, *candidates, page.pinned, prev, now_, mix_);
-                auto ns = static_cast<std::uint32_t>(
-                    std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - start)
-                        .count());
-                (candidates->size() >= rankedCandidates ? orderFull_ : orderShort_).push_back(ns);
-                while (row < order_.size() && (*texts)[order_[row]] != w) ++row;
-            } else {
-                while (row < texts->size() && (*texts)[row] != w) ++row;
-            }
-            const bool found = row < texts->size();
-            if (found && row < static_cast<std::size_t>(kPage)) taken = typed;
-            if (typed == 1) {
-                place_ = !found ? (pages_.Holds(w) ? kInDictionary : kInNoLibrary)
-                         : row < static_cast<std::size_t>(kPage)     ? kOnPage
-                         : row < static_cast<std::size_t>(2 * kPage) ? kPageTwo
-                                                                     : kFurther;
+        Taken best{false, w.size()};
+        std::size_t letters = w.size();  // typed before it was taken
+        if (design_.predict && before_[i].afterWordAndSpace) {
+            const std::size_t row = Row("", before_[i].context, prev, w, kPage);
+            if (row < static_cast<std::size_t>(kPage)) {
+                best = {true, row + 1};
+                letters = 0;
+                ++predicted_;
             }
         }
-        if (w.size() >= 2) {
-            PlaceCount& at = places_[place_];
-            ++at.words;
-            if (typedBefore) ++at.typedBefore;
-            at.lettersAfterFirst += static_cast<long>((taken ? taken : w.size()) - 1);
+        // Taken as soon as it is on the page (with its space, even a
+        // two-letter word saves a key), unless the next-word list gave it
+        // for fewer keys.
+        for (std::size_t typed = 1; typed < w.size(); ++typed) {
+            if (typed > 1 && best.taken && typed + 1 >= best.keys) break;
+            // After the first letter, two pages: where the word stood.
+            const std::size_t rows = typed == 1 ? 2 * kPage : kPage;
+            const std::size_t row = Row(w.substr(0, typed), before_[i].context, prev, w, rows);
+            if (typed == 1) Place(w, row, typedBefore);
+            if (row < static_cast<std::size_t>(kPage)) {
+                if (!best.taken || typed + 1 < best.keys) {
+                    best = {true, typed + 1};
+                    letters = typed;
+                }
+                break;
+            }
         }
+        if (w.size() >= 2)
+            places_[place_].lettersAfterFirst += static_cast<long>(letters > 0 ? letters - 1 : 0);
         Learn(tokens, i, prev);
         now_ += kSecondsPerWord;
-        return taken;
+        return best;
     }
 
     const wl::Learner& learner() const { return learner_; }
-    const PlaceCount& place(Place p) const { return places_[p]; }
-    // OrderByUse's time on pages of 50 candidates (or more), and on shorter ones.
-    Percentiles OrderFull() const { return Of(orderFull_); }
-    Percentiles OrderShort() const { return Of(orderShort_); }
-    long OrderCalls() const { return static_cast<long>(orderFull_.size() + orderShort_.size()); }
-    Percentiles Learned() const { return Of(learned_); }
+    const PlaceCount& place(::Place p) const { return places_[p]; }
+    long predicted() const { return predicted_; }
+    Percentiles Pages(bool withLetters) const { return Of(withLetters ? typedNs_ : nextNs_); }
 
   private:
+    // The row of w on the page for typed after context; past the rows
+    // when it is not there.
+    std::size_t Row(const std::string& typed, const std::vector<std::string>& context,
+                    const std::string& prev, const std::string& w, std::size_t rows) {
+        wl::RankRequest request;
+        request.word = typed;
+        request.context = context;
+        request.prev = prev;
+        request.rows = rows;
+        request.learnNew = design_.learn && design_.newWords;
+        request.now = now_;
+        const auto start = Clock::now();
+        const wl::RankedPage page = wl::RankInContext(source_, design_.learn ? &learner_ : nullptr,
+                                                      wl::SystemCodePage(), request);
+        (typed.empty() ? nextNs_ : typedNs_)
+            .push_back(static_cast<std::uint32_t>(
+                std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - start)
+                    .count()));
+        std::size_t row = 0;
+        for (const auto& entry : page.entries) {
+            if (entry->type != wl::Dictionary && entry->type != wl::Learned) {
+                if (&entry - &page.entries.front() >= static_cast<long>(page.pinned)) ++row;
+                continue;
+            }
+            if (wl::FollowTypedCase(wl::SystemCodePage(), typed.c_str(), entry->keyString()) == w)
+                return row;
+            ++row;
+        }
+        return rows;
+    }
+
+    void Place(const std::string& w, std::size_t row, bool typedBefore) {
+        place_ = row < static_cast<std::size_t>(kPage)       ? kOnPage
+                 : row < static_cast<std::size_t>(2 * kPage) ? kPageTwo
+                 : Holds(w)                                  ? kInDictionary
+                                                             : kInNoLibrary;
+        PlaceCount& at = places_[place_];
+        ++at.words;
+        if (typedBefore) ++at.typedBefore;
+    }
+
+    bool Holds(const std::string& word) {
+        wl::LibraryEntry e;
+        return set_.FindFirstRanked(word.c_str(), e, 1, 0) &&
+               (wl::SystemCodePage().CompareNoCase(e.keyString(), word.c_str()) == 0 ||
+                set_.FindRankedKey(word.c_str(), e));
+    }
+
     // The word as the hook library reports it: only with a delimiter typed
     // right after it (a paragraph's end is Enter, which ends the line
     // first), not the pieces of a hyphenated word (the hook reports it
@@ -394,63 +428,27 @@ class LearningTypist {
                    tokens[other].word;
         };
         if (!delimited || joins(i + 1, i + 2) || (i >= 2 && joins(i - 1, i - 2))) return;
-        std::size_t before = i;
-        while (before > 0 && tokens[before - 1].text == " ") --before;
-        const bool sentenceStart =
-            before == 0 || std::strchr(".!?\n", tokens[before - 1].text[0]) != nullptr;
+        std::size_t b = i;
+        while (b > 0 && tokens[b - 1].text == " ") --b;
+        const bool sentenceStart = b == 0 || std::strchr(".!?\n", tokens[b - 1].text[0]) != nullptr;
         learner_.Use(tokens[i].text, prev, now_, sentenceStart);
     }
 
-    // The learned words the candidate list adds to the ranked window: the
-    // most used of those a library holds further down (they go where their
-    // use puts them), and with "learn new words" those of two uses and
-    // three letters that no library holds.
-    void AddLearned(const std::string& prefix, const RankedPage& page) {
-        candidates_ = page.candidates;
-        texts_ = page.texts;
-        auto start = Clock::now();
-        const std::vector<std::string> used =
-            learner_.WordsWithPrefix(prefix, 1, 1, learnedOffered, now_);
-        const std::vector<std::string> learned =
-            newWords_ ? learner_.WordsWithPrefix(prefix, 2, 3, learnedOffered, now_)
-                      : std::vector<std::string>();
-        learned_.push_back(static_cast<std::uint32_t>(
-            std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - start).count()));
-        auto add = [&](const std::string& form, double probability) {
-            keysAdded_.push_back(Lower(form));
-            candidates_.push_back({form, probability, true});
-            texts_.push_back(
-                wl::FollowTypedCase(wl::SystemCodePage(), prefix.c_str(), form.c_str()));
-        };
-        keysAdded_.clear();
-        auto offered = [&](const std::string& key) {
-            return std::find(page.keys.begin(), page.keys.end(), key) != page.keys.end() ||
-                   std::find(keysAdded_.begin(), keysAdded_.end(), key) != keysAdded_.end();
-        };
-        for (const std::string& form : used) {
-            const double probability = pages_.Probability(form);
-            if (probability >= 0 && !offered(Lower(form))) add(form, probability);
-        }
-        for (const std::string& form : learned)
-            if (!offered(Lower(form)) && !pages_.Holds(form)) add(form, 0.0);
-    }
-
-    RankedPages& pages_;
-    bool learn_, newWords_;
+    wl::LibrarySet& set_;
+    BenchSource source_;
+    const std::vector<Before>& before_;
+    Design design_;
     wl::LearnMix mix_;
     wl::Learner learner_;
     std::int64_t now_ = kStartTime;
-    Place place_ = kOnPage;
+    ::Place place_ = kOnPage;
     PlaceCount places_[kPlaces];
-    std::vector<wl::RankedCandidate> candidates_;
-    std::vector<std::string> texts_;
-    std::vector<std::string> keysAdded_;
-    std::vector<std::size_t> order_;
-    std::vector<std::uint32_t> orderFull_, orderShort_, learned_;
+    long predicted_ = 0;
+    std::vector<std::uint32_t> typedNs_, nextNs_;
 };
 
-// The keys it takes to type tokens [begin, end); take(i) gives the letters
-// typed before the word at tokens[i] was taken (0: typed whole).
+// The keys it takes to type tokens [begin, end); take(i) tells what the
+// word at tokens[i] cost.
 template <typename Take>
 long KeysFor(const std::vector<Token>& tokens, std::size_t begin, std::size_t end, bool spaceAfter,
              Take&& take) {
@@ -478,9 +476,9 @@ long KeysFor(const std::vector<Token>& tokens, std::size_t begin, std::size_t en
         }
         if (pending) keys += 1;  // cannot happen: words are apart
         pending = 0;
-        const std::size_t typed = take(i);
-        keys += static_cast<long>(typed ? typed + 1 : t.text.size());
-        if (typed && spaceAfter) pending = 1;
+        const Taken taken = take(i);
+        keys += static_cast<long>(taken.keys);
+        if (taken.taken && spaceAfter) pending = 1;
     }
     if (pending) keys += 1;
     return keys;
@@ -488,16 +486,16 @@ long KeysFor(const std::vector<Token>& tokens, std::size_t begin, std::size_t en
 
 // Taken from a page that does not change: after the fewest letters that
 // put the word on it.
-std::size_t TakeFrom(Pages& pages, const std::string& w) {
+Taken TakeFrom(Pages& pages, const std::string& w) {
     for (std::size_t typed = 1; typed < w.size(); ++typed)
-        if (pages.Offers(w.substr(0, typed), w)) return typed;
-    return 0;
+        if (pages.Offers(w.substr(0, typed), w)) return {true, typed + 1};
+    return {false, w.size()};
 }
 
 int Usage() {
     std::fputs(
         "usage: ksr [--libs DIR] [--text FILE] [--words N] [--mix USER,PAIR] [--half-life S]\n"
-        "           [--candidates C] [--learned L] [--tune]\n",
+        "           [--tune]\n",
         stderr);
     return 2;
 }
@@ -533,10 +531,6 @@ int main(int argc, char** argv) {
             if (std::sscanf(value, "%lf,%lf", &mix.userWeight, &mix.pairWeight) != 2)
                 return Usage();
             mixGiven = true;
-        } else if (a == "--candidates") {
-            rankedCandidates = std::strtoul(value, nullptr, 10);
-        } else if (a == "--learned") {
-            learnedOffered = std::strtoul(value, nullptr, 10);
         } else if (a == "--half-life") {
             limits.halfLifeSeconds = std::strtoll(value, nullptr, 10);
         } else {
@@ -617,17 +611,17 @@ int main(int argc, char** argv) {
     double prepared = std::chrono::duration<double>(Clock::now() - start).count();
     std::printf("  ranked index: %.2f MB, built in %.0f ms\n",
                 static_cast<double>(set.RankedBytes()) / 1e6, prepared * 1e3);
-    std::printf(
-        "  learning: %lld s per word, half-life %lld s, userWeight %g, pairWeight %g; "
-        "%zu ranked candidates, %zu learned words asked for\n",
-        static_cast<long long>(kSecondsPerWord), static_cast<long long>(limits.halfLifeSeconds),
-        mix.userWeight, mix.pairWeight, rankedCandidates, learnedOffered);
+    std::printf("  learning: %lld s per word, half-life %lld s, userWeight %g, pairWeight %g\n",
+                static_cast<long long>(kSecondsPerWord),
+                static_cast<long long>(limits.halfLifeSeconds), mix.userWeight, mix.pairWeight);
+    const bool haveModel = wl::LibrarySource(set).Context() != nullptr;
+    if (!haveModel) std::printf("  (no library has context data: the context rows are left out)\n");
     std::fflush(stdout);
 
-    RankedPages ranked(set);
+    const std::vector<Before> before = ContextsOf(tokens);
     // KSR on the halves of a typist that learns all along.
-    auto learning = [&](bool newWords, const wl::LearnMix& m, std::size_t from) {
-        LearningTypist typist(ranked, true, newWords, m, limits);
+    auto learning = [&](const Design& design, const wl::LearnMix& m, std::size_t from) {
+        Typist typist(set, before, design, m, limits);
         auto take = [&](std::size_t i) { return typist.Take(tokens, i); };
         long keys[2] = {0, 0};
         if (from == 0) keys[0] = KeysFor(tokens, 0, split, true, take);
@@ -646,8 +640,8 @@ int main(int argc, char** argv) {
             for (double pair : {8.0, 64.0, 512.0})
                 if (!mixGiven) grid.push_back({user, pair});
         for (const wl::LearnMix& m : grid) {
-            const long plain = learning(false, m, 0).first;
-            const long fresh = learning(true, m, 0).first;
+            const long plain = learning({true, false, haveModel, false}, m, 0).first;
+            const long fresh = learning({true, true, haveModel, false}, m, 0).first;
             std::printf("  %10g %10g %7.3f%% (%9ld) %7.3f%% (%9ld)\n", m.userWeight, m.pairWeight,
                         Ksr(plain, characters[0]), plain, Ksr(fresh, characters[0]), fresh);
             std::fflush(stdout);
@@ -671,60 +665,66 @@ int main(int argc, char** argv) {
         std::fflush(stdout);
     };
     Pages today(set, false), smart(set, true);
-    long smartSpaceKeys = 0;
     for (Pages* pages : {&today, &smart})
         for (bool space : {false, true}) {
             if (pages == &today && space) continue;
             auto take = [&](std::size_t i) { return TakeFrom(*pages, tokens[i].text); };
-            const long first = KeysFor(tokens, 0, split, space, take),
-                       second = KeysFor(tokens, split, end, space, take);
-            if (pages == &smart && space) smartSpaceKeys = first + second;
             row(pages == &today ? "today's order"
                 : space         ? "smart order + space after"
                                 : "smart order",
-                first, second);
+                KeysFor(tokens, 0, split, space, take), KeysFor(tokens, split, end, space, take));
         }
 
-    // The same typist without learning (the smart order): where the words
-    // stood, to compare with learning.
-    LearningTypist still(ranked, false, false, mix, limits);
-    auto takeStill = [&](std::size_t i) { return still.Take(tokens, i); };
-    if (KeysFor(tokens, 0, end, true, takeStill) != smartSpaceKeys)
-        std::printf(
-            "  (the learning typist without learning is not the smart order: ksr is wrong)\n");
-
-    LearningTypist learner(ranked, true, false, mix, limits);
-    LearningTypist newWords(ranked, true, true, mix, limits);
-    auto takeLearner = [&](std::size_t i) { return learner.Take(tokens, i); };
-    auto takeNew = [&](std::size_t i) { return newWords.Take(tokens, i); };
-    const long firstLearned = KeysFor(tokens, 0, split, true, takeLearner);
-    row("smart + space + learning", firstLearned, KeysFor(tokens, split, end, true, takeLearner));
-    row("  the second half by a fresh learner", -1, learning(false, mix, split).second);
-    const long firstNew = KeysFor(tokens, 0, split, true, takeNew);
-    row("smart + space + learning + new words", firstNew,
-        KeysFor(tokens, split, end, true, takeNew));
-    row("  the second half by a fresh learner", -1, learning(true, mix, split).second);
-    auto ceiling = [&](std::size_t i) { return tokens[i].text.size() >= 2 ? std::size_t{1} : 0; };
+    struct Learning {
+        const char* name;
+        const char* column;  // in the table of places
+        Design design;
+    };
+    std::vector<Learning> designs = {
+        {"smart + space + learning", "+ learning", {true, false, false, false}},
+        {"smart + space + learning + new words", "+ new words", {true, true, false, false}}};
+    if (haveModel) {
+        designs.push_back(
+            {"the same + ranked by the two words before", "+ context", {true, true, true, false}});
+        designs.push_back(
+            {"the same + the next word predicted", "+ prediction", {true, true, true, true}});
+    }
+    std::vector<std::unique_ptr<Typist>> typists;
+    for (const Learning& l : designs) {
+        typists.push_back(std::make_unique<Typist>(set, before, l.design, mix, limits));
+        Typist& typist = *typists.back();
+        auto take = [&](std::size_t i) { return typist.Take(tokens, i); };
+        const long first = KeysFor(tokens, 0, split, true, take);
+        row(l.name, first, KeysFor(tokens, split, end, true, take));
+        row("  the second half by a fresh learner", -1, learning(l.design, mix, split).second);
+    }
+    auto ceiling = [&](std::size_t i) {
+        return tokens[i].text.size() >= 2 ? Taken{true, 2} : Taken{false, tokens[i].text.size()};
+    };
     row("ceiling (after the first letter, with the space)",
         KeysFor(tokens, 0, split, true, ceiling), KeysFor(tokens, split, end, true, ceiling));
 
     std::printf(
         "  words of two letters or more, after their first letter (the whole text; "
         "typed before / letters typed after the first):\n");
-    std::printf("  %-34s %28s %28s %28s\n", "", "smart + space", "+ learning", "+ new words");
+    std::printf("  %-34s", "");
+    for (const Learning& l : designs) std::printf(" %28s", l.column);
+    std::printf("\n");
     for (int p = 0; p < kPlaces; ++p) {
         std::printf("  %-34s", kPlaceNames[p]);
-        for (const LearningTypist* t : {&still, &learner, &newWords}) {
+        for (const auto& t : typists) {
             const PlaceCount& c = t->place(static_cast<Place>(p));
             std::printf(" %8ld (%7ld / %8ld)", c.words, c.typedBefore, c.lettersAfterFirst);
         }
         std::printf("\n");
     }
+    if (haveModel)
+        std::printf("  words taken from the next-word list: %ld\n", typists.back()->predicted());
 
     // The learner's file after the text, and what it takes at the bound:
     // at the lengths of these lines, and at most (64-byte words, the
     // longest numbers).
-    const wl::Learner& learned = learner.learner();
+    const wl::Learner& learned = typists.front()->learner();
     const std::string saved = wl::LearnedText(learned);
     double wordBytes = 0, pairBytes = 0;
     for (std::size_t at = 0; at < saved.size();) {
@@ -758,14 +758,14 @@ int main(int argc, char** argv) {
         (static_cast<double>(limits.maxWords) * kWordLineMax +
          static_cast<double>(limits.maxPairs) * kPairLineMax) /
             1e6);
-    const Percentiles full = learner.OrderFull(), shorter = learner.OrderShort(),
-                      prefixed = newWords.Learned();
-    std::printf(
-        "  OrderByUse: %ld calls; on a page of 50 candidates median %.1f us, p99 %.1f us; "
-        "on shorter pages median %.1f us, p99 %.1f us\n",
-        learner.OrderCalls(), full.median, full.p99, shorter.median, shorter.p99);
-    std::printf("  WordsWithPrefix (new words): median %.1f us, p99 %.1f us\n", prefixed.median,
-                prefixed.p99);
+    for (std::size_t t = 0; t < typists.size(); ++t) {
+        const Percentiles letters = typists[t]->Pages(true), next = typists[t]->Pages(false);
+        std::printf("  a page (RankInContext), %s: with letters median %.1f us, p99 %.1f us",
+                    designs[t].name, letters.median, letters.p99);
+        if (designs[t].design.predict)
+            std::printf("; the next word median %.1f us, p99 %.1f us", next.median, next.p99);
+        std::printf("\n");
+    }
     std::printf(
         "  today's order: %ld lookups, %.1f us each on average; smart order: %ld lookups, "
         "%.1f us each\n",

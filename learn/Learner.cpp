@@ -10,25 +10,6 @@
 
 namespace wl {
 
-std::vector<std::size_t> OrderByUse(const Learner& learner,
-                                    const std::vector<RankedCandidate>& candidates,
-                                    std::size_t pinned, std::string_view prev, std::int64_t now,
-                                    const LearnMix& mix) {
-    std::vector<std::size_t> order(candidates.size());
-    // Keys that are not words score nothing, as unused unweighted words do,
-    // and keep their ranked place among them.
-    std::vector<double> score(candidates.size(), 0.0);
-    for (std::size_t i = 0; i < candidates.size(); ++i) {
-        order[i] = i;
-        if (i >= pinned && candidates[i].learnable)
-            score[i] = learner.Score(candidates[i].word, prev, candidates[i].probability, now, mix);
-    }
-    pinned = std::min(pinned, candidates.size());
-    std::stable_sort(order.begin() + static_cast<std::ptrdiff_t>(pinned), order.end(),
-                     [&](std::size_t a, std::size_t b) { return score[a] > score[b]; });
-    return order;
-}
-
 Learner::Learner(const CodePage& chars, LearnLimits limits) : cp_(chars), limits_(limits) {}
 
 bool Learner::Learnable(std::string_view word) const {

@@ -36,24 +36,6 @@ struct LearnMix {
     double pairWeight = 64.0;  // uses of the previous word before its pairs weigh as much
 };
 
-// A candidate of a ranked lookup as the learned order sees it.
-struct RankedCandidate {
-    std::string word;
-    double probability = 0;  // the library's share of weight; 0 without one
-    bool learnable = true;   // a word (Dictionary); false for a Shorthand's key
-};
-
-class Learner;
-
-// The order of the candidates (indexes into them) after what was learned:
-// the first `pinned` stay in front as they are (the Shorthand keys equal to
-// the typed word); the rest go by Learner::Score after prev, highest first,
-// ties and keys that are not words in their ranked order.
-std::vector<std::size_t> OrderByUse(const Learner& learner,
-                                    const std::vector<RankedCandidate>& candidates,
-                                    std::size_t pinned, std::string_view prev, std::int64_t now,
-                                    const LearnMix& mix = {});
-
 class Learner {
   public:
     // The longest word that is learned, in bytes.

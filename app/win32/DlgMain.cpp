@@ -51,8 +51,9 @@ CDlgMain::CDlgMain(VemoApi& vemo, Registry& registry, const CodePage& codePage,
       m_programFolder(std::move(programFolder)),
       m_learnedPath(std::move(learnedPath)),
       m_libraries(registry, SystemDirectory(), codePage),
+      m_source(m_libraries),
       m_listWnd(m_candidates, m_tip),
-      m_candidates(*this, vemo, m_listWnd, codePage),
+      m_candidates(m_source, vemo, m_listWnd, codePage),
       m_dwToggleHotkey(reg::kDefaultToggleHotkey) {}
 
 CDlgMain::~CDlgMain() {
@@ -434,30 +435,6 @@ void CDlgMain::OnDestroy() {
     m_vemo.EndVemo();
     m_libraries.UnloadAll();
     m_listWnd.Detach();
-}
-
-// --- the libraries -----------------------------------------------------------
-
-int CDlgMain::FindFirst(const char* word, LibraryEntry& entry, int matchMode, int enableWord,
-                        int enableShorthand) {
-    return m_libraries.FindFirst(word, entry, matchMode, enableWord, enableShorthand);
-}
-
-int CDlgMain::FindNext(LibraryEntry& entry) {
-    return m_libraries.FindNext(entry);
-}
-
-int CDlgMain::FindFirstRanked(const char* word, LibraryEntry& entry, int enableWord,
-                              int enableShorthand) {
-    return m_libraries.FindFirstRanked(word, entry, enableWord, enableShorthand);
-}
-
-int CDlgMain::FindNextRanked(LibraryEntry& entry) {
-    return m_libraries.FindNextRanked(entry);
-}
-
-int CDlgMain::FindRankedKey(const char* key, LibraryEntry& entry) {
-    return m_libraries.FindRankedKey(key, entry);
 }
 
 }  // namespace wl

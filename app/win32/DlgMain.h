@@ -36,7 +36,7 @@ inline constexpr UINT_PTR ID_LEARN_TIMER = 1004;
 inline constexpr UINT kLearnIntervalMs = 1000;
 inline constexpr UINT kTrayIconId = 130;
 
-class CDlgMain : public DialogBase, public CandidateSource {
+class CDlgMain : public DialogBase {
   public:
     // vemo: the hook library; registry: the settings; codePage: the text of
     // the libraries and of path completion; programFolder: where the Libs
@@ -87,15 +87,6 @@ class CDlgMain : public DialogBase, public CandidateSource {
     void RegisterToggleHotkey();
     void PrepareTrayMenu(HMENU popup);
 
-    // CandidateSource: the loaded libraries.
-    int FindFirst(const char* word, LibraryEntry& entry, int matchMode, int enableWord,
-                  int enableShorthand) override;
-    int FindNext(LibraryEntry& entry) override;
-    int FindFirstRanked(const char* word, LibraryEntry& entry, int enableWord,
-                        int enableShorthand) override;
-    int FindNextRanked(LibraryEntry& entry) override;
-    int FindRankedKey(const char* key, LibraryEntry& entry) override;
-
     VemoApi& m_vemo;
     Registry& m_registry;
     const CodePage& m_codePage;
@@ -107,6 +98,7 @@ class CDlgMain : public DialogBase, public CandidateSource {
     HICON m_hIcon = nullptr;
     HICON m_hIconSmall = nullptr;
     LibrarySet m_libraries;
+    LibrarySource m_source;
     CTipWnd m_tip;
     CCandidateListWnd m_listWnd;
     CandidateList m_candidates;

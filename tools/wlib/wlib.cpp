@@ -20,7 +20,11 @@
 //                               the candidates of DIR/*.lib for WORD; with
 //                               --smart in the ranked order; WORD "-": for
 //                               each line of the standard input, its
-//                               candidates and an empty line
+//                               candidates and an empty line; with --smart a
+//                               line "WORDS<TAB>LETTERS" ranks the letters'
+//                               candidates after the words before them (the
+//                               libraries' context data), and "WORDS<TAB>" the
+//                               words most likely next
 //
 // Exit status 0 on success, 1 when the operation fails, 2 on a usage error;
 // a failure prints one line on stderr.  An import fails when any entry it
@@ -43,11 +47,13 @@
 #include <utility>
 #include <vector>
 
+#include "app/CandidateSource.h"
+#include "app/ContextRanking.h"
 #include "platform/CodePage.h"
 #include "platform/Files.h"
+#include "snippets/SnippetImport.h"
 #include "store/Library.h"
 #include "store/LibrarySet.h"
-#include "snippets/SnippetImport.h"
 
 namespace {
 
@@ -489,15 +495,41 @@ int Lookup(int argc, char** argv) {
     int dictionary = args.Has("--no-dictionary") ? 0 : 1;
     int shorthand = args.Has("--no-shorthand") ? 0 : 1;
     const bool smart = args.Has("--smart");
+    auto print = [](const LibraryEntry& entry) {
+        std::printf("%s\t%s\t%s\n", TypeName(entry.type).c_str(), Escaped(entry.keyBytes()).c_str(),
+                    Escaped(entry.textBytes()).c_str());
+    };
+    // "of the<TAB>st": the page for "st" after "of the".
+    auto inContext = [&](const std::string& line) {
+        const std::size_t tab = line.find('\t');
+        wl::RankRequest request;
+        request.word = line.substr(tab + 1);
+        std::string words = line.substr(0, tab);
+        for (std::size_t at = 0; at < words.size();) {
+            const std::size_t end = std::min(words.find(' ', at), words.size());
+            if (end > at) request.context.push_back(words.substr(at, end - at));
+            at = end + 1;
+        }
+        request.rows = limit > 0 ? static_cast<std::size_t>(limit) : 10;
+        request.enableWord = dictionary;
+        request.enableShorthand = shorthand;
+        wl::LibrarySource source(set);
+        for (const auto& entry :
+             wl::RankInContext(source, nullptr, wl::SystemCodePage(), request).entries)
+            print(*entry);
+    };
     auto candidates = [&](const std::string& word) {
+        if (smart && word.find('\t') != std::string::npos) {
+            inContext(word);
+            return;
+        }
         LibraryEntry entry;
         long shown = 0;
         int ok = smart
                      ? set.FindFirstRanked(word.c_str(), entry, dictionary, shorthand)
                      : set.FindFirst(word.c_str(), entry, wl::MATCH_PREFIX, dictionary, shorthand);
         while (ok) {
-            std::printf("%s\t%s\t%s\n", TypeName(entry.type).c_str(),
-                        Escaped(entry.keyBytes()).c_str(), Escaped(entry.textBytes()).c_str());
+            print(entry);
             if (++shown == limit) break;
             ok = smart ? set.FindNextRanked(entry) : set.FindNext(entry);
         }

@@ -91,8 +91,7 @@ class MemoryModel : public ContextModel {
 
     WordId Id(std::string_view word) const override {
         auto it = std::lower_bound(words.begin(), words.end(), word);
-        return it != words.end() && *it == word ? static_cast<WordId>(it - words.begin())
-                                                : kNoWord;
+        return it != words.end() && *it == word ? static_cast<WordId>(it - words.begin()) : kNoWord;
     }
     std::string_view Word(WordId id) const override {
         return id < words.size() ? std::string_view(words[id]) : std::string_view();
@@ -134,7 +133,8 @@ TEST(ContextRanking, ThePageHoldsTheBestScoresOfABruteForceScan) {
         for (const std::string& w : unique) {
             const std::uint32_t weight =
                 coin(rng) ? static_cast<std::uint32_t>(std::pow(10.0, logp(rng) + 10)) : 0;
-            source.keys.push_back({w, weight, coin(rng) == 0 && w.size() <= 2 ? Shorthand : Dictionary});
+            source.keys.push_back(
+                {w, weight, coin(rng) == 0 && w.size() <= 2 ? Shorthand : Dictionary});
         }
         MemoryModel model;
         model.words.push_back(ContextModel::kSentenceStart);
@@ -168,7 +168,8 @@ TEST(ContextRanking, ThePageHoldsTheBestScoresOfABruteForceScan) {
             RankRequest request;
             const int letters = std::uniform_int_distribution<int>(0, 2)(rng);
             for (int i = 0; i < letters; ++i)
-                request.word += static_cast<char>('a' + std::uniform_int_distribution<int>(0, 4)(rng));
+                request.word +=
+                    static_cast<char>('a' + std::uniform_int_distribution<int>(0, 4)(rng));
             for (int i = coin(rng) % 3; i > 0; --i)
                 request.context.push_back(coin(rng) ? model.words[pick()] : RandomWord(rng) + "q");
             if (!request.context.empty() && request.context.back() != ContextModel::kSentenceStart)
@@ -193,11 +194,12 @@ TEST(ContextRanking, ThePageHoldsTheBestScoresOfABruteForceScan) {
                 const double user =
                     withLearner ? learner.UserScore(k.key, request.prev, request.now) : 0;
                 expected.push_back(user + share * ContextProbability(source.model, request.context,
-                                                                    k.key, k.weight));
+                                                                     k.key, k.weight));
             }
             if (withLearner && request.learnNew) {
                 for (const std::string& w : learner.WordsWithPrefix(request.word, 2, 3, 1000, 1000))
-                    if (!held.count(w)) expected.push_back(learner.UserScore(w, request.prev, 1000));
+                    if (!held.count(w))
+                        expected.push_back(learner.UserScore(w, request.prev, 1000));
             }
             std::sort(expected.rbegin(), expected.rend());
             expected.resize(std::min<std::size_t>(expected.size(), request.rows));

@@ -24,9 +24,11 @@ class PredictionFixture : public HookFixture {
         Key(vkey::kReturn);  // typing starts at the start of a line
         // The main window has the next words, and candidates for "wo".
         p.answer = [](const FakeHookPlatform::Sent& m) {
-            const bool next = m.message == vemo::WM_WORD_LOOKUP && m.wParam == vemo::LOOKUP_NEXT_WORD;
+            const bool next =
+                m.message == vemo::WM_WORD_LOOKUP && m.wParam == vemo::LOOKUP_NEXT_WORD;
             const bool word = m.message == vemo::WM_WORD_LOOKUP && m.inputWord == "wo";
-            return std::optional<std::intptr_t>(next || word || m.message == vemo::WM_SELECT_KEY ? 0 : 1);
+            return std::optional<std::intptr_t>(
+                next || word || m.message == vemo::WM_SELECT_KEY ? 0 : 1);
         };
     }
     void Key(std::uint32_t vk) {
@@ -67,8 +69,8 @@ TEST_F(Predicting, AWordAndASpaceAskForTheNextWordWhereItMayBeOffered) {
              Case{"prediction off", [](PredictionFixture& f) { f.s().predictOn = 0; }, "say "},
              Case{"a field of one line (Tab moves on)",
                   [](PredictionFixture& f) { f.p.singleLineFields.insert(kEdit); }, "say "},
-             Case{"a password field", [](PredictionFixture& f) { f.p.passwordFields.insert(kEdit); },
-                  "say "},
+             Case{"a password field",
+                  [](PredictionFixture& f) { f.p.passwordFields.insert(kEdit); }, "say "},
              Case{"an application with prediction switched off",
                   [](PredictionFixture& f) {
                       RegKey key(f.p.registry, RegRoot::LocalMachine,
@@ -96,7 +98,7 @@ TEST_F(Predicting, OnlyTabDownUpAndEscapeSteerAndNothingElseIsEaten) {
     struct Case {
         const char* name;
         std::uint32_t vk;
-        bool swallowed;    // the press
+        bool swallowed;  // the press
         bool listStays;
         bool upSwallowed;  // the release
     };
@@ -127,7 +129,8 @@ TEST_F(Predicting, OnlyTabDownUpAndEscapeSteerAndNothingElseIsEaten) {
     f.ShowNextWords();
     f.Key(vkey::kDown);
     f.Key(vkey::kUp);
-    EXPECT_EQ(f.p.SelectRequests(), (std::vector<std::intptr_t>{vemo::SELECT_NEXT, vemo::SELECT_PREV}));
+    EXPECT_EQ(f.p.SelectRequests(),
+              (std::vector<std::intptr_t>{vemo::SELECT_NEXT, vemo::SELECT_PREV}));
     // Escape leaves the line as it was: the word typed next is learned.
     f.s().learnOn = 1;
     f.Key(vkey::kEscape);
@@ -165,11 +168,18 @@ TEST_F(Predicting, TheContextIsTheWordsBeforeTheCaretInItsLine) {
         Words context;
     };
     for (const Case& c : {
-             Case{"two words", [](PredictionFixture& f) { f.Type("I would like to "); }, {"like", "to"}},
+             Case{"two words",
+                  [](PredictionFixture& f) { f.Type("I would like to "); },
+                  {"like", "to"}},
              Case{"the start of a line", [](PredictionFixture&) {}, {"<s>"}},
-             Case{"a sentence's start", [](PredictionFixture& f) { f.Type("It is. We "); }, {"<s>", "We"}},
-             Case{"a comma goes on", [](PredictionFixture& f) { f.Type("yes, we "); }, {"yes", "we"}},
-             Case{"a word with a digit ends it", [](PredictionFixture& f) { f.Type("in 2024 we "); },
+             Case{"a sentence's start",
+                  [](PredictionFixture& f) { f.Type("It is. We "); },
+                  {"<s>", "We"}},
+             Case{"a comma goes on",
+                  [](PredictionFixture& f) { f.Type("yes, we "); },
+                  {"yes", "we"}},
+             Case{"a word with a digit ends it",
+                  [](PredictionFixture& f) { f.Type("in 2024 we "); },
                   {"we"}},
              Case{"a line break",
                   [](PredictionFixture& f) {

@@ -83,19 +83,6 @@ TEST(Learner, UseOvertakesTheLibrarysWeightAndFades) {
     // smart order test.)
 }
 
-TEST(Learner, TheLearnedOrderKeepsPinnedShorthandsAndOrdersTheRestByUse) {
-    Learner learn(CodePage1252());
-    const std::vector<RankedCandidate> ranked = {{"th", 0, false},     {"the", 0.05, true},
-                                                 {"this", 0.01, true}, {"thesis", 0.0001, true},
-                                                 {"thx", 0, false},    {"thorn", 0, true}};
-    using Order = std::vector<std::size_t>;
-    EXPECT_EQ(OrderByUse(learn, ranked, 1, "", kT0), (Order{0, 1, 2, 3, 4, 5}));
-    for (int i = 0; i < 8; ++i) learn.Use("thesis", "", kT0);
-    for (int i = 0; i < 4; ++i) learn.Use("thorn", "", kT0);
-    EXPECT_EQ(OrderByUse(learn, ranked, 1, "", kT0), (Order{0, 3, 5, 1, 2, 4}));
-    EXPECT_EQ(OrderByUse(learn, {}, 3, "", kT0), Order{});
-}
-
 TEST(Learner, TheBoundDropsTheLeastRecentlyUsedFirst) {
     Learner learn(CodePage1252(), LearnLimits{10, 10, 14 * kDay});
     learn.Use("keepme", "", kT0 + 100);
