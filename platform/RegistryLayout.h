@@ -42,12 +42,14 @@ inline constexpr char kSelectPageUp[] = "vkSelectPageUp";       // 1 byte
 inline constexpr char kSelectPageDown[] = "vkSelectPageDown";   // 1 byte
 inline constexpr char kSelectIndex[] = "vkSelectIndex";         // 10 bytes
 inline constexpr char kSelect[] = "vkSelect";                   // 10 bytes
-// The order of the candidates and what is learned from the user's typing;
-// read by the main window, written by the Options dialog.
+// The order of the candidates, what is learned from the user's typing and
+// the next word offered before a letter is typed; read by the main window,
+// written by the Options dialog.
 inline constexpr char kSmartOrder[] = "bSmartOrder";  // 4 bytes, default 0
 inline constexpr char kSpaceAfter[] = "bSpaceAfter";  // 4 bytes, default 0
 inline constexpr char kLearn[] = "bLearn";            // 4 bytes, default 1
 inline constexpr char kLearnNew[] = "bLearnNew";      // 4 bytes, default 0
+inline constexpr char kPredict[] = "bPredict";        // 4 bytes, default 0
 
 // Values of AppOption and of its per-application subkeys.
 inline constexpr char kOthersEnableVemo[] = "OthersEnableVemo";  // 4 bytes, default 1

@@ -29,6 +29,7 @@
 #define IDC_OTHERS_LEARNED 1074
 #define IDC_OTHERS_FORGET 1075
 #define IDC_OTHERS_SHOW 1076
+#define IDC_OTHERS_PREDICT 1077
 
 // What was learned, listed.
 #define IDD_LEARNED_LIST 110

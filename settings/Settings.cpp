@@ -19,6 +19,7 @@ void ReadSuggestions(Registry& reg, const RegKey& key, SuggestionSettings& s) {
     ReadExactly(reg, key, reg::kSpaceAfter, s.spaceAfter);
     ReadExactly(reg, key, reg::kLearn, s.learn);
     ReadExactly(reg, key, reg::kLearnNew, s.learnNew);
+    ReadExactly(reg, key, reg::kPredict, s.predict);
 }
 
 }  // namespace
@@ -59,6 +60,7 @@ bool WriteOptions(Registry& reg, const OptionSettings& s) {
     ok &= key.WriteBinary(reg::kSpaceAfter, s.suggestions.spaceAfter);
     ok &= key.WriteBinary(reg::kLearn, s.suggestions.learn);
     ok &= key.WriteBinary(reg::kLearnNew, s.suggestions.learnNew);
+    ok &= key.WriteBinary(reg::kPredict, s.suggestions.predict);
     return ok;
 }
 

@@ -50,7 +50,7 @@ TEST(Options, AKeyThatCannotBeOpenedLeavesDefaultsAndFailsWrites) {
     EXPECT_FALSE(WriteOptions(reg, s));
 }
 
-// The four suggestion switches: their names, a field of SuggestionSettings
+// The five suggestion switches: their names, a field of SuggestionSettings
 // each, and their defaults.
 struct SuggestionSwitch {
     const char* name;
@@ -62,6 +62,7 @@ const SuggestionSwitch kSuggestionSwitches[] = {
     {"bSpaceAfter", &SuggestionSettings::spaceAfter, 0},
     {"bLearn", &SuggestionSettings::learn, 1},
     {"bLearnNew", &SuggestionSettings::learnNew, 0},
+    {"bPredict", &SuggestionSettings::predict, 0},
 };
 
 TEST(SuggestionSettings, EachSwitchIsWrittenAndReadAloneAs4LittleEndianBytes) {
@@ -122,8 +123,8 @@ TEST(SuggestionSettings, ARefusedWriteOfAnyOfThemIsReported) {
         RefusingRegistry reg(sw.name);
         EXPECT_FALSE(WriteOptions(reg, OptionSettings{})) << sw.name;
         // The values after a refused one are written all the same.
-        const bool lastStored = reg.Find(RegRoot::LocalMachine, kOption, "bLearnNew") != nullptr;
-        EXPECT_EQ(lastStored, std::string(sw.name) != "bLearnNew") << sw.name;
+        const bool lastStored = reg.Find(RegRoot::LocalMachine, kOption, "bPredict") != nullptr;
+        EXPECT_EQ(lastStored, std::string(sw.name) != "bPredict") << sw.name;
     }
 }
 
