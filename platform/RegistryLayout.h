@@ -51,9 +51,12 @@ inline constexpr char kLearn[] = "bLearn";            // 4 bytes, default 1
 inline constexpr char kLearnNew[] = "bLearnNew";      // 4 bytes, default 0
 inline constexpr char kPredict[] = "bPredict";        // 4 bytes, default 0
 
-// Values of AppOption and of its per-application subkeys.
+// Values of AppOption and of its per-application subkeys.  EnablePredict
+// switches the next word's prediction off (0) in one application; missing
+// means on.
 inline constexpr char kOthersEnableVemo[] = "OthersEnableVemo";  // 4 bytes, default 1
 inline constexpr char kAppEnableVemo[] = "EnableVemo";           // 1 byte
+inline constexpr char kAppEnablePredict[] = "EnablePredict";     // 1 byte, default 1
 inline constexpr char kAppPath[] = "Path";                       // REG_SZ, no terminator
 
 // Value of LoadSet\<library path>.

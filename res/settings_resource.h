@@ -49,6 +49,7 @@
 #define IDC_APPOPT_PATHS 1017
 #define IDC_APPOPT_DISABLE 1028
 #define IDC_APPOPT_ENABLE 1029
+#define IDC_APPOPT_PREDICT 1030
 
 // Running applications.
 #define IDD_RUNNING_APPS 138

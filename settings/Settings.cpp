@@ -116,6 +116,7 @@ std::vector<AppSetting> ReadAppSettings(Registry& reg, std::int32_t& othersEnabl
         RegKey sub(reg, RegRoot::LocalMachine, reg::kAppOptionPrefix + name, false);
         if (sub) {
             sub.ReadInto(reg::kAppEnableVemo, app.enable);
+            sub.ReadInto(reg::kAppEnablePredict, app.predict);
             reg.ReadString(sub.get(), reg::kAppPath, app.path, kRunValueBytes);
         }
         apps.push_back(std::move(app));
@@ -147,6 +148,7 @@ bool WriteAppSettings(Registry& reg, const std::vector<AppSetting>& apps,
             continue;
         }
         ok &= sub.WriteBinary(reg::kAppEnableVemo, app.enable);
+        ok &= sub.WriteBinary(reg::kAppEnablePredict, app.predict);
         // The path is stored without its terminator.
         ok &= reg.WriteString(sub.get(), reg::kAppPath, app.path.data(),
                               static_cast<std::uint32_t>(app.path.size()));

@@ -69,13 +69,15 @@ bool WriteRunAtStartup(Registry& reg, bool on, const std::string& exePath);
 struct AppSetting {
     std::string fileName;  // the subkey name
     std::uint8_t enable = 1;
-    std::string path;  // full path, for display and the icon
+    std::string path;          // full path, for display and the icon
+    std::uint8_t predict = 1;  // EnablePredict: the next word offered here
 };
 
 // The subkeys of AppOption in enumeration order and OthersEnableVemo (1 when
-// missing).
+// missing).  A subkey without EnablePredict predicts.
 std::vector<AppSetting> ReadAppSettings(Registry& reg, std::int32_t& othersEnable);
-// Replaces every subkey of AppOption by apps and writes OthersEnableVemo.
+// Replaces every subkey of AppOption by apps (EnableVemo, Path and
+// EnablePredict each) and writes OthersEnableVemo.
 bool WriteAppSettings(Registry& reg, const std::vector<AppSetting>& apps,
                       std::int32_t othersEnable);
 
