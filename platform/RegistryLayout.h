@@ -5,7 +5,10 @@
 //
 // Part of wl_platform, the one layer that its three users may all depend on:
 // the settings (settings/), the hook library's select keys and policy (hook/)
-// and the libraries' load switches (store/).
+// and the libraries' load switches (store/).  The package's CMake file reads
+// kOptionKey's name and the recommended switches' names (kSmartOrder,
+// kSpaceAfter, kLearn, kPredict) from here for the installer: keep their
+// lines' form.
 #pragma once
 
 #include <cstdint>
@@ -44,7 +47,8 @@ inline constexpr char kSelectIndex[] = "vkSelectIndex";         // 10 bytes
 inline constexpr char kSelect[] = "vkSelect";                   // 10 bytes
 // The order of the candidates, what is learned from the user's typing and
 // the next word offered before a letter is typed; read by the main window,
-// written by the Options dialog.
+// written by the Options dialog (and by the installer, on a new
+// installation, when the user takes the recommended choice).
 inline constexpr char kSmartOrder[] = "bSmartOrder";  // 4 bytes, default 0
 inline constexpr char kSpaceAfter[] = "bSpaceAfter";  // 4 bytes, default 0
 inline constexpr char kLearn[] = "bLearn";            // 4 bytes, default 1
