@@ -2,16 +2,22 @@
 ;
 ;   makensis -DVERSION=1.0.0 -DVERSION_QUAD=1.0.0.0 -DBIN=<program folder>
 ;            -DHELPER=<wlsetup.exe> -DICON=<icon> -DLICENSE=<LICENSE.txt>
-;            -DOUTFILE=<setup.exe> Wordlark.nsi
+;            -DOUTFILE=<setup.exe> (and the product's keys, below) Wordlark.nsi
 ;
 ; It installs for every user, in $PROGRAMFILES64\Wordlark: VemoShow.exe,
 ; Vemo.dll, WLHelp.chm, the licence notes in Licences and the default
 ; libraries in Libs; Start menu entries; optionally the Run value that starts
 ; Wordlark with Windows.  Users get write access to the settings key
 ; HKLM\SOFTWARE\Quorbit and to Libs, so that settings and libraries can be
-; changed without administrator's rights.
+; changed without administrator's rights.  On a new installation (nothing
+; stored yet under the settings key) the last page recommends the smart
+; order, the space after, learning and the next word's prediction, ticked;
+; on an upgrade the box starts clear, so that the user's settings stay as
+; they are unless the user asks.
 ;
-; Command line: /S (silent), /NOSTARTUP (no start with Windows), /D=<folder>.
+; Command line: /S (silent: a new installation takes the recommended
+; switches, an upgrade keeps the settings), /NOSTARTUP (no start with
+; Windows), /D=<folder>.
 ; The uninstaller: /S, /PURGE (also the user's libraries and the settings).
 
 Unicode true
@@ -27,7 +33,9 @@ SetCompressor /SOLID lzma
 !include "Sections.nsh"
 
 ; PRODUCT, SETTINGS_KEY, PROFILE_KEY and COMPANY_KEY (the profile key's
-; parent) come from the build, as platform/Product.h has them.
+; parent) come from the build, as platform/Product.h has them; OPTION_KEY
+; and the names of the recommended switches (SMART_ORDER, SPACE_AFTER,
+; LEARN, PREDICT) as platform/RegistryLayout.h has them.
 !define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${PRODUCT}"
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
 !define HOMEPAGE "https://wordlark.org/"
@@ -57,6 +65,13 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (c) 2026 Quorbit. MIT lic
 !define MUI_WELCOMEPAGE_TEXT "This installs ${PRODUCT} ${VERSION} for every user of this computer.$\r$\n$\r$\n${PRODUCT} completes words and phrases and expands shorthands in every application.$\r$\n$\r$\nA ${PRODUCT} that is running now is ended first."
 !define MUI_FINISHPAGE_TEXT "${PRODUCT} is installed.$\r$\n$\r$\nStart it from its folder in the Start menu. Its icon appears in the notification area of the taskbar; right-click it for the menu, and see Help for how to use it."
 !define MUI_FINISHPAGE_NOREBOOTSUPPORT
+; The recommended switches, as a box of the last page (the box MUI offers
+; for a read-me, given a function of its own); the text takes the larger
+; space above it.
+!define MUI_FINISHPAGE_TEXT_LARGE
+!define MUI_FINISHPAGE_SHOWREADME ""
+!define MUI_FINISHPAGE_SHOWREADME_TEXT "Suggest the most likely words first, add a space after, learn from what I type and predict the next word (recommended)"
+!define MUI_FINISHPAGE_SHOWREADME_FUNCTION WriteRecommended
 
 ; Wordlark's licence (MIT) asks for no agreement: the page shows it with Next.
 !define MUI_LICENSEPAGE_TEXT_TOP "${PRODUCT} is free software under the MIT licence:"
@@ -68,6 +83,7 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (c) 2026 Quorbit. MIT lic
 !insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
+!define MUI_PAGE_CUSTOMFUNCTION_SHOW FinishShow
 !insertmacro MUI_PAGE_FINISH
 
 !insertmacro MUI_UNPAGE_CONFIRM
@@ -77,6 +93,8 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (c) 2026 Quorbit. MIT lic
 !insertmacro MUI_LANGUAGE "English"
 
 Var Fingerprint
+; 1 when nothing is stored under the settings key yet: a new installation.
+Var NewInstall
 
 ; --- helpers ------------------------------------------------------------------
 
@@ -209,6 +227,13 @@ Section "${PRODUCT}" SecProgram
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
   IntFmt $0 "0x%08X" $0
   WriteRegDWORD HKLM "${UNINST_KEY}" "EstimatedSize" $0
+
+  ; Without the pages the recommended choice is taken, for a new
+  ; installation only.
+  ${If} ${Silent}
+  ${AndIf} $NewInstall == 1
+    Call WriteRecommended
+  ${EndIf}
 SectionEnd
 
 Section "Start menu entries" SecShortcuts
@@ -234,6 +259,42 @@ LangString DESC_Startup ${LANG_ENGLISH} "Start ${PRODUCT} whenever a user logs o
   !insertmacro MUI_DESCRIPTION_TEXT ${SecStartup} $(DESC_Startup)
 !insertmacro MUI_FUNCTION_DESCRIPTION_END
 
+; The recommended switches, each a 4-byte REG_BINARY 1 (little-endian) as
+; the program writes them.
+Function WriteRecommended
+  SetRegView 64
+  DetailPrint "Switching on the recommended suggestions..."
+  ClearErrors
+  WriteRegBin HKLM "${OPTION_KEY}" "${SMART_ORDER}" 01000000
+  WriteRegBin HKLM "${OPTION_KEY}" "${SPACE_AFTER}" 01000000
+  WriteRegBin HKLM "${OPTION_KEY}" "${LEARN}" 01000000
+  WriteRegBin HKLM "${OPTION_KEY}" "${PREDICT}" 01000000
+  ${If} ${Errors}
+    MessageBox MB_OK|MB_ICONEXCLAMATION "The recommended suggestions could not be saved in HKEY_LOCAL_MACHINE\${OPTION_KEY}. Choose them in ${PRODUCT}'s Options instead." /SD IDOK
+  ${EndIf}
+FunctionEnd
+
+; The last page: the box of the recommended switches gets the room of its
+; three lines, and is ticked only for a new installation.  On an upgrade
+; the page says that the settings are kept.
+Function FinishShow
+  System::Call "*(i, i, i, i) p .r1"
+  System::Call "user32::GetWindowRect(p $mui.FinishPage.ShowReadme, p r1)"
+  System::Call "*$1(i .r2, i .r3, i .r4, i .r5)"
+  System::Free $1
+  IntOp $4 $4 - $2
+  IntOp $5 $5 - $3
+  IntOp $5 $5 * 3
+  ; SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE
+  System::Call "user32::SetWindowPos(p $mui.FinishPage.ShowReadme, p 0, i 0, i 0, i $4, i $5, i 0x16)"
+  ${If} $NewInstall != 1
+    SendMessage $mui.FinishPage.ShowReadme ${BM_SETCHECK} ${BST_UNCHECKED} 0
+    SendMessage $mui.FinishPage.Text ${WM_SETTEXT} 0 "STR:$(FINISH_UPGRADE)"
+  ${EndIf}
+FunctionEnd
+
+LangString FINISH_UPGRADE ${LANG_ENGLISH} "${PRODUCT} is installed, and your settings are kept. To change them to the recommended suggestions, tick the box below.$\r$\n$\r$\nStart it from its folder in the Start menu. Its icon appears in the notification area of the taskbar; right-click it for the menu, and see Help for how to use it."
+
 ; A silent run ends a running Wordlark before this process handles its first
 ; message: a process that handles messages while Wordlark's hooks are set
 ; gets Vemo.dll mapped into it, and could then not replace or remove it.
@@ -241,6 +302,16 @@ LangString DESC_Startup ${LANG_ENGLISH} "Start ${PRODUCT} whenever a user logs o
 ; messages the pages handle let the system unmap it again.
 Function .onInit
   SetRegView 64
+  ; Nothing stored under the settings key, not even by an earlier
+  ; installation's Wordlark: a new installation.  (The key an installation
+  ; made for the access rights, and nothing in it, stores nothing.)
+  StrCpy $NewInstall 0
+  EnumRegKey $0 HKLM "${SETTINGS_KEY}" 0
+  EnumRegValue $1 HKLM "${SETTINGS_KEY}" 0
+  ${If} $0 == ""
+  ${AndIf} $1 == ""
+    StrCpy $NewInstall 1
+  ${EndIf}
   ${GetParameters} $0
   ClearErrors
   ${GetOptions} $0 "/NOSTARTUP" $1

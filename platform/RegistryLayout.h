@@ -5,7 +5,10 @@
 //
 // Part of wl_platform, the one layer that its three users may all depend on:
 // the settings (settings/), the hook library's select keys and policy (hook/)
-// and the libraries' load switches (store/).
+// and the libraries' load switches (store/).  The package's CMake file reads
+// kOptionKey's name and the recommended switches' names (kSmartOrder,
+// kSpaceAfter, kLearn, kPredict) from here for the installer: keep their
+// lines' form.
 #pragma once
 
 #include <cstdint>
@@ -42,14 +45,19 @@ inline constexpr char kSelectPageUp[] = "vkSelectPageUp";       // 1 byte
 inline constexpr char kSelectPageDown[] = "vkSelectPageDown";   // 1 byte
 inline constexpr char kSelectIndex[] = "vkSelectIndex";         // 10 bytes
 inline constexpr char kSelect[] = "vkSelect";                   // 10 bytes
-// The order of the candidates and what is learned from the user's typing;
-// read by the main window, written by the Options dialog.
+// The order of the candidates, what is learned from the user's typing and
+// the next word offered before a letter is typed; read by the main window,
+// written by the Options dialog (and by the installer, on a new
+// installation, when the user takes the recommended choice).
 inline constexpr char kSmartOrder[] = "bSmartOrder";  // 4 bytes, default 0
 inline constexpr char kSpaceAfter[] = "bSpaceAfter";  // 4 bytes, default 0
 inline constexpr char kLearn[] = "bLearn";            // 4 bytes, default 1
 inline constexpr char kLearnNew[] = "bLearnNew";      // 4 bytes, default 0
+inline constexpr char kPredict[] = "bPredict";        // 4 bytes, default 0
 
-// Values of AppOption and of its per-application subkeys.
+// Values of AppOption and of its per-application subkeys.  EnablePredict
+// switches the next word's prediction off (0) in one application; missing
+// means on.
 inline constexpr char kOthersEnableVemo[] = "OthersEnableVemo";  // 4 bytes, default 1
 inline constexpr char kAppEnableVemo[] = "EnableVemo";           // 1 byte
 inline constexpr char kAppEnablePredict[] = "EnablePredict";     // 1 byte, default 1

@@ -29,6 +29,7 @@
 #define IDC_OTHERS_LEARNED 1074
 #define IDC_OTHERS_FORGET 1075
 #define IDC_OTHERS_SHOW 1076
+#define IDC_OTHERS_PREDICT 1077
 
 // What was learned, listed.
 #define IDD_LEARNED_LIST 110
@@ -48,6 +49,7 @@
 #define IDC_APPOPT_PATHS 1017
 #define IDC_APPOPT_DISABLE 1028
 #define IDC_APPOPT_ENABLE 1029
+#define IDC_APPOPT_PREDICT 1030
 
 // Running applications.
 #define IDD_RUNNING_APPS 138

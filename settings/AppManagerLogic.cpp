@@ -20,6 +20,11 @@ const char* StatusText(std::int32_t enable) {
     return enable ? "Enable" : "Disable";
 }
 
+const char* PredictionText(const AppRow& row) {
+    if (!row.enable) return "";
+    return row.predict ? "On" : "Off";
+}
+
 std::string AppOptionModel::PathText() const {
     std::string text;
     for (const std::string& path : paths) {
@@ -30,9 +35,11 @@ std::string AppOptionModel::PathText() const {
 }
 
 void AppOptionModel::DeriveState(Registry& reg) {
-    if (state != kNoChoice) return;
+    if (state != kNoChoice && predict != kNoChoice) return;
     int enabled = 0;
     int disabled = 0;
+    int predicting = 0;
+    int silent = 0;
     RegKey appOption(reg, RegRoot::LocalMachine, reg::kAppOptionKey, true);
     for (const std::string& path : paths) {
         const std::string name = FileNameOf(path);
@@ -42,11 +49,22 @@ void AppOptionModel::DeriveState(Registry& reg) {
         std::int32_t enable = 0;
         sub.ReadInto(reg::kAppEnableVemo, enable);
         (enable ? enabled : disabled)++;
+        std::uint8_t predicts = 1;
+        sub.ReadInto(reg::kAppEnablePredict, predicts);
+        (predicts ? predicting : silent)++;
     }
-    if (enabled == 0)
-        state = 0;
-    else if (disabled == 0)
-        state = 1;
+    if (state == kNoChoice) {
+        if (enabled == 0)
+            state = 0;
+        else if (disabled == 0)
+            state = 1;
+    }
+    if (predict == kNoChoice) {
+        if (silent == 0)
+            predict = 1;
+        else if (predicting == 0)
+            predict = 0;
+    }
 }
 
 void RunningAppsModel::Fill(const std::vector<RunningApp>& snapshot) {
@@ -70,14 +88,15 @@ void AppManagerModel::Load(Registry& reg) {
     othersEnable_ = 1;
     std::vector<AppSetting> apps = ReadAppSettings(reg, othersEnable_);
     for (auto it = apps.rbegin(); it != apps.rend(); ++it)
-        rows_.push_back({it->fileName, it->enable ? 1 : 0, it->path, -1});
+        rows_.push_back({it->fileName, it->enable ? 1 : 0, it->path, -1, it->predict ? 1 : 0});
 }
 
 bool AppManagerModel::Save(Registry& reg) const {
     std::vector<AppSetting> apps;
     apps.reserve(rows_.size());
     for (const AppRow& row : rows_)
-        apps.push_back({row.fileName, static_cast<std::uint8_t>(row.enable ? 1 : 0), row.path});
+        apps.push_back({row.fileName, static_cast<std::uint8_t>(row.enable ? 1 : 0), row.path,
+                        static_cast<std::uint8_t>(row.predict ? 1 : 0)});
     return WriteAppSettings(reg, apps, othersEnable_);
 }
 
@@ -110,11 +129,13 @@ std::vector<int> AppManagerModel::Merge(const AppOptionModel& choice) {
         if (name.empty()) continue;  // no application to name a key after
         int row = FindRow(name);
         if (row < 0) {
-            rows_.push_back({name, enable, path, -1});
+            rows_.push_back({name, enable, path, -1, 1});
             row = static_cast<int>(rows_.size()) - 1;
             added.push_back(row);
         }
         rows_[row].enable = enable;  // an existing row keeps its path
+        if (choice.predict != AppOptionModel::kNoChoice)
+            rows_[row].predict = choice.predict ? 1 : 0;
     }
     return added;
 }
@@ -125,12 +146,13 @@ bool AppManagerModel::CanEdit(int row) const {
 
 AppOptionModel AppManagerModel::EditChoice(int row) const {
     if (!CanEdit(row)) return {};
-    return AppOptionModel({rows_[row].path}, rows_[row].enable);
+    return AppOptionModel({rows_[row].path}, rows_[row].enable, rows_[row].predict);
 }
 
 void AppManagerModel::ApplyEdit(int row, const AppOptionModel& choice) {
-    if (row >= 0 && row < static_cast<int>(rows_.size()))
-        rows_[row].enable = StateToEnable(choice.state);
+    if (row < 0 || row >= static_cast<int>(rows_.size())) return;
+    rows_[row].enable = StateToEnable(choice.state);
+    if (choice.predict != AppOptionModel::kNoChoice) rows_[row].predict = choice.predict ? 1 : 0;
 }
 
 }  // namespace wl

@@ -24,21 +24,28 @@ struct AppRow {
     std::string fileName;
     std::int32_t enable = 1;  // the row's item data: 1 enabled, 0 disabled
     std::string path;
-    int icon = -1;  // index in the view's image list, -1 for none
+    int icon = -1;             // index in the view's image list, -1 for none
+    std::int32_t predict = 1;  // 1: the next word is predicted here, 0: not
 };
 
 // The text of the status column.
 const char* StatusText(std::int32_t enable);
+// The text of the prediction column: "On" or "Off" for an enabled
+// application, nothing for a disabled one (its switch is kept, but has no
+// effect).
+const char* PredictionText(const AppRow& row);
 
 // The choice of state for one or more applications (the "Application
-// Option" dialog).
+// Option" dialog): on or off, and whether the next word is predicted there.
 class AppOptionModel {
   public:
     static constexpr int kNoChoice = -1;
 
     AppOptionModel() = default;  // an addition: no path yet, no choice
-    AppOptionModel(std::vector<std::string> appPaths, int initialState)
-        : paths(std::move(appPaths)), state(initialState) {}
+    // initialPredict: kNoChoice keeps each application's own switch.
+    AppOptionModel(std::vector<std::string> appPaths, int initialState,
+                   int initialPredict = kNoChoice)
+        : paths(std::move(appPaths)), state(initialState), predict(initialPredict) {}
 
     // An addition starts by picking running applications.
     bool NeedsRunningApps() const { return paths.empty(); }
@@ -46,13 +53,28 @@ class AppOptionModel {
     std::string PathText() const;
     // With no choice yet, derives the state from the stored keys of the
     // paths' applications: none enabled gives 0, enabled ones only give 1, a
-    // mix leaves no choice.  Paths without a key are not counted.
+    // mix leaves no choice.  Paths without a key are not counted.  The
+    // prediction likewise, when not chosen: all on (a key without
+    // EnablePredict, or no key counted at all, is on) gives 1, all off 0, a
+    // mix no choice.
     void DeriveState(Registry& reg);
     bool EnableTicked() const { return state == 1; }
     bool DisableTicked() const { return state == 0; }
 
+    // The prediction box: ticked, clear, or mixed (no choice: each
+    // application keeps its own); it has effect only for enabled
+    // applications, so it is enabled only while "Enable" is ticked, and
+    // keeps its tick while not.
+    bool PredictTicked() const { return predict == 1; }
+    bool PredictMixed() const { return predict == kNoChoice; }
+    bool PredictBoxEnabled() const { return state == 1; }
+    // A click on the box: a mixed or clear box becomes ticked, a ticked one
+    // clear.
+    void TogglePredict() { predict = predict == 1 ? 0 : 1; }
+
     std::vector<std::string> paths;
     int state = kNoChoice;
+    int predict = kNoChoice;
 };
 
 // The running applications, as listed for picking.
@@ -93,8 +115,10 @@ class AppManagerModel {
     // are ignored).
     void DeleteRows(const std::vector<int>& rows);
     // Merges a choice into the list: each path's application gets the state
-    // (no choice counts as enable); an application not in the list yet is
-    // appended with the path.  Answers the rows appended.
+    // (no choice counts as enable) and the prediction (no choice keeps a
+    // listed application's own, and predicts for a new one); an application
+    // not in the list yet is appended with the path.  Answers the rows
+    // appended.
     std::vector<int> Merge(const AppOptionModel& choice);
     // The row of an application, its file name compared without regard to
     // case as the registry compares key names; -1 when not in the list.
@@ -102,7 +126,7 @@ class AppManagerModel {
 
     // A row can be edited when it exists and has a path.
     bool CanEdit(int row) const;
-    // The choice for editing a row: its path and its state.
+    // The choice for editing a row: its path, its state and its prediction.
     AppOptionModel EditChoice(int row) const;
     // Applies an edit's choice to that row.
     void ApplyEdit(int row, const AppOptionModel& choice);

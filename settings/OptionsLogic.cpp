@@ -173,6 +173,7 @@ void OptionsModel::Open(Registry& reg, LearnedData* learned) {
     others.spaceAfter = stored.suggestions.spaceAfter;
     others.learn = stored.suggestions.learn;
     others.learnNew = stored.suggestions.learnNew;
+    others.predict = stored.suggestions.predict;
     others.ShowLearned(learned);
     page_ = kHotkeysPage;
 }
@@ -186,6 +187,7 @@ OptionsResult OptionsModel::Ok(Registry& reg, const std::string& exePath) const 
     s.suggestions.spaceAfter = others.spaceAfter;
     s.suggestions.learn = others.learn;
     s.suggestions.learnNew = others.learnNew;
+    s.suggestions.predict = others.predict;
     OptionsResult result;
     result.bEnableWord = s.enableWord;
     result.bEnableShorthand = s.enableShorthand;

@@ -135,7 +135,7 @@ std::string LearnedCountText(std::size_t count);
 std::string ForgetLeftText(const std::vector<std::string>& left);
 inline constexpr std::size_t kForgetLeftShown = 8;
 
-// The "Others" page: seven flags, each set at once from its check box, and
+// The "Others" page: eight flags, each set at once from its check box, and
 // what was learned.
 class OptionOthersPage {
   public:
@@ -146,11 +146,12 @@ class OptionOthersPage {
         "Forget every word Wordlark has learned from your typing?\n\n"
         "This happens at once, even if you then press Cancel, and cannot be undone.";
 
-    // Learning has effect only while the most likely words come first: its
-    // boxes are disabled, keeping their ticks, while that box is not ticked;
-    // learning new words only while learning itself is on.
+    // Learning and prediction have effect only while the most likely words
+    // come first: their boxes are disabled, keeping their ticks, while that
+    // box is not ticked; learning new words only while learning itself is on.
     bool LearnBoxEnabled() const { return smartOrder != 0; }
     bool LearnNewBoxEnabled() const { return smartOrder != 0 && learn != 0; }
+    bool PredictBoxEnabled() const { return smartOrder != 0; }
 
     // What the user is told, under kForgetFailedTitle, when forgetting left
     // files behind (ForgetLeftText); the count line then says kNotAllForgotten.
@@ -178,6 +179,7 @@ class OptionOthersPage {
     std::int32_t spaceAfter = 0;
     std::int32_t learn = 1;
     std::int32_t learnNew = 0;
+    std::int32_t predict = 0;
 
   private:
     LearnedData* learned_ = nullptr;

@@ -19,6 +19,7 @@ void ReadSuggestions(Registry& reg, const RegKey& key, SuggestionSettings& s) {
     ReadExactly(reg, key, reg::kSpaceAfter, s.spaceAfter);
     ReadExactly(reg, key, reg::kLearn, s.learn);
     ReadExactly(reg, key, reg::kLearnNew, s.learnNew);
+    ReadExactly(reg, key, reg::kPredict, s.predict);
 }
 
 }  // namespace
@@ -59,6 +60,7 @@ bool WriteOptions(Registry& reg, const OptionSettings& s) {
     ok &= key.WriteBinary(reg::kSpaceAfter, s.suggestions.spaceAfter);
     ok &= key.WriteBinary(reg::kLearn, s.suggestions.learn);
     ok &= key.WriteBinary(reg::kLearnNew, s.suggestions.learnNew);
+    ok &= key.WriteBinary(reg::kPredict, s.suggestions.predict);
     return ok;
 }
 
@@ -114,6 +116,7 @@ std::vector<AppSetting> ReadAppSettings(Registry& reg, std::int32_t& othersEnabl
         RegKey sub(reg, RegRoot::LocalMachine, reg::kAppOptionPrefix + name, false);
         if (sub) {
             sub.ReadInto(reg::kAppEnableVemo, app.enable);
+            sub.ReadInto(reg::kAppEnablePredict, app.predict);
             reg.ReadString(sub.get(), reg::kAppPath, app.path, kRunValueBytes);
         }
         apps.push_back(std::move(app));
@@ -145,6 +148,7 @@ bool WriteAppSettings(Registry& reg, const std::vector<AppSetting>& apps,
             continue;
         }
         ok &= sub.WriteBinary(reg::kAppEnableVemo, app.enable);
+        ok &= sub.WriteBinary(reg::kAppEnablePredict, app.predict);
         // The path is stored without its terminator.
         ok &= reg.WriteString(sub.get(), reg::kAppPath, app.path.data(),
                               static_cast<std::uint32_t>(app.path.size()));

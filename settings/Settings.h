@@ -14,13 +14,15 @@
 
 namespace wl {
 
-// The switches of the candidates' order and of learning, in the Option key.
-// Learning (learn, learnNew) has effect only while smartOrder is on.
+// The switches of the candidates' order, of learning and of the next word's
+// prediction, in the Option key.  Learning (learn, learnNew) and prediction
+// have effect only while smartOrder is on.
 struct SuggestionSettings {
     std::int32_t smartOrder = 0;  // bSmartOrder: the most likely words first
     std::int32_t spaceAfter = 0;  // bSpaceAfter: a space after a completed word
     std::int32_t learn = 1;       // bLearn: learn from what the user types
     std::int32_t learnNew = 0;    // bLearnNew: also words that are in no library
+    std::int32_t predict = 0;     // bPredict: the likely next words before a letter
 };
 
 // The values of the Option key.
@@ -42,7 +44,7 @@ void ReadOptions(Registry& reg, OptionSettings& settings);
 // Writes every Option value; false when any write was refused.
 bool WriteOptions(Registry& reg, const OptionSettings& settings);
 
-// Reads the four suggestion switches (the key is created when missing).  Each
+// Reads the five suggestion switches (the key is created when missing).  Each
 // is taken only when stored with exactly its 4 bytes; a missing value, or one
 // of another width, keeps what s holds.
 void ReadSuggestionSettings(Registry& reg, SuggestionSettings& s);
@@ -67,13 +69,15 @@ bool WriteRunAtStartup(Registry& reg, bool on, const std::string& exePath);
 struct AppSetting {
     std::string fileName;  // the subkey name
     std::uint8_t enable = 1;
-    std::string path;  // full path, for display and the icon
+    std::string path;          // full path, for display and the icon
+    std::uint8_t predict = 1;  // EnablePredict: the next word offered here
 };
 
 // The subkeys of AppOption in enumeration order and OthersEnableVemo (1 when
-// missing).
+// missing).  A subkey without EnablePredict predicts.
 std::vector<AppSetting> ReadAppSettings(Registry& reg, std::int32_t& othersEnable);
-// Replaces every subkey of AppOption by apps and writes OthersEnableVemo.
+// Replaces every subkey of AppOption by apps (EnableVemo, Path and
+// EnablePredict each) and writes OthersEnableVemo.
 bool WriteAppSettings(Registry& reg, const std::vector<AppSetting>& apps,
                       std::int32_t othersEnable);
 

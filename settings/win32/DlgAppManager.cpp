@@ -205,17 +205,40 @@ BOOL CDlgAppOption::OnInitDialog() {
                         m_choice.EnableTicked() ? BST_CHECKED : BST_UNCHECKED, 0);
     SendDlgItemMessageA(m_hWnd, IDC_APPOPT_DISABLE, BM_SETCHECK,
                         m_choice.DisableTicked() ? BST_CHECKED : BST_UNCHECKED, 0);
+    UpdatePredictBox();
     return TRUE;
+}
+
+void CDlgAppOption::UpdatePredictBox() {
+    // A three-state box that the dialog ticks itself: mixed shows the
+    // applications' own switches, which a click replaces.
+    const WPARAM check = m_choice.PredictMixed()    ? BST_INDETERMINATE
+                         : m_choice.PredictTicked() ? BST_CHECKED
+                                                    : BST_UNCHECKED;
+    SendDlgItemMessageA(m_hWnd, IDC_APPOPT_PREDICT, BM_SETCHECK, check, 0);
+    EnableWindow(Item(IDC_APPOPT_PREDICT), m_choice.PredictBoxEnabled());
 }
 
 INT_PTR CDlgAppOption::OnMessage(UINT msg, WPARAM wp, LPARAM) {
     if (msg != WM_COMMAND) return FALSE;
     switch (LOWORD(wp)) {
         case IDC_APPOPT_ENABLE:
-            if (HIWORD(wp) == BN_CLICKED) m_choice.state = 1;
+            if (HIWORD(wp) == BN_CLICKED) {
+                m_choice.state = 1;
+                UpdatePredictBox();
+            }
             return TRUE;
         case IDC_APPOPT_DISABLE:
-            if (HIWORD(wp) == BN_CLICKED) m_choice.state = 0;
+            if (HIWORD(wp) == BN_CLICKED) {
+                m_choice.state = 0;
+                UpdatePredictBox();
+            }
+            return TRUE;
+        case IDC_APPOPT_PREDICT:
+            if (HIWORD(wp) == BN_CLICKED && m_choice.PredictBoxEnabled()) {
+                m_choice.TogglePredict();
+                UpdatePredictBox();
+            }
             return TRUE;
         case IDOK:
             End(IDOK);
@@ -242,6 +265,7 @@ BOOL CDlgAppManager::OnInitDialog() {
     AddColumn(list, 0, "File Name", 120);
     AddColumn(list, 1, "Wordlark Status", 120);
     AddColumn(list, 2, "Full Path", 300);
+    AddColumn(list, 3, "Prediction", 70);
 
     m_icons.Clear();
     m_model.Load(m_registry);
@@ -268,6 +292,7 @@ void CDlgAppManager::Render() {
         InsertRow(list, i, rows[i].fileName, rows[i].icon, rows[i].enable);
         SetCell(list, i, 1, StatusText(rows[i].enable));
         SetCell(list, i, 2, rows[i].path);
+        SetCell(list, i, 3, PredictionText(rows[i]));
     }
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);

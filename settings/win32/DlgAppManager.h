@@ -70,6 +70,9 @@ class CDlgAppOption : public DialogBase {
   private:
     BOOL OnInitDialog() override;
     INT_PTR OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+    // Ticks the prediction box from the choice and enables it as the state
+    // allows.
+    void UpdatePredictBox();
 
     Registry& m_registry;
     AppOptionModel m_choice;

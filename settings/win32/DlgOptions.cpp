@@ -178,13 +178,14 @@ constexpr SwitchBox kSwitchBoxes[] = {
     {IDC_OTHERS_SPACE, &OptionOthersPage::spaceAfter},
     {IDC_OTHERS_LEARN, &OptionOthersPage::learn},
     {IDC_OTHERS_LEARNNEW, &OptionOthersPage::learnNew},
+    {IDC_OTHERS_PREDICT, &OptionOthersPage::predict},
 };
 
 }  // namespace
 
 void CDlgOptionOthers::UpdateControls() {
     for (const SwitchBox& box : kSwitchBoxes) Check(m_hWnd, box.id, m_page.*box.field != 0);
-    UpdateLearningBoxes();
+    UpdateDependentBoxes();
     const int show = m_page.HasLearned() ? SW_SHOW : SW_HIDE;
     for (int id : {IDC_OTHERS_LEARNED, IDC_OTHERS_SHOW, IDC_OTHERS_FORGET}) {
         ShowWindow(Item(id), show);
@@ -194,7 +195,8 @@ void CDlgOptionOthers::UpdateControls() {
                     m_page.HasLearned() ? m_page.LearnedText().c_str() : "");
 }
 
-void CDlgOptionOthers::UpdateLearningBoxes() {
+void CDlgOptionOthers::UpdateDependentBoxes() {
+    EnableWindow(Item(IDC_OTHERS_PREDICT), m_page.PredictBoxEnabled());
     EnableWindow(Item(IDC_OTHERS_LEARN), m_page.LearnBoxEnabled());
     EnableWindow(Item(IDC_OTHERS_LEARNNEW), m_page.LearnNewBoxEnabled());
 }
@@ -236,9 +238,9 @@ INT_PTR CDlgOptionOthers::OnMessage(UINT msg, WPARAM wp, LPARAM) {
     for (const SwitchBox& box : kSwitchBoxes) {
         if (box.id != id) continue;
         m_page.*box.field = IsChecked(m_hWnd, id) ? 1 : 0;
-        // Learning is offered only with the smart order, learning new
-        // words only with learning.
-        if (id == IDC_OTHERS_SMART || id == IDC_OTHERS_LEARN) UpdateLearningBoxes();
+        // Prediction and learning are offered only with the smart order,
+        // learning new words only with learning.
+        if (id == IDC_OTHERS_SMART || id == IDC_OTHERS_LEARN) UpdateDependentBoxes();
         return TRUE;
     }
     return FALSE;

@@ -39,15 +39,15 @@ class CDlgOptionHotkey : public DialogBase {
 class CDlgOptionOthers : public DialogBase {
   public:
     explicit CDlgOptionOthers(OptionOthersPage& page);
-    // Ticks the boxes from the page's flags, enables the learning boxes as
-    // the smart order allows, and shows the learned count and the "Show" and
+    // Ticks the boxes from the page's flags, enables the prediction and
+    // learning boxes as the smart order allows, and shows the learned count and the "Show" and
     // "Forget" buttons (hidden without learned data).
     void UpdateControls();
 
   private:
     BOOL OnInitDialog() override;
     INT_PTR OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
-    void UpdateLearningBoxes();
+    void UpdateDependentBoxes();
     // Asks once; on Yes the learned data is forgotten now and the count
     // shown again, and the files it left behind, if any, told.
     void OnForget();

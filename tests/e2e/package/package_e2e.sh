@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # The installer end to end, in a private copy of the X11 Wine prefix under
-# Xvfb: a silent installation puts every file and registry entry in place;
-# VemoShow.exe runs from the installed folder and completes in notepad; the
-# helper ends it as the tray's Exit does; the uninstaller ends a running
-# VemoShow.exe, removes what was installed and keeps what the user made; a
-# new installation keeps a changed default library; /PURGE removes the rest.
+# Xvfb: a silent installation puts every file and registry entry in place and,
+# being a new one, switches on the recommended suggestions; VemoShow.exe runs
+# from the installed folder and completes in notepad; the helper ends it as
+# the tray's Exit does; the uninstaller ends a running VemoShow.exe, removes
+# what was installed and keeps what the user made; a new installation keeps a
+# changed default library and the user's settings; /PURGE removes the rest.
+# Then the installer with its pages: the last page's box of the recommended
+# suggestions is ticked for a new installation, and clear for an upgrade.
 #
 #   package_e2e.sh SETUP_EXE STAGE_DIR PROBE_EXE WLSETUP_EXE WLIB_EXE ARTIFACT_DIR
 #
@@ -30,6 +33,8 @@ win_folder='C:\Program Files\Wordlark'
 menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Wordlark"
 uninst_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Wordlark'
 run_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
+option_key='HKLM\Software\Quorbit\Option'
+version=$(basename "$setup_exe" | sed -n 's/^Wordlark-\(.*\)-setup\.exe$/\1/p')
 
 wine_quiet() { timeout 120 "$WORDLARK_WINE" "$@" </dev/null 2>/dev/null | tr -d '\r'; }
 reg_value() { # key name: prints the data of a REG_SZ value, fails when missing
@@ -58,6 +63,24 @@ installed_as_shipped() {
     [ -f "$folder/uninst.exe" ] || { E2E_LAST_OUTPUT="no uninst.exe"; return 1; }
 }
 left_over() { (cd "$folder" 2>/dev/null && find . -mindepth 1 | sort | tr '\n' ' '); }
+# The recommended switches as stored, "TYPE DATA;" each (bSmartOrder,
+# bSpaceAfter, bLearn, bPredict), "-;" for a missing one.
+switches() {
+    local out name line
+    out=$(wine_quiet reg query "$option_key")
+    for name in bSmartOrder bSpaceAfter bLearn bPredict; do
+        line=$(sed -n "s/^ *$name  *\(REG_[A-Z_]*\)  *\([0-9A-Fa-f]*\) *\$/\1 \2/p" <<<"$out")
+        printf '%s;' "${line:--}"
+    done
+}
+on='REG_BINARY 01000000' off='REG_BINARY 00000000'
+switch_off() { # name...: the user clears switches, as the Options dialog writes them
+    local name
+    for name in "$@"; do
+        wine_quiet reg add "$option_key" /v "$name" /t REG_BINARY /d 00000000 /f >/dev/null ||
+            return 1
+    done
+}
 
 # --- 1. a silent installation --------------------------------------------------
 e2e_check "the silent installation succeeds" install
@@ -79,6 +102,8 @@ users_may_write_settings() {
         { E2E_LAST_OUTPUT=$sddl; return 1; }
 }
 e2e_check "the Users group may write the settings key" users_may_write_settings
+e2e_check "a new installation switches on the recommended suggestions" \
+    e2e_wait_output 5 "$on;$on;$on;$on;" switches
 
 # --- 2. the installed Wordlark completes in notepad ----------------------------
 vemo_start_notepad
@@ -89,11 +114,12 @@ vemo_fresh
 e2e_type "Wordlark makes typ"
 e2e_check "the English Dictionary is offered" vemo_shown
 e2e_key Tab
-e2e_check "Tab completes a word" e2e_wait_until 10 text_matches '^Wordlark makes typ[a-z]+$'
-e2e_type " brb"
+e2e_check "Tab completes a word, with the space after that the installation switched on" \
+    e2e_wait_until 10 text_matches '^Wordlark makes typ[a-z]+ $'
+e2e_type "brb"
 e2e_check "the Shorthand library is offered" e2e_wait_until 10 offered brb
 e2e_key Tab
-e2e_check "the shorthand expands" e2e_wait_until 10 text_matches 'be right back$'
+e2e_check "the shorthand expands" e2e_wait_until 10 text_matches 'typ[a-z]+ be right back$'
 e2e_screenshot 1-installed-completes
 e2e_check "the libraries' switches are kept for the installed paths" \
     key_exists "HKLM\\Software\\Quorbit\\LoadSet\\C:\\Program Files\\Wordlark\\Libs\\English.lib"
@@ -138,15 +164,73 @@ e2e_check "the Start menu entries are gone" test ! -e "$menu"
 e2e_check "the Run value is gone" e2e_not reg_value "$run_key" Wordlark
 e2e_check "the settings are kept" key_exists 'HKLM\Software\Quorbit\Option'
 
-# --- 5. a new installation keeps the changed library; /PURGE removes all -------
+# --- 5. a new installation keeps the changed library and the settings; /PURGE
+# removes all -------------------------------------------------------------------
+e2e_check "the user switches the smart order and prediction off" switch_off bSmartOrder bPredict
 e2e_check "the installation over the kept libraries succeeds" install /NOSTARTUP
 e2e_check "the changed Shorthand library is not overwritten" \
     lib_has Shorthand.lib mysig "Best wishes"
+e2e_check "the user's settings are kept" e2e_wait_output 5 "$off;$on;$on;$off;" switches
 e2e_check "the English Dictionary is back as shipped" \
     cmp -s "$stage/Libs/English.lib" "$folder/Libs/English.lib"
 e2e_check "/NOSTARTUP leaves out the Run value" e2e_not reg_value "$run_key" Wordlark
 e2e_check "the uninstaller with /PURGE finishes" uninstall /PURGE
 e2e_check "nothing is left of the installation" test ! -e "$folder"
 e2e_check "the settings are gone" e2e_not key_exists 'HKLM\Software\Quorbit'
+
+# --- 6. with its pages: the last page's box -------------------------------------
+# The first page's title is the setup's caption, the others' have a space
+# after it.  The last page is nsDialogs' (its controls numbered from 1200:
+# picture, title, text, then the box); the other pages' header is 1037.
+setup_title="Wordlark $version Setup"
+finish_box=1203 finish_text=1202
+recommended="Suggest the most likely words first, add a space after, learn from what I type and predict the next word (recommended)"
+header() { e2e_probe itemtext "$setup_title " 1037; }
+new_page() { local h; h=$(header) && [ "$h" != "$1" ]; }
+last_page_up() { e2e_probe itemtext "$setup_title " "$finish_box" >/dev/null; }
+# Starts the installer with its pages and presses Next on each page, after
+# waiting for it, and Install on the folder's; waits for the last page.
+to_last_page() {
+    local page=
+    e2e_start setup "$setup_exe" "$@"
+    e2e_wait_output 60 visible e2e_probe exists "$setup_title" || return 1
+    e2e_probe click "$setup_title" 1 >/dev/null
+    while [ "$page" != "Choose Install Location" ]; do
+        e2e_wait_until 30 new_page "$page" || return 1
+        page=$(header)
+        e2e_probe click "$setup_title " 1 >/dev/null
+    done
+    e2e_wait_until 180 last_page_up
+}
+box_is() { e2e_wait_output 5 "$1" e2e_probe checked "$setup_title " "$finish_box"; }
+finish() {
+    local pid=${E2E_PID[setup]}
+    e2e_probe click "$setup_title " 1 >/dev/null
+    e2e_wait_until 30 e2e_ended "$pid" || return 1
+    wait "$pid" 2>/dev/null
+    unset "E2E_PID[setup]"
+}
+
+# An empty settings key (as an installation that never ran leaves it) holds
+# no settings: the installation is still a new one.
+empty_settings_key() { wine_quiet reg add 'HKLM\Software\Quorbit' /f >/dev/null; }
+e2e_check "an empty settings key is made" empty_settings_key
+e2e_check "a new installation with its pages reaches the last page" to_last_page /NOSTARTUP
+e2e_check "the last page offers the recommended suggestions" \
+    e2e_wait_output 5 "$recommended" e2e_probe itemtext "$setup_title " "$finish_box"
+e2e_check "its box is ticked for a new installation" box_is checked
+e2e_screenshot 6-last-page-new
+e2e_check "Finish ends the installer" finish
+e2e_check "the ticked box switched on the recommended suggestions" \
+    e2e_wait_output 5 "$on;$on;$on;$on;" switches
+
+e2e_check "the user switches the smart order off" switch_off bSmartOrder
+e2e_check "an upgrade with its pages reaches the last page" to_last_page /NOSTARTUP
+e2e_check "its box is clear for an upgrade" box_is clear
+settings_kept_said() { e2e_probe itemtext "$setup_title " "$finish_text" | grep -q "settings are kept"; }
+e2e_check "the page says the settings are kept" settings_kept_said
+e2e_screenshot 7-last-page-upgrade
+e2e_check "Finish ends the installer" finish
+e2e_check "the upgrade kept the user's settings" e2e_wait_output 5 "$off;$on;$on;$on;" switches
 
 e2e_finish

@@ -41,6 +41,9 @@
 //   exists TITLE             "visible" or "hidden"
 //   click TITLE ID           presses the button (posted: it may open a
 //                            modal dialog)
+//   checked TITLE ID         the check box's state: "checked", "clear" or
+//                            "mixed"
+//   itemtext TITLE ID        the control's text, escaped as for "text"
 //   type TITLE ID TEXT       replaces the text of an edit control
 //   lbselect TITLE ID I...   selects exactly the list box entries I... and
 //                            tells the dialog the selection changed
@@ -314,6 +317,19 @@ int OnDialog(const std::string& cmd, HWND dialog, int argc, char** argv) {
     HWND control = Find(dialog, [id](HWND c) { return GetDlgCtrlID(c) == id; });
     if (!control) return Fail();
     bool ok = true;
+    if (cmd == "checked") {
+        const LRESULT state = Send(control, BM_GETCHECK, 0, 0, &ok);
+        if (!ok) return Fail();
+        return Answer(state == BST_CHECKED         ? "checked"
+                      : state == BST_INDETERMINATE ? "mixed"
+                                                   : "clear");
+    }
+    if (cmd == "itemtext") {
+        const LRESULT len = Send(control, WM_GETTEXTLENGTH, 0, 0, &ok);
+        std::vector<char> buf(static_cast<std::size_t>(len > 0 ? len : 0) + 2, '\0');
+        if (ok) Send(control, WM_GETTEXT, buf.size(), reinterpret_cast<LPARAM>(buf.data()), &ok);
+        return Answer(ok ? Escape(buf.data()) : "none", ok);
+    }
     if (cmd == "click") {
         ok = PostMessageA(control, BM_CLICK, 0, 0) != 0;
     } else if (cmd == "type") {
@@ -361,8 +377,8 @@ int main(int argc, char** argv) {
         HWND w = FindWindowA(Arg(argc, argv, 2), Arg(argc, argv, 3));
         return w ? OnWindow(cmd, w, argc, argv) : Fail();
     }
-    if (cmd == "exists" || cmd == "click" || cmd == "type" || cmd == "lbselect" ||
-        cmd == "lvselect" || cmd == "lvcheck") {
+    if (cmd == "exists" || cmd == "click" || cmd == "checked" || cmd == "itemtext" ||
+        cmd == "type" || cmd == "lbselect" || cmd == "lvselect" || cmd == "lvcheck") {
         HWND dialog = argc > 2 ? FindWindowA("#32770", argv[2]) : nullptr;
         return dialog ? OnDialog(cmd, dialog, argc, argv) : Fail();
     }

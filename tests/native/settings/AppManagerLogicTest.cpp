@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "platform/MemoryRegistry.h"
 #include "settings/AppManagerLogic.h"
 #include "settings/Settings.h"
@@ -9,11 +11,13 @@ namespace {
 
 const std::string kApp = "SOFTWARE\\Quorbit\\AppOption\\";
 
+// predict: EnablePredict's byte, or -1 for none.
 void StoreApp(MemoryRegistry& reg, const std::string& name, std::uint8_t enable,
-              const std::string& path) {
+              const std::string& path, int predict = -1) {
     RegKey key(reg, RegRoot::LocalMachine, kApp + name, true);
     key.WriteBinary("EnableVemo", enable);
     reg.WriteString(key.get(), "Path", path.data(), static_cast<std::uint32_t>(path.size()));
+    if (predict >= 0) key.WriteBinary("EnablePredict", static_cast<std::uint8_t>(predict));
 }
 
 std::vector<std::string> Names(const AppManagerModel& model) {
@@ -101,19 +105,20 @@ TEST(AppManager, EditingARowChangesOnlyThatRow) {
 
 TEST(AppOption, StateDerivedFromTheStore) {
     MemoryRegistry reg;
-    StoreApp(reg, "on.exe", 1, "C:\\on.exe");
-    StoreApp(reg, "on2.exe", 2, "C:\\on2.exe");
-    StoreApp(reg, "off.exe", 0, "C:\\off.exe");
+    StoreApp(reg, "on.exe", 1, "C:\\on.exe");  // predicts: no EnablePredict
+    StoreApp(reg, "on2.exe", 2, "C:\\on2.exe", 0);
+    StoreApp(reg, "off.exe", 0, "C:\\off.exe", 0);
     struct Case {
         std::vector<std::string> paths;
-        int state;
+        int state, predict;
     } cases[] = {
-        {{"C:\\x\\unknown.exe"}, 0},                       // no key: disable
-        {{"C:\\x\\off.exe"}, 0},                           // disabled only
-        {{"C:\\x\\ON.EXE", "D:\\on2.exe"}, 1},             // enabled only
-        {{"C:\\on.exe", "C:\\unknown.exe"}, 1},            // keyless paths do not count
-        {{"C:\\on.exe", "C:\\off.exe"}, -1},               // a mix: no choice
-        {{"C:\\dir\\", "C:\\off.exe", "C:\\on.exe"}, -1},  // no file name: not counted
+        {{"C:\\x\\unknown.exe"}, 0, 1},                        // no key: disable, predict
+        {{"C:\\x\\off.exe"}, 0, 0},                            // disabled only
+        {{"C:\\x\\ON.EXE", "D:\\on2.exe"}, 1, -1},             // enabled only; predicts mixed
+        {{"C:\\on.exe", "C:\\unknown.exe"}, 1, 1},             // keyless paths do not count
+        {{"C:\\on.exe", "C:\\off.exe"}, -1, -1},               // a mix: no choice
+        {{"C:\\on2.exe", "C:\\off.exe"}, -1, 0},               // both without prediction
+        {{"C:\\dir\\", "C:\\off.exe", "C:\\on.exe"}, -1, -1},  // no file name: not counted
     };
     for (const Case& c : cases) {
         AppOptionModel choice(c.paths, AppOptionModel::kNoChoice);
@@ -121,12 +126,70 @@ TEST(AppOption, StateDerivedFromTheStore) {
         EXPECT_EQ(choice.state, c.state) << c.paths[0];
         EXPECT_EQ(choice.EnableTicked(), c.state == 1);
         EXPECT_EQ(choice.DisableTicked(), c.state == 0);
+        EXPECT_EQ(choice.predict, c.predict) << c.paths[0];
+        EXPECT_EQ(choice.PredictMixed(), c.predict == -1);
+        // The box has effect, and is enabled, only for enabled applications.
+        EXPECT_EQ(choice.PredictBoxEnabled(), c.state == 1);
     }
-    // A choice given by the caller is kept.
+    // A choice given by the caller is kept; what was not given is derived.
     AppOptionModel given({"C:\\off.exe"}, 1);
     given.DeriveState(reg);
     EXPECT_EQ(given.state, 1);
+    EXPECT_EQ(given.predict, 0);
     EXPECT_EQ(given.PathText(), "C:\\off.exe\r\n");
+    AppOptionModel both({"C:\\off.exe"}, 1, 1);
+    both.DeriveState(reg);
+    EXPECT_EQ(both.predict, 1);
+    // A click on a mixed box ticks it; the next one clears it.
+    AppOptionModel mixed({"C:\\on.exe"}, 1);
+    mixed.TogglePredict();
+    EXPECT_TRUE(mixed.PredictTicked());
+    mixed.TogglePredict();
+    EXPECT_EQ(mixed.predict, 0);
+}
+
+// Each row keeps its own prediction switch through loading, merging,
+// editing and saving, unless a choice sets it.
+TEST(AppManager, PredictionIsKeptPerApplicationUnlessChosen) {
+    MemoryRegistry reg;
+    StoreApp(reg, "a.exe", 1, "C:\\A\\a.exe", 0);
+    StoreApp(reg, "b.exe", 0, "C:\\B\\b.exe");
+    AppManagerModel model(SystemCodePage());
+    model.Load(reg);
+    ASSERT_EQ(Names(model), (std::vector<std::string>{"b.exe", "a.exe"}));
+    EXPECT_EQ(model.Rows()[0].predict, 1);
+    EXPECT_STREQ(PredictionText(model.Rows()[0]), "");  // disabled: no effect
+    EXPECT_STREQ(PredictionText(model.Rows()[1]), "Off");
+
+    // No choice of prediction: a listed application keeps its own, a new one
+    // predicts.
+    model.Merge(AppOptionModel({"D:\\a.exe", "C:\\N\\new.exe"}, 1));
+    EXPECT_EQ(model.Rows()[1].predict, 0);
+    EXPECT_EQ(model.Rows()[2].predict, 1);
+    EXPECT_STREQ(PredictionText(model.Rows()[2]), "On");
+    // A choice sets it for each path's application.
+    model.Merge(AppOptionModel({"C:\\N\\new.exe", "C:\\M\\more.exe"}, 1, 0));
+    EXPECT_EQ(model.Rows()[2].predict, 0);
+    EXPECT_EQ(model.Rows()[3].predict, 0);
+
+    // Editing: the row's switch is the choice's, and comes back changed.
+    AppOptionModel edit = model.EditChoice(1);
+    EXPECT_EQ(edit.predict, 0);
+    edit.TogglePredict();
+    model.ApplyEdit(1, edit);
+    EXPECT_EQ(model.Rows()[1].predict, 1);
+    // Switching an application off keeps its switch.
+    edit = model.EditChoice(3);
+    edit.state = 0;
+    model.ApplyEdit(3, edit);
+    EXPECT_EQ(model.Rows()[3].predict, 0);
+
+    ASSERT_TRUE(model.Save(reg));
+    std::int32_t others = 0;
+    std::map<std::string, int> stored;
+    for (const AppSetting& app : ReadAppSettings(reg, others)) stored[app.fileName] = app.predict;
+    EXPECT_EQ(stored, (std::map<std::string, int>{
+                          {"a.exe", 1}, {"b.exe", 1}, {"new.exe", 0}, {"more.exe", 0}}));
 }
 
 TEST(RunningApps, PickedRowsBecomeTheParentsPathsTopToBottom) {

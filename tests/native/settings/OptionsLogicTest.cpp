@@ -157,6 +157,27 @@ TEST_F(OptionsDialog, TheHotkeyControlSetsTheOnOffHotkey) {
     EXPECT_EQ(model.Ok(reg, kExe).dwEnableVemo, 0x00050075u);
 }
 
+// Prediction, like learning, has effect only with the smart order: its box is
+// disabled without it, and its tick is kept and written all the same.
+TEST_F(OptionsDialog, PredictionIsKeptAndCarriedWithOrWithoutTheSmartOrder) {
+    EXPECT_EQ(model.others.predict, 0);  // off as the program comes
+    EXPECT_FALSE(model.others.PredictBoxEnabled());
+    const struct { std::int32_t smart, predict; } cases[] = {{1, 1}, {0, 1}, {1, 0}};
+    for (const auto& c : cases) {
+        model.others.smartOrder = c.smart;
+        model.others.predict = c.predict;
+        EXPECT_EQ(model.others.PredictBoxEnabled(), c.smart != 0);
+        const OptionsResult result = model.Ok(reg, kExe);
+        ASSERT_TRUE(result.allWritten);
+        EXPECT_EQ(result.suggestions.predict, c.predict);
+        EXPECT_EQ(Stored(reg, "bPredict"), Bytes({c.predict, 0, 0, 0}));
+        OptionsModel again;
+        again.Open(reg);
+        EXPECT_EQ(again.others.predict, c.predict) << c.smart;
+        EXPECT_EQ(again.others.PredictBoxEnabled(), c.smart != 0);
+    }
+}
+
 TEST(OptionsOthersPage, TheLearnedCountReadsAsAPhrase) {
     const struct {
         std::size_t count;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
 
 #include "platform/MemoryRegistry.h"
 #include "settings/RefusedWrite.h"
@@ -50,7 +51,7 @@ TEST(Options, AKeyThatCannotBeOpenedLeavesDefaultsAndFailsWrites) {
     EXPECT_FALSE(WriteOptions(reg, s));
 }
 
-// The four suggestion switches: their names, a field of SuggestionSettings
+// The five suggestion switches: their names, a field of SuggestionSettings
 // each, and their defaults.
 struct SuggestionSwitch {
     const char* name;
@@ -62,6 +63,7 @@ const SuggestionSwitch kSuggestionSwitches[] = {
     {"bSpaceAfter", &SuggestionSettings::spaceAfter, 0},
     {"bLearn", &SuggestionSettings::learn, 1},
     {"bLearnNew", &SuggestionSettings::learnNew, 0},
+    {"bPredict", &SuggestionSettings::predict, 0},
 };
 
 TEST(SuggestionSettings, EachSwitchIsWrittenAndReadAloneAs4LittleEndianBytes) {
@@ -122,9 +124,41 @@ TEST(SuggestionSettings, ARefusedWriteOfAnyOfThemIsReported) {
         RefusingRegistry reg(sw.name);
         EXPECT_FALSE(WriteOptions(reg, OptionSettings{})) << sw.name;
         // The values after a refused one are written all the same.
-        const bool lastStored = reg.Find(RegRoot::LocalMachine, kOption, "bLearnNew") != nullptr;
-        EXPECT_EQ(lastStored, std::string(sw.name) != "bLearnNew") << sw.name;
+        const bool lastStored = reg.Find(RegRoot::LocalMachine, kOption, "bPredict") != nullptr;
+        EXPECT_EQ(lastStored, std::string(sw.name) != "bPredict") << sw.name;
     }
+}
+
+// EnablePredict: one byte beside EnableVemo; missing, or stored wider, it
+// is on.
+TEST(AppSettings, PredictionIsOneByteAndOnWhenMissing) {
+    MemoryRegistry reg;
+    const std::string prefix = reg::kAppOptionPrefix;
+    auto storeApp = [&](const std::string& name, std::vector<unsigned char> predict) {
+        RegKey key(reg, RegRoot::LocalMachine, prefix + name, true);
+        key.WriteBinary(reg::kAppEnableVemo, std::uint8_t{1});
+        if (!predict.empty())
+            reg.WriteBinary(key.get(), "EnablePredict", predict.data(),
+                            static_cast<std::uint32_t>(predict.size()));
+    };
+    storeApp("missing.exe", {});
+    storeApp("off.exe", {0});
+    storeApp("on.exe", {1});
+    storeApp("wide.exe", {0, 0, 0, 0});
+    std::int32_t others = 0;
+    std::map<std::string, int> predict;
+    for (const AppSetting& app : ReadAppSettings(reg, others)) predict[app.fileName] = app.predict;
+    EXPECT_EQ(predict, (std::map<std::string, int>{
+                           {"missing.exe", 1}, {"off.exe", 0}, {"on.exe", 1}, {"wide.exe", 1}}));
+
+    ASSERT_TRUE(
+        WriteAppSettings(reg, {{"a.exe", 1, "C:\\a.exe", 0}, {"b.exe", 0, "C:\\b.exe", 1}}, 1));
+    const auto* a = reg.Find(RegRoot::LocalMachine, prefix + "a.exe", "EnablePredict");
+    const auto* b = reg.Find(RegRoot::LocalMachine, prefix + "b.exe", "EnablePredict");
+    ASSERT_TRUE(a && b);
+    EXPECT_EQ(a->data, std::vector<unsigned char>{0});
+    EXPECT_EQ(b->data, std::vector<unsigned char>{1});  // kept for a disabled application
+    EXPECT_FALSE(reg.KeyExists(RegRoot::LocalMachine, prefix + "off.exe"));
 }
 
 TEST(MainWindowSwitches, ReadInTheirOrderAndKeptWhenMissing) {

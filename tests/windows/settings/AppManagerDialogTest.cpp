@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <map>
 #include <string>
 
 #include "platform/Files.h"
@@ -161,6 +162,121 @@ TEST_F(AppManagerTest, AddingAnUnknownApplicationPreselectsDisable) {
     std::vector<AppSetting> stored = ReadAppSettings(reg, others);
     ASSERT_EQ(stored.size(), 1u);
     EXPECT_EQ(stored[0].enable, 0);
+}
+
+// The prediction box's state: BST_CHECKED, BST_UNCHECKED or
+// BST_INDETERMINATE.
+LRESULT PredictBox(HWND option) {
+    return SendDlgItemMessageA(option, IDC_APPOPT_PREDICT, BM_GETCHECK, 0, 0);
+}
+
+// A double-click on a row, as the list notifies it.
+void DoubleClick(HWND dlg, int row) {
+    NMITEMACTIVATE click{};
+    click.hdr.hwndFrom = List(dlg);
+    click.hdr.idFrom = IDC_APPMAN_LIST;
+    click.hdr.code = NM_DBLCLK;
+    click.iItem = row;
+    SendMessageA(dlg, WM_NOTIFY, IDC_APPMAN_LIST, reinterpret_cast<LPARAM>(&click));
+}
+
+// Prediction is switched per application beside its on/off: the box is
+// enabled only with "Enable", keeps its tick without, shows a mix of the
+// applications' own switches as such, and each row keeps its own unless
+// chosen.
+TEST_F(AppManagerTest, PredictionIsSwitchedPerApplicationBesideItsState) {
+    const std::string a = "C:\\nowhere\\a.exe", c = "C:\\nowhere\\c.exe";
+    StoreApp(reg, "a.exe", 1, a);
+    StoreApp(reg, "c.exe", 1, c);
+    {
+        RegKey key(reg, RegRoot::LocalMachine, reg::kAppOptionPrefix + std::string("a.exe"), true);
+        key.WriteBinary("EnablePredict", std::uint8_t{0});
+    }
+    StoreApp(reg, "off.exe", 0, "C:\\nowhere\\off.exe");
+    CDlgAppManager dialog(reg, SystemCodePage(), Running());
+    HWND dlg = Open(dialog);
+    HWND list = List(dlg);
+    int width = 0;
+    EXPECT_EQ(ColumnTitle(list, 3, &width), "Prediction");
+    EXPECT_EQ(width, 70);
+    ASSERT_EQ(Cells(list), (std::vector<std::string>{"off.exe", "c.exe", "a.exe"}));
+    EXPECT_EQ(Cells(list, 3), (std::vector<std::string>{"", "On", "Off"}));
+
+    // Two applications whose switches differ: the box shows the mix, and OK
+    // without a click keeps each one's own.
+    running = {{"a.exe", a}, {"c.exe", c}};
+    DialogScript mixed;
+    mixed
+        .On("Applications",
+            [&](HWND apps) {
+                Select(List(apps), {0, 1});
+                Click(apps, IDOK);
+            })
+        .On("Application Option", [&](HWND option) {
+            EXPECT_TRUE(Checked(option, IDC_APPOPT_ENABLE));
+            EXPECT_EQ(PredictBox(option), BST_INDETERMINATE);
+            Click(option, IDOK);
+        });
+    ASSERT_TRUE(mixed.Run([&] { Click(dlg, IDC_APPMAN_ADD); }))
+        << ::testing::PrintToString(mixed.problems);
+    EXPECT_EQ(Cells(list, 3), (std::vector<std::string>{"", "On", "Off"}));
+
+    // a.exe edited: the box follows "Enable" and keeps its tick; ticked, the
+    // application predicts.
+    DialogScript edit;
+    edit.On("Application Option", [&](HWND option) {
+        EXPECT_EQ(ItemText(option, IDC_APPOPT_PREDICT), "&Predict the next word");
+        EXPECT_TRUE(Checked(option, IDC_APPOPT_ENABLE));
+        EXPECT_EQ(PredictBox(option), BST_UNCHECKED);
+        EXPECT_TRUE(Enabled(option, IDC_APPOPT_PREDICT));
+        Click(option, IDC_APPOPT_PREDICT);
+        Click(option, IDC_APPOPT_DISABLE);
+        EXPECT_FALSE(Enabled(option, IDC_APPOPT_PREDICT));
+        EXPECT_EQ(PredictBox(option), BST_CHECKED);
+        Click(option, IDC_APPOPT_ENABLE);
+        EXPECT_TRUE(Enabled(option, IDC_APPOPT_PREDICT));
+        Click(option, IDOK);
+    });
+    ASSERT_TRUE(edit.Run([&] { DoubleClick(dlg, 2); })) << ::testing::PrintToString(edit.problems);
+    EXPECT_EQ(Cells(list, 3), (std::vector<std::string>{"", "On", "On"}));
+
+    // One more, unknown, switched on without prediction.
+    running = {{"winver.exe", winver}};
+    DialogScript added;
+    added
+        .On("Applications",
+            [&](HWND apps) {
+                Select(List(apps), {0});
+                Click(apps, IDOK);
+            })
+        .On("Application Option", [&](HWND option) {
+            // Unknown: "Disable", and the box ticked (missing is on) but
+            // without effect.
+            EXPECT_TRUE(Checked(option, IDC_APPOPT_DISABLE));
+            EXPECT_EQ(PredictBox(option), BST_CHECKED);
+            EXPECT_FALSE(Enabled(option, IDC_APPOPT_PREDICT));
+            Click(option, IDC_APPOPT_ENABLE);
+            Click(option, IDC_APPOPT_PREDICT);
+            EXPECT_EQ(PredictBox(option), BST_UNCHECKED);
+            Click(option, IDOK);
+        });
+    ASSERT_TRUE(added.Run([&] { Click(dlg, IDC_APPMAN_ADD); }))
+        << ::testing::PrintToString(added.problems);
+    EXPECT_EQ(Cells(list), (std::vector<std::string>{"off.exe", "c.exe", "a.exe", "winver.exe"}));
+    EXPECT_EQ(Cells(list, 3), (std::vector<std::string>{"", "On", "On", "Off"}));
+
+    Click(dlg, IDOK);
+    std::int32_t others = -1;
+    std::map<std::string, int> stored;
+    for (const AppSetting& app : ReadAppSettings(reg, others)) stored[app.fileName] = app.predict;
+    EXPECT_EQ(stored, (std::map<std::string, int>{
+                          {"off.exe", 1}, {"c.exe", 1}, {"a.exe", 1}, {"winver.exe", 0}}));
+    DWORD type = 0;
+    std::string data;
+    ASSERT_TRUE(
+        reg.Raw(reg::kAppOptionPrefix + std::string("winver.exe"), "EnablePredict", type, data));
+    EXPECT_EQ(type, static_cast<DWORD>(REG_BINARY));
+    EXPECT_EQ(data, std::string(1, '\0'));
 }
 
 TEST(RunningAppsSnapshot, ListsThisProcessWithItsPath) {

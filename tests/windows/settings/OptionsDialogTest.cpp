@@ -94,7 +94,7 @@ TEST_F(OptionsDialogTest, ClicksAreStoredOnOkAndNothingOnCancel) {
         EXPECT_EQ(SendDlgItemMessageA(hotkeys, IDC_HOTKEY_OTHER, LB_GETITEMDATA, 0, 0), 0x00050075);
         HWND others = ShowOthers(dialog);
         for (int box : {IDC_OTHERS_WORD, IDC_OTHERS_STARTUP, IDC_OTHERS_SMART, IDC_OTHERS_SPACE,
-                        IDC_OTHERS_LEARNNEW, IDC_OTHERS_LEARN})
+                        IDC_OTHERS_PREDICT, IDC_OTHERS_LEARNNEW, IDC_OTHERS_LEARN})
             Click(others, box);
         EXPECT_FALSE(Checked(others, IDC_OTHERS_WORD));
     };
@@ -104,9 +104,10 @@ TEST_F(OptionsDialogTest, ClicksAreStoredOnOkAndNothingOnCancel) {
     clickAll(cancelled);
     Click(cancelled.hwnd(), IDCANCEL);
     EXPECT_EQ(cancelled.Result(), IDCANCEL);
-    for (const char* name : {"bEnableWord", "bEnableShorthand", "dwEnableVemo", "vkSelectPrev",
-                             "vkSelectNext", "vkSelectPageUp", "vkSelectPageDown", "vkSelectIndex",
-                             "vkSelect", "bSmartOrder", "bSpaceAfter", "bLearn", "bLearnNew"})
+    for (const char* name :
+         {"bEnableWord", "bEnableShorthand", "dwEnableVemo", "vkSelectPrev", "vkSelectNext",
+          "vkSelectPageUp", "vkSelectPageDown", "vkSelectIndex", "vkSelect", "bSmartOrder",
+          "bSpaceAfter", "bLearn", "bLearnNew", "bPredict"})
         EXPECT_EQ(Stored(reg, name), "") << name;
     EXPECT_FALSE(reg.Raw(reg::kRunKey, "Wordlark", type, run));
 
@@ -125,6 +126,7 @@ TEST_F(OptionsDialogTest, ClicksAreStoredOnOkAndNothingOnCancel) {
     EXPECT_EQ(result.suggestions.spaceAfter, 1);
     EXPECT_EQ(result.suggestions.learn, 0);
     EXPECT_EQ(result.suggestions.learnNew, 1);  // disabled, and kept as it was ticked
+    EXPECT_EQ(result.suggestions.predict, 1);
 
     EXPECT_EQ(Stored(reg, "vkSelectPrev"), Bytes({LayoutKey('[')}));
     EXPECT_EQ(Stored(reg, "vkSelectNext"), Bytes({LayoutKey(']')}));
@@ -137,6 +139,7 @@ TEST_F(OptionsDialogTest, ClicksAreStoredOnOkAndNothingOnCancel) {
     EXPECT_EQ(Stored(reg, "dwEnableVemo"), Bytes({0x75, 0, 5, 0}));
     EXPECT_EQ(Stored(reg, "bEnableWord"), Bytes({0, 0, 0, 0}));
     EXPECT_EQ(Stored(reg, "bEnableShorthand"), Bytes({1, 0, 0, 0}));
+    EXPECT_EQ(Stored(reg, "bPredict"), Bytes({1, 0, 0, 0}));
     ASSERT_TRUE(reg.Raw(reg::kRunKey, "Wordlark", type, run));
     EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
     ASSERT_EQ(run.size(), 260u);
@@ -158,6 +161,8 @@ TEST_F(OptionsDialogTest, ClicksAreStoredOnOkAndNothingOnCancel) {
     EXPECT_TRUE(Checked(others, IDC_OTHERS_SPACE));
     EXPECT_FALSE(Checked(others, IDC_OTHERS_LEARN));
     EXPECT_TRUE(Checked(others, IDC_OTHERS_LEARNNEW));
+    EXPECT_TRUE(Checked(others, IDC_OTHERS_PREDICT));
+    EXPECT_TRUE(Enabled(others, IDC_OTHERS_PREDICT));
     EXPECT_TRUE(Enabled(others, IDC_OTHERS_LEARN));
     EXPECT_FALSE(Enabled(others, IDC_OTHERS_LEARNNEW));
     Click(others, IDC_OTHERS_STARTUP);
@@ -165,29 +170,33 @@ TEST_F(OptionsDialogTest, ClicksAreStoredOnOkAndNothingOnCancel) {
     EXPECT_FALSE(reg.Raw(reg::kRunKey, "Wordlark", type, run));
 }
 
-TEST_F(OptionsDialogTest, TheLearningBoxesFollowTheSmartBox) {
+TEST_F(OptionsDialogTest, ThePredictionAndLearningBoxesFollowTheSmartBox) {
     CDlgOptions dialog(reg, kExe);
     HWND dlg = Open(dialog);
     HWND others = ShowOthers(dialog);
-    // As Wordlark comes: learning ticked, but without effect (disabled)
-    // until the most likely words come first (the first step below).
+    // As Wordlark comes: learning ticked and prediction not, both without
+    // effect (disabled) until the most likely words come first (the first
+    // step below).
     // Without learned data there is no count and nothing to forget.
     EXPECT_FALSE(Checked(others, IDC_OTHERS_SPACE));
     EXPECT_FALSE(IsWindowVisible(GetDlgItem(others, IDC_OTHERS_LEARNED)));
     EXPECT_FALSE(IsWindowVisible(GetDlgItem(others, IDC_OTHERS_FORGET)));
 
-    // Each click, and the boxes' ticks and enabled states after it.
+    // Each click, and the boxes' ticks and enabled states after it (the
+    // prediction box is enabled with the smart box).
     const struct {
         int click;
-        bool smart, learn, learnNew, learnEnabled, learnNewEnabled;
+        bool smart, learn, learnNew, predict, learnEnabled, learnNewEnabled;
     } steps[] = {
-        {0, false, true, false, false, false},
-        {IDC_OTHERS_SMART, true, true, false, true, true},
-        {IDC_OTHERS_LEARNNEW, true, true, true, true, true},
-        {IDC_OTHERS_LEARN, true, false, true, true, false},
-        {IDC_OTHERS_SMART, false, false, true, false, false},
-        {IDC_OTHERS_SMART, true, false, true, true, false},
-        {IDC_OTHERS_SPACE, true, false, true, true, false},
+        {0, false, true, false, false, false, false},
+        {IDC_OTHERS_SMART, true, true, false, false, true, true},
+        {IDC_OTHERS_PREDICT, true, true, false, true, true, true},
+        {IDC_OTHERS_LEARNNEW, true, true, true, true, true, true},
+        {IDC_OTHERS_LEARN, true, false, true, true, true, false},
+        {IDC_OTHERS_SMART, false, false, true, true, false, false},
+        {IDC_OTHERS_SMART, true, false, true, true, true, false},
+        {IDC_OTHERS_SPACE, true, false, true, true, true, false},
+        {IDC_OTHERS_PREDICT, true, false, true, false, true, false},
     };
     for (const auto& step : steps) {
         if (step.click) Click(others, step.click);
@@ -195,6 +204,8 @@ TEST_F(OptionsDialogTest, TheLearningBoxesFollowTheSmartBox) {
         EXPECT_EQ(Checked(others, IDC_OTHERS_SMART), step.smart);
         EXPECT_EQ(Checked(others, IDC_OTHERS_LEARN), step.learn);
         EXPECT_EQ(Checked(others, IDC_OTHERS_LEARNNEW), step.learnNew);
+        EXPECT_EQ(Checked(others, IDC_OTHERS_PREDICT), step.predict);
+        EXPECT_EQ(Enabled(others, IDC_OTHERS_PREDICT), step.smart);
         EXPECT_EQ(Enabled(others, IDC_OTHERS_LEARN), step.learnEnabled);
         EXPECT_EQ(Enabled(others, IDC_OTHERS_LEARNNEW), step.learnNewEnabled);
         EXPECT_TRUE(Enabled(others, IDC_OTHERS_SMART));
