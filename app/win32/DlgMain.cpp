@@ -215,6 +215,7 @@ void CDlgMain::RunStartupSteps() {
 void CDlgMain::StartHooks() {
     m_vemo.BeginVemo(m_hWnd);
     m_vemo.SetLearning(Learning() ? 1 : 0);
+    m_vemo.SetPrediction(Predicting() ? 1 : 0);
 }
 
 LearnedWords& CDlgMain::learned() {
@@ -237,8 +238,11 @@ LearnedWords& CDlgMain::learned() {
 void CDlgMain::ApplySuggestions() {
     const bool smart = m_suggestions.smartOrder != 0;
     const bool learn = Learning();
-    m_candidates.SetSuggestions(
-        {smart, m_suggestions.spaceAfter != 0, learn, learn && m_suggestions.learnNew != 0});
+    m_candidates.SetSuggestions({smart, m_suggestions.spaceAfter != 0, learn,
+                                 learn && m_suggestions.learnNew != 0, Predicting()});
+    // (The hook library is told when the hooks start: while Wordlark is
+    // off it asks for nothing.)
+    if (m_vemo.IsBeginVemo()) m_vemo.SetPrediction(Predicting() ? 1 : 0);
     if (learn) {
         m_candidates.SetLearner(&learned().learner(),
                                 [] { return std::int64_t{std::time(nullptr)}; });

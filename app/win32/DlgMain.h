@@ -74,6 +74,7 @@ class CDlgMain : public DialogBase {
     // lookup's index.
     void ApplySuggestions();
     bool Learning() const { return m_suggestions.smartOrder && m_suggestions.learn; }
+    bool Predicting() const { return m_suggestions.smartOrder && m_suggestions.predict; }
     // Takes in the words the hook library reported; writes the file when due
     // (or at once with final, dropping words still unanswered).
     void TakeFinishedWords(bool final);
