@@ -7,7 +7,9 @@
 # Prints the figures; asserts nothing.
 #
 # With "smart", "Suggest the most likely words first" is on (and with it
-# learning, by default): the ranked lookup and the learned order.
+# learning, by default): the ranked lookup in context and the learned
+# order; and "Predict the next word": after each completed word a space,
+# and the time until the list of the next words is shown.
 #
 #   bench/latency.sh [ROUNDS] [IDLE] [smart]   (after: cmake --build --preset windows)
 set -uo pipefail
@@ -45,10 +47,11 @@ fi
 echo "dictionary entries: ${english:-?} + $extra"
 
 smart=()
+next=()
 if [ "$mode" = smart ]; then
-    "$WORDLARK_WINE" reg add 'HKLM\Software\Quorbit\Option' /v bSmartOrder /t REG_DWORD /d 1 /f \
-        >/dev/null 2>&1 || e2e_fail "cannot switch the smart order on"
+    vemo_options_on bSmartOrder bPredict
     smart=(--smart)
+    next=(--next)
 fi
 echo "order: $mode"
 
@@ -65,7 +68,7 @@ vemo_start_notepad
 vemo_start
 e2e_click_focus "$NOTEPAD" "Notepad|Untitled - Notepad" || e2e_fail "notepad did not take the focus"
 
-"$WORDLARK_WINE" "$bench" keys "$rounds" "${pairs[@]}" 2>/dev/null | tr -d '\r'
+"$WORDLARK_WINE" "$bench" keys "$rounds" "${next[@]}" "${pairs[@]}" 2>/dev/null | tr -d '\r'
 e2e_screenshot after-keys
 winpid=$(e2e_probe pid '#32770' Wordlark)
 "$WORDLARK_WINE" "$bench" idle "$winpid" "$idle" 2>/dev/null | tr -d '\r'

@@ -2,12 +2,13 @@
 // main program, under Wine (run by bench/latency.sh, which starts Xvfb,
 // notepad and VemoShow.exe and gives notepad the focus).
 //
-//   latency_bench keys N WORD=COMPLETION...
+//   latency_bench keys N [--next] WORD=COMPLETION...
 //       N rounds: types WORD into the foreground window (notepad) with
 //       SendInput, a key every 120 ms as a quick typist does, and times from
 //       the last key until the candidate list is visible with the word looked
 //       up; then presses Tab and times until notepad's text holds COMPLETION.
-//       Prints median and p90 of both.
+//       With --next (prediction on), it then types a space and times until
+//       the list of the next words is shown.  Prints median and p90 of each.
 //   latency_bench idle PID SECONDS
 //       CPU time and working set of process PID over SECONDS.
 #include <windows.h>
@@ -87,7 +88,7 @@ void Report(const char* what, std::vector<double> ms) {
                 ms[ms.size() / 2], ms[ms.size() * 9 / 10], ms.back());
 }
 
-int Keys(int rounds, const std::vector<std::pair<std::string, std::string>>& words) {
+int Keys(int rounds, bool next, const std::vector<std::pair<std::string, std::string>>& words) {
     HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, wl::kSharedStateMappingName);
     auto* state = mapping ? static_cast<const wl::SharedHookState*>(MapViewOfFile(
                                 mapping, FILE_MAP_READ, 0, 0, sizeof(wl::SharedHookState)))
@@ -97,7 +98,7 @@ int Keys(int rounds, const std::vector<std::pair<std::string, std::string>>& wor
         std::fprintf(stderr, "Wordlark is not running\n");
         return 1;
     }
-    std::vector<double> shown, completed;
+    std::vector<double> shown, completed, predicted;
     int failures = 0;
     for (int i = 0; i < rounds; ++i) {
         const auto& [word, completion] = words[static_cast<size_t>(i) % words.size()];
@@ -119,9 +120,18 @@ int Keys(int rounds, const std::vector<std::pair<std::string, std::string>>& wor
         }
         shown.push_back(toList);
         completed.push_back(toText);
+        if (!next) continue;
+        Time([&] { return !IsWindowVisible(list); });
+        Type(" ");
+        const double toNext = Time(
+            [&] { return IsWindowVisible(list) && state->predicting && !state->inputWord[0]; });
+        if (toNext >= 0) predicted.push_back(toNext);
+        Key(VK_ESCAPE, false);
+        Key(VK_ESCAPE, true);
     }
     Report("last key to the list shown for the word", shown);
     Report("Tab to the completed word in notepad", completed);
+    if (next) Report("space to the list of the next words", predicted);
     std::printf("rounds that timed out: %d\n", failures);
     return 0;
 }
@@ -160,16 +170,22 @@ int Idle(DWORD pid, int seconds) {
 int main(int argc, char** argv) {
     if (argc >= 4 && std::strcmp(argv[1], "keys") == 0) {
         std::vector<std::pair<std::string, std::string>> words;
+        bool next = false;
         for (int i = 3; i < argc; ++i) {
+            if (std::strcmp(argv[i], "--next") == 0) {
+                next = true;
+                continue;
+            }
             const char* eq = std::strchr(argv[i], '=');
             if (eq)
                 words.emplace_back(std::string(argv[i], static_cast<size_t>(eq - argv[i])),
                                    std::string(eq + 1));
         }
-        if (!words.empty()) return Keys(std::atoi(argv[2]), words);
+        if (!words.empty()) return Keys(std::atoi(argv[2]), next, words);
     }
     if (argc == 4 && std::strcmp(argv[1], "idle") == 0)
         return Idle(static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10)), std::atoi(argv[3]));
-    std::fprintf(stderr, "usage: latency_bench keys N WORD=COMPLETION... | idle PID SECONDS\n");
+    std::fprintf(stderr,
+                 "usage: latency_bench keys N [--next] WORD=COMPLETION... | idle PID SECONDS\n");
     return 2;
 }

@@ -135,7 +135,10 @@ void LineTracker::FinishWord(char delimiter) {
         else
             ClearContext(false);
     }
-    line.justSpaced = delimiter == ' ' && learnable ? 1 : 0;
+    // The next word is offered after any word and a space, also one whose
+    // start was not seen (with no context then).
+    const bool letters = !line.overflow && IsLetterWord(word, chars_.Chars(), kFinishedWordBytes);
+    line.justSpaced = delimiter == ' ' && letters ? 1 : 0;
     // A sentence starts after its end mark and the spaces that follow it.
     if (EndsSentence(delimiter)) {
         line.flags |= kLineSentenceStart;

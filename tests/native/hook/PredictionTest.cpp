@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "hook/FinishedWords.h"
 #include "hook/LineTracker.h"
 #include "platform/Registry.h"
 #include "platform/RegistryLayout.h"
@@ -133,9 +134,12 @@ TEST_F(Predicting, OnlyTabDownUpAndEscapeSteerAndNothingElseIsEaten) {
               (std::vector<std::intptr_t>{vemo::SELECT_NEXT, vemo::SELECT_PREV}));
     // Escape leaves the line as it was: the word typed next is learned.
     f.s().learnOn = 1;
+    FinishedWordReader reader(f.s());
     f.Key(vkey::kEscape);
     f.Type("more ");
-    EXPECT_EQ(f.s().line.justSpaced, 1);
+    FinishedWord word;
+    ASSERT_TRUE(reader.Next(f.s(), word));
+    EXPECT_EQ(word.word, "more");
 }
 
 TEST_F(Predicting, ALetterNarrowsItAndTabTypesTheWordWithItsSpace) {
