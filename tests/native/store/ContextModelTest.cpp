@@ -33,14 +33,15 @@ std::string Log(double v) {
     return text;
 }
 
-// The model's n-grams as ARPA text, in shuffled order, with one bad line and
-// a 4-gram section that is passed over.
+// The model's n-grams as ARPA text, in shuffled order, with a 4-gram
+// section that is passed over.
 std::string Arpa(const std::vector<std::string>& grams1, const std::vector<std::string>& grams2,
                  const std::vector<std::string>& grams3, std::mt19937& rng) {
-    std::string text = "\\data\\\nngram 1=" + std::to_string(grams1.size()) + "\n\n";
+    std::string text = "\\data\\\nngram 1=";
+    text.append(std::to_string(grams1.size())).append("\n\n");
     auto section = [&](int n, std::vector<std::string> lines) {
         std::shuffle(lines.begin(), lines.end(), rng);
-        text += "\\" + std::to_string(n) + "-grams:\n";
+        text.append("\\").append(std::to_string(n)).append("-grams:\n");
         for (const auto& l : lines) text += l + "\n";
         text += "\n";
     };
@@ -202,7 +203,7 @@ TEST_F(ContextModelTest, PruningKeepsEachContextWhole) {
     std::vector<double> unigram;
     double total = 0;
     for (int i = 0; i < n; ++i) {
-        words.push_back("w" + std::to_string(100 + i));
+        words.push_back(std::to_string(100 + i).insert(0, 1, 'w'));
         unigram.push_back(std::uniform_real_distribution<double>(0.2, 1)(rng));
         total += unigram.back();
     }
@@ -266,7 +267,7 @@ TEST_F(ContextModelTest, ValuesBeyondTheTableAreRoundedToFit) {
     Keys words;
     std::string text = "\\1-grams:\n";
     for (int i = 0; i < n; ++i) {
-        words.push_back("w" + std::to_string(1000 + i));
+        words.push_back(std::to_string(1000 + i).insert(0, 1, 'w'));
         text += "-2\t" + words.back() + "\n";
     }
     text += "\\2-grams:\n";
