@@ -55,6 +55,7 @@ class LibrarySource : public CandidateSource {
     int FindRankedKey(const char* key, LibraryEntry& entry) override {
         return set_.FindRankedKey(key, entry);
     }
+    const ContextModel* Context() override { return set_.Context(); }
 
   private:
     LibrarySet& set_;

@@ -10,8 +10,13 @@
 #   WEIGHTS      optionally, a word<TAB>count file whose counts become the
 #                weights of the keys (letter case ignored); MIN_WEIGHTS the
 #                fewest keys that must get one
+#   CONTEXT      optionally, a language model as ARPA text whose 2-grams and
+#                3-grams become the library's context model (wlib context),
+#                pruned at PRUNE; MIN_CONTEXTS the fewest contexts it must
+#                give
 # grep and sed work on bytes (the C locale): the converted text is no UTF-8.
-# wlib sees only names inside WORK_DIR, so that Wine needs no path mapping.
+# wlib sees only names inside WORK_DIR, so that Wine needs no path mapping
+# (the language model, about 100 MB, is linked there rather than copied).
 # The library is made under a temporary name and renamed when complete.
 cmake_minimum_required(VERSION 3.25)
 
@@ -71,6 +76,16 @@ if(WEIGHTS)
                   weights "${lib}" "${weights_name}" --ignore-case)
   set(weighted ", ${stored}")
 endif()
+set(context "")
+if(CONTEXT)
+  get_filename_component(context_name "${CONTEXT}" NAME)
+  file(REMOVE "${WORK_DIR}/${context_name}")
+  file(CREATE_LINK "${CONTEXT}" "${WORK_DIR}/${context_name}" SYMBOLIC)
+  wl_wlib_counted(stored "contexts stored" ${MIN_CONTEXTS}
+                  context "${lib}" "${context_name}" --prune "${PRUNE}")
+  set(context ", ${stored}")
+  file(REMOVE "${WORK_DIR}/${context_name}")
+endif()
 file(RENAME "${WORK_DIR}/${lib}" "${OUTPUT}")
 file(REMOVE "${WORK_DIR}/${text}")
-message(STATUS "${name}: ${imported}${weighted}")
+message(STATUS "${name}: ${imported}${weighted}${context}")

@@ -316,8 +316,12 @@ __db* OpenForScan(const std::string& path, const char* name, __db* flush) {
     DB* db = nullptr;
     if (db_create(&db, nullptr, 0) != 0) return nullptr;
     Silence(db);
+    // Never mapped into memory, as Berkeley DB maps a small file opened
+    // read-only: what it reads stays within the cache, and the file stays
+    // open to other writers (Windows refuses to cut a mapped file; Linux
+    // would end the process on reading a mapped page cut off).
     if (db->set_cachesize(db, 0, kScanCacheBytes, 1) != 0 ||
-        db->open(db, nullptr, path.c_str(), name, DB_BTREE, DB_RDONLY, 0) != 0) {
+        db->open(db, nullptr, path.c_str(), name, DB_BTREE, DB_RDONLY | DB_NOMMAP, 0) != 0) {
         db->close(db, 0);
         return nullptr;
     }

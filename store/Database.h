@@ -51,8 +51,10 @@ __db* OpenDatabase(const std::string& path, const char* name, bool create = true
 int CloseDatabase(__db* db);
 
 // A read-only handle of the named database outside the shared environment,
-// with a small cache of its own, for reading a whole database once: the
-// pages it reads do not stay in the shared cache.  What a handle of the same
+// with a small cache of its own, for reading a whole database once (the
+// ranked index's walk) or one record at a time for as long as it is open
+// (the context model): the pages it reads do not stay in the shared cache,
+// and what it keeps in memory does not grow with what it read.  What a handle of the same
 // file in the environment has changed (flush, nullptr for none) is written
 // to the file first, so that the file holds it.  nullptr when the file is no
 // sound Berkeley DB file or holds no such database.  Closed with

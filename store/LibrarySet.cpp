@@ -62,7 +62,27 @@ void LibrarySet::UnloadAll() {
     libraries_.clear();
     checked_.clear();
     ranked_.Reset(0);
+    context_.Close();
+    contextLibrary_ = -1;
+    contextSought_ = false;
     count_ = 0;
+}
+
+const ContextModel* LibrarySet::Context() {
+    if (!contextSought_) {
+        contextSought_ = true;
+        for (int i = 0; i < count_ && contextLibrary_ < 0; ++i)
+            if (libraries_[i].IsOpen() && libraries_[i].GetType() == Dictionary &&
+                context_.Open(paths_[static_cast<std::size_t>(i)]))
+                contextLibrary_ = i;
+    }
+    if (contextLibrary_ < 0) return nullptr;
+    if (!StillLoaded(contextLibrary_, true)) {
+        context_.Close();
+        contextLibrary_ = -1;
+        return nullptr;
+    }
+    return &context_;
 }
 
 std::string LibrarySet::SwitchKey(const char* path) const {

@@ -21,7 +21,9 @@
 
 #include "platform/Directory.h"
 #include "platform/Registry.h"
+#include "store/ContextModel.h"
 #include "store/Library.h"
+#include "store/LibraryContextModel.h"
 #include "store/LibraryEntry.h"
 #include "store/RankedIndex.h"
 
@@ -107,6 +109,15 @@ class LibrarySet {
     // Bytes held for the ranked lookup.
     std::size_t RankedBytes() const;
 
+    // The context model of the first loaded Dictionary library that has
+    // context data (store/ContextData.h), opened on the first call and kept
+    // until the next Load; nullptr when none has.  Once its library's file
+    // was deleted or replaced (seen as by the lookups, at most once per
+    // check interval), the model is closed and nullptr answered until the
+    // next Load.  The pointer holds until the next call of Context, Load or
+    // UnloadAll.
+    const ContextModel* Context();
+
     // How often each library's file is looked at during lookups, to close
     // one that was deleted or replaced (100 ms; zero: at every call).  A
     // change within the interval after a look reaches Berkeley DB only
@@ -149,6 +160,9 @@ class LibrarySet {
     Clock::duration checkInterval_ = std::chrono::milliseconds(100);
     std::vector<Clock::time_point> checked_;  // each library's last look at its file
     RankedLookup ranked_;
+    LibraryContextModel context_;
+    int contextLibrary_ = -1;  // the library of context_, while it is open
+    bool contextSought_ = false;
 };
 
 }  // namespace wl

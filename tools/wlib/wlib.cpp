@@ -16,6 +16,13 @@
 //   wlib weights LIB FILE [--ignore-case]
 //                               the weights of LIB's keys from word<TAB>count
 //                               lines (every other weight is taken off)
+//   wlib context LIB ARPA [--prune T]
+//                               the context model of LIB (the words before
+//                               the caret) from a language model's 2-grams
+//                               and 3-grams as ARPA text, for the words LIB
+//                               holds, pruned at the threshold T (0, every
+//                               entry, by default), in place of the one LIB
+//                               had
 //   wlib lookup DIR WORD [--smart] [--limit N] [--no-dictionary] [--no-shorthand]
 //                               the candidates of DIR/*.lib for WORD; with
 //                               --smart in the ranked order; WORD "-": for
@@ -52,7 +59,9 @@
 #include "platform/CodePage.h"
 #include "platform/Files.h"
 #include "snippets/SnippetImport.h"
+#include "store/ContextWriter.h"
 #include "store/Library.h"
+#include "store/LibraryContextModel.h"
 #include "store/LibrarySet.h"
 
 namespace {
@@ -76,6 +85,7 @@ const char kUsageText[] =
     "  wlib export LIB FILE\n"
     "  wlib list LIB [WORD]\n"
     "  wlib weights LIB FILE [--ignore-case]\n"
+    "  wlib context LIB ARPA [--prune T]\n"
     "  wlib lookup DIR WORD|- [--smart] [--limit N] [--no-dictionary] [--no-shorthand]\n";
 
 // Prints "wlib: <message>" on stderr and answers the status.
@@ -222,6 +232,18 @@ int Info(int argc, char** argv) {
     std::printf("scrambled: %s\n", lib.GetScrambled() ? "yes" : "no");
     std::printf("count: %d\n", static_cast<int>(lib.Count()));
     std::printf("weighted: %d\n", static_cast<int>(lib.CountWeights()));
+    wl::LibraryContextModel model;
+    wl::LibraryContextModel::Totals totals;
+    if (model.Open(args.positional[0]) && model.Count(totals))
+        std::printf(
+            "context: %llu contexts of one word and %llu of two, %llu entries, %u words, "
+            "%llu bytes on disk\n",
+            static_cast<unsigned long long>(totals.contexts[0]),
+            static_cast<unsigned long long>(totals.contexts[1]),
+            static_cast<unsigned long long>(totals.entries[0] + totals.entries[1]),
+            model.WordCount(), static_cast<unsigned long long>(totals.diskBytes));
+    else
+        std::printf("context: none\n");
     std::printf("description: %s\n", Escaped(lib.GetDescription()).c_str());
     return kOk;
 }
@@ -475,6 +497,36 @@ int LoadWeights(int argc, char** argv) {
     return kOk;
 }
 
+// The context model of a library from ARPA text (store/ContextWriter.h).
+int LoadContext(int argc, char** argv) {
+    Arguments args(argc, argv, {"--prune"}, {});
+    if (!args.error.empty()) return Usage(args.error);
+    if (args.positional.size() != 2) return Usage("context takes a library file and an ARPA file");
+    double threshold = 0;
+    if (args.Has("--prune")) {
+        const std::string value = args.Value("--prune");
+        char* end = nullptr;
+        threshold = std::strtod(value.c_str(), &end);
+        if (value.empty() || *end || !(threshold >= 0))
+            return Usage("--prune takes a threshold from 0 up");
+    }
+    Library lib(wl::SystemCodePage());
+    if (int status = OpenExisting(lib, args.positional[0])) return status;
+    if (lib.GetType() != wl::Dictionary)
+        return Fail(kFailed, args.positional[0] + ": only a Dictionary library has context data");
+    const wl::ContextWriteResult r = wl::WriteContextData(lib, args.positional[1], threshold);
+    if (!r.ok) return Fail(kFailed, r.error);
+    auto n = [](std::uint64_t v) { return static_cast<unsigned long long>(v); };
+    std::printf(
+        "%llu contexts stored (%llu of one word, %llu of two), %llu entries, %u words, "
+        "%llu values, %llu bytes; %llu n-grams with a word the library does not hold, "
+        "%llu pruned, %llu bad lines\n",
+        n(r.contexts[0] + r.contexts[1]), n(r.contexts[0]), n(r.contexts[1]),
+        n(r.entries[0] + r.entries[1]), r.words, n(r.values), n(r.bytes), n(r.outside), n(r.pruned),
+        n(r.badLines));
+    return kOk;
+}
+
 int Lookup(int argc, char** argv) {
     Arguments args(argc, argv, {"--limit"}, {"--no-dictionary", "--no-shorthand", "--smart"});
     if (!args.error.empty()) return Usage(args.error);
@@ -583,6 +635,8 @@ int main(int argc, char** argv) {
             status = Lookup(argc, argv);
         else if (command == "weights")
             status = LoadWeights(argc, argv);
+        else if (command == "context")
+            status = LoadContext(argc, argv);
         else
             status = Usage("unknown command " + command);
     } catch (const std::bad_alloc&) {

@@ -99,11 +99,12 @@ TEST_F(WlibTest, CreateWritesTheInfoThatInfoShows) {
                   "scrambled: yes\n"
                   "count: 0\n"
                   "weighted: 0\n"
+                  "context: none\n"
                   "description: Greetings\\r\\nand sign-offs\n");
     ExpectSuccess(Wlib({"create", "Plain.lib"}), "");
     ExpectSuccess(Wlib({"info", "Plain.lib"}),
                   "caption: Plain.lib\ntype: dictionary\neditable: yes\nscrambled: no\ncount: 0\n"
-                  "weighted: 0\ndescription: \n");
+                  "weighted: 0\ncontext: none\ndescription: \n");
 }
 
 TEST_F(WlibTest, ReadingCommandsNeverMakeALibrary) {
@@ -269,6 +270,32 @@ TEST_F(WlibTest, WeightsComeFromWordCountLinesAndBadLinesAreCounted) {
               "0 weights stored, 0 unknown words, 0 bad lines\n");
     EXPECT_NE(Wlib({"info", "a.lib"}).out.find("\nweighted: 0\n"), std::string::npos);
     ExpectFailure(Wlib({"weights", "a.lib", "missing.txt"}), 1, "missing.txt: cannot read");
+}
+
+TEST_F(WlibTest, ContextWritesTheModelOfTheWordsTheLibraryHolds) {
+    MakeLibrary(dir / "a.lib", {{"an", ""}, {"Ant", ""}, {"and", ""}});
+    MakeLibrary(dir / "s.lib", {{"an", "x"}}, {Shorthand});
+    WriteBytes(dir / "m.arpa",
+               "\\data\\\nngram 1=4\n\n\\1-grams:\n-99\t<s>\t-0.5\n-1\tan\t-0.2\n"
+               "-1\tant\n-1\tbee\n\n\\2-grams:\n-0.3\t<s>\tan\t-0.1\n-0.4\tan\tant\n"
+               "-0.5\tan\tbee\nbad line\n\n\\3-grams:\n-0.2 <s> an ant\n\n\\end\\\n");
+    ExpectSuccess(Wlib({"context", "a.lib", "m.arpa"}),
+                  "3 contexts stored (2 of one word, 1 of two), 3 entries, 3 words, 5 values, "
+                  "73 bytes; 1 n-grams with a word the library does not hold, 0 pruned, 1 bad "
+                  "lines\n");
+    const std::string info = Wlib({"info", "a.lib"}).out;
+    EXPECT_NE(info.find("\ncontext: 2 contexts of one word and 1 of two, 3 entries, 3 words, "),
+              std::string::npos)
+        << info;
+    EXPECT_NE(Wlib({"info", "s.lib"}).out.find("\ncontext: none\n"), std::string::npos);
+    ExpectFailure(Wlib({"context", "a.lib"}), 2, "context takes");
+    ExpectFailure(Wlib({"context", "a.lib", "m.arpa", "--prune", "-1"}), 2, "--prune");
+    ExpectFailure(Wlib({"context", "a.lib", "m.arpa", "--prune", "x"}), 2, "--prune");
+    ExpectFailure(Wlib({"context", "s.lib", "m.arpa"}), 1, "only a Dictionary library");
+    ExpectFailure(Wlib({"context", "a.lib", "none.arpa"}), 1, "none.arpa: cannot read");
+    ExpectFailure(Wlib({"context", "none.lib", "m.arpa"}), 1, "none.lib: no such library");
+    // A failure leaves the model there was.
+    EXPECT_EQ(Wlib({"info", "a.lib"}).out, info);
 }
 
 TEST_F(WlibTest, ManyLookupsReadTheirWordsFromStandardInput) {
