@@ -4,8 +4,10 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <optional>
 #include <queue>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 namespace wl {
@@ -148,38 +150,66 @@ RankedPage RankInContext(CandidateSource& source, const Learner* learner, const 
         std::make_heap(named.begin(), named.end());
     }
 
+    const double none = -1;  // no candidate left
+
     // The learned words, highest user score first.
+    // (The learner is not changed meanwhile: its texts are pointed to.)
     struct UserWord {
         double user;
-        std::string form;
-        std::string key;
+        const std::string* form;
+        const std::string* key;
         std::uint32_t uses;
         bool operator<(const UserWord& other) const { return user < other.user; }
     };
     std::vector<UserWord> learned;
+    // With no letter typed, every learned word matches: the words that
+    // followed the word before come with their pairs, and the rest from the
+    // most used down, only as far as they are needed.
+    std::optional<Learner::MostUsed> mostUsed;
+    std::unordered_set<std::string> followers;
+    UserWord nextUsed{none, nullptr, nullptr, 0};
     Learner::UserWeights weights;
+    auto takeNextUsed = [&] {
+        Learner::LearnedUse use;
+        nextUsed.user = none;
+        while (mostUsed && mostUsed->Next(use)) {
+            if (followers.count(*use.key)) continue;
+            nextUsed = {weights.perWordUse * use.count, use.form, use.key, use.uses};
+            return;
+        }
+    };
     if (learner && request.enableWord) {
         weights = learner->UserMix(request.prev, request.now, mix);
         std::unordered_map<std::string, double> pairs;
         if (weights.perPairUse > 0)
             for (auto& [key, count] : learner->PairsAfter(request.prev, request.now))
                 pairs.emplace(std::move(key), count);
-        learner->ForEachWithPrefix(request.word, request.now, [&](const Learner::LearnedUse& use) {
-            double user = weights.perWordUse * use.count;
-            if (auto it = pairs.find(use.key); it != pairs.end())
-                user += weights.perPairUse * it->second;
-            learned.push_back({user, use.form, use.key, use.uses});
-        });
+        auto add = [&](const Learner::LearnedUse& use, double pairCount) {
+            learned.push_back({weights.perWordUse * use.count + weights.perPairUse * pairCount,
+                               use.form, use.key, use.uses});
+        };
+        if (nextWord) {
+            Learner::LearnedUse use;
+            for (const auto& [key, count] : pairs) {
+                if (!learner->Find(key, request.now, use) || !learner->Learnable(*use.form))
+                    continue;
+                followers.insert(key);
+                add(use, count);
+            }
+            mostUsed.emplace(learner->ByUse(request.now));
+            takeNextUsed();
+        } else {
+            learner->ForEachWithPrefix(request.word, request.now,
+                                       [&](const Learner::LearnedUse& use) {
+                                           auto it = pairs.find(*use.key);
+                                           add(use, it == pairs.end() ? 0 : it->second);
+                                       });
+        }
         std::make_heap(learned.begin(), learned.end());
     }
     auto userScore = [&](const std::string& lowerKey) {
         return learner ? learner->UserScore(lowerKey, request.prev, request.now, mix) : 0.0;
     };
-
-    // The best probability any word can have here: a bound for the learned
-    // words' part of the model.
-    double highest = named.empty() ? 0.0 : named.front().first;
-    if (walking) highest = std::max(highest, view.AloneFactor() * WordAlone(walked->weight));
 
     // The exact score of the ranked lookup's candidate in hand.
     auto scoreOf = [&](const LibraryEntry& entry) {
@@ -204,11 +234,17 @@ RankedPage RankInContext(CandidateSource& source, const Learner* learner, const 
         best.push(score);
         if (best.size() > request.rows) best.pop();
     };
-    const double none = -1;
     for (;;) {
         // What each source can still give at most.
         const double fromNamed = named.empty() ? none : share * named.front().first;
-        const double fromLearned = learned.empty() ? none : learned.front().user + share * highest;
+        // A word neither named nor walked yet is no more likely than the
+        // next of either: a bound for the learned words' part of the model.
+        const double unseen =
+            std::max(named.empty() ? 0.0 : named.front().first,
+                     walking ? view.AloneFactor() * WordAlone(walked->weight) : 0.0);
+        const double bestUser =
+            std::max(learned.empty() ? none : learned.front().user, nextUsed.user);
+        const double fromLearned = bestUser == none ? none : bestUser + share * unseen;
         // The candidate in hand, and the ones after it (a word named after
         // the context or learned is bound by those sources).
         const double fromWalk =
@@ -230,24 +266,28 @@ RankedPage RankInContext(CandidateSource& source, const Learner* learner, const 
             const auto [p, id] = named.back();
             named.pop_back();
             const std::string word(view.model()->Word(id));
-            // A learned word comes with its own part, from the learned ones.
-            if (word.empty() || (learner && learner->Uses(word) > 0)) continue;
             auto entry = std::make_unique<LibraryEntry>();
-            if (source.FindRankedKey(word.c_str(), *entry)) add(std::move(entry), share * p);
+            if (!word.empty() && source.FindRankedKey(word.c_str(), *entry))
+                add(std::move(entry), userScore(word) + share * p);
         } else {
-            std::pop_heap(learned.begin(), learned.end());
-            const UserWord word = std::move(learned.back());
-            learned.pop_back();
+            UserWord word = nextUsed;
+            if (!learned.empty() && learned.front().user >= nextUsed.user) {
+                std::pop_heap(learned.begin(), learned.end());
+                word = learned.back();
+                learned.pop_back();
+            } else {
+                takeNextUsed();
+            }
             auto entry = std::make_unique<LibraryEntry>();
-            if (source.FindRankedKey(word.form.c_str(), *entry)) {
-                const double p = view.Probability(view.Id(word.key), WordAlone(entry->weight));
+            if (source.FindRankedKey(word.form->c_str(), *entry)) {
+                const double p = view.Probability(view.Id(*word.key), WordAlone(entry->weight));
                 add(std::move(entry), word.user + share * p);
-            } else if (request.learnNew && word.uses >= 2 && CharCount(word.form, cp) >= 3 &&
-                       !Offered(word.key)) {
+            } else if (request.learnNew && word.uses >= 2 && CharCount(*word.form, cp) >= 3 &&
+                       !Offered(*word.key)) {
                 // Typed in full twice, three characters or more, and no
                 // library holds it.
                 entry->Clear();
-                entry->SetKey(word.form.data(), static_cast<std::uint32_t>(word.form.size()));
+                entry->SetKey(word.form->data(), static_cast<std::uint32_t>(word.form->size()));
                 entry->SetText("", 0);
                 entry->type = Learned;
                 add(std::move(entry), word.user);

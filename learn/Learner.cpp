@@ -49,11 +49,14 @@ void Learner::Use(std::string_view word, std::string_view prev, std::int64_t now
                   bool sentenceStart) {
     if (!Learnable(word)) return;
     const std::string key = Key(word);
-    WordUse& use = words_[key];
+    auto [at, fresh] = words_.try_emplace(key);
+    WordUse& use = at->second;
+    const double oldRank = use.rank;
     use.count = Faded(use.count, use.last, now) + 1;
     use.follows = Faded(use.follows, use.last, now);
     use.last = std::max(use.last, now);
     ++use.uses;
+    Reorder(at->first, use, !fresh, oldRank);
     // The latest form of the weightiest kind seen.
     const FormWeight weight = WeightOf(word, sentenceStart, cp_);
     if (weight >= use.formWeight) {
@@ -99,7 +102,13 @@ void Learner::Bound() {
             }
         }
     };
+    const std::size_t before = words_.size();
     trim(words_, limits_.maxWords);
+    if (words_.size() != before) {
+        // The order of use is made anew for the words kept.
+        byUse_.clear();
+        for (const auto& [key, use] : words_) byUse_.emplace(use.rank, &key);
+    }
     trim(pairs_, limits_.maxPairs);
 }
 
@@ -159,7 +168,7 @@ void Learner::ForEachWithPrefix(std::string_view prefix, std::int64_t now,
          it != words_.end() && it->first.compare(0, key.size(), key) == 0; ++it) {
         const WordUse& use = it->second;
         if (Learnable(use.form))
-            each({use.form, it->first, use.uses, Faded(use.count, use.last, now)});
+            each({&use.form, &it->first, use.uses, Faded(use.count, use.last, now)});
     }
 }
 
@@ -198,17 +207,54 @@ std::vector<std::string> Learner::WordsWithPrefix(std::string_view prefix, std::
     return out;
 }
 
+double Learner::Rank(const WordUse& use) const {
+    const double rank = std::log2(std::max(use.count, 1e-300));
+    return limits_.halfLifeSeconds > 0
+               ? rank + static_cast<double>(use.last) / static_cast<double>(limits_.halfLifeSeconds)
+               : rank;
+}
+
+void Learner::Reorder(const std::string& key, WordUse& use, bool placed, double placedAt) {
+    if (placed) byUse_.erase({placedAt, &key});
+    use.rank = Rank(use);
+    byUse_.emplace(use.rank, &key);
+}
+
+bool Learner::Find(std::string_view key, std::int64_t now, LearnedUse& out) const {
+    auto it = words_.find(std::string(key));
+    if (it == words_.end()) return false;
+    out = {&it->second.form, &it->first, it->second.uses,
+           Faded(it->second.count, it->second.last, now)};
+    return true;
+}
+
+Learner::MostUsed Learner::ByUse(std::int64_t now) const {
+    return MostUsed(*this, now, byUse_.crbegin(), byUse_.crend());
+}
+
+bool Learner::MostUsed::Next(LearnedUse& out) {
+    while (at_ != end_) {
+        const std::string* key = (at_++)->second;
+        if (learner_.Find(*key, now_, out) && learner_.Learnable(*out.form)) return true;
+    }
+    return false;
+}
+
 void Learner::Forget() {
     words_.clear();
+    byUse_.clear();
     pairs_.clear();
     total_ = 0;
 }
 
 bool Learner::Restore(std::string_view key, const WordUse& use) {
     if (!Learnable(key) || !Learnable(use.form)) return false;
-    auto& kept = words_[std::string(key)];
+    auto [at, fresh] = words_.try_emplace(std::string(key));
+    WordUse& kept = at->second;
+    const double placedAt = kept.rank;
     total_ += static_cast<double>(use.uses) - kept.uses;
     kept = use;
+    Reorder(at->first, kept, !fresh, placedAt);
     // The form's weight as far as its shape tells: capitals after the first
     // letter are the spelling's, a first capital alone may be a sentence's.
     const bool firstOnly = !use.form.empty() && use.form != key &&
@@ -229,6 +275,7 @@ void Learner::Remove(const std::vector<std::string>& keys) {
         auto it = words_.find(key);
         if (it == words_.end()) continue;
         total_ = std::max(0.0, total_ - it->second.uses);
+        byUse_.erase({it->second.rank, &it->first});
         words_.erase(it);
     }
     for (auto it = pairs_.begin(); it != pairs_.end();) {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -83,14 +84,33 @@ class Learner {
     UserWeights UserMix(std::string_view prev, std::int64_t now, const LearnMix& mix = {}) const;
     // Each learned word that begins with prefix (case ignored), in the order
     // of their keys.
+    // (Pointing into the learner: good while it is not changed.)
     struct LearnedUse {
-        const std::string& form;  // as typed where it says most about the spelling
-        const std::string& key;   // lower case
-        std::uint32_t uses;       // how often it was finished, never faded
-        double count;             // its count as of now, faded
+        const std::string* form = nullptr;  // as typed where it says most about the spelling
+        const std::string* key = nullptr;   // lower case
+        std::uint32_t uses = 0;             // how often it was finished, never faded
+        double count = 0;                   // its count as of now, faded
     };
     void ForEachWithPrefix(std::string_view prefix, std::int64_t now,
                            const std::function<void(const LearnedUse&)>& each) const;
+    // The learned word of a lower-case key; false when there is none.
+    bool Find(std::string_view key, std::int64_t now, LearnedUse& out) const;
+    // The learned words from the most used down (their counts as of now),
+    // one at a time: good while the learner is not changed.
+    class MostUsed {
+      public:
+        bool Next(LearnedUse& out);
+
+      private:
+        friend class Learner;
+        using Iterator = std::set<std::pair<double, const std::string*>>::const_reverse_iterator;
+        MostUsed(const Learner& learner, std::int64_t now, Iterator from, Iterator to)
+            : learner_(learner), now_(now), at_(from), end_(to) {}
+        const Learner& learner_;
+        std::int64_t now_;
+        Iterator at_, end_;
+    };
+    MostUsed ByUse(std::int64_t now) const;
     // The words that followed prev (lower-case keys), with their faded pair
     // counts.
     std::vector<std::pair<std::string, double>> PairsAfter(std::string_view prev,
@@ -121,6 +141,7 @@ class Learner {
         std::int64_t last = 0;
         std::uint32_t uses = 0;
         double follows = 0;  // times it was followed by a counted pair, as of last
+        double rank = 0;     // its place in the order of use (see Rank)
     };
     struct PairUse {
         double count = 0;
@@ -144,12 +165,19 @@ class Learner {
   private:
     double Faded(double count, std::int64_t last, std::int64_t now) const;
     void Bound();
+    // A word's place in the order of its faded counts, the same at any
+    // time: log2 of its count at last, plus last in half-lives.
+    double Rank(const WordUse& use) const;
+    // The word's use changed: its place in the order follows.
+    // (placedAt: where it was, when placed.)
+    void Reorder(const std::string& key, WordUse& use, bool placed, double placedAt);
 
     const CodePage& cp_;
     LearnLimits limits_;
     double total_ = 0;                      // all uses, never faded: how much was learned
     std::map<std::string, WordUse> words_;  // by lower-cased word
-    std::map<std::string, PairUse> pairs_;  // "prev\tword", lower-cased
+    std::set<std::pair<double, const std::string*>> byUse_;  // rank, key of words_
+    std::map<std::string, PairUse> pairs_;                   // "prev\tword", lower-cased
 };
 
 }  // namespace wl

@@ -83,6 +83,38 @@ TEST(Learner, UseOvertakesTheLibrarysWeightAndFades) {
     // smart order test.)
 }
 
+// The words from the most used down, as their faded counts stand at any
+// time, through uses, removals and the bound.
+TEST(Learner, TheOrderOfUseFollowsTheFadedCounts) {
+    Learner learn(CodePage1252(), LearnLimits{12, 100, 14 * kDay});
+    auto order = [&](std::int64_t now) {
+        std::vector<std::string> out;
+        auto cursor = learn.ByUse(now);
+        Learner::LearnedUse use;
+        while (cursor.Next(use)) out.push_back(*use.key);
+        return out;
+    };
+    auto byCount = [&](std::int64_t now) {
+        std::vector<std::string> keys = order(now);
+        std::stable_sort(keys.begin(), keys.end(), [&](const std::string& a, const std::string& b) {
+            return learn.WordCount(a, now) > learn.WordCount(b, now);
+        });
+        return keys;
+    };
+    for (int i = 0; i < 4; ++i) learn.Use("old", "", kT0);
+    for (int i = 0; i < 2; ++i) learn.Use("new", "", kT0 + 30 * kDay);  // 2 against 1 left
+    learn.Use("mid", "new", kT0 + 14 * kDay);
+    learn.Use("Old", "", kT0 + 31 * kDay);
+    EXPECT_EQ(order(kT0 + 31 * kDay), byCount(kT0 + 31 * kDay));
+    EXPECT_EQ(order(kT0 + 31 * kDay).front(), "new");
+    learn.Remove({"new"});
+    EXPECT_EQ(order(kT0 + 31 * kDay), (std::vector<std::string>{"old", "mid"}));
+    for (char c = 'a'; c < 'p'; ++c) learn.Use(std::string("w") + c, "", kT0 + 40 * kDay + c);
+    EXPECT_LE(learn.WordCount(), 12u);  // bound: the order follows what is kept
+    EXPECT_EQ(order(kT0 + 41 * kDay).size(), learn.WordCount());
+    EXPECT_EQ(order(kT0 + 41 * kDay), byCount(kT0 + 41 * kDay));
+}
+
 TEST(Learner, TheBoundDropsTheLeastRecentlyUsedFirst) {
     Learner learn(CodePage1252(), LearnLimits{10, 10, 14 * kDay});
     learn.Use("keepme", "", kT0 + 100);
