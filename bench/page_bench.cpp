@@ -94,8 +94,9 @@ int main(int argc, char** argv) {
         learner.Use(w, prev, 1800000000 + i);
         prev = w;
     }
-    std::printf("Ranked pages in context over %s (10 rows; the learner holds %zu words, %zu pairs)\n",
-                libs.c_str(), learner.WordCount(), learner.PairCount());
+    std::printf(
+        "Ranked pages in context over %s (10 rows; the learner holds %zu words, %zu pairs)\n",
+        libs.c_str(), learner.WordCount(), learner.PairCount());
 
     const wl::Learner* learners[] = {nullptr, &learner};
     for (const wl::Learner* l : learners) {
@@ -109,7 +110,8 @@ int main(int argc, char** argv) {
             request.now = 1800300000;
             const auto start = Clock::now();
             const wl::RankedPage page = wl::RankInContext(source, l, cp, request);
-            const double us = std::chrono::duration<double, std::micro>(Clock::now() - start).count();
+            const double us =
+                std::chrono::duration<double, std::micro>(Clock::now() - start).count();
             if (page.entries.empty() && !q.letters.empty()) continue;
             byLetters[q.letters.size()].push_back(us);
         }
@@ -117,7 +119,9 @@ int main(int argc, char** argv) {
         char label[96];
         for (std::size_t n = 0; n < 3; ++n) {
             std::snprintf(label, sizeof label, "%s, %s", who,
-                          n == 0 ? "the next word (no letter)" : n == 1 ? "one letter" : "two letters");
+                          n == 0   ? "the next word (no letter)"
+                          : n == 1 ? "one letter"
+                                   : "two letters");
             Report(label, byLetters[n]);
         }
     }
