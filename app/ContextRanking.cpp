@@ -6,7 +6,7 @@
 #include <limits>
 #include <optional>
 #include <queue>
-#include <unordered_map>
+#include <string_view>
 #include <unordered_set>
 #include <utility>
 
@@ -107,6 +107,112 @@ struct Chosen {
     double score;
 };
 
+// The learned words, highest user score first, one at a time.  With
+// letters typed, every learned word with them is scored at once.  With
+// none, every learned word matches: two walks go down together, through
+// the words that followed the word before (by their pair counts alone) and
+// through all words from the most used (by their own counts alone), and a
+// word is scored in full where either walk first meets it; no word not met
+// yet can score above the two walks' next counts summed, so the walks stop
+// as soon as the best scored word is above that.
+// (The learner is not changed meanwhile: its texts are pointed to.)
+class LearnedInOrder {
+  public:
+    static constexpr double kNone = -1;
+    struct Word {
+        double user;
+        const std::string* form;
+        const std::string* key;
+        std::uint32_t uses;
+        bool operator<(const Word& other) const { return user < other.user; }
+    };
+
+    LearnedInOrder(const Learner& learner, const RankRequest& request, const LearnMix& mix)
+        : learner_(learner), now_(request.now) {
+        weights_ = learner.UserMix(request.prev, request.now, mix);
+        if (weights_.perPairUse > 0) prev_ = request.prev;
+        if (!request.word.empty()) {
+            learner.ForEachWithPrefix(request.word, prev_, now_,
+                                      [this](const Learner::LearnedUse& use, double pairCount) {
+                                          scored_.push_back(Scored(use, pairCount));
+                                      });
+            std::make_heap(scored_.begin(), scored_.end());
+            return;
+        }
+        learner.ForEachAfter(prev_, now_, [this](std::string_view key, double pairCount) {
+            after_.emplace_back(pairCount, key);
+        });
+        std::make_heap(after_.begin(), after_.end());
+        byUse_.emplace(learner.ByUse(now_));
+        TakeMostUsed();
+    }
+
+    // No word not given yet scores above this (kNone: none is left).
+    double Bound() const {
+        return std::max(scored_.empty() ? kNone : scored_.front().user, Unmet());
+    }
+
+    bool Next(Word& out) {
+        for (;;) {
+            if (!scored_.empty() && scored_.front().user >= Unmet()) {
+                std::pop_heap(scored_.begin(), scored_.end());
+                out = scored_.back();
+                scored_.pop_back();
+                return true;
+            }
+            if (!haveMostUsed_) return false;  // every word met, none left
+            if (!after_.empty() && weights_.perPairUse * after_.front().first > mostUsedUser_) {
+                std::pop_heap(after_.begin(), after_.end());
+                const auto [pairCount, key] = after_.back();
+                after_.pop_back();
+                Learner::LearnedUse use;
+                if (learner_.Find(key, now_, use) && learner_.Learnable(*use.form))
+                    Meet(use, pairCount);
+            } else {
+                Meet(mostUsed_,
+                     prev_.empty() ? 0.0 : learner_.PairCount(prev_, *mostUsed_.key, now_));
+                TakeMostUsed();
+            }
+        }
+    }
+
+  private:
+    // The most a word not met by either walk can score: every word is on
+    // the walk by use, so none is left once it is done.
+    double Unmet() const {
+        if (!haveMostUsed_) return kNone;
+        return mostUsedUser_ + (after_.empty() ? 0.0 : weights_.perPairUse * after_.front().first);
+    }
+    Word Scored(const Learner::LearnedUse& use, double pairCount) const {
+        return {weights_.perWordUse * use.count + weights_.perPairUse * pairCount, use.form,
+                use.key, use.uses};
+    }
+    // A word either walk met: scored, unless the other met it first.
+    void Meet(const Learner::LearnedUse& use, double pairCount) {
+        if (!met_.insert(use.key).second) return;
+        scored_.push_back(Scored(use, pairCount));
+        std::push_heap(scored_.begin(), scored_.end());
+    }
+    void TakeMostUsed() {
+        haveMostUsed_ = byUse_->Next(mostUsed_);
+        mostUsedUser_ = haveMostUsed_ ? weights_.perWordUse * mostUsed_.count : kNone;
+    }
+
+    const Learner& learner_;
+    std::int64_t now_;
+    Learner::UserWeights weights_;
+    std::string_view prev_;     // the word before, when its pairs count
+    std::vector<Word> scored_;  // a heap
+    // The words that followed the word before, not walked yet: a heap by
+    // their pair counts.
+    std::vector<std::pair<double, std::string_view>> after_;
+    std::optional<Learner::MostUsed> byUse_;
+    Learner::LearnedUse mostUsed_;  // the walk by use's next word
+    double mostUsedUser_ = kNone;   // its own count's part
+    bool haveMostUsed_ = false;
+    std::unordered_set<const std::string*> met_;
+};
+
 }  // namespace
 
 double ContextProbability(const ContextModel* model, const std::vector<std::string>& context,
@@ -152,61 +258,8 @@ RankedPage RankInContext(CandidateSource& source, const Learner* learner, const 
 
     const double none = -1;  // no candidate left
 
-    // The learned words, highest user score first.
-    // (The learner is not changed meanwhile: its texts are pointed to.)
-    struct UserWord {
-        double user;
-        const std::string* form;
-        const std::string* key;
-        std::uint32_t uses;
-        bool operator<(const UserWord& other) const { return user < other.user; }
-    };
-    std::vector<UserWord> learned;
-    // With no letter typed, every learned word matches: the words that
-    // followed the word before come with their pairs, and the rest from the
-    // most used down, only as far as they are needed.
-    std::optional<Learner::MostUsed> mostUsed;
-    std::unordered_set<std::string> followers;
-    UserWord nextUsed{none, nullptr, nullptr, 0};
-    Learner::UserWeights weights;
-    auto takeNextUsed = [&] {
-        Learner::LearnedUse use;
-        nextUsed.user = none;
-        while (mostUsed && mostUsed->Next(use)) {
-            if (followers.count(*use.key)) continue;
-            nextUsed = {weights.perWordUse * use.count, use.form, use.key, use.uses};
-            return;
-        }
-    };
-    if (learner && request.enableWord) {
-        weights = learner->UserMix(request.prev, request.now, mix);
-        std::unordered_map<std::string, double> pairs;
-        if (weights.perPairUse > 0)
-            for (auto& [key, count] : learner->PairsAfter(request.prev, request.now))
-                pairs.emplace(std::move(key), count);
-        auto add = [&](const Learner::LearnedUse& use, double pairCount) {
-            learned.push_back({weights.perWordUse * use.count + weights.perPairUse * pairCount,
-                               use.form, use.key, use.uses});
-        };
-        if (nextWord) {
-            Learner::LearnedUse use;
-            for (const auto& [key, count] : pairs) {
-                if (!learner->Find(key, request.now, use) || !learner->Learnable(*use.form))
-                    continue;
-                followers.insert(key);
-                add(use, count);
-            }
-            mostUsed.emplace(learner->ByUse(request.now));
-            takeNextUsed();
-        } else {
-            learner->ForEachWithPrefix(request.word, request.now,
-                                       [&](const Learner::LearnedUse& use) {
-                                           auto it = pairs.find(*use.key);
-                                           add(use, it == pairs.end() ? 0 : it->second);
-                                       });
-        }
-        std::make_heap(learned.begin(), learned.end());
-    }
+    std::optional<LearnedInOrder> learned;
+    if (learner && request.enableWord) learned.emplace(*learner, request, mix);
     auto userScore = [&](const std::string& lowerKey) {
         return learner ? learner->UserScore(lowerKey, request.prev, request.now, mix) : 0.0;
     };
@@ -242,8 +295,7 @@ RankedPage RankInContext(CandidateSource& source, const Learner* learner, const 
         const double unseen =
             std::max(named.empty() ? 0.0 : named.front().first,
                      walking ? view.AloneFactor() * WordAlone(walked->weight) : 0.0);
-        const double bestUser =
-            std::max(learned.empty() ? none : learned.front().user, nextUsed.user);
+        const double bestUser = learned ? learned->Bound() : none;
         const double fromLearned = bestUser == none ? none : bestUser + share * unseen;
         // The candidate in hand, and the ones after it (a word named after
         // the context or learned is bound by those sources).
@@ -270,14 +322,8 @@ RankedPage RankInContext(CandidateSource& source, const Learner* learner, const 
             if (!word.empty() && source.FindRankedKey(word.c_str(), *entry))
                 add(std::move(entry), userScore(word) + share * p);
         } else {
-            UserWord word = nextUsed;
-            if (!learned.empty() && learned.front().user >= nextUsed.user) {
-                std::pop_heap(learned.begin(), learned.end());
-                word = learned.back();
-                learned.pop_back();
-            } else {
-                takeNextUsed();
-            }
+            LearnedInOrder::Word word{};
+            if (!learned->Next(word)) continue;
             auto entry = std::make_unique<LibraryEntry>();
             if (source.FindRankedKey(word.form->c_str(), *entry)) {
                 const double p = view.Probability(view.Id(*word.key), WordAlone(entry->weight));

@@ -161,27 +161,43 @@ double Learner::UserScore(std::string_view word, std::string_view prev, std::int
     return score;
 }
 
-void Learner::ForEachWithPrefix(std::string_view prefix, std::int64_t now,
-                                const std::function<void(const LearnedUse&)>& each) const {
+void Learner::ForEachWithPrefix(std::string_view prefix, std::string_view prev, std::int64_t now,
+                                const EachUse& each) const {
     const std::string key = Key(prefix);
+    // The pairs after prev of the words with the prefix come in the order
+    // of the words: one walk through both.
+    const std::string from = prev.empty() ? std::string() : Key(prev) + '\t';
+    auto pair = from.empty() ? pairs_.end() : pairs_.lower_bound(from + key);
+    auto pairWord = [&]() -> std::string_view {
+        if (pair == pairs_.end() || pair->first.compare(0, from.size(), from) != 0) return {};
+        return std::string_view(pair->first).substr(from.size());
+    };
     for (auto it = words_.lower_bound(key);
          it != words_.end() && it->first.compare(0, key.size(), key) == 0; ++it) {
+        double pairCount = 0;
+        for (std::string_view word = pairWord(); !word.empty(); word = pairWord()) {
+            if (word >= it->first) {
+                if (word == it->first)
+                    pairCount = Faded(pair->second.count, pair->second.last, now);
+                break;
+            }
+            ++pair;
+        }
         const WordUse& use = it->second;
         if (Learnable(use.form))
-            each({&use.form, &it->first, use.uses, Faded(use.count, use.last, now)});
+            each({&use.form, &it->first, use.uses, Faded(use.count, use.last, now)}, pairCount);
     }
 }
 
-std::vector<std::pair<std::string, double>> Learner::PairsAfter(std::string_view prev,
-                                                                std::int64_t now) const {
-    std::vector<std::pair<std::string, double>> out;
-    if (prev.empty()) return out;
+void Learner::ForEachAfter(
+    std::string_view prev, std::int64_t now,
+    const std::function<void(std::string_view key, double pairCount)>& each) const {
+    if (prev.empty()) return;
     const std::string from = Key(prev) + '\t';
     for (auto it = pairs_.lower_bound(from);
          it != pairs_.end() && it->first.compare(0, from.size(), from) == 0; ++it)
-        out.emplace_back(it->first.substr(from.size()),
-                         Faded(it->second.count, it->second.last, now));
-    return out;
+        each(std::string_view(it->first).substr(from.size()),
+             Faded(it->second.count, it->second.last, now));
 }
 
 std::vector<std::string> Learner::WordsWithPrefix(std::string_view prefix, std::uint32_t minUses,
@@ -221,7 +237,7 @@ void Learner::Reorder(const std::string& key, WordUse& use, bool placed, double 
 }
 
 bool Learner::Find(std::string_view key, std::int64_t now, LearnedUse& out) const {
-    auto it = words_.find(std::string(key));
+    auto it = words_.find(key);
     if (it == words_.end()) return false;
     out = {&it->second.form, &it->first, it->second.uses,
            Faded(it->second.count, it->second.last, now)};

@@ -83,7 +83,8 @@ class Learner {
     };
     UserWeights UserMix(std::string_view prev, std::int64_t now, const LearnMix& mix = {}) const;
     // Each learned word that begins with prefix (case ignored), in the order
-    // of their keys.
+    // of their keys, with its faded count after prev (0 when it never
+    // followed prev, or prev is empty).
     // (Pointing into the learner: good while it is not changed.)
     struct LearnedUse {
         const std::string* form = nullptr;  // as typed where it says most about the spelling
@@ -91,8 +92,15 @@ class Learner {
         std::uint32_t uses = 0;             // how often it was finished, never faded
         double count = 0;                   // its count as of now, faded
     };
-    void ForEachWithPrefix(std::string_view prefix, std::int64_t now,
-                           const std::function<void(const LearnedUse&)>& each) const;
+    using EachUse = std::function<void(const LearnedUse& use, double pairCount)>;
+    void ForEachWithPrefix(std::string_view prefix, std::string_view prev, std::int64_t now,
+                           const EachUse& each) const;
+    // The words that followed prev (lower-case keys, pointing into the
+    // learner), in the order of their keys, with their faded counts after
+    // prev.
+    void ForEachAfter(
+        std::string_view prev, std::int64_t now,
+        const std::function<void(std::string_view key, double pairCount)>& each) const;
     // The learned word of a lower-case key; false when there is none.
     bool Find(std::string_view key, std::int64_t now, LearnedUse& out) const;
     // The learned words from the most used down (their counts as of now),
@@ -111,11 +119,6 @@ class Learner {
         Iterator at_, end_;
     };
     MostUsed ByUse(std::int64_t now) const;
-    // The words that followed prev (lower-case keys), with their faded pair
-    // counts.
-    std::vector<std::pair<std::string, double>> PairsAfter(std::string_view prev,
-                                                           std::int64_t now) const;
-
     // Learned words that begin with prefix (case ignored), as last typed, at
     // least minUses uses and minChars characters long, most used first.
     std::vector<std::string> WordsWithPrefix(std::string_view prefix, std::uint32_t minUses,
@@ -148,8 +151,8 @@ class Learner {
         std::int64_t last = 0;
     };
     // By key, the lower-cased word; a pair's key is "prev\tword".
-    const std::map<std::string, WordUse>& Words() const { return words_; }
-    const std::map<std::string, PairUse>& Pairs() const { return pairs_; }
+    const std::map<std::string, WordUse, std::less<>>& Words() const { return words_; }
+    const std::map<std::string, PairUse, std::less<>>& Pairs() const { return pairs_; }
     // Puts back a word (by its key) or a pair as its file kept it; false,
     // keeping nothing, when Learnable refuses its key or form, or either word
     // of the pair.  Trim() keeps the bound after the last one.
@@ -174,10 +177,10 @@ class Learner {
 
     const CodePage& cp_;
     LearnLimits limits_;
-    double total_ = 0;                      // all uses, never faded: how much was learned
-    std::map<std::string, WordUse> words_;  // by lower-cased word
+    double total_ = 0;  // all uses, never faded: how much was learned
+    std::map<std::string, WordUse, std::less<>> words_;      // by lower-cased word
     std::set<std::pair<double, const std::string*>> byUse_;  // rank, key of words_
-    std::map<std::string, PairUse> pairs_;                   // "prev\tword", lower-cased
+    std::map<std::string, PairUse, std::less<>> pairs_;      // "prev\tword", lower-cased
 };
 
 }  // namespace wl

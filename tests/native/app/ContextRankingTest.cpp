@@ -155,12 +155,18 @@ TEST(ContextRanking, ThePageHoldsTheBestScoresOfABruteForceScan) {
             entry.first = bow(rng);
             for (auto id : after) entry.second.push_back({id, logp(rng)});
         }
+        // Sparse learners, and dense ones where a few words before are
+        // followed by most words, often and at different times (so that a
+        // word's own count and its count after the word before disagree).
         Learner learner(CodePage1252());
-        for (int u = 0; u < 80; ++u) {
+        const bool dense = round % 2 == 1;
+        for (int u = 0; u < (dense ? 600 : 80); ++u) {
             const std::string word =
                 coin(rng) ? source.keys[rng() % source.keys.size()].key : RandomWord(rng) + "x";
-            const std::string prev = coin(rng) ? model.words[pick()] : std::string();
-            learner.Use(word, prev == ContextModel::kSentenceStart ? "" : prev, 1000);
+            std::string prev = coin(rng) ? model.words[pick()] : std::string();
+            if (dense && coin(rng)) prev = model.words[static_cast<std::size_t>(coin(rng) % 2)];
+            learner.Use(word, prev == ContextModel::kSentenceStart ? "" : prev,
+                        dense ? 1000 - static_cast<std::int64_t>(rng() % 3000000) : 1000);
         }
         source.model = coin(rng) ? &model : nullptr;
 
@@ -172,6 +178,7 @@ TEST(ContextRanking, ThePageHoldsTheBestScoresOfABruteForceScan) {
                     static_cast<char>('a' + std::uniform_int_distribution<int>(0, 4)(rng));
             for (int i = coin(rng) % 3; i > 0; --i)
                 request.context.push_back(coin(rng) ? model.words[pick()] : RandomWord(rng) + "q");
+            if (dense && coin(rng)) request.context.push_back(model.words[1]);
             if (!request.context.empty() && request.context.back() != ContextModel::kSentenceStart)
                 request.prev = request.context.back();
             request.learnNew = coin(rng) != 0;
@@ -209,6 +216,11 @@ TEST(ContextRanking, ThePageHoldsTheBestScoresOfABruteForceScan) {
             for (std::size_t i = 0; i < got.size(); ++i)
                 ASSERT_NEAR(got[i], expected[i], 1e-12 + expected[i] * 1e-9)
                     << "row " << i << " of \"" << request.word << "\"";
+            // A word is offered once, however many ways lead to it.
+            std::set<std::pair<int, std::string>> rows;
+            for (const auto& entry : page.entries)
+                ASSERT_TRUE(rows.emplace(entry->type, entry->keyString()).second)
+                    << entry->keyString() << " twice for \"" << request.word << "\"";
         }
     }
 }
