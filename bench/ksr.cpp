@@ -28,6 +28,8 @@
 //     library's model);
 //   - the same with the next word offered after a word and a space, before
 //     a letter: a word on row r of it costs r keys (r - 1 Downs and Tab);
+//   - the last two without learning: what the model alone adds to the
+//     smart order with the space;
 //   - the ceiling: every word of two or more letters taken after its first
 //     letter, with the space.
 // A Shorthand candidate never types a word of the text, but it takes a row.
@@ -289,7 +291,7 @@ class Typist {
         request.now = now_;
         const auto start = Clock::now();
         const wl::RankedPage page = wl::RankInContext(source_, design_.learn ? &learner_ : nullptr,
-                                                      wl::SystemCodePage(), request);
+                                                      wl::SystemCodePage(), request, mix_);
         (typed.empty() ? nextNs_ : typedNs_)
             .push_back(static_cast<std::uint32_t>(
                 std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - start)
@@ -524,7 +526,7 @@ int main(int argc, char** argv) {
                     "+ new words");
         std::vector<wl::LearnMix> grid;
         if (mixGiven) grid.push_back(mix);
-        for (double user : {8.0, 64.0, 512.0, 4096.0})
+        for (double user : {8.0, 64.0, 512.0, 4096.0, 32768.0, 262144.0})
             for (double pair : {8.0, 64.0, 512.0})
                 if (!mixGiven) grid.push_back({user, pair});
         for (const wl::LearnMix& m : grid) {
@@ -568,9 +570,18 @@ int main(int argc, char** argv) {
         const char* column;  // in the table of places
         Design design;
     };
-    std::vector<Learning> designs = {
-        {"smart + space + learning", "+ learning", {true, false, false, false}},
-        {"smart + space + learning + new words", "+ new words", {true, true, false, false}}};
+    std::vector<Learning> designs;
+    if (haveModel) {
+        // The model alone, without the typist's own counts.
+        designs.push_back({"smart + space + ranked by the two words before",
+                           "context, no learning",
+                           {false, false, true, false}});
+        designs.push_back(
+            {"the same + the next word predicted", "+ prediction", {false, false, true, true}});
+    }
+    designs.push_back({"smart + space + learning", "+ learning", {true, false, false, false}});
+    designs.push_back(
+        {"smart + space + learning + new words", "+ new words", {true, true, false, false}});
     if (haveModel) {
         designs.push_back(
             {"the same + ranked by the two words before", "+ context", {true, true, true, false}});
@@ -584,7 +595,8 @@ int main(int argc, char** argv) {
         auto take = [&](std::size_t i) { return typist.Take(tokens, i); };
         const long first = KeysFor(tokens, 0, split, true, take);
         row(l.name, first, KeysFor(tokens, split, end, true, take));
-        row("  the second half by a fresh learner", -1, learning(l.design, mix, split).second);
+        if (l.design.learn)
+            row("  the second half by a fresh learner", -1, learning(l.design, mix, split).second);
     }
     auto ceiling = [&](std::size_t i) {
         return tokens[i].text.size() >= 2 ? Taken{true, 2} : Taken{false, tokens[i].text.size()};
@@ -612,7 +624,9 @@ int main(int argc, char** argv) {
     // The learner's file after the text, and what it takes at the bound:
     // at the lengths of these lines, and at most (64-byte words, the
     // longest numbers).
-    const wl::Learner& learned = typists.front()->learner();
+    std::size_t firstLearning = 0;
+    while (!designs[firstLearning].design.learn) ++firstLearning;
+    const wl::Learner& learned = typists[firstLearning]->learner();
     const std::string saved = wl::LearnedText(learned);
     double wordBytes = 0, pairBytes = 0;
     for (std::size_t at = 0; at < saved.size();) {
