@@ -101,24 +101,21 @@ void LibraryContextModel::PrefixRange(std::string_view prefix, WordId& first, Wo
         const int c = word.compare(prefix);
         return orEqual ? c <= 0 : c < 0;
     };
-    WordId lo = 0, hi = n;
-    while (lo < hi) {
-        const WordId mid = lo + (hi - lo) / 2;
-        if (below(mid, false))
-            lo = mid + 1;
-        else
-            hi = mid;
-    }
-    first = lo;
-    hi = n;
-    while (lo < hi) {
-        const WordId mid = lo + (hi - lo) / 2;
-        if (below(mid, true))
-            lo = mid + 1;
-        else
-            hi = mid;
-    }
-    last = lo;
+    // The first word from lo on that is not below (a binary search: the
+    // words are in byte order).
+    auto firstNotBelow = [&](WordId lo, bool orEqual) {
+        WordId hi = n;
+        while (lo < hi) {
+            const WordId mid = lo + (hi - lo) / 2;
+            if (below(mid, orEqual))
+                lo = mid + 1;
+            else
+                hi = mid;
+        }
+        return lo;
+    };
+    first = firstNotBelow(0, false);
+    last = firstNotBelow(first, true);
 }
 
 bool LibraryContextModel::Lookup(const WordId* context, std::size_t words,
