@@ -217,17 +217,6 @@ matches:
         });
 }
 
-TEST(EspansoSnippets, FilesThatAreNoMatchFilesGiveAnError) {
-    std::string deep(20000, '[');
-    for (const std::string& text :
-         {std::string("matches: [\n  - trigger: x\n"), std::string("foo: bar\n"),
-          std::string("- a\n- b\n"), std::string("matches: 3\n"), deep}) {
-        ParseResult parsed = snippets::ParseEspanso(text);
-        EXPECT_FALSE(parsed.error.empty()) << text.substr(0, 40);
-        EXPECT_TRUE(parsed.snippets.empty());
-    }
-}
-
 TEST(CsvSnippets, QuotesCommasLineBreaksAndHeaders) {
     const char* file =
         "Abbreviation,Expansion\r\n"
@@ -351,6 +340,9 @@ TEST_F(SnippetImport, FilesThatHoldNoSnippetsImportNothing) {
         {"empty.ahk", "", "is empty"},
         {"hotkeys.ahk", "^j::Send x\n#Persistent\n", "holds no AutoHotkey hotstrings"},
         {"bad.yml", "matches:\n  - trigger: [\n", "is not valid YAML"},
+        {"deep.yml", std::string(20000, '['), "is not valid YAML"},
+        {"list.yml", "- a\n- b\n", "no \"matches:\" list"},
+        {"number.yml", "matches: 3\n", "no \"matches:\" list"},
         {"ansi.yml", "matches:\n  - {trigger: a, replace: caf\xE9}\n", "is not UTF-8"},
         {"plain.yml", "name: value\n", "no \"matches:\" list"},
     };

@@ -52,6 +52,19 @@ std::string Arpa(const std::vector<std::string>& grams1, const std::vector<std::
     return text;
 }
 
+// A lookup's answer; its entries and back-off start as junk, as a caller's
+// may.
+struct Found {
+    bool found = false;
+    std::vector<ContextModel::Entry> entries{{99, 9.0f}};
+    float backoff = 1;
+};
+Found Look(const ContextModel& model, const ContextModel::WordId* ids, std::size_t n) {
+    Found f;
+    f.found = model.Lookup(ids, n, f.entries, f.backoff);
+    return f;
+}
+
 class ContextModelTest : public ::testing::Test {
   protected:
     TempDir dir;
@@ -164,17 +177,15 @@ TEST_F(ContextModelTest, EveryContextReadsBackAsTheTextHasIt) {
         const auto bo = grams.find(context);
         std::vector<ContextModel::WordId> ids;
         for (const auto& w : context) ids.push_back(model.Id(w));
-        std::vector<ContextModel::Entry> got{{99, 9.0f}};
-        float backoff = 1;
-        const bool found = model.Lookup(ids.data(), ids.size(), got, backoff);
+        const Found got = Look(model, ids.data(), ids.size());
         Entries gotPairs;
-        for (const auto& e : got) gotPairs.emplace_back(e.word, e.logProb);
+        for (const auto& e : got.entries) gotPairs.emplace_back(e.word, e.logProb);
         const std::string what = context.size() == 1 ? context[0] : context[0] + " " + context[1];
-        EXPECT_EQ(found, !expected.empty()) << what;
+        EXPECT_EQ(got.found, !expected.empty()) << what;
         EXPECT_EQ(gotPairs, expected) << what;
-        EXPECT_EQ(backoff, expected.empty() || bo == grams.end() ? 0.0f : bo->second.second)
+        EXPECT_EQ(got.backoff, expected.empty() || bo == grams.end() ? 0.0f : bo->second.second)
             << what;
-        stored[context.size() - 1] += found;
+        stored[context.size() - 1] += got.found;
     }
     EXPECT_EQ(written.contexts[0], stored[0]);
     EXPECT_EQ(written.contexts[1], stored[1]);
@@ -184,13 +195,14 @@ TEST_F(ContextModelTest, EveryContextReadsBackAsTheTextHasIt) {
     EXPECT_EQ(totals.entries[0] + totals.entries[1], written.entries[0] + written.entries[1]);
 
     // Numbers beyond the words, and contexts of no word or three.
-    std::vector<ContextModel::Entry> got;
-    float backoff = 1;
-    const ContextModel::WordId beyond[3] = {model.WordCount(), 0, 0};
-    EXPECT_FALSE(model.Lookup(beyond, 1, got, backoff));
-    EXPECT_FALSE(model.Lookup(beyond + 1, 0, got, backoff));
-    EXPECT_FALSE(model.Lookup(beyond + 1, 3, got, backoff));
-    EXPECT_EQ(backoff, 0.0f);
+    const ContextModel::WordId beyond[4] = {model.WordCount(), 0, 0, 0};
+    for (const auto& [ids, n] :
+         {std::pair{beyond, 1}, std::pair{beyond + 1, 0}, std::pair{beyond + 1, 3}}) {
+        const Found got = Look(model, ids, static_cast<std::size_t>(n));
+        EXPECT_FALSE(got.found) << n;
+        EXPECT_TRUE(got.entries.empty()) << n;
+        EXPECT_EQ(got.backoff, 0.0f) << n;
+    }
 }
 
 // Pruning leaves out the entries that say little, and the back-off weight
@@ -209,10 +221,11 @@ TEST_F(ContextModelTest, PruningKeepsEachContextWhole) {
     }
     std::vector<std::string> g1, g2;
     std::vector<double> p1(n);
+    // A probability as the text holds it.
+    auto rounded = [](double p) { return std::pow(10.0, std::stod(Log(std::log10(p)))); };
     for (int i = 0; i < n; ++i) {
-        p1[static_cast<std::size_t>(i)] =
-            std::pow(10.0, std::stod(Log(std::log10(unigram[i] / total))));
-        g1.push_back(Log(std::log10(p1[static_cast<std::size_t>(i)])) + "\t" + words[i] + "\t0");
+        p1[static_cast<std::size_t>(i)] = rounded(unigram[i] / total);
+        g1.push_back("");
     }
     // Each word's 2-grams, and the back-off weight that makes them whole.
     for (int a = 0; a < n; ++a) {
@@ -220,9 +233,8 @@ TEST_F(ContextModelTest, PruningKeepsEachContextWhole) {
         std::vector<std::string> lines;
         for (int b = 0; b < n; ++b) {
             if (rng() % 3) continue;
-            const double p = std::pow(
-                10.0, std::stod(Log(std::log10(
-                          0.4 / n * std::uniform_real_distribution<double>(0.05, 2)(rng)))));
+            const double p =
+                rounded(0.4 / n * std::uniform_real_distribution<double>(0.05, 2)(rng));
             explicitSum += p;
             lowerSum += p1[static_cast<std::size_t>(b)];
             lines.push_back(Log(std::log10(p)) + "\t" + words[a] + "\t" + words[b]);
@@ -243,17 +255,16 @@ TEST_F(ContextModelTest, PruningKeepsEachContextWhole) {
         LibraryContextModel model;
         ASSERT_TRUE(model.Open(lib));
         for (std::uint32_t a = 0; a < model.WordCount(); ++a) {
-            std::vector<ContextModel::Entry> entries;
-            float backoff = 0;
-            if (!model.Lookup(&a, 1, entries, backoff)) continue;
+            const Found got = Look(model, &a, 1);
+            if (!got.found) continue;
             double sum = 0;
             std::vector<bool> explicitWord(n);
-            for (const auto& e : entries) {
+            for (const auto& e : got.entries) {
                 sum += std::pow(10.0, e.logProb);
                 explicitWord[e.word] = true;
             }
             for (std::uint32_t w = 0; w < static_cast<std::uint32_t>(n); ++w)
-                if (!explicitWord[w]) sum += std::pow(10.0, backoff) * p1[w];
+                if (!explicitWord[w]) sum += std::pow(10.0, got.backoff) * p1[w];
             EXPECT_NEAR(sum, 1.0, 2e-3) << threshold << " " << model.Word(a);
         }
     }
@@ -279,12 +290,11 @@ TEST_F(ContextModelTest, ValuesBeyondTheTableAreRoundedToFit) {
     LibraryContextModel model;
     ASSERT_TRUE(model.Open(lib));
     for (ContextModel::WordId a = 0; a < n; ++a) {
-        std::vector<ContextModel::Entry> entries;
-        float backoff = 1;
-        ASSERT_TRUE(model.Lookup(&a, 1, entries, backoff));
-        ASSERT_EQ(entries.size(), static_cast<std::size_t>(n));
-        EXPECT_EQ(backoff, 0.0f);
-        for (const auto& e : entries)
+        const Found got = Look(model, &a, 1);
+        ASSERT_TRUE(got.found);
+        ASSERT_EQ(got.entries.size(), static_cast<std::size_t>(n));
+        EXPECT_EQ(got.backoff, 0.0f);
+        for (const auto& e : got.entries)
             ASSERT_NEAR(e.logProb, -1 - (a * n + e.word) / 1e4, 1.01e-4) << a << " " << e.word;
     }
 }
@@ -314,21 +324,18 @@ TEST_F(ContextModelTest, DamagedDataIsNoRecordOrNoModel) {
         ASSERT_TRUE(RawPut(lib, context_data::kDatabase, key, r.value));
         LibraryContextModel model;
         ASSERT_TRUE(model.Open(lib));
-        std::vector<ContextModel::Entry> entries{{1, 1}};
-        float backoff = 1;
-        EXPECT_FALSE(model.Lookup(&an, 1, entries, backoff)) << r.what;
-        EXPECT_TRUE(entries.empty()) << r.what;
-        EXPECT_EQ(backoff, 0.0f) << r.what;
+        const Found got = Look(model, &an, 1);
+        EXPECT_FALSE(got.found) << r.what;
+        EXPECT_TRUE(got.entries.empty()) << r.what;
+        EXPECT_EQ(got.backoff, 0.0f) << r.what;
     }
     // Whole again: one entry, "ant".
     ASSERT_TRUE(RawPut(lib, context_data::kDatabase, key, std::string("\x00\x00\x02\x00\x00", 5)));
     LibraryContextModel model;
     ASSERT_TRUE(model.Open(lib));
-    std::vector<ContextModel::Entry> entries;
-    float backoff = 1;
-    ASSERT_TRUE(model.Lookup(&an, 1, entries, backoff));
-    ASSERT_EQ(entries.size(), 1u);
-    EXPECT_EQ(entries[0].word, 1u);
+    const Found whole = Look(model, &an, 1);
+    ASSERT_EQ(whole.entries.size(), 1u);
+    EXPECT_EQ(whole.entries[0].word, 1u);
 
     const std::string nan("\x00\x00\xc0\x7f", 4);
     const struct {
@@ -347,7 +354,7 @@ TEST_F(ContextModelTest, DamagedDataIsNoRecordOrNoModel) {
     for (const auto& h : headers) {
         ASSERT_TRUE(RawPut(lib, context_data::kDatabase, h.key, h.value));
         EXPECT_FALSE(model.Open(lib)) << h.what;
-        EXPECT_EQ(model.Lookup(&an, 1, entries, backoff), false) << h.what;
+        EXPECT_FALSE(Look(model, &an, 1).found) << h.what;
         ASSERT_TRUE(RawPut(lib, context_data::kDatabase, h.key, saved.at(h.key)));
     }
     EXPECT_TRUE(model.Open(lib));

@@ -73,6 +73,13 @@ inline bool RawPut(const std::string& path, const char* database, const std::str
     return db->close(db, 0) == 0 && ok;
 }
 
+// Entries of these keys, without texts.
+inline Pairs NoTexts(const Keys& keys) {
+    Pairs out;
+    for (const auto& k : keys) out.emplace_back(k, "");
+    return out;
+}
+
 // Entries prefix0 ... prefix<n-1>, each with the text.
 inline Pairs ManyEntries(const std::string& prefix, int n, const std::string& text) {
     Pairs out;
