@@ -14,12 +14,7 @@ namespace {
 
 using Keys = std::vector<std::string>;
 
-class Lookup : public ::testing::Test, public HookFixture {
-  protected:
-    void CaretAt(int left, int top, int right, int bottom, Handle32 window = kEdit) {
-        logic.OnCaretLocation(true, HookRect{left, top, right, bottom}, window);
-    }
-};
+class Lookup : public ::testing::Test, public HookFixture {};
 
 // The line and its suffixes after each delimiter, then the word as typed:
 // the first key with candidates wins.
@@ -107,17 +102,6 @@ TEST_F(Lookup, BackspaceDuringAFailedLookupTakesTheWordUpAgain) {
     EXPECT_TRUE(ListShown());
     EXPECT_STREQ(s().inputWord, "harn");
     EXPECT_STREQ(s().lastLookupWord, "harn");
-}
-
-TEST_F(Lookup, AWordThatNoLongerEndsTheLineIsLookedUpAgain) {
-    // The record says "ballo" was looked up, but the line ends in "ballot"
-    // (a Backspace during that lookup): the next caret check looks up again.
-    Known({"ballo", "ballot"});
-    Prepare("ballo", "ballot", "", vemo::REPLACE_KEEP);
-    CaretAt(10, 20, 11, 36);
-    EXPECT_EQ(p.LookupKeys(), Keys{"ballot"});
-    EXPECT_STREQ(s().inputWord, "ballot");
-    EXPECT_STREQ(s().lastLookupWord, "ballot");
 }
 
 TEST_F(Lookup, ACommitKeyWhoseWordIsNotTheEndOfTheLineLooksUpFirst) {
@@ -293,18 +277,17 @@ TEST_F(Lookup, ALookupOverlappingAKeyThatTakesTheListDownLeavesItDown) {
             }
             return std::optional<std::intptr_t>(m.inputWord.rfind("but", 0) == 0 ? 0 : 1);
         };
-        auto caret = [&] { f.logic.OnCaretLocation(true, HookRect{10, 10, 12, 26}, kEdit); };
         f.Type("but");
-        caret();  // the list shows the candidates of "but"
+        f.CaretAt();  // the list shows the candidates of "but"
         f.Type("c");
-        caret();  // looks "butc" up; the key comes in meanwhile
+        f.CaretAt();  // looks "butc" up; the key comes in meanwhile
         ASSERT_TRUE(pressed);
         EXPECT_EQ(f.p.TypedText(), c.typed);
         EXPECT_FALSE(f.ListShown());
         EXPECT_EQ(f.s().lookupPending, 0u);
         // The main window keeps checking the caret for a while.
-        caret();
-        caret();
+        f.CaretAt();
+        f.CaretAt();
         EXPECT_FALSE(f.ListShown());
     }
 }

@@ -16,8 +16,7 @@ class Policy : public ::testing::Test, public HookFixture {
         key.WriteBinary(reg::kOthersEnableVemo, value);
     }
     void App(const std::string& name, std::uint8_t value) {
-        RegKey key(p.registry, RegRoot::LocalMachine, reg::kAppOptionPrefix + name, true);
-        key.WriteBinary(reg::kAppEnableVemo, value);
+        AppOption(name, reg::kAppEnableVemo, value);
     }
 };
 
