@@ -104,6 +104,17 @@ TEST_F(Lookup, BackspaceDuringAFailedLookupTakesTheWordUpAgain) {
     EXPECT_STREQ(s().lastLookupWord, "harn");
 }
 
+TEST_F(Lookup, AWordThatNoLongerEndsTheLineIsLookedUpAgain) {
+    // The record says "ballo" was looked up, but the line ends in "ballot"
+    // (a Backspace during that lookup): the next caret check looks up again.
+    Known({"ballo", "ballot"});
+    Prepare("ballo", "ballot", "", vemo::REPLACE_KEEP);
+    CaretAt(10, 20, 11, 36);
+    EXPECT_EQ(p.LookupKeys(), Keys{"ballot"});
+    EXPECT_STREQ(s().inputWord, "ballot");
+    EXPECT_STREQ(s().lastLookupWord, "ballot");
+}
+
 TEST_F(Lookup, ACommitKeyWhoseWordIsNotTheEndOfTheLineLooksUpFirst) {
     // A Backspace that came in while the main window was looking the word up
     // left the word one letter short of the line, with the list's record
