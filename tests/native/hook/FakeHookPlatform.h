@@ -19,6 +19,8 @@
 #include "hook/SharedHookState.h"
 #include "platform/CodePage.h"
 #include "platform/MemoryRegistry.h"
+#include "platform/Registry.h"
+#include "platform/RegistryLayout.h"
 
 namespace wl::test {
 
@@ -281,6 +283,21 @@ class HookFixture {
 
     HookLogic::KeyResult Down(std::uint32_t vk) { return logic.KeyboardProc(0, vk, 0x00010001u); }
     HookLogic::KeyResult Up(std::uint32_t vk) { return logic.KeyboardProc(0, vk, 0xC0010001u); }
+    void Key(std::uint32_t vk) {
+        Down(vk);
+        Up(vk);
+    }
+    // The caret, as the main window's caret check finds it.
+    void CaretAt(int left = 10, int top = 10, int right = 12, int bottom = 26,
+                 Handle32 window = kEdit) {
+        logic.OnCaretLocation(true, HookRect{left, top, right, bottom}, window);
+    }
+    // An application's own option value (its switch, its prediction switch).
+    template <class T>
+    void AppOption(const std::string& exe, const char* name, T value) {
+        RegKey key(p.registry, RegRoot::LocalMachine, reg::kAppOptionPrefix + exe, true);
+        key.WriteBinary(name, value);
+    }
     // Presses and releases the key of each character, with Shift as needed.
     void Type(const std::string& text) {
         for (char c : text) {

@@ -8,8 +8,6 @@
 #include <vector>
 
 #include "hook/FinishedWords.h"
-#include "platform/Registry.h"
-#include "platform/RegistryLayout.h"
 #include "platform/VirtualKeys.h"
 #include "tests/native/hook/FakeHookPlatform.h"
 
@@ -31,10 +29,6 @@ class LearningHook : public HookFixture {
         while (reader_.Next(s(), w))
             out.push_back(((w.flags & kFinishedSentenceStart) ? "^" : "") + w.word + "/" + w.prev);
         return out;
-    }
-    void Key(std::uint32_t vk) {
-        Down(vk);
-        Up(vk);
     }
 
   private:
@@ -169,9 +163,7 @@ TEST_F(FinishedWords, NothingIsReportedWhereNothingMayBeLearned) {
              Case{"a password field", [](LearningHook& f) { f.p.passwordFields.insert(kEdit); }},
              Case{"an application switched off",
                   [](LearningHook& f) {
-                      RegKey key(f.p.registry, RegRoot::LocalMachine,
-                                 std::string(reg::kAppOptionPrefix) + "notepad.exe", true);
-                      key.WriteBinary(reg::kAppEnableVemo, std::uint32_t{0});
+                      f.AppOption("notepad.exe", reg::kAppEnableVemo, std::uint32_t{0});
                   }},
              Case{"Wordlark switched off (EndVemo)",
                   [](LearningHook& f) { ClearSharedTexts(f.s()); }},

@@ -16,19 +16,9 @@ class Policy : public ::testing::Test, public HookFixture {
         key.WriteBinary(reg::kOthersEnableVemo, value);
     }
     void App(const std::string& name, std::uint8_t value) {
-        RegKey key(p.registry, RegRoot::LocalMachine, reg::kAppOptionPrefix + name, true);
-        key.WriteBinary(reg::kAppEnableVemo, value);
+        AppOption(name, reg::kAppEnableVemo, value);
     }
 };
-
-TEST_F(Policy, OthersDisabledLeavesUnlistedApplicationsAlone) {
-    Others(0);
-    App("word.exe", 1);
-    Type("abc");
-    EXPECT_STREQ(s().inputWord, "");
-    Down(0x08);
-    EXPECT_EQ(s().lookupPending, 0u);
-}
 
 TEST_F(Policy, TheApplicationsOwnByteDecidesForItsFileNameInAnyFolder) {
     Others(0x100);  // a stray high byte in OthersEnableVemo does not leak into the answer
@@ -39,12 +29,19 @@ TEST_F(Policy, TheApplicationsOwnByteDecidesForItsFileNameInAnyFolder) {
         p.exePath = path;  // a path without a folder is the name itself
         EXPECT_FALSE(logic.IsVemoEnabledForApp(kEdit)) << path;
     }
-    // A key without the value follows the others' value.
+    // An application without a key, or with a key without the value,
+    // follows the others' value: nothing is captured there.
     RegKey key(p.registry, RegRoot::LocalMachine, reg::kAppOptionPrefix + std::string("x.exe"),
                true);
     Others(0);
-    p.exePath = "x.exe";
-    EXPECT_FALSE(logic.IsVemoEnabledForApp(kEdit));
+    for (const char* path : {"x.exe", "C:\\y.exe"}) {
+        p.exePath = path;
+        EXPECT_FALSE(logic.IsVemoEnabledForApp(kEdit)) << path;
+    }
+    Type("abc");
+    Down(0x08);
+    EXPECT_STREQ(s().inputWord, "");
+    EXPECT_EQ(s().lookupPending, 0u);
 }
 
 TEST_F(Policy, AnUnreadablePathOrRegistryLeavesCaptureOn) {

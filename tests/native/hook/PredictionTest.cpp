@@ -8,8 +8,6 @@
 
 #include "hook/FinishedWords.h"
 #include "hook/LineTracker.h"
-#include "platform/Registry.h"
-#include "platform/RegistryLayout.h"
 #include "platform/VirtualKeys.h"
 #include "tests/native/hook/FakeHookPlatform.h"
 
@@ -32,11 +30,6 @@ class PredictionFixture : public HookFixture {
                 next || word || m.message == vemo::WM_SELECT_KEY ? 0 : 1);
         };
     }
-    void Key(std::uint32_t vk) {
-        Down(vk);
-        Up(vk);
-    }
-    void Caret() { logic.OnCaretLocation(true, HookRect{10, 10, 12, 26}, kEdit); }
     int NextWordLookups() const {
         int n = 0;
         for (const auto& m : p.sent)
@@ -47,7 +40,7 @@ class PredictionFixture : public HookFixture {
     // next words.
     void ShowNextWords() {
         Type("say ");
-        Caret();
+        CaretAt();
         ASSERT_TRUE(ListShown());
         ASSERT_TRUE(s().predicting);
         p.keys.clear();
@@ -74,9 +67,7 @@ TEST_F(Predicting, AWordAndASpaceAskForTheNextWordWhereItMayBeOffered) {
                   [](PredictionFixture& f) { f.p.passwordFields.insert(kEdit); }, "say "},
              Case{"an application with prediction switched off",
                   [](PredictionFixture& f) {
-                      RegKey key(f.p.registry, RegRoot::LocalMachine,
-                                 std::string(reg::kAppOptionPrefix) + "notepad.exe", true);
-                      key.WriteBinary(reg::kAppEnablePredict, std::uint8_t{0});
+                      f.AppOption("notepad.exe", reg::kAppEnablePredict, std::uint8_t{0});
                   },
                   "say "},
              Case{"no word before the space", [](PredictionFixture&) {}, "end. "},
@@ -87,7 +78,7 @@ TEST_F(Predicting, AWordAndASpaceAskForTheNextWordWhereItMayBeOffered) {
         PredictionFixture f;
         c.set(f);
         f.Type(c.typed);
-        f.Caret();
+        f.CaretAt();
         EXPECT_EQ(f.NextWordLookups(), 0);
         EXPECT_FALSE(f.ListShown());
     }
@@ -159,7 +150,7 @@ TEST_F(Predicting, ALetterNarrowsItAndTabTypesTheWordWithItsSpace) {
     EXPECT_TRUE(f.s().predicting);
     EXPECT_EQ(ContextWords(f.s()), (Words{"say", "world"}));
     // Enter always goes on: the completion keys' Enter is not for this list.
-    f.Caret();
+    f.CaretAt();
     EXPECT_EQ(f.Down(vkey::kReturn), HookLogic::KeyResult::PassOn);
 }
 

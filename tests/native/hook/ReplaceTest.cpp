@@ -2,7 +2,10 @@
 // caret marker, Shift and Caps Lock, and the clipboard for text no key types.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "tests/native/hook/FakeHookPlatform.h"
 
@@ -84,22 +87,22 @@ TEST(ReplaceModes, EachModeErasesAndTypesOnlyWhatItMust) {
 }
 
 TEST(ReplaceKeys, EachKeyIsPressedAndReleasedWithShiftAroundIt) {
-    using K = FakeHookPlatform::Key;
-    const std::vector<K> plain = {{0x08, 0xEE, false}, {0x08, 0xEE, true},  {'A', 0xEE, false},
-                                  {'A', 0xEE, true},   {0x10, 0xEE, false}, {'B', 0xEE, false},
-                                  {'B', 0xEE, true},   {0x10, 0xEE, true},  {0x10, 0xEE, false},
-                                  {'1', 0xEE, false},  {'1', 0xEE, true},   {0x10, 0xEE, true}};
-    // Caps Lock inverts Shift for letters only.
-    const std::vector<K> caps = {{0x08, 0xEE, false}, {0x08, 0xEE, true}, {0x10, 0xEE, false},
-                                 {'A', 0xEE, false},  {'A', 0xEE, true},  {0x10, 0xEE, true},
-                                 {'B', 0xEE, false},  {'B', 0xEE, true},  {0x10, 0xEE, false},
-                                 {'1', 0xEE, false},  {'1', 0xEE, true},  {0x10, 0xEE, true}};
+    // Caps Lock inverts Shift for letters only: TypedText applies it.
     for (bool capsLock : {false, true}) {
+        SCOPED_TRACE(capsLock);
         HookFixture f;
         f.p.caps = capsLock;
         f.Prepare("x", "x", "aB!", REPLACE_WORD);
         f.logic.ReplaceStr();
-        EXPECT_EQ(f.p.keys, capsLock ? caps : plain);
+        EXPECT_EQ(f.p.TypedText(), "<BS>aB!");
+        // Each key, Shift too, carries the hook's own scan code and is down
+        // at most once and released by the end.
+        std::map<std::uint8_t, int> down;
+        for (const auto& k : f.p.keys) {
+            EXPECT_EQ(k.scan, 0xEE);
+            EXPECT_EQ(down[k.vk] += k.up ? -1 : 1, k.up ? 0 : 1) << int{k.vk};
+        }
+        for (const auto& [vk, n] : down) EXPECT_EQ(n, 0) << int{vk};
     }
 }
 
@@ -188,29 +191,40 @@ TEST_F(Replace, DoubleByteTextGoesThroughTheClipboardInItsPlace) {
     EXPECT_STREQ(s().inputWord, "");
 }
 
-TEST_F(Replace, ABusyClipboardSkipsOnlyItsPart) {
-    p.page = &CodePage932();
-    p.clipboardBusy = true;
-    Run("x", "\x82\xA0%RETURN%ok");
-    EXPECT_EQ(Deliver(), "<BS>\rok");
-    EXPECT_EQ(p.PostCount(0x0302), 0);
-    // The next one, with the clipboard free, pastes.
-    p.clipboardBusy = false;
-    Run("y", "\x82\xA2!");
-    EXPECT_EQ(Deliver(), "<BS>[\x82\xA2!]");
-}
-
-TEST_F(Replace, TextNoKeyTypesIsPastedInsteadOfMistyped) {
-    Run("x", "na\xEFve%TAB%ok");  // ï has no key on a US layout
-    for (const auto& k : p.keys) EXPECT_NE(k.vk, 0xFF);
-    EXPECT_EQ(Deliver(), "<BS>[na\xEFve]\tok");
-}
-
-TEST_F(Replace, PastesQueuedByOneReplacementWaitForTheirMarkersAcrossTheNext) {
-    // The first one's marker has not come through when the second is typed.
-    Run("x", "\xEFx");
-    Run("y", "\xEFy");
-    EXPECT_EQ(Deliver(), "<BS>[\xEFx]<BS>[\xEFy]");
+// Text no key types is pasted in its place; a paste waits for its marker
+// even across the next replacement, and a busy clipboard costs only its part.
+TEST(ReplacePaste, EachTextIsPastedWhereItsMarkerComesThrough) {
+    struct Case {
+        const char* name;
+        bool doubleByte, busy;
+        std::vector<std::pair<const char*, const char*>> runs;  // word, text
+        const char* delivered;
+    };
+    for (const Case& c : {
+             Case{"a character without a key",
+                  false,
+                  false,
+                  {{"x", "na\xEFve%TAB%ok"}},
+                  "<BS>[na\xEFve]\tok"},
+             Case{"the marker comes through after the next replacement",
+                  false,
+                  false,
+                  {{"x", "\xEFx"}, {"y", "\xEFy"}},
+                  "<BS>[\xEFx]<BS>[\xEFy]"},
+             Case{"a busy clipboard", true, true, {{"x", "\x82\xA0%RETURN%ok"}}, "<BS>\rok"},
+             Case{"the clipboard free", true, false, {{"y", "\x82\xA2!"}}, "<BS>[\x82\xA2!]"},
+         }) {
+        SCOPED_TRACE(c.name);
+        HookFixture f;
+        if (c.doubleByte) f.p.page = &CodePage932();
+        f.p.clipboardBusy = c.busy;
+        for (const auto& [word, text] : c.runs) {
+            f.Prepare(word, word, text, REPLACE_WORD);
+            f.logic.ReplaceStr();
+        }
+        EXPECT_EQ(f.Deliver(), c.delivered);
+        EXPECT_EQ(f.p.PostCount(0x0302), c.busy ? 0 : static_cast<int>(c.runs.size()));
+    }
 }
 
 TEST_F(Replace, AFullQueuePastesAtOnceAndAStrayMarkerPastesNothing) {
@@ -262,68 +276,49 @@ TEST_F(Replace, AMarkerThatNeverCameThroughCostsOnlyItsOwnPaste) {
     EXPECT_EQ(p.clipboard.size(), 3u);
 }
 
-TEST(ReplaceSpace, TheSpaceAfterACompletedWordMovesAfterPunctuation) {
+// The space a completion adds moves after punctuation typed right after it,
+// and only then: not for another key, another window, after a Backspace or a
+// click, nor once its moment has passed.
+TEST(ReplaceSpace, TheSpaceAfterACompletedWordMovesAfterPunctuationAtOnce) {
     struct Case {
+        const char* name;
+        void (*before)(HookFixture&);
         const char* next;   // typed after the completion
         const char* typed;  // what the keys then type
-        const char* line;
+        const char* line;   // nullptr: not checked
     };
-    for (const Case& c : {Case{".", "<BS>. ", "the. "}, Case{"?", "<BS>? ", "the? "},
-                          Case{"x", "", "the x"}, Case{"-", "", "the -"}}) {
-        SCOPED_TRACE(c.next);
+    const auto none = [](HookFixture&) {};
+    for (const Case& c : {
+             Case{"full stop", none, ".", "<BS>. ", "the. "},
+             Case{"question mark", none, "?", "<BS>? ", "the? "},
+             Case{"a letter", none, "x", "", "the x"},
+             Case{"a hyphen", none, "-", "", "the -"},
+             Case{"Shift for ! is no key of its own", [](HookFixture& f) { f.Down(kVkShift); }, "!",
+                  "<BS>! ", nullptr},
+             Case{"another window", [](HookFixture& f) { f.p.focus = kOther; }, ".", "", nullptr},
+             Case{"after a Backspace", [](HookFixture& f) { f.Key(0x08); }, ",", "", nullptr},
+             Case{"after a click", [](HookFixture& f) { ++f.s().lineBreaks; }, ".", "", nullptr},
+             Case{"just in time", [](HookFixture& f) { f.p.tick += kSpaceAddedMs - 1; }, ".",
+                  "<BS>. ", "the. "},
+             Case{"too late", [](HookFixture& f) { f.p.tick += kSpaceAddedMs; }, ".", "", "the ."},
+         }) {
+        SCOPED_TRACE(c.name);
         HookFixture f;
         f.Prepare("th", "so th", "the", REPLACE_KEEP_SPACE);
         f.logic.ReplaceStr();
         EXPECT_EQ(f.p.TypedText(), "e ");
         EXPECT_EQ(f.Fields(), "|the ");  // the word is finished
         f.p.keys.clear();
+        c.before(f);
         f.Type(c.next);
         EXPECT_EQ(f.p.TypedText(), c.typed);
-        EXPECT_STREQ(f.s().typedLine, c.line);
+        if (c.line) {
+            EXPECT_STREQ(f.s().typedLine, c.line);
+        }
         // Only the first key after the completion moves the space.
         f.p.keys.clear();
         f.Type(".");
         EXPECT_EQ(f.p.TypedText(), "");
-    }
-}
-
-TEST_F(Replace, TheAddedSpaceStaysForModifiersAndGoesWithOtherKeys) {
-    auto complete = [&] {
-        Run("th", "the", REPLACE_KEEP_SPACE);
-        p.keys.clear();
-    };
-    complete();
-    Down(kVkShift);  // Shift for "!" does not count as the next key
-    Type("!");
-    Up(kVkShift);
-    EXPECT_EQ(p.TypedText(), "<BS>! ");
-    // A key in another window leaves the space where it is.
-    complete();
-    p.focus = kOther;
-    Type(".");
-    EXPECT_EQ(p.TypedText(), "");
-    p.focus = kEdit;
-    // After a Backspace the space is the user's business.
-    complete();
-    Down(0x08);
-    Up(0x08);
-    Type(",");
-    EXPECT_EQ(p.TypedText(), "");
-    // A click in the application (the caret may be anywhere now) leaves it
-    // too.
-    complete();
-    ++s().lineBreaks;
-    Type(".");
-    EXPECT_EQ(p.TypedText(), "");
-}
-
-TEST_F(Replace, TheAddedSpaceMovesOnlyForAMoment) {
-    for (const std::uint32_t later : {kSpaceAddedMs - 1, kSpaceAddedMs}) {
-        Run("th", "the", REPLACE_KEEP_SPACE);
-        p.keys.clear();
-        p.tick += later;
-        Type(".");
-        EXPECT_EQ(p.TypedText(), later < kSpaceAddedMs ? "<BS>. " : "") << later;
     }
 }
 

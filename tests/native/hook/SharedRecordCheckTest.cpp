@@ -26,17 +26,14 @@ TEST(SharedRecordCheck, OnlyTheUsersOwnAtMediumIntegrityOrAboveIsUsed) {
         {kUser, kUser, 0x2000, RecordStatus::kMapped},
         {kUser, kUser, 0x2100, RecordStatus::kMapped},  // medium plus
         {kUser, kUser, 0x3000, RecordStatus::kMapped},  // made by an elevated program
-        {kUser, kUser, 0x4000, RecordStatus::kMapped},
         {"s-1-5-21-1004336348-1177238915-682003330-1001", kUser, none, RecordStatus::kMapped},
         {kUser, kUser, 0x1FFF, RecordStatus::kLowIntegrity},
-        {kUser, kUser, 0x1000, RecordStatus::kLowIntegrity},  // a sandboxed program
-        {kUser, kUser, 0, RecordStatus::kLowIntegrity},       // untrusted
+        {kUser, kUser, 0, RecordStatus::kLowIntegrity},  // untrusted
         {"S-1-5-21-1004336348-1177238915-682003330-1002", kUser, 0x2000, RecordStatus::kOtherOwner},
         {"S-1-5-21-1004336348-1177238915-682003330-100", kUser, none,
          RecordStatus::kOtherOwner},  // a prefix of the user's
         {"S-1-5-21-1004336348-1177238915-682003330-10011", kUser, none, RecordStatus::kOtherOwner},
         {"S-1-5-32-544", kUser, 0x3000, RecordStatus::kOtherOwner},  // Administrators
-        {"S-1-5-18", kUser, 0x4000, RecordStatus::kOtherOwner},      // SYSTEM
         {"S-1-5-18", kUser, 0x1000, RecordStatus::kOtherOwner},      // the owner is told first
         {"", kUser, 0x2000, RecordStatus::kUnreadable},
         {kUser, "", 0x2000, RecordStatus::kNoUser},
