@@ -20,6 +20,7 @@ constexpr char kInfoEdit[] = "DBEDIT";
 constexpr char kInfoScrambled[] = "DBEncrypt";
 constexpr char kInfoCaption[] = "DBCAPTION";
 constexpr char kInfoDescription[] = "DBDESCRIPTION";
+constexpr char kInfoEncoding[] = "DBENCODING";
 constexpr char kWeightDatabase[] = "DBWEIGHT";
 
 DBT Bytes(const void* data, std::size_t size) {
@@ -69,6 +70,7 @@ int Library::Open(const char* path) {
     type_ = Dictionary;
     editable_ = 1;
     scrambled_ = 0;
+    encoding_ = EncodingCodePage;
     if (!ReadInfo()) return 0;
     data_ = bdb::OpenDatabase(path_, "DBDATA");
     if (!data_) return 0;
@@ -118,6 +120,12 @@ int Library::ReadInfo() {
     if (get(InfoKey(kInfoType), value)) ReadInt(value, type_);
     if (get(InfoKey(kInfoEdit), value)) ReadInt(value, editable_);
     if (get(InfoKey(kInfoScrambled), value)) ReadInt(value, scrambled_);
+    if (get(InfoKey(kInfoEncoding), value)) {
+        std::int32_t stored = 0;
+        ReadInt(value, stored);
+        encoding_ =
+            value.size == sizeof stored && stored == EncodingUtf8 ? EncodingUtf8 : EncodingUnknown;
+    }
     if (get(InfoKey(kInfoCaption), value))
         SetCaption(static_cast<const char*>(value.data), static_cast<int>(value.size));
     if (get(InfoKey(kInfoDescription), value))
@@ -126,8 +134,13 @@ int Library::ReadInfo() {
     return 1;
 }
 
+void Library::SetEncoding(std::int32_t encoding) {
+    if (IsReadOnly()) return;  // a record this program does not know stays as it is
+    if (encoding == EncodingCodePage || encoding == EncodingUtf8) encoding_ = encoding;
+}
+
 int Library::WriteInfo() {
-    if (path_.empty()) return 0;
+    if (path_.empty() || IsReadOnly()) return 0;
     DB* info = bdb::OpenDatabase(path_, "DBINFO");
     if (!info) return 0;
     bool ok = true;
@@ -139,6 +152,13 @@ int Library::WriteInfo() {
     put(InfoKey(kInfoScrambled), Bytes(&scrambled_, sizeof scrambled_));
     put(InfoKey(kInfoCaption), Bytes(caption_.data(), caption_.size()));
     put(InfoKey(kInfoDescription), Bytes(description_.data(), description_.size()));
+    if (encoding_ == EncodingUtf8) {
+        put(InfoKey(kInfoEncoding), Bytes(&encoding_, sizeof encoding_));
+    } else {
+        DBT key = InfoKey(kInfoEncoding);
+        int gone = info->del(info, nullptr, &key, 0);
+        ok = (gone == 0 || gone == DB_NOTFOUND) && ok;
+    }
     // The close writes the records to the file; a failure there loses them.
     ok = bdb::CloseDatabase(info) == 0 && ok;
     return ok ? 1 : 0;
@@ -174,7 +194,7 @@ void Library::SetCaption(const char* text, int length) {
 
 int Library::PutBytes(const void* key, std::uint32_t keyLength, const void* text,
                       std::uint32_t textLength) {
-    if (!open_ || !data_ || !key || keyLength == 0) return 0;
+    if (!open_ || !data_ || !key || keyLength == 0 || IsReadOnly()) return 0;
     if (!text) textLength = 0;
     DBT k, d;
     if (scrambled_) {
@@ -199,7 +219,7 @@ int Library::Flush() {
 }
 
 int Library::DeleteBytes(const void* key, std::uint32_t keyLength) {
-    if (!open_ || !data_ || !key) return 0;
+    if (!open_ || !data_ || !key || IsReadOnly()) return 0;
     DBT k;
     if (scrambled_) {
         writeKey_.assign(static_cast<const char*>(key), keyLength);
@@ -233,6 +253,7 @@ int Library::Replace(const LibraryEntry& oldEntry, const LibraryEntry& newEntry)
 int Library::Get(const char* key, std::uint32_t keyLength, LibraryEntry& entry) {
     entry.Clear();
     entry.type = type_;
+    entry.encoding = encoding_;
     if (!open_ || !data_ || !key || keyLength == 0) return 0;
     std::string stored = StoredForm(key, keyLength);
     DBT k = Bytes(stored.data(), stored.size());
@@ -280,6 +301,7 @@ __db* Library::Weights(bool create) {
 }
 
 int Library::PutWeightBytes(const std::string& storedKey, std::uint32_t weight) {
+    if (IsReadOnly()) return 0;
     DB* db = Weights(true);
     if (!db || storedKey.empty()) return 0;
     unsigned char bytes[4] = {
@@ -311,7 +333,7 @@ int Library::SetWeight(const LibraryEntry& entry, std::uint32_t weight) {
 }
 
 int Library::RemoveWeight(const LibraryEntry& entry) {
-    if (!open_ || !entry.key() || entry.keyLength() == 0) return 0;
+    if (!open_ || !entry.key() || entry.keyLength() == 0 || IsReadOnly()) return 0;
     DB* db = Weights(false);
     if (!db) return 0;
     std::string stored = StoredForm(entry.key(), entry.keyLength());
@@ -320,7 +342,7 @@ int Library::RemoveWeight(const LibraryEntry& entry) {
 }
 
 int Library::ClearWeights() {
-    if (!open_) return 0;
+    if (!open_ || IsReadOnly()) return 0;
     DB* db = Weights(false);
     if (!db) return 1;  // none to clear
     u_int32_t removed = 0;
@@ -342,7 +364,7 @@ std::int32_t Library::CountWeights() {
 // written out first); otherwise, or when those cannot be had, through the
 // shared handles.
 int Library::ForEachKey(const KeyVisitor& visit) {
-    if (!open_ || !data_) return 0;
+    if (!open_ || !data_ || IsReadOnly()) return 0;
     DB* weightDb = Weights(false);
     DB* data =
         bdb::StillTheFile(data_, path_, true) ? bdb::OpenForScan(path_, "DBDATA", data_) : nullptr;
@@ -468,7 +490,8 @@ bool Library::Accepts(std::size_t pos, std::size_t storedLength) const {
 int Library::Walk(LibraryEntry& entry, std::uint32_t positioning) {
     entry.Clear();
     entry.type = type_;
-    if (!hasSearch_ || !cursor_ || !data_) return 0;
+    entry.encoding = encoding_;
+    if (!hasSearch_ || !cursor_ || !data_ || IsReadOnly()) return 0;
     // A cursor that ran off the end stays there; Berkeley DB would start a
     // never-placed cursor again at the first key.
     if (positioning == DB_NEXT && cursorEnded_) return 0;

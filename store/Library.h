@@ -15,6 +15,13 @@
 // read the file as before.  A weight record of another length, or one whose
 // key is not stored in "DBDATA", counts as no weight.
 //
+// A library's keys and texts are in the system's code page, unless its info
+// holds the record "DBENCODING" (4 bytes, as the other numbers): 65001 for
+// UTF-8.  A code-page library never gets the record, so its file stays as
+// readers that do not know it expect.  A record of another value or length
+// is an encoding this program does not know: the library opens read-only
+// (every write fails) and its entries are never delivered as text.
+//
 // Operations answer 1 for success and 0 for failure (or a count); nothing
 // throws and nothing is shown.  One search runs at a time per object.
 #pragma once
@@ -81,6 +88,14 @@ class Library {
     // empty library (the stored entries are not converted).
     std::int32_t GetScrambled() const { return scrambled_; }
     void SetScrambled(std::int32_t scrambled) { scrambled_ = scrambled; }
+    // LibraryEncoding of the keys and texts ("DBENCODING").  SetEncoding
+    // takes EncodingCodePage or EncodingUtf8, for a new library before its
+    // first entry and WriteInfo (stored entries are not converted).
+    std::int32_t GetEncoding() const { return encoding_; }
+    void SetEncoding(std::int32_t encoding);
+    // True when the encoding record is one this program does not know:
+    // nothing may be written to the library.
+    bool IsReadOnly() const { return encoding_ == EncodingUnknown; }
     // 1 while the data handle and its cursor are open.
     int IsOpen() const { return open_; }
     // Whether the file at the path is still the one this object opened (see
@@ -196,6 +211,7 @@ class Library {
     std::int32_t scrambled_ = 0;
     std::int32_t type_ = Dictionary;
     std::int32_t editable_ = 1;
+    std::int32_t encoding_ = EncodingCodePage;
     int open_ = 0;
 
     // The current search: the stored form of the word (scrambled in a

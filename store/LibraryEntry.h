@@ -19,6 +19,15 @@ enum LibraryType : std::int32_t {
     Learned = 5,
 };
 
+// The encoding of a library's keys and texts: the system's code page (every
+// library without an encoding record), UTF-8, or a record this program does
+// not know (the library is then read-only and offers nothing).
+enum LibraryEncoding : std::int32_t {
+    EncodingCodePage = 0,
+    EncodingUtf8 = 65001,
+    EncodingUnknown = -1,
+};
+
 enum MatchMode : std::int32_t {
     MATCH_ANY = -1,
     MATCH_PREFIX = 1,
@@ -60,6 +69,9 @@ class LibraryEntry {
     // From a ranked lookup: the key's weight, 10^(log10 P + 10) of the word
     // alone in the library's language model; 0 without one.
     std::uint32_t weight = 0;
+    // The encoding of key and text (LibraryEncoding), set by whoever delivers
+    // the entry.
+    std::int32_t encoding = EncodingCodePage;
 
   private:
     std::unique_ptr<char[]> key_;

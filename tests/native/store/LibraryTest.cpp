@@ -90,6 +90,47 @@ TEST_F(LibraryTest, StoredInfoOfOddShapesIsReadWithinItsBounds) {
     EXPECT_STREQ(lib.GetCaption(), "Cap");  // up to the first NUL
 }
 
+TEST_F(LibraryTest, TheEncodingRecordIsWrittenForUtf8AloneAndAnUnknownOneIsReadOnly) {
+    Make({{"cafe", ""}});
+    EXPECT_EQ(lib.GetEncoding(), EncodingCodePage);
+    lib.SetEncoding(1234);  // not an encoding: ignored
+    ASSERT_EQ(lib.WriteInfo(), 1);
+    EXPECT_EQ(RawRecords(Path(), "DBINFO").count(Info("DBENCODING")), 0u);
+
+    lib.SetEncoding(EncodingUtf8);
+    ASSERT_EQ(lib.WriteInfo(), 1);
+    EXPECT_EQ(RawRecords(Path(), "DBINFO").at(Info("DBENCODING")),
+              std::string("\xE9\xFD\0\0", 4));  // 65001
+    lib.Close();
+    ASSERT_EQ(lib.Open(Path().c_str()), 1);
+    EXPECT_EQ(lib.GetEncoding(), EncodingUtf8);
+    LibraryEntry e;
+    ASSERT_EQ(lib.Search("caf", e, MATCH_PREFIX), 1);
+    EXPECT_EQ(e.encoding, EncodingUtf8);
+    lib.SetEncoding(EncodingCodePage);  // back: the record goes
+    ASSERT_EQ(lib.WriteInfo(), 1);
+    EXPECT_EQ(RawRecords(Path(), "DBINFO").count(Info("DBENCODING")), 0u);
+    lib.Close();
+
+    // Another value, or the right one in another length: opened, never
+    // written, never read as text.
+    const std::string odd[] = {std::string("\x01\0\0\0", 4), std::string("\xE9\xFD", 2)};
+    for (const std::string& stored : odd) {
+        ASSERT_TRUE(RawPut(Path(), "DBINFO", Info("DBENCODING"), stored));
+        ASSERT_EQ(lib.Open(Path().c_str()), 1);
+        EXPECT_TRUE(lib.IsReadOnly());
+        EXPECT_EQ(lib.Search("caf", e, MATCH_PREFIX), 0);
+        EXPECT_EQ(lib.ForEachKey([](const Library::KeyInfo&) { return true; }), 0);
+        EXPECT_EQ(lib.Put(Entry("new")), 0);
+        EXPECT_EQ(lib.Delete(Entry("cafe")), 0);
+        EXPECT_EQ(lib.WriteInfo(), 0);
+        lib.SetEncoding(EncodingUtf8);  // cannot be mended by the reader
+        EXPECT_TRUE(lib.IsReadOnly());
+        EXPECT_EQ(lib.Count(), 1);
+        lib.Close();
+    }
+}
+
 // (Replacing texts, renames and what needs a stored key: the editor, weight
 // and import tests.)
 TEST_F(LibraryTest, PutRefusesAnEmptyKey) {
