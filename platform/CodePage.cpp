@@ -71,6 +71,17 @@ class Windows1252 : public CodePage {
             if (!x) return 0;
         }
     }
+    // Every byte stands for a character (the five unassigned ones for the C1
+    // controls, as Windows maps them).
+    bool ToUtf8(std::string_view text, std::string& out) const override {
+        out.clear();
+        out.reserve(text.size());
+        for (char b : text) {
+            const auto c = static_cast<unsigned char>(b);
+            AppendUtf8(c >= 0x80 && c < 0xA0 && k1252High[c - 0x80] ? k1252High[c - 0x80] : c, out);
+        }
+        return true;
+    }
     bool FromUtf8(std::string_view utf8, std::string& out) const override {
         return ConvertUtf8(utf8, out, [](char32_t c, std::string& to) {
             if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
@@ -142,6 +153,23 @@ class ShiftJis : public CodePage {
             return false;
         });
     }
+    // The same characters the other way: a double-byte character fails
+    // here as it does in FromUtf8, and so do 0x80, 0xA0 and 0xFD to 0xFF,
+    // which the code page leaves undefined.
+    bool ToUtf8(std::string_view text, std::string& out) const override {
+        out.clear();
+        out.reserve(text.size());
+        for (char b : text) {
+            const auto c = static_cast<unsigned char>(b);
+            if (c < 0x80)
+                out.push_back(b);
+            else if (c >= 0xA1 && c <= 0xDF)
+                AppendUtf8(0xFF61 + (c - 0xA1), out);
+            else
+                return false;
+        }
+        return true;
+    }
 };
 
 }  // namespace
@@ -152,6 +180,15 @@ bool CodePage::FromUtf8(std::string_view utf8, std::string& out) const {
         to.push_back(static_cast<char>(c));
         return true;
     });
+}
+
+bool CodePage::ToUtf8(std::string_view text, std::string& out) const {
+    out.clear();
+    for (char b : text) {
+        if (static_cast<unsigned char>(b) >= 0x80) return false;
+        out.push_back(b);
+    }
+    return true;
 }
 
 bool NextUtf8(std::string_view text, std::size_t& at, char32_t& c) {

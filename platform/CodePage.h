@@ -25,6 +25,11 @@ class CodePage {
     // the converted text on success and is unspecified otherwise.  The
     // default knows ASCII only.
     virtual bool FromUtf8(std::string_view utf8, std::string& out) const;
+    // Converts text in this code page to UTF-8.  False when the text holds
+    // a byte (or a double-byte pair) the code page does not define; out
+    // holds the converted text on success and is unspecified otherwise.
+    // The default knows ASCII only.
+    virtual bool ToUtf8(std::string_view text, std::string& out) const;
 };
 
 // Reads the UTF-8 character at text[at] into c and moves at past it; false

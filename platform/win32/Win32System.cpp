@@ -121,6 +121,30 @@ class SystemAnsiCodePage : public CodePage {
                             nullptr, &usedDefault);
         return !usedDefault;
     }
+    // Through UTF-16; MB_ERR_INVALID_CHARS makes a byte the code page does
+    // not define fail instead of turning into a stand-in.
+    bool ToUtf8(std::string_view text, std::string& out) const override {
+        out.clear();
+        if (text.empty()) return true;
+        if (text.size() > 0x1FFFFFFF) return false;
+        if (GetACP() == CP_UTF8) {
+            if (!IsUtf8(text)) return false;
+            out.assign(text);
+            return true;
+        }
+        const int length = static_cast<int>(text.size());
+        const int wide =
+            MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text.data(), length, nullptr, 0);
+        if (wide <= 0) return false;
+        std::wstring units(static_cast<std::size_t>(wide), L'\0');
+        MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text.data(), length, units.data(), wide);
+        const int bytes =
+            WideCharToMultiByte(CP_UTF8, 0, units.data(), wide, nullptr, 0, nullptr, nullptr);
+        if (bytes <= 0) return false;
+        out.resize(static_cast<std::size_t>(bytes));
+        WideCharToMultiByte(CP_UTF8, 0, units.data(), wide, out.data(), bytes, nullptr, nullptr);
+        return true;
+    }
 };
 
 class FindFileDirectory : public Directory {

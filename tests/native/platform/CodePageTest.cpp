@@ -61,5 +61,54 @@ TEST(CodePageFromUtf8, ExactCharactersOrNothing) {
     EXPECT_FALSE(CodePage932().FromUtf8("\xE6\x97\xA5", out));  // a kanji: no native table
 }
 
+TEST(CodePageToUtf8, EveryDefinedByteAndNothingElse) {
+    std::string out, back;
+    // Every byte of 1252 converts, and back to itself; the system's page
+    // agrees where it is 1252 (the Windows build asks the system).
+    const bool system1252 = SystemCodePage().FromUtf8("\xE2\x82\xAC", back) && back == "\x80";
+    for (int b = 1; b < 256; ++b) {
+        const std::string byte(1, static_cast<char>(b));
+        ASSERT_TRUE(CodePage1252().ToUtf8(byte, out)) << b;
+        ASSERT_TRUE(CodePage1252().FromUtf8(out, back)) << b;
+        EXPECT_EQ(back, byte) << b;
+        std::string system;
+        if (system1252) {
+            EXPECT_TRUE(SystemCodePage().ToUtf8(byte, system)) << b;
+            EXPECT_EQ(system, out) << b;
+        }
+    }
+    ASSERT_TRUE(CodePage1252().ToUtf8(std::string("caf\xE9 \x80\0\x9F", 8), out));
+    EXPECT_EQ(out, std::string("caf\xC3\xA9 \xE2\x82\xAC\0\xC5\xB8", 12));
+
+    const struct {
+        const char* text;
+        bool ok;
+        const char* utf8;
+    } shiftJis[] = {
+        {"a\xB1", true, "a\xEF\xBD\xB1"},  // half-width katakana A
+        {"\x93\xFA", false, ""},           // a kanji: no native table
+        {"\x80", false, ""},               // undefined
+        {"\xFD", false, ""},
+    };
+    for (const auto& c : shiftJis) {
+        EXPECT_EQ(CodePage932().ToUtf8(c.text, out), c.ok) << c.text;
+        if (c.ok) {
+            EXPECT_EQ(out, c.utf8);
+        }
+    }
+    // The default knows ASCII alone.
+    class AsciiPage : public CodePage {
+      public:
+        bool IsAlpha(unsigned char) const override { return false; }
+        bool IsAlphaNumeric(unsigned char) const override { return false; }
+        bool IsLeadByte(unsigned char) const override { return false; }
+        void ToLower(char*) const override {}
+        int CompareNoCase(const char*, const char*) const override { return 0; }
+    } ascii;
+    EXPECT_TRUE(ascii.ToUtf8("plain", out));
+    EXPECT_EQ(out, "plain");
+    EXPECT_FALSE(ascii.ToUtf8("caf\xE9", out));
+}
+
 }  // namespace
 }  // namespace wl
