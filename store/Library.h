@@ -168,12 +168,18 @@ class Library {
 
     // Writes every entry, in key order, to a library text file at path:
     // "<key>"/"<data>" lines for a Dictionary, "<shortkey>"/"<replacement
-    // text>" for a Shorthand library, each line ended by CR LF.  Answers the
-    // number written; 0 when the path is empty, the library is not open, the
-    // file cannot be written or the type is neither 1 nor 2.
-    int ExportText(const char* path, ImportProgress* progress);
+    // text>" for a Shorthand library, each line ended by CR LF (in a UTF-8
+    // library after the UTF-8 byte-order mark).  Answers the number written;
+    // 0 when the path is empty, the library is not open, the file cannot be
+    // written or the type is neither 1 nor 2.  With skipped, counts there
+    // the entries of a UTF-8 library not written because they are not valid
+    // UTF-8.
+    int ExportText(const char* path, ImportProgress* progress, int* skipped = nullptr);
     // Stores the pairs of a library text file; answers the number stored.
     // With notStored, counts there the pairs read that could not be stored.
+    // A UTF-8 library reads the file as UTF-8, UTF-16 or code-page text by
+    // its byte-order mark and contents (store/LibraryText.cpp); a code-page
+    // library reads its bytes as they are.
     int ImportText(const char* path, ImportProgress* progress, int* notStored = nullptr);
     // Stores every word of any file as a key with an empty text; answers the
     // number of words stored (and counts in notStored those that could not
