@@ -14,6 +14,11 @@ char PathSeparator();
 // access while it is open where the system can (Windows); nullptr on failure.
 std::FILE* OpenDenyingReaders(const char* path);
 
+// Renames the file from to the path to, replacing a file there in one step;
+// false (nothing changed) when the system refuses, as Windows does while the
+// file at to is open.  Paths in the code page, as the libraries' paths.
+bool MoveFileOver(const std::string& from, const std::string& to);
+
 // Makes a stream write its bytes as they are (no CR before each LF on
 // Windows).
 void SetBinaryMode(std::FILE* stream);

@@ -1,6 +1,7 @@
 // The seams of the native build: an in-memory registry for the process, code
 // page 1252, std::filesystem for folder listings, and plain C files.
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
@@ -71,6 +72,10 @@ char PathSeparator() {
 
 std::FILE* OpenDenyingReaders(const char* path) {
     return std::fopen(path, "rb");
+}
+
+bool MoveFileOver(const std::string& from, const std::string& to) {
+    return std::rename(from.c_str(), to.c_str()) == 0;
 }
 
 void SetBinaryMode(std::FILE*) {}

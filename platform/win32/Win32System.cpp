@@ -192,4 +192,8 @@ void SetBinaryMode(std::FILE* stream) {
     _setmode(_fileno(stream), _O_BINARY);
 }
 
+bool MoveFileOver(const std::string& from, const std::string& to) {
+    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
 }  // namespace wl
