@@ -43,6 +43,7 @@ void LibraryEntry::TakeFrom(LibraryEntry& other) {
     textLength_ = other.textLength_;
     probability = other.probability;
     weight = other.weight;
+    encoding = other.encoding;  // the buffers' encoding goes with them
     other.keyLength_ = other.textLength_ = 0;
 }
 

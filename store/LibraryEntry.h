@@ -46,8 +46,9 @@ class LibraryEntry {
     void SetText(const void* bytes, std::uint32_t length);
     // Release both buffers (and the probability); the type stays.
     void Clear();
-    // Take over other's buffers and lengths, leaving other empty; the type
-    // stays.  (The library set hands its candidates over this way.)
+    // Take over other's buffers and lengths (with their encoding, weight and
+    // probability), leaving other empty; the type stays.  (The library set
+    // hands its candidates over this way.)
     void TakeFrom(LibraryEntry& other);
 
     char* key() const { return key_.get(); }  // nullptr when there is none

@@ -1,11 +1,13 @@
 // The seams of the native build: an in-memory registry for the process, code
-// page 1252, std::filesystem for folder listings, and plain C files.
+// page 1252, std::filesystem for folder listings, plain C files, and the
+// command line's bytes.
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
 
 #include "platform/CodePage.h"
+#include "platform/CommandLine.h"
 #include "platform/Directory.h"
 #include "platform/Files.h"
 #include "platform/MemoryRegistry.h"
@@ -79,5 +81,18 @@ bool MoveFileOver(const std::string& from, const std::string& to) {
 }
 
 void SetBinaryMode(std::FILE*) {}
+
+std::vector<std::string> ProgramArguments(int argc, char** argv) {
+    return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+}
+
+bool ArgumentPath(const std::string& argument, std::string& path) {
+    path = argument;
+    return true;
+}
+
+bool WriteUtf8(std::FILE* stream, std::string_view text) {
+    return std::fwrite(text.data(), 1, text.size(), stream) == text.size();
+}
 
 }  // namespace wl

@@ -1,15 +1,21 @@
 // The seams of the Windows build: the real registry, the system's ANSI code
-// page, FindFirstFile and the C runtime's sharing and binary modes.
+// page, FindFirstFile, the C runtime's sharing and binary modes, and the
+// wide command line and console.
 #include <windows.h>
+#include <shellapi.h>
 #include <fcntl.h>
 #include <io.h>
 #include <mbstring.h>
 #include <share.h>
 
+#include <algorithm>
+
 #include "platform/CodePage.h"
+#include "platform/CommandLine.h"
 #include "platform/Directory.h"
 #include "platform/Files.h"
 #include "platform/Registry.h"
+#include "platform/win32/WideText.h"
 
 namespace wl {
 namespace {
@@ -190,6 +196,42 @@ std::FILE* OpenDenyingReaders(const char* path) {
 
 void SetBinaryMode(std::FILE* stream) {
     _setmode(_fileno(stream), _O_BINARY);
+}
+
+std::vector<std::string> ProgramArguments(int argc, char** argv) {
+    int count = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (!wide) return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+    std::vector<std::string> args;
+    for (int i = 1; i < count; ++i) args.push_back(Utf8FromWide(wide[i]));
+    LocalFree(wide);
+    return args;
+}
+
+bool ArgumentPath(const std::string& argument, std::string& path) {
+    return SystemCodePage().FromUtf8(argument, path);
+}
+
+bool WriteUtf8(std::FILE* stream, std::string_view text) {
+    const int fd = _fileno(stream);
+    HANDLE console = fd == 1   ? GetStdHandle(STD_OUTPUT_HANDLE)
+                     : fd == 2 ? GetStdHandle(STD_ERROR_HANDLE)
+                               : INVALID_HANDLE_VALUE;
+    DWORD mode = 0;
+    if (console == INVALID_HANDLE_VALUE || !GetConsoleMode(console, &mode))
+        return std::fwrite(text.data(), 1, text.size(), stream) == text.size();
+    const std::wstring wide = WideFromUtf8(text);
+    if (wide.empty())
+        return text.empty() || std::fwrite(text.data(), 1, text.size(), stream) == text.size();
+    std::fflush(stream);
+    for (std::size_t at = 0; at < wide.size();) {
+        DWORD written = 0;
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(wide.size() - at, 8192));
+        if (!WriteConsoleW(console, wide.data() + at, chunk, &written, nullptr) || written == 0)
+            return false;
+        at += written;
+    }
+    return true;
 }
 
 bool MoveFileOver(const std::string& from, const std::string& to) {

@@ -2,8 +2,11 @@
 // itself uses.
 //
 //   wlib create LIB [--type dictionary|shorthand] [--caption TEXT]
-//                   [--description TEXT] [--scrambled] [--locked]
+//                   [--description TEXT] [--scrambled] [--locked] [--unicode]
+//                               with --unicode a UTF-8 library (any
+//                               character), else one of the code page
 //   wlib info LIB
+//   wlib convert LIB --unicode  rewrites a code-page library as UTF-8
 //   wlib put LIB KEY [TEXT]
 //   wlib delete LIB KEY
 //   wlib import LIB FILE [--from ahk|espanso|csv|text]
@@ -33,6 +36,15 @@
 //                               libraries' context data), and "WORDS<TAB>" the
 //                               words most likely next
 //
+// Text.  The keys, texts, captions and descriptions of a UTF-8 library are
+// read from the command line and printed as UTF-8 (on Windows the command
+// line is read wide, so any character arrives, and a console is written
+// through its wide-character calls); a code-page library's are taken in the
+// code page (an argument in UTF-8 converted: one the code page cannot hold
+// is an error) and printed as they are.  --utf8, with any command, prints
+// every line as UTF-8, code-page text converted, so that a script can read a
+// folder that mixes both.  Paths stay in the code page.
+//
 // Exit status 0 on success, 1 when the operation fails, 2 on a usage error;
 // a failure prints one line on stderr.  An import fails when any entry it
 // read could not be written to the library, saying how many of how many;
@@ -43,6 +55,7 @@
 // lookup, backslash, tab, CR and LF in keys and texts are written as \\, \t,
 // \r and \n (and a NUL byte as \0), so that every entry is one line.
 #include <algorithm>
+#include <initializer_list>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -57,11 +70,13 @@
 #include "app/CandidateSource.h"
 #include "app/ContextRanking.h"
 #include "platform/CodePage.h"
+#include "platform/CommandLine.h"
 #include "platform/Files.h"
 #include "snippets/SnippetImport.h"
 #include "store/ContextWriter.h"
 #include "store/Library.h"
 #include "store/LibraryContextModel.h"
+#include "store/LibraryConvert.h"
 #include "store/LibrarySet.h"
 
 namespace {
@@ -77,8 +92,9 @@ constexpr int kUsage = 2;
 const char kUsageText[] =
     "usage:\n"
     "  wlib create LIB [--type dictionary|shorthand] [--caption TEXT] [--description TEXT]\n"
-    "                  [--scrambled] [--locked]\n"
+    "                  [--scrambled] [--locked] [--unicode]\n"
     "  wlib info LIB\n"
+    "  wlib convert LIB --unicode\n"
     "  wlib put LIB KEY [TEXT]\n"
     "  wlib delete LIB KEY\n"
     "  wlib import LIB FILE [--from ahk|espanso|csv|text]\n"
@@ -86,7 +102,8 @@ const char kUsageText[] =
     "  wlib list LIB [WORD]\n"
     "  wlib weights LIB FILE [--ignore-case]\n"
     "  wlib context LIB ARPA [--prune T]\n"
-    "  wlib lookup DIR WORD|- [--smart] [--limit N] [--no-dictionary] [--no-shorthand]\n";
+    "  wlib lookup DIR WORD|- [--smart] [--limit N] [--no-dictionary] [--no-shorthand]\n"
+    "Every command takes --utf8: every line printed as UTF-8.\n";
 
 // Prints "wlib: <message>" on stderr and answers the status.
 int Fail(int status, const std::string& message) {
@@ -132,6 +149,58 @@ std::string TypeName(std::int32_t type) {
     return std::to_string(type);
 }
 
+// Every line printed as UTF-8 (--utf8); a write to the console failed.
+bool gUtf8 = false;
+bool gWriteFailed = false;
+
+// The code page's text as UTF-8; a byte (or a double-byte character) the
+// code page does not define becomes U+FFFD.
+std::string Utf8Of(std::string_view text) {
+    const wl::CodePage& page = wl::SystemCodePage();
+    std::string out, one;
+    if (page.ToUtf8(text, out)) return out;
+    out.clear();
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t n =
+            page.IsLeadByte(static_cast<unsigned char>(text[at])) && at + 1 < text.size() ? 2 : 1;
+        out += page.ToUtf8(text.substr(at, n), one) ? one : "\xEF\xBF\xBD";
+        at += n;
+    }
+    return out;
+}
+
+// Prints a line (and its line end) of a library's text: UTF-8 when utf8,
+// else in the code page (converted under --utf8).
+void PrintLine(const std::string& line, bool utf8) {
+    if (!utf8 && !gUtf8) {
+        std::fwrite(line.data(), 1, line.size(), stdout);
+        std::fputc('\n', stdout);
+    } else if (!wl::WriteUtf8(stdout, (utf8 ? line : Utf8Of(line)) + "\n")) {
+        gWriteFailed = true;
+    }
+}
+
+// An argument (or a line of the standard input) as text of a library of
+// the encoding (the top of this file): UTF-8 as it is, or converted to the
+// code page; bytes that are not UTF-8 are the code page's (natively, where
+// arguments are bytes).  False, with the reason, when it cannot be.
+bool LibraryText(const std::string& arg, std::int32_t encoding, std::string& out,
+                 std::string& why) {
+    const wl::CodePage& page = wl::SystemCodePage();
+    const bool utf8 = wl::IsUtf8(arg);
+    bool ok;
+    if (encoding == wl::EncodingUtf8)
+        ok = utf8 ? (out = arg, true) : page.ToUtf8(arg, out);
+    else
+        ok = utf8 ? page.FromUtf8(arg, out) : (out = arg, true);
+    if (!ok)
+        why = encoding == wl::EncodingUtf8
+                  ? Escaped(arg) + " is neither UTF-8 nor text of the code page"
+                  : "the code page cannot hold " + Escaped(arg) +
+                        " (a Unicode library can: wlib convert LIB --unicode)";
+    return ok;
+}
+
 // The command line after the command: positional arguments and options.
 // "--" ends the options, so that a key may begin with "--".
 struct Arguments {
@@ -139,11 +208,13 @@ struct Arguments {
     std::vector<std::pair<std::string, std::string>> options;  // name, value
     std::string error;
 
-    // valued: the options that take a value; flags: those that do not.
-    Arguments(int argc, char** argv, const std::vector<std::string>& valued,
+    // argv: the command and what follows it; valued: the options that take
+    // a value; flags: those that do not.
+    Arguments(const std::vector<std::string>& argv, const std::vector<std::string>& valued,
               const std::vector<std::string>& flags) {
         bool optionsEnd = false;
-        for (int i = 2; i < argc; ++i) {
+        const std::size_t argc = argv.size();
+        for (std::size_t i = 1; i < argc; ++i) {
             std::string arg = argv[i];
             if (optionsEnd || arg.size() < 2 || arg.compare(0, 2, "--") != 0) {
                 positional.push_back(arg);
@@ -176,6 +247,20 @@ struct Arguments {
     }
 };
 
+// Turns the positional arguments at the given places into paths the store
+// opens (ArgumentPath); answers the status.
+int ToPaths(Arguments& args, std::initializer_list<std::size_t> which) {
+    for (std::size_t i : which) {
+        if (i >= args.positional.size()) continue;
+        std::string path;
+        if (!wl::ArgumentPath(args.positional[i], path))
+            return Fail(kFailed,
+                        args.positional[i] + ": the system's code page cannot hold this file name");
+        args.positional[i] = path;
+    }
+    return kOk;
+}
+
 // Opens an existing library; never makes a file.
 int OpenExisting(Library& lib, const std::string& path) {
     std::error_code ec;
@@ -186,12 +271,33 @@ int OpenExisting(Library& lib, const std::string& path) {
     return kOk;
 }
 
-int Create(int argc, char** argv) {
-    Arguments args(argc, argv, {"--type", "--caption", "--description"},
-                   {"--scrambled", "--locked"});
+// Opens an existing library to write to it: one of an encoding this program
+// does not know can only be read.
+int OpenWritable(Library& lib, const std::string& path) {
+    if (int status = OpenExisting(lib, path)) return status;
+    if (lib.IsReadOnly())
+        return Fail(kFailed, path + ": the library's encoding is unknown; it can only be read");
+    return kOk;
+}
+
+std::string EncodingName(std::int32_t encoding) {
+    if (encoding == wl::EncodingUtf8) return "UTF-8";
+    if (encoding == wl::EncodingCodePage) return "code page";
+    return "unknown";
+}
+
+int Create(const std::vector<std::string>& argv) {
+    Arguments args(argv, {"--type", "--caption", "--description"},
+                   {"--scrambled", "--locked", "--unicode"});
     if (!args.error.empty()) return Usage(args.error);
     if (args.positional.size() != 1) return Usage("create takes one library file");
+    if (int status = ToPaths(args, {0})) return status;
     const std::string& path = args.positional[0];
+    const std::int32_t encoding = args.Has("--unicode") ? wl::EncodingUtf8 : wl::EncodingCodePage;
+    std::string caption, description, why;
+    if (!LibraryText(args.Value("--caption"), encoding, caption, why) ||
+        !LibraryText(args.Value("--description"), encoding, description, why))
+        return Fail(kFailed, why);
     std::int32_t type = wl::Dictionary;
     if (args.Has("--type")) {
         std::string name = args.Value("--type");
@@ -209,7 +315,7 @@ int Create(int argc, char** argv) {
     lib.SetType(type);
     lib.SetEditable(args.Has("--locked") ? 0 : 1);
     lib.SetScrambled(args.Has("--scrambled") ? 1 : 0);
-    std::string caption = args.Value("--caption"), description = args.Value("--description");
+    lib.SetEncoding(encoding);
     lib.SetCaption(caption.c_str(), static_cast<int>(caption.size()));
     lib.SetDescription(description.c_str(), static_cast<int>(description.size()));
     if (!lib.WriteInfo()) {
@@ -220,16 +326,19 @@ int Create(int argc, char** argv) {
     return kOk;
 }
 
-int Info(int argc, char** argv) {
-    Arguments args(argc, argv, {}, {});
+int Info(const std::vector<std::string>& argv) {
+    Arguments args(argv, {}, {});
     if (!args.error.empty()) return Usage(args.error);
     if (args.positional.size() != 1) return Usage("info takes one library file");
+    if (int status = ToPaths(args, {0})) return status;
     Library lib(wl::SystemCodePage());
     if (int status = OpenExisting(lib, args.positional[0])) return status;
-    std::printf("caption: %s\n", Escaped(lib.GetCaption()).c_str());
+    const bool utf8 = lib.GetEncoding() == wl::EncodingUtf8;
+    PrintLine(std::string("caption: ") + Escaped(lib.GetCaption()), utf8);
     std::printf("type: %s\n", TypeName(lib.GetType()).c_str());
     std::printf("editable: %s\n", lib.GetEditable() == 1 ? "yes" : "no");
     std::printf("scrambled: %s\n", lib.GetScrambled() ? "yes" : "no");
+    std::printf("encoding: %s\n", EncodingName(lib.GetEncoding()).c_str());
     std::printf("count: %d\n", static_cast<int>(lib.Count()));
     std::printf("weighted: %d\n", static_cast<int>(lib.CountWeights()));
     wl::LibraryContextModel model;
@@ -244,20 +353,24 @@ int Info(int argc, char** argv) {
             model.WordCount(), static_cast<unsigned long long>(totals.diskBytes));
     else
         std::printf("context: none\n");
-    std::printf("description: %s\n", Escaped(lib.GetDescription()).c_str());
+    PrintLine(std::string("description: ") + Escaped(lib.GetDescription()), utf8);
     return kOk;
 }
 
-int Put(int argc, char** argv) {
-    Arguments args(argc, argv, {}, {});
+int Put(const std::vector<std::string>& argv) {
+    Arguments args(argv, {}, {});
     if (!args.error.empty()) return Usage(args.error);
     if (args.positional.size() < 2 || args.positional.size() > 3)
         return Usage("put takes a library file, a key and a text");
-    const std::string& key = args.positional[1];
-    std::string text = args.positional.size() == 3 ? args.positional[2] : "";
-    if (key.empty()) return Usage("the key is empty");
+    if (args.positional[1].empty()) return Usage("the key is empty");
+    if (int status = ToPaths(args, {0})) return status;
     Library lib(wl::SystemCodePage());
-    if (int status = OpenExisting(lib, args.positional[0])) return status;
+    if (int status = OpenWritable(lib, args.positional[0])) return status;
+    std::string key, text, why;
+    if (!LibraryText(args.positional[1], lib.GetEncoding(), key, why) ||
+        !LibraryText(args.positional.size() == 3 ? args.positional[2] : "", lib.GetEncoding(), text,
+                     why))
+        return Fail(kFailed, why);
     LibraryEntry entry;
     entry.SetKey(key.data(), static_cast<std::uint32_t>(key.size()));
     entry.SetText(text.data(), static_cast<std::uint32_t>(text.size()));
@@ -265,13 +378,15 @@ int Put(int argc, char** argv) {
     return kOk;
 }
 
-int Delete(int argc, char** argv) {
-    Arguments args(argc, argv, {}, {});
+int Delete(const std::vector<std::string>& argv) {
+    Arguments args(argv, {}, {});
     if (!args.error.empty()) return Usage(args.error);
     if (args.positional.size() != 2) return Usage("delete takes a library file and a key");
-    const std::string& key = args.positional[1];
+    if (int status = ToPaths(args, {0})) return status;
     Library lib(wl::SystemCodePage());
-    if (int status = OpenExisting(lib, args.positional[0])) return status;
+    if (int status = OpenWritable(lib, args.positional[0])) return status;
+    std::string key, why;
+    if (!LibraryText(args.positional[1], lib.GetEncoding(), key, why)) return Fail(kFailed, why);
     LibraryEntry entry;
     entry.SetKey(key.data(), static_cast<std::uint32_t>(key.size()));
     if (!lib.Delete(entry)) return Fail(kFailed, Escaped(key) + ": no such entry");
@@ -307,10 +422,11 @@ int ImportSnippets(Library& lib, const std::string& path, const std::string& fil
     return result.imported > 0 ? kOk : kFailed;
 }
 
-int Import(int argc, char** argv) {
-    Arguments args(argc, argv, {"--from"}, {});
+int Import(const std::vector<std::string>& argv) {
+    Arguments args(argv, {"--from"}, {});
     if (!args.error.empty()) return Usage(args.error);
     if (args.positional.size() != 2) return Usage("import takes a library file and a text file");
+    if (int status = ToPaths(args, {0, 1})) return status;
     const std::string& path = args.positional[0];
     const std::string& file = args.positional[1];
     wl::SnippetFormat format = wl::SnippetFormatOfFile(file);
@@ -325,7 +441,7 @@ int Import(int argc, char** argv) {
     if (!probe) return Fail(kFailed, file + ": cannot read the file");
     std::fclose(probe);
     Library lib(wl::SystemCodePage());
-    if (int status = OpenExisting(lib, path)) return status;
+    if (int status = OpenWritable(lib, path)) return status;
     if (format != wl::SnippetFormat::None) return ImportSnippets(lib, path, file, format);
     // As the library editor imports: a file without marked pairs is a word
     // list.
@@ -337,42 +453,51 @@ int Import(int argc, char** argv) {
     return kOk;
 }
 
-int Export(int argc, char** argv) {
-    Arguments args(argc, argv, {}, {});
+int Export(const std::vector<std::string>& argv) {
+    Arguments args(argv, {}, {});
     if (!args.error.empty()) return Usage(args.error);
     if (args.positional.size() != 2) return Usage("export takes a library file and a text file");
+    if (int status = ToPaths(args, {0, 1})) return status;
     const std::string& file = args.positional[1];
     Library lib(wl::SystemCodePage());
     if (int status = OpenExisting(lib, args.positional[0])) return status;
     if (lib.GetType() != wl::Dictionary && lib.GetType() != wl::Shorthand)
         return Fail(kFailed,
                     "a library of type " + std::to_string(lib.GetType()) + " has no text form");
-    int count = lib.ExportText(file.c_str(), nullptr);
+    int skipped = 0;
+    int count = lib.ExportText(file.c_str(), nullptr, &skipped);
     std::error_code ec;
-    if (count == 0 && (lib.Count() != 0 || !fs::is_regular_file(file, ec)))
+    if (count == 0 && (lib.Count() != skipped || !fs::is_regular_file(file, ec)))
         return Fail(kFailed, file + ": cannot write the file");
-    std::printf("%d items exported\n", count);
+    if (skipped)
+        std::printf("%d items exported, %d skipped (not valid UTF-8)\n", count, skipped);
+    else
+        std::printf("%d items exported\n", count);
     return kOk;
 }
 
-int List(int argc, char** argv) {
-    Arguments args(argc, argv, {}, {});
+int List(const std::vector<std::string>& argv) {
+    Arguments args(argv, {}, {});
     if (!args.error.empty()) return Usage(args.error);
     if (args.positional.empty() || args.positional.size() > 2)
         return Usage("list takes a library file and a word");
-    std::string word = args.positional.size() == 2 ? args.positional[1] : "";
+    if (int status = ToPaths(args, {0})) return status;
     Library lib(wl::SystemCodePage());
     if (int status = OpenExisting(lib, args.positional[0])) return status;
+    std::string word, why;
+    if (args.positional.size() == 2 &&
+        !LibraryText(args.positional[1], lib.GetEncoding(), word, why))
+        return Fail(kFailed, why);
     // The library editor's listing: the exact match or wherever the search
     // stopped, then every following entry the walk delivers.
+    const bool utf8 = lib.GetEncoding() == wl::EncodingUtf8;
+    auto print = [&](const LibraryEntry& e) {
+        PrintLine(Escaped(e.keyBytes()) + "\t" + Escaped(e.textBytes()), utf8);
+    };
     LibraryEntry entry;
     lib.SearchExact(word.c_str(), entry, wl::MATCH_PREFIX);
-    if (entry.key())
-        std::printf("%s\t%s\n", Escaped(entry.keyBytes()).c_str(),
-                    Escaped(entry.textBytes()).c_str());
-    while (lib.Next(entry))
-        std::printf("%s\t%s\n", Escaped(entry.keyBytes()).c_str(),
-                    Escaped(entry.textBytes()).c_str());
+    if (entry.key()) print(entry);
+    while (lib.Next(entry)) print(entry);
     return kOk;
 }
 
@@ -421,14 +546,20 @@ std::uint32_t AddCounts(std::uint32_t a, std::uint32_t b) {
 // other lines that are not word<TAB>count (a count of digits only) are bad.
 // Words that no key takes are unknown.  Every weight the file does not give
 // is taken off.
-int LoadWeights(int argc, char** argv) {
-    Arguments args(argc, argv, {}, {"--ignore-case"});
+int LoadWeights(const std::vector<std::string>& argv) {
+    Arguments args(argv, {}, {"--ignore-case"});
     if (!args.error.empty()) return Usage(args.error);
     if (args.positional.size() != 2)
         return Usage("weights takes a library file and a weights file");
+    if (int status = ToPaths(args, {0, 1})) return status;
     const std::string& file = args.positional[1];
     std::string bytes;
     if (!ReadFile(file, bytes)) return Fail(kFailed, file + ": cannot read the file");
+    Library lib(wl::SystemCodePage());
+    if (int status = OpenWritable(lib, args.positional[0])) return status;
+    // A UTF-8 library's words may come after the UTF-8 byte-order mark.
+    if (lib.GetEncoding() == wl::EncodingUtf8 && bytes.rfind("\xEF\xBB\xBF", 0) == 0)
+        bytes.erase(0, 3);
     const bool ignoreCase = args.Has("--ignore-case");
     std::unordered_map<std::string, std::uint32_t> counts;
     long bad = 0;
@@ -445,8 +576,6 @@ int LoadWeights(int argc, char** argv) {
         sum = AddCounts(sum, count);
     }
 
-    Library lib(wl::SystemCodePage());
-    if (int status = OpenExisting(lib, args.positional[0])) return status;
     std::vector<std::string> keys;
     if (!lib.ForEachKey([&](const Library::KeyInfo& info) {
             keys.emplace_back(info.key, info.length);
@@ -498,8 +627,8 @@ int LoadWeights(int argc, char** argv) {
 }
 
 // The context model of a library from ARPA text (store/ContextWriter.h).
-int LoadContext(int argc, char** argv) {
-    Arguments args(argc, argv, {"--prune"}, {});
+int LoadContext(const std::vector<std::string>& argv) {
+    Arguments args(argv, {"--prune"}, {});
     if (!args.error.empty()) return Usage(args.error);
     if (args.positional.size() != 2) return Usage("context takes a library file and an ARPA file");
     double threshold = 0;
@@ -510,8 +639,9 @@ int LoadContext(int argc, char** argv) {
         if (value.empty() || *end || !(threshold >= 0))
             return Usage("--prune takes a threshold from 0 up");
     }
+    if (int status = ToPaths(args, {0, 1})) return status;
     Library lib(wl::SystemCodePage());
-    if (int status = OpenExisting(lib, args.positional[0])) return status;
+    if (int status = OpenWritable(lib, args.positional[0])) return status;
     if (lib.GetType() != wl::Dictionary)
         return Fail(kFailed, args.positional[0] + ": only a Dictionary library has context data");
     const wl::ContextWriteResult r = wl::WriteContextData(lib, args.positional[1], threshold);
@@ -527,8 +657,46 @@ int LoadContext(int argc, char** argv) {
     return kOk;
 }
 
-int Lookup(int argc, char** argv) {
-    Arguments args(argc, argv, {"--limit"}, {"--no-dictionary", "--no-shorthand", "--smart"});
+// A code-page library rewritten as UTF-8 (store/LibraryConvert.h).
+int Convert(const std::vector<std::string>& argv) {
+    Arguments args(argv, {}, {"--unicode"});
+    if (!args.error.empty()) return Usage(args.error);
+    if (args.positional.size() != 1) return Usage("convert takes one library file");
+    if (!args.Has("--unicode")) return Usage("convert needs --unicode, the encoding to convert to");
+    if (int status = ToPaths(args, {0})) return status;
+    {
+        Library lib(wl::SystemCodePage());  // only an existing library, closed again
+        if (int status = OpenExisting(lib, args.positional[0])) return status;
+    }
+    std::string error;
+    if (!wl::ConvertToUnicode(args.positional[0], wl::SystemCodePage(), nullptr, &error))
+        return Fail(kFailed, error);
+    return kOk;
+}
+
+// A word to look up (an argument or a line of the standard input) in both
+// encodings: the code page's, for code-page libraries, and UTF-8, for
+// UTF-8 ones; either empty when the word cannot be written in it.
+struct TypedText {
+    std::string codePage, utf8;
+    bool inCodePage = false;
+    // The form the set's lookups take: the code page's, from which the set
+    // derives the UTF-8 form for UTF-8 libraries; for a word the code page
+    // cannot hold, its UTF-8 (which the UTF-8 libraries' keys compare with
+    // byte for byte).
+    std::string Looked() const { return inCodePage ? codePage : utf8; }
+};
+
+TypedText TypedWordOf(const std::string& arg) {
+    TypedText word;
+    std::string why;
+    word.inCodePage = LibraryText(arg, wl::EncodingCodePage, word.codePage, why);
+    if (!LibraryText(arg, wl::EncodingUtf8, word.utf8, why)) word.utf8.clear();
+    return word;
+}
+
+int Lookup(const std::vector<std::string>& argv) {
+    Arguments args(argv, {"--limit"}, {"--no-dictionary", "--no-shorthand", "--smart"});
     if (!args.error.empty()) return Usage(args.error);
     if (args.positional.size() != 2) return Usage("lookup takes a folder and a word");
     long limit = -1;
@@ -538,6 +706,7 @@ int Lookup(int argc, char** argv) {
         limit = std::strtol(value.c_str(), &end, 10);
         if (value.empty() || *end || limit < 1) return Usage("--limit takes a count from 1 up");
     }
+    if (int status = ToPaths(args, {0})) return status;
     std::string folder = args.positional[0];
     std::error_code ec;
     if (!fs::is_directory(folder, ec)) return Fail(kFailed, folder + ": no such folder");
@@ -548,15 +717,16 @@ int Lookup(int argc, char** argv) {
     int shorthand = args.Has("--no-shorthand") ? 0 : 1;
     const bool smart = args.Has("--smart");
     auto print = [](const LibraryEntry& entry) {
-        std::printf("%s\t%s\t%s\n", TypeName(entry.type).c_str(), Escaped(entry.keyBytes()).c_str(),
-                    Escaped(entry.textBytes()).c_str());
+        PrintLine(TypeName(entry.type) + "\t" + Escaped(entry.keyBytes()) + "\t" +
+                      Escaped(entry.textBytes()),
+                  entry.encoding == wl::EncodingUtf8);
     };
     // "of the<TAB>st": the page for "st" after "of the".
     auto inContext = [&](const std::string& line) {
         const std::size_t tab = line.find('\t');
         wl::RankRequest request;
-        request.word = line.substr(tab + 1);
-        std::string words = line.substr(0, tab);
+        request.word = TypedWordOf(line.substr(tab + 1)).Looked();
+        std::string words = TypedWordOf(line.substr(0, tab)).Looked();
         for (std::size_t at = 0; at < words.size();) {
             const std::size_t end = std::min(words.find(' ', at), words.size());
             if (end > at) request.context.push_back(words.substr(at, end - at));
@@ -577,9 +747,10 @@ int Lookup(int argc, char** argv) {
         }
         LibraryEntry entry;
         long shown = 0;
-        int ok = smart
-                     ? set.FindFirstRanked(word.c_str(), entry, dictionary, shorthand)
-                     : set.FindFirst(word.c_str(), entry, wl::MATCH_PREFIX, dictionary, shorthand);
+        const std::string looked = TypedWordOf(word).Looked();
+        int ok =
+            smart ? set.FindFirstRanked(looked.c_str(), entry, dictionary, shorthand)
+                  : set.FindFirst(looked.c_str(), entry, wl::MATCH_PREFIX, dictionary, shorthand);
         while (ok) {
             print(entry);
             if (++shown == limit) break;
@@ -609,8 +780,14 @@ int main(int argc, char** argv) {
     // The same bytes as elsewhere: LF line ends, no text-mode translation.
     wl::SetBinaryMode(stdout);
     wl::SetBinaryMode(stdin);
-    if (argc < 2) return Usage("no command");
-    std::string command = argv[1];
+    // The command and its arguments; --utf8 (before a "--") is taken out.
+    std::vector<std::string> args = wl::ProgramArguments(argc, argv);
+    const auto optionsEnd = std::find(args.begin(), args.end(), "--");
+    const auto utf8 = std::remove(args.begin(), optionsEnd, "--utf8");
+    gUtf8 = utf8 != optionsEnd;
+    args.erase(utf8, optionsEnd);
+    if (args.empty()) return Usage("no command");
+    const std::string command = args[0];
     if (command == "--help" || command == "-h" || command == "help") {
         std::fputs(kUsageText, stdout);
         return kOk;
@@ -618,31 +795,34 @@ int main(int argc, char** argv) {
     int status;
     try {
         if (command == "create")
-            status = Create(argc, argv);
+            status = Create(args);
         else if (command == "info")
-            status = Info(argc, argv);
+            status = Info(args);
+        else if (command == "convert")
+            status = Convert(args);
         else if (command == "put")
-            status = Put(argc, argv);
+            status = Put(args);
         else if (command == "delete")
-            status = Delete(argc, argv);
+            status = Delete(args);
         else if (command == "import")
-            status = Import(argc, argv);
+            status = Import(args);
         else if (command == "export")
-            status = Export(argc, argv);
+            status = Export(args);
         else if (command == "list")
-            status = List(argc, argv);
+            status = List(args);
         else if (command == "lookup")
-            status = Lookup(argc, argv);
+            status = Lookup(args);
         else if (command == "weights")
-            status = LoadWeights(argc, argv);
+            status = LoadWeights(args);
         else if (command == "context")
-            status = LoadContext(argc, argv);
+            status = LoadContext(args);
         else
             status = Usage("unknown command " + command);
     } catch (const std::bad_alloc&) {
         // What was written before stays; the library is closed as usual.
         status = Fail(kFailed, "not enough memory for " + command);
     }
-    if (std::fflush(stdout) != 0 && status == kOk) return Fail(kFailed, "cannot write the output");
+    if ((std::fflush(stdout) != 0 || gWriteFailed) && status == kOk)
+        return Fail(kFailed, "cannot write the output");
     return status;
 }

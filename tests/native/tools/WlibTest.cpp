@@ -97,13 +97,15 @@ TEST_F(WlibTest, CreateWritesTheInfoThatInfoShows) {
                   "type: shorthand\n"
                   "editable: no\n"
                   "scrambled: yes\n"
+                  "encoding: code page\n"
                   "count: 0\n"
                   "weighted: 0\n"
                   "context: none\n"
                   "description: Greetings\\r\\nand sign-offs\n");
     ExpectSuccess(Wlib({"create", "Plain.lib"}), "");
     ExpectSuccess(Wlib({"info", "Plain.lib"}),
-                  "caption: Plain.lib\ntype: dictionary\neditable: yes\nscrambled: no\ncount: 0\n"
+                  "caption: Plain.lib\ntype: dictionary\neditable: yes\nscrambled: no\n"
+                  "encoding: code page\ncount: 0\n"
                   "weighted: 0\ncontext: none\ndescription: \n");
 }
 
@@ -311,6 +313,122 @@ TEST_F(WlibTest, ManyLookupsReadTheirWordsFromStandardInput) {
     EXPECT_EQ(Wlib({"lookup", ".", "-"}, "ap\nB").out,
               "dictionary\tapple\tfruit\ndictionary\tapply\t\n\n\n");
     EXPECT_EQ(Wlib({"lookup", ".", "-"}, "").out, "");
+}
+
+// Greek, Polish, Cyrillic, CJK and an emoji: keys and texts of a UTF-8
+// library.
+const std::vector<std::pair<std::string, std::string>> kAnyCharacter = {
+    {"\xCE\xBA\xCF\x8C\xCF\x83\xCE\xBC\xCE\xBF\xCF\x82", "world"},                   // κόσμος
+    {"\xC5\xBC\xC3\xB3\xC5\x82w", "turtle"},                                         // żółw
+    {"\xD0\xBC\xD0\xB8\xD1\x80", "\xD0\x9C\xD0\x98\xD0\xA0"},                        // мир
+    {"\xE6\x9D\xB1\xE4\xBA\xAC", "T\xC5\x8Dky\xC5\x8D"},                             // 東京
+    {"smile", "\xF0\x9F\x98\x80 \xE2\x86\x92 \xC2\xAF\\_(\xE3\x83\x84)_/\xC2\xAF"},  // 😀 → shrug
+};
+
+TEST_F(WlibTest, AUnicodeLibraryTakesAndPrintsAnyCharacter) {
+    ExpectSuccess(Wlib({"create", "u.lib", "--unicode", "--type", "shorthand", "--caption",
+                        "\xCE\x95\xCE\xBB\xCE\xBB\xCE\xB7\xCE\xBD\xCE\xB9\xCE\xBA\xCE\xAC"}),
+                  "");
+    const std::string info = Wlib({"info", "u.lib"}).out;
+    EXPECT_EQ(info.rfind(
+                  "caption: \xCE\x95\xCE\xBB\xCE\xBB\xCE\xB7\xCE\xBD\xCE\xB9\xCE\xBA\xCE\xAC\n", 0),
+              0u)
+        << info;
+    EXPECT_NE(info.find("\nencoding: UTF-8\n"), std::string::npos);
+    for (const auto& [key, text] : kAnyCharacter)
+        ExpectSuccess(Wlib({"put", "u.lib", key, text}), "");
+    const std::string all = Wlib({"list", "u.lib"}).out;
+    for (const auto& [key, text] : kAnyCharacter)
+        EXPECT_NE(all.find(key + "\t"), std::string::npos) << key;
+    EXPECT_EQ(Wlib({"list", "u.lib", "\xE6\x9D\xB1\xE4\xBA\xAC"}).out,
+              "\xE6\x9D\xB1\xE4\xBA\xAC\tT\xC5\x8Dky\xC5\x8D\n");
+    EXPECT_EQ(
+        Wlib({"lookup", ".", "sm"}).out,
+        "shorthand\tsmile\t\xF0\x9F\x98\x80 \xE2\x86\x92 \xC2\xAF\\\\_(\xE3\x83\x84)_/\xC2\xAF\n");
+    EXPECT_EQ(Wlib({"lookup", ".", "\xD0\xBC\xD0\xB8"}).out,
+              "shorthand\t\xD0\xBC\xD0\xB8\xD1\x80\t\xD0\x9C\xD0\x98\xD0\xA0\n");
+    ExpectSuccess(Wlib({"delete", "u.lib", "\xC5\xBC\xC3\xB3\xC5\x82w"}), "");
+
+    // Export and import: the same entries in another UTF-8 library.
+    ExpectSuccess(Wlib({"export", "u.lib", "u.txt"}), "4 items exported\n");
+    EXPECT_EQ(ReadBytes(dir / "u.txt").rfind("\xEF\xBB\xBF<shortkey>", 0), 0u);
+    ASSERT_EQ(Wlib({"create", "v.lib", "--unicode", "--type", "shorthand"}).status, 0);
+    ExpectSuccess(Wlib({"import", "v.lib", "u.txt"}), "4 items imported\n");
+    EXPECT_EQ(Wlib({"list", "v.lib"}).out, Wlib({"list", "u.lib"}).out);
+    // A word list of any script.
+    WriteBytes(
+        dir / "words.txt",
+        "\xCE\xBA\xCF\x8C\xCF\x83\xCE\xBC\xCE\xBF\xCF\x82, \xE6\x9D\xB1\xE4\xBA\xAC\xE3\x80\x82\n");
+    ASSERT_EQ(Wlib({"create", "w.lib", "--unicode"}).status, 0);
+    ExpectSuccess(Wlib({"import", "w.lib", "words.txt"}), "2 items imported\n");
+}
+
+TEST_F(WlibTest, ACodePageLibraryTakesWhatItsCodePageHoldsAndSaysWhatNot) {
+    ASSERT_EQ(Wlib({"create", "c.lib", "--caption", "Caf\xC3\xA9"}).status, 0);
+    ExpectSuccess(Wlib({"put", "c.lib", "caf\xC3\xA9", "\xE2\x82\xAC 2"}), "");  // café, € 2
+    EXPECT_EQ(Wlib({"list", "c.lib"}).out, "caf\xE9\t\x80 2\n");                 // in 1252
+    EXPECT_EQ(Wlib({"list", "c.lib", "--utf8"}).out, "caf\xC3\xA9\t\xE2\x82\xAC 2\n");
+    EXPECT_EQ(Wlib({"info", "c.lib"}).out.rfind("caption: Caf\xE9\n", 0), 0u);
+    ExpectFailure(Wlib({"put", "c.lib", "\xCE\xBA\xCF\x8C\xCF\x83\xCE\xBC\xCE\xBF\xCF\x82", "x"}),
+                  1, "the code page cannot hold \xCE\xBA");
+    ExpectFailure(Wlib({"put", "c.lib", "ok", "\xE2\x86\x92"}), 1, "the code page cannot hold");
+    ExpectFailure(Wlib({"create", "d.lib", "--caption", "\xE2\x86\x92"}), 1, "cannot hold");
+    EXPECT_FALSE(std::filesystem::exists(dir / "d.lib"));
+    EXPECT_EQ(Wlib({"list", "c.lib"}).out, "caf\xE9\t\x80 2\n");  // nothing else stored
+    // Bytes that are no UTF-8 are the code page's, as before.
+    ExpectSuccess(Wlib({"put", "c.lib", "na\xEFve"}), "");
+    EXPECT_EQ(Wlib({"list", "c.lib", "na"}).out, "na\xEFve\t\n");
+}
+
+TEST_F(WlibTest, Utf8PrintsAMixedFolderInOneEncoding) {
+    ASSERT_EQ(Wlib({"create", "a.lib"}).status, 0);
+    ASSERT_EQ(Wlib({"create", "b.lib", "--unicode", "--type", "shorthand"}).status, 0);
+    ASSERT_EQ(Wlib({"put", "a.lib", "cab", "taxi \xC3\xA9t\xC3\xA9"}).status, 0);  // in 1252
+    ASSERT_EQ(Wlib({"put", "b.lib", "cat", "\xCE\xB3\xCE\xAC\xCF\x84\xCE\xB1"}).status, 0);
+    EXPECT_EQ(
+        Wlib({"lookup", ".", "ca"}).out,
+        "dictionary\tcab\ttaxi \xE9t\xE9\nshorthand\tcat\t\xCE\xB3\xCE\xAC\xCF\x84\xCE\xB1\n");
+    const std::string utf8 =
+        "dictionary\tcab\ttaxi "
+        "\xC3\xA9t\xC3\xA9\nshorthand\tcat\t\xCE\xB3\xCE\xAC\xCF\x84\xCE\xB1\n";
+    EXPECT_EQ(Wlib({"lookup", ".", "ca", "--utf8"}).out, utf8);
+    EXPECT_EQ(Wlib({"--utf8", "lookup", ".", "-"}, "ca\n").out, utf8 + "\n");
+    EXPECT_EQ(Wlib({"lookup", ".", "ca", "--smart", "--utf8"}).out, utf8);
+    // After "--" it is a word.
+    EXPECT_EQ(Wlib({"lookup", ".", "--", "--utf8"}).out, "");
+}
+
+TEST_F(WlibTest, ConvertRewritesACodePageLibraryOnce) {
+    MakeLibrary(dir / "a.lib", {{"caf\xE9", "\x80"}, {"plain", "text"}},
+                {.type = Shorthand, .caption = "Caf\xE9s"});
+    ExpectFailure(Wlib({"convert", "a.lib"}), 2, "convert needs --unicode");
+    ExpectFailure(Wlib({"convert", "none.lib", "--unicode"}), 1, "none.lib: no such library");
+    EXPECT_FALSE(std::filesystem::exists(dir / "none.lib"));
+    ExpectSuccess(Wlib({"convert", "a.lib", "--unicode"}), "");
+    EXPECT_NE(Wlib({"info", "a.lib"}).out.find("\nencoding: UTF-8\n"), std::string::npos);
+    EXPECT_EQ(Wlib({"list", "a.lib"}).out, "caf\xC3\xA9\t\xE2\x82\xAC\nplain\ttext\n");
+    EXPECT_EQ(Wlib({"info", "a.lib"}).out.rfind("caption: Caf\xC3\xA9s\n", 0), 0u);
+    const std::string converted = ReadBytes(dir / "a.lib");
+    ExpectSuccess(Wlib({"convert", "a.lib", "--unicode"}), "");  // UTF-8 already
+    EXPECT_EQ(ReadBytes(dir / "a.lib"), converted);
+    EXPECT_EQ(Files(), (std::vector<std::string>{"a.lib"}));
+
+    // An encoding this program does not know: read, never written.
+    ASSERT_EQ(Wlib({"create", "odd.lib"}).status, 0);
+    {
+        Library odd{SystemCodePage()};
+        ASSERT_EQ(odd.Open((dir / "odd.lib").c_str()), 1);
+        odd.SetEncoding(EncodingUtf8);
+        ASSERT_EQ(odd.WriteInfo(), 1);
+    }
+    std::string bytes = ReadBytes(dir / "odd.lib");
+    const std::size_t at = bytes.find(std::string("\xE9\xFD\0\0", 4));
+    ASSERT_NE(at, std::string::npos);
+    bytes[at] = '\x01';  // another encoding number, same length
+    WriteBytes(dir / "odd.lib", bytes);
+    EXPECT_NE(Wlib({"info", "odd.lib"}).out.find("\nencoding: unknown\n"), std::string::npos);
+    ExpectFailure(Wlib({"put", "odd.lib", "k"}), 1, "encoding is unknown; it can only be read");
+    ExpectFailure(Wlib({"convert", "odd.lib", "--unicode"}), 1, "encoding is unknown");
 }
 
 }  // namespace
