@@ -25,9 +25,19 @@ bool IsControl(unsigned char c) {
 }
 
 // UTF-8 to the code page, or the ANSI text as it is; the reason names the
-// first character the code page lacks.
-bool Convert(std::string_view in, bool utf8, const CodePage& page, std::string& out,
+// first character the code page lacks.  With unicode the other way: UTF-8
+// as it is, the ANSI text converted to UTF-8.
+bool Convert(std::string_view in, bool utf8, bool unicode, const CodePage& page, std::string& out,
              std::string& why) {
+    if (unicode) {
+        if (utf8 ? IsUtf8(in) : page.ToUtf8(in, out)) {
+            if (utf8) out.assign(in);
+            return true;
+        }
+        why = utf8 ? "is not valid UTF-8"
+                   : "holds a byte that the system's code page does not define";
+        return false;
+    }
     if (!utf8) {
         out.assign(in);
         return true;
@@ -71,7 +81,7 @@ std::vector<std::size_t> MacrosRead(const std::string& text) {
 }  // namespace
 
 bool MakeEntry(const Snippet& snippet, bool utf8, const CodePage& page, std::string& key,
-               std::string& text, std::string& why) {
+               std::string& text, std::string& why, bool unicode) {
     if (snippet.abbreviation.empty()) {
         why = "has no abbreviation";
         return false;
@@ -80,7 +90,7 @@ bool MakeEntry(const Snippet& snippet, bool utf8, const CodePage& page, std::str
         why = kLongAbbreviation;
         return false;
     }
-    if (!Convert(snippet.abbreviation, utf8, page, key, why)) return false;
+    if (!Convert(snippet.abbreviation, utf8, unicode, page, key, why)) return false;
     for (unsigned char c : key) {
         if (IsControl(c)) {
             why = "has a line break or a control character in its abbreviation";
@@ -100,7 +110,7 @@ bool MakeEntry(const Snippet& snippet, bool utf8, const CodePage& page, std::str
             text += p.text;
             continue;
         }
-        if (!Convert(p.text, utf8, page, piece, why)) return false;
+        if (!Convert(p.text, utf8, unicode, page, piece, why)) return false;
         for (unsigned char c : piece) {
             if (IsControl(c) && c != '\t') {
                 why = "holds a control character";

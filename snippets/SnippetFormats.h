@@ -157,13 +157,13 @@ struct SourceText {
 };
 SourceText DecodeSource(std::string bytes);
 
-// The entry a snippet becomes: key and text in the code page, its macros
-// exactly where the pieces put them.  False with the reason when it cannot
-// be (a character the code page lacks, a key this program cannot type, a
-// text its replacement cannot hold, literal text that would read as a
-// macro).
+// The entry a snippet becomes: key and text in the code page (with unicode,
+// for a UTF-8 library, in UTF-8: every character kept), its macros exactly
+// where the pieces put them.  False with the reason when it cannot be (a
+// character the code page lacks, a key this program cannot type, a text its
+// replacement cannot hold, literal text that would read as a macro).
 bool MakeEntry(const Snippet& snippet, bool utf8, const CodePage& page, std::string& key,
-               std::string& text, std::string& why);
+               std::string& text, std::string& why, bool unicode = false);
 
 // The abbreviation as the user can read it in the code page: every
 // character it cannot hold as "?".

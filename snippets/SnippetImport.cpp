@@ -22,7 +22,14 @@ SnippetImportResult ImportSnippets(Library& lib, const std::string& path, Snippe
             "a Dictionary.";
         return result;
     }
-    const CodePage& page = lib.codePage();
+    // The code page of a file that is not UTF-8; a UTF-8 library keeps every
+    // character.
+    const CodePage& page = lib.givenCodePage();
+    const bool unicode = lib.GetEncoding() == EncodingUtf8;
+    if (lib.IsReadOnly()) {
+        result.error = "The library's encoding is unknown to this program: it can only be read.";
+        return result;
+    }
     const SnippetFile file = LoadSnippetFile(path, format, page);
     if (!file.error.empty()) {
         result.error = file.error;
@@ -45,7 +52,7 @@ SnippetImportResult ImportSnippets(Library& lib, const std::string& path, Snippe
             skip(s, s.skip);
             return true;
         }
-        if (!MakeEntry(s, file.utf8, page, key, text, why)) {
+        if (!MakeEntry(s, file.utf8, page, key, text, why, unicode)) {
             skip(s, why);
             return true;
         }

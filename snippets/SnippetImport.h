@@ -10,7 +10,8 @@
 // byte-order mark, UTF-16 with a byte-order mark, or, for AutoHotkey and
 // CSV, the system's ANSI code page.  UTF-8 text is converted to the ANSI
 // code page entry by entry; an entry with a character the code page
-// cannot hold is skipped, never stored with a stand-in.  What this program
+// cannot hold is skipped, never stored with a stand-in.  A UTF-8 library
+// keeps every character: its entries are UTF-8 (code-page text converted).  What this program
 // cannot reproduce (scripts, forms, clipboard and shell variables, regex
 // triggers, case propagation, ...) is skipped too, and counted.  The user
 // is told one summary: "N items imported, M skipped" with the first skipped

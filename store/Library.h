@@ -93,6 +93,10 @@ class Library {
     // first entry and WriteInfo (stored entries are not converted).
     std::int32_t GetEncoding() const { return encoding_; }
     void SetEncoding(std::int32_t encoding);
+    // The code page given to the constructor, also for a UTF-8 library: that
+    // of text without an encoding of its own (a file to import that is not
+    // UTF-8, a snippet file).
+    const CodePage& givenCodePage() const { return codePage_; }
     // True when the encoding record is one this program does not know:
     // nothing may be written to the library.
     bool IsReadOnly() const { return encoding_ == EncodingUnknown; }

@@ -330,6 +330,35 @@ TEST_F(SnippetImport, StoresWhatItCanAndSummarisesTheRest) {
     EXPECT_EQ(TextOf(lib, "brb"), "back soon");
 }
 
+TEST_F(SnippetImport, AUnicodeLibraryKeepsEveryCharacter) {
+    Library u{SystemCodePage()};
+    ASSERT_EQ(u.Open((dir / "Unicode.lib").c_str()), 1);
+    u.SetType(Shorthand);
+    u.SetEncoding(EncodingUtf8);
+    ASSERT_EQ(u.WriteInfo(), 1);
+    const struct {
+        const char *name, *file, *key, *text;
+    } cases[] = {
+        {"a.csv", "snow,\xE2\x98\x83\n", "snow", "\xE2\x98\x83"},
+        {"b.csv", "\xCF\x80,pi \xCF\x80\n", "\xCF\x80", "pi \xCF\x80"},  // a Greek key
+        {"c.csv", "cafe,caf\xE9\n", "cafe", "caf\xC3\xA9"},              // 1252, converted
+        {"d.ahk", "::shrug::\xC2\xAF\\_({U+30C4})_/\xC2\xAF{Enter}\n", "shrug",
+         "\xC2\xAF\\_(\xE3\x83\x84)_/\xC2\xAF%RETURN%"},
+        {"e.yml", "matches:\n  - trigger: ':up'\n    replace: '\xF0\x9F\x91\x8D'\n", ":up",
+         "\xF0\x9F\x91\x8D"},
+    };
+    for (const auto& c : cases) {
+        WriteBytes(dir / c.name, c.file);
+        const auto result = ImportSnippets(u, dir / c.name, SnippetFormatOfFile(c.name), nullptr);
+        EXPECT_EQ(result.imported, 1) << c.name << ": " << SnippetSummary(result, " ");
+        EXPECT_EQ(result.skipped, 0) << c.name;
+        EXPECT_EQ(TextOf(u, c.key), c.text) << c.name;
+    }
+    // What the replacement cannot type is still refused.
+    WriteBytes(dir / "f.csv", "ctl,a\033b\n");  // an escape character
+    EXPECT_EQ(ImportSnippets(u, dir / "f.csv", SnippetFormat::Csv, nullptr).skipped, 1);
+}
+
 TEST_F(SnippetImport, FilesThatHoldNoSnippetsImportNothing) {
     struct {
         const char* name;
