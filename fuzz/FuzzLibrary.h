@@ -13,16 +13,19 @@
 
 namespace wl::fuzz {
 
-// A library under the temporary folder, emptied by each input's check and
-// removed with its folder at exit.
+// A library under the temporary folder (of the given name and encoding),
+// emptied by each input's check and removed with its folder at exit.
 class FuzzLibrary {
   public:
-    FuzzLibrary() {
-        folder_ =
-            std::filesystem::temp_directory_path() / ("wordlark-fuzz-" + std::to_string(getpid()));
+    explicit FuzzLibrary(const std::string& name = "fuzz",
+                         std::int32_t encoding = EncodingCodePage) {
+        folder_ = std::filesystem::temp_directory_path() /
+                  ("wordlark-" + name + "-" + std::to_string(getpid()));
         std::filesystem::create_directories(folder_);
         input_ = (folder_ / "input.txt").string();
         if (!library.Open((folder_ / "fuzz.lib").string().c_str())) Fail("cannot open the library");
+        library.SetEncoding(encoding);
+        if (!library.WriteInfo()) Fail("cannot write the library's info");
     }
     ~FuzzLibrary() {
         library.Close();
