@@ -108,6 +108,36 @@ win export w/wine.lib wine.txt >/dev/null
 nat export w/wine.lib native.txt >/dev/null
 cmp -s wine.txt native.txt || fail "exports differ"
 
+# Unicode libraries: any character through Wine's wide command line, and
+# the same UTF-8 printed on either side (the output is no console: bytes).
+mkdir u
+greek=$'\xce\xba\xcf\x8c\xcf\x83\xce\xbc\xce\xbf\xcf\x82' check=$'\xe2\x9c\x93' smile=$'\xf0\x9f\x98\x80'
+win create u/uni.lib --unicode --type shorthand --caption "$greek"
+win put u/uni.lib "$greek" "world $check"
+win put u/uni.lib "$smile" "smile"
+nat put u/uni.lib sm "$smile $greek"
+same info u/uni.lib
+same list u/uni.lib
+same list u/uni.lib "$greek"
+same lookup u sm
+[ "$(nat list u/uni.lib "$greek")" = "$greek"$'\t'"world $check" ] || fail "native does not read Wine's Greek key"
+win export u/uni.lib wine-u.txt >/dev/null
+nat export u/uni.lib native-u.txt >/dev/null
+cmp -s wine-u.txt native-u.txt || fail "Unicode exports differ"
+# A code-page library: UTF-8 arguments in the code page, printed as they
+# are or, with --utf8, as UTF-8; converted under Wine, read natively.
+win create u/cp.lib --caption $'Caf\xc3\xa9'
+win put u/cp.lib $'caf\xc3\xa9' $'\xe2\x82\xac 2'
+[ "$(nat list u/cp.lib)" = $'caf\xe9\t\x80 2' ] || fail "Wine's code-page key is not 1252"
+same list u/cp.lib --utf8
+same lookup u ca --utf8
+win put u/cp.lib "$greek" x >/dev/null 2>&1 && fail "Wine stored a key its code page cannot hold"
+win convert u/cp.lib --unicode || fail "convert under Wine"
+[ "$(nat list u/cp.lib)" = $'caf\xc3\xa9\t\xe2\x82\xac 2' ] || fail "converted under Wine"
+same info u/cp.lib
+verify u/uni.lib
+verify u/cp.lib
+
 if [ "$failures" -ne 0 ]; then
     echo "$failures checks failed"
     exit 1
