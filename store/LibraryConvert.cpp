@@ -245,6 +245,7 @@ bool CopyEntries(Library& source, Library& target, const CodePage& page, ImportP
     LibraryEntry entry, copy;
     std::string key, text;
     int count = 0;
+    const bool weighted = source.CountWeights() > 0;  // else each look for one opens nothing
     for (int ok = source.Search("", entry, MATCH_PREFIX); ok; ok = source.Next(entry)) {
         if (!page.ToUtf8(entry.keyBytes(), key)) {
             error = "the key \"" + Shown(entry.keyBytes()) +
@@ -260,7 +261,7 @@ bool CopyEntries(Library& source, Library& target, const CodePage& page, ImportP
         copy.SetText(text.data(), static_cast<std::uint32_t>(text.size()));
         std::uint32_t weight = 0;
         if (!target.Put(copy) ||
-            (source.GetWeight(entry, weight) && !target.SetWeight(copy, weight))) {
+            (weighted && source.GetWeight(entry, weight) && !target.SetWeight(copy, weight))) {
             error = "cannot write the copy";
             return false;
         }
