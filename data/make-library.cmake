@@ -3,6 +3,8 @@
 #   WLIB         the wlib program; EMULATOR runs it when cross-compiled (Wine)
 #   WORK_DIR     a folder for the intermediate files
 #   TYPE         dictionary or shorthand; CAPTION, DESCRIPTION its info
+#   UNICODE      ON: a Unicode library (its keys and texts UTF-8); TEXT is
+#                then read as UTF-8
 #   TEXT         a library text file to import, or
 #   WORDS        a UTF-8 word list, one word a line, made into one first:
 #                Windows-1252, possessive forms ("'s") left out
@@ -40,9 +42,13 @@ else()
   configure_file("${TEXT}" "${WORK_DIR}/${text}" COPYONLY)
 endif()
 
+set(encoding "")
+if(UNICODE)
+  set(encoding --unicode)
+endif()
 execute_process(
   COMMAND ${EMULATOR} "${WLIB}" create "${lib}" --type "${TYPE}" --caption "${CAPTION}"
-          --description "${DESCRIPTION}"
+          --description "${DESCRIPTION}" ${encoding}
   WORKING_DIRECTORY "${WORK_DIR}"
   RESULT_VARIABLE status ERROR_VARIABLE error)
 if(NOT status EQUAL 0)
