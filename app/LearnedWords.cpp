@@ -11,7 +11,7 @@ LearnedWords::LearnedWords(const CodePage& chars, std::string path, UserFiles& f
     const LearnedFile::Loaded loaded = file_.Load(learner_);
     leaveFile_ = loaded.result == LearnedFile::Result::Unreadable;
     // What the rules refuse now leaves the disk too, not only the memory.
-    if (loaded.dropped > 0) dirty_ = !file_.Save(learner_);
+    if (loaded.dropped > 0 || loaded.older) dirty_ = !file_.Save(learner_);
 }
 
 void LearnedWords::WordReported(std::uint32_t ticket) {

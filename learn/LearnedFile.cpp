@@ -9,6 +9,7 @@
 
 #include "learn/LearnedFileTesting.h"
 #include "learn/Learner.h"
+#include "platform/CodePage.h"
 #include "platform/Directory.h"
 #include "platform/UserFiles.h"
 
@@ -16,7 +17,9 @@ namespace wl {
 
 namespace {
 
-constexpr char kHeader[] = "Wordlark learned 1";
+constexpr char kHeader[] = "Wordlark learned 2";
+// The first version held its words in the system's code page.
+constexpr char kHeaderCodePage[] = "Wordlark learned 1";
 constexpr char kFresh[] = ".new";
 constexpr char kDamaged[] = ".damaged";
 
@@ -76,27 +79,49 @@ bool CheckedBody(std::string_view text, std::string_view& body, std::size_t& lin
 
 enum class Line { Kept, Dropped, Damaged };
 
+// The words of a file's lines in the learner's code page: the file's own
+// bytes in a file of the first version, converted from UTF-8 otherwise.
+struct WordReader {
+    const CodePage& chars;
+    bool utf8;
+    std::string scratch[3];
+    // False for a word the code page cannot hold (or that is no UTF-8).
+    bool Word(std::string_view field, int slot, std::string_view& word) {
+        if (!utf8) {
+            word = field;
+            return true;
+        }
+        if (!chars.FromUtf8(field, scratch[slot])) return false;
+        word = scratch[slot];
+        return true;
+    }
+};
+
 // "W", key, form, count, last use, uses, follows.
-Line ReadWord(const std::vector<std::string_view>& f, Learner& learner) {
+Line ReadWord(const std::vector<std::string_view>& f, WordReader& words, Learner& learner) {
     Learner::WordUse use;
-    use.form = std::string(f[2]);
     if (!ParseCount(f[3], use.count) || !ParseNumber(f[4], use.last) ||
         !ParseNumber(f[5], use.uses) || !ParseCount(f[6], use.follows))
         return Line::Damaged;
-    return learner.Restore(f[1], use) ? Line::Kept : Line::Dropped;
+    std::string_view key, form;
+    if (!words.Word(f[1], 0, key) || !words.Word(f[2], 1, form)) return Line::Dropped;
+    use.form = std::string(form);
+    return learner.Restore(key, use) ? Line::Kept : Line::Dropped;
 }
 
 // "P", the key before, the key, count, last use.
-Line ReadPair(const std::vector<std::string_view>& f, Learner& learner) {
+Line ReadPair(const std::vector<std::string_view>& f, WordReader& words, Learner& learner) {
     Learner::PairUse use;
     if (!ParseCount(f[3], use.count) || !ParseNumber(f[4], use.last)) return Line::Damaged;
-    return learner.Restore(f[1], f[2], use) ? Line::Kept : Line::Dropped;
+    std::string_view prev, key;
+    if (!words.Word(f[1], 0, prev) || !words.Word(f[2], 1, key)) return Line::Dropped;
+    return learner.Restore(prev, key, use) ? Line::Kept : Line::Dropped;
 }
 
-Line ReadLine(std::string_view line, Learner& learner) {
+Line ReadLine(std::string_view line, WordReader& words, Learner& learner) {
     const auto f = Fields(line);
-    if (f.size() == 7 && f[0] == "W") return ReadWord(f, learner);
-    if (f.size() == 5 && f[0] == "P") return ReadPair(f, learner);
+    if (f.size() == 7 && f[0] == "W") return ReadWord(f, words, learner);
+    if (f.size() == 5 && f[0] == "P") return ReadPair(f, words, learner);
     return Line::Damaged;
 }
 
@@ -111,14 +136,22 @@ std::string Number(double v) {
 std::string LearnedText(const Learner& learner) {
     std::string text = std::string(kHeader) + '\n';
     std::size_t lines = 1;
+    const CodePage& chars = learner.Chars();
+    std::string key8, form8;
+    // A word the code page does not define cannot have been learned; were
+    // one there, it is left out rather than written as bytes of another
+    // encoding.
     for (const auto& [key, use] : learner.Words()) {
-        text += "W\t" + key + '\t' + use.form + '\t' + Number(use.count) + '\t' +
+        if (!chars.ToUtf8(key, key8) || !chars.ToUtf8(use.form, form8)) continue;
+        text += "W\t" + key8 + '\t' + form8 + '\t' + Number(use.count) + '\t' +
                 std::to_string(use.last) + '\t' + std::to_string(use.uses) + '\t' +
                 Number(use.follows) + '\n';
         ++lines;
     }
+    // A pair's key is the two words' keys with a tab between them.
     for (const auto& [key, use] : learner.Pairs()) {
-        text += "P\t" + key + '\t' + Number(use.count) + '\t' + std::to_string(use.last) + '\n';
+        if (!chars.ToUtf8(key, key8)) continue;
+        text += "P\t" + key8 + '\t' + Number(use.count) + '\t' + std::to_string(use.last) + '\n';
         ++lines;
     }
     return SealLearnedLines(std::move(text), lines);
@@ -137,16 +170,19 @@ LearnedTextRead ReadLearnedText(std::string_view text, Learner& learner) {
     std::string_view body;
     std::size_t lines = 0, seen = 0;
     if (!CheckedBody(text, body, lines)) return read;
+    WordReader words{learner.Chars(), true, {}};
     for (std::size_t start = 0; start < body.size(); ++seen) {
         const std::size_t nl = body.find('\n', start);
         const std::string_view line = body.substr(start, nl - start);
         start = nl + 1;
         if (seen == 0) {
-            // A newer version's header is not this one's.
-            if (line != kHeader) return read;
+            // A newer version's header is neither of these.
+            read.older = line == kHeaderCodePage;
+            if (line != kHeader && !read.older) return read;
+            words.utf8 = !read.older;
             continue;
         }
-        const Line got = ReadLine(line, learner);
+        const Line got = ReadLine(line, words, learner);
         if (got == Line::Damaged) {
             learner.Forget();
             read.dropped = 0;
@@ -177,7 +213,7 @@ LearnedFile::Loaded LearnedFile::Load(Learner& learner) const {
     std::string text;
     if (files_.Read(path_, text, kMaxBytes)) {
         const LearnedTextRead read = ReadLearnedText(text, learner);
-        if (read.whole) return {Result::Loaded, read.dropped};
+        if (read.whole) return {Result::Loaded, read.dropped, read.older};
     }
     // Damaged, cut short, written by a newer version (whose header this one
     // does not know) or unreadable: kept aside, not deleted.

@@ -1,7 +1,10 @@
-// The file of what was learned.  Its text: the line "Wordlark learned 1", a
+// The file of what was learned.  Its text: the line "Wordlark learned 2", a
 // line per word ("W", key, form, count, last use, uses, follows) and per
-// pair ("P", the two keys, count, last use), fields between tabs, and a last
-// line "END" with the number of lines before it and their checksum.  Saved,
+// pair ("P", the two keys, count, last use), fields between tabs, the words
+// in UTF-8, and a last line "END" with the number of lines before it and
+// their checksum.  A file of the first version ("Wordlark learned 1") is
+// the same with its words in the system's code page; it is read as such,
+// and written again in the new form.  Saved,
 // it is written beside itself and renamed into place only when whole, so
 // that the old file stays until the new one is complete.
 #pragma once
@@ -26,6 +29,7 @@ std::string LearnedText(const Learner& learner);
 struct LearnedTextRead {
     bool whole = false;
     std::size_t dropped = 0;
+    bool older = false;  // a file of the first version
 };
 LearnedTextRead ReadLearnedText(std::string_view text, Learner& learner);
 
@@ -57,6 +61,7 @@ class LearnedFile {
     struct Loaded {
         Result result = Result::Missing;
         std::size_t dropped = 0;  // lines the learning rules refuse now
+        bool older = false;       // of the first version: to be written again
     };
     Loaded Load(Learner& learner) const;
 

@@ -43,6 +43,8 @@ class Learner {
     static constexpr std::size_t kMaxWordBytes = kMaxLearnedWordBytes;
 
     explicit Learner(const CodePage& chars, LearnLimits limits = {});
+    // The code page the learned words are in.
+    const CodePage& Chars() const { return cp_; }
 
     // True for a word that may be counted: 1 to 64 bytes of letters, with an
     // apostrophe or a hyphen only between two of them; no digits, blanks or

@@ -94,6 +94,14 @@ TEST_F(LearnedWordsTest, WordsTheRulesRefuseNowLeaveTheDiskAtOnce) {
     EXPECT_NE(ReadBytes(path).find("frob"), std::string::npos);
 }
 
+TEST_F(LearnedWordsTest, AFileInTheCodePageIsWrittenAgainInUtf8AtOnce) {
+    WriteBytes(path, SealLearnedLines(
+                         "Wordlark learned 1\nW\tcaf\xE9\tcaf\xE9\t1\t1800000000\t1\t0\n", 2));
+    LearnedWords loaded(CodePage1252(), path);
+    EXPECT_EQ(loaded.learner().Uses("caf\xE9"), 1u);
+    EXPECT_NE(ReadBytes(path).find("Wordlark learned 2\nW\tcaf\xC3\xA9\t"), std::string::npos);
+}
+
 TEST_F(LearnedWordsTest, AFileThatCanNeitherBeReadNorSetAsideIsNotWrittenOver) {
     words.Finished("alpha", "", kT0);
     ASSERT_TRUE(words.SaveNow(kT0));

@@ -57,7 +57,7 @@ TEST_F(LearnedFileTest, ADamagedCutNewerOrUnreadableFileIsSetAsideAndLearningSta
     std::string flipped = whole;
     flipped[whole.find("beta")] = 'z';
     std::string newer = whole;
-    newer[newer.find('1')] = '2';
+    newer[newer.find('2')] = '3';
     // Whole files, sealed, that are wrong inside: a word line short of a
     // field, a count that is no number or is infinite, no header.
     const std::string header = "Wordlark learned 1\n";
@@ -134,6 +134,48 @@ TEST_F(LearnedFileTest, LinesTheRulesRefuseNowAreDroppedOneByOne) {
     EXPECT_EQ(learn.PairCount(), digitsLearnable ? 2u : 1u);
     EXPECT_TRUE(std::filesystem::exists(path));
     EXPECT_FALSE(std::filesystem::exists(path + ".damaged"));
+}
+
+// Words are kept in UTF-8, so that a file means the same under another code
+// page; a file of the first version, in the code page, is read as such.
+TEST_F(LearnedFileTest, WordsAreUtf8AndAFileInTheCodePageIsReadAsSuch) {
+    Learner learn(CodePage1252());
+    learn.Use("Caf\xE9", "", kT0);
+    learn.Use("na\xEFve", "caf\xE9", kT0);
+    ASSERT_TRUE(file.Save(learn));
+    const std::string saved = ReadBytes(path);
+    EXPECT_EQ(saved.rfind("Wordlark learned 2\n", 0), 0u);
+    EXPECT_NE(saved.find("W\tcaf\xC3\xA9\tCaf\xC3\xA9\t"), std::string::npos);
+    EXPECT_NE(saved.find("P\tcaf\xC3\xA9\tna\xC3\xAFve\t"), std::string::npos);
+    EXPECT_EQ(saved.find('\xE9'), std::string::npos);
+
+    const std::string older =
+        "Wordlark learned 1\n"
+        "W\tcaf\xE9\tCaf\xE9\t2\t1800000000\t2\t0\n"
+        "P\tcaf\xE9\tcaf\xE9\t1\t1800000000\n";
+    const std::string utf8 =
+        "Wordlark learned 2\n"
+        "W\tcaf\xC3\xA9\tCaf\xC3\xA9\t2\t1800000000\t2\t0\n"
+        "W\t\xCF\x83\xCE\xBF\xCF\x86\xCE\xAF\xCE\xB1\t\xCF\x83\xCE\xBF\xCF\x86\xCE\xAF\xCE\xB1\t1\t"
+        "1800000000\t1\t0\n"                            // Greek: not in the code page
+        "W\tcaf\xE9s\tcaf\xE9s\t1\t1800000000\t1\t0\n"  // no UTF-8
+        "P\tcaf\xC3\xA9\tcaf\xC3\xA9\t1\t1800000000\n";
+    const struct {
+        std::string text;
+        bool older;
+        std::size_t dropped;
+    } files[] = {{SealLearnedLines(older, 3), true, 0}, {SealLearnedLines(utf8, 5), false, 2}};
+    for (const auto& f : files) {
+        WriteBytes(path, f.text);
+        Learner again(CodePage1252());
+        const LearnedFile::Loaded loaded = file.Load(again);
+        ASSERT_EQ(loaded.result, Result::Loaded);
+        EXPECT_EQ(loaded.older, f.older);
+        EXPECT_EQ(loaded.dropped, f.dropped);
+        EXPECT_EQ(again.Uses("caf\xE9"), 2u);
+        EXPECT_EQ(again.WordsWithPrefix("caf", 1, 3, 5, kT0), std::vector<std::string>{"Caf\xE9"});
+        EXPECT_DOUBLE_EQ(again.PairCount("caf\xE9", "caf\xE9", kT0), 1.0);
+    }
 }
 
 TEST_F(LearnedFileTest, EveryCopyIsFoundAndRemovedAndWhatStaysIsNamed) {
