@@ -164,8 +164,8 @@ TEST_F(LearnedFileTest, WordsAreUtf8AndAFileInTheCodePageIsReadAsSuch) {
         std::string text;
         bool older;
         std::size_t dropped;
-    } files[] = {{SealLearnedLines(older, 3), true, 0}, {SealLearnedLines(utf8, 5), false, 2}};
-    for (const auto& f : files) {
+    } cases[] = {{SealLearnedLines(older, 3), true, 0}, {SealLearnedLines(utf8, 5), false, 2}};
+    for (const auto& f : cases) {
         WriteBytes(path, f.text);
         Learner again(CodePage1252());
         const LearnedFile::Loaded loaded = file.Load(again);
