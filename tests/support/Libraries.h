@@ -35,6 +35,7 @@ struct LibraryInfo {
     int editable = 1;
     std::string description{};
     int scrambled = 0;
+    int encoding = EncodingCodePage;
 };
 
 // Creates the library at path (or adds to it) with the info and the entries.
@@ -45,6 +46,7 @@ inline void MakeLibrary(const std::string& path, const Pairs& entries,
     lib.SetType(info.type);
     lib.SetEditable(info.editable);
     lib.SetScrambled(info.scrambled);
+    lib.SetEncoding(info.encoding);
     lib.SetCaption(info.caption.c_str(), static_cast<int>(info.caption.size()));
     lib.SetDescription(info.description.c_str(), static_cast<int>(info.description.size()));
     ASSERT_EQ(lib.WriteInfo(), 1);
