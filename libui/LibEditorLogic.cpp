@@ -6,6 +6,7 @@
 #include <system_error>
 #include <utility>
 
+#include "libui/LibManagerLogic.h"
 #include "macros/MacroNames.h"
 #include "platform/Files.h"
 #include "res/libui_resource.h"
@@ -76,6 +77,12 @@ LibEditorLogic::LibEditorLogic(std::string path, int mayChange, const CodePage& 
 
 bool LibEditorLogic::Open() {
     open_ = library_.Open(path_.c_str()) != 0;
+    // Never edited, and never written on OK, whatever the permission.
+    unknownEncoding_ = open_ && library_.IsReadOnly();
+    if (unknownEncoding_) {
+        library_.Close();
+        open_ = false;
+    }
     buttons_ = Buttons{};
     buttons_.importFile = open_;
     buttons_.exportFile = open_;
@@ -83,6 +90,7 @@ bool LibEditorLogic::Open() {
 }
 
 UiMessage LibEditorLogic::OpenFailure() const {
+    if (unknownEncoding_) return UnknownEncodingMessage(path_);
     if (RefusesWriting(path_))
         return {"The library could not be opened for editing. " + MayNotWrite(path_), kTitleError,
                 UiMessage::Icon::Stop};
@@ -94,6 +102,48 @@ void LibEditorLogic::Close() {
     library_.Close();
     open_ = false;
     buttons_.importFile = buttons_.exportFile = false;
+}
+
+std::int32_t LibEditorLogic::CaptionEncoding() {
+    return Caption() == FileNameOf(path_) ? EncodingCodePage : Encoding();
+}
+
+UiMessage LibEditorLogic::FromTyped(const std::string& typed, std::string& stored,
+                                    std::size_t maxBytes) const {
+    stored.clear();
+    if (!IsUtf8(typed))
+        return {"The text is not valid Unicode and was not stored.", kTitleError,
+                UiMessage::Icon::Stop};
+    if (IsUnicode()) {
+        stored = typed;
+    } else if (!codePage_.FromUtf8(typed, stored)) {
+        // Names the first character the code page has no byte for.
+        std::string one, shown;
+        char32_t c = 0;
+        for (std::size_t at = 0, next = 0; NextUtf8(typed, next, c); at = next) {
+            if (!codePage_.FromUtf8(std::string_view(typed).substr(at, next - at), one)) {
+                shown = typed.substr(at, next - at);
+                break;
+            }
+        }
+        char code[16];
+        std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
+        UiMessage refusal{"The character \"" + shown + "\" (" + code +
+                              ") cannot be stored in this library: it holds only the characters "
+                              "of the system's code page. Convert the library to Unicode in the "
+                              "Libraries Manager to store any character.",
+                          kTitleError, UiMessage::Icon::Stop};
+        refusal.utf8 = true;
+        stored.clear();
+        return refusal;
+    }
+    if (maxBytes && stored.size() > maxBytes) {
+        stored.clear();
+        return {"The text is too long: the library takes at most " + std::to_string(maxBytes) +
+                    " bytes here.",
+                kTitleError, UiMessage::Icon::Stop};
+    }
+    return {};
 }
 
 const char* LibEditorLogic::KeyColumnTitle() const {
@@ -173,6 +223,44 @@ void LibEditorLogic::OnQueryChanged(const std::string& query) {
 
 void LibEditorLogic::OnFullTextChanged(const std::string& fullText) {
     buttons_.save = fullText != selectedText_;
+}
+
+void LibEditorLogic::OnQueryTyped(const std::string& typed) {
+    std::string query;
+    if (FromTyped(typed, query, kMaxKeyBytes).empty()) {
+        ApplyQueryRule(query);
+    } else {
+        buttons_.add = true;
+        buttons_.save = false;
+    }
+}
+
+void LibEditorLogic::OnFullTextTyped(const std::string& typed) {
+    std::string text;
+    buttons_.save = !FromTyped(typed, text, kMaxTextBytes).empty() || text != selectedText_;
+}
+
+UiMessage LibEditorLogic::TakeTyped(const std::string& query, const std::string& fullText,
+                                    std::string& key, std::string& text) const {
+    UiMessage refusal = FromTyped(query, key, kMaxKeyBytes);
+    if (refusal.empty()) refusal = FromTyped(fullText, text, kMaxTextBytes);
+    return refusal;
+}
+
+LibEditorLogic::Outcome LibEditorLogic::AddTyped(const std::string& query,
+                                                 const std::string& fullText) {
+    std::string key, text;
+    Outcome out;
+    out.message = TakeTyped(query, fullText, key, text);
+    return out.message.empty() ? Add(key, text) : out;
+}
+
+LibEditorLogic::Outcome LibEditorLogic::SaveTyped(const std::string& query,
+                                                  const std::string& fullText) {
+    std::string key, text;
+    Outcome out;
+    out.message = TakeTyped(query, fullText, key, text);
+    return out.message.empty() ? Save(key, text) : out;
 }
 
 LibEditorLogic::Outcome LibEditorLogic::Add(const std::string& query, const std::string& fullText) {

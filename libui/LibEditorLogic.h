@@ -48,15 +48,22 @@ class LibEditorLogic {
     };
 
     // mayChange: the library's editable flag, given by the opener; with 1
-    // OK writes name, type and description.  codePage: the library's text.
+    // OK writes name, type and description.  codePage: the text of a
+    // code-page library.
+    //
+    // Keys, texts, caption and description pass through the editor in the
+    // library's encoding (Encoding()): UTF-8 for a Unicode library, the code
+    // page otherwise.  What the user types comes in as UTF-8 and is taken in
+    // by FromTyped.
     LibEditorLogic(std::string path, int mayChange, const CodePage& codePage);
 
     // Opens the library; false leaves the editor without columns and
-    // entries, with Import and Export disabled.
+    // entries, with Import and Export disabled.  A library of an encoding
+    // this program does not know is not opened for editing.
     bool Open();
     // Why Open failed, for the user: a library file that exists but may not
-    // be written (a folder the user may not change, a read-only file), or
-    // one that is damaged or no library.
+    // be written (a folder the user may not change, a read-only file), one
+    // of an unknown encoding, or one that is damaged or no library.
     UiMessage OpenFailure() const;
     bool IsOpen() const { return open_; }
     void Close();
@@ -64,10 +71,28 @@ class LibEditorLogic {
     const CodePage& codePage() const { return codePage_; }
     int MayChange() const { return mayChange_; }
 
+    // The LibraryEncoding of keys, texts, caption and description.
+    std::int32_t Encoding() const { return library_.GetEncoding(); }
+    bool IsUnicode() const { return Encoding() == EncodingUtf8; }
+
     // The library's info as the boxes show it at opening.
     int Type() const { return library_.GetType(); }
     std::string Caption() { return library_.GetCaption(); }
+    // The encoding of Caption(): the code page when the library has no
+    // caption of its own and shows its file name.
+    std::int32_t CaptionEncoding();
     std::string Description() const { return library_.GetDescription(); }
+
+    // What the user typed (UTF-8) in the library's encoding.  A character
+    // the code page of a code-page library cannot hold is refused, never
+    // turned into a stand-in; so is text that is not UTF-8, or longer than
+    // maxBytes once stored (0: no limit).  An empty message means stored
+    // holds the text.
+    UiMessage FromTyped(const std::string& typed, std::string& stored,
+                        std::size_t maxBytes = 0) const;
+    // The longest key and text the program handles, in bytes.
+    static constexpr std::size_t kMaxKeyBytes = 1023;
+    static constexpr std::size_t kMaxTextBytes = 65535;
     // Column titles by type: "Shorthand"/"Full Text" for a Shorthand library,
     // "Spelling"/"Remark" otherwise.
     const char* KeyColumnTitle() const;
@@ -94,11 +119,19 @@ class LibEditorLogic {
                             std::string& fullText);
     void OnQueryChanged(const std::string& query);
     void OnFullTextChanged(const std::string& fullText);
+    // The same for what the user typed (UTF-8): a text the library cannot
+    // hold counts as one that differs (Add, or Save, then says why).
+    void OnQueryTyped(const std::string& typed);
+    void OnFullTextTyped(const std::string& typed);
     const std::string& SelectedKey() const { return selectedKey_; }
     const std::string& SelectedText() const { return selectedText_; }
 
     Outcome Add(const std::string& query, const std::string& fullText);
     Outcome Save(const std::string& query, const std::string& fullText);
+    // Add and Save of what the user typed (UTF-8): a key or text the library
+    // cannot hold is refused (FromTyped) and nothing is written.
+    Outcome AddTyped(const std::string& query, const std::string& fullText);
+    Outcome SaveTyped(const std::string& query, const std::string& fullText);
     static UiMessage DeleteQuestion();
     // Deletes the entries of the given rows (top to bottom; rows with an
     // empty key are skipped).
@@ -126,6 +159,9 @@ class LibEditorLogic {
     static const char* MacroText(int command);
 
   private:
+    // Key and text typed, in the library's encoding; a refusal otherwise.
+    UiMessage TakeTyped(const std::string& query, const std::string& fullText, std::string& key,
+                        std::string& text) const;
     Outcome ImportFile(const std::string& file, ImportProgress* progress);
     void ApplyQueryRule(const std::string& query);
     void Remember(const std::string& key, const std::string& text);
@@ -135,6 +171,7 @@ class LibEditorLogic {
     const CodePage& codePage_;
     Library library_;
     bool open_ = false;
+    bool unknownEncoding_ = false;
     std::vector<EditorRow> rows_;
     std::int32_t libraryCount_ = 0;
     Buttons buttons_;

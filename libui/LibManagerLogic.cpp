@@ -1,11 +1,14 @@
 #include "libui/LibManagerLogic.h"
 
 #include <cctype>
+#include <filesystem>
 #include <map>
+#include <system_error>
 #include <utility>
 
 #include "platform/CodePage.h"
 #include "platform/Files.h"
+#include "store/LibraryConvert.h"
 
 namespace wl {
 
@@ -55,7 +58,40 @@ UiMessage Error(std::string text) {
     return {std::move(text), kTitleError, UiMessage::Icon::Stop};
 }
 
+// Without its extension, as the caption of a new library.
+std::string WithoutExtension(const std::string& file) {
+    return EndsWithNoCase(file, kExtension) ? file.substr(0, file.size() - (sizeof kExtension - 1))
+                                            : file;
+}
+
+// The file name of a path in quotes (built step by step: GCC 12 at -O3
+// warns falsely about "x" + string).
+std::string QuotedName(const std::string& path) {
+    std::string quoted = "\"";
+    quoted.append(FileNameOf(path)).append("\"");
+    return quoted;
+}
+
+bool IsFile(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(path, ec);
+}
+
 }  // namespace
+
+const char* LibraryEncodingText(std::int32_t encoding) {
+    if (encoding == EncodingUtf8) return "Unicode (UTF-8)";
+    if (encoding == EncodingCodePage) return "Code page";
+    return "Unknown (read-only)";
+}
+
+UiMessage UnknownEncodingMessage(const std::string& path) {
+    return {"The library " + QuotedName(path) +
+                " was made by a newer version of Wordlark, or its file is damaged: this "
+                "version does not know how its text is stored. It can only be read: Wordlark "
+                "leaves it as it is, does not open it for editing and offers none of its entries.",
+            kTitleInfo, UiMessage::Icon::Exclamation};
+}
 
 const char* LibraryTypeText(int type) {
     if (type == Dictionary) return "Dictionary";
@@ -68,7 +104,8 @@ LibManagerLogic::LibManagerLogic(Registry& registry, Directory& directory, const
     : directory_(directory),
       codePage_(codePage),
       set_(registry, directory, codePage),
-      folder_(std::move(libsFolder)) {
+      folder_(std::move(libsFolder)),
+      converter_(ConvertToUnicode) {
     while (!folder_.empty() && (folder_.back() == '\\' || folder_.back() == '/'))
         folder_.pop_back();
 }
@@ -102,6 +139,11 @@ void LibManagerLogic::Fill(bool keepChecks) {
         row.editable = lib->GetEditable();
         row.editText = lib->GetEditable() == 1 ? "Enable" : "Disable";
         row.description = lib->GetDescription();
+        row.opened = lib->IsOpen() != 0;
+        row.encoding = lib->GetEncoding();
+        row.encodingText = row.opened ? LibraryEncodingText(row.encoding) : "";
+        // A library without a caption of its own shows its file name.
+        row.captionEncoding = row.caption == FileNameOf(row.path) ? EncodingCodePage : row.encoding;
         auto k = kept.find(row.path);
         row.checked = k != kept.end() ? k->second : set_.IsLoadEnabled(row.path.c_str()) != 0;
         row.index = i;
@@ -129,10 +171,65 @@ void LibManagerLogic::WriteSwitches() {
 LibManagerLogic::EditRequest LibManagerLogic::EditRow(int row) const {
     EditRequest req;
     if (row < 0 || row >= static_cast<int>(rows_.size())) return req;
-    req.valid = true;
     req.path = rows_[row].path;
     req.mayChange = rows_[row].editable;
+    if (rows_[row].opened && rows_[row].encoding == EncodingUnknown) {
+        req.refusal = UnknownEncodingMessage(req.path);
+        return req;
+    }
+    req.valid = true;
     return req;
+}
+
+bool LibManagerLogic::CanConvert(int row) const {
+    if (row < 0 || row >= static_cast<int>(rows_.size())) return false;
+    return rows_[row].opened && rows_[row].encoding == EncodingCodePage;
+}
+
+UiMessage LibManagerLogic::ConvertQuestion(int row) const {
+    if (!CanConvert(row)) return {};
+    return {"Convert the library " + QuotedName(rows_[row].path) +
+                " to Unicode?\r\n\r\nIt can then hold any character. Its entries, weights, "
+                "switches and name are kept, and the file is replaced only once the new one is "
+                "complete. A library cannot be converted back, and versions of Wordlark without "
+                "Unicode libraries show its letters beyond English wrongly.",
+            kTitleInfo, UiMessage::Icon::Question, true};
+}
+
+LibManagerLogic::ConvertResult LibManagerLogic::Convert(int row, ImportProgress* progress) {
+    ConvertResult result;
+    if (!CanConvert(row)) return result;
+    const std::string path = rows_[row].path;
+    const std::string quoted = QuotedName(path);
+    // The file is replaced: no handle of this set may hold it meanwhile.
+    set_.UnloadAll();
+    std::string error;
+    const int answer = converter_ ? converter_(path, codePage_, progress, &error) : 0;
+    // The file itself says whether it became UTF-8.
+    bool utf8 = false;
+    if (IsFile(path)) {
+        Library check(codePage_);
+        utf8 = check.Open(path.c_str()) && check.GetEncoding() == EncodingUtf8;
+        check.Close();
+    }
+    result.converted = utf8 && (answer > 0 || (answer == 0 && error.empty()));
+    if (result.converted) {
+        result.message = {"The library " + quoted +
+                              " is now a Unicode library: it can hold any "
+                              "character.",
+                          kTitlePlain, UiMessage::Icon::Information};
+    } else if (progress && progress->Cancelled()) {
+        result.message = {"The conversion of the library " + quoted +
+                              " was cancelled. The library was left as it was.",
+                          kTitlePlain, UiMessage::Icon::Information};
+    } else {
+        if (error.empty()) error = "the converted library could not be written";
+        result.message =
+            Error("The library " + quoted + " could not be converted to Unicode: " + error +
+                  ".\r\nThe library was left as it was.");
+    }
+    Fill(true);
+    return result;
 }
 
 UiMessage LibManagerLogic::CheckNewName(const std::string& typed, std::string& fileName) const {
@@ -169,6 +266,25 @@ UiMessage LibManagerLogic::CheckNewName(const std::string& typed, std::string& f
 }
 
 LibManagerLogic::NewResult LibManagerLogic::CreateLibrary(const std::string& name, int type) {
+    return Create(name, type, false, {});
+}
+
+LibManagerLogic::NewResult LibManagerLogic::CreateLibraryAsTyped(const std::string& typedName,
+                                                                 int type, bool unicode) {
+    std::string name;
+    if (!codePage_.FromUtf8(typedName, name)) {
+        NewResult result;
+        result.message = Error(
+            "The library's file name may hold only characters of the system's code page. "
+            "Please choose another name; the library's name inside may hold any character once "
+            "it is made.");
+        return result;
+    }
+    return Create(name, type, unicode, Trim(typedName));
+}
+
+LibManagerLogic::NewResult LibManagerLogic::Create(const std::string& name, int type, bool unicode,
+                                                   const std::string& typedName) {
     NewResult result;
     std::string file;
     result.message = CheckNewName(name, file);
@@ -188,7 +304,9 @@ LibManagerLogic::NewResult LibManagerLogic::CreateLibrary(const std::string& nam
     }
     lib.SetType(type == Shorthand ? Shorthand : Dictionary);
     lib.SetEditable(1);
-    const std::string caption = file.substr(0, file.size() - (sizeof kExtension - 1));
+    if (unicode) lib.SetEncoding(EncodingUtf8);
+    // A UTF-8 library's caption is UTF-8: the name as typed.
+    const std::string caption = WithoutExtension(unicode ? typedName : file);
     lib.SetCaption(caption.c_str(), static_cast<int>(caption.size()));
     lib.SetDescription("", 0);
     const int written = lib.WriteInfo();

@@ -1,14 +1,19 @@
 // The Libraries Manager's state and decisions: one row per library file of
-// the Libs folder with its load switch, what OK writes, which library the
-// editor opens, and the creation of a new library.
+// the Libs folder with its load switch and encoding, what OK writes, which
+// library the editor opens, the creation of a new library and the
+// conversion of a code-page library to Unicode.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "libui/UiMessage.h"
 #include "platform/Directory.h"
 #include "platform/Registry.h"
+#include "store/ImportProgress.h"
 #include "store/LibrarySet.h"
 
 namespace wl {
@@ -22,6 +27,14 @@ struct LibraryRow {
     bool checked = true;      // the load switch as the list shows it
     int index = -1;           // the library's index in the manager's set
     int editable = 1;         // the library's editable flag
+    bool opened = false;      // the file opened as a library
+    // LibraryEncoding of the library's keys, texts, caption and
+    // description; "Encoding" shows it as encodingText.
+    std::int32_t encoding = EncodingCodePage;
+    std::string encodingText;
+    // The encoding of caption: the code page when the library has no
+    // caption of its own and shows its file name.
+    std::int32_t captionEncoding = EncodingCodePage;
 };
 
 class LibManagerLogic {
@@ -32,6 +45,12 @@ class LibManagerLogic {
     // ones.
     LibManagerLogic(Registry& registry, Directory& directory, const CodePage& codePage,
                     std::string libsFolder);
+
+    // How a library is rewritten as UTF-8 (ConvertToUnicode's shape); tests
+    // hand in their own.
+    using Converter = std::function<int(const std::string& path, const CodePage& codePage,
+                                        ImportProgress* progress, std::string* error)>;
+    void SetConverter(Converter converter) { converter_ = std::move(converter); }
 
     // Lists every library of the folder, whatever its load switch.  With
     // keepChecks, rows still listed keep the check state they had (changes
@@ -49,12 +68,31 @@ class LibManagerLogic {
 
     // What "&Edit" opens: the library of row (the first selected, -1 for
     // none), with its editable flag as the permission to change its info.
+    // A library of an encoding this program does not know is never opened
+    // for editing: refusal then says why and valid is false.
     struct EditRequest {
         bool valid = false;
         std::string path;
         int mayChange = 1;
+        UiMessage refusal;
     };
     EditRequest EditRow(int row) const;
+
+    // "Convert to Unicode" is offered for a library that opened and holds
+    // its text in the code page.
+    bool CanConvert(int row) const;
+    // The question asked before converting (OK and Cancel).
+    UiMessage ConvertQuestion(int row) const;
+    // Rewrites the library of row as UTF-8: the manager's set lets go of
+    // the files first, and lists the folder again afterwards (pending check
+    // boxes kept).  The library counts as converted only when its file then
+    // reads as UTF-8; otherwise the message says why, and that the library
+    // was left as it was.
+    struct ConvertResult {
+        bool converted = false;
+        UiMessage message;
+    };
+    ConvertResult Convert(int row, ImportProgress* progress);
 
     // "&New...": checks the name the user typed, appends ".lib" when it is
     // missing, and creates the library (type Dictionary or Shorthand, the
@@ -66,6 +104,11 @@ class LibManagerLogic {
         UiMessage message;
     };
     NewResult CreateLibrary(const std::string& name, int type);
+    // The new-library dialog's OK: name as typed (UTF-8), which must be a
+    // file name in the code page; with unicode the library is UTF-8 (its
+    // caption the typed name), else a code-page library as CreateLibrary
+    // makes it.
+    NewResult CreateLibraryAsTyped(const std::string& typedName, int type, bool unicode);
     // The name check alone: empty message and the file name (with ".lib")
     // when the name may be used in the folder.
     UiMessage CheckNewName(const std::string& name, std::string& fileName) const;
@@ -75,14 +118,22 @@ class LibManagerLogic {
     std::string PathOf(const std::string& fileName) const;
 
   private:
+    NewResult Create(const std::string& name, int type, bool unicode, const std::string& typedName);
+
     Directory& directory_;
     const CodePage& codePage_;
     LibrarySet set_;
     std::string folder_;
     std::vector<LibraryRow> rows_;
+    Converter converter_;
 };
 
 // The "Library Type" cell of a type.
 const char* LibraryTypeText(int type);
+// The "Encoding" cell of a LibraryEncoding.
+const char* LibraryEncodingText(std::int32_t encoding);
+// Said when a library of an encoding this program does not know is to be
+// edited.
+UiMessage UnknownEncodingMessage(const std::string& path);
 
 }  // namespace wl

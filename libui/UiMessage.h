@@ -19,6 +19,9 @@ struct UiMessage {
     std::string title;
     Icon icon = Icon::None;
     bool ask = false;
+    // The text is UTF-8 (it quotes what the user typed); otherwise it is in
+    // the system's code page, as paths are.
+    bool utf8 = false;
 
     bool empty() const { return text.empty(); }
 };

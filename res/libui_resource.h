@@ -30,6 +30,7 @@
 #define IDC_LIBMAN_LIST 1019
 #define IDC_LIBMAN_EDIT 1068
 #define IDC_LIBMAN_NEW 1069
+#define IDC_LIBMAN_CONVERT 1072
 
 // Wait box.
 #define IDC_WAIT_TEXT 1024
@@ -38,6 +39,7 @@
 // New library.
 #define IDC_LIBNEW_NAME 1070
 #define IDC_LIBNEW_TYPE 1071
+#define IDC_LIBNEW_UNICODE 1073
 
 // Macro menu commands.
 #define ID_MACRO_CARET 32801

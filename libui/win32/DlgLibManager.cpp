@@ -1,6 +1,7 @@
 #include "libui/win32/DlgLibManager.h"
 
 #include "libui/win32/DlgLibOption.h"
+#include "libui/win32/ProgressWindow.h"
 #include "platform/win32/Dpi.h"
 #include "res/libui_resource.h"
 
@@ -8,11 +9,15 @@ namespace wl {
 
 namespace {
 
-void SetCell(HWND list, int row, int column, const std::string& text) {
-    LVITEMA item{};
+// A cell of library text (caption, description) in its encoding, or of the
+// program's own text and paths (the code page).
+void SetCell(HWND list, int row, int column, const std::string& text,
+             std::int32_t encoding = EncodingCodePage) {
+    std::wstring wide = WideOfLibraryText(text, encoding);
+    LVITEMW item{};
     item.iSubItem = column;
-    item.pszText = const_cast<char*>(text.c_str());
-    SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    item.pszText = wide.data();
+    SendMessageW(list, LVM_SETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
 }
 
 bool IsChecked(HWND list, int row) {
@@ -52,12 +57,9 @@ BOOL CDlgLibManager::OnInitDialog() {
     const struct {
         const char* title;
         int width;
-    } columns[] = {{"Library Name", 120},
-                   {"Library Type", 100},
-                   {"Enable/Disable Edit", 120},
-                   {"Description", 200},
-                   {"File Path", 200}};
-    for (int i = 0; i < 5; ++i) {
+    } columns[] = {{"Library Name", 120}, {"Library Type", 100}, {"Enable/Disable Edit", 120},
+                   {"Description", 200},  {"File Path", 200},    {"Encoding", 110}};
+    for (int i = 0; i < 6; ++i) {
         LVCOLUMNA column{};
         column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
         // The first column of a list view is always left-aligned.
@@ -78,25 +80,48 @@ void CDlgLibManager::OnDestroy() {
 
 void CDlgLibManager::Fill(bool keepChecks) {
     if (keepChecks) TakeChecks();
-    SendMessageA(m_list, LVM_DELETEALLITEMS, 0, 0);
     m_logic.Fill(keepChecks);
+    Render();
+}
+
+void CDlgLibManager::Render() {
+    SendMessageW(m_list, LVM_DELETEALLITEMS, 0, 0);
     const auto& rows = m_logic.Rows();
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const LibraryRow& r = rows[i];
-        LVITEMA item{};
+        std::wstring caption = WideOfLibraryText(r.caption, r.captionEncoding);
+        LVITEMW item{};
         item.mask = LVIF_TEXT | LVIF_PARAM;
         item.iItem = static_cast<int>(i);
-        item.pszText = const_cast<char*>(r.caption.c_str());
+        item.pszText = caption.data();
         item.lParam = r.index;
         const int row = static_cast<int>(
-            SendMessageA(m_list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+            SendMessageW(m_list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
         if (row < 0) continue;
         SetCell(m_list, row, 1, r.typeText);
         SetCell(m_list, row, 2, r.editText);
-        SetCell(m_list, row, 3, r.description);
+        SetCell(m_list, row, 3, r.description, r.encoding);
         SetCell(m_list, row, 4, r.path);
+        SetCell(m_list, row, 5, r.encodingText);
         SetChecked(m_list, row, r.checked);
     }
+    RenderConvert();
+}
+
+int CDlgLibManager::LogicRowOf(int listRow) const {
+    if (listRow < 0) return -1;
+    LVITEMW item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = listRow;
+    if (!SendMessageW(m_list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) return -1;
+    for (std::size_t i = 0; i < m_logic.Rows().size(); ++i)
+        if (m_logic.Rows()[i].index == item.lParam) return static_cast<int>(i);
+    return -1;
+}
+
+void CDlgLibManager::RenderConvert() {
+    EnableWindow(Item(IDC_LIBMAN_CONVERT),
+                 m_logic.CanConvert(LogicRowOf(FirstSelected())) ? TRUE : FALSE);
 }
 
 // The list's check boxes into the logic's rows (the rows stand in the list's
@@ -132,6 +157,9 @@ INT_PTR CDlgLibManager::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
                 case IDC_LIBMAN_NEW:
                     OnNew();
                     return TRUE;
+                case IDC_LIBMAN_CONVERT:
+                    OnConvert();
+                    return TRUE;
                 case IDOK:
                     OnOK();
                     return TRUE;
@@ -147,6 +175,10 @@ INT_PTR CDlgLibManager::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
                 OnEdit();
                 return TRUE;
             }
+            if (header && header->idFrom == IDC_LIBMAN_LIST && header->code == LVN_ITEMCHANGED) {
+                RenderConvert();
+                return TRUE;
+            }
             return FALSE;
         }
         default:
@@ -160,14 +192,8 @@ void CDlgLibManager::OnEdit() {
 
 void CDlgLibManager::EditRow(int row) {
     if (row < 0) return;
-    LVITEMA item{};
-    item.mask = LVIF_PARAM;
-    item.iItem = row;
-    if (!SendMessageA(m_list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return;
-    int logicRow = -1;
-    for (std::size_t i = 0; i < m_logic.Rows().size(); ++i)
-        if (m_logic.Rows()[i].index == item.lParam) logicRow = static_cast<int>(i);
-    const auto request = m_logic.EditRow(logicRow);
+    const auto request = m_logic.EditRow(LogicRowOf(row));
+    if (!request.refusal.empty()) m_host.ShowMessage(m_hWnd, request.refusal);
     if (!request.valid) return;
     // The list shows the libraries as the editor left them; ticks not yet
     // written stay as they are.
@@ -185,19 +211,49 @@ void CDlgLibManager::OnNew() {
     CDlgNewLibrary dialog(m_logic, m_host);
     if (dialog.DoModal(m_hWnd) != IDOK) return;
     Fill(true);
-    const int row = m_logic.RowOfPath(dialog.createdPath());
-    if (row < 0) return;
-    LVITEMA item{};
-    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    item.state = 0;
-    SendMessageA(m_list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
-                 reinterpret_cast<LPARAM>(&item));
-    item.state = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageA(m_list, LVM_SETITEMSTATE, static_cast<WPARAM>(row),
-                 reinterpret_cast<LPARAM>(&item));
-    SendMessageA(m_list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+    if (m_logic.RowOfPath(dialog.createdPath()) < 0) return;
+    SelectPath(dialog.createdPath());
     EditLibrary(dialog.createdPath(), 1);
     Fill(true);
+}
+
+void CDlgLibManager::OnConvert() {
+    const int row = LogicRowOf(FirstSelected());
+    if (!m_logic.CanConvert(row)) return;
+    if (m_host.ShowMessage(m_hWnd, m_logic.ConvertQuestion(row)) != IDOK) return;
+    const std::string path = m_logic.Rows()[static_cast<std::size_t>(row)].path;
+    TakeChecks();
+    LibManagerLogic::ConvertResult result;
+    {
+        // The converter reports to the progress window, which Escape and its
+        // Cancel stop; the manager takes no input meanwhile.
+        ProgressWindow progress(m_profile);
+        progress.Create(m_hWnd, kTitlePlain, false);
+        progress.SetMessage("Converting the library to Unicode, please wait ...");
+        progress.PumpPending(true);
+        EnableWindow(m_hWnd, FALSE);
+        result = m_logic.Convert(row, &progress);
+        EnableWindow(m_hWnd, TRUE);
+    }
+    if (!m_hWnd) return;
+    Render();
+    SelectPath(path);
+    m_host.ShowMessage(m_hWnd, result.message);
+}
+
+void CDlgLibManager::SelectPath(const std::string& path) {
+    const int row = m_logic.RowOfPath(path);
+    if (row < 0) return;
+    LVITEMW item{};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = 0;
+    SendMessageW(m_list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
+                 reinterpret_cast<LPARAM>(&item));
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(m_list, LVM_SETITEMSTATE, static_cast<WPARAM>(row),
+                 reinterpret_cast<LPARAM>(&item));
+    SendMessageW(m_list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+    RenderConvert();
 }
 
 void CDlgLibManager::OnOK() {
@@ -222,6 +278,8 @@ BOOL CDlgNewLibrary::OnInitDialog() {
     }
     SendMessageA(box, CB_SETCURSEL, 0, 0);
     SendDlgItemMessageA(m_hWnd, IDC_LIBNEW_NAME, EM_LIMITTEXT, MAX_PATH, 0);
+    // A new library holds any character unless the user says otherwise.
+    CheckDlgButton(m_hWnd, IDC_LIBNEW_UNICODE, BST_CHECKED);
     return TRUE;
 }
 
@@ -238,7 +296,9 @@ INT_PTR CDlgNewLibrary::OnMessage(UINT msg, WPARAM wp, LPARAM) {
         selected == CB_ERR
             ? Dictionary
             : static_cast<int>(SendMessageA(box, CB_GETITEMDATA, static_cast<WPARAM>(selected), 0));
-    const auto result = m_logic.CreateLibrary(ItemText(IDC_LIBNEW_NAME), type);
+    const bool unicode = IsDlgButtonChecked(m_hWnd, IDC_LIBNEW_UNICODE) == BST_CHECKED;
+    const auto result =
+        m_logic.CreateLibraryAsTyped(Utf8WindowText(Item(IDC_LIBNEW_NAME)), type, unicode);
     if (!result.created) {
         m_host.ShowMessage(m_hWnd, result.message);
         HWND name = Item(IDC_LIBNEW_NAME);

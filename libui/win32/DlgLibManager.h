@@ -1,14 +1,16 @@
 // The Libraries Manager ("Libraries Manager", dialog 132): every library of
-// the Libs folder with a check box for its load switch, "&Edit" (or a
-// double-click) to open the library editor on the first selected library,
-// and "&New..." to create a library and edit it.  OK writes every check box;
-// Cancel writes none.
+// the Libs folder with a check box for its load switch and its encoding,
+// "&Edit" (or a double-click) to open the library editor on the first
+// selected library, "&New..." to create a library and edit it, and "Convert
+// to &Unicode" for a selected code-page library.  OK writes every check box;
+// Cancel writes none.  Library text shows through the wide-character list.
 #pragma once
 
 #include <windows.h>
 #include <commctrl.h>
 
 #include <string>
+#include <utility>
 
 #include "libui/LibManagerLogic.h"
 #include "libui/Profile.h"
@@ -26,6 +28,10 @@ class CDlgLibManager : public LibDialog {
     ~CDlgLibManager() override;
 
     const LibManagerLogic& logic() const { return m_logic; }
+    // How "Convert to &Unicode" rewrites a library (tests hand in their own).
+    void SetConverter(LibManagerLogic::Converter converter) {
+        m_logic.SetConverter(std::move(converter));
+    }
 
     // Opens the library editor modally on one library; true on its OK.
     // Tests may replace it (the editor then runs as they choose).
@@ -37,12 +43,20 @@ class CDlgLibManager : public LibDialog {
     void OnDestroy() override;
 
     void Fill(bool keepChecks);
+    // The logic's rows into the list.
+    void Render();
+    // "Convert to Unicode" enabled for a selected code-page library.
+    void RenderConvert();
     void TakeChecks();
     void OnEdit();
     void OnNew();
+    void OnConvert();
     void OnOK();
     void EditRow(int row);
+    void SelectPath(const std::string& path);
     int FirstSelected() const;
+    // The logic's row of a list row; -1 for none.
+    int LogicRowOf(int listRow) const;
 
     RegistryProfile m_profile;
     const CodePage& m_codePage;
@@ -52,9 +66,10 @@ class CDlgLibManager : public LibDialog {
     HWND m_list = nullptr;
 };
 
-// The dialog of "&New...": a file name and a type.  OK creates the library
-// through the manager's logic; a rejected name keeps the dialog open with
-// the reason shown.
+// The dialog of "&New...": a file name, a type and "Unicode (any
+// character)", ticked at first.  OK creates the library through the
+// manager's logic; a rejected name keeps the dialog open with the reason
+// shown.
 class CDlgNewLibrary : public LibDialog {
   public:
     CDlgNewLibrary(LibManagerLogic& logic, LibUiHost& host);

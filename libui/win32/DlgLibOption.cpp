@@ -2,6 +2,8 @@
 
 #include <richedit.h>
 
+#include <utility>
+
 #include "libui/UiMessage.h"
 #include "libui/win32/ProgressWindow.h"
 #include "platform/CodePage.h"
@@ -23,26 +25,30 @@ constexpr UINT kMsgInitialListing = WM_APP + 1;
 // Tells why the library could not be opened, once the dialog stands.
 constexpr UINT kMsgOpenFailed = WM_APP + 2;
 
-// Copies a cell for display: at most capacity - 1 bytes, line breaks and
-// other control characters shown as blanks, never half a double-byte
-// character.
-void CopyCell(const std::string& text, char* out, int capacity, const CodePage& cp) {
+// Copies a cell for display: library text of the encoding as UTF-16, at
+// most capacity - 1 units, line breaks and other control characters shown
+// as blanks, never half a surrogate pair.
+void CopyCell(const std::string& text, wchar_t* out, int capacity, std::int32_t encoding) {
     if (!out || capacity <= 0) return;
+    const std::wstring wide = WideOfLibraryText(text, encoding);
     const std::size_t limit = static_cast<std::size_t>(capacity - 1);
     std::size_t n = 0;
-    for (std::size_t i = 0; i < text.size() && text[i] != '\0';) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        const std::size_t width = cp.IsLeadByte(c) && i + 1 < text.size() ? 2 : 1;
+    for (std::size_t i = 0; i < wide.size() && wide[i] != L'\0';) {
+        const wchar_t c = wide[i];
+        const std::size_t width = c >= 0xD800 && c <= 0xDBFF && i + 1 < wide.size() &&
+                                          wide[i + 1] >= 0xDC00 && wide[i + 1] <= 0xDFFF
+                                      ? 2
+                                      : 1;
         if (n + width > limit) break;
         if (width == 2) {
-            out[n++] = text[i];
-            out[n++] = text[i + 1];
+            out[n++] = wide[i];
+            out[n++] = wide[i + 1];
         } else {
-            out[n++] = c < 32 ? ' ' : static_cast<char>(c);
+            out[n++] = c < 32 ? L' ' : c;
         }
         i += width;
     }
-    out[n] = '\0';
+    out[n] = L'\0';
 }
 
 // The listing's progress: the bar steps with every row, and the window
@@ -91,14 +97,19 @@ BOOL CDlgLibOption::OnInitDialog() {
     // The list destroys its image list with itself.
     SendMessageA(m_list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(m_imageList));
 
+    // The list asks for its rows' texts in UTF-16.
+    SendMessageW(m_list, CCM_SETUNICODEFORMAT, TRUE, 0);
+
     HWND fullText = Item(IDC_LIBOPT_FULLTEXT);
-    SendMessageA(fullText, EM_SETEVENTMASK, 0,
-                 SendMessageA(fullText, EM_GETEVENTMASK, 0, 0) | ENM_CHANGE);
-    SendMessageA(fullText, EM_EXLIMITTEXT, 0, kMaxFullTextBytes);
+    SendMessageW(fullText, EM_SETEVENTMASK, 0,
+                 SendMessageW(fullText, EM_GETEVENTMASK, 0, 0) | ENM_CHANGE);
+    // In characters; what is stored is checked in bytes when it is taken in.
+    SendMessageW(fullText, EM_EXLIMITTEXT, 0, kMaxFullTextBytes);
     SetPropA(fullText, kEditorProp, this);
-    m_fullTextProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+    // A wide procedure, so that the rich edit control stays a wide window.
+    m_fullTextProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
         fullText, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CDlgLibOption::FullTextProc)));
-    SendDlgItemMessageA(m_hWnd, IDC_LIBOPT_QUERY, EM_LIMITTEXT, kMaxQueryBytes, 0);
+    SendDlgItemMessageW(m_hWnd, IDC_LIBOPT_QUERY, EM_LIMITTEXT, kMaxQueryBytes, 0);
 
     if (m_logic.Open()) {
         InsertColumns();
@@ -109,8 +120,8 @@ BOOL CDlgLibOption::OnInitDialog() {
     SendMessageA(m_list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
                  LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_FLATSB | LVS_EX_INFOTIP);
     FillTypeBox();
-    SetBox(IDC_LIBOPT_NAME, m_logic.Caption());
-    SetBox(IDC_LIBOPT_DESCRIPTION, m_logic.Description());
+    SetLibraryText(m_hWnd, IDC_LIBOPT_NAME, m_logic.Caption(), m_logic.CaptionEncoding());
+    SetLibraryText(m_hWnd, IDC_LIBOPT_DESCRIPTION, m_logic.Description(), m_logic.Encoding());
     RenderButtons();
     return TRUE;
 }
@@ -118,7 +129,7 @@ BOOL CDlgLibOption::OnInitDialog() {
 void CDlgLibOption::OnDestroy() {
     HWND fullText = Item(IDC_LIBOPT_FULLTEXT);
     if (fullText && m_fullTextProc) {
-        SetWindowLongPtrA(fullText, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_fullTextProc));
+        SetWindowLongPtrW(fullText, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_fullTextProc));
         RemovePropA(fullText, kEditorProp);
     }
     m_fullTextProc = nullptr;
@@ -242,7 +253,7 @@ INT_PTR CDlgLibOption::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_NOTIFY:
             return OnNotify(reinterpret_cast<const NMHDR*>(lp));
         case WM_NOTIFYFORMAT:
-            SetMessageResult(NFR_ANSI);
+            SetMessageResult(NFR_UNICODE);
             return TRUE;
         case kMsgInitialListing:
             ListFrom("");
@@ -270,9 +281,9 @@ void CDlgLibOption::OnCommand(int id, int code) {
             m_lastFocused = Item(id);
         } else if (code == EN_CHANGE && !m_bSettingBoxes) {
             if (id == IDC_LIBOPT_QUERY)
-                m_logic.OnQueryChanged(ItemText(IDC_LIBOPT_QUERY));
+                m_logic.OnQueryTyped(Typed(IDC_LIBOPT_QUERY));
             else
-                m_logic.OnFullTextChanged(ItemText(IDC_LIBOPT_FULLTEXT));
+                m_logic.OnFullTextTyped(Typed(IDC_LIBOPT_FULLTEXT));
             RenderButtons();
         }
         return;
@@ -283,8 +294,8 @@ void CDlgLibOption::OnCommand(int id, int code) {
             OnQuery();
             break;
         case IDC_LIBOPT_RELOAD:
-            SetBox(IDC_LIBOPT_QUERY, "");
-            SetBox(IDC_LIBOPT_FULLTEXT, "");
+            SetDlgItemTextW(m_hWnd, IDC_LIBOPT_QUERY, L"");
+            SetDlgItemTextW(m_hWnd, IDC_LIBOPT_FULLTEXT, L"");
             ListFrom("");
             break;
         case IDC_LIBOPT_MACRO:
@@ -320,27 +331,27 @@ INT_PTR CDlgLibOption::OnNotify(const NMHDR* header) {
     if (!header || header->idFrom != IDC_LIBOPT_LIST) return FALSE;
     const auto& rows = m_logic.Rows();
     switch (header->code) {
-        case LVN_GETDISPINFOA: {
-            auto* info = const_cast<NMLVDISPINFOA*>(reinterpret_cast<const NMLVDISPINFOA*>(header));
-            LVITEMA& item = info->item;
+        case LVN_GETDISPINFOW: {
+            auto* info = const_cast<NMLVDISPINFOW*>(reinterpret_cast<const NMLVDISPINFOW*>(header));
+            LVITEMW& item = info->item;
             if (item.iItem < 0 || static_cast<std::size_t>(item.iItem) >= rows.size()) return TRUE;
             const EditorRow& row = rows[static_cast<std::size_t>(item.iItem)];
             if (item.mask & LVIF_TEXT)
                 CopyCell(item.iSubItem == 0 ? row.key : row.text, item.pszText, item.cchTextMax,
-                         m_logic.codePage());
+                         m_logic.Encoding());
             if (item.mask & LVIF_IMAGE) {
                 const int image = m_logic.RowImage();
                 item.iImage = image >= 0 ? image : I_IMAGENONE;
             }
             return TRUE;
         }
-        case LVN_GETINFOTIPA: {
+        case LVN_GETINFOTIPW: {
             auto* tip =
-                const_cast<NMLVGETINFOTIPA*>(reinterpret_cast<const NMLVGETINFOTIPA*>(header));
+                const_cast<NMLVGETINFOTIPW*>(reinterpret_cast<const NMLVGETINFOTIPW*>(header));
             if (tip->iItem >= 0 && static_cast<std::size_t>(tip->iItem) < rows.size() &&
                 !(tip->dwFlags & LVGIT_UNFOLDED))
                 CopyCell(rows[static_cast<std::size_t>(tip->iItem)].text, tip->pszText,
-                         tip->cchTextMax, m_logic.codePage());
+                         tip->cchTextMax, m_logic.Encoding());
             return TRUE;
         }
         case LVN_ITEMCHANGED: {
@@ -365,23 +376,34 @@ void CDlgLibOption::OnSelectionChanged() {
     std::string query, fullText;
     if (m_logic.OnSelectionChanged(count, first, query, fullText)) {
         m_bSettingBoxes = true;
-        SetBox(IDC_LIBOPT_QUERY, query);
-        SetBox(IDC_LIBOPT_FULLTEXT, fullText);
+        SetLibraryText(m_hWnd, IDC_LIBOPT_QUERY, query, m_logic.Encoding());
+        SetLibraryText(m_hWnd, IDC_LIBOPT_FULLTEXT, fullText, m_logic.Encoding());
         m_bSettingBoxes = false;
     }
     RenderButtons();
 }
 
+std::string CDlgLibOption::Typed(int id) const {
+    return Utf8WindowText(Item(id));
+}
+
 void CDlgLibOption::OnQuery() {
-    ListFrom(ItemText(IDC_LIBOPT_QUERY));
+    std::string from;
+    const UiMessage refusal =
+        m_logic.FromTyped(Typed(IDC_LIBOPT_QUERY), from, LibEditorLogic::kMaxKeyBytes);
+    if (!refusal.empty()) {
+        Show(refusal);
+        return;
+    }
+    ListFrom(from);
 }
 
 void CDlgLibOption::OnAdd() {
-    Apply(m_logic.Add(ItemText(IDC_LIBOPT_QUERY), ItemText(IDC_LIBOPT_FULLTEXT)));
+    Apply(m_logic.AddTyped(Typed(IDC_LIBOPT_QUERY), Typed(IDC_LIBOPT_FULLTEXT)));
 }
 
 void CDlgLibOption::OnSave() {
-    Apply(m_logic.Save(ItemText(IDC_LIBOPT_QUERY), ItemText(IDC_LIBOPT_FULLTEXT)));
+    Apply(m_logic.SaveTyped(Typed(IDC_LIBOPT_QUERY), Typed(IDC_LIBOPT_FULLTEXT)));
 }
 
 void CDlgLibOption::OnDelete() {
@@ -430,7 +452,8 @@ void CDlgLibOption::OnMacroMenu() {
 void CDlgLibOption::OnMacro(int command) {
     const char* text = LibEditorLogic::MacroText(command);
     if (!text || !m_lastFocused) return;
-    SendMessageA(m_lastFocused, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text));
+    const std::wstring wide = WideOfLibraryText(text, EncodingCodePage);
+    SendMessageW(m_lastFocused, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(wide.c_str()));
     SetFocus(m_lastFocused);
 }
 
@@ -441,21 +464,36 @@ void CDlgLibOption::OnOK() {
     if (selected != CB_ERR)
         type =
             static_cast<int>(SendMessageA(box, CB_GETITEMDATA, static_cast<WPARAM>(selected), 0));
-    // A refusal is told; the dialog closes all the same (the entries are
-    // saved, and the boxes' texts could not be saved by trying again).
-    Show(m_logic.SaveInfo(type, ItemText(IDC_LIBOPT_NAME), ItemText(IDC_LIBOPT_DESCRIPTION)));
+    // A character the library cannot hold keeps the dialog open, with the
+    // box that holds it in front.
+    std::string name, description;
+    if (m_logic.MayChange() == 1 && m_logic.IsOpen()) {
+        for (const auto& [id, text] : {std::pair<int, std::string*>{IDC_LIBOPT_NAME, &name},
+                                       {IDC_LIBOPT_DESCRIPTION, &description}}) {
+            const UiMessage refusal = m_logic.FromTyped(Typed(id), *text);
+            if (!refusal.empty()) {
+                Show(refusal);
+                SendMessageW(m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(id)), TRUE);
+                return;
+            }
+        }
+    }
+    // A refusal of the file is told; the dialog closes all the same (the
+    // entries are saved, and the boxes' texts could not be saved by trying
+    // again).
+    Show(m_logic.SaveInfo(type, name, description));
     End(IDOK);
 }
 
 LRESULT CALLBACK CDlgLibOption::FullTextProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     auto* self = static_cast<CDlgLibOption*>(GetPropA(hwnd, kEditorProp));
     WNDPROC base = self ? self->m_fullTextProc : nullptr;
-    if (!base) return DefWindowProcA(hwnd, msg, wp, lp);
+    if (!base) return DefWindowProcW(hwnd, msg, wp, lp);
     const bool control = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
     switch (msg) {
         case WM_GETDLGCODE: {
             // Tab and Return belong to the box, not to the dialog.
-            LRESULT code = CallWindowProcA(base, hwnd, msg, wp, lp);
+            LRESULT code = CallWindowProcW(base, hwnd, msg, wp, lp);
             const MSG* m = reinterpret_cast<const MSG*>(lp);
             if (m && m->message == WM_KEYDOWN && (m->wParam == VK_TAB || m->wParam == VK_RETURN))
                 code |= DLGC_WANTMESSAGE;
@@ -467,14 +505,14 @@ LRESULT CALLBACK CDlgLibOption::FullTextProc(HWND hwnd, UINT msg, WPARAM wp, LPA
             break;
         case WM_CHAR:
             if (wp == '\t' && !control) {
-                CallWindowProcA(base, hwnd, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>("\t"));
+                CallWindowProcW(base, hwnd, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"\t"));
                 return 0;
             }
             break;
         default:
             break;
     }
-    return CallWindowProcA(base, hwnd, msg, wp, lp);
+    return CallWindowProcW(base, hwnd, msg, wp, lp);
 }
 
 }  // namespace wl

@@ -27,7 +27,9 @@ class CDlgLibOption : public LibDialog {
   public:
     // path: the library file; mayChange: its editable flag (1 lets OK write
     // name, type and description); profile: where the progress window
-    // remembers its position; codePage: the library's text.
+    // remembers its position; codePage: the text of a code-page library.
+    // Library text is shown and typed through the wide-character controls,
+    // converted by the library's encoding.
     CDlgLibOption(std::string path, int mayChange, Profile& profile, const CodePage& codePage,
                   LibUiHost& host = DefaultLibUiHost());
     ~CDlgLibOption() override;
@@ -64,6 +66,8 @@ class CDlgLibOption : public LibDialog {
     void FillTypeBox();
     void RenderButtons();
     void SetBox(int id, const std::string& text);
+    // A box's text as the user typed it, as UTF-8.
+    std::string Typed(int id) const;
     std::vector<int> SelectedRows() const;
     void Show(const UiMessage& message);
     void Apply(const LibEditorLogic::Outcome& outcome);

@@ -3,6 +3,11 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
+#include <vector>
+
+#include "platform/win32/WideText.h"
+#include "store/LibraryEntry.h"
+
 namespace wl {
 
 void EnsureCommonControls() {
@@ -42,7 +47,12 @@ int LibUiHost::ShowMessage(HWND owner, const UiMessage& message) {
         case UiMessage::Icon::None:
             break;
     }
-    return MessageBoxA(owner, message.text.c_str(), message.title.c_str(), flags);
+    // Wide, so that a character quoted from what the user typed shows as it
+    // is.
+    return MessageBoxW(
+        owner,
+        WideOfLibraryText(message.text, message.utf8 ? EncodingUtf8 : EncodingCodePage).c_str(),
+        WideOfLibraryText(message.title, EncodingCodePage).c_str(), flags);
 }
 
 std::string LibUiHost::ChooseFile(HWND owner, bool save) {
@@ -78,6 +88,31 @@ std::string LibUiHost::ChooseFile(HWND owner, bool save) {
 LibUiHost& DefaultLibUiHost() {
     static LibUiHost host;
     return host;
+}
+
+std::wstring WideOfLibraryText(const std::string& bytes, std::int32_t encoding) {
+    if (bytes.empty() || bytes.size() > 0x3FFFFFFF) return {};
+    const UINT page = encoding == EncodingUtf8 ? CP_UTF8 : CP_ACP;
+    const int length = static_cast<int>(bytes.size());
+    const int wide = MultiByteToWideChar(page, 0, bytes.data(), length, nullptr, 0);
+    if (wide <= 0) return {};
+    std::wstring text(static_cast<std::size_t>(wide), L'\0');
+    MultiByteToWideChar(page, 0, bytes.data(), length, text.data(), wide);
+    return text;
+}
+
+std::string Utf8WindowText(HWND hwnd) {
+    if (!hwnd) return {};
+    const int length = GetWindowTextLengthW(hwnd);
+    if (length <= 0) return {};
+    std::vector<wchar_t> text(static_cast<std::size_t>(length) + 1);
+    const int got = GetWindowTextW(hwnd, text.data(), length + 1);
+    return Utf8FromWide(
+        std::wstring_view(text.data(), got > 0 ? static_cast<std::size_t>(got) : 0));
+}
+
+void SetLibraryText(HWND dlg, int id, const std::string& bytes, std::int32_t encoding) {
+    SetDlgItemTextW(dlg, id, WideOfLibraryText(bytes, encoding).c_str());
 }
 
 }  // namespace wl

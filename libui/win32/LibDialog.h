@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 #include "libui/UiMessage.h"
@@ -40,5 +41,14 @@ class LibUiHost {
 
 // Message boxes and the common file dialogs.
 LibUiHost& DefaultLibUiHost();
+
+// Library text for the wide-character controls: bytes in a LibraryEncoding
+// (UTF-8, or the system's code page) as UTF-16.  Bytes that are not valid
+// in it show as U+FFFD; nothing is dropped silently.
+std::wstring WideOfLibraryText(const std::string& bytes, std::int32_t encoding);
+// A window's whole text, read with the wide-character calls, as UTF-8.
+std::string Utf8WindowText(HWND hwnd);
+// Sets a dialog item's text from library text of the encoding.
+void SetLibraryText(HWND dlg, int id, const std::string& bytes, std::int32_t encoding);
 
 }  // namespace wl

@@ -6,7 +6,7 @@
 //         ReloadLibraries();   // Load(<program folder>\Libs\*.lib, 0)
 //
 // The resources are in res/LibUi.rc (include it into the program's resource
-// script); the editor's text box is a rich edit control ("RichEdit20A",
+// script); the editor's text box is a rich edit control ("RichEdit20W",
 // riched20.dll, which the editor loads itself when the program has not).
 #pragma once
 

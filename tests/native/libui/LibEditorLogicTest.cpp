@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "libui/LibEditorLogic.h"
+#include "tests/support/InfoRecords.h"
 #include "tests/support/Libraries.h"
 
 namespace wl {
@@ -333,6 +334,120 @@ TEST_F(EditorTest, WritesTheLibraryRefusesAreToldNotLost) {
         }
     }
 #endif
+}
+
+// Greek, Polish, emoji and a check mark, as typed (UTF-8).
+const char kAlpha[] = "\xCE\xB1";                                                     // α
+const char kSisyphus[] = "\xCF\x83\xCE\xAF\xCF\x83\xCF\x85\xCF\x86\xCE\xBF\xCF\x82";  // σίσυφος
+const char kZolw[] = "\xC5\xBC\xC3\xB3\xC5\x82w";                                     // żółw
+const char kGrin[] = "\xF0\x9F\x98\x80";                                              // 😀
+const char kCheck[] = "\xE2\x9C\x93";                                                 // ✓
+
+TEST_F(EditorTest, ACodePageLibraryRefusesWhatItsCodePageCannotHoldAndStoresTheRest) {
+    MakeLibrary(path, {{"caf\xE9", "old"}}, {Shorthand});
+    LibEditorLogic ed(path, 1, CodePage1252());
+    ASSERT_TRUE(ed.Open());
+    EXPECT_FALSE(ed.IsUnicode());
+    const std::string cafe = "caf\xC3\xA9";  // café as typed
+    const struct {
+        std::string key, text;
+        const char* refused;  // the character named, "" when stored
+    } typed[] = {
+        {kAlpha, "alpha", kAlpha},
+        {"beta", std::string("b ") + kZolw, "\xC5\xBC"},  // ż: 1252 has no z with a dot
+        {"smile", kGrin, kGrin},
+        {"cr\xC3\xA8me",
+         "cr\xC3\xA8me br\xC3\xBBl\xC3\xA9"
+         "e",
+         ""},  // all in 1252
+    };
+    for (const auto& t : typed) {
+        const auto added = ed.AddTyped(t.key, t.text);
+        if (*t.refused) {
+            EXPECT_NE(added.message.text.find(std::string("\"") + t.refused + "\""),
+                      std::string::npos)
+                << added.message.text;
+            EXPECT_NE(added.message.text.find("Convert the library to Unicode"), std::string::npos);
+            EXPECT_TRUE(added.message.utf8);
+            EXPECT_EQ(added.message.title, "Wordlark - Error");
+            EXPECT_FALSE(added.relist);
+        } else {
+            EXPECT_EQ(added.message.text, "Add data Succeed ");
+        }
+    }
+    EXPECT_NE(ed.AddTyped(kAlpha, "").message.text.find("U+03B1"), std::string::npos);
+    // Save refuses alike and leaves the stored text; what 1252 holds is
+    // stored in it.
+    EXPECT_NE(ed.SaveTyped(cafe, kSisyphus).message.text.find("cannot be stored"),
+              std::string::npos);
+    EXPECT_EQ(ed.SaveTyped(cafe, "\xE2\x82\xAC 5").message.text, "Save Succeed!");  // € is 0x80
+    EXPECT_EQ(ReadLibrary(path),
+              (Pairs{{"caf\xE9", "\x80 5"}, {"cr\xE8me", "cr\xE8me br\xFBl\xE9\x65"}}));
+
+    // The buttons: a key the library cannot hold is one to add (and be told).
+    std::string q, t;
+    ed.ListFrom("", nullptr);
+    ASSERT_TRUE(ed.OnSelectionChanged(1, 0, q, t));
+    ed.OnQueryTyped(cafe);
+    EXPECT_EQ(Enabled(ed), "del");
+    ed.OnQueryTyped(kAlpha);
+    EXPECT_EQ(Enabled(ed), "add del");
+    ed.OnFullTextTyped(kCheck);
+    EXPECT_EQ(Enabled(ed), "add save del");
+    ed.OnFullTextTyped("\xE2\x82\xAC 5");
+    EXPECT_EQ(Enabled(ed), "add del");
+
+    // Not UTF-8, or too long once stored: refused too.
+    std::string stored;
+    EXPECT_FALSE(ed.FromTyped("bad\xFF", stored).empty());
+    EXPECT_FALSE(
+        ed.FromTyped(std::string(1024, 'k'), stored, LibEditorLogic::kMaxKeyBytes).empty());
+    EXPECT_TRUE(ed.FromTyped(std::string(1023, 'k'), stored, LibEditorLogic::kMaxKeyBytes).empty());
+}
+
+TEST_F(EditorTest, AUnicodeLibraryTakesAnyCharacterAsUtf8) {
+    MakeLibrary(path, {}, {.type = Shorthand, .caption = kSisyphus, .encoding = EncodingUtf8});
+    LibEditorLogic ed(path, 1, CodePage1252());
+    ASSERT_TRUE(ed.Open());
+    EXPECT_TRUE(ed.IsUnicode());
+    EXPECT_EQ(ed.Caption(), kSisyphus);
+    EXPECT_EQ(ed.CaptionEncoding(), EncodingUtf8);
+    const std::string text = std::string(kZolw) + " " + kCheck + " " + kGrin;
+    EXPECT_EQ(ed.AddTyped(kSisyphus, text).message.text, "Add data Succeed ");
+    EXPECT_EQ(ed.AddTyped(kAlpha, kGrin).message.text, "Add data Succeed ");
+    ed.ListFrom("", nullptr);
+    ASSERT_EQ(ed.Rows().size(), 2u);
+    EXPECT_EQ(ed.Rows()[1].key, kSisyphus);  // UTF-8 byte order: α before σ
+    EXPECT_EQ(ed.Rows()[1].text, text);
+    // A key of four bytes per character fills the key's bytes, not more.
+    // 😀 x 256 = 1024 bytes
+    std::string grins;
+    for (int i = 0; i < 256; ++i) grins += kGrin;
+    EXPECT_FALSE(ed.AddTyped(grins, "").message.text.empty());
+    EXPECT_EQ(ed.AddTyped(grins, "").message.title, "Wordlark - Error");
+    EXPECT_TRUE(ed.SaveInfo(Shorthand, kZolw, kCheck).empty());
+    ed.Close();
+    Library lib{CodePage1252()};
+    ASSERT_TRUE(lib.Open(path.c_str()));
+    EXPECT_STREQ(lib.GetCaption(), kZolw);
+    EXPECT_STREQ(lib.GetDescription(), kCheck);
+    EXPECT_EQ(lib.GetEncoding(), EncodingUtf8);
+}
+
+TEST_F(EditorTest, ALibraryOfAnUnknownEncodingIsNeverOpenedForEditing) {
+    MakeLibrary(path, kFruit, {.caption = "Newer"});
+    ASSERT_TRUE(test::WriteInfoRecord(path, "DBENCODING", std::string("\x01\0\0\0", 4)));
+    const std::string before = test::ReadBytes(path);
+    LibEditorLogic ed(path, 1, SystemCodePage());
+    EXPECT_FALSE(ed.Open());
+    EXPECT_FALSE(ed.IsOpen());
+    EXPECT_NE(ed.OpenFailure().text.find("newer version of Wordlark"), std::string::npos);
+    EXPECT_FALSE(ed.buttons().importFile);
+    EXPECT_FALSE(ed.WriteInfo(Shorthand, "Renamed", ""));
+    EXPECT_TRUE(ed.SaveInfo(Shorthand, "Renamed", "").empty());
+    EXPECT_EQ(ed.AddTyped("kiwi", "green").message.title, "Wordlark - Error");
+    ed.Close();
+    EXPECT_EQ(test::ReadBytes(path), before);
 }
 
 }  // namespace

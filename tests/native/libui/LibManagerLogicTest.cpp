@@ -9,6 +9,7 @@
 #include "libui/LibManagerLogic.h"
 #include "platform/CodePage.h"
 #include "platform/MemoryRegistry.h"
+#include "tests/support/InfoRecords.h"
 #include "tests/support/Libraries.h"
 
 namespace wl {
@@ -150,6 +151,150 @@ TEST_F(ManagerTest, DoubleByteNamesMayHoldABackslashTrailByte) {
     EXPECT_FALSE(sjis.CheckNewName("a\\b", file).empty());
     LibManagerLogic singleByte(reg, SystemDirectory(), CodePage1252(), libs);
     EXPECT_FALSE(singleByte.CheckNewName("\x95\x5C", file).empty());
+}
+
+TEST_F(ManagerTest, EachRowShowsItsEncodingAndOnlyCodePageLibrariesConvert) {
+    MakeLibrary(mgr.PathOf("a.lib"), {{"x", ""}}, {.caption = "Plain"});
+    MakeLibrary(mgr.PathOf("b.lib"), {{"\xCE\xB1", ""}},
+                {.caption = "\xCE\x95\xCE\xBB\xCE\xBB\xCE\xB7\xCE\xBD\xCE\xB9\xCE\xBA\xCE\xAC",
+                 .encoding = EncodingUtf8});
+    MakeLibrary(mgr.PathOf("c.lib"), {{"y", ""}}, {.caption = "Newer"});
+    ASSERT_TRUE(
+        test::WriteInfoRecord(mgr.PathOf("c.lib"), "DBENCODING", std::string("\x01\0\0\0", 4)));
+    MakeLibrary(mgr.PathOf("d.lib"), {}, {.encoding = EncodingUtf8});  // no caption of its own
+    test::WriteBytes(mgr.PathOf("e.lib"), "not a library");
+    mgr.Fill();
+    ASSERT_EQ(mgr.Rows().size(), 5u);
+
+    const struct {
+        const char* encoding;
+        std::int32_t captionEncoding;
+        bool converts;
+        bool edits;
+    } expected[] = {
+        {"Code page", EncodingCodePage, true, true},
+        {"Unicode (UTF-8)", EncodingUtf8, false, true},
+        {"Unknown (read-only)", EncodingUnknown, false, false},
+        {"Unicode (UTF-8)", EncodingCodePage, false, true},  // its file name
+        {"", EncodingCodePage, false, true},                 // no library: as before
+    };
+    for (int i = 0; i < 5; ++i) {
+        const LibraryRow& r = mgr.Rows()[i];
+        EXPECT_EQ(r.encodingText, expected[i].encoding) << r.path;
+        EXPECT_EQ(r.captionEncoding, expected[i].captionEncoding) << r.path;
+        EXPECT_EQ(mgr.CanConvert(i), expected[i].converts) << r.path;
+        EXPECT_EQ(mgr.ConvertQuestion(i).empty(), !expected[i].converts) << r.path;
+        const auto edit = mgr.EditRow(i);
+        EXPECT_EQ(edit.valid, expected[i].edits) << r.path;
+        EXPECT_EQ(edit.refusal.empty(), expected[i].edits) << r.path;
+    }
+    EXPECT_NE(mgr.EditRow(2).refusal.text.find("newer version of Wordlark"), std::string::npos);
+    EXPECT_TRUE(mgr.ConvertQuestion(0).ask);
+    EXPECT_FALSE(mgr.CanConvert(5));
+}
+
+TEST_F(ManagerTest, ANewLibraryIsUtf8WhenAskedAndItsFileNameStaysInTheCodePage) {
+    const struct {
+        const char* typed;
+        bool unicode;
+        const char* file;  // "" when refused
+        const char* caption;
+    } cases[] = {
+        {"Symbols", true, "Symbols.lib", "Symbols"},
+        {" Caf\xC3\xA9.lib", true, "Caf\xE9.lib", "Caf\xC3\xA9"},  // caption in UTF-8
+        {"Plain", false, "Plain.lib", "Plain"},
+        {"Caf\xC3\xA9 old", false, "Caf\xE9 old.lib", "Caf\xE9 old"},  // caption in the code page
+        {"\xCE\xB1\xCE\xB2", true, "", ""},                            // Greek: no such file name
+        {"bad\xFF", true, "", ""},                                     // not UTF-8
+    };
+    for (const auto& c : cases) {
+        auto made = mgr.CreateLibraryAsTyped(c.typed, Shorthand, c.unicode);
+        EXPECT_EQ(made.created, *c.file != '\0') << c.typed << ": " << made.message.text;
+        if (!made.created) {
+            EXPECT_EQ(made.message.title, "Wordlark - Error") << c.typed;
+            continue;
+        }
+        EXPECT_EQ(made.path, mgr.PathOf(c.file));
+        Library lib{SystemCodePage()};
+        ASSERT_TRUE(lib.Open(made.path.c_str()));
+        EXPECT_EQ(lib.GetEncoding(), c.unicode ? EncodingUtf8 : EncodingCodePage) << c.typed;
+        EXPECT_STREQ(lib.GetCaption(), c.caption);
+        EXPECT_EQ(lib.GetType(), Shorthand);
+        lib.Close();
+        // A code-page library's file stays as every older one: no record.
+        std::string record;
+        EXPECT_EQ(test::ReadInfoRecord(made.path, "DBENCODING", record), c.unicode) << c.typed;
+    }
+}
+
+// Converters as ConvertToUnicode is called, each doing one thing.
+int ConvertForReal(const std::string& path, const CodePage& cp, ImportProgress*, std::string*) {
+    Library lib{cp};
+    if (!lib.Open(path.c_str())) return 0;
+    lib.SetEncoding(EncodingUtf8);  // the test's entries are ASCII
+    return lib.WriteInfo() ? lib.Count() : 0;
+}
+int FailWithReason(const std::string& path, const CodePage&, ImportProgress*, std::string* error) {
+    test::WriteBytes(path + ".new", "half");
+    std::filesystem::remove(path + ".new");
+    *error = "the disk is full";
+    return 0;
+}
+int ClaimWithoutDoing(const std::string&, const CodePage&, ImportProgress*, std::string*) {
+    return 3;
+}
+int StopWhenCancelled(const std::string&, const CodePage&, ImportProgress* progress,
+                      std::string* error) {
+    if (progress && progress->Cancelled()) *error = "cancelled";
+    return 0;
+}
+
+TEST_F(ManagerTest, ConvertCountsOnlyWhenTheFileReadsAsUtf8AfterwardsAndKeepsTicks) {
+    const test::Pairs entries = {{"brb", "be right back"}, {"ty", "thank you"}};
+    const struct {
+        const char* name;
+        LibManagerLogic::Converter converter;
+        bool cancel;
+        bool converted;
+        const char* said;
+    } cases[] = {
+        {"fails", FailWithReason, false, false,
+         "could not be converted to Unicode: the disk is full"},
+        {"claims", ClaimWithoutDoing, false, false, "could not be converted to Unicode"},
+        {"cancelled", StopWhenCancelled, true, false, "was cancelled"},
+        {"converts", ConvertForReal, false, true, "is now a Unicode library"},
+    };
+    for (const auto& c : cases) {
+        const std::string path = mgr.PathOf(std::string(c.name) + ".lib");
+        MakeLibrary(path, entries, {.type = Shorthand});
+        mgr.Fill(true);
+        int row = mgr.RowOfPath(path);
+        ASSERT_GE(row, 0);
+        mgr.SetChecked(row, false);  // not yet written: survives the refill
+        mgr.SetConverter(c.converter);
+        test::RecordingProgress progress(c.cancel ? 0 : -1);
+        const auto result = mgr.Convert(row, &progress);
+        EXPECT_EQ(result.converted, c.converted) << c.name;
+        EXPECT_NE(result.message.text.find(c.said), std::string::npos)
+            << c.name << ": " << result.message.text;
+        if (!c.converted) {
+            EXPECT_NE(result.message.text.find("left as it was"), std::string::npos) << c.name;
+        }
+        EXPECT_EQ(test::ReadLibrary(path), entries) << c.name;
+        row = mgr.RowOfPath(path);
+        ASSERT_GE(row, 0);
+        EXPECT_FALSE(mgr.Rows()[row].checked) << c.name;
+        EXPECT_EQ(mgr.CanConvert(row), !c.converted) << c.name;
+        EXPECT_EQ(mgr.Rows()[row].encodingText, c.converted ? "Unicode (UTF-8)" : "Code page");
+    }
+    // A Unicode library is not converted again.
+    bool called = false;
+    mgr.SetConverter([&](const std::string&, const CodePage&, ImportProgress*, std::string*) {
+        called = true;
+        return 1;
+    });
+    EXPECT_FALSE(mgr.Convert(mgr.RowOfPath(mgr.PathOf("converts.lib")), nullptr).converted);
+    EXPECT_FALSE(called);
 }
 
 }  // namespace

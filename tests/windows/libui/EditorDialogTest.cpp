@@ -235,5 +235,95 @@ TEST_F(EditorDialog, LargeLibraryListsWholeAndCancelStopsIt) {
     EXPECT_TRUE(IsWindow(dlg));  // the Escape did not close the editor
 }
 
+// As typed and as a Unicode library stores them (UTF-8).
+const std::string kAbc = "\xCE\xB1\xCE\xB2\xCE\xB3";    // αβγ
+const std::string kZolw = "\xC5\xBC\xC3\xB3\xC5\x82w";  // żółw
+const std::string kSisyphus =
+    "\xCE\xA3\xCE\xAF\xCF\x83\xCF\x85\xCF\x86\xCE\xBF\xCF\x82";  // Σίσυφος
+const std::string kGrin = "\xF0\x9F\x98\x80";                    // 😀, a surrogate pair
+const std::string kCheck = "\xE2\x9C\x93";                       // ✓
+const std::string kArrow = "\xE2\x86\x92";                       // →
+
+TEST_F(EditorDialog, AUnicodeLibraryShowsAndTakesAnyCharacterThroughTheWideControls) {
+    MakeLibrary(path, {{kAbc, kGrin + " smile"}, {kZolw, "tortoise " + kCheck}},
+                {.type = Shorthand,
+                 .caption = kSisyphus,
+                 .description = kCheck + " done",
+                 .encoding = EncodingUtf8});
+    auto ed = Open();
+    HWND dlg = ed->hwnd();
+    ASSERT_EQ(RowCount(List(dlg)), 2);
+    // In UTF-8 byte order: żółw (C5) before αβγ (CE).
+    EXPECT_EQ(CellUtf8(List(dlg), 0, 0), kZolw);
+    EXPECT_EQ(CellUtf8(List(dlg), 0, 1), "tortoise " + kCheck);
+    EXPECT_EQ(CellUtf8(List(dlg), 1, 0), kAbc);
+    EXPECT_EQ(CellUtf8(List(dlg), 1, 1), kGrin + " smile");
+    EXPECT_EQ(BoxUtf8(dlg, IDC_LIBOPT_NAME), kSisyphus);
+    EXPECT_EQ(BoxUtf8(dlg, IDC_LIBOPT_DESCRIPTION), kCheck + " done");
+
+    Select(List(dlg), {1});
+    EXPECT_EQ(BoxUtf8(dlg, IDC_LIBOPT_QUERY), kAbc);
+    EXPECT_EQ(BoxUtf8(dlg, IDC_LIBOPT_FULLTEXT), kGrin + " smile");
+    EXPECT_FALSE(Enabled(dlg, IDC_LIBOPT_ADD));
+    EXPECT_FALSE(Enabled(dlg, IDC_LIBOPT_SAVE));
+
+    TypeUtf8(dlg, IDC_LIBOPT_FULLTEXT, kGrin + kGrin + " " + kArrow);
+    ASSERT_TRUE(Enabled(dlg, IDC_LIBOPT_SAVE));
+    Click(dlg, IDC_LIBOPT_SAVE);
+    TypeUtf8(dlg, IDC_LIBOPT_QUERY, kSisyphus);
+    TypeUtf8(dlg, IDC_LIBOPT_FULLTEXT, kArrow + "\tend");
+    ASSERT_TRUE(Enabled(dlg, IDC_LIBOPT_ADD));
+    Click(dlg, IDC_LIBOPT_ADD);
+    EXPECT_EQ(host.Texts(), (std::vector<std::string>{"Save Succeed!", "Add data Succeed "}));
+    EXPECT_EQ(ReadLibrary(path), (Pairs{{kZolw, "tortoise " + kCheck},
+                                        {kSisyphus, kArrow + "\tend"},
+                                        {kAbc, kGrin + kGrin + " " + kArrow}}));
+    // Listed from the new key, as it was stored.
+    EXPECT_EQ(CellUtf8(List(dlg), 0, 0), kSisyphus);
+
+    TypeUtf8(dlg, IDC_LIBOPT_NAME, kArrow + " symbols");
+    Click(dlg, IDOK);
+    EXPECT_EQ(ed->Result(), IDOK);
+    Library lib{SystemCodePage()};
+    ASSERT_TRUE(lib.Open(path.c_str()));
+    EXPECT_EQ(std::string(lib.GetCaption()), kArrow + " symbols");
+    EXPECT_EQ(std::string(lib.GetDescription()), kCheck + " done");
+}
+
+TEST_F(EditorDialog, ACodePageLibraryShowsItsTextAndRefusesAGreekLetter) {
+    MakeLibrary(path, {{"caf\xE9", "coffee"}}, {.type = Shorthand, .caption = "Old"});
+    auto ed = Open();
+    HWND dlg = ed->hwnd();
+    ASSERT_EQ(RowCount(List(dlg)), 1);
+    EXPECT_EQ(CellUtf8(List(dlg), 0, 0), "caf\xC3\xA9");  // é of Windows-1252
+
+    TypeUtf8(dlg, IDC_LIBOPT_QUERY, kAbc);
+    TypeUtf8(dlg, IDC_LIBOPT_FULLTEXT, "alpha");
+    ASSERT_TRUE(Enabled(dlg, IDC_LIBOPT_ADD));
+    Click(dlg, IDC_LIBOPT_ADD);
+    ASSERT_EQ(host.shown.size(), 1u);
+    EXPECT_NE(host.shown[0].text.find("\"\xCE\xB1\" (U+03B1) cannot be stored"), std::string::npos)
+        << host.shown[0].text;
+    EXPECT_TRUE(host.shown[0].utf8);
+    TypeUtf8(dlg, IDC_LIBOPT_QUERY, "cr\xC3\xA8me");
+    Click(dlg, IDC_LIBOPT_ADD);
+    EXPECT_EQ(host.Texts().back(), "Add data Succeed ");
+    EXPECT_EQ(ReadLibrary(path), (Pairs{{"caf\xE9", "coffee"}, {"cr\xE8me", "alpha"}}));
+
+    // OK with a name the library cannot hold: told, and the dialog stays.
+    host.shown.clear();
+    TypeUtf8(dlg, IDC_LIBOPT_NAME, "Caf\xC3\xA9 " + kGrin);
+    Click(dlg, IDOK);
+    ASSERT_EQ(host.shown.size(), 1u);
+    EXPECT_NE(host.shown[0].text.find("cannot be stored"), std::string::npos);
+    EXPECT_EQ(ed->Result(), 0);
+    TypeUtf8(dlg, IDC_LIBOPT_NAME, "Caf\xC3\xA9");
+    Click(dlg, IDOK);
+    EXPECT_EQ(ed->Result(), IDOK);
+    Library lib{SystemCodePage()};
+    ASSERT_TRUE(lib.Open(path.c_str()));
+    EXPECT_STREQ(lib.GetCaption(), "Caf\xE9");
+}
+
 }  // namespace
 }  // namespace wl

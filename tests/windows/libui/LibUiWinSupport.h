@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "libui/win32/LibDialog.h"
+#include "platform/win32/WideText.h"
 #include "tests/support/win32/Controls.h"
 
 namespace wl::test {
@@ -40,5 +41,26 @@ struct ScriptedHost : LibUiHost {
         return t;
     }
 };
+
+// A list cell, read with the wide-character message, as UTF-8.
+inline std::string CellUtf8(HWND list, int row, int column) {
+    wchar_t text[1024] = {};
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = 1024;
+    SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    return Utf8FromWide(text);
+}
+// A box's text as UTF-8, and typing UTF-8 into it, with the wide-character
+// messages (as the keyboard types any character).
+inline std::string BoxUtf8(HWND dlg, int id) {
+    return Utf8WindowText(GetDlgItem(dlg, id));
+}
+inline void TypeUtf8(HWND dlg, int id, const std::string& text) {
+    HWND box = GetDlgItem(dlg, id);
+    SendMessageW(box, EM_SETSEL, 0, -1);
+    SendMessageW(box, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(WideFromUtf8(text).c_str()));
+}
 
 }  // namespace wl::test

@@ -10,8 +10,10 @@
 #include <string>
 
 #include "libui/win32/DlgLibManager.h"
+#include "libui/win32/ProgressWindow.h"
 #include "platform/MemoryRegistry.h"
 #include "res/libui_resource.h"
+#include "tests/support/InfoRecords.h"
 #include "tests/support/Libraries.h"
 #include "tests/windows/libui/LibUiWinSupport.h"
 
@@ -110,6 +112,139 @@ TEST_F(ManagerDialog, ListsEveryLibraryAndOkWritesEveryCheckBoxCancelNone) {
 
     auto again = Open();
     EXPECT_FALSE(RowChecked(List(again->hwnd()), RowOf(again->hwnd(), "English")));
+}
+
+// A manager whose editor only counts how often it was asked for.
+struct CountingManager : CDlgLibManager {
+    using CDlgLibManager::CDlgLibManager;
+    bool EditLibrary(const std::string&, int) override {
+        ++edits;
+        return false;
+    }
+    int edits = 0;
+};
+
+const std::string kGreek =
+    "\xCE\x95\xCE\xBB\xCE\xBB\xCE\xB7\xCE\xBD\xCE\xB9\xCE\xBA\xCE\xAC";  // Ελληνικά
+
+TEST_F(ManagerDialog, ShowsEncodingsConvertsCodePageLibrariesAndNeverEditsUnknownOnes) {
+    MakeLibrary(Lib("greek.lib"), {{"\xCE\xB1", ""}},
+                {.caption = kGreek, .description = "\xE2\x9C\x93", .encoding = EncodingUtf8});
+    MakeLibrary(Lib("newer.lib"), {{"x", ""}}, {.caption = "Newer"});
+    ASSERT_TRUE(WriteInfoRecord(Lib("newer.lib"), "DBENCODING", std::string("\x02\0\0\0", 4)));
+    CountingManager m(reg, SystemCodePage(), libs, host);
+    HWND dlg = m.Create(nullptr);
+    ASSERT_NE(dlg, nullptr);
+    HWND list = List(dlg);
+    EXPECT_EQ(ColumnTitle(list, 5), "Encoding");
+    const int english = RowOf(dlg, "English"), phrases = RowOf(dlg, "phrases.lib");
+    const int newer = RowOf(dlg, "Newer"), broken = RowOf(dlg, "broken.lib");
+    int greek = -1;
+    for (int i = 0; i < RowCount(list); ++i)
+        if (CellUtf8(list, i, 0) == kGreek) greek = i;
+    ASSERT_GE(greek, 0);
+    EXPECT_EQ(CellUtf8(list, greek, 3), "\xE2\x9C\x93");
+    const struct {
+        int row;
+        const char* encoding;
+        bool converts;
+    } rows[] = {{english, "Code page", true},
+                {greek, "Unicode (UTF-8)", false},
+                {newer, "Unknown (read-only)", false},
+                {broken, "", false}};
+    for (const auto& r : rows) {
+        EXPECT_EQ(Cell(list, r.row, 5), r.encoding) << r.row;
+        Select(list, {r.row});
+        EXPECT_EQ(Enabled(dlg, IDC_LIBMAN_CONVERT), r.converts) << r.encoding;
+    }
+
+    // Unknown: told, never edited.
+    Select(list, {newer});
+    Click(dlg, IDC_LIBMAN_EDIT);
+    EXPECT_EQ(m.edits, 0);
+    ASSERT_EQ(host.shown.size(), 1u);
+    EXPECT_NE(host.shown[0].text.find("newer version of Wordlark"), std::string::npos);
+
+    // Convert: asked first; while it runs the manager takes no input and
+    // the progress window stands; a failure leaves the library as it was.
+    int calls = 0;
+    bool failing = true;
+    bool sawProgress = false, managerDisabled = false;
+    m.SetConverter(
+        [&](const std::string& path, const CodePage& cp, ImportProgress*, std::string* error) {
+            ++calls;
+            HWND progress = FindWindowA(ProgressWindow::kClassName, nullptr);
+            sawProgress = progress && IsWindowVisible(progress);
+            managerDisabled = !IsWindowEnabled(dlg);
+            if (failing) {
+                *error = "the disk is full";
+                return 0;
+            }
+            Library lib{cp};
+            if (!lib.Open(path.c_str())) return 0;
+            lib.SetEncoding(EncodingUtf8);
+            return lib.WriteInfo();
+        });
+    SetRowChecked(list, phrases, true);  // a tick not yet written
+    Select(list, {english});
+    host.shown.clear();
+    host.answers = {IDCANCEL};
+    Click(dlg, IDC_LIBMAN_CONVERT);
+    EXPECT_EQ(calls, 0);
+    ASSERT_EQ(host.shown.size(), 1u);
+    EXPECT_TRUE(host.shown[0].ask);
+    Click(dlg, IDC_LIBMAN_CONVERT);
+    EXPECT_EQ(calls, 1);
+    EXPECT_TRUE(sawProgress);
+    EXPECT_TRUE(managerDisabled);
+    EXPECT_TRUE(IsWindowEnabled(dlg));
+    EXPECT_EQ(FindWindowA(ProgressWindow::kClassName, nullptr), nullptr);
+    EXPECT_NE(host.Texts().back().find("the disk is full"), std::string::npos);
+    EXPECT_EQ(ReadLibrary(Lib("english.lib")), (Pairs{{"hello", ""}}));
+    EXPECT_EQ(Cell(list, RowOf(dlg, "English"), 5), "Code page");
+
+    failing = false;
+    Select(list, {RowOf(dlg, "English")});
+    Click(dlg, IDC_LIBMAN_CONVERT);
+    EXPECT_EQ(calls, 2);
+    EXPECT_NE(host.Texts().back().find("is now a Unicode library"), std::string::npos);
+    EXPECT_EQ(Cell(list, RowOf(dlg, "English"), 5), "Unicode (UTF-8)");
+    EXPECT_EQ(FirstSelected(list), RowOf(dlg, "English"));
+    EXPECT_FALSE(Enabled(dlg, IDC_LIBMAN_CONVERT));
+    EXPECT_TRUE(RowChecked(list, RowOf(dlg, "phrases.lib")));
+    EXPECT_EQ(ReadLibrary(Lib("english.lib")), (Pairs{{"hello", ""}}));
+}
+
+TEST_F(ManagerDialog, ANewLibraryIsUnicodeUnlessTheBoxIsCleared) {
+    LibManagerLogic logic(reg, SystemDirectory(), SystemCodePage(), libs);
+    const struct {
+        std::string typed;
+        bool clear;
+        const char* file;  // "" when refused
+    } cases[] = {{"Symbols", false, "Symbols.lib"},
+                 {"Plain", true, "Plain.lib"},
+                 {"\xCE\xA9mega", false, ""}};  // no such file name in the code page
+    for (const auto& c : cases) {
+        host.shown.clear();
+        CDlgNewLibrary dialog(logic, host);
+        HWND dlg = dialog.Create(nullptr);
+        ASSERT_NE(dlg, nullptr);
+        EXPECT_TRUE(Checked(dlg, IDC_LIBNEW_UNICODE));
+        if (c.clear) Click(dlg, IDC_LIBNEW_UNICODE);
+        TypeUtf8(dlg, IDC_LIBNEW_NAME, c.typed);
+        Click(dlg, IDOK);
+        if (!*c.file) {
+            EXPECT_EQ(dialog.Result(), 0);
+            ASSERT_EQ(host.shown.size(), 1u);
+            EXPECT_NE(host.shown[0].text.find("code page"), std::string::npos);
+            continue;
+        }
+        ASSERT_EQ(dialog.Result(), IDOK) << c.typed;
+        EXPECT_EQ(dialog.createdPath(), Lib(c.file));
+        Library lib{SystemCodePage()};
+        ASSERT_TRUE(lib.Open(Lib(c.file).c_str()));
+        EXPECT_EQ(lib.GetEncoding(), c.clear ? EncodingCodePage : EncodingUtf8) << c.typed;
+    }
 }
 
 }  // namespace
