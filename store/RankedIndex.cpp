@@ -68,9 +68,22 @@ bool RankedIndex::Build(Library& library, const CodePage& page) {
     auto length = [&](std::uint32_t i) { return starts[i + 1] - starts[i] - 1; };
     std::vector<std::uint32_t> order(n);
     std::iota(order.begin(), order.end(), 0u);
-    std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
-        return Compare(raw.data() + starts[a], length(a), raw.data() + starts[b], length(b)) < 0;
-    });
+    if (page.IsUnicode()) {
+        // Folding is dear: each key is folded once, not at each comparison.
+        std::vector<std::string> folded(n);
+        for (std::uint32_t i = 0; i < n; ++i) folded[i] = page.Fold(raw.data() + starts[i]);
+        std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+            int c = folded[a].compare(folded[b]);
+            if (c) return c < 0;
+            return CompareBytes(raw.data() + starts[a], length(a), raw.data() + starts[b],
+                                length(b)) < 0;
+        });
+    } else {
+        std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+            return Compare(raw.data() + starts[a], length(a), raw.data() + starts[b], length(b)) <
+                   0;
+        });
+    }
 
     keys_.reserve(raw.size());
     offsets_.reserve(std::size_t{n} + 1);
@@ -169,8 +182,8 @@ void RankedIndex::PrefixRange(const char* word, std::uint32_t& first, std::uint3
     first = last = 0;
     if (!built_ || !word) return;
     const std::uint32_t n = Size();
-    lowerWord_ = word;
-    page_->ToLower(lowerWord_.data());
+    const bool unicode = page_->IsUnicode();
+    lowerWord_ = page_->Fold(word);
     const std::size_t m = lowerWord_.size();
     auto lo = [](std::uint32_t from, std::uint32_t to, auto before) {
         while (from < to) {
@@ -195,6 +208,11 @@ void RankedIndex::PrefixRange(const char* word, std::uint32_t& first, std::uint3
     // From there, the keys whose lower-cased form begins with the word's: in
     // steps growing from 1, then halving, as most ranges are short.
     auto begins = [&](std::uint32_t i) {
+        if (unicode) {
+            // A fold may be longer or shorter than the key: the whole key.
+            scratch_ = page_->Fold(Key(i));
+            return scratch_.compare(0, m, lowerWord_) == 0;
+        }
         std::uint32_t length = KeyLength(i);
         if (length < m) return false;
         scratch_.assign(Key(i), std::min<std::size_t>(length, m + 1));
