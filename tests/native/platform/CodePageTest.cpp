@@ -93,6 +93,22 @@ TEST(Utf8Page, FoldsFullyAndComposes) {
     EXPECT_EQ(CodePage1252().Fold("\xC9T\xC9"), "\xE9t\xE9");  // a code page: ToLower
 }
 
+// Latin, Greek and Cyrillic fold by a table, one character at a time; with
+// an ideograph after them utf8proc folds the whole text, which must agree.
+TEST(Utf8Page, TheTableFoldsAsUtf8procDoes) {
+    const char32_t after[] = {0, 'a', 'I', 0xDF, 0x130, 0x3A3, 0x3C2, 0x345, 0x301, 0x41F, 0x1E9E};
+    const CodePage& page = Utf8Page();
+    for (char32_t c = 0x80; c < 0x530; ++c) {
+        for (char32_t d : after) {
+            std::string text;
+            AppendUtf8(c, text);
+            if (d) AppendUtf8(d, text);
+            ASSERT_EQ(page.Fold(text + "\u4E00"), page.Fold(text) + "\u4E00")
+                << std::hex << std::uint32_t{c} << " " << std::uint32_t{d};
+        }
+    }
+}
+
 // CompareNoCase is 0 exactly when the folds are equal and otherwise orders
 // as the folds' bytes, whatever its shortcut over an ASCII start takes.
 TEST(Utf8Page, ComparesAsTheFoldsDo) {
