@@ -43,6 +43,12 @@ void ReadInt(const DBT& value, std::int32_t& field) {
     if (value.data && n) std::memcpy(&field, value.data, n);
 }
 
+bool IsAscii(std::string_view text) {
+    for (char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+}
+
 // Single-byte, ASCII-only case-insensitive equality (_stricmp in the C
 // locale).
 bool EqualNoCaseAscii(const char* a, const char* b) {
@@ -540,12 +546,11 @@ int Library::Walk(LibraryEntry& entry, std::uint32_t positioning) {
     // A UTF-8 library's record is delivered only when well-formed.
     auto deliverable = [&] {
         if (encoding_ != EncodingUtf8) return true;
+        if (!scrambled_) return Deliverable(key.data, key.size, data.data, data.size);
         writeKey_.assign(static_cast<const char*>(key.data), key.size);
         writeText_.assign(static_cast<const char*>(data.data), data.size);
-        if (scrambled_) {
-            Unscramble(writeKey_.data(), writeKey_.size());
-            Unscramble(writeText_.data(), writeText_.size());
-        }
+        Unscramble(writeKey_.data(), writeKey_.size());
+        Unscramble(writeText_.data(), writeText_.size());
         return Deliverable(writeKey_.data(), key.size, writeText_.data(), data.size);
     };
     int result = cursor_->get(cursor_, &key, &data, positioning);
@@ -559,11 +564,14 @@ int Library::Walk(LibraryEntry& entry, std::uint32_t positioning) {
         std::size_t nul = keyScratch_.find('\0');
         if (nul != std::string::npos) keyScratch_.resize(nul);
         std::size_t length = key.size;
-        if (encoding_ == EncodingUtf8) {
-            keyScratch_ = Utf8Page().Fold(keyScratch_);
+        if (encoding_ != EncodingUtf8) {
+            codePage_.ToLower(keyScratch_.data());
+        } else if (IsAscii(keyScratch_)) {
+            Utf8Page().ToLower(keyScratch_.data());  // the fold of ASCII
             length = keyScratch_.size();
         } else {
-            codePage_.ToLower(keyScratch_.data());
+            keyScratch_ = Utf8Page().Fold(keyScratch_);
+            length = keyScratch_.size();
         }
         std::size_t pos = keyScratch_.find(lowerWord_);
         if (pos == std::string::npos) return 0;

@@ -80,6 +80,7 @@ int LibrarySet::Load(const char* pattern, int loadAll) {
         if (libraries_[i].GetEncoding() == EncodingUtf8) unicode_ = true;
     }
     mergeKeys_.assign(paths_.size(), std::string());
+    mergeFresh_.assign(paths_.size(), 0);
     return opened ? 1 : 0;
 }
 
@@ -91,6 +92,7 @@ void LibrarySet::UnloadAll() {
     checked_.clear();
     unicode_ = false;
     mergeKeys_.clear();
+    mergeFresh_.clear();
     ranked_.Reset(0);
     context_.Close();
     contextLibrary_ = -1;
@@ -241,7 +243,7 @@ int LibrarySet::FindFirst(const TypedWord& word, LibraryEntry& entry, int mode,
             continue;
         }
         if (!libraries_[i].Search(w, slot, mode) || !Eligible(slot)) continue;
-        if (unicode_) mergeKeys_[static_cast<std::size_t>(i)] = MergeKey(slot.key(), slot.encoding);
+        mergeFresh_[static_cast<std::size_t>(i)] = 0;
         if (best < 0 || Before(i, best)) best = i;
     }
     if (best < 0) return 0;
@@ -261,10 +263,19 @@ int LibrarySet::FindNext(LibraryEntry& entry) {
 
 // Whether slot i's head goes before (or, as the later library, with) slot
 // best's.
-bool LibrarySet::Before(int i, int best) const {
+bool LibrarySet::Before(int i, int best) {
     if (!unicode_) return codePage_.CompareNoCase(slots_[i].key(), slots_[best].key()) <= 0;
-    return CompareBytes(mergeKeys_[static_cast<std::size_t>(i)],
-                        mergeKeys_[static_cast<std::size_t>(best)]) <= 0;
+    return CompareBytes(SlotMergeKey(i), SlotMergeKey(best)) <= 0;
+}
+
+// Slot i's MergeKey, made when it is first compared.
+const std::string& LibrarySet::SlotMergeKey(int i) {
+    const auto k = static_cast<std::size_t>(i);
+    if (!mergeFresh_[k]) {
+        mergeKeys_[k] = MergeKey(slots_[i].keyString(), slots_[i].encoding);
+        mergeFresh_[k] = 1;
+    }
+    return mergeKeys_[k];
 }
 
 // Hands slot best over to the caller's entry (its zero-terminated key and
@@ -275,10 +286,11 @@ int LibrarySet::Deliver(int best, LibraryEntry& entry) {
     entry.TakeFrom(slot);
     entry.type = slot.type;
     entry.encoding = slot.encoding;
-    if (!StillLoaded(best, true))
+    mergeFresh_[static_cast<std::size_t>(best)] = 0;
+    if (StillLoaded(best, true))
+        libraries_[best].Next(slot);
+    else
         slot.Clear();
-    else if (libraries_[best].Next(slot) && unicode_)
-        mergeKeys_[static_cast<std::size_t>(best)] = MergeKey(slot.key(), slot.encoding);
     return 1;
 }
 

@@ -168,7 +168,8 @@ class LibrarySet {
   private:
     std::string SwitchKey(const char* path) const;
     bool Eligible(const LibraryEntry& slot) const;
-    bool Before(int i, int best) const;
+    bool Before(int i, int best);
+    const std::string& SlotMergeKey(int i);
     int Deliver(int best, LibraryEntry& entry);
     bool StillLoaded(int i, bool quick);
     bool RankedAhead(int a, int b) const;
@@ -195,6 +196,7 @@ class LibrarySet {
     int count_ = 0;
     bool unicode_ = false;  // a UTF-8 library is loaded: the merge compares folded UTF-8
     std::vector<std::string> mergeKeys_;  // each slot's MergeKey, while unicode_
+    std::vector<char> mergeFresh_;        // whether mergeKeys_[i] is the current slot's
     std::deque<Library> libraries_;
     using Clock = std::chrono::steady_clock;
     Clock::duration checkInterval_ = std::chrono::milliseconds(100);

@@ -173,7 +173,9 @@ bool LibrarySet::DeliverRanked(int library, std::uint32_t position, LibraryEntry
     // where it has one.
     std::string id(reinterpret_cast<const char*>(&type), sizeof type);
     std::string utf8;
-    if (unicode_ && Recode(found, encoding, EncodingUtf8, utf8))
+    if (unicode_ && encoding == EncodingUtf8)
+        id += found;
+    else if (unicode_ && Recode(found, encoding, EncodingUtf8, utf8))
         id += utf8;
     else
         id.append(1, encoding == EncodingUtf8 ? 'u' : 'c').append(found);
@@ -184,7 +186,10 @@ bool LibrarySet::DeliverRanked(int library, std::uint32_t position, LibraryEntry
         if (!r.taking[k] || libraries_[j].GetType() != type) continue;
         std::uint32_t at = position;
         const std::int32_t its = libraries_[j].GetEncoding();
-        if (!Recode(found, encoding, its, key)) continue;
+        if (its == encoding)
+            key = found;
+        else if (!Recode(found, encoding, its, key))
+            continue;
         const auto length = static_cast<std::uint32_t>(key.size());
         if (j != library) {
             const RankedIndex& other = r.indexes[k];

@@ -10,6 +10,15 @@ namespace wl {
 
 namespace {
 
+// Whether the first n bytes are ASCII: then, with n one past the word, the
+// fold of the key's start is its lower case, as no character that follows
+// can join the last of them.
+bool AsciiStart(const char* key, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i)
+        if (static_cast<unsigned char>(key[i]) >= 0x80) return false;
+    return true;
+}
+
 int CompareBytes(const char* a, std::uint32_t aLength, const char* b, std::uint32_t bLength) {
     int c = std::memcmp(a, b, std::min(aLength, bLength));
     if (c) return c < 0 ? -1 : 1;
@@ -199,21 +208,22 @@ void RankedIndex::PrefixRange(const char* word, std::uint32_t& first, std::uint3
     // key, kept together so that the search stays in a few cache lines),
     // then among the keys between two samples.
     const auto samples = static_cast<std::uint32_t>(sampleStarts_.size());
-    std::uint32_t s = lo(0, samples, [&](std::uint32_t j) {
-        return page_->CompareNoCase(samples_.data() + sampleStarts_[j], word) < 0;
-    });
+    auto below = [&](const char* key) { return page_->CompareNoCase(key, word) < 0; };
+    std::uint32_t s =
+        lo(0, samples, [&](std::uint32_t j) { return below(samples_.data() + sampleStarts_[j]); });
     std::uint32_t from = s == 0 ? 0 : (s - 1) * kSample + 1;
     std::uint32_t to = std::min(n, s * kSample);
-    first = lo(from, to, [&](std::uint32_t i) { return page_->CompareNoCase(Key(i), word) < 0; });
+    first = lo(from, to, [&](std::uint32_t i) { return below(Key(i)); });
     // From there, the keys whose lower-cased form begins with the word's: in
     // steps growing from 1, then halving, as most ranges are short.
+    // In a UTF-8 library, a key not below the word begins with it when it
+    // is below the word and a byte 0xFF (which no fold of well-formed text
+    // holds, and which folds as itself).
+    if (unicode) wordHigh_.assign(word).push_back('\xFF');
     auto begins = [&](std::uint32_t i) {
-        if (unicode) {
-            // A fold may be longer or shorter than the key: the whole key.
-            scratch_ = page_->Fold(Key(i));
-            return scratch_.compare(0, m, lowerWord_) == 0;
-        }
         std::uint32_t length = KeyLength(i);
+        if (unicode && !AsciiStart(Key(i), std::min<std::size_t>(length, m + 1)))
+            return page_->CompareNoCase(Key(i), wordHigh_.c_str()) < 0;
         if (length < m) return false;
         scratch_.assign(Key(i), std::min<std::size_t>(length, m + 1));
         page_->ToLower(scratch_.data());

@@ -105,6 +105,7 @@ class RankedIndex {
     std::vector<std::uint32_t> sampleStarts_;
     mutable std::string scratch_;
     mutable std::string lowerWord_;
+    mutable std::string wordHigh_;
 };
 
 // One library's candidates for a word in ranked order: the weighted keys of
