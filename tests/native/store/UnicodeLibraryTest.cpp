@@ -7,6 +7,8 @@
 
 #include "platform/CodePage.h"
 #include "platform/MemoryRegistry.h"
+#include "store/ContextWriter.h"
+#include "store/LibraryContextModel.h"
 #include "tests/native/store/StoreTestSupport.h"
 
 namespace wl::test {
@@ -184,6 +186,38 @@ TEST_F(UnicodeLibraryTest, BothEncodingsMergeInOneListByTheirFolds) {
     ASSERT_EQ(set.FindFirstRanked(TypedWord{"x", "x"}, e, 1, 1), 0);
     ASSERT_EQ(set.FindRankedKey("CAFE", e), 1);
     EXPECT_EQ(Shown(e) + "=" + e.textString(), "cafe@u=from u");
+}
+
+// The context data's words are folded as the library's keys are, so that a
+// model written in capitals finds the library's words.
+TEST_F(UnicodeLibraryTest, ContextDataOfAUtf8LibraryHoldsFoldedWords) {
+    Make("u.lib", EncodingUtf8,
+         NoTexts({"\u03A3\u03AF\u03C3\u03C5\u03C6\u03BF\u03C2", "Stra\u00DFe", "rock"}));
+    const std::string path = dir / "u.lib";
+    WriteBytes(dir / "m.arpa",
+               "\\data\\\nngram 1=3\nngram 2=2\n\n\\1-grams:\n"
+               "-1\t\u03A3\u038A\u03A3\u03A5\u03A6\u039F\u03A3\t-0.2\n-1\tSTRASSE\n-1\trock\n\n"
+               "\\2-grams:\n-0.5\t\u03A3\u038A\u03A3\u03A5\u03A6\u039F\u03A3\trock\n"
+               "-0.7\t\u03A3\u038A\u03A3\u03A5\u03A6\u039F\u03A3\tSTRASSE\n\n\\end\\\n");
+    {
+        Library lib{CodePage1252()};
+        ASSERT_EQ(lib.Open(path.c_str()), 1);
+        const ContextWriteResult written = WriteContextData(lib, dir / "m.arpa", 0);
+        ASSERT_TRUE(written.ok) << written.error;
+    }
+    LibraryContextModel model;
+    ASSERT_TRUE(model.Open(path));
+    const ContextModel::WordId sisyphus =
+        model.Id(Utf8Page().Fold("\u03A3\u03AF\u03C3\u03C5\u03C6\u03BF\u03C2"));
+    const ContextModel::WordId rock = model.Id("rock"), street = model.Id("strasse");
+    ASSERT_NE(sisyphus, ContextModel::kNoWord);
+    ASSERT_NE(street, ContextModel::kNoWord);
+    std::vector<ContextModel::Entry> after;
+    float backoff = 0;
+    ASSERT_TRUE(model.Lookup(&sisyphus, 1, after, backoff));
+    ASSERT_EQ(after.size(), 2u);
+    EXPECT_TRUE((after[0].word == rock && after[1].word == street) ||
+                (after[0].word == street && after[1].word == rock));
 }
 
 TEST_F(UnicodeLibraryTest, ALibraryOfAnUnknownEncodingOffersNothing) {
