@@ -16,6 +16,17 @@ class CandidateSource {
     virtual int FindFirst(const char* word, LibraryEntry& entry, int matchMode, int enableWord,
                           int enableShorthand) = 0;
     virtual int FindNext(LibraryEntry& entry) = 0;
+    // The lookups with the word in both encodings (TypedWord): code-page
+    // libraries answer for word.codePage, Unicode ones for word.utf8.  A
+    // source without Unicode libraries looks up word.codePage.
+    virtual int FindFirst(const TypedWord& word, LibraryEntry& entry, int mode,
+                          int dictionaryEnabled, int shorthandEnabled) {
+        return FindFirst(word.codePage, entry, mode, dictionaryEnabled, shorthandEnabled);
+    }
+    virtual int FindFirstRanked(const TypedWord& word, LibraryEntry& entry, int dictionaryEnabled,
+                                int shorthandEnabled) {
+        return FindFirstRanked(word.codePage, entry, dictionaryEnabled, shorthandEnabled);
+    }
     // The smart order: the most likely candidates first, letter case
     // ignored in matching.  A source without it offers nothing.
     virtual int FindFirstRanked(const char* word, LibraryEntry& entry, int enableWord,
@@ -47,6 +58,14 @@ class LibrarySource : public CandidateSource {
         return set_.FindFirst(word, entry, matchMode, enableWord, enableShorthand);
     }
     int FindNext(LibraryEntry& entry) override { return set_.FindNext(entry); }
+    int FindFirst(const TypedWord& word, LibraryEntry& entry, int mode, int dictionaryEnabled,
+                  int shorthandEnabled) override {
+        return set_.FindFirst(word, entry, mode, dictionaryEnabled, shorthandEnabled);
+    }
+    int FindFirstRanked(const TypedWord& word, LibraryEntry& entry, int dictionaryEnabled,
+                        int shorthandEnabled) override {
+        return set_.FindFirstRanked(word, entry, dictionaryEnabled, shorthandEnabled);
+    }
     int FindFirstRanked(const char* word, LibraryEntry& entry, int enableWord,
                         int enableShorthand) override {
         return set_.FindFirstRanked(word, entry, enableWord, enableShorthand);

@@ -13,8 +13,15 @@
 //   import   ImportWordList of a 1,000,000-word file, ImportText of 200,000
 //            pairs.
 //   export   ExportText of 1,000,000 entries.
+//   unicode  the English word list (wamerican's, as the English Dictionary
+//            has it) in a code-page library and in a UTF-8 one, each with
+//            the same weights: the plain and the ranked page for random 1
+//            to 4 letter prefixes (a fifth of them capitalised), and the
+//            ranked index's build time, side by side with their ratio; then
+//            the same with every vowel accented (a to a-acute, ...), so that
+//            most keys are not ASCII in either library.
 //
-//   store_bench [lookup] [import] [export]     (all three without arguments)
+//   store_bench [lookup] [import] [export] [unicode]    (all without arguments)
 //
 // Every file is made in a temporary folder that is removed at the end.
 #include <algorithm>
@@ -31,6 +38,8 @@
 #include <vector>
 
 #include "platform/CodePage.h"
+#include "platform/Directory.h"
+#include "platform/Registry.h"
 #include "store/Library.h"
 #include "store/LibrarySet.h"
 #include "tests/support/Files.h"
@@ -466,6 +475,170 @@ void BenchExport() {
     std::printf("  ExportText, %d entries: %.2f s\n", n, Seconds(start));
 }
 
+// The capital of a 1252 letter that has one in the Latin-1 range.
+char Upper1252(char c) {
+    const auto b = static_cast<unsigned char>(c);
+    if ((b >= 'a' && b <= 'z') || (b >= 0xE0 && b <= 0xFE && b != 0xF7))
+        return static_cast<char>(b - 0x20);
+    return c;
+}
+
+// The keys of a page, as UTF-8 (a code-page library's through the code
+// page), to compare the pages of the two encodings.
+std::vector<std::string> Utf8Keys(const Page& page, bool codePage) {
+    std::vector<std::string> keys;
+    for (const auto& [key, text] : page) {
+        std::string utf8;
+        if (!codePage) {
+            utf8 = key;
+        } else {
+            for (unsigned char c : key) wl::AppendUtf8(c, utf8);  // Latin-1 part of 1252
+        }
+        keys.push_back(utf8);
+    }
+    return keys;
+}
+
+void BenchUnicode(bool accented) {
+    const char* listPath = "/usr/share/dict/american-english";
+    std::FILE* list = std::fopen(listPath, "rb");
+    if (!list) {
+        std::printf("Unicode: no word list at %s\n", listPath);
+        return;
+    }
+    // Words that 1252 holds with the same byte as their code point (all but
+    // a handful), each in both forms.
+    const wl::CodePage& page = wl::CodePage1252();
+    std::vector<std::string> utf8Words, cpWords;
+    char line[256];
+    while (std::fgets(line, sizeof line, list)) {
+        std::string w(line, std::strcspn(line, "\r\n"));
+        std::string cp;
+        if (w.empty() || !page.FromUtf8(w, cp)) continue;
+        if (accented) {
+            // a e i o u and their capitals, acute: one byte in 1252, two in UTF-8.
+            static const char kPlain[] = "aeiouAEIOU";
+            static const unsigned char kAcute[] = {0xE1, 0xE9, 0xED, 0xF3, 0xFA,
+                                                   0xC1, 0xC9, 0xCD, 0xD3, 0xDA};
+            for (char& c : cp)
+                if (const char* at = std::strchr(kPlain, c); at && c)
+                    c = static_cast<char>(kAcute[at - kPlain]);
+            w.clear();
+            for (unsigned char c : cp) wl::AppendUtf8(c, w);
+        }
+        utf8Words.push_back(w);
+        cpWords.push_back(cp);
+    }
+    std::fclose(list);
+    const int n = static_cast<int>(utf8Words.size());
+    std::printf("Unicode: the same %d English words%s in a code-page and a UTF-8 library\n", n,
+                accented ? ", every vowel accented," : "");
+    WordMaker maker;
+    std::vector<std::uint32_t> weights(utf8Words.size());
+    {
+        std::vector<std::size_t> order(weights.size());
+        for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+        std::shuffle(order.begin(), order.end(), maker.rng());
+        for (std::size_t rank = 0; rank < order.size(); ++rank)
+            weights[order[rank]] = static_cast<std::uint32_t>(1000000000 / (rank + 1));
+    }
+    // Queries: 1 to 4 characters of a word, a fifth of them with a capital.
+    std::vector<std::string> utf8Queries, cpQueries;
+    std::uniform_int_distribution<std::size_t> pick(0, utf8Words.size() - 1);
+    std::uniform_int_distribution<int> length(1, 4), capital(0, 4);
+    for (int i = 0; i < kQueries; ++i) {
+        const std::string& w = cpWords[pick(maker.rng())];
+        std::string q = w.substr(0, std::min<std::size_t>(w.size(), length(maker.rng())));
+        if (capital(maker.rng()) == 0) q[0] = Upper1252(q[0]);
+        std::string u;
+        for (unsigned char c : q) wl::AppendUtf8(c, u);
+        cpQueries.push_back(q);
+        utf8Queries.push_back(u);
+    }
+    wl::test::TempDir cpDir, utf8Dir;
+    auto make = [&](const std::string& path, std::int32_t encoding,
+                    const std::vector<std::string>& words) {
+        Library lib(page);
+        lib.Open(path.c_str());
+        lib.SetEncoding(encoding);
+        lib.WriteInfo();
+        std::vector<std::pair<std::string, std::string>> entries;
+        for (const auto& w : words) entries.emplace_back(w, std::string());
+        PutAll(lib, entries);
+        for (std::size_t i = 0; i < words.size(); ++i) {
+            LibraryEntry e;
+            e.SetKey(words[i].data(), static_cast<std::uint32_t>(words[i].size()));
+            lib.SetWeight(e, weights[i]);
+        }
+    };
+    make(cpDir / "english.lib", wl::EncodingCodePage, cpWords);
+    make(utf8Dir / "english.lib", wl::EncodingUtf8, utf8Words);
+    LibrarySet cpSet(wl::SystemRegistry(), wl::SystemDirectory(), page);
+    LibrarySet utf8Set(wl::SystemRegistry(), wl::SystemDirectory(), page);
+    cpSet.Load((cpDir / "*.lib").c_str(), 1);
+    utf8Set.Load((utf8Dir / "*.lib").c_str(), 1);
+    auto start = Clock::now();
+    cpSet.PrepareRanked();
+    const double cpBuild = Seconds(start);
+    start = Clock::now();
+    utf8Set.PrepareRanked();
+    const double utf8Build = Seconds(start);
+
+    auto plain = [](LibrarySet& set, const wl::TypedWord& word) {
+        Page out;
+        LibraryEntry e;
+        for (int ok = set.FindFirst(word, e, wl::MATCH_PREFIX, 1, 1);
+             ok && static_cast<int>(out.size()) < kPage; ok = set.FindNext(e))
+            out.emplace_back(std::string(e.keyBytes()), std::string(e.textBytes()));
+        return out;
+    };
+    auto ranked = [](LibrarySet& set, const wl::TypedWord& word) {
+        Page out;
+        LibraryEntry e;
+        for (int ok = set.FindFirstRanked(word, e, 1, 1);
+             ok && static_cast<int>(out.size()) < kPage; ok = set.FindNextRanked(e))
+            out.emplace_back(std::string(e.keyBytes()), std::string(e.textBytes()));
+        return out;
+    };
+    // The pages of the same queries, compared as UTF-8.
+    int plainDiffer = 0, rankedDiffer = 0;
+    for (std::size_t i = 0; i < 2000; ++i) {
+        const wl::TypedWord cp{cpQueries[i].c_str(), nullptr}, u{nullptr, utf8Queries[i].c_str()};
+        if (Utf8Keys(plain(cpSet, cp), true) != Utf8Keys(plain(utf8Set, u), false)) ++plainDiffer;
+        if (Utf8Keys(ranked(cpSet, cp), true) != Utf8Keys(ranked(utf8Set, u), false))
+            ++rankedDiffer;
+    }
+    auto cpWord = [](const std::string& q) { return wl::TypedWord{q.c_str(), nullptr}; };
+    auto utf8Word = [](const std::string& q) { return wl::TypedWord{nullptr, q.c_str()}; };
+    Stats cpPlain =
+        TimePages(cpQueries, [&](const std::string& q) { return plain(cpSet, cpWord(q)); });
+    Stats uPlain =
+        TimePages(utf8Queries, [&](const std::string& q) { return plain(utf8Set, utf8Word(q)); });
+    Stats cpRanked =
+        TimePages(cpQueries, [&](const std::string& q) { return ranked(cpSet, cpWord(q)); });
+    Stats uRanked =
+        TimePages(utf8Queries, [&](const std::string& q) { return ranked(utf8Set, utf8Word(q)); });
+    auto row = [](const char* what, const Stats& cp, const Stats& u) {
+        std::printf("  %-14s %8.2f / %8.2f %8.2f / %8.2f   %5.2fx", what, cp.median, cp.p99,
+                    u.median, u.p99, u.median / cp.median);
+        if (cp.cpuMedian >= 0)
+            std::printf("   (processor: %.2f / %.2f us, %.2fx)", cp.cpuMedian, u.cpuMedian,
+                        u.cpuMedian / cp.cpuMedian);
+        std::printf("\n");
+    };
+    std::printf("  %-14s %19s %19s   %s\n", "page", "code page med/p99 us", "UTF-8 med/p99 us",
+                "UTF-8 / code page");
+    row("plain", cpPlain, uPlain);
+    row("ranked", cpRanked, uRanked);
+    std::printf("  ranked index: built in %.3f s (code page), %.3f s (UTF-8); %.1f / %.1f MB\n",
+                cpBuild, utf8Build, static_cast<double>(cpSet.RankedBytes()) / 1e6,
+                static_cast<double>(utf8Set.RankedBytes()) / 1e6);
+    std::printf(
+        "  of 2000 pages, %d plain and %d ranked differ between the two (byte order of\n"
+        "  accented letters, and sharp s folded to ss)\n",
+        plainDiffer, rankedDiffer);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -478,5 +651,9 @@ int main(int argc, char** argv) {
     if (wanted("lookup")) BenchLookup();
     if (wanted("import")) BenchImport();
     if (wanted("export")) BenchExport();
+    if (wanted("unicode")) {
+        BenchUnicode(false);
+        BenchUnicode(true);
+    }
     return 0;
 }

@@ -191,6 +191,12 @@ bool CodePage::ToUtf8(std::string_view text, std::string& out) const {
     return true;
 }
 
+std::string CodePage::Fold(std::string_view text) const {
+    std::string folded(text);
+    ToLower(folded.data());
+    return folded;
+}
+
 bool NextUtf8(std::string_view text, std::size_t& at, char32_t& c) {
     if (at >= text.size()) return false;
     const auto b0 = static_cast<unsigned char>(text[at]);

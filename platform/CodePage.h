@@ -1,5 +1,5 @@
-// Character classification and case handling of the system's ANSI code page.
-// All text of the program is 8-bit multibyte text in that code page.
+// Character classification and case handling of the system's ANSI code page,
+// and of UTF-8 (Utf8Page), the encoding of Unicode libraries.
 #pragma once
 
 #include <cstddef>
@@ -30,6 +30,12 @@ class CodePage {
     // holds the converted text on success and is unspecified otherwise.
     // The default knows ASCII only.
     virtual bool ToUtf8(std::string_view text, std::string& out) const;
+    // Whether this is UTF-8 (Utf8Page) rather than a code page.
+    virtual bool IsUnicode() const { return false; }
+    // The form in which text is matched with letter case ignored: two texts
+    // are equal but for case when their folded forms are equal.  A code
+    // page answers ToLower of a copy.
+    virtual std::string Fold(std::string_view text) const;
 };
 
 // Reads the UTF-8 character at text[at] into c and moves at past it; false
@@ -45,6 +51,22 @@ void AppendUtf8(char32_t c, std::string& out);
 const CodePage& CodePage1252();
 // Shift-JIS (932), a double-byte code page, for the double-byte paths.
 const CodePage& CodePage932();
+
+// UTF-8, the encoding of Unicode libraries, on utf8proc.  Fold is Unicode's
+// full case folding followed by canonical composition (NFC), so that
+// "Straße" and "STRASSE" fold alike, as do "ΣΊΣΥΦΟΣ" and "σίσυφος", and a
+// letter typed composed (é) and one stored decomposed (e and a combining
+// acute) match; the neutral fold, not the Turkish one (İ folds to i and a
+// combining dot above, I to i).  Bytes that are not well-formed UTF-8 are
+// kept as they are.  CompareNoCase orders by the folded forms' bytes (that
+// is, by code points), so it answers 0 exactly when the folded forms are
+// equal.  ToLower, which cannot change a length, lower-cases ASCII only.
+// IsAlpha and IsAlphaNumeric, which see single bytes: ASCII letters (and
+// digits), and every byte that can be part of a multibyte character
+// (0x80 to 0xF4), so that a word is never cut inside a character; no lead
+// bytes (the double-byte stepping of code pages does not apply).  FromUtf8
+// copies well-formed UTF-8.
+const CodePage& Utf8Page();
 
 // The code page the program works in: the system's in the Windows build,
 // 1252 natively.  Only the entry points call it (the main program, wlib, the

@@ -7,6 +7,9 @@ WORDLARK_DB_MINGW="$WORDLARK_CACHE/db5.3-mingw64"
 # yaml-cpp for MinGW, likewise keyed by Debian's source version.
 WORDLARK_YAML_KEY=0.7.0+dfsg-8
 WORDLARK_YAML_MINGW="$WORDLARK_CACHE/yaml-cpp-mingw64"
+# utf8proc for MinGW, likewise keyed by Debian's source version.
+WORDLARK_UTF8PROC_KEY=2.8.0-1
+WORDLARK_UTF8PROC_MINGW="$WORDLARK_CACHE/utf8proc-mingw64"
 # The US English language model of pocketsphinx-en-us as ARPA text, written
 # by sphinx_lm_convert built from Debian's sphinxbase source with
 # cmake/sphinxbase-arpa.patch; keyed by that source's version and the patch.
@@ -14,7 +17,7 @@ WORDLARK_LM_KEY=0.8+5prealpha+1-16-p1
 WORDLARK_LM_DIR="$WORDLARK_CACHE/en-us-lm"
 WORDLARK_WINE=/usr/lib/wine/wine64
 WORDLARK_WINESERVER=/usr/lib/wine/wineserver
-export WORDLARK_CACHE WORDLARK_DB_MINGW WORDLARK_YAML_MINGW WORDLARK_LM_DIR WORDLARK_WINE
+export WORDLARK_CACHE WORDLARK_DB_MINGW WORDLARK_YAML_MINGW WORDLARK_UTF8PROC_MINGW WORDLARK_LM_DIR WORDLARK_WINE
 export WORDLARK_WINESERVER
 # Wine takes the ANSI code page and the keyboard's characters from the
 # locale.  The tests and the demonstration expect an English Windows

@@ -54,8 +54,8 @@ struct Arpa {
 
     std::uint32_t Intern(std::string_view word, const CodePage& page) {
         scratch.assign(word);
-        page.ToLower(scratch.data());
         scratch.resize(std::strlen(scratch.c_str()));
+        scratch = page.Fold(scratch);
         auto [it, added] = ids.try_emplace(scratch, static_cast<std::uint32_t>(words.size()));
         if (added) {
             words.push_back(scratch);
@@ -366,8 +366,8 @@ ContextWriteResult WriteContextData(Library& library, const std::string& arpaPat
     std::string lower;
     if (!library.IsOpen() || !library.ForEachKey([&](const Library::KeyInfo& info) {
             lower.assign(info.key, info.length);
-            page.ToLower(lower.data());
-            keys.insert(lower.c_str());
+            lower.resize(std::strlen(lower.c_str()));
+            keys.insert(page.Fold(lower));
             return true;
         })) {
         result.error = std::string(library.GetPath()) + ": cannot read the library";

@@ -43,6 +43,12 @@ void ReadInt(const DBT& value, std::int32_t& field) {
     if (value.data && n) std::memcpy(&field, value.data, n);
 }
 
+bool IsAscii(std::string_view text) {
+    for (char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+}
+
 // Single-byte, ASCII-only case-insensitive equality (_stricmp in the C
 // locale).
 bool EqualNoCaseAscii(const char* a, const char* b) {
@@ -71,6 +77,7 @@ int Library::Open(const char* path) {
     editable_ = 1;
     scrambled_ = 0;
     encoding_ = EncodingCodePage;
+    skippedInvalid_ = -1;
     if (!ReadInfo()) return 0;
     data_ = bdb::OpenDatabase(path_, "DBDATA");
     if (!data_) return 0;
@@ -192,10 +199,18 @@ void Library::SetCaption(const char* text, int length) {
     AssignText(caption_, text, length);
 }
 
+bool Library::Deliverable(const void* key, std::uint32_t keyLength, const void* text,
+                          std::uint32_t textLength) const {
+    if (encoding_ != EncodingUtf8) return true;
+    return IsUtf8({static_cast<const char*>(key), keyLength}) &&
+           (!text || IsUtf8({static_cast<const char*>(text), textLength}));
+}
+
 int Library::PutBytes(const void* key, std::uint32_t keyLength, const void* text,
                       std::uint32_t textLength) {
     if (!open_ || !data_ || !key || keyLength == 0 || IsReadOnly()) return 0;
     if (!text) textLength = 0;
+    if (!Deliverable(key, keyLength, text, textLength)) return 0;
     DBT k, d;
     if (scrambled_) {
         writeKey_.assign(static_cast<const char*>(key), keyLength);
@@ -242,6 +257,9 @@ int Library::Delete(const LibraryEntry& entry) {
 }
 
 int Library::Replace(const LibraryEntry& oldEntry, const LibraryEntry& newEntry) {
+    // An entry that cannot be stored does not cost the old one.
+    if (!Deliverable(newEntry.key(), newEntry.keyLength(), newEntry.text(), newEntry.textLength()))
+        return 0;
     std::uint32_t weight = 0;
     bool weighted = GetWeight(oldEntry, weight) != 0;
     if (!Delete(oldEntry)) return 0;
@@ -262,6 +280,10 @@ int Library::Get(const char* key, std::uint32_t keyLength, LibraryEntry& entry) 
     entry.SetKey(key, keyLength);
     entry.SetText(d.data, d.size);
     if (scrambled_) Unscramble(entry.text(), entry.textLength());
+    if (!Deliverable(entry.key(), entry.keyLength(), entry.text(), entry.textLength())) {
+        entry.Clear();
+        return 0;
+    }
     return 1;
 }
 
@@ -383,22 +405,29 @@ int Library::ForEachKey(const KeyVisitor& visit) {
 // Walks "DBDATA" and "DBWEIGHT" side by side: both hold the same stored keys
 // in the same order.  Of each text only its first byte is read (a partial
 // get), to tell an empty one.
-int Library::WalkKeys(__db* data, __db* weightDb, const KeyVisitor& visit) const {
+int Library::WalkKeys(__db* data, __db* weightDb, const KeyVisitor& visit) {
     DBC* keys = nullptr;
     if (data->cursor(data, nullptr, &keys, 0) != 0) return 0;
     DBC* weights = nullptr;
     if (weightDb && weightDb->cursor(weightDb, nullptr, &weights, 0) != 0) weights = nullptr;
     DBT wk{}, wv{};
     bool weightsLeft = weights && weights->get(weights, &wk, &wv, DB_FIRST) == 0;
-    std::string plain;
+    std::string plain, text;
     int result = 1;
+    // A UTF-8 library's texts are read whole, to be checked.
+    const bool check = encoding_ == EncodingUtf8;
+    std::int32_t skipped = 0;
+    bool whole = false;
     for (;;) {
         DBT k{}, d{};
-        d.flags = DB_DBT_PARTIAL;
-        d.dlen = 1;
+        if (!check) {
+            d.flags = DB_DBT_PARTIAL;
+            d.dlen = 1;
+        }
         int got = keys->get(keys, &k, &d, DB_NEXT);
         if (got != 0) {
             if (got != DB_NOTFOUND) result = 0;
+            whole = got == DB_NOTFOUND;
             break;
         }
         // The weights cursor catches up with the key (records of keys that
@@ -413,13 +442,28 @@ int Library::WalkKeys(__db* data, __db* weightDb, const KeyVisitor& visit) const
                         ReadWeight(wv, weight);
         plain.assign(static_cast<const char*>(k.data), k.size);
         if (scrambled_) Unscramble(plain.data(), plain.size());
+        if (check) {
+            text.assign(static_cast<const char*>(d.data), d.size);
+            if (scrambled_) Unscramble(text.data(), text.size());
+            if (!Deliverable(plain.data(), k.size, text.data(), d.size)) {
+                ++skipped;
+                continue;
+            }
+        }
         if (!visit(KeyInfo{plain.data(), static_cast<std::uint32_t>(plain.size()), weighted, weight,
                            d.size != 0}))
             break;
     }
     if (weights) weights->close(weights);
     keys->close(keys);
+    if (whole) skippedInvalid_ = skipped;
     return result;
+}
+
+std::int32_t Library::SkippedInvalid() {
+    if (encoding_ != EncodingUtf8) return 0;
+    if (skippedInvalid_ < 0) ForEachKey([](const KeyInfo&) { return true; });
+    return std::max<std::int32_t>(skippedInvalid_, 0);
 }
 
 bool Library::ParseWeight(const char* text, std::size_t length, std::uint32_t& weight) {
@@ -450,15 +494,15 @@ int Library::Search(const char* word, LibraryEntry& entry, int mode) {
     hasSearch_ = true;
     storedWord_ = searchWord_;
     if (scrambled_) Scramble(storedWord_.data(), storedWord_.size());
-    lowerWord_ = searchWord_;
-    codePage_.ToLower(lowerWord_.data());
+    lowerWord_ = codePage().Fold(searchWord_);
     cursorEnded_ = false;
     return Walk(entry, DB_SET_RANGE);
 }
 
 int Library::SearchExact(const char* word, LibraryEntry& entry, int mode) {
     if (Search(word, entry, mode) && entry.key() &&
-        EqualNoCaseAscii(searchWord_.c_str(), entry.key()))
+        (encoding_ == EncodingUtf8 ? Utf8Page().CompareNoCase(searchWord_.c_str(), entry.key()) == 0
+                                   : EqualNoCaseAscii(searchWord_.c_str(), entry.key())))
         return 1;
     // Every key contains the empty word: Next goes on with the keys that
     // follow.
@@ -483,7 +527,9 @@ bool Library::Accepts(std::size_t pos, std::size_t storedLength) const {
 
 // The cursor walk.  Positioning is on the stored bytes (scrambled in a
 // scrambled library); containment and the match filter look at the plain
-// key up to its first NUL byte, lower-cased, against the lower-cased word.
+// key up to its first NUL byte, lower-cased, against the lower-cased word
+// (in a UTF-8 library both folded, and the filter takes the folded key's
+// length; a record that is not well-formed UTF-8 is passed over).
 // Judging scrambled bytes instead would cut words and keys at every "m"
 // (which scrambles to a zero byte) and take unrelated letters for the two
 // cases of one letter.
@@ -497,6 +543,16 @@ int Library::Walk(LibraryEntry& entry, std::uint32_t positioning) {
     if (positioning == DB_NEXT && cursorEnded_) return 0;
     DBT key = Bytes(storedWord_.data(), storedWord_.size());
     DBT data{};
+    // A UTF-8 library's record is delivered only when well-formed.
+    auto deliverable = [&] {
+        if (encoding_ != EncodingUtf8) return true;
+        if (!scrambled_) return Deliverable(key.data, key.size, data.data, data.size);
+        writeKey_.assign(static_cast<const char*>(key.data), key.size);
+        writeText_.assign(static_cast<const char*>(data.data), data.size);
+        Unscramble(writeKey_.data(), writeKey_.size());
+        Unscramble(writeText_.data(), writeText_.size());
+        return Deliverable(writeKey_.data(), key.size, writeText_.data(), data.size);
+    };
     int result = cursor_->get(cursor_, &key, &data, positioning);
     for (;;) {
         if (result != 0) {
@@ -507,10 +563,19 @@ int Library::Walk(LibraryEntry& entry, std::uint32_t positioning) {
         if (scrambled_) Unscramble(keyScratch_.data(), keyScratch_.size());
         std::size_t nul = keyScratch_.find('\0');
         if (nul != std::string::npos) keyScratch_.resize(nul);
-        codePage_.ToLower(keyScratch_.data());
+        std::size_t length = key.size;
+        if (encoding_ != EncodingUtf8) {
+            codePage_.ToLower(keyScratch_.data());
+        } else if (IsAscii(keyScratch_)) {
+            Utf8Page().ToLower(keyScratch_.data());  // the fold of ASCII
+            length = keyScratch_.size();
+        } else {
+            keyScratch_ = Utf8Page().Fold(keyScratch_);
+            length = keyScratch_.size();
+        }
         std::size_t pos = keyScratch_.find(lowerWord_);
         if (pos == std::string::npos) return 0;
-        if (Accepts(pos, key.size)) break;
+        if (Accepts(pos, length) && deliverable()) break;
         key = DBT{};
         data = DBT{};
         result = cursor_->get(cursor_, &key, &data, DB_NEXT);

@@ -43,8 +43,9 @@ class Library {
   public:
     // codePage: letter case in searches and the letters of word lists.
     explicit Library(const CodePage& codePage) : codePage_(codePage) {}
-    // The code page the library's keys are compared and matched in.
-    const CodePage& codePage() const { return codePage_; }
+    // The code page the library's keys are compared and matched in:
+    // Utf8Page() for a UTF-8 library.
+    const CodePage& codePage() const { return encoding_ == EncodingUtf8 ? Utf8Page() : codePage_; }
     // Closes the library.
     virtual ~Library();
     Library(const Library&) = delete;
@@ -109,15 +110,16 @@ class Library {
 
     // Stores entry key -> entry text, replacing the text of an existing key.
     // The entry is left as it was (a scrambled library scrambles a copy).
-    // Fails when not open or the key is empty.
+    // Fails when not open or the key is empty, and in a UTF-8 library when
+    // key or text is not well-formed UTF-8.
     int Put(const LibraryEntry& entry);
     // Removes the record with the entry's key, and its weight; fails when
     // there is none.
     int Delete(const LibraryEntry& entry);
-    // Deletes oldEntry's key, then stores newEntry; when the delete fails
-    // nothing is written.  The old key's weight goes to the new key.  Not
-    // atomic: a failing put after the delete loses the old entry and answers
-    // 0.
+    // Deletes oldEntry's key, then stores newEntry; when the delete fails,
+    // or newEntry is malformed UTF-8 for a UTF-8 library, nothing is written.  The old key's weight
+    // goes to the new key.  Not atomic: a failing put after the delete loses the old entry and
+    // answers 0.
     int Replace(const LibraryEntry& oldEntry, const LibraryEntry& newEntry);
     // Fills entry with the stored entry whose key is exactly the given bytes
     // (its type the library's); fails when there is none.  The current
@@ -125,6 +127,12 @@ class Library {
     int Get(const char* key, std::uint32_t keyLength, LibraryEntry& entry);
     // Number of keys in "DBDATA" (a full count); 0 when not open.
     std::int32_t Count();
+    // The records of a UTF-8 library whose key or text is not well-formed
+    // UTF-8 (written by something else than this program): no search, Get
+    // or walk over the keys delivers them.  Every walk over all keys
+    // (ForEachKey, which the ranked lookup reads) counts them; when none ran
+    // since Open, this runs one.  0 for a code-page library.
+    std::int32_t SkippedInvalid();
 
     // Weights.  GetWeight answers 1 and the weight when the entry's key has
     // one.  SetWeight gives a stored key a weight (fails for a key that is
@@ -139,7 +147,9 @@ class Library {
     // weight when it has one and whether its text is empty, until visit
     // answers false.  Answers 0 when the library is not open or the walk
     // failed part-way.  The current search is not touched, and no more than a
-    // byte of each text is read.
+    // byte of each text is read, but in a UTF-8 library, where a record
+    // whose key or text is not well-formed UTF-8 is passed over (and
+    // counted, see SkippedInvalid).
     struct KeyInfo {
         const char* key;
         std::uint32_t length;
@@ -197,8 +207,12 @@ class Library {
 
   private:
     int Walk(LibraryEntry& entry, std::uint32_t positioning);
-    int WalkKeys(__db* data, __db* weights, const KeyVisitor& visit) const;
+    int WalkKeys(__db* data, __db* weights, const KeyVisitor& visit);
     bool Accepts(std::size_t pos, std::size_t storedLength) const;
+    // Whether a record's key and text may be delivered: always in a code
+    // page, well-formed UTF-8 in a UTF-8 library.
+    bool Deliverable(const void* key, std::uint32_t keyLength, const void* text,
+                     std::uint32_t textLength) const;
     int PutBytes(const void* key, std::uint32_t keyLength, const void* text,
                  std::uint32_t textLength);
     int DeleteBytes(const void* key, std::uint32_t keyLength);
@@ -223,6 +237,9 @@ class Library {
     std::int32_t editable_ = 1;
     std::int32_t encoding_ = EncodingCodePage;
     int open_ = 0;
+    // Records passed over for malformed UTF-8 by the last whole walk, or -1
+    // when none ran since Open.
+    std::int32_t skippedInvalid_ = -1;
 
     // The current search: the stored form of the word (scrambled in a
     // scrambled library), its lower-cased plain form, and whether the cursor

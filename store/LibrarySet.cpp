@@ -6,6 +6,30 @@
 #include "platform/RegistryLayout.h"
 
 namespace wl {
+namespace {
+
+// The UTF-8 form of a code-page text; false when there is none.  Converts
+// ASCII only for now: CodePage::ToUtf8 of the set's code page takes this
+// helper's place.
+bool CodePageToUtf8(const CodePage& page, std::string_view text, std::string& out) {
+    (void)page;
+    for (char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    out.assign(text);
+    return true;
+}
+
+bool IsAscii(const char* text) {
+    for (; *text; ++text)
+        if (static_cast<unsigned char>(*text) >= 0x80) return false;
+    return true;
+}
+
+int CompareBytes(const std::string& a, const std::string& b) {
+    return a.compare(b);
+}
+
+}  // namespace
 
 LibrarySet::LibrarySet(Registry& registry, Directory& directory, const CodePage& codePage)
     : registry_(registry),
@@ -50,8 +74,13 @@ int LibrarySet::Load(const char* pattern, int loadAll) {
     for (int i = 0; i < count_; ++i) libraries_.emplace_back(codePage_);
     checked_.assign(paths_.size(), Clock::now());
     int opened = 0;
-    for (int i = 0; i < count_; ++i)
-        if (libraries_[i].Open(paths_[i].c_str())) ++opened;
+    for (int i = 0; i < count_; ++i) {
+        if (!libraries_[i].Open(paths_[i].c_str())) continue;
+        ++opened;
+        if (libraries_[i].GetEncoding() == EncodingUtf8) unicode_ = true;
+    }
+    mergeKeys_.assign(paths_.size(), std::string());
+    mergeFresh_.assign(paths_.size(), 0);
     return opened ? 1 : 0;
 }
 
@@ -61,6 +90,9 @@ void LibrarySet::UnloadAll() {
     slots_.reset();
     libraries_.clear();
     checked_.clear();
+    unicode_ = false;
+    mergeKeys_.clear();
+    mergeFresh_.clear();
     ranked_.Reset(0);
     context_.Close();
     contextLibrary_ = -1;
@@ -131,12 +163,71 @@ bool LibrarySet::Eligible(const LibraryEntry& slot) const {
     return true;
 }
 
+std::string LibrarySet::MergeKey(const char* key, std::int32_t encoding) const {
+    if (encoding == EncodingUtf8) return Utf8Page().Fold(key);
+    std::string utf8;
+    if (CodePageToUtf8(codePage_, key, utf8)) return Utf8Page().Fold(utf8);
+    return codePage_.Fold(key);
+}
+
+int LibrarySet::MergeCompare(const char* a, std::int32_t aEncoding, const char* b,
+                             std::int32_t bEncoding) const {
+    if (!unicode_) return codePage_.CompareNoCase(a, b);
+    // ASCII is the same text in either encoding.
+    std::string x, y;
+    const char* pa = a;
+    const char* pb = b;
+    bool converted = true;
+    if (aEncoding != EncodingUtf8 && !IsAscii(a)) {
+        converted = CodePageToUtf8(codePage_, a, x);
+        pa = x.c_str();
+    }
+    if (converted && bEncoding != EncodingUtf8 && !IsAscii(b)) {
+        converted = CodePageToUtf8(codePage_, b, y);
+        pb = y.c_str();
+    }
+    if (converted) return Utf8Page().CompareNoCase(pa, pb);
+    return CompareBytes(MergeKey(a, aEncoding), MergeKey(b, bEncoding));
+}
+
+bool LibrarySet::Recode(const std::string& key, std::int32_t from, std::int32_t to,
+                        std::string& out) const {
+    if (from == to) {
+        out = key;
+        return true;
+    }
+    if (from == EncodingCodePage && to == EncodingUtf8) return CodePageToUtf8(codePage_, key, out);
+    if (from == EncodingUtf8 && to == EncodingCodePage) return codePage_.FromUtf8(key, out);
+    return false;
+}
+
+const char* LibrarySet::WordFor(int i, const std::string* codePageWord,
+                                const std::string* utf8Word) const {
+    switch (libraries_[i].GetEncoding()) {
+        case EncodingCodePage:
+            return codePageWord ? codePageWord->c_str() : nullptr;
+        case EncodingUtf8:
+            return utf8Word && !utf8Word->empty() ? utf8Word->c_str() : nullptr;
+        default:
+            return nullptr;  // an encoding this program does not know
+    }
+}
+
 int LibrarySet::FindFirst(const char* word, LibraryEntry& entry, int mode, int dictionaryEnabled,
                           int shorthandEnabled) {
+    const char* codePageWord = word ? word : "";
+    std::string utf8;
+    if (!CodePageToUtf8(codePage_, codePageWord, utf8)) utf8.clear();
+    return FindFirst(TypedWord{codePageWord, utf8.c_str()}, entry, mode, dictionaryEnabled,
+                     shorthandEnabled);
+}
+
+int LibrarySet::FindFirst(const TypedWord& word, LibraryEntry& entry, int mode,
+                          int dictionaryEnabled, int shorthandEnabled) {
     dictionaryEnabled_ = dictionaryEnabled;
     shorthandEnabled_ = shorthandEnabled;
-    std::string normalized = Normalize(word);
-    const CodePage& page = codePage_;
+    const std::string codePageWord = word.codePage ? Normalize(word.codePage) : std::string();
+    const std::string utf8Word = word.utf8 ? Normalize(word.utf8) : std::string();
     int best = -1;
     for (int i = 0; i < count_; ++i) {
         LibraryEntry& slot = slots_[i];
@@ -146,23 +237,45 @@ int LibrarySet::FindFirst(const char* word, LibraryEntry& entry, int mode, int d
             slot.Clear();
             continue;
         }
-        if (!libraries_[i].Search(normalized.c_str(), slot, mode) || !Eligible(slot)) continue;
-        if (best < 0 || page.CompareNoCase(slot.key(), slots_[best].key()) <= 0) best = i;
+        const char* w = WordFor(i, word.codePage ? &codePageWord : nullptr, &utf8Word);
+        if (!w) {
+            slot.Clear();
+            continue;
+        }
+        if (!libraries_[i].Search(w, slot, mode) || !Eligible(slot)) continue;
+        mergeFresh_[static_cast<std::size_t>(i)] = 0;
+        if (best < 0 || Before(i, best)) best = i;
     }
     if (best < 0) return 0;
     return Deliver(best, entry);
 }
 
 int LibrarySet::FindNext(LibraryEntry& entry) {
-    const CodePage& page = codePage_;
     int best = -1;
     for (int i = 0; i < count_; ++i) {
         LibraryEntry& slot = slots_[i];
         if (!slot.key() || !Eligible(slot)) continue;
-        if (best < 0 || page.CompareNoCase(slot.key(), slots_[best].key()) <= 0) best = i;
+        if (best < 0 || Before(i, best)) best = i;
     }
     if (best < 0) return 0;
     return Deliver(best, entry);
+}
+
+// Whether slot i's head goes before (or, as the later library, with) slot
+// best's.
+bool LibrarySet::Before(int i, int best) {
+    if (!unicode_) return codePage_.CompareNoCase(slots_[i].key(), slots_[best].key()) <= 0;
+    return CompareBytes(SlotMergeKey(i), SlotMergeKey(best)) <= 0;
+}
+
+// Slot i's MergeKey, made when it is first compared.
+const std::string& LibrarySet::SlotMergeKey(int i) {
+    const auto k = static_cast<std::size_t>(i);
+    if (!mergeFresh_[k]) {
+        mergeKeys_[k] = MergeKey(slots_[i].keyString(), slots_[i].encoding);
+        mergeFresh_[k] = 1;
+    }
+    return mergeKeys_[k];
 }
 
 // Hands slot best over to the caller's entry (its zero-terminated key and
@@ -172,6 +285,8 @@ int LibrarySet::Deliver(int best, LibraryEntry& entry) {
     LibraryEntry& slot = slots_[best];
     entry.TakeFrom(slot);
     entry.type = slot.type;
+    entry.encoding = slot.encoding;
+    mergeFresh_[static_cast<std::size_t>(best)] = 0;
     if (StillLoaded(best, true))
         libraries_[best].Next(slot);
     else

@@ -8,6 +8,15 @@
 // library later in load order comes first.  Candidates are made one per call
 // and copied into the caller's entries.
 //
+// Libraries of both encodings merge into one list.  While a UTF-8 library
+// is loaded, keys are compared by their folded UTF-8 form (Utf8Page; a
+// code-page key converted to UTF-8 first, or, when it cannot be, its
+// lower-cased bytes); with code-page libraries alone the code page
+// compares, as ever.  A code-page library is looked up with the word in the
+// code page, a UTF-8 one with the word in UTF-8 (see TypedWord); a library
+// whose encoding is unknown offers nothing.  Every entry delivered carries
+// its library's encoding.
+//
 // The load switch of a library is the 1-byte REG_BINARY value "CandLoad" of
 // HKEY_LOCAL_MACHINE\SOFTWARE\Quorbit\LoadSet\<full path of the library>.
 #pragma once
@@ -38,6 +47,13 @@ std::string LibsFolderOf(const std::string& programFolder);
 // The pattern of the libraries in a folder (with or without a separator at
 // its end); "" for "".
 std::string LibraryPatternIn(const std::string& folder);
+
+// The word being typed in both encodings: code-page libraries are looked
+// up with codePage, Unicode ones with utf8 (nullptr or "": they offer nothing).
+struct TypedWord {
+    const char* codePage;
+    const char* utf8;
+};
 
 class LibrarySet {
   public:
@@ -70,6 +86,11 @@ class LibrarySet {
     // Answers 0 when there is none.
     int FindFirst(const char* word, LibraryEntry& entry, int mode, int dictionaryEnabled,
                   int shorthandEnabled);
+    // The same with the word in both encodings (a codePage of nullptr: the
+    // code-page libraries offer nothing).  The form above takes the word as
+    // the code page's, and its UTF-8 form for the UTF-8 libraries.
+    int FindFirst(const TypedWord& word, LibraryEntry& entry, int mode, int dictionaryEnabled,
+                  int shorthandEnabled);
     // Fills entry with the next candidate of the lookup; 0 when there are no
     // more (also without a FindFirst since the last Load).  A library whose
     // file was deleted or replaced since it was opened is closed by either
@@ -93,6 +114,8 @@ class LibrarySet {
     // the next Load.  Answers 0 when there is no candidate.
     int FindFirstRanked(const char* word, LibraryEntry& entry, int dictionaryEnabled,
                         int shorthandEnabled);
+    int FindFirstRanked(const TypedWord& word, LibraryEntry& entry, int dictionaryEnabled,
+                        int shorthandEnabled);
     // The next candidate of the ranked lookup; 0 when there are no more (also
     // without a FindFirstRanked since the last Load).  FindFirst and
     // FindFirstRanked run independent lookups.
@@ -103,6 +126,10 @@ class LibrarySet {
     // delivers it again.  0 when no Dictionary library holds it, or it was
     // delivered already.
     int FindRankedKey(const char* key, LibraryEntry& entry);
+    // The same with the key in both encodings.
+    int FindRankedKey(const TypedWord& key, LibraryEntry& entry);
+    // Whether a UTF-8 library was loaded by the last Load.
+    bool HasUnicode() const { return unicode_; }
     // Reads every open library's keys and weights for the ranked lookup now
     // (for the main window after Load, so that the first key does not wait).
     void PrepareRanked();
@@ -141,10 +168,22 @@ class LibrarySet {
   private:
     std::string SwitchKey(const char* path) const;
     bool Eligible(const LibraryEntry& slot) const;
+    bool Before(int i, int best);
+    const std::string& SlotMergeKey(int i);
     int Deliver(int best, LibraryEntry& entry);
     bool StillLoaded(int i, bool quick);
     bool RankedAhead(int a, int b) const;
     bool DeliverRanked(int library, std::uint32_t position, LibraryEntry& entry);
+    // Library i's normalised word of the lookup: nullptr when it offers
+    // nothing for it.
+    const char* WordFor(int i, const std::string* codePageWord, const std::string* utf8Word) const;
+    // The merge order's form of a key: its fold, in UTF-8 where it can be.
+    std::string MergeKey(const char* key, std::int32_t encoding) const;
+    // Compares two keys of the given encodings in the merge order.
+    int MergeCompare(const char* a, std::int32_t aEncoding, const char* b,
+                     std::int32_t bEncoding) const;
+    // key (of encoding from) in encoding to; false when it cannot be.
+    bool Recode(const std::string& key, std::int32_t from, std::int32_t to, std::string& out) const;
 
     Registry& registry_;
     Directory& directory_;
@@ -155,6 +194,9 @@ class LibrarySet {
     std::int32_t dictionaryEnabled_ = 1;
     std::int32_t shorthandEnabled_ = 1;
     int count_ = 0;
+    bool unicode_ = false;  // a UTF-8 library is loaded: the merge compares folded UTF-8
+    std::vector<std::string> mergeKeys_;  // each slot's MergeKey, while unicode_
+    std::vector<char> mergeFresh_;        // whether mergeKeys_[i] is the current slot's
     std::deque<Library> libraries_;
     using Clock = std::chrono::steady_clock;
     Clock::duration checkInterval_ = std::chrono::milliseconds(100);

@@ -18,7 +18,8 @@ void LibrarySet::PrepareRanked() {
     if (ranked_.indexes.size() != static_cast<std::size_t>(count_)) ranked_.Reset(count_);
     for (int i = 0; i < count_; ++i) {
         RankedIndex& index = ranked_.indexes[static_cast<std::size_t>(i)];
-        if (libraries_[i].IsOpen() && !index.Built()) index.Build(libraries_[i], codePage_);
+        if (libraries_[i].IsOpen() && !index.Built())
+            index.Build(libraries_[i], libraries_[i].codePage());
     }
 }
 
@@ -30,14 +31,23 @@ std::size_t LibrarySet::RankedBytes() const {
 
 int LibrarySet::FindFirstRanked(const char* word, LibraryEntry& entry, int dictionaryEnabled,
                                 int shorthandEnabled) {
+    const char* codePageWord = word ? word : "";
+    std::string utf8;
+    if (!Recode(codePageWord, EncodingCodePage, EncodingUtf8, utf8)) utf8.clear();
+    return FindFirstRanked(TypedWord{codePageWord, utf8.c_str()}, entry, dictionaryEnabled,
+                           shorthandEnabled);
+}
+
+int LibrarySet::FindFirstRanked(const TypedWord& word, LibraryEntry& entry, int dictionaryEnabled,
+                                int shorthandEnabled) {
     RankedLookup& r = ranked_;
     if (r.indexes.size() != static_cast<std::size_t>(count_)) r.Reset(count_);
     r.dictionaryEnabled = dictionaryEnabled;
     r.shorthandEnabled = shorthandEnabled;
     r.delivered.clear();
     r.active = true;
-    const std::string normalized = Normalize(word);
-    const CodePage& page = codePage_;
+    const std::string codePageWord = word.codePage ? Normalize(word.codePage) : std::string();
+    const std::string utf8Word = word.utf8 ? Normalize(word.utf8) : std::string();
     for (int i = 0; i < count_; ++i) {
         const auto k = static_cast<std::size_t>(i);
         r.walks[k].Stop();
@@ -50,32 +60,45 @@ int LibrarySet::FindFirstRanked(const char* word, LibraryEntry& entry, int dicti
         }
         const std::int32_t type = libraries_[i].GetType();
         if (!EligibleType(type, dictionaryEnabled, shorthandEnabled)) continue;
-        if (!index.Built() && !index.Build(libraries_[i], page)) continue;
-        index.PrefixRange(normalized.c_str(), r.first[k], r.last[k]);
+        const char* w = WordFor(i, word.codePage ? &codePageWord : nullptr, &utf8Word);
+        if (!w) continue;
+        if (!index.Built() && !index.Build(libraries_[i], libraries_[i].codePage())) continue;
+        index.PrefixRange(w, r.first[k], r.last[k]);
         r.taking[k] = 1;
         r.walks[k].Start(&index, r.first[k], r.last[k]);
         if (type == Shorthand) {
             r.equalNext[k] = r.first[k];
-            r.equalEnd[k] = index.EqualEnd(normalized.c_str(), r.first[k], r.last[k]);
+            r.equalEnd[k] = index.EqualEnd(w, r.first[k], r.last[k]);
         }
     }
     return FindNextRanked(entry);
 }
 
 int LibrarySet::FindRankedKey(const char* key, LibraryEntry& entry) {
+    if (!key || !*key) return 0;
+    std::string utf8;
+    if (!Recode(key, EncodingCodePage, EncodingUtf8, utf8)) utf8.clear();
+    return FindRankedKey(TypedWord{key, utf8.c_str()}, entry);
+}
+
+int LibrarySet::FindRankedKey(const TypedWord& key, LibraryEntry& entry) {
     RankedLookup& r = ranked_;
-    if (r.indexes.size() != static_cast<std::size_t>(count_) || !key || !*key) return 0;
+    if (r.indexes.size() != static_cast<std::size_t>(count_)) return 0;
+    const std::string codePageKey = key.codePage ? key.codePage : "";
+    const std::string utf8Key = key.utf8 ? key.utf8 : "";
     int library = -1;
     std::uint32_t position = 0;
     std::uint64_t bestRank = 0;
     for (int i = 0; i < count_; ++i) {
         const auto k = static_cast<std::size_t>(i);
         if (!r.taking[k] || libraries_[i].GetType() != Dictionary) continue;
+        const char* w = WordFor(i, codePageKey.empty() ? nullptr : &codePageKey, &utf8Key);
+        if (!w) continue;
         const RankedIndex& index = r.indexes[k];
         std::uint32_t first = 0, last = 0;
-        index.PrefixRange(key, first, last);
+        index.PrefixRange(w, first, last);
         // Of equal ranks the later library's, as the lookup orders them.
-        for (std::uint32_t at = first, end = index.EqualEnd(key, first, last); at < end; ++at) {
+        for (std::uint32_t at = first, end = index.EqualEnd(w, first, last); at < end; ++at) {
             const std::uint64_t rank = index.Rank(at);
             if (library < 0 || rank > bestRank || (rank == bestRank && i != library)) {
                 library = i;
@@ -88,7 +111,8 @@ int LibrarySet::FindRankedKey(const char* key, LibraryEntry& entry) {
 }
 
 // Whether library a's head comes before library b's: the higher rank, then
-// the code page's case-insensitive order, then the later library.
+// the merge order (the code page's case-insensitive order, or the folded
+// UTF-8 forms'), then the later library.
 bool LibrarySet::RankedAhead(int a, int b) const {
     const auto ka = static_cast<std::size_t>(a), kb = static_cast<std::size_t>(b);
     const RankedIndex& x = ranked_.indexes[ka];
@@ -96,7 +120,8 @@ bool LibrarySet::RankedAhead(int a, int b) const {
     const std::uint32_t i = ranked_.walks[ka].Current(), j = ranked_.walks[kb].Current();
     const std::uint64_t ri = x.Rank(i), rj = y.Rank(j);
     if (ri != rj) return ri > rj;
-    int c = codePage_.CompareNoCase(x.Key(i), y.Key(j));
+    int c =
+        MergeCompare(x.Key(i), libraries_[a].GetEncoding(), y.Key(j), libraries_[b].GetEncoding());
     if (c != 0) return c < 0;
     return a > b;
 }
@@ -134,26 +159,41 @@ int LibrarySet::FindNextRanked(LibraryEntry& entry) {
 
 // Delivers the key at position of library's index, unless a key of that
 // type was given already, with the text of the latest library of that type
-// that holds the same key.  False when there is nothing to deliver.
+// that holds the same key (in its own encoding: the same text).  False when
+// there is nothing to deliver.
 bool LibrarySet::DeliverRanked(int library, std::uint32_t position, LibraryEntry& entry) {
     RankedLookup& r = ranked_;
     const RankedIndex& index = r.indexes[static_cast<std::size_t>(library)];
     const std::int32_t type = libraries_[library].GetType();
+    const std::int32_t encoding = libraries_[library].GetEncoding();
     // The index stays as it is until the next lookup, also if its library
     // closes meanwhile: the key can be read from it here.
-    const std::string key(index.Key(position), index.KeyLength(position));
+    const std::string found(index.Key(position), index.KeyLength(position));
+    // One key of both encodings is one candidate: known by its UTF-8 form
+    // where it has one.
     std::string id(reinterpret_cast<const char*>(&type), sizeof type);
-    id += key;
+    std::string utf8;
+    if (unicode_ && encoding == EncodingUtf8)
+        id += found;
+    else if (unicode_ && Recode(found, encoding, EncodingUtf8, utf8))
+        id += utf8;
+    else
+        id.append(1, encoding == EncodingUtf8 ? 'u' : 'c').append(found);
     if (!r.delivered.insert(id).second) return false;
-    const auto length = static_cast<std::uint32_t>(key.size());
-    const std::uint64_t hash = RankedIndex::Hash(key.data(), length);
+    std::string key;
     for (int j = count_ - 1; j >= library; --j) {
         const auto k = static_cast<std::size_t>(j);
         if (!r.taking[k] || libraries_[j].GetType() != type) continue;
         std::uint32_t at = position;
+        const std::int32_t its = libraries_[j].GetEncoding();
+        if (its == encoding)
+            key = found;
+        else if (!Recode(found, encoding, its, key))
+            continue;
+        const auto length = static_cast<std::uint32_t>(key.size());
         if (j != library) {
             const RankedIndex& other = r.indexes[k];
-            if (!other.MayHold(hash)) continue;
+            if (!other.MayHold(RankedIndex::Hash(key.data(), length))) continue;
             at = other.Find(key.data(), length, r.first[k], r.last[k]);
             if (at == r.last[k]) continue;
         }
@@ -170,12 +210,14 @@ bool LibrarySet::DeliverRanked(int library, std::uint32_t position, LibraryEntry
             entry.SetKey(key.data(), length);
             entry.SetText("", 0);
             entry.type = type;
+            entry.encoding = its;
             entry.probability = index.Probability(position);
             entry.weight = index.HasWeight(position) ? index.Weight(position) : 0;
             return true;
         }
         if (libraries_[j].Get(key.data(), length, entry)) {
             entry.type = type;
+            entry.encoding = its;
             entry.probability = index.Probability(position);
             entry.weight = index.HasWeight(position) ? index.Weight(position) : 0;
             return true;

@@ -10,6 +10,15 @@ namespace wl {
 
 namespace {
 
+// Whether the first n bytes are ASCII: then, with n one past the word, the
+// fold of the key's start is its lower case, as no character that follows
+// can join the last of them.
+bool AsciiStart(const char* key, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i)
+        if (static_cast<unsigned char>(key[i]) >= 0x80) return false;
+    return true;
+}
+
 int CompareBytes(const char* a, std::uint32_t aLength, const char* b, std::uint32_t bLength) {
     int c = std::memcmp(a, b, std::min(aLength, bLength));
     if (c) return c < 0 ? -1 : 1;
@@ -68,9 +77,22 @@ bool RankedIndex::Build(Library& library, const CodePage& page) {
     auto length = [&](std::uint32_t i) { return starts[i + 1] - starts[i] - 1; };
     std::vector<std::uint32_t> order(n);
     std::iota(order.begin(), order.end(), 0u);
-    std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
-        return Compare(raw.data() + starts[a], length(a), raw.data() + starts[b], length(b)) < 0;
-    });
+    if (page.IsUnicode()) {
+        // Folding is dear: each key is folded once, not at each comparison.
+        std::vector<std::string> folded(n);
+        for (std::uint32_t i = 0; i < n; ++i) folded[i] = page.Fold(raw.data() + starts[i]);
+        std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+            int c = folded[a].compare(folded[b]);
+            if (c) return c < 0;
+            return CompareBytes(raw.data() + starts[a], length(a), raw.data() + starts[b],
+                                length(b)) < 0;
+        });
+    } else {
+        std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+            return Compare(raw.data() + starts[a], length(a), raw.data() + starts[b], length(b)) <
+                   0;
+        });
+    }
 
     keys_.reserve(raw.size());
     offsets_.reserve(std::size_t{n} + 1);
@@ -169,8 +191,8 @@ void RankedIndex::PrefixRange(const char* word, std::uint32_t& first, std::uint3
     first = last = 0;
     if (!built_ || !word) return;
     const std::uint32_t n = Size();
-    lowerWord_ = word;
-    page_->ToLower(lowerWord_.data());
+    const bool unicode = page_->IsUnicode();
+    lowerWord_ = page_->Fold(word);
     const std::size_t m = lowerWord_.size();
     auto lo = [](std::uint32_t from, std::uint32_t to, auto before) {
         while (from < to) {
@@ -186,16 +208,22 @@ void RankedIndex::PrefixRange(const char* word, std::uint32_t& first, std::uint3
     // key, kept together so that the search stays in a few cache lines),
     // then among the keys between two samples.
     const auto samples = static_cast<std::uint32_t>(sampleStarts_.size());
-    std::uint32_t s = lo(0, samples, [&](std::uint32_t j) {
-        return page_->CompareNoCase(samples_.data() + sampleStarts_[j], word) < 0;
-    });
+    auto below = [&](const char* key) { return page_->CompareNoCase(key, word) < 0; };
+    std::uint32_t s =
+        lo(0, samples, [&](std::uint32_t j) { return below(samples_.data() + sampleStarts_[j]); });
     std::uint32_t from = s == 0 ? 0 : (s - 1) * kSample + 1;
     std::uint32_t to = std::min(n, s * kSample);
-    first = lo(from, to, [&](std::uint32_t i) { return page_->CompareNoCase(Key(i), word) < 0; });
+    first = lo(from, to, [&](std::uint32_t i) { return below(Key(i)); });
     // From there, the keys whose lower-cased form begins with the word's: in
     // steps growing from 1, then halving, as most ranges are short.
+    // In a UTF-8 library, a key not below the word begins with it when it
+    // is below the word and a byte 0xFF (which no fold of well-formed text
+    // holds, and which folds as itself).
+    if (unicode) wordHigh_.assign(word).push_back('\xFF');
     auto begins = [&](std::uint32_t i) {
         std::uint32_t length = KeyLength(i);
+        if (unicode && !AsciiStart(Key(i), std::min<std::size_t>(length, m + 1)))
+            return page_->CompareNoCase(Key(i), wordHigh_.c_str()) < 0;
         if (length < m) return false;
         scratch_.assign(Key(i), std::min<std::size_t>(length, m + 1));
         page_->ToLower(scratch_.data());

@@ -1,5 +1,6 @@
 // The smart lookup's view of one library: every key in the order of the code
-// page's case-insensitive comparison (keys equal but for case in byte order),
+// page's case-insensitive comparison (for a UTF-8 library Utf8Page's, the
+// folded forms' byte order), keys equal but for case in byte order,
 // each with its weight, and a structure that finds the best key of any
 // range quickly, so that a ranked page does not walk every match.
 //
@@ -104,6 +105,7 @@ class RankedIndex {
     std::vector<std::uint32_t> sampleStarts_;
     mutable std::string scratch_;
     mutable std::string lowerWord_;
+    mutable std::string wordHigh_;
 };
 
 // One library's candidates for a word in ranked order: the weighted keys of

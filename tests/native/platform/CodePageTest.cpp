@@ -110,5 +110,92 @@ TEST(CodePageToUtf8, EveryDefinedByteAndNothingElse) {
     EXPECT_FALSE(ascii.ToUtf8("caf\xE9", out));
 }
 
+// UTF-8's fold: full case folding, then composition; the neutral fold for
+// the Turkish dotted capital I.
+TEST(Utf8Page, FoldsFullyAndComposes) {
+    const struct {
+        const char *text, *folded;
+    } folds[] = {
+        {"Stra\u00DFe", "strasse"},
+        {"STRASSE", "strasse"},
+        {"\u03A3\u038A\u03A3\u03A5\u03A6\u039F\u03A3",
+         "\u03C3\u03AF\u03C3\u03C5\u03C6\u03BF\u03C3"},
+        {"\u03C3\u03AF\u03C3\u03C5\u03C6\u03BF\u03C2",
+         "\u03C3\u03AF\u03C3\u03C5\u03C6\u03BF\u03C3"},
+        {"\u0141\u00D3D\u0179", "\u0142\u00F3d\u017A"},  // Polish
+        {"\u041F\u0420\u0418\u0412\u0415\u0422",
+         "\u043F\u0440\u0438\u0432\u0435\u0442"},  // Cyrillic
+        {"\u0130stanbul", "i\u0307stanbul"},       // dotted capital I: i and a combining dot
+        {"ISTANBUL", "istanbul"},                  // and I is i, not the dotless one
+        {"CAFE\u0301", "caf\u00E9"},               // decomposed: composed
+        {"\uFB01", "fi"},                          // a ligature grows shorter
+        {"\u6F22\u5B57 \U0001F600", "\u6F22\u5B57 \U0001F600"},  // no case: unchanged
+        {"A\xFF\xC3"
+         "B",
+         "a\xFF\xC3"
+         "b"},  // bytes that are no UTF-8 stay
+    };
+    const CodePage& page = Utf8Page();
+    EXPECT_TRUE(page.IsUnicode());
+    for (const auto& f : folds) EXPECT_EQ(page.Fold(f.text), f.folded) << f.text;
+    EXPECT_FALSE(CodePage1252().IsUnicode());
+    EXPECT_EQ(CodePage1252().Fold("\xC9T\xC9"), "\xE9t\xE9");  // a code page: ToLower
+}
+
+// Latin, Greek and Cyrillic fold by a table, one character at a time; with
+// an ideograph after them utf8proc folds the whole text, which must agree.
+TEST(Utf8Page, TheTableFoldsAsUtf8procDoes) {
+    const char32_t after[] = {0, 'a', 'I', 0xDF, 0x130, 0x3A3, 0x3C2, 0x345, 0x301, 0x41F, 0x1E9E};
+    const CodePage& page = Utf8Page();
+    for (char32_t c = 0x80; c < 0x530; ++c) {
+        for (char32_t d : after) {
+            std::string text;
+            AppendUtf8(c, text);
+            if (d) AppendUtf8(d, text);
+            ASSERT_EQ(page.Fold(text + "\u4E00"), page.Fold(text) + "\u4E00")
+                << std::hex << std::uint32_t{c} << " " << std::uint32_t{d};
+        }
+    }
+}
+
+// CompareNoCase is 0 exactly when the folds are equal and otherwise orders
+// as the folds' bytes, whatever its shortcut over an ASCII start takes.
+TEST(Utf8Page, ComparesAsTheFoldsDo) {
+    const char* words[] = {
+        "",         "e",       "E", "e\u0301",      "\u00E9",       "\u00C9",   "ea",
+        "eA\u0301", "ez",      "f", "Stra\u00DFe",  "strasse",      "STRASSEN", "stras",
+        "\u0130",   "i\u0307", "i", "\u03A3\u0391", "\u03C2\u03B1", "a\xFF",    "A\xFF",
+        "a\xFE"};
+    const CodePage& page = Utf8Page();
+    auto sign = [](int c) { return (c > 0) - (c < 0); };
+    for (const char* a : words)
+        for (const char* b : words)
+            EXPECT_EQ(sign(page.CompareNoCase(a, b)), sign(page.Fold(a).compare(page.Fold(b))))
+                << a << " | " << b;
+    EXPECT_EQ(page.CompareNoCase("Stra\u00DFe", "STRASSE"), 0);
+    EXPECT_LT(page.CompareNoCase("apple", "Apricot"), 0);
+    EXPECT_NE(page.CompareNoCase("\u0130stanbul", "istanbul"), 0);
+}
+
+TEST(Utf8Page, BytesLowerCaseAndConversion) {
+    const CodePage& page = Utf8Page();
+    EXPECT_TRUE(page.IsAlpha('a'));
+    EXPECT_TRUE(page.IsAlpha(0xC3));  // bytes of multibyte characters
+    EXPECT_TRUE(page.IsAlpha(0xA9));
+    EXPECT_FALSE(page.IsAlpha(0xC0));  // never in UTF-8
+    EXPECT_FALSE(page.IsAlpha(0xFF));
+    EXPECT_FALSE(page.IsAlpha('5'));
+    EXPECT_TRUE(page.IsAlphaNumeric('5'));
+    EXPECT_FALSE(page.IsAlphaNumeric('-'));
+    EXPECT_FALSE(page.IsLeadByte(0xC3));
+    std::string s = "ABC\u00C9";
+    page.ToLower(s.data());
+    EXPECT_EQ(s, "abc\u00C9");  // in place: ASCII only
+    std::string out;
+    EXPECT_TRUE(page.FromUtf8("\u03C3\U0001F600", out));
+    EXPECT_EQ(out, "\u03C3\U0001F600");
+    EXPECT_FALSE(page.FromUtf8("\xC3", out));
+}
+
 }  // namespace
 }  // namespace wl
