@@ -199,6 +199,10 @@ class Utf8 : public CodePage {
         out.assign(utf8);
         return true;
     }
+    // UTF-8 is its own code page's text.
+    bool ToUtf8(std::string_view text, std::string& out) const override {
+        return FromUtf8(text, out);
+    }
     bool IsUnicode() const override { return true; }
     std::string Fold(std::string_view text) const override {
         std::string folded;

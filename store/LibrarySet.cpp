@@ -8,15 +8,9 @@
 namespace wl {
 namespace {
 
-// The UTF-8 form of a code-page text; false when there is none.  Converts
-// ASCII only for now: CodePage::ToUtf8 of the set's code page takes this
-// helper's place.
+// The UTF-8 form of a code-page text; false when there is none.
 bool CodePageToUtf8(const CodePage& page, std::string_view text, std::string& out) {
-    (void)page;
-    for (char c : text)
-        if (static_cast<unsigned char>(c) >= 0x80) return false;
-    out.assign(text);
-    return true;
+    return page.ToUtf8(text, out);
 }
 
 bool IsAscii(const char* text) {

@@ -358,6 +358,8 @@ int Library::ExportText(const char* path, ImportProgress* progress, int* skipped
         }
     }
     flush();
+    // The walk passes over records that are not UTF-8; they count as skipped.
+    if (utf8 && skipped) *skipped += SkippedInvalid();
     // A file that could not be written whole reports no entries.
     ok = closer.Close() && ok;
     return ok ? count : 0;

@@ -680,10 +680,8 @@ int Convert(const std::vector<std::string>& argv) {
 struct TypedText {
     std::string codePage, utf8;
     bool inCodePage = false;
-    // The form the set's lookups take: the code page's, from which the set
-    // derives the UTF-8 form for UTF-8 libraries; for a word the code page
-    // cannot hold, its UTF-8 (which the UTF-8 libraries' keys compare with
-    // byte for byte).
+    // The one form the ranking in context takes: the code page's; for a word
+    // the code page cannot hold, its UTF-8.
     std::string Looked() const { return inCodePage ? codePage : utf8; }
 };
 
@@ -747,10 +745,11 @@ int Lookup(const std::vector<std::string>& argv) {
         }
         LibraryEntry entry;
         long shown = 0;
-        const std::string looked = TypedWordOf(word).Looked();
-        int ok =
-            smart ? set.FindFirstRanked(looked.c_str(), entry, dictionary, shorthand)
-                  : set.FindFirst(looked.c_str(), entry, wl::MATCH_PREFIX, dictionary, shorthand);
+        const TypedText typed = TypedWordOf(word);
+        const wl::TypedWord looked{typed.inCodePage ? typed.codePage.c_str() : nullptr,
+                                   typed.utf8.c_str()};
+        int ok = smart ? set.FindFirstRanked(looked, entry, dictionary, shorthand)
+                       : set.FindFirst(looked, entry, wl::MATCH_PREFIX, dictionary, shorthand);
         while (ok) {
             print(entry);
             if (++shown == limit) break;
