@@ -16,12 +16,27 @@ class CandidateSource {
     virtual int FindFirst(const char* word, LibraryEntry& entry, int matchMode, int enableWord,
                           int enableShorthand) = 0;
     virtual int FindNext(LibraryEntry& entry) = 0;
+    // The lookup with the word in both encodings: code-page libraries take
+    // word.codePage, Unicode ones word.utf8; either one nullptr: those
+    // libraries offer nothing (the word has no form in their encoding).  A
+    // source that knows only the code page looks up word.codePage.
+    virtual int FindFirst(const TypedWord& word, LibraryEntry& entry, int matchMode, int enableWord,
+                          int enableShorthand) {
+        return word.codePage
+                   ? FindFirst(word.codePage, entry, matchMode, enableWord, enableShorthand)
+                   : 0;
+    }
     // The smart order: the most likely candidates first, letter case
     // ignored in matching.  A source without it offers nothing.
     virtual int FindFirstRanked(const char* word, LibraryEntry& entry, int enableWord,
                                 int enableShorthand) {
         (void)word, (void)entry, (void)enableWord, (void)enableShorthand;
         return 0;
+    }
+    virtual int FindFirstRanked(const TypedWord& word, LibraryEntry& entry, int enableWord,
+                                int enableShorthand) {
+        return word.codePage ? FindFirstRanked(word.codePage, entry, enableWord, enableShorthand)
+                             : 0;
     }
     virtual int FindNextRanked(LibraryEntry& entry) {
         (void)entry;
@@ -46,10 +61,23 @@ class LibrarySource : public CandidateSource {
                   int enableShorthand) override {
         return set_.FindFirst(word, entry, matchMode, enableWord, enableShorthand);
     }
+    int FindFirst(const TypedWord& word, LibraryEntry& entry, int matchMode, int enableWord,
+                  int enableShorthand) override {
+        // Until the set looks up its Unicode libraries itself.
+        return word.codePage
+                   ? set_.FindFirst(word.codePage, entry, matchMode, enableWord, enableShorthand)
+                   : 0;
+    }
     int FindNext(LibraryEntry& entry) override { return set_.FindNext(entry); }
     int FindFirstRanked(const char* word, LibraryEntry& entry, int enableWord,
                         int enableShorthand) override {
         return set_.FindFirstRanked(word, entry, enableWord, enableShorthand);
+    }
+    int FindFirstRanked(const TypedWord& word, LibraryEntry& entry, int enableWord,
+                        int enableShorthand) override {
+        return word.codePage
+                   ? set_.FindFirstRanked(word.codePage, entry, enableWord, enableShorthand)
+                   : 0;
     }
     int FindNextRanked(LibraryEntry& entry) override { return set_.FindNextRanked(entry); }
     int FindRankedKey(const char* key, LibraryEntry& entry) override {

@@ -39,6 +39,13 @@ std::string LibsFolderOf(const std::string& programFolder);
 // its end); "" for "".
 std::string LibraryPatternIn(const std::string& folder);
 
+// The word being typed in both encodings: code-page libraries are looked
+// up with codePage, Unicode ones with utf8 (nullptr or "": they offer nothing).
+struct TypedWord {
+    const char* codePage;
+    const char* utf8;
+};
+
 class LibrarySet {
   public:
     // registry: the load switches; directory: the listing of a Load;
