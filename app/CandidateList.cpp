@@ -309,6 +309,9 @@ int CandidateList::CompletePath() {
     cp.ToLower(prefix.data());
     for (const DirEntry& entry : entries) {
         if (entry.name == "." || entry.name == "..") continue;
+        // No name holds a "?": the listing put it for a character the code
+        // page cannot hold, and typing it would name another file.
+        if (entry.name.find('?') != std::string::npos) continue;
         if (!prefix.empty()) {
             std::string name = entry.name;
             cp.ToLower(name.data());
