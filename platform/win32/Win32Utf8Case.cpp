@@ -33,6 +33,9 @@ char32_t Mapped(char32_t c, DWORD flag) {
 }  // namespace
 
 char32_t UnicodeUpper(char32_t c) {
+    // The invariant locale's table (as Wine has it, at least) leaves the
+    // final sigma, whose capital Unicode gives as Σ: "ΣΊΣΥΦΟΣ", not "ΣΊΣΥΦΟς".
+    if (c == 0x3C2) return 0x3A3;
     return Mapped(c, LCMAP_UPPERCASE);
 }
 
