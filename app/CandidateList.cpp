@@ -41,17 +41,35 @@ int CandidateList::OnWordLookup(int kind) {
     if (kind == LOOKUP_NEXT_WORD) {
         // Offered only with the ranked order; nothing typed.
         m_strWord.clear();
+        m_strWordUtf8.clear();
+        m_bCodePageWord = true;
         ClearCandidates();
         m_nPageStart = 0;
         if (!Ranked() || !suggestions_.predict || !m_bEnableWord) return 1;
         RankInContext(true);
         return NextPage(m_nPageSize) ? 0 : 1;
     }
-    char buffer[1024] = {};
+    char buffer[kWordSize] = {};
     if (hook_.GetInputStr(buffer, sizeof buffer)) {
         buffer[sizeof buffer - 1] = 0;
         m_strWord = buffer;
     }
+    // The same word in UTF-8, for the Unicode libraries: three bytes of it
+    // for each byte of the code page's (a hook library without it offers
+    // none).
+    std::string utf8(3 * kWordSize, '\0');
+    m_strWordUtf8.clear();
+    if (hook_.GetInputStrUtf8(utf8.data(), static_cast<int>(utf8.size()))) {
+        utf8.back() = '\0';
+        m_strWordUtf8 = utf8.c_str();
+        if (!IsUtf8(m_strWordUtf8)) m_strWordUtf8.clear();
+    }
+    // A character the code page cannot hold (a Greek letter on a Western
+    // system) matches no key of a code-page library; where the code page's
+    // word is missing, the UTF-8 one stands in for it.
+    std::string converted;
+    m_bCodePageWord = m_strWordUtf8.empty() || codePage_.FromUtf8(m_strWordUtf8, converted);
+    if (m_bCodePageWord && m_strWord.empty() && !converted.empty()) m_strWord = converted;
     if (CompletePath()) return 0;
     return QueryCandidates() ? 0 : 1;
 }
@@ -67,12 +85,16 @@ int CandidateList::QueryCandidates() {
         return NextPage(m_nPageSize);
     }
     auto entry = std::make_unique<LibraryEntry>();
-    const int found = Ranked() ? source_.FindFirstRanked(m_strWord.c_str(), *entry, m_bEnableWord,
-                                                         m_bEnableShorthand)
-                               : source_.FindFirst(m_strWord.c_str(), *entry, m_nMatchMode,
-                                                   m_bEnableWord, m_bEnableShorthand);
+    const TypedWord word = Typed();
+    const int found =
+        Ranked() ? source_.FindFirstRanked(word, *entry, m_bEnableWord, m_bEnableShorthand)
+                 : source_.FindFirst(word, *entry, m_nMatchMode, m_bEnableWord, m_bEnableShorthand);
     if (found) m_candidates.push_back(std::move(entry));
     return NextPage(m_nPageSize);
+}
+
+TypedWord CandidateList::Typed() const {
+    return {m_bCodePageWord ? m_strWord.c_str() : nullptr, m_strWordUtf8.c_str()};
 }
 
 int CandidateList::FetchNext(LibraryEntry& entry) {
@@ -80,6 +102,7 @@ int CandidateList::FetchNext(LibraryEntry& entry) {
     if (walkNext_) {
         entry.TakeFrom(*walkNext_);
         entry.type = walkNext_->type;
+        entry.encoding = walkNext_->encoding;
         walkNext_.reset();
         return 1;
     }
@@ -89,6 +112,8 @@ int CandidateList::FetchNext(LibraryEntry& entry) {
 void CandidateList::RankInContext(bool nextWord) {
     RankRequest request;
     request.word = nextWord ? std::string() : m_strWord;
+    request.wordUtf8 = nextWord ? std::string() : m_strWordUtf8;
+    request.codePageWord = nextWord || m_bCodePageWord;
     request.context = hook_.GetContext();
     if (!request.context.empty() && request.context.back() != ContextModel::kSentenceStart)
         request.prev = request.context.back();
@@ -104,9 +129,9 @@ void CandidateList::RankInContext(bool nextWord) {
 }
 
 std::string CandidateList::Shown(const LibraryEntry& e) const {
-    if (Ranked() && (e.type == Dictionary || e.type == Learned))
-        return typedCase_.Apply(m_strWord.c_str(), e.keyString());
-    return e.keyString();
+    if (!Ranked() || (e.type != Dictionary && e.type != Learned)) return e.keyString();
+    if (e.encoding == EncodingUtf8) return FollowTypedCaseUtf8(m_strWordUtf8, e.keyString());
+    return typedCase_.Apply(m_strWord.c_str(), e.keyString());
 }
 
 void CandidateList::ClearCandidates() {
@@ -159,7 +184,7 @@ int CandidateList::FillPage(int start, int n) {
          i < static_cast<size_t>(start) + static_cast<size_t>(n) && i < m_candidates.size(); ++i) {
         const LibraryEntry* e = m_candidates[i].get();
         if (!e) continue;
-        m_rows.push_back({Shown(*e), e->type - 1, static_cast<int>(i)});
+        m_rows.push_back({Shown(*e), e->type - 1, static_cast<int>(i), e->encoding});
     }
     m_nHighlight = -1;
     view_.RowsChanged();
@@ -173,39 +198,53 @@ void CandidateList::SelectCandidate(int index) {
     const LibraryEntry* e = nullptr;
     if (index >= 0 && static_cast<size_t>(index) < m_candidates.size())
         e = m_candidates[static_cast<size_t>(index)].get();
-    if (!e || e->type < Dictionary || e->type > Learned) {
+    if (!e || e->type < Dictionary || e->type > Learned ||
+        (e->encoding != EncodingCodePage && e->encoding != EncodingUtf8)) {
         // Nothing to type: a ReplaceStr that follows does nothing.
         hook_.SetReplaceStr("", REPLACE_COMPLETE);
         return;
     }
+    const std::int32_t encoding = e->encoding;
     const std::string key = e->keyString();
     switch (e->type) {
         case Shorthand: {
             const std::string expansion = e->textLength() ? e->textString() : key;
-            hook_.SetReplaceStr(expansion.c_str(), REPLACE_WORD);
+            HandToHook(*e, expansion, REPLACE_WORD);
             if (expansion != key)
-                view_.SetTipText(expansion, TIP_STYLE_EXPANSION);
+                view_.SetTipText(expansion, TIP_STYLE_EXPANSION, encoding);
             else
-                view_.SetTipText("", TIP_STYLE_NOTE);
+                view_.SetTipText("", TIP_STYLE_NOTE, encoding);
             return;
         }
         case Dictionary:
         case Learned:
-            hook_.SetReplaceStr(Shown(*e).c_str(),
-                                suggestions_.spaceAfter ? REPLACE_KEEP_SPACE : REPLACE_KEEP);
+            HandToHook(*e, Shown(*e), suggestions_.spaceAfter ? REPLACE_KEEP_SPACE : REPLACE_KEEP);
             if (e->type == Learned) {
-                view_.SetTipText("Learned", TIP_STYLE_NOTE);
+                view_.SetTipText("Learned", TIP_STYLE_NOTE, EncodingCodePage);
                 return;
             }
             break;
         case PathFolder:
-            hook_.SetReplaceStr(key.c_str(), REPLACE_PATH_FOLDER);
+            HandToHook(*e, key, REPLACE_PATH_FOLDER);
             break;
         default:
-            hook_.SetReplaceStr(key.c_str(), REPLACE_PATH_FILE);
+            HandToHook(*e, key, REPLACE_PATH_FILE);
             break;
     }
-    view_.SetTipText(SameBytes(*e) ? std::string() : std::string(e->textString()), TIP_STYLE_NOTE);
+    view_.SetTipText(SameBytes(*e) ? std::string() : std::string(e->textString()), TIP_STYLE_NOTE,
+                     encoding);
+}
+
+void CandidateList::HandToHook(const LibraryEntry& e, const std::string& text, int mode) {
+    if (e.encoding != EncodingUtf8) {
+        hook_.SetReplaceStr(text.c_str(), mode);
+        return;
+    }
+    // A Unicode candidate never goes the code page's way.  Where the hook
+    // library does not take it (or the text is no UTF-8), it is left with
+    // nothing to type rather than the candidate highlighted before.
+    if (!IsUtf8(text) || !hook_.SetReplaceStrUtf8(text.c_str(), mode))
+        hook_.SetReplaceStr("", REPLACE_COMPLETE);
 }
 
 void CandidateList::Highlight(int row) {
@@ -270,6 +309,9 @@ int CandidateList::CompletePath() {
     cp.ToLower(prefix.data());
     for (const DirEntry& entry : entries) {
         if (entry.name == "." || entry.name == "..") continue;
+        // No name holds a "?": the listing put it for a character the code
+        // page cannot hold, and typing it would name another file.
+        if (entry.name.find('?') != std::string::npos) continue;
         if (!prefix.empty()) {
             std::string name = entry.name;
             cp.ToLower(name.data());

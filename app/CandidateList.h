@@ -34,6 +34,16 @@ class HookCalls {
     // most two; ContextModel::kSentenceStart for the start of a sentence);
     // none when the line's start was not seen.
     virtual std::vector<std::string> GetContext() { return {}; }
+    // The word being typed as UTF-8 (as GetInputStr); 0 when there is none.
+    virtual int GetInputStrUtf8(char* buffer, int size) {
+        (void)buffer, (void)size;
+        return 0;
+    }
+    // As SetReplaceStr for a text in UTF-8 (a Unicode library's candidate).
+    virtual int SetReplaceStrUtf8(const char* text, int mode) {
+        (void)text, (void)mode;
+        return 0;
+    }
 };
 
 // How candidates are found, ordered and typed beyond the plain lookup (all
@@ -57,14 +67,16 @@ class CandidateView {
     virtual void HighlightChanged(int row) = 0;
     // Place the tip beside the highlighted row.
     virtual void PlaceTip() = 0;
-    virtual void SetTipText(const std::string& text, int style) = 0;
+    // text: in the code page, or in UTF-8 with encoding EncodingUtf8.
+    virtual void SetTipText(const std::string& text, int style, std::int32_t encoding) = 0;
     virtual void Beep() = 0;
 };
 
 struct CandidateRow {
     std::string text;
-    int image = 0;     // the candidate kind minus 1
-    int itemData = 0;  // index in the candidate cache
+    int image = 0;                             // the candidate kind minus 1
+    int itemData = 0;                          // index in the candidate cache
+    std::int32_t encoding = EncodingCodePage;  // of text: its entry's
 };
 
 class CandidateList {
@@ -102,6 +114,8 @@ class CandidateList {
     // index labels.
     bool pathMode() const;
     const std::string& word() const { return m_strWord; }
+    // The word as typed, in UTF-8; "" when the hook library offered none.
+    const std::string& wordUtf8() const { return m_strWordUtf8; }
     const std::vector<std::unique_ptr<LibraryEntry>>& candidates() const { return m_candidates; }
     int pageStart() const { return m_nPageStart; }
 
@@ -139,8 +153,13 @@ class CandidateList {
     // The ranked lookup in the context of the words before, with what was
     // learned: the exact best rows (nextWord: for no letter typed).
     void RankInContext(bool nextWord);
-    // The text a candidate is shown and typed in.
+    // The text a candidate is shown and typed in (in its own encoding).
     std::string Shown(const LibraryEntry& e) const;
+    // The typed word for the lookups: its code-page form is none when the
+    // word holds a character the code page has no byte for.
+    TypedWord Typed() const;
+    // Hands text, in e's encoding, to the hook library to be typed by mode.
+    void HandToHook(const LibraryEntry& e, const std::string& text, int mode);
 
     CandidateSource& source_;
     HookCalls& hook_;
@@ -155,6 +174,8 @@ class CandidateList {
     const Learner* learner_ = nullptr;
     std::function<std::int64_t()> clock_;
     std::string m_strWord;
+    std::string m_strWordUtf8;
+    bool m_bCodePageWord = true;  // whether m_strWord is the word as typed
     std::vector<std::unique_ptr<LibraryEntry>> m_candidates;
     std::unique_ptr<LibraryEntry> walkNext_;  // the ranked lookup's next, taken and not ranked
     int m_nPageStart = 0;

@@ -16,16 +16,15 @@ class CandidateSource {
     virtual int FindFirst(const char* word, LibraryEntry& entry, int matchMode, int enableWord,
                           int enableShorthand) = 0;
     virtual int FindNext(LibraryEntry& entry) = 0;
-    // The lookups with the word in both encodings (TypedWord): code-page
-    // libraries answer for word.codePage, Unicode ones for word.utf8.  A
-    // source without Unicode libraries looks up word.codePage.
-    virtual int FindFirst(const TypedWord& word, LibraryEntry& entry, int mode,
-                          int dictionaryEnabled, int shorthandEnabled) {
-        return FindFirst(word.codePage, entry, mode, dictionaryEnabled, shorthandEnabled);
-    }
-    virtual int FindFirstRanked(const TypedWord& word, LibraryEntry& entry, int dictionaryEnabled,
-                                int shorthandEnabled) {
-        return FindFirstRanked(word.codePage, entry, dictionaryEnabled, shorthandEnabled);
+    // The lookup with the word in both encodings: code-page libraries take
+    // word.codePage, Unicode ones word.utf8; either one nullptr: those
+    // libraries offer nothing (the word has no form in their encoding).  A
+    // source that knows only the code page looks up word.codePage.
+    virtual int FindFirst(const TypedWord& word, LibraryEntry& entry, int matchMode, int enableWord,
+                          int enableShorthand) {
+        return word.codePage
+                   ? FindFirst(word.codePage, entry, matchMode, enableWord, enableShorthand)
+                   : 0;
     }
     // The smart order: the most likely candidates first, letter case
     // ignored in matching.  A source without it offers nothing.
@@ -33,6 +32,11 @@ class CandidateSource {
                                 int enableShorthand) {
         (void)word, (void)entry, (void)enableWord, (void)enableShorthand;
         return 0;
+    }
+    virtual int FindFirstRanked(const TypedWord& word, LibraryEntry& entry, int enableWord,
+                                int enableShorthand) {
+        return word.codePage ? FindFirstRanked(word.codePage, entry, enableWord, enableShorthand)
+                             : 0;
     }
     virtual int FindNextRanked(LibraryEntry& entry) {
         (void)entry;

@@ -10,6 +10,8 @@
 #include <unordered_set>
 #include <utility>
 
+#include "platform/Utf8Case.h"
+
 namespace wl {
 
 namespace {
@@ -31,6 +33,16 @@ std::string Lower(const CodePage& cp, std::string text) {
     cp.ToLower(text.data());
     text.resize(std::strlen(text.c_str()));
     return text;
+}
+
+// The lower-case code-page form of an entry's key, which the model's and
+// the learned words are in; "" when the key (of a Unicode library) has a
+// character the code page cannot hold.
+std::string CodePageKey(const CodePage& cp, const LibraryEntry& entry) {
+    if (entry.encoding == EncodingCodePage) return Lower(cp, entry.keyString());
+    std::string key;
+    if (entry.encoding != EncodingUtf8 || !cp.FromUtf8(entry.keyString(), key)) return {};
+    return Lower(cp, key);
 }
 
 std::size_t CharCount(const std::string& text, const CodePage& cp) {
@@ -224,7 +236,10 @@ double ContextProbability(const ContextModel* model, const std::vector<std::stri
 RankedPage RankInContext(CandidateSource& source, const Learner* learner, const CodePage& cp,
                          const RankRequest& request, const LearnMix& mix) {
     RankedPage page;
-    const bool nextWord = request.word.empty();
+    const bool nextWord = request.word.empty() && request.wordUtf8.empty();
+    // The model's words and the learned ones are in the code page: none of
+    // them is the word typed when the code page cannot hold it.
+    const bool codePageWord = request.codePageWord;
     const std::string lowerWord = Lower(cp, request.word);
     std::vector<std::string> context;
     for (const std::string& word : request.context)
@@ -236,10 +251,17 @@ RankedPage RankInContext(CandidateSource& source, const Learner* learner, const 
     // The ranked lookup, best weight first: the Shorthand keys equal to the
     // word before all.  (No Shorthand key is the next word.)
     auto walked = std::make_unique<LibraryEntry>();
-    bool walking = source.FindFirstRanked(request.word.c_str(), *walked, request.enableWord,
+    const TypedWord typed{codePageWord ? request.word.c_str() : nullptr, request.wordUtf8.c_str()};
+    bool walking = source.FindFirstRanked(typed, *walked, request.enableWord,
                                           nextWord ? 0 : request.enableShorthand) != 0;
-    while (walking && walked->type == Shorthand &&
-           cp.CompareNoCase(walked->keyString(), request.word.c_str()) == 0) {
+    // A Shorthand key is the word typed in its library's encoding.
+    auto isTyped = [&](const LibraryEntry& entry) {
+        if (entry.encoding == EncodingUtf8)
+            return !request.wordUtf8.empty() &&
+                   Utf8EqualNoCase(entry.keyString(), request.wordUtf8);
+        return codePageWord && cp.CompareNoCase(entry.keyString(), request.word.c_str()) == 0;
+    };
+    while (walking && walked->type == Shorthand && isTyped(*walked)) {
         page.entries.push_back(std::move(walked));
         page.scores.push_back(0);
         ++page.pinned;
@@ -249,7 +271,7 @@ RankedPage RankInContext(CandidateSource& source, const Learner* learner, const 
 
     // The words the model names after the context, most likely first.
     std::vector<std::pair<double, WordId>> named;
-    if (view.model()) {
+    if (view.model() && codePageWord) {
         WordId first = 0, last = 0;
         view.model()->PrefixRange(lowerWord, first, last);
         view.Named(first, last, named);
@@ -259,7 +281,7 @@ RankedPage RankInContext(CandidateSource& source, const Learner* learner, const 
     const double none = -1;  // no candidate left
 
     std::optional<LearnedInOrder> learned;
-    if (learner && request.enableWord) learned.emplace(*learner, request, mix);
+    if (learner && request.enableWord && codePageWord) learned.emplace(*learner, request, mix);
     auto userScore = [&](const std::string& lowerKey) {
         return learner ? learner->UserScore(lowerKey, request.prev, request.now, mix) : 0.0;
     };
@@ -267,7 +289,9 @@ RankedPage RankInContext(CandidateSource& source, const Learner* learner, const 
     // The exact score of the ranked lookup's candidate in hand.
     auto scoreOf = [&](const LibraryEntry& entry) {
         if (entry.type != Dictionary) return 0.0;  // a Shorthand key: no word, no probability
-        const std::string key = Lower(cp, entry.keyString());
+        const std::string key = CodePageKey(cp, entry);
+        if (key.empty())
+            return share * view.Probability(ContextModel::kNoWord, WordAlone(entry.weight));
         return userScore(key) + share * view.Probability(view.Id(key), WordAlone(entry.weight));
     };
     double walkedScore = walking ? scoreOf(*walked) : 0;
@@ -275,9 +299,9 @@ RankedPage RankInContext(CandidateSource& source, const Learner* learner, const 
     std::vector<Chosen> chosen;
     // Whether a library's key of the word was taken from the lookup already.
     auto Offered = [&](const std::string& lowerKey) {
-        if (walking && Lower(cp, walked->keyString()) == lowerKey) return true;
+        if (walking && CodePageKey(cp, *walked) == lowerKey) return true;
         return std::any_of(chosen.begin(), chosen.end(), [&](const Chosen& c) {
-            return c.entry->type == Dictionary && Lower(cp, c.entry->keyString()) == lowerKey;
+            return c.entry->type == Dictionary && CodePageKey(cp, *c.entry) == lowerKey;
         });
     };
     std::priority_queue<double, std::vector<double>, std::greater<double>>

@@ -28,7 +28,13 @@
 namespace wl {
 
 struct RankRequest {
-    std::string word;  // the typed letters; empty: the next word, nothing typed
+    // The typed letters in the code page, and in UTF-8 for the Unicode
+    // libraries; both empty: the next word, nothing typed.
+    std::string word;
+    std::string wordUtf8;
+    // False when the typed word holds a character the code page has no byte
+    // for: no code-page key, word of the model or learned word matches it.
+    bool codePageWord = true;
     // The words before the word, older first (the last two count);
     // ContextModel::kSentenceStart for the start of a sentence.
     std::vector<std::string> context;

@@ -1,5 +1,7 @@
 #include "app/TypedCase.h"
 
+#include "platform/Utf8Case.h"
+
 namespace wl {
 namespace {
 
@@ -72,6 +74,52 @@ std::string TypedCase::Apply(const char* typed, const char* candidate) const {
     } else if (firstIsCapital && !restHasCapital) {
         auto c = static_cast<unsigned char>(out[0]);
         if (!page.IsLeadByte(c)) out[0] = static_cast<char>(upper_[c]);
+    }
+    return out;
+}
+
+std::string FollowTypedCaseUtf8(std::string_view typed, std::string_view candidate) {
+    std::string out(candidate);
+    if (typed.empty() || out.empty()) return out;
+    auto isCapital = [](char32_t c) { return UnicodeLower(c) != c; };
+    for (std::size_t at = 0; at < out.size();) {
+        char32_t c;
+        if (!NextUtf8(out, at, c)) {
+            ++at;
+            continue;
+        }
+        if (isCapital(c)) return out;
+    }
+
+    int letters = 0, capitals = 0;
+    bool firstIsCapital = false, restHasCapital = false;
+    for (std::size_t at = 0; at < typed.size();) {
+        const bool first = at == 0;
+        char32_t c;
+        if (!NextUtf8(typed, at, c)) {
+            ++at;
+            continue;
+        }
+        const bool capital = isCapital(c);
+        if (first)
+            firstIsCapital = capital;
+        else
+            restHasCapital = restHasCapital || capital;
+        if (IsUnicodeLetter(c)) {
+            ++letters;
+            if (capital) ++capitals;
+        }
+    }
+
+    if (letters >= 2 && capitals == letters) return Utf8Upper(out);
+    if (firstIsCapital && !restHasCapital) {
+        std::size_t at = 0;
+        char32_t c;
+        if (NextUtf8(out, at, c)) {
+            std::string first;
+            AppendUtf8(UnicodeUpper(c), first);
+            out.replace(0, at, first);
+        }
     }
     return out;
 }

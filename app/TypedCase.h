@@ -7,12 +7,15 @@
 // "McDonald") stays as stored, and so does every candidate for any other
 // typed word.  Letters are those of the code page; a letter without an
 // upper-case form (such as "ß") stays, and double-byte characters are never
-// letters here.  Shorthand expansions are not for this: they are typed as
-// stored.
+// letters here.  A Unicode library's candidate follows the word as typed in
+// UTF-8 by the same rule, with the letters of every script that has letter
+// case ("Σί" -> "Σίσυφος", "ПР" -> "ПРИВЕТ").  Shorthand expansions are not
+// for this: they are typed as stored.
 #pragma once
 
 #include <array>
 #include <string>
+#include <string_view>
 
 #include "platform/CodePage.h"
 
@@ -33,5 +36,7 @@ class TypedCase {
 
 // The same, reading the code page's letter case at each call.
 std::string FollowTypedCase(const CodePage& page, const char* typed, const char* candidate);
+// The rule for a candidate in UTF-8 after the word typed, in UTF-8.
+std::string FollowTypedCaseUtf8(std::string_view typed, std::string_view candidate);
 
 }  // namespace wl

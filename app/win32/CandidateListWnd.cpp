@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/win32/RowText.h"
 #include "platform/win32/Dpi.h"
 #include "res/resource.h"
 
@@ -143,13 +144,16 @@ void CCandidateListWnd::RenderRows() {
     ListView_DeleteAllItems(m_list);
     int index = 0;
     for (const CandidateRow& row : m_candidates.rows()) {
-        LVITEMA item = {};
+        // Each row from its own entry's encoding: code-page and Unicode
+        // libraries' rows stand in one list.
+        std::wstring text = WideOfEntryText(row.text, row.encoding);
+        LVITEMW item = {};
         item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
         item.iItem = index;
-        item.pszText = const_cast<char*>(row.text.c_str());
+        item.pszText = text.data();
         item.iImage = row.image;
         item.lParam = row.itemData;
-        if (SendMessageA(m_list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)) < 0) break;
+        if (SendMessageW(m_list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)) < 0) break;
         ++index;
     }
     SendMessageA(m_list, WM_SETREDRAW, TRUE, 0);
@@ -237,8 +241,8 @@ void CCandidateListWnd::PlaceTip() {
     m_tip.ShowTipAt(true, at);
 }
 
-void CCandidateListWnd::SetTipText(const std::string& text, int style) {
-    m_tip.SetTipText(text, style);
+void CCandidateListWnd::SetTipText(const std::string& text, int style, std::int32_t encoding) {
+    m_tip.SetTipText(text, style, encoding);
 }
 
 void CCandidateListWnd::Beep() {

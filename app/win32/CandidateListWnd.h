@@ -40,7 +40,7 @@ class CCandidateListWnd : public CandidateView {
     void RowsChanged() override;
     void HighlightChanged(int row) override;
     void PlaceTip() override;
-    void SetTipText(const std::string& text, int style) override;
+    void SetTipText(const std::string& text, int style, std::int32_t encoding) override;
     void Beep() override;
 
   private:

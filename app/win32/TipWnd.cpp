@@ -1,6 +1,7 @@
 #include "app/win32/TipWnd.h"
 
 #include "app/CandidateList.h"
+#include "app/win32/RowText.h"
 #include "platform/win32/Dpi.h"
 
 namespace wl {
@@ -80,8 +81,9 @@ void CTipWnd::UpdateFont() {
     m_fontDpi = dpi;
 }
 
-void CTipWnd::SetTipText(const std::string& text, int style) {
+void CTipWnd::SetTipText(const std::string& text, int style, std::int32_t encoding) {
     m_strText = text;
+    m_wideText = WideOfEntryText(text, encoding);
     m_nStyle = style;
     if (!m_hWnd) return;
     if (m_strText.empty()) HideQuietly(m_hWnd);
@@ -115,7 +117,7 @@ void CTipWnd::OnPaint() {
 
     // Measure the text as a block: every line break starts a new line.
     RECT extent = {0, 0, 0, 0};
-    DrawTextA(dc, m_strText.c_str(), static_cast<int>(m_strText.size()), &extent,
+    DrawTextW(dc, m_wideText.c_str(), static_cast<int>(m_wideText.size()), &extent,
               format | DT_CALCRECT);
     SetWindowPos(m_hWnd, nullptr, 0, 0, (extent.right - extent.left) + 2 * margin,
                  (extent.bottom - extent.top) + 2 * margin,
@@ -142,7 +144,7 @@ void CTipWnd::OnPaint() {
     RECT textRect = {margin, margin, w - margin - 1, h - margin - 1};
     // The rectangle ends a pixel short of the measured text: not clipped to
     // it, the last letter keeps its last column.
-    DrawTextA(dc, m_strText.c_str(), static_cast<int>(m_strText.size()), &textRect,
+    DrawTextW(dc, m_wideText.c_str(), static_cast<int>(m_wideText.size()), &textRect,
               format | DT_NOCLIP);
     SetTextColor(dc, oldColour);
     SetBkMode(dc, oldMode);

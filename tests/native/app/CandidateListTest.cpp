@@ -18,15 +18,32 @@ struct Candidate {
     std::string key, text;
     int type = Dictionary;
     double probability = 0;
+    std::int32_t encoding = EncodingCodePage;
 };
 
 // Serves the plain lookup from stream and the ranked one from ranked, and
-// records the word the ranked one was asked for.
+// records the word the ranked one was asked for.  Looked up with the word
+// in both encodings, it records both forms (nullptr as "<none>") and serves
+// the candidates of an encoding only while its form is there.
 class FakeSource : public CandidateSource {
   public:
     std::vector<Candidate> stream, ranked;
     std::string rankedWord;
     int findNextCalls = 0;
+    std::string typedCodePage, typedUtf8;
+
+    int FindFirst(const TypedWord& word, LibraryEntry& entry, int matchMode, int enableWord,
+                  int enableShorthand) override {
+        Take(word);
+        return FindFirst(word.codePage ? word.codePage : "", entry, matchMode, enableWord,
+                         enableShorthand);
+    }
+    int FindFirstRanked(const TypedWord& word, LibraryEntry& entry, int enableWord,
+                        int enableShorthand) override {
+        Take(word);
+        return FindFirstRanked(word.codePage ? word.codePage : "", entry, enableWord,
+                               enableShorthand);
+    }
 
     int FindFirst(const char*, LibraryEntry& entry, int, int, int) override {
         return Deliver(entry, stream, next = 0);
@@ -48,8 +65,10 @@ class FakeSource : public CandidateSource {
     // left out.
     int FindRankedKey(const char* key, LibraryEntry& entry) override {
         for (std::size_t i = nextRanked; i < ranked.size(); ++i) {
-            if (ranked[i].type != Dictionary || ranked[i].key != key || taken.count(key)) continue;
-            taken.insert(key);
+            if (ranked[i].type != Dictionary || CodePageForm(ranked[i]) != key ||
+                taken.count(ranked[i].key) || !Served(ranked[i]))
+                continue;
+            taken.insert(ranked[i].key);
             return Deliver(entry, ranked, i);
         }
         return 0;
@@ -58,9 +77,27 @@ class FakeSource : public CandidateSource {
 
   private:
     std::size_t next = 0, nextRanked = 0;
-    static int Deliver(LibraryEntry& entry, const std::vector<Candidate>& from, std::size_t& at) {
+    bool codePageOn = true, utf8On = true;
+    void Take(const TypedWord& word) {
+        typedCodePage = word.codePage ? word.codePage : "<none>";
+        typedUtf8 = word.utf8 ? word.utf8 : "<none>";
+        codePageOn = word.codePage != nullptr;
+        utf8On = word.utf8 && *word.utf8;
+    }
+    // A Unicode library's key is found by its code-page form too.
+    static std::string CodePageForm(const Candidate& c) {
+        std::string form;
+        if (c.encoding != EncodingUtf8) return c.key;
+        return CodePage1252().FromUtf8(c.key, form) ? form : std::string();
+    }
+    bool Served(const Candidate& c) const {
+        return c.encoding == EncodingUtf8 ? utf8On : codePageOn;
+    }
+    int Deliver(LibraryEntry& entry, const std::vector<Candidate>& from, std::size_t& at) {
+        while (at < from.size() && !Served(from[at])) ++at;
         if (at >= from.size()) return 0;
         const Candidate& c = from[at++];
+        entry.encoding = c.encoding;
         entry.probability = c.probability;
         entry.SetKey(c.key.data(), static_cast<std::uint32_t>(c.key.size()));
         entry.SetText(c.text.data(), static_cast<std::uint32_t>(c.text.size()));
@@ -74,12 +111,14 @@ class FakeView : public CandidateView {
     int placeTip = 0, beeps = 0;
     std::string tip;
     int tipStyle = 0;
+    std::int32_t tipEncoding = -2;
     void RowsChanged() override {}
     void HighlightChanged(int) override {}
     void PlaceTip() override { ++placeTip; }
-    void SetTipText(const std::string& text, int style) override {
+    void SetTipText(const std::string& text, int style, std::int32_t encoding) override {
         tip = text;
         tipStyle = style;
+        tipEncoding = encoding;
     }
     void Beep() override { ++beeps; }
 };
@@ -240,8 +279,9 @@ TEST_F(ListFixture, AnOverlongWordFromTheHookIsBounded) {
 }
 
 TEST_F(ListFixture, PathsListFoldersFirstInNameOrder) {
-    dir.folders["T:\\"] = {
-        {"windows", false}, {"Zeta", true}, {"alpha.txt", false}, {"Darwin", true}, {"beta", true}};
+    // "caf?" stands for a name the code page cannot hold: never offered.
+    dir.folders["T:\\"] = {{"windows", false}, {"Zeta", true},   {"alpha.txt", false},
+                           {"caf?", true},     {"Darwin", true}, {"beta", true}};
     Words(5);
     ASSERT_EQ(Lookup("T:\\"), 0);
     EXPECT_EQ(dir.patterns.back(), "T:\\*.*");
@@ -403,6 +443,150 @@ TEST_F(SmartFixture, ALearnedWordBeyondTheWindowIsOfferedOnceWhereItsUsePutsIt) 
         } while (list.NextPage(list.m_nPageSize));
         EXPECT_EQ(seen, 1);
     }
+}
+
+// Unicode libraries beside code-page ones: in UTF-8, é is "\xc3\xa9"; in
+// the code page (1252 natively) it is "\xe9".
+constexpr std::int32_t kCp = EncodingCodePage, kUtf8 = EncodingUtf8;
+
+TEST_F(ListFixture, TheTypedWordGoesToEachEncodingInItsOwnForm) {
+    struct Case {
+        const char *codePage, *utf8;            // what the hook library offers
+        const char *toCodePage, *toUtf8, *row;  // what the lookup gets, the first row
+    };
+    const Case cases[] = {
+        {"caf", "caf", "caf", "caf", "caf\xe9"},
+        // A hook library without the UTF-8 word: the Unicode libraries get none.
+        {"caf", "", "caf", "", "caf\xe9"},
+        // Greek on a Western system: the code page cannot hold it, so its
+        // libraries offer nothing (an empty word would offer all of them).
+        {"", "\xcf\x83\xce\xaf", "<none>", "\xcf\x83\xce\xaf", "\xcf\x83\xce\xaf\xcf\x83\xcf\x85"},
+        {"a", "a\xcf\x83", "<none>", "a\xcf\x83", "\xcf\x83\xce\xaf\xcf\x83\xcf\x85"},
+        // No code-page word, but the code page holds it: it stands in.
+        {"", "caf\xc3\xa9", "caf\xe9", "caf\xc3\xa9", "caf\xe9"},
+        // Not UTF-8 at all: taken for none.
+        {"ab", "\xff\xfe", "ab", "", "caf\xe9"},
+    };
+    source.stream = {{"caf\xe9", "", Dictionary, 0, kCp},
+                     {"\xcf\x83\xce\xaf\xcf\x83\xcf\x85", "", Dictionary, 0, kUtf8}};
+    for (const Case& c : cases) {
+        hook.inputUtf8 = c.utf8;
+        ASSERT_EQ(Lookup(c.codePage), 0) << c.utf8;
+        EXPECT_EQ(source.typedCodePage, c.toCodePage) << c.utf8;
+        EXPECT_EQ(source.typedUtf8, c.toUtf8) << c.utf8;
+        EXPECT_EQ(Texts().front(), c.row) << c.utf8;
+    }
+}
+
+TEST_F(ListFixture, EachCandidateIsHandedAndShownInItsOwnEncoding) {
+    const std::string arrow = "\xe2\x86\x92", coffee = "\xe2\x98\x95";
+    source.stream = {
+        {"caf\xe9", "caf\xe9", Dictionary, 0, kCp},
+        {"caf\xc3\xa9", "a drink " + coffee, Dictionary, 0, kUtf8},
+        {"cafa", arrow + " " + coffee, Shorthand, 0, kUtf8},
+        {"cafb", "", Shorthand, 0, kUtf8},
+        {"cafc", "plain", Shorthand, 0, kCp},
+        {"cafd", "\xff", Shorthand, 0, kUtf8},  // damaged: never typed
+        {"cafe", "x", Dictionary, 0, 1252},     // an encoding this program does not know
+    };
+    struct Row {
+        std::string text;
+        Hand handed;
+        std::int32_t encoding;  // of the text handed and of the tip
+        std::string tip;
+    };
+    const Row expected[] = {
+        {"caf\xe9", {"caf\xe9", REPLACE_KEEP}, kCp, ""},
+        {"caf\xc3\xa9", {"caf\xc3\xa9", REPLACE_KEEP}, kUtf8, "a drink " + coffee},
+        {"cafa", {arrow + " " + coffee, REPLACE_WORD}, kUtf8, arrow + " " + coffee},
+        {"cafb", {"cafb", REPLACE_WORD}, kUtf8, ""},
+        {"cafc", {"plain", REPLACE_WORD}, kCp, "plain"},
+        {"cafd", {"", REPLACE_COMPLETE}, kCp, "\xff"},
+        {"cafe", {"", REPLACE_COMPLETE}, kCp, "\xff"},  // tip unchanged
+    };
+    hook.inputUtf8 = "caf";
+    ASSERT_EQ(Lookup("caf"), 0);
+    ASSERT_EQ(list.rows().size(), std::size(expected));
+    for (std::size_t i = 0; i < std::size(expected); ++i) {
+        list.OnSelectKey(static_cast<int>(i));
+        const Row& row = expected[i];
+        EXPECT_EQ(list.rows()[i].text, row.text) << i;
+        EXPECT_EQ(list.rows()[i].encoding, source.stream[i].encoding) << i;
+        EXPECT_EQ(Handed(), row.handed) << i;
+        EXPECT_EQ(hook.replaceEncoding, row.encoding) << i;
+        EXPECT_EQ(view.tip, row.tip) << i;
+        if (i < 5) {
+            EXPECT_EQ(view.tipEncoding, source.stream[i].encoding) << i;
+        }
+    }
+    // No Unicode candidate ever went the code page's way.
+    for (const std::string& text : hook.codePageTexts)
+        EXPECT_TRUE(text.empty() || text == "caf\xe9" || text == "plain") << text;
+
+    // A hook library that does not take UTF-8 is left with nothing to type,
+    // not with the candidate highlighted before.
+    hook.takesUtf8 = 0;
+    list.OnSelectKey(4);
+    list.OnSelectKey(2);
+    EXPECT_EQ(Handed(), Hand("", REPLACE_COMPLETE));
+}
+
+TEST_F(SmartFixture, UnicodeCandidatesFollowTheTypistsCaseInTheirOwnScript) {
+    // σίσυφος, ΣΊΣΥΦΟΣ; привет, ПРИВЕТ; and a Shorthand key equal to the word.
+    const std::string sisyphus = "\xcf\x83\xce\xaf\xcf\x83\xcf\x85\xcf\x86\xce\xbf\xcf\x82";
+    const std::string privet = "\xd0\xbf\xd1\x80\xd0\xb8\xd0\xb2\xd0\xb5\xd1\x82";
+    source.ranked = {{"\xcf\x83\xce\xaf", "\xe2\x9c\x93", Shorthand, 0, kUtf8},
+                     {sisyphus, "", Dictionary, 0.01, kUtf8},
+                     {privet, "", Dictionary, 0.01, kUtf8}};
+    list.SetSuggestions({true, false, false, false});
+    struct Case {
+        std::string typed;
+        int row;
+        std::string shown;
+    };
+    const Case cases[] = {
+        {"\xce\xa3\xce\xaf", 1, "\xce\xa3\xce\xaf\xcf\x83\xcf\x85\xcf\x86\xce\xbf\xcf\x82"},
+        {"\xce\xa3\xce\x8a", 1, "\xce\xa3\xce\x8a\xce\xa3\xce\xa5\xce\xa6\xce\x9f\xce\xa3"},
+        {"\xd0\x9f\xd1\x80", 2, "\xd0\x9f\xd1\x80\xd0\xb8\xd0\xb2\xd0\xb5\xd1\x82"},
+        {"\xd0\x9f\xd0\xa0", 2, "\xd0\x9f\xd0\xa0\xd0\x98\xd0\x92\xd0\x95\xd0\xa2"},
+        {"\xd0\xbf\xd1\x80", 2, privet},
+    };
+    for (const Case& c : cases) {
+        hook.inputUtf8 = c.typed;
+        ASSERT_EQ(Lookup(""), 0) << c.typed;
+        EXPECT_EQ(source.typedUtf8, c.typed);
+        EXPECT_EQ(Texts()[static_cast<std::size_t>(c.row)], c.shown) << c.typed;
+        list.OnSelectKey(c.row);
+        EXPECT_EQ(Handed(), Hand(c.shown, REPLACE_KEEP)) << c.typed;
+        EXPECT_EQ(hook.replaceEncoding, kUtf8);
+    }
+    EXPECT_TRUE(hook.codePageTexts.empty());
+
+    // In context, the Shorthand key equal to the word (case ignored, as
+    // Unicode cases it) stays in front, and what was learned in the code
+    // page is not offered for a Greek word.
+    list.SetLearner(&learner, [] { return std::int64_t{1000}; });
+    list.SetSuggestions({true, false, true, true});
+    for (int i = 0; i < 3; ++i) learner.Use("thingamajig", "", 1000);
+    hook.inputUtf8 = "\xce\xa3\xce\x8a";
+    ASSERT_EQ(Lookup(""), 0);
+    EXPECT_EQ(Keys(), (Strings{"\xcf\x83\xce\xaf", sisyphus, privet}));
+    EXPECT_EQ(Handed(), Hand("\xe2\x9c\x93", REPLACE_WORD));
+}
+
+TEST_F(SmartFixture, AUnicodeWordIsRankedByWhatWasLearnedOfItsCodePageForm) {
+    source.ranked = {{"caf\xe9teria", "", Dictionary, 0.02, kCp},
+                     {"caf\xc3\xa9", "", Dictionary, 0.001, kUtf8}};
+    list.SetLearner(&learner, [] { return std::int64_t{1000}; });
+    list.SetSuggestions({true, false, true, true});
+    hook.inputUtf8 = "caf";
+    ASSERT_EQ(Lookup("caf"), 0);
+    EXPECT_EQ(Keys(), (Strings{"caf\xe9teria", "caf\xc3\xa9"}));
+    for (int i = 0; i < 40; ++i) learner.Use("caf\xe9", "", 1000);
+    ASSERT_EQ(Lookup("caf"), 0);
+    // Once, as the library's: not offered again as a learned word.
+    EXPECT_EQ(Keys(), (Strings{"caf\xc3\xa9", "caf\xe9teria"}));
+    EXPECT_EQ(list.candidates().front()->encoding, kUtf8);
 }
 
 }  // namespace

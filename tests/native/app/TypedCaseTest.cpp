@@ -61,5 +61,39 @@ TEST(TypedCaseTest, DoubleByteCharactersAreNoLetters) {
         EXPECT_EQ(FollowTypedCase(CodePage932(), c.typed, c.candidate), c.shown) << c.typed;
 }
 
+TEST(TypedCaseTest, UnicodeInEveryScriptWithLetterCase) {
+    const Case cases[] = {
+        // Σί + σίσυφος -> Σίσυφος; ΣΊ -> ΣΊΣΥΦΟΣ (the final sigma too)
+        {"\xce\xa3\xce\xaf", "\xcf\x83\xce\xaf\xcf\x83\xcf\x85\xcf\x86\xce\xbf\xcf\x82",
+         "\xce\xa3\xce\xaf\xcf\x83\xcf\x85\xcf\x86\xce\xbf\xcf\x82"},
+        {"\xce\xa3\xce\x8a", "\xcf\x83\xce\xaf\xcf\x83\xcf\x85\xcf\x86\xce\xbf\xcf\x82",
+         "\xce\xa3\xce\x8a\xce\xa3\xce\xa5\xce\xa6\xce\x9f\xce\xa3"},
+        // ŁÓ + łódź -> ŁÓDŹ; É + école -> École
+        {"\xc5\x81\xc3\x93", "\xc5\x82\xc3\xb3\x64\xc5\xba", "\xc5\x81\xc3\x93\x44\xc5\xb9"},
+        {"\xc3\x89", "\xc3\xa9\x63ole", "\xc3\x89\x63ole"},
+        // ß has no single capital; an emoji and CJK have no case at all
+        {"STRA", "stra\xc3\x9f\x65", "STRA\xc3\x9f\x45"},
+        {"AB", "ab\xf0\x9f\x98\x80", "AB\xf0\x9f\x98\x80"},
+        {"\xe4\xb8\xad", "\xe4\xb8\xad\xe6\x96\x87", "\xe4\xb8\xad\xe6\x96\x87"},
+        {"\xd0\x96\x31", "\xd0\xb6\x31x", "\xd0\x96\x31x"},  // Ж1: one letter
+        // A candidate with a capital of its own (Москва), or another typed
+        // case: as stored.
+        {"\xd0\x9c\xd0\x9e", "\xd0\x9c\xd0\xbe\xd1\x81\xd0\xba\xd0\xb2\xd0\xb0",
+         "\xd0\x9c\xd0\xbe\xd1\x81\xd0\xba\xd0\xb2\xd0\xb0"},
+        {"\xcf\x83\xce\xa3", "\xcf\x83\xcf\x85", "\xcf\x83\xcf\x85"},
+        {"", "\xcf\x83\xcf\x85", "\xcf\x83\xcf\x85"},
+        // Bytes that are no UTF-8 are kept, never cut.
+        {"AB", "ab\xff", "AB\xff"},
+        {"A",
+         "\xff"
+         "a",
+         "\xff"
+         "a"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(FollowTypedCaseUtf8(c.typed, c.candidate), c.shown)
+            << c.typed << " " << c.candidate;
+}
+
 }  // namespace
 }  // namespace wl
