@@ -31,6 +31,10 @@ std::string MapEach(std::string_view text, Map map) {
 }  // namespace
 
 char32_t UnicodeUpper(char32_t c) {
+    // The sharp s has no upper-case form of its own in Unicode's simple
+    // mapping ("SS" is its full one); utf8proc gives the rare capital sharp
+    // s, which a typist in capitals does not expect.
+    if (c == 0xDF) return c;
     return Valid(c) ? static_cast<char32_t>(utf8proc_toupper(static_cast<utf8proc_int32_t>(c))) : c;
 }
 
