@@ -165,8 +165,7 @@ void CClipboardKeeper::MarkExcluded(const std::vector<UINT>& present) {
                  {"CanUploadToCloudClipboard", true}};
     for (const auto& mark : marks) {
         const UINT format = Format(mark.name);
-        if (!format || std::find(present.begin(), present.end(), format) != present.end())
-            continue;
+        if (!format || std::find(present.begin(), present.end(), format) != present.end()) continue;
         SetGlobal(format, &zero, mark.value ? sizeof zero : 0);
     }
 }

@@ -72,8 +72,8 @@ class CClipboardKeeper {
     bool m_emptying = false;  // this object empties the clipboard itself
     DWORD m_offeredAt = 0;
     UINT m_textFormat = 0;
-    std::string m_text;     // CF_TEXT's bytes
-    std::wstring m_wide;    // CF_UNICODETEXT's
+    std::string m_text;   // CF_TEXT's bytes
+    std::wstring m_wide;  // CF_UNICODETEXT's
     std::vector<Saved> m_saved;
 };
 

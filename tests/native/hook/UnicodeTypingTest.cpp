@@ -67,9 +67,12 @@ TEST(UnicodeTyping, ASurrogatePairIsTwoUnitsEachDownAndUp) {
     f.logic.ReplaceStr();
     using K = FakeHookPlatform::Key;
     const auto m = vemo::kVemoInputMark;
-    const std::vector<K> expected = {{0x08, 0xEE, false},          {0x08, 0xEE, true},
-                                     {kVkPacket, 0, false, 0xD83D, m}, {kVkPacket, 0, true, 0xD83D, m},
-                                     {kVkPacket, 0, false, 0xDE00, m}, {kVkPacket, 0, true, 0xDE00, m}};
+    const std::vector<K> expected = {{0x08, 0xEE, false},
+                                     {0x08, 0xEE, true},
+                                     {kVkPacket, 0, false, 0xD83D, m},
+                                     {kVkPacket, 0, true, 0xD83D, m},
+                                     {kVkPacket, 0, false, 0xDE00, m},
+                                     {kVkPacket, 0, true, 0xDE00, m}};
     EXPECT_EQ(f.p.keys, expected);
 }
 

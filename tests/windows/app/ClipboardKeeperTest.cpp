@@ -85,8 +85,8 @@ std::string PasteInAnotherThread() {
     std::string pasted;
     bool done = false;
     std::thread paster([&] {
-        HWND edit = CreateWindowExW(0, L"EDIT", L"", ES_MULTILINE, 0, 0, 100, 100, nullptr,
-                                    nullptr, nullptr, nullptr);
+        HWND edit = CreateWindowExW(0, L"EDIT", L"", ES_MULTILINE, 0, 0, 100, 100, nullptr, nullptr,
+                                    nullptr, nullptr);
         SendMessageW(edit, WM_PASTE, 0, 0);
         wchar_t text[256] = {};
         GetWindowTextW(edit, text, 255);
@@ -109,8 +109,8 @@ struct Keeper : ::testing::Test {
         wc.hInstance = GetModuleHandleA(nullptr);
         wc.lpszClassName = "WordlarkClipboardOwner";
         RegisterClassA(&wc);
-        owner = CreateWindowA(wc.lpszClassName, "", 0, 0, 0, 0, 0, nullptr, nullptr,
-                              wc.hInstance, nullptr);
+        owner = CreateWindowA(wc.lpszClassName, "", 0, 0, 0, 0, 0, nullptr, nullptr, wc.hInstance,
+                              nullptr);
         ASSERT_TRUE(owner);
         keeper.Attach(owner);
         g_keeper = &keeper;
@@ -141,11 +141,16 @@ TEST_F(Keeper, ThePasteTakesTheMarkedTextAndTheUserGetsTheirContentBack) {
         const char* pasted;
     };
     const Case cases[] = {
-        {"an image and its text", {{CF_DIB, Dib()}, {CF_UNICODETEXT, Wide(L"user")}},
-         "\xE2\x86\x92 caf\xC3\xA9 \xF0\x9F\x98\x80", vemo::kReplaceUtf8,
+        {"an image and its text",
+         {{CF_DIB, Dib()}, {CF_UNICODETEXT, Wide(L"user")}},
+         "\xE2\x86\x92 caf\xC3\xA9 \xF0\x9F\x98\x80",
+         vemo::kReplaceUtf8,
          "\xE2\x86\x92 caf\xC3\xA9 \xF0\x9F\x98\x80"},
-        {"text in the code page", {{CF_TEXT, std::string("user\0", 5)}}, "abc",
-         vemo::kReplaceCodePage, "abc"},
+        {"text in the code page",
+         {{CF_TEXT, std::string("user\0", 5)}},
+         "abc",
+         vemo::kReplaceCodePage,
+         "abc"},
         {"an empty clipboard", {}, "\xCE\xB1", vemo::kReplaceUtf8, "\xCE\xB1"},
     };
     for (const Case& c : cases) {
