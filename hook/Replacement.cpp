@@ -280,6 +280,7 @@ void Replacement::TypeUtf8(const std::string& text, bool caretSeen, long long& c
         char16_t units[2];
         const int n = utf16::Units(d.ch, units);
         for (int i = 0; i < n; ++i) {
+            CountOwnInput(s_, 2, clock_.TickCount());
             keys_.UnicodeEvent(units[i], false, kVemoInputMark);
             keys_.UnicodeEvent(units[i], true, kVemoInputMark);
         }

@@ -92,6 +92,25 @@ int StoreReplaceText(SharedHookState& state, const char* text, int mode, const C
     return 1;
 }
 
+void CountOwnInput(SharedHookState& state, std::uint32_t keys, std::uint32_t now) {
+    std::atomic_ref<std::uint32_t>(state.ownUnicodeTick).store(now);
+    std::atomic_ref<std::uint32_t>(state.ownUnicodeKeys).fetch_add(keys);
+}
+
+bool IsOwnInput(SharedHookState& state, bool packet, bool marked, std::uint32_t now) {
+    if (!packet) return marked;
+    std::atomic_ref<std::uint32_t> count(state.ownUnicodeKeys);
+    // (unsigned: across the tick count's wrap)
+    if (now - std::atomic_ref<std::uint32_t>(state.ownUnicodeTick).load() > kOwnInputMs) {
+        count.store(0);
+        return marked;
+    }
+    std::uint32_t left = count.load();
+    while (left > 0 && !count.compare_exchange_weak(left, left - 1)) {
+    }
+    return marked || left > 0;
+}
+
 int StoreReplaceTextUtf8(SharedHookState& state, const char* text, int mode) {
     if (!text) text = "";
     std::string_view utf8(text, strnlen(text, kReplaceSize));

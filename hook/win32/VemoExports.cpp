@@ -36,7 +36,11 @@ LRESULT CALLBACK KeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
     // own: every key goes on untouched there.
     SharedHookState* state = SharedState();
     // The characters this library types itself carry its mark: they pass.
-    const bool ours = static_cast<std::uint32_t>(GetMessageExtraInfo()) == vemo::kVemoInputMark;
+    const bool ours =
+        state && code == HC_ACTION &&
+        IsOwnInput(*state, wParam == VK_PACKET,
+                   static_cast<std::uint32_t>(GetMessageExtraInfo()) == vemo::kVemoInputMark,
+                   GetTickCount());
     if (state && code == HC_ACTION && !ours) {
         try {
             HookLogic logic(*state, HookSystem());

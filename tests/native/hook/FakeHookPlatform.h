@@ -399,8 +399,8 @@ class HookFixture {
         for (const auto& k : synthesized) {
             const int pastes = p.PostCount(0x0302);  // WM_PASTE
             const std::uint32_t data = (std::uint32_t{k.scan} << 16) | (k.up ? 0xC0000001u : 1u);
-            // The hook procedure passes the library's own marked input on.
-            if (k.extra == vemo::kVemoInputMark ||
+            // The hook procedure passes the library's own input on.
+            if (IsOwnInput(s(), k.vk == kVkPacket, k.extra == vemo::kVemoInputMark, p.tick) ||
                 logic.KeyboardProc(0, k.vk, data) == HookLogic::KeyResult::PassOn)
                 passed.push_back(k);
             if (p.PostCount(0x0302) > pastes) {

@@ -76,6 +76,36 @@ TEST(UnicodeTyping, ASurrogatePairIsTwoUnitsEachDownAndUp) {
     EXPECT_EQ(f.p.keys, expected);
 }
 
+// Where the hook cannot read the mark, the keys typed as characters are
+// counted: that many are the library's own, for a second; then none.
+TEST(UnicodeTyping, TheHookKnowsItsOwnCharactersByMarkOrCount) {
+    HookFixture f;
+    f.Prepare("x", "x", "", REPLACE_WORD);
+    f.SetReplaceUtf8("\xCE\xB1\xF0\x9F\x98\x80", REPLACE_WORD);  // one unit, then two
+    f.p.tick = 5000;
+    f.logic.ReplaceStr();
+    EXPECT_EQ(f.s().ownUnicodeKeys, 6u);
+    struct Step {
+        bool packet, marked;
+        std::uint32_t tick;
+        bool own;
+        std::uint32_t left;
+    };
+    const Step steps[] = {
+        {true, false, 5100, true, 5},    // unmarked, counted
+        {false, false, 5100, false, 5},  // another key takes no count
+        {false, true, 5100, true, 5},    // marked
+        {true, true, 5100, true, 4},     // marked and counted
+        {true, false, 6001, false, 0},   // a second late: the rest went elsewhere
+        {true, false, 6002, false, 0},   // the user's own
+        {true, true, 6002, true, 0},
+    };
+    for (const Step& st : steps) {
+        EXPECT_EQ(IsOwnInput(f.s(), st.packet, st.marked, st.tick), st.own) << st.tick;
+        EXPECT_EQ(f.s().ownUnicodeKeys, st.left) << st.tick;
+    }
+}
+
 TEST(UnicodeTyping, TextThatIsNotUtf8IsRefusedAndNothingTyped) {
     const char* refused[] = {
         "\xC3",              // cut short
