@@ -33,6 +33,11 @@ TEST(UnicodeTyping, CharactersAreTypedAsThemselvesWithTheMacrosAsKeys) {
         // and %CARET% counts characters (the emoji once) back.
         {"d", "\xCE\xB1%TAB%b%CARET%\xF0\x9F\x98\x80\r\nx%RETURN%", REPLACE_WORD,
          "<BS>\xCE\xB1\tb\xF0\x9F\x98\x80\rx\r<LEFT><LEFT><LEFT><LEFT>", "|"},
+        // A date macro is text (the fixture's clock reads year 1900).
+        {"y", "\xE2\x86\x92%YEAR%\xE2\x86\x90", REPLACE_WORD,
+         "<BS>\xE2\x86\x92"
+         "1900\xE2\x86\x90",
+         "|"},
         // What the word has alike in ASCII stays; a text beyond ASCII has no
         // code-page word: tracking starts afresh after it.
         {"na", "na\xC3\xAFve", REPLACE_KEEP, "\xC3\xAFve", "|"},
