@@ -30,6 +30,11 @@ class HookCalls {
     virtual int GetInputStr(char* buffer, int size) = 0;
     virtual int SetReplaceStr(const char* text, int mode) = 0;
     virtual int ReplaceStr() = 0;
+    // As SetReplaceStr for a text in UTF-8 (a Unicode library's candidate).
+    virtual int SetReplaceStrUtf8(const char* text, int mode) {
+        (void)text, (void)mode;
+        return 0;
+    }
     // The words before the word being typed in its line, older first (at
     // most two; ContextModel::kSentenceStart for the start of a sentence);
     // none when the line's start was not seen.

@@ -77,10 +77,13 @@ class StandInPlatform : public HookPlatform {
     }
     bool ProcessExecutablePath(std::uint32_t, char*, std::size_t) override { return false; }
     void KeyEvent(std::uint8_t, std::uint8_t, bool) override {}
+    void UnicodeEvent(char16_t, bool, std::uint32_t) override {}
     std::int16_t KeyForChar(char) override { return 0x41; }
     bool CapsLockOn() override { return false; }
     bool ShiftHeld() override { return false; }
-    bool PutClipboardText(const char*, std::size_t) override { return true; }
+    bool PutClipboardText(Handle32, const char*, std::size_t, std::uint32_t) override {
+        return true;
+    }
     bool OwnSwitch(const std::string& application, std::uint32_t& value) override {
         return switches.OwnSwitch(application, value);
     }

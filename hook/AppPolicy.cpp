@@ -83,6 +83,10 @@ AppAnswer AppPolicy::Decide(Handle32 window) {
         answer.enabled = others != 0;
     }
     if (switches_.OwnPredictSwitch(name, predict)) answer.predict = predict != 0;
+    std::uint32_t clipboard = 0;
+    answer.clipboard = switches_.OwnClipboardSwitch(name, clipboard)
+                           ? clipboard != 0
+                           : reg::TypesByClipboardByDefault(name);
     memo_.Remember(name, answer);
     return answer;
 }
@@ -93,6 +97,11 @@ bool RegistryAppSwitches::OwnPredictSwitch(const std::string& application, std::
     if (!app || !app.ReadInto(reg::kAppEnablePredict, byte)) return false;
     value = byte;
     return true;
+}
+
+bool RegistryAppSwitches::OwnClipboardSwitch(const std::string& application, std::uint32_t& value) {
+    RegKey app(registry_, RegRoot::LocalMachine, reg::kAppOptionPrefix + application, false);
+    return app && app.ReadInto(reg::kAppTypeByClipboard, value);
 }
 
 bool RegistryAppSwitches::OwnSwitch(const std::string& application, std::uint32_t& value) {

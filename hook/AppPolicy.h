@@ -22,6 +22,7 @@ class RegistryAppSwitches : public AppSwitches {
     bool OwnSwitch(const std::string& application, std::uint32_t& value) override;
     bool OthersSwitch(std::uint32_t& value) override;
     bool OwnPredictSwitch(const std::string& application, std::uint32_t& value) override;
+    bool OwnClipboardSwitch(const std::string& application, std::uint32_t& value) override;
 
   private:
     Registry& registry_;
@@ -34,8 +35,9 @@ class RegistryAppSwitches : public AppSwitches {
 // registry instead of waiting.
 // What the switches say of an application.
 struct AppAnswer {
-    bool enabled = true;  // Wordlark works in it
-    bool predict = true;  // and offers the next word there
+    bool enabled = true;     // Wordlark works in it
+    bool predict = true;     // and offers the next word there
+    bool clipboard = false;  // texts in any character go through the clipboard there
 };
 
 class PolicyMemo {
@@ -91,6 +93,9 @@ class AppPolicy {
         const AppAnswer answer = Decide(window);
         return answer.enabled && answer.predict;
     }
+
+    // Whether texts in any character are pasted there, not typed.
+    bool TypesByClipboard(Handle32 window) { return Decide(window).clipboard; }
 
   private:
     AppAnswer Decide(Handle32 window);

@@ -8,7 +8,7 @@ HookLogic::HookLogic(SharedHookState& state, HookPlatform& platform, PolicyMemo&
       list_(state, platform, platform),
       policy_(state, platform, platform, focus_, platform, memo),
       pastes_(state, platform, platform, platform),
-      replacement_(state, platform, platform, platform, platform, list_, pastes_, line_),
+      replacement_(state, platform, platform, platform, platform, list_, pastes_, line_, policy_),
       capture_(state, platform, platform, platform, platform, platform, focus_, list_, policy_,
                replacement_, pastes_, line_) {}
 

@@ -29,7 +29,10 @@ class KeyboardInput {
     virtual int TranslateKey(std::uint32_t vk, std::uint32_t scanCode, char out[2],
                              bool mayBeRouted) = 0;
     virtual void KeyEvent(std::uint8_t vk, std::uint8_t scanCode, bool up) = 0;  // keybd_event
-    virtual std::int16_t KeyForChar(char ch) = 0;                                // VkKeyScanA
+    // One UTF-16 unit typed as itself (SendInput with KEYEVENTF_UNICODE),
+    // going down or up, with extraInfo as the input's extra information.
+    virtual void UnicodeEvent(char16_t unit, bool up, std::uint32_t extraInfo) = 0;
+    virtual std::int16_t KeyForChar(char ch) = 0;  // VkKeyScanA
     virtual bool CapsLockOn() = 0;
     // Whether the user holds a Shift key down now.
     virtual bool ShiftHeld() = 0;
@@ -90,13 +93,19 @@ class ProcessInfo {
     virtual bool ProcessExecutablePath(std::uint32_t processId, char* buffer, std::size_t size) = 0;
 };
 
+// The clipboard belongs to the user: the hook library never changes it
+// itself.  It hands a text for one paste to the main window, which keeps the
+// user's content, puts the text on the clipboard and puts the user's content
+// back once the paste has taken the text.
 class Clipboard {
   public:
     virtual ~Clipboard() = default;
-    // Opens the clipboard without an owner, empties it and sets CF_TEXT to
-    // the text (len bytes plus a terminator).  False when the clipboard could
-    // not be opened or the memory not allocated.
-    virtual bool PutClipboardText(const char* text, std::size_t len) = 0;
+    // Hands the text (len bytes, in the code page or, with vemo::kReplaceUtf8,
+    // UTF-8) to the main window and waits a bounded time for its answer.
+    // True when the text is on the clipboard now; false when there was no
+    // answer or the clipboard was busy: then nothing is to be pasted.
+    virtual bool PutClipboardText(Handle32 mainWindow, const char* text, std::size_t len,
+                                  std::uint32_t encoding) = 0;
 };
 
 class Clock {
@@ -119,6 +128,11 @@ class AppSwitches {
     virtual bool OthersSwitch(std::uint32_t& value) = 0;
     // The application's own EnablePredict; false when it has none.
     virtual bool OwnPredictSwitch(const std::string& application, std::uint32_t& value) {
+        (void)application, (void)value;
+        return false;
+    }
+    // The application's own TypeByClipboard; false when it has none.
+    virtual bool OwnClipboardSwitch(const std::string& application, std::uint32_t& value) {
         (void)application, (void)value;
         return false;
     }

@@ -16,11 +16,12 @@ constexpr std::uint32_t kWmPaste = 0x0302;
 // comes through (the keys went to an application that does not load the
 // hook library) costs that one paste, not every later one.
 constexpr std::uint32_t kPasteMaxAgeMs = 1000;
-constexpr std::size_t kPasteHeader = 8;  // window, tick count
+constexpr std::size_t kPasteHeader = 12;  // window, tick count, encoding
 
 struct PasteEntry {
     Handle32 window;
     std::uint32_t tick;
+    std::uint32_t encoding;
     std::string_view text;
     std::uint32_t next;  // where the entry after it starts
 };
@@ -31,6 +32,7 @@ bool ReadPasteEntry(const SharedHookState& s, std::uint32_t at, std::uint32_t wr
     if (write > kReplaceSize || at >= write || write - at < kPasteHeader) return false;
     std::memcpy(&entry.window, s.pasteQueue + at, 4);
     std::memcpy(&entry.tick, s.pasteQueue + at + 4, 4);
+    std::memcpy(&entry.encoding, s.pasteQueue + at + 8, 4);
     const char* text = s.pasteQueue + at + kPasteHeader;
     const std::size_t len = strnlen(text, write - at - kPasteHeader);
     entry.text = {text, len};
@@ -45,7 +47,7 @@ bool PasteTooOld(const PasteEntry& entry, std::uint32_t now) {
 
 }  // namespace
 
-bool PasteQueue::Queue(const std::string& text) {
+bool PasteQueue::Queue(const std::string& text, std::uint32_t encoding) {
     std::uint32_t read = s_.pasteRead, write = s_.pasteWrite;
     if (read >= write || write > kReplaceSize) read = write = 0;  // drained: from the front
     // Texts whose markers are long overdue will never be pasted: their room
@@ -58,6 +60,7 @@ bool PasteQueue::Queue(const std::string& text) {
     const Handle32 target = Target();
     std::memcpy(s_.pasteQueue + write, &target, 4);
     std::memcpy(s_.pasteQueue + write + 4, &now, 4);
+    std::memcpy(s_.pasteQueue + write + 8, &encoding, 4);
     std::memcpy(s_.pasteQueue + write + kPasteHeader, text.c_str(), text.size() + 1);
     s_.pasteRead = read;
     s_.pasteWrite = write + static_cast<std::uint32_t>(need);
@@ -76,14 +79,15 @@ void PasteQueue::PasteNext() {
         read = e.next;
         if (PasteTooOld(e, now) || (target && e.window && e.window != target)) continue;
         s_.pasteRead = read;
-        PasteNow(std::string(e.text).c_str(), target);
+        PasteNow(std::string(e.text).c_str(), target, e.encoding);
         return;
     }
     s_.pasteRead = read;
 }
 
-void PasteQueue::PasteNow(const char* text, Handle32 window) {
-    if (!clip_.PutClipboardText(text, std::strlen(text))) return;
+void PasteQueue::PasteNow(const char* text, Handle32 window, std::uint32_t encoding) {
+    if (!s_.mainWindow || !clip_.PutClipboardText(s_.mainWindow, text, std::strlen(text), encoding))
+        return;
     if (window) w_.PostToWindow(window, kWmPaste, 0, 0);
 }
 

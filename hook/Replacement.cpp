@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "hook/RecordText.h"
+#include "hook/Utf16Units.h"
 #include "platform/CodePage.h"
 #include "platform/VirtualKeys.h"
 
@@ -37,7 +38,29 @@ std::size_t CharCount(std::string_view text, const CodePage& cp) {
     return count;
 }
 
+bool IsAscii(std::string_view text) {
+    for (char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+}
+
+// Bytes that a code-page word and a UTF-8 text begin with alike: the same
+// characters only while they are ASCII, up to the first '%' of text.
+std::size_t SharedAsciiPrefix(const char* word, const char* text) {
+    std::size_t same = 0;
+    while (word[same] && word[same] == text[same] && text[same] != '%' &&
+           static_cast<unsigned char>(text[same]) < 0x80)
+        ++same;
+    return same;
+}
+
 }  // namespace
+
+std::size_t Replacement::TypedWordChars() {
+    // Each character of the code-page word is one character of the text in
+    // the application, whatever encoding the candidate has.
+    return CharCount(View(s_.inputWord), chars_.Chars());
+}
 
 MacroText Replacement::Split(const char* text) {
     return SplitMacros(text, [this] { return clock_.LocalTime(); });
@@ -84,14 +107,18 @@ void Replacement::Backspaces(std::size_t count) {
 
 // The word is erased and the text typed (REPLACE_WORD), or only what follows
 // the word is typed (REPLACE_COMPLETE); either way the texts start afresh.
+// A code-page candidate erases and skips by bytes of the word, a UTF-8 one by
+// its characters.
 MacroText Replacement::ReplaceWord(bool complete) {
-    const std::size_t n = Len(s_.inputWord);
+    const bool utf8 = Utf8();
+    const std::size_t n = utf8 ? TypedWordChars() : Len(s_.inputWord);
     MacroText parts;
     if (!complete) {
         Backspaces(n);
         parts = Split(s_.replaceText);
-    } else if (Len(s_.replaceText) > n) {
-        parts = Split(s_.replaceText + n);
+    } else {
+        const std::size_t skip = utf8 ? utf16::PrefixBytes(View(s_.replaceText), n) : n;
+        if (Len(s_.replaceText) > skip) parts = Split(s_.replaceText + skip);
     }
     Clear(s_.inputWord);
     Clear(s_.lastLookupWord);
@@ -104,12 +131,27 @@ MacroText Replacement::ReplaceWord(bool complete) {
 // every synthesized key costs the application a message and a redraw.  With
 // a space after it the word is finished: the next key starts a new one.
 MacroText Replacement::KeepCandidate(bool spaceAfter) {
+    // A UTF-8 candidate beyond ASCII has no code-page form for the word and
+    // the line: they start afresh after it.
+    const bool utf8 = Utf8();
+    const bool foreign = utf8 && !IsAscii(View(s_.replaceText));
     // The candidate is the word at the caret now; the space after it
     // finishes it, as a space typed would.
-    line_.Took(View(s_.replaceText), View(s_.inputWord), spaceAfter);
-    const std::size_t same = SharedTypedPrefix(s_.inputWord, s_.replaceText, chars_.Chars());
-    Backspaces(Len(s_.inputWord) - same);
+    if (foreign)
+        line_.Replaced();
+    else
+        line_.Took(View(s_.replaceText), View(s_.inputWord), spaceAfter);
+    const std::size_t same = utf8 ? SharedAsciiPrefix(s_.inputWord, s_.replaceText)
+                                  : SharedTypedPrefix(s_.inputWord, s_.replaceText, chars_.Chars());
+    Backspaces(utf8 ? TypedWordChars() - same : Len(s_.inputWord) - same);
     MacroText parts = Split(s_.replaceText + same);
+    if (foreign) {
+        if (spaceAfter) parts.push_back({MacroPart::Kind::Text, " "});
+        Clear(s_.typedLine);
+        Clear(s_.inputWord);
+        Clear(s_.lastLookupWord);
+        return parts;
+    }
     if (!spaceAfter) {
         Assign(s_.typedLine, View(s_.replaceText));
         Assign(s_.inputWord, View(s_.replaceText));
@@ -181,16 +223,14 @@ void Replacement::TypeParts(const MacroText& parts) {
             continue;
         }
         const std::string& text = part.text;
+        if (Utf8()) {
+            TypeUtf8(text, caretSeen, counter);
+            continue;
+        }
         if (caretSeen) counter += static_cast<long long>(CharCount(text, chars_.Chars()));
         if (text.empty()) continue;
         if (NeedsClipboard(text.c_str())) {
-            // A paste posted now would overtake the keys just typed (posted
-            // messages are taken before input): the marker key puts it in
-            // its place in the input.  Without room in the queue, at once.
-            if (pastes_.Queue(text))
-                SendKey(0, VK_PASTE_MARKER);
-            else
-                pastes_.PasteNow(text.c_str(), s_.caretWindow);
+            Paste(text, kReplaceCodePage);
             continue;
         }
         for (std::size_t i = 0; i < text.size(); ++i) {
@@ -203,6 +243,48 @@ void Replacement::TypeParts(const MacroText& parts) {
     }
     if (caretSeen)
         for (long long i = 0; i < counter; ++i) SendKey(0, vkey::kLeft);
+}
+
+void Replacement::Paste(const std::string& text, std::uint32_t encoding) {
+    // A paste posted now would overtake the keys just typed (posted messages
+    // are taken before input): the marker key puts it in its place in the
+    // input.  Without room in the queue, at once.
+    if (pastes_.Queue(text, encoding))
+        SendKey(0, VK_PASTE_MARKER);
+    else
+        pastes_.PasteNow(text.c_str(), s_.caretWindow, encoding);
+}
+
+void Replacement::TypeUtf8(const std::string& text, bool caretSeen, long long& counter) {
+    if (caretSeen) counter += static_cast<long long>(utf16::CharCount(text));
+    if (text.empty()) return;
+    if (policy_.TypesByClipboard(s_.caretWindow)) {
+        Paste(text, kReplaceUtf8);
+        return;
+    }
+    for (std::size_t at = 0; at < text.size();) {
+        const utf16::Decoded d = utf16::DecodeAt(text, at);
+        if (!d.bytes || d.ch < 0x20) {
+            // Control characters are their keys (Enter, Tab), as in a
+            // code-page text; a byte that is no UTF-8 comes from a date or
+            // time macro, expanded in the code page, and is typed as there.
+            const char ch = text[at++];
+            SendKey(ch, 0);
+            if (ch == '\r' && at < text.size() && text[at] == '\n') {
+                ++at;  // the carriage return makes the line break
+                if (caretSeen) --counter;
+            }
+            continue;
+        }
+        at += d.bytes;
+        char16_t units[2];
+        const int n = utf16::Units(d.ch, units);
+        for (int i = 0; i < n; ++i) {
+            CountOwnInput(s_, 2, clock_.TickCount());
+            keys_.UnicodeEvent(units[i], false, kVemoInputMark);
+            keys_.UnicodeEvent(units[i], true, kVemoInputMark);
+        }
+    }
 }
 
 void Replacement::SendKey(char ch, std::uint8_t vk) {

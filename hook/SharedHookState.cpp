@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <string_view>
 
 #include "hook/RecordText.h"
+#include "hook/Utf16Units.h"
 #include "platform/Registry.h"
 #include "platform/RegistryLayout.h"
 
@@ -45,6 +47,7 @@ void ClearSharedTexts(SharedHookState& state) {
     Clear(state.typedLine);
     Clear(state.lastLookupWord);
     Clear(state.replaceText);
+    state.replaceEncoding = vemo::kReplaceCodePage;
     state.mainWindow = 0;
     state.active = 0;
     state.pasteRead = 0;
@@ -85,6 +88,49 @@ int StoreReplaceText(SharedHookState& state, const char* text, int mode, const C
     std::memcpy(state.replaceText, text, len);
     state.replaceText[len] = '\0';
     state.replaceMode = mode;
+    state.replaceEncoding = vemo::kReplaceCodePage;
+    return 1;
+}
+
+void CountOwnInput(SharedHookState& state, std::uint32_t keys, std::uint32_t now) {
+    std::atomic_ref<std::uint32_t>(state.ownUnicodeTick).store(now);
+    std::atomic_ref<std::uint32_t>(state.ownUnicodeKeys).fetch_add(keys);
+}
+
+bool IsOwnInput(SharedHookState& state, bool packet, bool marked, std::uint32_t now) {
+    if (!packet) return marked;
+    std::atomic_ref<std::uint32_t> count(state.ownUnicodeKeys);
+    // (unsigned: across the tick count's wrap)
+    if (now - std::atomic_ref<std::uint32_t>(state.ownUnicodeTick).load() > kOwnInputMs) {
+        count.store(0);
+        return marked;
+    }
+    std::uint32_t left = count.load();
+    while (left > 0 && !count.compare_exchange_weak(left, left - 1)) {
+    }
+    return marked || left > 0;
+}
+
+int StoreReplaceTextUtf8(SharedHookState& state, const char* text, int mode) {
+    if (!text) text = "";
+    std::string_view utf8(text, strnlen(text, kReplaceSize));
+    if (utf8.size() > kReplaceSize - 1) {
+        // Cut before the character that would leave no room for the
+        // terminator: continuation bytes belong to the character before.
+        std::size_t cut = kReplaceSize - 1;
+        while (cut > 0 && (static_cast<unsigned char>(utf8[cut]) & 0xC0) == 0x80) --cut;
+        utf8 = utf8.substr(0, cut);
+    }
+    const bool path = mode == vemo::REPLACE_PATH_FOLDER || mode == vemo::REPLACE_PATH_FILE;
+    if (path || !utf16::IsUtf8(utf8)) {
+        Clear(state.replaceText);
+        state.replaceEncoding = vemo::kReplaceCodePage;
+        return 0;
+    }
+    std::memcpy(state.replaceText, utf8.data(), utf8.size());
+    state.replaceText[utf8.size()] = '\0';
+    state.replaceMode = mode;
+    state.replaceEncoding = vemo::kReplaceUtf8;
     return 1;
 }
 

@@ -154,6 +154,17 @@ struct SharedHookState {
     // 1 while the lookup pending, or the list shown, offers the next word
     // with no letter typed: only Tab, Down, Up and Escape steer it.
     std::uint32_t predicting;
+    // output
+    // The encoding of replaceText: 0 the system's code page (SetReplaceStr),
+    // kReplaceUtf8 UTF-8 (SetReplaceStrUtf8).
+    std::uint32_t replaceEncoding;
+    // The keys replacement typing typed as characters (KEYEVENTF_UNICODE)
+    // that no keyboard hook has taken yet, and the tick count when the last
+    // was typed.  Where the system does not let a keyboard hook read the
+    // input's extra information (Wine calls the hook before it sets it), a
+    // VK_PACKET key is the library's own while this counts (IsOwnInput).
+    std::uint32_t ownUnicodeKeys;
+    std::uint32_t ownUnicodeTick;
 };
 
 // The layout every process relies on, whatever its bitness.
@@ -179,13 +190,18 @@ static_assert(offsetof(SharedHookState, finished) == 134244);
 static_assert(offsetof(SharedHookState, lineBreaks) == 143460);
 static_assert(offsetof(SharedHookState, line) == 143468);
 static_assert(offsetof(SharedHookState, predictOn) == 143764);
-static_assert(sizeof(SharedHookState) == 143772);
+static_assert(offsetof(SharedHookState, predicting) == 143768);
+// output
+static_assert(offsetof(SharedHookState, replaceEncoding) == 143772);
+static_assert(offsetof(SharedHookState, ownUnicodeKeys) == 143776);
+static_assert(offsetof(SharedHookState, ownUnicodeTick) == 143780);
+static_assert(sizeof(SharedHookState) == 143784);
 
 // The layout's version, part of the names of the record and of its mutex: a
 // program never opens a record of another layout, such as the one a hook
 // library of an older version, still loaded in running applications, keeps
 // alive.  Raise it whenever the layout changes.
-inline constexpr int kSharedStateLayoutVersion = 2;
+inline constexpr int kSharedStateLayoutVersion = 3;
 
 class CodePage;
 class Registry;
@@ -209,5 +225,20 @@ int CopyInputWord(const SharedHookState& state, char* buffer, int size);
 // SetReplaceStr: stores the text, cut to fit 65,535 bytes plus its
 // terminator without splitting a double-byte character, and the mode.
 int StoreReplaceText(SharedHookState& state, const char* text, int mode, const CodePage& chars);
+
+// SetReplaceStrUtf8: the same for a text in UTF-8, cut without splitting a
+// character.  Text that is not well-formed UTF-8, or a path mode (paths are
+// in the code page), is refused: 0, and no text is left to type.
+int StoreReplaceTextUtf8(SharedHookState& state, const char* text, int mode);
+
+// How long the keys typed as characters are waited for: those that went to
+// an application without the hook library are never taken.
+inline constexpr std::uint32_t kOwnInputMs = 1000;
+// Replacement typing is about to type `keys` key events as characters.
+void CountOwnInput(SharedHookState& state, std::uint32_t keys, std::uint32_t now);
+// The keyboard hook's question for a key it takes (HC_ACTION): whether the
+// library typed it itself.  marked: the input carries kVemoInputMark;
+// packet: a character typed as itself (VK_PACKET), which takes one count.
+bool IsOwnInput(SharedHookState& state, bool packet, bool marked, std::uint32_t now);
 
 }  // namespace wl

@@ -21,6 +21,12 @@ inline constexpr unsigned WM_CARET_PENDING = 2027;
 // typed in hides its text.
 inline constexpr unsigned WM_WORD_FINISHED = 2028;
 
+// WM_COPYDATA to the main window with this dwData: a text for one paste, its
+// encoding (kReplaceCodePage or kReplaceUtf8, 4 bytes) and then its bytes.
+// Sent with a timeout; the answer is 1 when the text is on the clipboard,
+// the user's content kept to be put back after the paste.
+inline constexpr std::uintptr_t COPYDATA_PASTE_TEXT = 0x56504153;  // "VPAS"
+
 // wParam of WM_WORD_LOOKUP: the word as typed (GetInputStr), or, with no
 // letter typed after a word and a space, the words most likely next.
 inline constexpr int LOOKUP_WORD = 0;
@@ -45,6 +51,16 @@ inline constexpr int REPLACE_KEEP_SPACE = 5;
 // Scan code of every keystroke the library synthesizes; the keyboard hook
 // ignores keystrokes that carry it.
 inline constexpr std::uint8_t INJECTED_SCAN_CODE = 0xEE;
+
+// replaceEncoding of the record, and the encoding of a text handed to the
+// main window for the clipboard: 0 the system's code page, or UTF-8.
+inline constexpr std::uint32_t kReplaceCodePage = 0;
+inline constexpr std::uint32_t kReplaceUtf8 = 65001;
+
+// dwExtraInfo of the keys the library types as characters themselves
+// (KEYEVENTF_UNICODE, which carries the character where the scan code would
+// be): the keyboard hook does not capture input that carries it.
+inline constexpr std::uint32_t kVemoInputMark = 0x564D4F31;  // "VMO1"
 
 // The key that replacement typing synthesizes (with INJECTED_SCAN_CODE) where
 // a text goes through the clipboard: an unassigned virtual key, swallowed by

@@ -11,7 +11,9 @@
 // lines' form.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 #include "platform/Hotkey.h"
 #include "platform/Product.h"
@@ -62,6 +64,30 @@ inline constexpr char kOthersEnableVemo[] = "OthersEnableVemo";  // 4 bytes, def
 inline constexpr char kAppEnableVemo[] = "EnableVemo";           // 1 byte
 inline constexpr char kAppEnablePredict[] = "EnablePredict";     // 1 byte, default 1
 inline constexpr char kAppPath[] = "Path";                       // REG_SZ, no terminator
+// Texts in any character go through the clipboard (1) in this application,
+// not as typed characters (0): applications that drop such input.  Missing:
+// set for the console hosts below, clear for every other application.
+inline constexpr char kAppTypeByClipboard[] = "TypeByClipboard";  // 4 bytes
+
+// The console hosts, which drop characters typed as themselves: they type
+// through the clipboard while their TypeByClipboard is missing.
+inline constexpr const char* kClipboardByDefault[] = {"conhost.exe", "WindowsTerminal.exe",
+                                                      "cmd.exe", "powershell.exe"};
+// Whether an executable's file name is one of them (letter case ignored).
+constexpr bool TypesByClipboardByDefault(std::string_view fileName) {
+    for (std::string_view host : kClipboardByDefault) {
+        if (host.size() != fileName.size()) continue;
+        bool same = true;
+        for (std::size_t i = 0; i < host.size() && same; ++i) {
+            auto lower = [](char c) {
+                return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+            };
+            same = lower(host[i]) == lower(fileName[i]);
+        }
+        if (same) return true;
+    }
+    return false;
+}
 
 // Value of LoadSet\<library path>.
 inline constexpr char kCandLoad[] = "CandLoad";  // 1 byte, default 1

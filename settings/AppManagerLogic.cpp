@@ -35,16 +35,21 @@ std::string AppOptionModel::PathText() const {
 }
 
 void AppOptionModel::DeriveState(Registry& reg) {
-    if (state != kNoChoice && predict != kNoChoice) return;
+    if (state != kNoChoice && predict != kNoChoice && clipboard != kNoChoice) return;
     int enabled = 0;
     int disabled = 0;
     int predicting = 0;
     int silent = 0;
+    int pasting = 0;
+    int typing = 0;
     RegKey appOption(reg, RegRoot::LocalMachine, reg::kAppOptionKey, true);
     for (const std::string& path : paths) {
         const std::string name = FileNameOf(path);
         if (name.empty()) continue;  // would name AppOption itself
         RegKey sub(reg, RegRoot::LocalMachine, reg::kAppOptionPrefix + name, false);
+        std::uint32_t pastes = reg::TypesByClipboardByDefault(name) ? 1 : 0;
+        if (sub) sub.ReadInto(reg::kAppTypeByClipboard, pastes);
+        (pastes ? pasting : typing)++;
         if (!sub) continue;
         std::int32_t enable = 0;
         sub.ReadInto(reg::kAppEnableVemo, enable);
@@ -64,6 +69,12 @@ void AppOptionModel::DeriveState(Registry& reg) {
             predict = 1;
         else if (predicting == 0)
             predict = 0;
+    }
+    if (clipboard == kNoChoice) {
+        if (typing == 0 && pasting > 0)
+            clipboard = 1;
+        else if (pasting == 0)
+            clipboard = 0;
     }
 }
 
@@ -88,7 +99,8 @@ void AppManagerModel::Load(Registry& reg) {
     othersEnable_ = 1;
     std::vector<AppSetting> apps = ReadAppSettings(reg, othersEnable_);
     for (auto it = apps.rbegin(); it != apps.rend(); ++it)
-        rows_.push_back({it->fileName, it->enable ? 1 : 0, it->path, -1, it->predict ? 1 : 0});
+        rows_.push_back({it->fileName, it->enable ? 1 : 0, it->path, -1, it->predict ? 1 : 0,
+                         it->clipboard ? 1 : 0});
 }
 
 bool AppManagerModel::Save(Registry& reg) const {
@@ -96,7 +108,8 @@ bool AppManagerModel::Save(Registry& reg) const {
     apps.reserve(rows_.size());
     for (const AppRow& row : rows_)
         apps.push_back({row.fileName, static_cast<std::uint8_t>(row.enable ? 1 : 0), row.path,
-                        static_cast<std::uint8_t>(row.predict ? 1 : 0)});
+                        static_cast<std::uint8_t>(row.predict ? 1 : 0),
+                        static_cast<std::uint32_t>(row.clipboard ? 1 : 0)});
     return WriteAppSettings(reg, apps, othersEnable_);
 }
 
@@ -129,13 +142,16 @@ std::vector<int> AppManagerModel::Merge(const AppOptionModel& choice) {
         if (name.empty()) continue;  // no application to name a key after
         int row = FindRow(name);
         if (row < 0) {
-            rows_.push_back({name, enable, path, -1, 1});
+            rows_.push_back(
+                {name, enable, path, -1, 1, reg::TypesByClipboardByDefault(name) ? 1 : 0});
             row = static_cast<int>(rows_.size()) - 1;
             added.push_back(row);
         }
         rows_[row].enable = enable;  // an existing row keeps its path
         if (choice.predict != AppOptionModel::kNoChoice)
             rows_[row].predict = choice.predict ? 1 : 0;
+        if (choice.clipboard != AppOptionModel::kNoChoice)
+            rows_[row].clipboard = choice.clipboard ? 1 : 0;
     }
     return added;
 }
@@ -146,13 +162,16 @@ bool AppManagerModel::CanEdit(int row) const {
 
 AppOptionModel AppManagerModel::EditChoice(int row) const {
     if (!CanEdit(row)) return {};
-    return AppOptionModel({rows_[row].path}, rows_[row].enable, rows_[row].predict);
+    return AppOptionModel({rows_[row].path}, rows_[row].enable, rows_[row].predict,
+                          rows_[row].clipboard);
 }
 
 void AppManagerModel::ApplyEdit(int row, const AppOptionModel& choice) {
     if (row < 0 || row >= static_cast<int>(rows_.size())) return;
     rows_[row].enable = StateToEnable(choice.state);
     if (choice.predict != AppOptionModel::kNoChoice) rows_[row].predict = choice.predict ? 1 : 0;
+    if (choice.clipboard != AppOptionModel::kNoChoice)
+        rows_[row].clipboard = choice.clipboard ? 1 : 0;
 }
 
 }  // namespace wl

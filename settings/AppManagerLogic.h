@@ -24,8 +24,9 @@ struct AppRow {
     std::string fileName;
     std::int32_t enable = 1;  // the row's item data: 1 enabled, 0 disabled
     std::string path;
-    int icon = -1;             // index in the view's image list, -1 for none
-    std::int32_t predict = 1;  // 1: the next word is predicted here, 0: not
+    int icon = -1;               // index in the view's image list, -1 for none
+    std::int32_t predict = 1;    // 1: the next word is predicted here, 0: not
+    std::int32_t clipboard = 0;  // 1: texts in any character are pasted here
 };
 
 // The text of the status column.
@@ -44,8 +45,11 @@ class AppOptionModel {
     AppOptionModel() = default;  // an addition: no path yet, no choice
     // initialPredict: kNoChoice keeps each application's own switch.
     AppOptionModel(std::vector<std::string> appPaths, int initialState,
-                   int initialPredict = kNoChoice)
-        : paths(std::move(appPaths)), state(initialState), predict(initialPredict) {}
+                   int initialPredict = kNoChoice, int initialClipboard = kNoChoice)
+        : paths(std::move(appPaths)),
+          state(initialState),
+          predict(initialPredict),
+          clipboard(initialClipboard) {}
 
     // An addition starts by picking running applications.
     bool NeedsRunningApps() const { return paths.empty(); }
@@ -56,7 +60,9 @@ class AppOptionModel {
     // mix leaves no choice.  Paths without a key are not counted.  The
     // prediction likewise, when not chosen: all on (a key without
     // EnablePredict, or no key counted at all, is on) gives 1, all off 0, a
-    // mix no choice.
+    // mix no choice.  "Type through the clipboard" likewise, every path
+    // counted: its application's own value, or without one, set for a
+    // console host.
     void DeriveState(Registry& reg);
     bool EnableTicked() const { return state == 1; }
     bool DisableTicked() const { return state == 0; }
@@ -72,9 +78,16 @@ class AppOptionModel {
     // clear.
     void TogglePredict() { predict = predict == 1 ? 0 : 1; }
 
+    // "Type through the clipboard": ticked, clear or mixed (no choice: each
+    // keeps its own), whatever the state; a click as for the prediction.
+    bool ClipboardTicked() const { return clipboard == 1; }
+    bool ClipboardMixed() const { return clipboard == kNoChoice; }
+    void ToggleClipboard() { clipboard = clipboard == 1 ? 0 : 1; }
+
     std::vector<std::string> paths;
     int state = kNoChoice;
     int predict = kNoChoice;
+    int clipboard = kNoChoice;
 };
 
 // The running applications, as listed for picking.
@@ -116,7 +129,8 @@ class AppManagerModel {
     void DeleteRows(const std::vector<int>& rows);
     // Merges a choice into the list: each path's application gets the state
     // (no choice counts as enable) and the prediction (no choice keeps a
-    // listed application's own, and predicts for a new one); an application
+    // listed application's own, and predicts for a new one), and the
+    // clipboard likewise (a new console host types through it); an application
     // not in the list yet is appended with the path.  Answers the rows
     // appended.
     std::vector<int> Merge(const AppOptionModel& choice);

@@ -117,6 +117,8 @@ std::vector<AppSetting> ReadAppSettings(Registry& reg, std::int32_t& othersEnabl
         if (sub) {
             sub.ReadInto(reg::kAppEnableVemo, app.enable);
             sub.ReadInto(reg::kAppEnablePredict, app.predict);
+            app.clipboard = reg::TypesByClipboardByDefault(name) ? 1 : 0;
+            sub.ReadInto(reg::kAppTypeByClipboard, app.clipboard);
             reg.ReadString(sub.get(), reg::kAppPath, app.path, kRunValueBytes);
         }
         apps.push_back(std::move(app));
@@ -149,6 +151,7 @@ bool WriteAppSettings(Registry& reg, const std::vector<AppSetting>& apps,
         }
         ok &= sub.WriteBinary(reg::kAppEnableVemo, app.enable);
         ok &= sub.WriteBinary(reg::kAppEnablePredict, app.predict);
+        ok &= sub.WriteBinary(reg::kAppTypeByClipboard, app.clipboard);
         // The path is stored without its terminator.
         ok &= reg.WriteString(sub.get(), reg::kAppPath, app.path.data(),
                               static_cast<std::uint32_t>(app.path.size()));

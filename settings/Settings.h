@@ -71,13 +71,17 @@ struct AppSetting {
     std::uint8_t enable = 1;
     std::string path;          // full path, for display and the icon
     std::uint8_t predict = 1;  // EnablePredict: the next word offered here
+    // TypeByClipboard: texts in any character pasted here; when missing, set
+    // for the console hosts (reg::TypesByClipboardByDefault).
+    std::uint32_t clipboard = 0;
 };
 
 // The subkeys of AppOption in enumeration order and OthersEnableVemo (1 when
-// missing).  A subkey without EnablePredict predicts.
+// missing).  A subkey without EnablePredict predicts; one without
+// TypeByClipboard types through the clipboard if it is a console host.
 std::vector<AppSetting> ReadAppSettings(Registry& reg, std::int32_t& othersEnable);
-// Replaces every subkey of AppOption by apps (EnableVemo, Path and
-// EnablePredict each) and writes OthersEnableVemo.
+// Replaces every subkey of AppOption by apps (EnableVemo, Path,
+// EnablePredict and TypeByClipboard each) and writes OthersEnableVemo.
 bool WriteAppSettings(Registry& reg, const std::vector<AppSetting>& apps,
                       std::int32_t othersEnable);
 

@@ -1,6 +1,7 @@
 #include "app/win32/DlgMain.h"
 
 #include <algorithm>
+#include <cstring>
 #include <ctime>
 #include <functional>
 #include <string>
@@ -65,7 +66,12 @@ CDlgMain::~CDlgMain() {
 }
 
 INT_PTR CDlgMain::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    if (m_clipboard.OnMessage(msg, wp, lp)) return TRUE;
     switch (msg) {
+        case WM_COPYDATA:
+            SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT,
+                              OnPasteText(reinterpret_cast<const COPYDATASTRUCT*>(lp)));
+            return TRUE;
         case vemo::WM_WORD_LOOKUP:
             SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT,
                               m_candidates.OnWordLookup(static_cast<int>(wp)));
@@ -168,6 +174,7 @@ BOOL CDlgMain::OnInitDialog() {
     // WM_SHOWWINDOW: the default item is named here for the first menu.
     m_tray.SetMenuDefaultItem(ID_TRAY_TOGGLE, false);
     m_listWnd.Attach(m_hWnd);
+    m_clipboard.Attach(m_hWnd);
     RegisterToggleHotkey();
     SetTimer(m_hWnd, ID_STARTUP_TIMER, 0, nullptr);
     return FALSE;  // no focus: the window is never activated by the program
@@ -195,6 +202,19 @@ void CDlgMain::OnTimer(UINT_PTR id) {
 void CDlgMain::OnCaretPending() {
     m_caretDeadline = GetTickCount() + kCaretCheckDurationMs;
     if (m_vemo.CheckCaret()) SetTimer(m_hWnd, ID_CARET_TIMER, kCaretCheckIntervalMs, nullptr);
+}
+
+LRESULT CDlgMain::OnPasteText(const COPYDATASTRUCT* copy) {
+    std::uint32_t encoding = 0;
+    if (!copy || copy->dwData != vemo::COPYDATA_PASTE_TEXT || !copy->lpData ||
+        copy->cbData < sizeof encoding || copy->cbData > sizeof encoding + vemo::kReplaceSize)
+        return 0;
+    const char* data = static_cast<const char*>(copy->lpData);
+    std::memcpy(&encoding, data, sizeof encoding);
+    return m_clipboard.Offer(std::string(data + sizeof encoding, copy->cbData - sizeof encoding),
+                             encoding)
+               ? 1
+               : 0;
 }
 
 void CDlgMain::RunStartupSteps() {
@@ -430,6 +450,8 @@ void CDlgMain::OnShowWindow(BOOL show) {
 }
 
 void CDlgMain::OnDestroy() {
+    // The user's clipboard goes back before the window that owns it goes.
+    m_clipboard.Detach();
     KillTimer(m_hWnd, ID_CARET_TIMER);
     KillTimer(m_hWnd, ID_LEARN_TIMER);
     // What was learned since the last write is written before the end.

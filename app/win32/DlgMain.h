@@ -14,6 +14,7 @@
 #include "app/CandidateList.h"
 #include "app/LearnedWords.h"
 #include "app/win32/CandidateListWnd.h"
+#include "app/win32/ClipboardKeeper.h"
 #include "app/win32/TipWnd.h"
 #include "app/win32/UiaFieldProbe.h"
 #include "app/win32/VemoApi.h"
@@ -34,6 +35,8 @@ inline constexpr UINT_PTR ID_CARET_TIMER = 1003;
 // file written when due.
 inline constexpr UINT_PTR ID_LEARN_TIMER = 1004;
 inline constexpr UINT kLearnIntervalMs = 1000;
+// While the user's clipboard waits to be put back after a paste.
+inline constexpr UINT_PTR ID_CLIPBOARD_TIMER = 1005;
 inline constexpr UINT kTrayIconId = 130;
 
 class CDlgMain : public DialogBase {
@@ -54,6 +57,7 @@ class CDlgMain : public DialogBase {
     const CandidateList& candidates() const { return m_candidates; }
     const CTipWnd& tip() const { return m_tip; }
     const LibrarySet& libraries() const { return m_libraries; }
+    const CClipboardKeeper& clipboard() const { return m_clipboard; }
     // What was learned; loaded on first need.
     LearnedWords& learned();
 
@@ -66,6 +70,9 @@ class CDlgMain : public DialogBase {
     void OnShowWindow(BOOL show);
     void OnDestroy() override;
     void OnCaretPending();
+    // A text the hook library pastes (WM_COPYDATA): 1 when it is on the
+    // clipboard, the user's content kept.
+    LRESULT OnPasteText(const COPYDATASTRUCT* copy);
 
     void RunStartupSteps();
     // BeginVemo, and the hook library told whether to report finished words.
@@ -104,6 +111,7 @@ class CDlgMain : public DialogBase {
     CCandidateListWnd m_listWnd;
     CandidateList m_candidates;
     CSystemTray m_tray;
+    CClipboardKeeper m_clipboard{ID_CLIPBOARD_TIMER};
     std::uint32_t m_dwToggleHotkey;
     DWORD m_caretDeadline = 0;
 };

@@ -15,6 +15,9 @@ class VemoDllApi : public VemoApi {
     int GetInputStr(char* buffer, int size) override { return ::GetInputStr(buffer, size); }
     int SetReplaceStr(const char* text, int mode) override { return ::SetReplaceStr(text, mode); }
     int ReplaceStr() override { return ::ReplaceStr(); }
+    int SetReplaceStrUtf8(const char* text, int mode) override {
+        return ::SetReplaceStrUtf8(text, mode);
+    }
     std::vector<std::string> GetContext() override {
         char buffer[2 * 65 + 8] = {};
         const int n = ::GetContextWords(buffer, sizeof buffer);

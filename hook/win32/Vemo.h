@@ -32,6 +32,9 @@ VEMO_API int IsBeginVemo(void);
 VEMO_API int GetInputStr(char* buffer, int size);
 // Stores the text that ReplaceStr types (cut to 65,535 bytes) and its mode.
 VEMO_API int SetReplaceStr(const char* text, int mode);
+// The same for a text in UTF-8 (a Unicode library's candidate), typed as its
+// characters themselves; 0, and nothing to type, for text that is not UTF-8.
+VEMO_API int SetReplaceStrUtf8(const char* text, int mode);
 // Erases the typed word in the application and types the stored text; 0 when
 // there was nothing to replace.
 VEMO_API int ReplaceStr(void);

@@ -35,7 +35,13 @@ LRESULT CALLBACK KeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
     // lower integrity level), nor where the record found was not the user's
     // own: every key goes on untouched there.
     SharedHookState* state = SharedState();
-    if (state && code == HC_ACTION) {
+    // The characters this library types itself carry its mark: they pass.
+    const bool ours =
+        state && code == HC_ACTION &&
+        IsOwnInput(*state, wParam == VK_PACKET,
+                   static_cast<std::uint32_t>(GetMessageExtraInfo()) == vemo::kVemoInputMark,
+                   GetTickCount());
+    if (state && code == HC_ACTION && !ours) {
         try {
             HookLogic logic(*state, HookSystem());
             if (logic.KeyboardProc(code, static_cast<std::uint32_t>(wParam),
@@ -218,6 +224,11 @@ VEMO_API int GetInputStr(char* buffer, int size) {
 VEMO_API int SetReplaceStr(const char* text, int mode) {
     SharedHookState* state = SharedState();
     return state ? StoreReplaceText(*state, text, mode, SystemCodePage()) : 0;
+}
+
+VEMO_API int SetReplaceStrUtf8(const char* text, int mode) {
+    SharedHookState* state = SharedState();
+    return state ? StoreReplaceTextUtf8(*state, text, mode) : 0;
 }
 
 VEMO_API int ReplaceStr(void) {

@@ -195,21 +195,30 @@ bool Win32HookPlatform::ShiftHeld() {
     return (GetAsyncKeyState(VK_SHIFT) & 0x8000) != 0;
 }
 
-bool Win32HookPlatform::PutClipboardText(const char* text, std::size_t len) {
-    if (!OpenClipboard(nullptr)) return false;
-    bool done = false;
-    EmptyClipboard();
-    if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, len + 1)) {
-        if (void* p = GlobalLock(memory)) {
-            std::memcpy(p, text, len);
-            static_cast<char*>(p)[len] = '\0';
-            GlobalUnlock(memory);
-            done = SetClipboardData(CF_TEXT, memory) != nullptr;
-        }
-        if (!done) GlobalFree(memory);
-    }
-    CloseClipboard();
-    return done;
+void Win32HookPlatform::UnicodeEvent(char16_t unit, bool up, std::uint32_t extraInfo) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wScan = unit;
+    input.ki.dwFlags = KEYEVENTF_UNICODE | (up ? KEYEVENTF_KEYUP : 0);
+    input.ki.dwExtraInfo = extraInfo;
+    SendInput(1, &input, sizeof input);
+}
+
+bool Win32HookPlatform::PutClipboardText(Handle32 mainWindow, const char* text, std::size_t len,
+                                         std::uint32_t encoding) {
+    // The main window keeps the user's clipboard and puts it back: the text
+    // goes to it, encoding first.
+    std::string data(sizeof encoding, '\0');
+    std::memcpy(data.data(), &encoding, sizeof encoding);
+    data.append(text, len);
+    COPYDATASTRUCT copy{};
+    copy.dwData = vemo::COPYDATA_PASTE_TEXT;
+    copy.cbData = static_cast<DWORD>(data.size());
+    copy.lpData = data.data();
+    DWORD_PTR answer = 0;
+    return SendMessageTimeoutA(ToHwnd(mainWindow), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&copy),
+                               SMTO_NORMAL | SMTO_ABORTIFHUNG, vemo::kSendTimeoutMs, &answer) &&
+           answer == 1;
 }
 
 namespace {
@@ -326,6 +335,10 @@ bool Win32HookPlatform::OwnSwitch(const std::string& application, std::uint32_t&
 
 bool Win32HookPlatform::OwnPredictSwitch(const std::string& application, std::uint32_t& value) {
     return ReadOwnSwitch(application, reg::kAppEnablePredict, value);
+}
+
+bool Win32HookPlatform::OwnClipboardSwitch(const std::string& application, std::uint32_t& value) {
+    return ReadOwnSwitch(application, reg::kAppTypeByClipboard, value);
 }
 
 bool Win32HookPlatform::OthersSwitch(std::uint32_t& value) {

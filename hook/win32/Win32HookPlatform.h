@@ -50,13 +50,16 @@ class Win32HookPlatform : public HookPlatform {
     bool CurrentExecutablePath(char* buffer, std::size_t size) override;
     bool ProcessExecutablePath(std::uint32_t processId, char* buffer, std::size_t size) override;
     void KeyEvent(std::uint8_t vk, std::uint8_t scanCode, bool up) override;
+    void UnicodeEvent(char16_t unit, bool up, std::uint32_t extraInfo) override;
     std::int16_t KeyForChar(char ch) override;
     bool CapsLockOn() override;
     bool ShiftHeld() override;
-    bool PutClipboardText(const char* text, std::size_t len) override;
+    bool PutClipboardText(Handle32 mainWindow, const char* text, std::size_t len,
+                          std::uint32_t encoding) override;
     bool OwnSwitch(const std::string& application, std::uint32_t& value) override;
     bool OthersSwitch(std::uint32_t& value) override;
     bool OwnPredictSwitch(const std::string& application, std::uint32_t& value) override;
+    bool OwnClipboardSwitch(const std::string& application, std::uint32_t& value) override;
     bool Unchanged() override;
     int InputMethodDescription(Handle32 window, char* buffer, int size) override;
     std::tm LocalTime() override;

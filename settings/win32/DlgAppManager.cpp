@@ -206,7 +206,15 @@ BOOL CDlgAppOption::OnInitDialog() {
     SendDlgItemMessageA(m_hWnd, IDC_APPOPT_DISABLE, BM_SETCHECK,
                         m_choice.DisableTicked() ? BST_CHECKED : BST_UNCHECKED, 0);
     UpdatePredictBox();
+    UpdateClipboardBox();
     return TRUE;
+}
+
+void CDlgAppOption::UpdateClipboardBox() {
+    const WPARAM check = m_choice.ClipboardMixed()    ? BST_INDETERMINATE
+                         : m_choice.ClipboardTicked() ? BST_CHECKED
+                                                      : BST_UNCHECKED;
+    SendDlgItemMessageA(m_hWnd, IDC_APPOPT_CLIPBOARD, BM_SETCHECK, check, 0);
 }
 
 void CDlgAppOption::UpdatePredictBox() {
@@ -238,6 +246,12 @@ INT_PTR CDlgAppOption::OnMessage(UINT msg, WPARAM wp, LPARAM) {
             if (HIWORD(wp) == BN_CLICKED && m_choice.PredictBoxEnabled()) {
                 m_choice.TogglePredict();
                 UpdatePredictBox();
+            }
+            return TRUE;
+        case IDC_APPOPT_CLIPBOARD:
+            if (HIWORD(wp) == BN_CLICKED) {
+                m_choice.ToggleClipboard();
+                UpdateClipboardBox();
             }
             return TRUE;
         case IDOK:

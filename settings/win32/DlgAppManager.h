@@ -73,6 +73,7 @@ class CDlgAppOption : public DialogBase {
     // Ticks the prediction box from the choice and enables it as the state
     // allows.
     void UpdatePredictBox();
+    void UpdateClipboardBox();
 
     Registry& m_registry;
     AppOptionModel m_choice;

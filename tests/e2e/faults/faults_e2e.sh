@@ -12,6 +12,7 @@
 #   clipboard  another program holds the clipboard while an expansion with a
 #              character that has no key is typed: the rest is typed, nothing
 #              hangs, and the next expansion pastes once the clipboard is free
+#              and puts the user's copy back
 #   damaged    a truncated library at start-up: the others load, no question;
 #              the question only when no library opened
 #
@@ -235,11 +236,12 @@ clipboard)
     touch "$release"
     e2e_check "the clipboard is free again" e2e_wait_until 20 e2e_ended "${E2E_PID[holder]}"
     e2e_stop holder
+    e2e_check "the user copies a text" e2e_wait_output 5 set e2e_probe setclipboard mine
     e2e_check "free clipboard: the shorthand is offered" offers clipx clipx
     e2e_key Tab
     e2e_check "free clipboard: the whole expansion arrives, in order" \
         vemo_text_is "one\\tcaf"$'\xe9'"\\ttwo"
-    e2e_check "the clipboard holds the pasted part" e2e_wait_output 5 "caf"$'\xe9' e2e_probe clipboard
+    e2e_check "the user's copy is back after the paste" e2e_wait_output 5 mine e2e_probe clipboard
     e2e_check "nothing written to the console" silent
     e2e_screenshot 2-free
     ;;

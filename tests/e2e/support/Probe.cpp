@@ -29,6 +29,8 @@
 //                          ("none" when there is none)
 //   clipboard              the clipboard's CF_TEXT, escaped ("none" when the
 //                          clipboard cannot be opened or holds no text)
+//   setclipboard TEXT      puts TEXT on the clipboard as CF_TEXT, as the
+//                          user's copy; prints "set"
 //   holdclipboard MS [FILE]  opens the clipboard and keeps it open for MS
 //                          milliseconds (at most 60 s), or until FILE exists;
 //                          prints "held" as soon as it is open, exit status 1
@@ -235,6 +237,23 @@ int Clipboard() {
     return Answer(got ? Escape(text) : "none", got);
 }
 
+int SetClipboard(int argc, char** argv) {
+    const std::string text = argc > 2 ? argv[2] : "";
+    if (!OpenClipboard(nullptr)) return Fail();
+    EmptyClipboard();
+    bool set = false;
+    if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1)) {
+        if (void* p = GlobalLock(memory)) {
+            std::memcpy(p, text.c_str(), text.size() + 1);
+            GlobalUnlock(memory);
+            set = SetClipboardData(CF_TEXT, memory) != nullptr;
+        }
+        if (!set) GlobalFree(memory);
+    }
+    CloseClipboard();
+    return Answer(set ? "set" : "not set", set);
+}
+
 int HoldClipboard(int argc, char** argv) {
     const long ms = argc > 2 ? std::strtol(argv[2], nullptr, 10) : 0;
     // Opened for a window: Wine lets every opener without a window in while
@@ -432,6 +451,7 @@ int main(int argc, char** argv) {
     if (cmd == "shared") return Shared();
     if (cmd == "clipboard") return Clipboard();
     if (cmd == "holdclipboard") return HoldClipboard(argc, argv);
+    if (cmd == "setclipboard") return SetClipboard(argc, argv);
     std::fprintf(stderr, "usage: e2e_probe COMMAND ... (the commands: see Probe.cpp)\n");
     return 2;
 }

@@ -30,6 +30,7 @@ inline constexpr Handle32 kOther = 0x3003;      // another application's window
 inline constexpr std::uint32_t kAppPid = 100;   // the typing application
 inline constexpr std::uint32_t kMainPid = 200;  // the main program
 inline constexpr std::uint32_t kVkShift = 0x10;
+inline constexpr std::uint8_t kVkPacket = 0xE7;  // a character typed as itself
 
 // VkKeyScanA of a US layout: low byte the key, 0x100 when Shift is needed,
 // -1 for characters no key types.
@@ -76,6 +77,8 @@ class FakeHookPlatform : public HookPlatform {
         std::uint8_t vk;
         std::uint8_t scan;
         bool up;
+        char16_t unit = 0;        // kVkPacket: the UTF-16 unit typed
+        std::uint32_t extra = 0;  // the input's extra information
         bool operator==(const Key&) const = default;
     };
     struct Shown {
@@ -124,6 +127,7 @@ class FakeHookPlatform : public HookPlatform {
     std::vector<Handle32> hidden;
     std::vector<Handle32> foreground;
     std::vector<std::string> clipboard;
+    std::vector<std::uint32_t> clipboardEncodings;  // of each text in clipboard
     bool lastTranslateMayBeRouted = false;
 
     std::vector<std::string> LookupKeys() const {
@@ -217,12 +221,17 @@ class FakeHookPlatform : public HookPlatform {
     void KeyEvent(std::uint8_t vk, std::uint8_t scan, bool up) override {
         keys.push_back({vk, scan, up});
     }
+    void UnicodeEvent(char16_t unit, bool up, std::uint32_t extraInfo) override {
+        keys.push_back({kVkPacket, 0, up, unit, extraInfo});
+    }
     std::int16_t KeyForChar(char ch) override { return UsKeyForChar(ch); }
     bool CapsLockOn() override { return caps; }
     bool ShiftHeld() override { return shiftHeld; }
-    bool PutClipboardText(const char* text, std::size_t len) override {
-        if (clipboardBusy) return false;
+    bool PutClipboardText(Handle32 main, const char* text, std::size_t len,
+                          std::uint32_t encoding) override {
+        if (clipboardBusy || main != state_.mainWindow) return false;
         clipboard.emplace_back(text, len);
+        clipboardEncodings.push_back(encoding);
         return true;
     }
     bool OwnSwitch(const std::string& application, std::uint32_t& value) override {
@@ -231,6 +240,9 @@ class FakeHookPlatform : public HookPlatform {
     bool OthersSwitch(std::uint32_t& value) override { return switches_.OthersSwitch(value); }
     bool OwnPredictSwitch(const std::string& application, std::uint32_t& value) override {
         return switches_.OwnPredictSwitch(application, value);
+    }
+    bool OwnClipboardSwitch(const std::string& application, std::uint32_t& value) override {
+        return switches_.OwnClipboardSwitch(application, value);
     }
     int InputMethodDescription(Handle32, char* buffer, int size) override {
         int n = std::min<int>(static_cast<int>(imeDescription.size()), size - 1);
@@ -257,7 +269,40 @@ inline std::string FakeHookPlatform::TypedText(const std::vector<Key>& events, b
         {0x2E, "<DEL>"},  {0x0D, "\r"},     {0x09, "\t"},     {vemo::VK_PASTE_MARKER, "<PASTE>"}};
     std::string out;
     bool shifted = false;
+    char16_t high = 0;
     for (const Key& k : events) {
+        if (k.vk == kVkPacket) {  // as UTF-8; a surrogate pair makes one character
+            if (k.up) continue;
+            char32_t ch = k.unit;
+            if (k.unit >= 0xD800 && k.unit < 0xDC00) {
+                high = k.unit;
+                continue;
+            }
+            if (k.unit >= 0xDC00 && k.unit < 0xE000) {
+                if (!high) {
+                    out += '?';
+                    continue;
+                }
+                ch = 0x10000 + ((char32_t{high} - 0xD800) << 10) + (k.unit - 0xDC00);
+                high = 0;
+            }
+            if (ch < 0x80) {
+                out += static_cast<char>(ch);
+            } else if (ch < 0x800) {
+                out += static_cast<char>(0xC0 | (ch >> 6));
+                out += static_cast<char>(0x80 | (ch & 0x3F));
+            } else if (ch < 0x10000) {
+                out += static_cast<char>(0xE0 | (ch >> 12));
+                out += static_cast<char>(0x80 | ((ch >> 6) & 0x3F));
+                out += static_cast<char>(0x80 | (ch & 0x3F));
+            } else {
+                out += static_cast<char>(0xF0 | (ch >> 18));
+                out += static_cast<char>(0x80 | ((ch >> 12) & 0x3F));
+                out += static_cast<char>(0x80 | ((ch >> 6) & 0x3F));
+                out += static_cast<char>(0x80 | (ch & 0x3F));
+            }
+            continue;
+        }
         if (k.vk == kVkShift) shifted = !k.up;
         if (k.vk == kVkShift || k.up) continue;
         if (auto it = named.find(k.vk); it != named.end()) {
@@ -321,6 +366,7 @@ class HookFixture {
         std::strcpy(s().typedLine, line);
     }
     void SetReplace(const char* text, int mode) { StoreReplaceText(s(), text, mode, *p.page); }
+    int SetReplaceUtf8(const char* text, int mode) { return StoreReplaceTextUtf8(s(), text, mode); }
     // "word|line": the word and the line as the record holds them.
     std::string Fields() { return std::string(s().inputWord) + "|" + s().typedLine; }
     bool ListShown() const { return p.visible.count(kMain) != 0; }
@@ -353,7 +399,9 @@ class HookFixture {
         for (const auto& k : synthesized) {
             const int pastes = p.PostCount(0x0302);  // WM_PASTE
             const std::uint32_t data = (std::uint32_t{k.scan} << 16) | (k.up ? 0xC0000001u : 1u);
-            if (logic.KeyboardProc(0, k.vk, data) == HookLogic::KeyResult::PassOn)
+            // The hook procedure passes the library's own input on.
+            if (IsOwnInput(s(), k.vk == kVkPacket, k.extra == vemo::kVemoInputMark, p.tick) ||
+                logic.KeyboardProc(0, k.vk, data) == HookLogic::KeyResult::PassOn)
                 passed.push_back(k);
             if (p.PostCount(0x0302) > pastes) {
                 out += p.TypedText(passed, p.caps) + "[" + p.clipboard.back() + "]";

@@ -192,6 +192,60 @@ TEST(AppManager, PredictionIsKeptPerApplicationUnlessChosen) {
                           {"a.exe", 1}, {"b.exe", 1}, {"new.exe", 0}, {"more.exe", 0}}));
 }
 
+// "Type through the clipboard": the console hosts have it while they have no
+// value of their own; it is kept per row unless chosen, and always saved.
+TEST(AppManager, TypingThroughTheClipboardDefaultsToTheConsoleHosts) {
+    MemoryRegistry reg;
+    StoreApp(reg, "cmd.exe", 1, "C:\\W\\cmd.exe");  // no value: a console host pastes
+    StoreApp(reg, "powershell.exe", 1, "C:\\W\\powershell.exe");
+    RegKey(reg, RegRoot::LocalMachine, kApp + "powershell.exe", false)
+        .WriteBinary("TypeByClipboard", std::uint32_t{0});
+    StoreApp(reg, "word.exe", 1, "C:\\O\\word.exe");
+    RegKey(reg, RegRoot::LocalMachine, kApp + "word.exe", false)
+        .WriteBinary("TypeByClipboard", std::uint32_t{1});
+    struct Case {
+        std::vector<std::string> paths;
+        int clipboard;
+    } cases[] = {
+        {{"C:\\W\\cmd.exe"}, 1},
+        {{"C:\\W\\Conhost.EXE"}, 1},  // no key: the default of its name
+        {{"C:\\W\\notepad.exe"}, 0},
+        {{"C:\\W\\powershell.exe"}, 0},  // its own value wins
+        {{"C:\\O\\word.exe", "C:\\W\\cmd.exe"}, 1},
+        {{"C:\\O\\word.exe", "C:\\W\\notepad.exe"}, -1},  // a mix: each keeps its own
+    };
+    for (const Case& c : cases) {
+        AppOptionModel choice(c.paths, AppOptionModel::kNoChoice);
+        choice.DeriveState(reg);
+        EXPECT_EQ(choice.clipboard, c.clipboard) << c.paths[0] << " " << c.paths.back();
+        EXPECT_EQ(choice.ClipboardMixed(), c.clipboard == -1);
+    }
+
+    AppManagerModel model(SystemCodePage());
+    model.Load(reg);
+    ASSERT_EQ(Names(model), (std::vector<std::string>{"word.exe", "powershell.exe", "cmd.exe"}));
+    EXPECT_EQ(model.Rows()[2].clipboard, 1);
+    // A new console host pastes, a new editor types; a choice sets it.
+    model.Merge(AppOptionModel({"C:\\T\\WindowsTerminal.exe", "C:\\E\\edit.exe"}, 1));
+    EXPECT_EQ(model.Rows()[3].clipboard, 1);
+    EXPECT_EQ(model.Rows()[4].clipboard, 0);
+    AppOptionModel edit = model.EditChoice(0);
+    edit.ToggleClipboard();
+    model.ApplyEdit(0, edit);
+    ASSERT_TRUE(model.Save(reg));
+    std::int32_t others = 0;
+    std::map<std::string, std::uint32_t> stored;
+    for (const AppSetting& app : ReadAppSettings(reg, others)) stored[app.fileName] = app.clipboard;
+    EXPECT_EQ(stored, (std::map<std::string, std::uint32_t>{{"word.exe", 0},
+                                                            {"powershell.exe", 0},
+                                                            {"cmd.exe", 1},
+                                                            {"WindowsTerminal.exe", 1},
+                                                            {"edit.exe", 0}}));
+    std::uint32_t value = 9;
+    RegKey(reg, RegRoot::LocalMachine, kApp + "cmd.exe", false).ReadInto("TypeByClipboard", value);
+    EXPECT_EQ(value, 1u);  // written: no longer left to the default
+}
+
 TEST(RunningApps, PickedRowsBecomeTheParentsPathsTopToBottom) {
     RunningAppsModel running;
     running.Fill({{"first.exe", "C:\\first.exe"},

@@ -9,6 +9,8 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "hook/HookLogic.h"
 #include "hook/win32/Win32HookPlatform.h"
@@ -68,15 +70,120 @@ TEST(Win32HookPlatform, ASendToAWindowThatDoesNotAnswerIsBounded) {
     CloseHandle(release);
 }
 
-TEST(Win32HookPlatform, PutsTextOnTheClipboard) {
+// What the main window was handed for a paste, and its answer.
+struct Handed {
+    ULONG_PTR tag = 0;
+    std::string data;
+    LRESULT answer = 1;
+};
+Handed g_handed;
+
+LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_COPYDATA) {
+        const auto* copy = reinterpret_cast<const COPYDATASTRUCT*>(lp);
+        g_handed.tag = copy->dwData;
+        g_handed.data.assign(static_cast<const char*>(copy->lpData), copy->cbData);
+        return g_handed.answer;
+    }
+    return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+// The hook never touches the clipboard: it hands each text, its encoding
+// first, to the main window in another thread, and pastes only on its 1.
+TEST(Win32HookPlatform, HandsTextsToPasteToTheMainWindow) {
     Win32HookPlatform& p = HookSystem();
-    ASSERT_TRUE(p.PutClipboardText("pasted text", 11));
-    ASSERT_TRUE(OpenClipboard(nullptr));
-    HANDLE data = GetClipboardData(CF_TEXT);
-    ASSERT_NE(data, nullptr);
-    EXPECT_STREQ(static_cast<const char*>(GlobalLock(data)), "pasted text");
-    GlobalUnlock(data);
-    CloseClipboard();
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = MainProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "WordlarkTestMain";
+    RegisterClassA(&wc);
+    HWND main = nullptr;
+    HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::thread owner([&] {
+        main = CreateWindowA(wc.lpszClassName, "", 0, 0, 0, 0, 0, nullptr, nullptr, wc.hInstance,
+                             nullptr);
+        SetEvent(ready);
+        MSG msg;
+        while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+    });
+    ASSERT_EQ(WaitForSingleObject(ready, 10000), WAIT_OBJECT_0);
+    const std::string utf8 = "\xE2\x86\x92 ok";
+    EXPECT_TRUE(p.PutClipboardText(ToHandle32(main), utf8.data(), utf8.size(), vemo::kReplaceUtf8));
+    EXPECT_EQ(g_handed.tag, vemo::COPYDATA_PASTE_TEXT);
+    EXPECT_EQ(g_handed.data, std::string("\xE9\xFD\0\0", 4) + utf8);
+    g_handed.answer = 0;  // the clipboard was busy
+    EXPECT_FALSE(p.PutClipboardText(ToHandle32(main), "x", 1, vemo::kReplaceCodePage));
+    EXPECT_EQ(g_handed.data, std::string("\0\0\0\0x", 5));
+    PostMessageA(main, WM_QUIT, 0, 0);
+    owner.join();
+    EXPECT_FALSE(p.PutClipboardText(0, "x", 1, vemo::kReplaceCodePage));
+    CloseHandle(ready);
+}
+
+// What a keyboard hook of this thread saw: each key's virtual key and
+// whether it took it for the library's own.
+SharedHookState* g_record = nullptr;
+std::vector<std::pair<WPARAM, bool>> g_seen;
+LRESULT CALLBACK SeeKey(int code, WPARAM wp, LPARAM lp) {
+    if (code == HC_ACTION)
+        g_seen.push_back({wp, IsOwnInput(*g_record, wp == VK_PACKET,
+                                         static_cast<std::uint32_t>(GetMessageExtraInfo()) ==
+                                             vemo::kVemoInputMark,
+                                         GetTickCount())});
+    return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+// Characters typed as themselves reach the focus window, a surrogate pair
+// as one character, and a keyboard hook tells them from the user's.
+TEST(Win32HookPlatform, TypesCharactersAsThemselvesAndKnowsThem) {
+    auto state = std::make_unique<SharedHookState>();
+    InitSharedHookState(*state);
+    g_record = state.get();
+    HWND edit = CreateWindowExW(0, L"EDIT", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 30,
+                                nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    SetForegroundWindow(edit);
+    SetFocus(edit);
+    HHOOK hook = SetWindowsHookExA(WH_KEYBOARD, SeeKey, nullptr, GetCurrentThreadId());
+    ASSERT_TRUE(hook);
+    g_seen.clear();
+    const char16_t units[] = {u'\u2192', 0xD83D, 0xDE00};  // an arrow, U+1F600
+    for (char16_t unit : units) {
+        CountOwnInput(*state, 2, GetTickCount());
+        HookSystem().UnicodeEvent(unit, false, vemo::kVemoInputMark);
+        HookSystem().UnicodeEvent(unit, true, vemo::kVemoInputMark);
+    }
+    // A wide message loop: an ANSI one would make '?' of what the code page
+    // lacks.
+    wchar_t text[16] = {};
+    auto pumpUntil = [&](int length) {
+        const DWORD end = GetTickCount() + 3000;
+        while (GetWindowTextW(edit, text, 16) < length &&
+               static_cast<LONG>(GetTickCount() - end) < 0) {
+            MSG msg;
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        }
+    };
+    pumpUntil(3);
+    // Then the user's, say from an input method.  (Wine hands a keyboard
+    // hook the extra information of the message taken before: one more
+    // message between keeps the mark of the last one from it.)
+    PostMessageW(edit, WM_NULL, 0, 0);
+    for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&msg);
+    HookSystem().UnicodeEvent(u'x', false, 0);
+    HookSystem().UnicodeEvent(u'x', true, 0);
+    pumpUntil(4);
+    UnhookWindowsHookEx(hook);
+    DestroyWindow(edit);
+    if (!text[0]) GTEST_SKIP() << "this display driver delivers no synthesized input";
+    EXPECT_EQ(std::wstring(text), L"\u2192\U0001F600x");
+    std::vector<std::pair<WPARAM, bool>> expected(6, {VK_PACKET, true});
+    expected.insert(expected.end(), 2, {VK_PACKET, false});
+    EXPECT_EQ(g_seen, expected);
+    EXPECT_EQ(state->ownUnicodeKeys, 0u);
 }
 
 // Writes a value the way another program would: with reg.exe, in its own

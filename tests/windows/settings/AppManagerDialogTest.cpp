@@ -279,6 +279,47 @@ TEST_F(AppManagerTest, PredictionIsSwitchedPerApplicationBesideItsState) {
     EXPECT_EQ(data, std::string(1, '\0'));
 }
 
+// "Type through the clipboard": ticked for a console host without a value,
+// clear for another application, and what the box says is saved.
+TEST_F(AppManagerTest, TypingThroughTheClipboardIsSetPerApplication) {
+    const std::string cmd = "C:\\nowhere\\cmd.exe";
+    StoreApp(reg, "cmd.exe", 1, cmd);
+    CDlgAppManager dialog(reg, SystemCodePage(), Running());
+    HWND dlg = Open(dialog);
+    auto box = [](HWND option) {
+        return SendDlgItemMessageA(option, IDC_APPOPT_CLIPBOARD, BM_GETCHECK, 0, 0);
+    };
+    DialogScript edit;
+    edit.On("Application Option", [&](HWND option) {
+        EXPECT_EQ(ItemText(option, IDC_APPOPT_CLIPBOARD), "Type through the clipboard");
+        EXPECT_EQ(box(option), BST_CHECKED);
+        Click(option, IDC_APPOPT_CLIPBOARD);
+        EXPECT_EQ(box(option), BST_UNCHECKED);
+        Click(option, IDOK);
+    });
+    ASSERT_TRUE(edit.Run([&] { DoubleClick(dlg, 0); })) << ::testing::PrintToString(edit.problems);
+    running = {{"winver.exe", winver}};
+    DialogScript added;
+    added
+        .On("Applications",
+            [&](HWND apps) {
+                Select(List(apps), {0});
+                Click(apps, IDOK);
+            })
+        .On("Application Option", [&](HWND option) {
+            EXPECT_EQ(box(option), BST_UNCHECKED);
+            Click(option, IDC_APPOPT_CLIPBOARD);
+            Click(option, IDOK);
+        });
+    ASSERT_TRUE(added.Run([&] { Click(dlg, IDC_APPMAN_ADD); }))
+        << ::testing::PrintToString(added.problems);
+    Click(dlg, IDOK);
+    std::int32_t others = -1;
+    std::map<std::string, std::uint32_t> stored;
+    for (const AppSetting& app : ReadAppSettings(reg, others)) stored[app.fileName] = app.clipboard;
+    EXPECT_EQ(stored, (std::map<std::string, std::uint32_t>{{"cmd.exe", 0}, {"winver.exe", 1}}));
+}
+
 TEST(RunningAppsSnapshot, ListsThisProcessWithItsPath) {
     const std::string self = ProgramPath();
     ASSERT_FALSE(self.empty());
