@@ -44,11 +44,6 @@ class HookCalls {
         (void)buffer, (void)size;
         return 0;
     }
-    // As SetReplaceStr for a text in UTF-8 (a Unicode library's candidate).
-    virtual int SetReplaceStrUtf8(const char* text, int mode) {
-        (void)text, (void)mode;
-        return 0;
-    }
 };
 
 // How candidates are found, ordered and typed beyond the plain lookup (all
