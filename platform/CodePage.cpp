@@ -154,6 +154,15 @@ bool CodePage::FromUtf8(std::string_view utf8, std::string& out) const {
     });
 }
 
+bool CodePage::ToUtf8(std::string_view text, std::string& out) const {
+    out.clear();
+    for (char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+        out.push_back(c);
+    }
+    return true;
+}
+
 bool NextUtf8(std::string_view text, std::size_t& at, char32_t& c) {
     if (at >= text.size()) return false;
     const auto b0 = static_cast<unsigned char>(text[at]);

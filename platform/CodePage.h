@@ -25,6 +25,9 @@ class CodePage {
     // the converted text on success and is unspecified otherwise.  The
     // default knows ASCII only.
     virtual bool FromUtf8(std::string_view utf8, std::string& out) const;
+    // This code page's text as UTF-8; false for bytes the code page does not
+    // define.  The default knows ASCII only.
+    virtual bool ToUtf8(std::string_view text, std::string& out) const;
 };
 
 // Reads the UTF-8 character at text[at] into c and moves at past it; false
