@@ -58,10 +58,11 @@ bool CandidateWindow::WordEndsLine() const {
            EndsWith(View(s_.typedLineUtf8), View(s_.inputWordUtf8));
 }
 
-// The code-page word and its UTF-8 twin go down their suffixes side by
-// side, each cut after its own next delimiter: they part only where the code
-// page has a stand-in ("?") for a character it cannot hold, which is a
-// delimiter of the code-page word alone.
+// The code-page word leads down its suffixes as ever; its UTF-8 twin goes
+// along, cut after its own delimiters (empty once it has none left).  They
+// part only where the code page has a stand-in ("?") for a character it
+// cannot hold, a delimiter of the code-page word alone, so the twin never
+// outlasts it; and a code-page word is never offered empty.
 bool CandidateWindow::LookupLongestSuffix() {
     Handle32 main = LiveMainWindow();
     if (!main) return false;
@@ -74,16 +75,15 @@ bool CandidateWindow::LookupLongestSuffix() {
     Assign(s_.inputWord, View(s_.typedLine));
     Assign(s_.inputWordUtf8, View(s_.typedLineUtf8));
     bool firstPass = true;
-    while (s_.inputWord[0] || s_.inputWordUtf8[0]) {
+    while (s_.inputWord[0]) {
         std::intptr_t answer = 1;
         if (w_.SendToWindow(main, WM_WORD_LOOKUP, 0, 0, answer) && answer == 0) return true;
         // (The main window only reads them.)
         s_.inputWord[kWordSize - 1] = '\0';
         s_.inputWordUtf8[kWordUtf8Size - 1] = '\0';
-        const char* next = AfterDelimiter(s_.inputWord, chars_.Chars());
-        const char* nextUtf8 = AfterDelimiterUtf8(s_.inputWordUtf8);
-        if (next || nextUtf8) {
-            Assign(s_.inputWord, next ? next : "");
+        if (const char* next = AfterDelimiter(s_.inputWord, chars_.Chars())) {
+            const char* nextUtf8 = AfterDelimiterUtf8(s_.inputWordUtf8);
+            Assign(s_.inputWord, next);
             Assign(s_.inputWordUtf8, nextUtf8 ? nextUtf8 : "");
             continue;
         }
@@ -97,14 +97,15 @@ bool CandidateWindow::LookupLongestSuffix() {
         const std::size_t line = Len(s_.typedLine), word = Len(s_.inputWord);
         if (line > word && line - word > 3)
             Assign(s_.typedLine, {s_.typedLine + (line - word), word});
-        const std::string_view lineUtf8 = View(s_.typedLineUtf8), wordUtf8 = View(s_.inputWordUtf8);
-        if (EndsWith(lineUtf8, wordUtf8) &&
-            Utf8Chars(lineUtf8.substr(0, lineUtf8.size() - wordUtf8.size())) > 3)
-            Assign(s_.typedLineUtf8, wordUtf8);
+        const std::string_view lineUtf8 = View(s_.typedLineUtf8);
+        const std::size_t last = lineUtf8.find_last_of(kWordDelimiters);
+        if (last != std::string_view::npos && Utf8Chars(lineUtf8.substr(0, last + 1)) > 3)
+            Assign(s_.typedLineUtf8, lineUtf8.substr(last + 1));
         Assign(s_.inputWord, saved);
         Assign(s_.inputWordUtf8, savedUtf8);
         firstPass = false;
     }
+    Clear(s_.inputWordUtf8);
     return false;
 }
 

@@ -154,6 +154,17 @@ TEST_F(UnicodeCapture, TheLookupCutsBothWordsAfterTheirOwnDelimiters) {
         {"?? ?", "\u03B1\u03B2 \u03B3"}, {"? ?", "\u03B3"}, {" ?", ""}, {"?", ""}};
     EXPECT_EQ(asked, expected);
 
+    // Lines that parted (a key typed while the main program cut one of
+    // them): the code-page word still leads, and is never offered empty.
+    {
+        UnicodeKeys f;
+        f.SetLine("word");
+        f.SetWord("word");
+        std::strcpy(f.s().typedLineUtf8, "I like word");
+        EXPECT_FALSE(f.logic.LookupLongestSuffix());
+        EXPECT_EQ(f.p.LookupKeys(), (std::vector<std::string>{"word", "word"}));
+    }
+
     for (auto [accents, trimmed] : {std::pair{2, false}, std::pair{3, true}}) {
         SCOPED_TRACE(accents);
         UnicodeKeys f;
