@@ -28,6 +28,11 @@ class HookCalls {
   public:
     virtual ~HookCalls() = default;
     virtual int GetInputStr(char* buffer, int size) = 0;
+    // The word being typed as UTF-8 (as GetInputStr); 0 when there is none.
+    virtual int GetInputStrUtf8(char* buffer, int size) {
+        (void)buffer, (void)size;
+        return 0;
+    }
     virtual int SetReplaceStr(const char* text, int mode) = 0;
     virtual int ReplaceStr() = 0;
     // As SetReplaceStr for a text in UTF-8 (a Unicode library's candidate).

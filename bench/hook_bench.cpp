@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "hook/HookLogic.h"
+#include "hook/KeyChars.h"
 #include "platform/CodePage.h"
 #include "platform/Registry.h"
 #include "platform/RegistryLayout.h"
@@ -45,12 +46,28 @@ class StandInPlatform : public HookPlatform {
                    std::string(reg::kAppOptionPrefix) + "notepad.exe", true);
         app.WriteBinary(reg::kAppEnableVemo, std::uint8_t{1});
     }
-    int TranslateKey(std::uint32_t vk, std::uint32_t, char out[2], bool routed) override {
+    bool KeyboardState(std::uint8_t state[256], bool) override {
+        std::memset(state, 0, 256);
+        return true;
+    }
+    int ToUnicode(std::uint32_t vk, std::uint32_t, const std::uint8_t*, char16_t* out, int, bool,
+                  bool routed) override {
         if (routed || vk < 'A' || vk > 'Z') return 0;
-        out[0] = static_cast<char>(vk - 'A' + 'a');
+        out[0] = static_cast<char16_t>(vk - 'A' + 'a');
         return 1;
     }
+    bool KeepsKeyboardState() override { return true; }
+    PendingDeadKey& DeadKeyOfThread() override { return dead; }
     const CodePage& Chars() override { return CodePage1252(); }
+    int ToCodePage(const char16_t* chars, int n, char* out, int size) override {
+        if (n > size) return 0;
+        for (int i = 0; i < n; ++i) out[i] = static_cast<char>(chars[i]);
+        return n;
+    }
+    Kind KindOf(char32_t c) override {
+        return c < 0x80 && CodePage1252().IsAlpha(static_cast<unsigned char>(c)) ? Kind::Letter
+                                                                                 : Kind::Other;
+    }
     bool WindowExists(Handle32) override { return true; }
     bool WindowVisible(Handle32) override { return false; }
     void HideWindow(Handle32) override {}
@@ -94,6 +111,7 @@ class StandInPlatform : public HookPlatform {
 
     MemoryRegistry registry;
     RegistryAppSwitches switches{registry};
+    PendingDeadKey dead;
 };
 #endif
 
@@ -262,8 +280,8 @@ int main(int argc, char** argv) {
     Figure translate = NsPerCall(
         n,
         [&](int i) {
-            char out[2];
-            platform.TranslateKey('A' + static_cast<std::uint32_t>(i % 26), 0x1E, out, false);
+            TranslatePress(platform, platform, 'A' + static_cast<std::uint32_t>(i % 26), 0x1E,
+                           false);
         },
         [] {});
     const Handle32 focused = platform.FocusWindow();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <string_view>
 
 #include "hook/RecordText.h"
 
@@ -10,6 +11,7 @@ namespace wl {
 
 using namespace record;
 using vemo::kWordSize;
+using vemo::kWordUtf8Size;
 using vemo::WM_CARET_PENDING;
 using vemo::WM_WORD_LOOKUP;
 
@@ -25,38 +27,85 @@ void CandidateWindow::SetPending() {
     if (s_.mainWindow) w_.PostToWindow(s_.mainWindow, WM_CARET_PENDING, 0, 0);
 }
 
-bool CandidateWindow::WordEndsLine() const {
-    const std::size_t word = Len(s_.inputWord), line = Len(s_.typedLine);
-    return word <= line && std::memcmp(s_.typedLine + (line - word), s_.inputWord, word) == 0;
+namespace {
+
+bool EndsWith(std::string_view line, std::string_view word) {
+    return word.size() <= line.size() && line.substr(line.size() - word.size()) == word;
 }
 
+// The first delimiter-free run's start after the text's first delimiter:
+// the next, shorter suffix to offer; null when there is no delimiter.
+const char* AfterDelimiter(const char* text, const CodePage& cp) {
+    const char* d = FirstDelimiter(text, cp);
+    return d ? d + 1 : nullptr;
+}
+
+const char* AfterDelimiterUtf8(const char* text) {
+    const char* d = FirstDelimiterUtf8(text);
+    return d ? d + 1 : nullptr;
+}
+
+std::size_t Utf8Chars(std::string_view text) {
+    std::size_t n = 0;
+    for (char c : text) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    return n;
+}
+
+}  // namespace
+
+bool CandidateWindow::WordEndsLine() const {
+    return EndsWith(View(s_.typedLine), View(s_.inputWord)) &&
+           EndsWith(View(s_.typedLineUtf8), View(s_.inputWordUtf8));
+}
+
+// The code-page word leads down its suffixes as ever; its UTF-8 twin goes
+// along, cut after its own delimiters (empty once it has none left).  They
+// part only where the code page has a stand-in ("?") for a character it
+// cannot hold, a delimiter of the code-page word alone, so the twin never
+// outlasts it; and a code-page word is never offered empty.
 bool CandidateWindow::LookupLongestSuffix() {
     Handle32 main = LiveMainWindow();
     if (!main) return false;
     char saved[kWordSize];
     std::memcpy(saved, s_.inputWord, kWordSize);
     saved[kWordSize - 1] = '\0';
-    Assign(s_.inputWord, {s_.typedLine, Len(s_.typedLine)});
+    char savedUtf8[kWordUtf8Size];
+    std::memcpy(savedUtf8, s_.inputWordUtf8, kWordUtf8Size);
+    savedUtf8[kWordUtf8Size - 1] = '\0';
+    Assign(s_.inputWord, View(s_.typedLine));
+    Assign(s_.inputWordUtf8, View(s_.typedLineUtf8));
     bool firstPass = true;
     while (s_.inputWord[0]) {
         std::intptr_t answer = 1;
         if (w_.SendToWindow(main, WM_WORD_LOOKUP, 0, 0, answer) && answer == 0) return true;
-        s_.inputWord[kWordSize - 1] = '\0';  // the main window only reads it
-        if (const char* d = FirstDelimiter(s_.inputWord, chars_.Chars())) {
-            Assign(s_.inputWord, d + 1);
+        // (The main window only reads them.)
+        s_.inputWord[kWordSize - 1] = '\0';
+        s_.inputWordUtf8[kWordUtf8Size - 1] = '\0';
+        if (const char* next = AfterDelimiter(s_.inputWord, chars_.Chars())) {
+            const char* nextUtf8 = AfterDelimiterUtf8(s_.inputWordUtf8);
+            Assign(s_.inputWord, next);
+            Assign(s_.inputWordUtf8, nextUtf8 ? nextUtf8 : "");
             continue;
         }
         if (!firstPass) {
             Clear(s_.inputWord);
+            Clear(s_.inputWordUtf8);
             return false;
         }
-        std::size_t line = Len(s_.typedLine);
-        std::size_t word = Len(s_.inputWord);
+        // Each line keeps only its last delimiter-free run when more than
+        // three characters stood before it.
+        const std::size_t line = Len(s_.typedLine), word = Len(s_.inputWord);
         if (line > word && line - word > 3)
             Assign(s_.typedLine, {s_.typedLine + (line - word), word});
+        const std::string_view lineUtf8 = View(s_.typedLineUtf8);
+        const std::size_t last = lineUtf8.find_last_of(kWordDelimiters);
+        if (last != std::string_view::npos && Utf8Chars(lineUtf8.substr(0, last + 1)) > 3)
+            Assign(s_.typedLineUtf8, lineUtf8.substr(last + 1));
         Assign(s_.inputWord, saved);
+        Assign(s_.inputWordUtf8, savedUtf8);
         firstPass = false;
     }
+    Clear(s_.inputWordUtf8);
     return false;
 }
 
@@ -79,6 +128,11 @@ void CandidateWindow::ShowAtCaret(bool show) {
         ShowSince(ListSerial());
         return;
     }
+    // What took the list down (a completion, Escape) may have emptied the
+    // code-page texts: their UTF-8 twins go with them.
+    if (!s_.inputWord[0]) Clear(s_.inputWordUtf8);
+    if (!s_.typedLine[0]) Clear(s_.typedLineUtf8);
+    if (!s_.lastLookupWord[0]) Clear(s_.lastLookupWordUtf8);
     if (Handle32 main = LiveMainWindow()) {
         w_.HideWindow(main);
         s_.lookupPending = 0;
@@ -94,16 +148,19 @@ void CandidateWindow::ShowSince(std::uint32_t serial) {
         s_.lookupPending = 0;
     };
     auto place = [&] { PlaceAtCaret(main); };
-    if (s_.predicting && !s_.inputWord[0] && !InputMethodActive()) {
+    const bool noWord = !s_.inputWord[0] && !s_.inputWordUtf8[0];
+    if (s_.predicting && noWord && !InputMethodActive()) {
         ShowPrediction(serial);
         return;
     }
     // (Hiding needs no input-method query: the outcome is the same.)
-    if (!s_.inputWord[0] || InputMethodActive()) {
+    if (noWord || InputMethodActive()) {
         hide();
         return;
     }
-    if (std::strncmp(s_.inputWord, s_.lastLookupWord, kWordSize) == 0 && WordEndsLine()) {
+    if (std::strncmp(s_.inputWord, s_.lastLookupWord, kWordSize) == 0 &&
+        std::strncmp(s_.inputWordUtf8, s_.lastLookupWordUtf8, kWordUtf8Size) == 0 &&
+        WordEndsLine()) {
         if (w_.WindowVisible(main) && ListSerial() == serial) place();
         return;
     }
@@ -115,6 +172,9 @@ void CandidateWindow::ShowSince(std::uint32_t serial) {
     char lineBefore[kWordSize];
     std::memcpy(lineBefore, s_.typedLine, kWordSize);
     lineBefore[kWordSize - 1] = '\0';
+    char lineBeforeUtf8[kWordUtf8Size];
+    std::memcpy(lineBeforeUtf8, s_.typedLineUtf8, kWordUtf8Size);
+    lineBeforeUtf8[kWordUtf8Size - 1] = '\0';
     bool found = LookupLongestSuffix();
     // A key that took the list down meanwhile (a completion, Escape) wins:
     // the list stays down and nothing is left pending, whatever the lookup
@@ -123,20 +183,24 @@ void CandidateWindow::ShowSince(std::uint32_t serial) {
         w_.HideWindow(main);
         return;
     }
-    const std::size_t before = Len(lineBefore), after = Len(s_.typedLine);
     // (A Backspace meanwhile may leave a word that no longer ends the line.)
-    const bool typedMeanwhile =
-        after > before || std::memcmp(lineBefore + (before - after), s_.typedLine, after) != 0 ||
-        (found && !WordEndsLine());
+    const bool typedMeanwhile = !EndsWith(View(lineBefore), View(s_.typedLine)) ||
+                                !EndsWith(View(lineBeforeUtf8), View(s_.typedLineUtf8)) ||
+                                (found && !WordEndsLine());
     if (typedMeanwhile) {
         s_.lastLookupWord[0] = '\0';
+        s_.lastLookupWordUtf8[0] = '\0';
         s_.lookupPending = 1;
         // A lookup that found nothing emptied the word, which would keep the
         // next check from looking at all (a Backspace that mended a typo
         // meanwhile, say): the word is taken up again from the line.
-        if (!found && s_.typedLine[0]) Assign(s_.inputWord, {s_.typedLine, Len(s_.typedLine)});
+        if (!found && (s_.typedLine[0] || s_.typedLineUtf8[0])) {
+            Assign(s_.inputWord, View(s_.typedLine));
+            Assign(s_.inputWordUtf8, View(s_.typedLineUtf8));
+        }
     } else {
-        Assign(s_.lastLookupWord, {s_.inputWord, Len(s_.inputWord)});
+        Assign(s_.lastLookupWord, View(s_.inputWord));
+        Assign(s_.lastLookupWordUtf8, View(s_.inputWordUtf8));
     }
     if (found)
         place();
@@ -147,6 +211,8 @@ void CandidateWindow::ShowSince(std::uint32_t serial) {
 void CandidateWindow::StartPrediction() {
     Clear(s_.inputWord);
     Clear(s_.lastLookupWord);
+    Clear(s_.inputWordUtf8);
+    Clear(s_.lastLookupWordUtf8);
     s_.predicting = 1;
     SetPending();
 }
@@ -159,7 +225,8 @@ void CandidateWindow::ShowPrediction(std::uint32_t serial) {
         w_.SendToWindow(main, WM_WORD_LOOKUP, vemo::LOOKUP_NEXT_WORD, 0, answer) && answer == 0;
     // Taken down meanwhile, or a key came (a letter now narrows it as a
     // lookup of its own): not shown.
-    if (!found || ListSerial() != serial || !s_.predicting || s_.inputWord[0]) {
+    if (!found || ListSerial() != serial || !s_.predicting || s_.inputWord[0] ||
+        s_.inputWordUtf8[0]) {
         if (!found) s_.predicting = 0;
         w_.HideWindow(main);
         return;

@@ -28,10 +28,11 @@ std::uint32_t SlotCheck(std::uint32_t ticket, std::uint32_t epoch, std::uint8_t 
     for (int i = 0; i < 4; ++i) add(static_cast<unsigned char>(ticket >> (8 * i)));
     for (int i = 0; i < 4; ++i) add(static_cast<unsigned char>(epoch >> (8 * i)));
     add(flags);
-    add(static_cast<unsigned char>(word.size()));
-    for (char c : word) add(static_cast<unsigned char>(c));
-    add(static_cast<unsigned char>(prev.size()));
-    for (char c : prev) add(static_cast<unsigned char>(c));
+    for (std::string_view text : {word, prev}) {
+        add(static_cast<unsigned char>(text.size()));
+        add(static_cast<unsigned char>(text.size() >> 8));
+        for (char c : text) add(static_cast<unsigned char>(c));
+    }
     return h;
 }
 
@@ -42,16 +43,16 @@ std::int64_t ReportFinishedWord(SharedHookState& state, std::string_view word,
     // The epoch is read before learnOn: a switch-off that raised it in
     // between leaves this word under the old one, which is not taken in.
     const std::uint32_t epoch = Load(state.learnEpoch);
-    if (!Load(state.learnOn) || word.empty() || word.size() > kFinishedWordBytes) return -1;
-    if (prev.size() > kFinishedWordBytes) prev = {};
+    if (!Load(state.learnOn) || word.empty() || word.size() > kWordUtf8Bytes) return -1;
+    if (prev.size() > kWordUtf8Bytes) prev = {};
     const std::uint32_t ticket = std::atomic_ref<std::uint32_t>(state.finishedNext).fetch_add(1);
-    FinishedWordSlot& slot = state.finished[ticket % kFinishedWordSlots];
+    FinishedWordSlotUtf8& slot = state.finishedUtf8[ticket % kFinishedWordSlots];
     Store(slot.seq, 2 * ticket + 1);
     std::atomic_thread_fence(std::memory_order_release);
     slot.epoch = epoch;
     slot.flags = flags;
-    slot.wordLen = static_cast<std::uint8_t>(word.size());
-    slot.prevLen = static_cast<std::uint8_t>(prev.size());
+    slot.wordLen = static_cast<std::uint16_t>(word.size());
+    slot.prevLen = static_cast<std::uint16_t>(prev.size());
     std::memcpy(slot.word, word.data(), word.size());
     if (!prev.empty()) std::memcpy(slot.prev, prev.data(), prev.size());
     slot.check = SlotCheck(ticket, epoch, flags, word, prev);
@@ -68,7 +69,7 @@ FinishedWordReader::FinishedWordReader(const SharedHookState& state)
 
 FinishedWordReader::Slot FinishedWordReader::Read(const SharedHookState& state,
                                                   std::uint32_t ticket, FinishedWord& out) {
-    const FinishedWordSlot& slot = state.finished[ticket % kFinishedWordSlots];
+    const FinishedWordSlotUtf8& slot = state.finishedUtf8[ticket % kFinishedWordSlots];
     const std::uint32_t seq = Load(slot.seq);
     const std::uint32_t whole = 2 * ticket + 2;
     // Seq numbers wrap with the tickets: compare by distance.
@@ -80,8 +81,8 @@ FinishedWordReader::Slot FinishedWordReader::Read(const SharedHookState& state,
     const std::uint32_t epoch = slot.epoch;
     const std::uint32_t check = slot.check;
     word.flags = slot.flags;
-    word.word.assign(slot.word, std::min<std::size_t>(slot.wordLen, kFinishedWordBytes));
-    word.prev.assign(slot.prev, std::min<std::size_t>(slot.prevLen, kFinishedWordBytes));
+    word.word.assign(slot.word, std::min<std::size_t>(slot.wordLen, kWordUtf8Bytes));
+    word.prev.assign(slot.prev, std::min<std::size_t>(slot.prevLen, kWordUtf8Bytes));
     std::atomic_thread_fence(std::memory_order_acquire);
     if (Load(slot.seq) != seq) return Slot::Gone;  // written over while read
     if (check != SlotCheck(ticket, epoch, word.flags, word.word, word.prev)) return Slot::Gone;

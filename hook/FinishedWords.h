@@ -15,7 +15,7 @@
 
 namespace wl {
 
-// Reports a word (and the word before it, or empty) with its flags
+// Reports a word (and the word before it, or empty), both UTF-8, with its flags
 // (kFinished*), while learning is on; answers its ticket, or -1 when it was
 // not reported.  Words longer than a slot holds are not reported, and a prev
 // that does not fit is left out.

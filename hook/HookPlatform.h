@@ -15,19 +15,37 @@ namespace wl {
 
 class CodePage;
 
+// The dead key an application holds while the next key is awaited, as the
+// keyboard hook remembers it on systems where translating a key changes the
+// layout's dead-key state (see TranslatePress, hook/KeyChars.h).
+struct PendingDeadKey {
+    bool pending = false;
+    std::uint32_t vk = 0;
+    std::uint32_t scanCode = 0;
+    std::uint8_t state[256] = {};  // the keyboard state it was typed with
+};
+
 // Reading keys and synthesizing them.
 class KeyboardInput {
   public:
     virtual ~KeyboardInput() = default;
-    // Translates a virtual key with the current keyboard state (ToAscii with
-    // the given scan code, no menu flag).  Answers the number of characters
-    // written to out (at most 2), negative for a dead key, -1 when the
-    // keyboard state cannot be read.  mayBeRouted: this process is the main
-    // program, so the keystroke may belong to another process's thread (the
-    // hook of a 32-bit application on 64-bit Windows); translate it with that
-    // thread's layout and the physical modifier keys.
-    virtual int TranslateKey(std::uint32_t vk, std::uint32_t scanCode, char out[2],
-                             bool mayBeRouted) = 0;
+    // The keyboard state (GetKeyboardState); false when it cannot be read.
+    // mayBeRouted: this process is the main program, so the keystroke may
+    // belong to another process's thread (the hook of a 32-bit application
+    // on 64-bit Windows), whose state this thread does not have: the
+    // modifiers then come from the physical keyboard.
+    virtual bool KeyboardState(std::uint8_t state[256], bool mayBeRouted) = 0;
+    // ToUnicodeEx of a key with the keyboard layout of the thread that has
+    // the focus: the number of UTF-16 units written to out (at most size),
+    // negative for a dead key (its character in out[0]), 0 for none.
+    // keepState asks to leave the layout's dead-key state as it was (wFlags
+    // bit 2), which only systems that know the flag do.
+    virtual int ToUnicode(std::uint32_t vk, std::uint32_t scanCode, const std::uint8_t state[256],
+                          char16_t* out, int size, bool keepState, bool mayBeRouted) = 0;
+    // Whether ToUnicode honours keepState (Windows 10 1607 and later).
+    virtual bool KeepsKeyboardState() = 0;
+    // This thread's memory of the dead key its application holds.
+    virtual PendingDeadKey& DeadKeyOfThread() = 0;
     virtual void KeyEvent(std::uint8_t vk, std::uint8_t scanCode, bool up) = 0;  // keybd_event
     // One UTF-16 unit typed as itself (SendInput with KEYEVENTF_UNICODE),
     // going down or up, with extraInfo as the input's extra information.
@@ -142,11 +160,19 @@ class AppSwitches {
     virtual bool Unchanged() { return false; }
 };
 
-// The system's ANSI code page: letters, digits and lead bytes.
+// The system's ANSI code page: letters, digits and lead bytes; and the
+// system's classification of any character.
 class TextChars {
   public:
+    enum class Kind { Other, Letter, Digit };
     virtual ~TextChars() = default;
     virtual const CodePage& Chars() = 0;
+    // UTF-16 characters in the code page as ToAscii gives them (a look-alike
+    // or "?" for a character the code page does not hold): the number of
+    // bytes written to out, at most size; 0 when they do not fit.
+    virtual int ToCodePage(const char16_t* chars, int n, char* out, int size) = 0;
+    // IsCharAlphaW, IsCharAlphaNumericW.
+    virtual Kind KindOf(char32_t c) = 0;
 };
 
 // Everything at once: what a whole platform implements.

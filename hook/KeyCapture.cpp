@@ -4,6 +4,7 @@
 #include <cstring>
 #include <iterator>
 
+#include "hook/KeyChars.h"
 #include "hook/RecordText.h"
 #include "platform/CodePage.h"
 #include "platform/RegistryLayout.h"
@@ -46,7 +47,7 @@ KeyCapture::KeyResult KeyCapture::KeyboardProc(int code, std::uint32_t vkCode,
     // Whatever the user did elsewhere since the last key ends the line, and
     // leaves the space a completion added where it is.
     if (press && line_.BeforeKey()) s_.spaceAdded = 0;
-    if (press && s_.spaceAdded && MovesAddedSpace(key)) return MoveAddedSpace(key.typed[0]);
+    if (press && s_.spaceAdded && MovesAddedSpace(key)) return MoveAddedSpace(key.utf8[0]);
     List list = ListFor(key);
     Password password(w_, focus_);
     // A prediction is for the next word: anything but a letter typed next,
@@ -79,7 +80,9 @@ bool KeyCapture::MovesAddedSpace(const Key& key) {
     const Handle32 where = s_.spaceAdded;
     s_.spaceAdded = 0;
     if (clock_.TickCount() - s_.spaceAddedTick >= kSpaceAddedMs) return false;
-    return key.typed[0] && !key.typed[1] && std::strchr(kSpaceMovers, key.typed[0]) &&
+    // (Decided on the character itself: a stand-in the code page gives for
+    // a character it cannot hold is no punctuation.)
+    return key.utf8[0] && !key.utf8[1] && std::strchr(kSpaceMovers, key.utf8[0]) &&
            (where == kSpaceAddedSomewhere || where == focus_.Get());
 }
 
@@ -103,18 +106,35 @@ KeyCapture::KeyResult KeyCapture::MoveAddedSpace(char punctuation) {
     replacement_.SendKey(punctuation, 0);
     replacement_.SendKey(' ', 0);
     DropLastChar(s_.typedLine, chars_.Chars());
+    DropLastUtf8Char(s_.typedLineUtf8);
     const char added[] = {punctuation, ' '};
-    Append(s_.typedLine, added, sizeof added);
+    AppendBoth(s_.typedLine, {added, sizeof added}, s_.typedLineUtf8, {added, sizeof added});
     Clear(s_.inputWord);
+    Clear(s_.inputWordUtf8);
     line_.Typed({added, sizeof added});
     return KeyResult::Swallow;
 }
 
 KeyCapture::Key KeyCapture::Translate(std::uint32_t vkCode, std::uint32_t keyData) {
-    Key key{static_cast<std::uint8_t>(vkCode & 0xFF), (keyData & 0x80000000u) != 0, false, {}};
-    int n = keys_.TranslateKey(key.vk, INJECTED_SCAN_CODE, key.typed, proc_.IsMainProgram());
-    key.dead = n < 0;  // (or the keyboard state unread: nothing is known)
-    key.typed[std::clamp(n, 0, 2)] = '\0';
+    Key key{static_cast<std::uint8_t>(vkCode & 0xFF),
+            (keyData & 0x80000000u) != 0,
+            false,
+            {},
+            {},
+            false,
+            false};
+    // A release types nothing: it is not translated, which would change the
+    // layout's dead-key state on some systems.
+    if (key.up) return key;
+    const KeyChars chars =
+        TranslatePress(keys_, chars_, key.vk, INJECTED_SCAN_CODE, proc_.IsMainProgram());
+    key.dead = chars.count < 0;  // (or the keyboard state unread: nothing is known)
+    if (chars.count > 0) {
+        std::memcpy(key.typed, chars.codePage, sizeof key.typed);
+        std::memcpy(key.utf8, chars.utf8, sizeof key.utf8);
+        key.letters = chars.letters;
+        key.lettersOrDigits = chars.lettersOrDigits;
+    }
     return key;
 }
 
@@ -143,27 +163,29 @@ KeyCapture::List KeyCapture::ListFor(const Key& key) {
 // A printable key adds to the word and the line, unless the list is shown
 // and takes it as a selection key.
 bool KeyCapture::Capture(const Key& key, List& list, Password& password) {
-    if (key.up || !key.typed[0] || !IsCapturable(key.typed) ||
-        (list.visible && key.vk != vkey::kEscape))
-        return false;
+    if (key.up || !IsCapturable(key) || (list.visible && key.vk != vkey::kEscape)) return false;
     if (password()) {
         ForgetForPassword();
         list.visible = false;
         return false;
     }
     if (!policy_.IsEnabled(s_.caretWindow)) return false;
-    const std::size_t add = std::strlen(key.typed);
+    const std::string_view typed(key.typed), utf8(key.utf8);
     list_.EndPrediction();  // a letter narrows it to a lookup of its own
-    line_.Typed({key.typed, add});
-    Append(s_.inputWord, key.typed, add);
-    Append(s_.typedLine, key.typed, add);
+    line_.Typed(utf8);
+    AppendBoth(s_.inputWord, typed, s_.inputWordUtf8, utf8);
+    AppendBoth(s_.typedLine, typed, s_.typedLineUtf8, utf8);
     if (std::strcmp(s_.inputWord, " ") == 0) {
         Clear(s_.inputWord);
+        Clear(s_.inputWordUtf8);
         list_.ShowAtCaret(false);
     } else {
         list_.SetPending();
     }
-    if (std::strcmp(s_.typedLine, " ") == 0) Clear(s_.typedLine);
+    if (std::strcmp(s_.typedLine, " ") == 0) {
+        Clear(s_.typedLine);
+        Clear(s_.typedLineUtf8);
+    }
     if (line_.JustSpaced()) MayPredict(password);
     return true;
 }
@@ -208,11 +230,16 @@ KeyCapture::KeyResult KeyCapture::Backspace(const Key& key, const List& list, Pa
         line_.Erased();
         DropLastChar(s_.inputWord, chars_.Chars());
         DropLastChar(s_.typedLine, chars_.Chars());
+        DropLastUtf8Char(s_.inputWordUtf8);
+        DropLastUtf8Char(s_.typedLineUtf8);
         // A lookup that found nothing emptied the word (a typo, say), and
         // only when it ran before this key: the Backspace that mends the
         // typo takes the word up again from the line, so that the list comes
         // back however fast the typo was mended.
-        if (!s_.inputWord[0] && s_.typedLine[0]) Assign(s_.inputWord, View(s_.typedLine));
+        if (!s_.inputWord[0] && !s_.inputWordUtf8[0] && (s_.typedLine[0] || s_.typedLineUtf8[0])) {
+            Assign(s_.inputWord, View(s_.typedLine));
+            Assign(s_.inputWordUtf8, View(s_.typedLineUtf8));
+        }
         list_.SetPending();
     }
     return KeyResult::PassOn;
@@ -248,8 +275,7 @@ KeyCapture::KeyResult KeyCapture::SelectionKey(std::uint8_t vk, bool up, Handle3
         return KeyResult::Swallow;
     }
     // Escape, on its press and on its release.
-    Clear(s_.inputWord);
-    Clear(s_.typedLine);
+    ClearWordAndLine();
     list_.ShowAtCaret(false);
     if (!up) line_.Break(LineTracker::End::Unknown);
     return KeyResult::Swallow;
@@ -272,7 +298,7 @@ bool KeyCapture::IsPredictionKey(std::uint8_t vk) {
 
 bool KeyCapture::IsLetterKey(const Key& key) const {
     const auto c = static_cast<unsigned char>(key.typed[0]);
-    return c && chars_.Chars().IsAlpha(c);
+    return key.letters || (c && chars_.Chars().IsAlpha(c));
 }
 
 bool KeyCapture::IsCommitKey(std::uint8_t vk) const {
@@ -280,7 +306,9 @@ bool KeyCapture::IsCommitKey(std::uint8_t vk) const {
 }
 
 bool KeyCapture::ListIsBehind() {
-    if (s_.lookupPending && std::strncmp(s_.inputWord, s_.lastLookupWord, kWordSize) != 0)
+    if (s_.lookupPending &&
+        (std::strncmp(s_.inputWord, s_.lastLookupWord, kWordSize) != 0 ||
+         std::strncmp(s_.inputWordUtf8, s_.lastLookupWordUtf8, kWordUtf8Size) != 0))
         return true;
     // The word a candidate replaces ends the typed line, unless a key came in
     // while the main window was looking it up (a Backspace then shortens the
@@ -289,8 +317,14 @@ bool KeyCapture::ListIsBehind() {
     return !list_.WordEndsLine();
 }
 
-bool KeyCapture::IsCapturable(const char* chars) const {
-    for (const char* c = chars; *c; ++c) {
+// Letters, digits and the printable punctuation: by the code page's
+// classification of what the code page makes of the key, as ever, or by the
+// system's classification of the characters themselves (a letter the code
+// page cannot hold).
+bool KeyCapture::IsCapturable(const Key& key) const {
+    if (!key.typed[0]) return false;  // (both texts always get a character)
+    if (key.lettersOrDigits) return true;
+    for (const char* c = key.typed; *c; ++c) {
         auto b = static_cast<unsigned char>(*c);
         if (!chars_.Chars().IsAlpha(b) && !chars_.Chars().IsAlphaNumeric(b) &&
             !std::strchr(kPrintablePunctuation, *c))
@@ -299,11 +333,18 @@ bool KeyCapture::IsCapturable(const char* chars) const {
     return true;
 }
 
-void KeyCapture::ForgetForPassword() {
-    line_.Break(LineTracker::End::Unknown);
+void KeyCapture::ClearWordAndLine() {
     Clear(s_.inputWord);
     Clear(s_.typedLine);
+    Clear(s_.inputWordUtf8);
+    Clear(s_.typedLineUtf8);
+}
+
+void KeyCapture::ForgetForPassword() {
+    line_.Break(LineTracker::End::Unknown);
+    ClearWordAndLine();
     Clear(s_.lastLookupWord);
+    Clear(s_.lastLookupWordUtf8);
     s_.lookupPending = 0;
     list_.HideIfShown();
 }

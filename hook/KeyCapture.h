@@ -46,7 +46,10 @@ class KeyCapture {
         std::uint8_t vk;
         bool up;
         bool dead;      // a dead key (it types with the next one), or no state
-        char typed[3];  // what the key types, NUL-terminated; empty for none
+        char typed[3];  // what the key types in the code page, NUL-terminated
+        char utf8[13];  // the same as UTF-8; both empty for none (and on release)
+        bool letters;   // every character it types is a letter
+        bool lettersOrDigits;
     };
     // The list as this key finds it.
     struct List {
@@ -69,6 +72,8 @@ class KeyCapture {
     // The space a completion added moves after punctuation typed next.
     bool MovesAddedSpace(const Key& key);
     KeyResult MoveAddedSpace(char punctuation);
+    // The word and the line, and their UTF-8 twins, emptied.
+    void ClearWordAndLine();
     Key Translate(std::uint32_t vk, std::uint32_t keyData);
     List ListFor(const Key& key);
     // True when the key's characters were captured.
@@ -85,7 +90,7 @@ class KeyCapture {
     bool IsCommitKey(std::uint8_t vk) const;
     // A key changed the word since the list was filled.
     bool ListIsBehind();
-    bool IsCapturable(const char* chars) const;
+    bool IsCapturable(const Key& key) const;
     void ForgetForPassword();
 
     SharedHookState& s_;

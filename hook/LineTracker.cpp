@@ -25,6 +25,12 @@ bool EndsSentence(char c) {
     return c == '.' || c == '!' || c == '?';
 }
 
+// The length of the UTF-8 character that starts with this byte.
+std::size_t Utf8Length(char lead) {
+    const auto b = static_cast<unsigned char>(lead);
+    return b < 0xC0 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
+}
+
 }  // namespace
 
 // The line is written under its sequence number, odd meanwhile, so that a
@@ -87,45 +93,47 @@ bool LineTracker::CaretMovedApart(const FocusInfo& now) const {
 
 void LineTracker::Typed(std::string_view chars) {
     CaretLine& line = s_.line;
+    CaretLineUtf8& text = s_.lineUtf8;
     Edit edit(line);
     line.flags |= kLineAfterTyping;
     line.justSpaced = 0;
-    const CodePage& cp = chars_.Chars();
-    for (std::size_t i = 0; i < chars.size(); ++i) {
+    for (std::size_t i = 0; i < chars.size();) {
         const char c = chars[i];
-        const bool pair = cp.IsLeadByte(static_cast<unsigned char>(c)) && i + 1 < chars.size();
+        const std::size_t n = std::min(Utf8Length(c), chars.size() - i);
         // An apostrophe or a hyphen joins letters; first in a word, or after
-        // another, it ends the word as punctuation does.
+        // another, it ends the word as punctuation does.  (No byte of a
+        // character beyond ASCII is either.)
         const bool joinerEnds =
-            IsWordJoiner(c) && (line.wordLen == 0 || IsWordJoiner(line.word[line.wordLen - 1]));
-        if (!pair && (EndsWord(c) || joinerEnds)) {
+            IsWordJoiner(c) && (text.wordLen == 0 || IsWordJoiner(text.word[text.wordLen - 1]));
+        if (n == 1 && (EndsWord(c) || joinerEnds)) {
             FinishWord(c);
+            ++i;
             continue;
         }
-        const std::size_t n = pair ? 2 : 1;
-        if (line.overflow || line.wordLen + n > kLineWordBytes) {
+        if (line.overflow || text.wordLen + n > kWordUtf8Bytes) {
             line.overflow = 1;
         } else {
-            std::memcpy(line.word + line.wordLen, chars.data() + i, n);
-            line.wordLen = static_cast<std::uint8_t>(line.wordLen + n);
+            std::memcpy(text.word + text.wordLen, chars.data() + i, n);
+            text.wordLen = static_cast<std::uint16_t>(text.wordLen + n);
         }
-        i += n - 1;
+        i += n;
     }
 }
 
 void LineTracker::FinishWord(char delimiter) {
     CaretLine& line = s_.line;
-    std::string_view word(line.word, line.wordLen);
+    CaretLineUtf8& text = s_.lineUtf8;
+    std::string_view word(text.word, std::min<std::size_t>(text.wordLen, kWordUtf8Bytes));
     while (!word.empty() && IsWordJoiner(word.back())) word.remove_suffix(1);
-    const bool learnable = !(line.flags & kLineUnknownStart) && !line.overflow &&
-                           IsLetterWord(word, chars_.Chars(), kFinishedWordBytes);
+    const bool letters = !line.overflow && IsLetterWordUtf8(word, chars_.Chars(), kMaxLearnedChars);
+    const bool learnable = letters && !(line.flags & kLineUnknownStart);
     if (learnable) Report(word);
     // The next word pairs with this one only across a single space.
     if (delimiter == ' ' && learnable) {
-        std::memcpy(line.prev, word.data(), word.size());
-        line.prevLen = static_cast<std::uint8_t>(word.size());
+        std::memcpy(text.prev, word.data(), word.size());
+        text.prevLen = static_cast<std::uint16_t>(word.size());
     } else {
-        line.prevLen = 0;
+        text.prevLen = 0;
     }
     // The context goes on across other marks; a token that is no word ends
     // it.
@@ -137,13 +145,12 @@ void LineTracker::FinishWord(char delimiter) {
     }
     // The next word is offered after any word and a space, also one whose
     // start was not seen (with no context then).
-    const bool letters = !line.overflow && IsLetterWord(word, chars_.Chars(), kFinishedWordBytes);
     line.justSpaced = delimiter == ' ' && letters ? 1 : 0;
     // A sentence starts after its end mark and the spaces that follow it.
     if (EndsSentence(delimiter)) {
         line.flags |= kLineSentenceStart;
         ClearContext(true);
-    } else if (delimiter != ' ' || line.wordLen || line.overflow) {
+    } else if (delimiter != ' ' || text.wordLen || line.overflow) {
         line.flags &= static_cast<std::uint8_t>(~kLineSentenceStart);
     }
     ClearWord();
@@ -153,8 +160,10 @@ void LineTracker::FinishWord(char delimiter) {
 void LineTracker::Report(std::string_view word) {
     const CaretLine& line = s_.line;
     const std::uint8_t flags = (line.flags & kLineSentenceStart) ? kFinishedSentenceStart : 0;
-    const std::int64_t ticket =
-        ReportFinishedWord(s_, word, std::string_view(line.prev, line.prevLen), flags);
+    const CaretLineUtf8& text = s_.lineUtf8;
+    const std::int64_t ticket = ReportFinishedWord(
+        s_, word, std::string_view(text.prev, std::min<std::size_t>(text.prevLen, kWordUtf8Bytes)),
+        flags);
     // The main program asks at once whether the focused field hides its
     // text, before the focus can move on.
     if (ticket >= 0 && s_.mainWindow)
@@ -170,24 +179,25 @@ void LineTracker::ClearContext(bool sentenceStart) {
 
 void LineTracker::PushContext(std::string_view word) {
     CaretLine& line = s_.line;
-    if (word.size() > kLineWordBytes) {
+    CaretLineUtf8& text = s_.lineUtf8;
+    if (word.size() > kWordUtf8Bytes) {
         line.contextWords = 0;
         return;
     }
     if (line.contextWords == 2) {
-        std::memcpy(line.context[0], line.context[1], line.contextLen[1]);
-        line.contextLen[0] = line.contextLen[1];
+        std::memcpy(text.context[0], text.context[1], text.contextLen[1]);
+        text.contextLen[0] = text.contextLen[1];
         line.contextWords = 1;
     }
-    std::memcpy(line.context[line.contextWords], word.data(), word.size());
-    line.contextLen[line.contextWords] = static_cast<std::uint8_t>(word.size());
+    std::memcpy(text.context[line.contextWords], word.data(), word.size());
+    text.contextLen[line.contextWords] = static_cast<std::uint16_t>(word.size());
     ++line.contextWords;
 }
 
 void LineTracker::EndLine(End end) {
     CaretLine& line = s_.line;
     ClearWord();
-    line.prevLen = 0;
+    s_.lineUtf8.prevLen = 0;
     line.justSpaced = 0;
     line.flags =
         static_cast<std::uint8_t>((line.flags & kCaretFlags) |
@@ -196,30 +206,27 @@ void LineTracker::EndLine(End end) {
 }
 
 void LineTracker::ClearWord() {
-    CaretLine& line = s_.line;
-    line.wordLen = 0;
-    line.overflow = 0;
+    s_.lineUtf8.wordLen = 0;
+    s_.line.overflow = 0;
 }
 
 void LineTracker::Erased() {
     CaretLine& line = s_.line;
+    CaretLineUtf8& text = s_.lineUtf8;
     Edit edit(line);
     line.flags |= kLineAfterErase;
     line.justSpaced = 0;
-    if (line.wordLen == 0 || line.overflow) {
+    if (text.wordLen == 0 || line.overflow) {
         // Into what came before the word, or a word too long to keep: what
         // stands before the caret is no longer known.
         EndLine(End::Unknown);
         return;
     }
-    const CodePage& cp = chars_.Chars();
-    std::size_t last = 0;
-    for (std::size_t i = 0; i < line.wordLen;) {
-        last = i;
-        i +=
-            cp.IsLeadByte(static_cast<unsigned char>(line.word[i])) && i + 1 < line.wordLen ? 2 : 1;
-    }
-    line.wordLen = static_cast<std::uint8_t>(last);
+    // The last character, all of its bytes.
+    std::size_t last = std::min<std::size_t>(text.wordLen, kWordUtf8Bytes);
+    do --last;
+    while (last > 0 && (static_cast<unsigned char>(text.word[last]) & 0xC0) == 0x80);
+    text.wordLen = static_cast<std::uint16_t>(last);
 }
 
 void LineTracker::Break(End end) {
@@ -229,6 +236,7 @@ void LineTracker::Break(End end) {
 
 void LineTracker::Took(std::string_view text, std::string_view wordText, bool spaceAfter) {
     CaretLine& line = s_.line;
+    CaretLineUtf8& words = s_.lineUtf8;
     Edit edit(line);
     // The completion's own keys moved the caret.
     line.flags &= static_cast<std::uint8_t>(~kLastKeyFlags);
@@ -236,16 +244,20 @@ void LineTracker::Took(std::string_view text, std::string_view wordText, bool sp
     // A phrase took the words before it in too.
     for (char c : wordText) {
         if (EndsWord(c)) {
-            line.prevLen = 0;
+            words.prevLen = 0;
             ClearContext(false);
         }
     }
     ClearWord();
-    if (text.size() > kLineWordBytes) {
+    // The line keeps its words as UTF-8; a text that cannot be told in it
+    // is no word to learn.
+    std::string utf8;
+    if (text.size() > kWordUtf8Bytes || !chars_.Chars().ToUtf8(text, utf8) ||
+        utf8.size() > kWordUtf8Bytes) {
         line.overflow = 1;
     } else {
-        std::memcpy(line.word, text.data(), text.size());
-        line.wordLen = static_cast<std::uint8_t>(text.size());
+        std::memcpy(words.word, utf8.data(), utf8.size());
+        words.wordLen = static_cast<std::uint16_t>(utf8.size());
     }
     if (spaceAfter) FinishWord(' ');
 }
@@ -259,6 +271,7 @@ void LineTracker::Replaced() {
 
 std::vector<std::string> ContextWords(const SharedHookState& state) {
     const CaretLine& line = state.line;
+    const CaretLineUtf8& text = state.lineUtf8;
     auto seq = [&] {
         return std::atomic_ref<std::uint32_t>(const_cast<std::uint32_t&>(line.seq))
             .load(std::memory_order_acquire);
@@ -269,8 +282,8 @@ std::vector<std::string> ContextWords(const SharedHookState& state) {
         std::vector<std::string> words;
         const std::size_t n = std::min<std::size_t>(line.contextWords, 2);
         for (std::size_t i = 0; i < n; ++i)
-            words.emplace_back(line.context[i],
-                               std::min<std::size_t>(line.contextLen[i], kLineWordBytes));
+            words.emplace_back(text.context[i],
+                               std::min<std::size_t>(text.contextLen[i], kWordUtf8Bytes));
         std::atomic_thread_fence(std::memory_order_acquire);
         if (seq() == before) return words;
     }

@@ -29,8 +29,8 @@ class LineTracker {
     // modifier), before anything else: ends the line when something else
     // happened since the last key.  True when it did.
     bool BeforeKey();
-    // Characters the key typed, captured in an application where Wordlark
-    // is on.
+    // Characters the key typed (UTF-8), captured in an application where
+    // Wordlark is on.
     void Typed(std::string_view chars);
     // Backspace, in such an application.
     void Erased();
@@ -40,7 +40,8 @@ class LineTracker {
     enum class End { NewLine, Unknown };
     void Break(End end);
     // A completion typed text in place of the typed word (wordText: what
-    // the completion erased); with a space after it the word is finished.
+    // the completion erased; both in the code page); with a space after it
+    // the word is finished.
     void Took(std::string_view text, std::string_view wordText, bool spaceAfter);
     // Anything else typed in place of the word: an expansion, a path.
     void Replaced();
@@ -68,7 +69,7 @@ class LineTracker {
     FocusMemo& focus_;
 };
 
-// The words before the word being typed, as another thread or process
+// The words before the word being typed (UTF-8), as another thread or process
 // reads them (the line's sequence number says when it read a line being
 // written; it tries again, a few times).  Empty when none is known.
 std::vector<std::string> ContextWords(const SharedHookState& state);

@@ -55,6 +55,19 @@ void Append(char (&field)[N], const char* add, std::size_t n) {
     field[len + n] = '\0';
 }
 
+// Appends to a code-page field and to its UTF-8 twin the same characters;
+// when either would grow past its last byte, both are cleared first, so
+// that they always hold the same text.
+template <std::size_t N, std::size_t M>
+void AppendBoth(char (&field)[N], std::string_view add, char (&utf8)[M], std::string_view addUtf8) {
+    if (Len(field) + add.size() > N - 1 || Len(utf8) + addUtf8.size() > M - 1) {
+        Clear(field);
+        Clear(utf8);
+    }
+    Append(field, add.data(), add.size());
+    Append(utf8, addUtf8.data(), addUtf8.size());
+}
+
 // The position just after each character, stepping over double-byte ones; a
 // lead byte at the very end counts as one character.
 inline const char* NextChar(const char* p, const CodePage& cp) {
@@ -75,6 +88,16 @@ void DropLastChar(char (&field)[N], const CodePage& cp) {
     std::memset(last, 0, static_cast<std::size_t>(field + N - last));
 }
 
+// Removes the last UTF-8 character, all of its bytes.
+template <std::size_t N>
+void DropLastUtf8Char(char (&field)[N]) {
+    std::size_t last = Len(field);
+    if (last == 0) return;
+    do --last;
+    while (last > 0 && (static_cast<unsigned char>(field[last]) & 0xC0) == 0x80);
+    std::memset(field + last, 0, N - last);
+}
+
 // The last backslash of the text that is a character of its own (not the
 // trail byte of a double-byte character); null when there is none.
 inline const char* LastBackslash(const char* text, const CodePage& cp) {
@@ -88,6 +111,13 @@ inline const char* FirstDelimiter(const char* text, const CodePage& cp) {
     for (const char* p = text; *p; p = NextChar(p, cp))
         if (std::strchr(kWordDelimiters, *p)) return p;
     return nullptr;
+}
+
+// The same in UTF-8 text: the delimiters are ASCII, and no byte of a
+// character beyond ASCII is one.
+inline const char* FirstDelimiterUtf8(const char* text) {
+    const char* found = std::strpbrk(text, kWordDelimiters);
+    return found;
 }
 
 inline bool IsDelimiter(char c) {

@@ -46,6 +46,9 @@ void ClearSharedTexts(SharedHookState& state) {
     Clear(state.inputWord);
     Clear(state.typedLine);
     Clear(state.lastLookupWord);
+    Clear(state.inputWordUtf8);
+    Clear(state.typedLineUtf8);
+    Clear(state.lastLookupWordUtf8);
     Clear(state.replaceText);
     state.replaceEncoding = vemo::kReplaceCodePage;
     state.mainWindow = 0;
@@ -58,7 +61,9 @@ void ClearSharedTexts(SharedHookState& state) {
     state.learnOn = 0;
     std::atomic_ref<std::uint32_t>(state.learnEpoch).fetch_add(1);
     std::memset(state.finished, 0, sizeof state.finished);
+    std::memset(state.finishedUtf8, 0, sizeof state.finishedUtf8);
     std::memset(&state.line, 0, sizeof state.line);
+    std::memset(&state.lineUtf8, 0, sizeof state.lineUtf8);
 }
 
 int CopyInputWord(const SharedHookState& state, char* buffer, int size) {
@@ -67,6 +72,18 @@ int CopyInputWord(const SharedHookState& state, char* buffer, int size) {
     std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(size) - 1, Len(state.inputWord));
     std::memcpy(buffer, state.inputWord, n);
     return 1;
+}
+
+int CopyInputWordUtf8(const SharedHookState& state, char* buffer, int size) {
+    const std::size_t len = Len(state.inputWordUtf8);
+    if (!buffer || size <= 1 || len == 0) return 0;
+    std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(size) - 1, len);
+    // Back to the start of a character when the buffer cuts one.
+    if (n < len)
+        while (n > 0 && (static_cast<unsigned char>(state.inputWordUtf8[n]) & 0xC0) == 0x80) --n;
+    std::memcpy(buffer, state.inputWordUtf8, n);
+    buffer[n] = '\0';
+    return n > 0 ? 1 : 0;
 }
 
 int StoreReplaceText(SharedHookState& state, const char* text, int mode, const CodePage& chars) {

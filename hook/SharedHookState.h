@@ -35,6 +35,10 @@ inline constexpr std::uint32_t kSpaceAddedMs = 3000;
 // whole ring of words late) never passes for either's word.
 inline constexpr std::size_t kFinishedWordBytes = kMaxLearnedWordBytes;
 inline constexpr std::size_t kFinishedWordSlots = 64;
+// The slots of finished, and line's word fields below are no longer written:
+// the words are kept as UTF-8 in finishedUtf8 and lineUtf8, whose fields
+// hold a word of kMaxLearnedChars characters of up to four bytes each.
+inline constexpr std::size_t kWordUtf8Bytes = 4 * kMaxLearnedChars;
 // FinishedWordSlot::flags: the word began a sentence (after ".", "!", "?"
 // or at the start of a line), so its capital letter may be the sentence's.
 inline constexpr std::uint8_t kFinishedSentenceStart = 1;
@@ -50,6 +54,19 @@ struct FinishedWordSlot {
     char prev[kFinishedWordBytes];  // the word before it, when a space alone was between
 };
 static_assert(sizeof(FinishedWordSlot) == 144);
+// The same, with the word and the word before it as UTF-8.
+struct FinishedWordSlotUtf8 {
+    std::uint32_t seq;
+    std::uint32_t epoch;
+    std::uint32_t check;
+    std::uint16_t wordLen;
+    std::uint16_t prevLen;
+    std::uint8_t flags;
+    std::uint8_t reserved[3];
+    char word[kWordUtf8Bytes];
+    char prev[kWordUtf8Bytes];
+};
+static_assert(sizeof(FinishedWordSlotUtf8) == 532);
 
 // The words of the line at the caret, as the keyboard hook saw them typed:
 // written by the keyboard hook alone (the main program's lookups change
@@ -88,6 +105,16 @@ struct CaretLine {
     char context[2][kLineWordBytes];
 };
 static_assert(sizeof(CaretLine) == 296);
+// The words of CaretLine as UTF-8; its seq, flags and counts cover them too.
+struct CaretLineUtf8 {
+    std::uint16_t wordLen;
+    std::uint16_t prevLen;
+    std::uint16_t contextLen[2];
+    char word[kWordUtf8Bytes];
+    char prev[kWordUtf8Bytes];
+    char context[2][kWordUtf8Bytes];
+};
+static_assert(sizeof(CaretLineUtf8) == 1032);
 // The start of a sentence as a context word: no word typed is written so.
 inline constexpr char kContextStart[] = "<s>";
 
@@ -154,6 +181,16 @@ struct SharedHookState {
     // 1 while the lookup pending, or the list shown, offers the next word
     // with no letter typed: only Tab, Down, Up and Escape steer it.
     std::uint32_t predicting;
+    // inputWord, lastLookupWord and typedLine as UTF-8, changed with them
+    // wherever they change.  A character the code page cannot hold is kept
+    // here; the code-page fields get what the code page makes of it.
+    char inputWordUtf8[vemo::kWordUtf8Size];
+    char lastLookupWordUtf8[vemo::kWordUtf8Size];
+    char typedLineUtf8[vemo::kWordUtf8Size];
+    // The words of the line at the caret, and the ring of finished words,
+    // as UTF-8 (see CaretLine and FinishedWordSlot).
+    CaretLineUtf8 lineUtf8;
+    FinishedWordSlotUtf8 finishedUtf8[kFinishedWordSlots];
     // output
     // The encoding of replaceText: 0 the system's code page (SetReplaceStr),
     // kReplaceUtf8 UTF-8 (SetReplaceStrUtf8).
@@ -191,11 +228,16 @@ static_assert(offsetof(SharedHookState, lineBreaks) == 143460);
 static_assert(offsetof(SharedHookState, line) == 143468);
 static_assert(offsetof(SharedHookState, predictOn) == 143764);
 static_assert(offsetof(SharedHookState, predicting) == 143768);
+static_assert(offsetof(SharedHookState, inputWordUtf8) == 143772);
+static_assert(offsetof(SharedHookState, lastLookupWordUtf8) == 146844);
+static_assert(offsetof(SharedHookState, typedLineUtf8) == 149916);
+static_assert(offsetof(SharedHookState, lineUtf8) == 152988);
+static_assert(offsetof(SharedHookState, finishedUtf8) == 154020);
 // output
-static_assert(offsetof(SharedHookState, replaceEncoding) == 143772);
-static_assert(offsetof(SharedHookState, ownUnicodeKeys) == 143776);
-static_assert(offsetof(SharedHookState, ownUnicodeTick) == 143780);
-static_assert(sizeof(SharedHookState) == 143784);
+static_assert(offsetof(SharedHookState, replaceEncoding) == 188068);
+static_assert(offsetof(SharedHookState, ownUnicodeKeys) == 188072);
+static_assert(offsetof(SharedHookState, ownUnicodeTick) == 188076);
+static_assert(sizeof(SharedHookState) == 188080);
 
 // The layout's version, part of the names of the record and of its mutex: a
 // program never opens a record of another layout, such as the one a hook
@@ -214,13 +256,16 @@ void InitSharedHookState(SharedHookState& state);
 // field unchanged.
 void ReadSelectKeys(SharedHookState& state, Registry& registry);
 
-// EndVemo's clearing: the four texts to zero bytes, mainWindow and active 0,
+// EndVemo's clearing: the texts (and their UTF-8 twins) to zero bytes, mainWindow and active 0,
 // the paste queue emptied, learning off with every word reported so far
 // dropped, and the line at the caret forgotten.
 void ClearSharedTexts(SharedHookState& state);
 
 // GetInputStr: copies at most size - 1 bytes of inputWord, no terminator.
 int CopyInputWord(const SharedHookState& state, char* buffer, int size);
+// GetInputStrUtf8: the same for inputWordUtf8, never cutting a character;
+// 0 when there is no word.
+int CopyInputWordUtf8(const SharedHookState& state, char* buffer, int size);
 
 // SetReplaceStr: stores the text, cut to fit 65,535 bytes plus its
 // terminator without splitting a double-byte character, and the mode.

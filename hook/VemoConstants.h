@@ -71,6 +71,9 @@ inline constexpr std::uint8_t VK_PASTE_MARKER = 0xE8;
 inline constexpr std::size_t kWordSize = 1024;      // inputWord, typedLine, lastLookupWord
 inline constexpr std::size_t kReplaceSize = 65536;  // replaceText
 inline constexpr std::size_t kMaxWordLength = kWordSize - 1;
+// inputWordUtf8, typedLineUtf8, lastLookupWordUtf8: the same texts as UTF-8,
+// room for as many characters of up to three bytes.
+inline constexpr std::size_t kWordUtf8Size = 3 * kWordSize;
 
 // How long the keyboard hook waits for the main window's answer to a message
 // before it counts the message as unanswered.

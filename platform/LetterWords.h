@@ -6,14 +6,17 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 #include "platform/CodePage.h"
 
 namespace wl {
 
-// The longest word that is learned, in bytes.
+// The longest word that is learned, in bytes of the code page, and in
+// characters.
 inline constexpr std::size_t kMaxLearnedWordBytes = 64;
+inline constexpr std::size_t kMaxLearnedChars = 64;
 
 inline bool IsWordJoiner(char c) {
     return c == '\'' || c == '-';
@@ -36,6 +39,39 @@ inline bool IsLetterWord(std::string_view word, const CodePage& cp, std::size_t 
         } else {
             return false;
         }
+    }
+    return afterLetter;
+}
+
+// The same test for a word in UTF-8 of at most maxChars characters: a
+// character beyond ASCII is a letter when the code page holds it as one, so
+// that a word passes exactly when its code-page form would.
+inline bool IsLetterWordUtf8(std::string_view word, const CodePage& cp, std::size_t maxChars) {
+    if (word.empty()) return false;
+    bool afterLetter = false;
+    std::size_t chars = 0;
+    std::string held;  // one character in the code page: short, never allocated
+    for (std::size_t at = 0; at < word.size();) {
+        const std::size_t start = at;
+        char32_t c = 0;
+        if (!NextUtf8(word, at, c) || ++chars > maxChars) return false;
+        if (c < 0x80 && IsWordJoiner(static_cast<char>(c))) {
+            if (!afterLetter || at == word.size()) return false;
+            afterLetter = false;
+            continue;
+        }
+        if (c < 0x80) {
+            const auto b = static_cast<unsigned char>(c);
+            if (!cp.IsAlpha(b) || cp.IsLeadByte(b)) return false;
+        } else {
+            if (!cp.FromUtf8(word.substr(start, at - start), held)) return false;
+            const auto b = held.empty() ? 0 : static_cast<unsigned char>(held[0]);
+            const bool letter = held.size() == 2   ? cp.IsLeadByte(b)
+                                : held.size() == 1 ? cp.IsAlpha(b) && !cp.IsLeadByte(b)
+                                                   : false;
+            if (!letter) return false;
+        }
+        afterLetter = true;
     }
     return afterLetter;
 }

@@ -13,13 +13,14 @@ class VemoDllApi : public VemoApi {
     void SetOldFous() override { ::SetOldFous(); }
     int CheckCaret() override { return ::CheckCaret(); }
     int GetInputStr(char* buffer, int size) override { return ::GetInputStr(buffer, size); }
+    int GetInputStrUtf8(char* buffer, int size) override { return ::GetInputStrUtf8(buffer, size); }
     int SetReplaceStr(const char* text, int mode) override { return ::SetReplaceStr(text, mode); }
     int ReplaceStr() override { return ::ReplaceStr(); }
     int SetReplaceStrUtf8(const char* text, int mode) override {
         return ::SetReplaceStrUtf8(text, mode);
     }
     std::vector<std::string> GetContext() override {
-        char buffer[2 * 65 + 8] = {};
+        char buffer[2 * 257 + 8] = {};  // two words of up to 64 double-byte characters
         const int n = ::GetContextWords(buffer, sizeof buffer);
         std::vector<std::string> words;
         for (int i = 0, at = 0; i < n && at < static_cast<int>(sizeof buffer); ++i) {

@@ -30,6 +30,10 @@ VEMO_API int IsBeginVemo(void);
 // Copies at most size - 1 bytes of the lookup word, without a terminator
 // (hand in a zero-filled buffer).  Answers 1.
 VEMO_API int GetInputStr(char* buffer, int size);
+// The lookup word as UTF-8: at most size - 1 bytes, never part of a
+// character, and a terminator.  1 when a word was copied, 0 when there is
+// none.
+VEMO_API int GetInputStrUtf8(char* buffer, int size);
 // Stores the text that ReplaceStr types (cut to 65,535 bytes) and its mode.
 VEMO_API int SetReplaceStr(const char* text, int mode);
 // The same for a text in UTF-8 (a Unicode library's candidate), typed as its
@@ -51,7 +55,8 @@ VEMO_API int CheckCaret(void);
 // window is posted WM_WORD_FINISHED with each one's ticket; off, none are,
 // and nothing reported before is handed over any more.
 VEMO_API void SetLearning(int on);
-// A word the user finished, as TakeFinishedWord hands it over.
+// A word the user finished, as TakeFinishedWord hands it over, in the code
+// page (a word the code page cannot hold is not handed over).
 struct VemoFinishedWord {
     unsigned int ticket;  // as WM_WORD_FINISHED told it
     unsigned int flags;   // 1: it began a sentence
@@ -68,8 +73,9 @@ VEMO_API void DropFinishedWords(void);
 // next, with no letter typed.
 VEMO_API void SetPrediction(int on);
 // The words before the word being typed in its line, older first, each
-// NUL-terminated one after the other ("<s>" for a sentence's start), cut to
-// the buffer; answers how many (0 to 2).
+// NUL-terminated one after the other ("<s>" for a sentence's start), in the
+// code page (none before one it cannot hold), cut to the buffer; answers how
+// many (0 to 2).
 VEMO_API int GetContextWords(char* buffer, int size);
 // Why this process has no shared record (and so no completion and no
 // learning): a wl::RecordStatus (hook/SharedRecordCheck.h), 0 when the record

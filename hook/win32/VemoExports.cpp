@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "hook/FinishedWords.h"
 #include "hook/HookLogic.h"
@@ -221,6 +222,11 @@ VEMO_API int GetInputStr(char* buffer, int size) {
     return state ? CopyInputWord(*state, buffer, size) : 0;
 }
 
+VEMO_API int GetInputStrUtf8(char* buffer, int size) {
+    SharedHookState* state = SharedState();
+    return state ? CopyInputWordUtf8(*state, buffer, size) : 0;
+}
+
 VEMO_API int SetReplaceStr(const char* text, int mode) {
     SharedHookState* state = SharedState();
     return state ? StoreReplaceText(*state, text, mode, SystemCodePage()) : 0;
@@ -301,18 +307,26 @@ VEMO_API void SetLearning(int on) {
     state->learnOn = on ? 1 : 0;
 }
 
+// The ring holds UTF-8; the learner takes words in the code page for now:
+// a word the code page cannot hold (or longer than the learner's limit) is
+// passed over, and a word before it that it cannot hold is left out.
 VEMO_API int TakeFinishedWord(VemoFinishedWord* out) {
     try {
         SharedHookState* state = SharedState();
         if (!state || !out) return 0;
+        const CodePage& cp = SystemCodePage();
         FinishedWord word;
-        if (!Reader(*state).Next(*state, word)) return 0;
-        static_assert(sizeof out->word > kFinishedWordBytes &&
-                      sizeof out->prev > kFinishedWordBytes);
+        std::string text, prev;
+        for (;;) {
+            if (!Reader(*state).Next(*state, word)) return 0;
+            if (cp.FromUtf8(word.word, text) && !text.empty() && text.size() < sizeof out->word)
+                break;
+        }
+        if (!cp.FromUtf8(word.prev, prev) || prev.size() >= sizeof out->prev) prev.clear();
         out->ticket = word.ticket;
         out->flags = (word.flags & kFinishedSentenceStart) ? 1u : 0u;
-        std::memcpy(out->word, word.word.c_str(), word.word.size() + 1);
-        std::memcpy(out->prev, word.prev.c_str(), word.prev.size() + 1);
+        std::memcpy(out->word, text.c_str(), text.size() + 1);
+        std::memcpy(out->prev, prev.c_str(), prev.size() + 1);
         return 1;
     } catch (...) {
         return 0;
@@ -340,12 +354,22 @@ VEMO_API int GetContextWords(char* buffer, int size) {
         buffer[0] = '\0';
         SharedHookState* state = SharedState();
         if (!state) return 0;
+        // In the code page: a word it cannot hold ends the context there,
+        // and only the words after it are the context.
+        std::vector<std::string> context;
+        std::string word;
+        for (const std::string& utf8 : ContextWords(*state)) {
+            if (SystemCodePage().FromUtf8(utf8, word))
+                context.push_back(word);
+            else
+                context.clear();
+        }
         int words = 0;
         std::size_t at = 0;
-        for (const std::string& word : ContextWords(*state)) {
-            if (at + word.size() + 1 > static_cast<std::size_t>(size)) break;
-            std::memcpy(buffer + at, word.c_str(), word.size() + 1);
-            at += word.size() + 1;
+        for (const std::string& held : context) {
+            if (at + held.size() + 1 > static_cast<std::size_t>(size)) break;
+            std::memcpy(buffer + at, held.c_str(), held.size() + 1);
+            at += held.size() + 1;
             ++words;
         }
         return words;

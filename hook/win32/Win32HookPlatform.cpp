@@ -18,36 +18,80 @@ bool OwnThread(HWND window) {
     return GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId();
 }
 
+// The focus thread when it is another process's: the keystroke may belong
+// to it (the hook of a 32-bit application runs in the main program's thread
+// on 64-bit Windows); 0 otherwise.
+DWORD RoutedFocusThread() {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    HWND focus = GetGUIThreadInfo(0, &info) ? info.hwndFocus : nullptr;
+    DWORD focusProcess = 0;
+    DWORD focusThread = focus ? GetWindowThreadProcessId(focus, &focusProcess) : 0;
+    return focusThread && focusProcess != GetCurrentProcessId() ? focusThread : 0;
+}
+
 }  // namespace
 
-int Win32HookPlatform::TranslateKey(std::uint32_t vk, std::uint32_t scanCode, char out[2],
-                                    bool mayBeRouted) {
-    BYTE state[256];
-    if (!GetKeyboardState(state)) return -1;
-    WORD chars[2] = {};
-    int n = -1;
-    bool translated = false;
-    if (mayBeRouted) {
-        // The keystroke may belong to a 32-bit application whose hook runs in
-        // this thread: this thread's keyboard state is stale, so take the
-        // modifiers from the physical keyboard and the layout from the focus
-        // thread.
-        GUITHREADINFO info{};
-        info.cbSize = sizeof info;
-        HWND focus = GetGUIThreadInfo(0, &info) ? info.hwndFocus : nullptr;
-        DWORD focusProcess = 0;
-        DWORD focusThread = focus ? GetWindowThreadProcessId(focus, &focusProcess) : 0;
-        if (focusThread && focusProcess != GetCurrentProcessId()) {
-            for (int key : {VK_SHIFT, VK_LSHIFT, VK_RSHIFT, VK_CONTROL, VK_LCONTROL, VK_RCONTROL,
-                            VK_MENU, VK_LMENU, VK_RMENU})
-                state[key] = (GetAsyncKeyState(key) & 0x8000) ? 0x80 : 0;
-            n = ToAsciiEx(vk, scanCode, state, chars, 0, GetKeyboardLayout(focusThread));
-            translated = true;
-        }
-    }
-    if (!translated) n = ToAscii(vk, scanCode, state, chars, 0);
-    std::memcpy(out, chars, 2);  // ToAscii writes the characters as bytes
-    return n;
+bool Win32HookPlatform::KeyboardState(std::uint8_t state[256], bool mayBeRouted) {
+    if (!GetKeyboardState(state)) return false;
+    // That thread's keyboard state is not this thread's, which is stale:
+    // the modifiers come from the physical keyboard.
+    if (mayBeRouted && RoutedFocusThread())
+        for (int key : {VK_SHIFT, VK_LSHIFT, VK_RSHIFT, VK_CONTROL, VK_LCONTROL, VK_RCONTROL,
+                        VK_MENU, VK_LMENU, VK_RMENU})
+            state[key] = (GetAsyncKeyState(key) & 0x8000) ? 0x80 : 0;
+    return true;
+}
+
+int Win32HookPlatform::ToUnicode(std::uint32_t vk, std::uint32_t scanCode,
+                                 const std::uint8_t state[256], char16_t* out, int size,
+                                 bool keepState, bool mayBeRouted) {
+    // Where the hook runs in the focus thread its own layout is that
+    // thread's.
+    const DWORD routed = mayBeRouted ? RoutedFocusThread() : 0;
+    constexpr UINT kKeepKeyboardState = 0x4;
+    static_assert(sizeof(char16_t) == sizeof(WCHAR));
+    return ToUnicodeEx(vk, scanCode, state, reinterpret_cast<LPWSTR>(out), size,
+                       keepState ? kKeepKeyboardState : 0, GetKeyboardLayout(routed));
+}
+
+// Windows 10 version 1607 (build 14393) knows the flag.  The version is
+// asked of ntdll, which answers truly whatever the program's manifest says.
+bool Win32HookPlatform::KeepsKeyboardState() {
+    static const bool keeps = [] {
+        using GetVersion = LONG(WINAPI*)(OSVERSIONINFOW*);
+        HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+        auto get = ntdll ? reinterpret_cast<GetVersion>(
+                               reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion")))
+                         : nullptr;
+        OSVERSIONINFOW version{};
+        version.dwOSVersionInfoSize = sizeof version;
+        if (!get || get(&version) != 0) return false;
+        return version.dwMajorVersion > 10 ||
+               (version.dwMajorVersion == 10 && version.dwBuildNumber >= 14393);
+    }();
+    return keeps;
+}
+
+PendingDeadKey& Win32HookPlatform::DeadKeyOfThread() {
+    static thread_local PendingDeadKey dead;
+    return dead;
+}
+
+// As ToAscii converts what it translated: to the ANSI code page, look-alikes
+// and "?" included.
+int Win32HookPlatform::ToCodePage(const char16_t* chars, int n, char* out, int size) {
+    if (n <= 0 || size <= 0) return 0;
+    return WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<LPCWCH>(chars), n, out, size, nullptr,
+                               nullptr);
+}
+
+TextChars::Kind Win32HookPlatform::KindOf(char32_t c) {
+    // The system classifies characters of the Basic Multilingual Plane.
+    if (c > 0xFFFF) return Kind::Other;
+    const auto wide = static_cast<WCHAR>(c);
+    if (IsCharAlphaW(wide)) return Kind::Letter;
+    return IsCharAlphaNumericW(wide) ? Kind::Digit : Kind::Other;
 }
 
 const CodePage& Win32HookPlatform::Chars() {

@@ -26,9 +26,14 @@ inline Handle32 ToHandle32(H handle) {
 
 class Win32HookPlatform : public HookPlatform {
   public:
-    int TranslateKey(std::uint32_t vk, std::uint32_t scanCode, char out[2],
-                     bool mayBeRouted) override;
+    bool KeyboardState(std::uint8_t state[256], bool mayBeRouted) override;
+    int ToUnicode(std::uint32_t vk, std::uint32_t scanCode, const std::uint8_t state[256],
+                  char16_t* out, int size, bool keepState, bool mayBeRouted) override;
+    bool KeepsKeyboardState() override;
+    PendingDeadKey& DeadKeyOfThread() override;
     const CodePage& Chars() override;
+    int ToCodePage(const char16_t* chars, int n, char* out, int size) override;
+    Kind KindOf(char32_t c) override;
     bool WindowExists(Handle32 window) override;
     bool WindowVisible(Handle32 window) override;
     void HideWindow(Handle32 window) override;

@@ -24,6 +24,8 @@
 //                          TerminateProcess (no clean exit), waits for it
 //   shared                 the hook library's shared record:
 //                          "INPUTWORD|TYPEDLINE|REPLACETEXT|MODE|PENDING|ACTIVE"
+//   sharedutf8             the same record's UTF-8 twins of the first two:
+//                          "INPUTWORDUTF8|TYPEDLINEUTF8"
 //   topmost                the visible top-level windows with the topmost
 //                          style, "CLASS|TITLE" each, separated by " ; "
 //                          ("none" when there is none)
@@ -204,7 +206,7 @@ HWND ListIn(HWND w) {
     return Find(w, [](HWND c) { return IsClass(c, "SysListView32"); });
 }
 
-int Shared() {
+int Shared(bool utf8) {
     HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, wl::kSharedStateMappingName);
     const auto* state = mapping ? static_cast<const wl::SharedHookState*>(MapViewOfFile(
                                       mapping, FILE_MAP_READ, 0, 0, sizeof(wl::SharedHookState)))
@@ -213,10 +215,14 @@ int Shared() {
     auto field = [](const char* text, size_t size) {
         return Escape(std::string(text, strnlen(text, size)));
     };
-    std::printf("%s|%s|%s|%d|%u|%u\n", field(state->inputWord, sizeof state->inputWord).c_str(),
-                field(state->typedLine, sizeof state->typedLine).c_str(),
-                field(state->replaceText, sizeof state->replaceText).c_str(),
-                static_cast<int>(state->replaceMode), state->lookupPending, state->active);
+    if (utf8)
+        std::printf("%s|%s\n", field(state->inputWordUtf8, sizeof state->inputWordUtf8).c_str(),
+                    field(state->typedLineUtf8, sizeof state->typedLineUtf8).c_str());
+    else
+        std::printf("%s|%s|%s|%d|%u|%u\n", field(state->inputWord, sizeof state->inputWord).c_str(),
+                    field(state->typedLine, sizeof state->typedLine).c_str(),
+                    field(state->replaceText, sizeof state->replaceText).c_str(),
+                    static_cast<int>(state->replaceMode), state->lookupPending, state->active);
     UnmapViewOfFile(state);
     CloseHandle(mapping);
     return 0;
@@ -448,7 +454,8 @@ int main(int argc, char** argv) {
             reinterpret_cast<LPARAM>(&list));
         return Answer(list.empty() ? "none" : Escape(list));
     }
-    if (cmd == "shared") return Shared();
+    if (cmd == "shared") return Shared(false);
+    if (cmd == "sharedutf8") return Shared(true);
     if (cmd == "clipboard") return Clipboard();
     if (cmd == "holdclipboard") return HoldClipboard(argc, argv);
     if (cmd == "setclipboard") return SetClipboard(argc, argv);

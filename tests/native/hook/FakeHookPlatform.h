@@ -68,6 +68,7 @@ class FakeHookPlatform : public HookPlatform {
         std::uint32_t message;
         std::intptr_t wParam;
         std::string inputWord;  // the word the main window would read
+        std::string inputWordUtf8;
     };
     struct Posted {
         Handle32 window;
@@ -93,8 +94,15 @@ class FakeHookPlatform : public HookPlatform {
     const CodePage* page = &CodePage1252();
     bool shift = false;  // Shift held while keys are translated
     bool keyboardStateFails = false;
-    std::map<std::uint32_t, std::string> extraKeys;  // vk -> characters, overrides the layout
-    std::set<std::uint32_t> deadKeys;                // keys that translate to a dead key
+    // vk -> characters in the code page (taken as Latin-1), or as UTF-8;
+    // either overrides the layout.
+    std::map<std::uint32_t, std::string> extraKeys;
+    std::map<std::uint32_t, std::string> unicodeKeys;
+    std::set<std::uint32_t> deadKeys;  // keys that are a dead acute accent
+    // The system knows the flag that leaves the dead-key state alone.
+    bool keepsState = true;
+    // The layout's dead key as the system holds it between two keys; 0: none.
+    char16_t deadPending = 0;
     std::set<Handle32> windows{kMain, kEdit, kOther};
     std::set<Handle32> visible;
     std::set<Handle32> passwordFields;
@@ -129,6 +137,7 @@ class FakeHookPlatform : public HookPlatform {
     std::vector<std::string> clipboard;
     std::vector<std::uint32_t> clipboardEncodings;  // of each text in clipboard
     bool lastTranslateMayBeRouted = false;
+    PendingDeadKey deadKeyMemo;  // the hook's memory of this thread's dead key
 
     std::vector<std::string> LookupKeys() const {
         std::vector<std::string> out;
@@ -152,21 +161,80 @@ class FakeHookPlatform : public HookPlatform {
     static std::string TypedText(const std::vector<Key>& events, bool capsLock);
 
     // --- HookPlatform ---
-    int TranslateKey(std::uint32_t vk, std::uint32_t, char out[2], bool routed) override {
+    bool KeyboardState(std::uint8_t state[256], bool routed) override {
         lastTranslateMayBeRouted = routed;
-        if (keyboardStateFails) return -1;
+        if (keyboardStateFails) return false;
+        std::memset(state, 0, 256);
+        if (shift) state[kVkShift] = 0x80;
+        return true;
+    }
+    // A layout with a dead acute accent, which composes with the next key as
+    // Windows does: translating a key without keepState uses up or sets the
+    // dead-key state.
+    int ToUnicode(std::uint32_t vk, std::uint32_t, const std::uint8_t state[256], char16_t* out,
+                  int size, bool keepState, bool) override {
+        const bool keep = keepState && keepsState;
+        std::u16string chars;
         if (deadKeys.count(vk)) {
-            out[0] = '\xB4';
-            return -1;
+            chars = u"\u00B4";
+            if (!deadPending) {
+                if (!keep) deadPending = chars[0];
+                out[0] = chars[0];
+                return -1;
+            }
+        } else {
+            chars = KeyText(vk, (state[kVkShift] & 0x80) != 0);
         }
-        std::string chars;
-        if (auto it = extraKeys.find(vk); it != extraKeys.end())
-            chars = it->second;
-        else if (char c = UsCharForKey(vk, shift))
-            chars = std::string(1, c);
         if (chars.empty()) return 0;
-        std::memcpy(out, chars.data(), std::min<std::size_t>(chars.size(), 2));
-        return static_cast<int>(chars.size());
+        if (deadPending) {
+            const std::u16string
+                plain = u"aeiouAEIOU",
+                acute = u"\u00E1\u00E9\u00ED\u00F3\u00FA\u00C1\u00C9\u00CD\u00D3\u00DA";
+            const auto at = plain.find(chars[0]);
+            chars = at != std::u16string::npos && chars.size() == 1 ? std::u16string(1, acute[at])
+                                                                    : deadPending + chars;
+            if (!keep) deadPending = 0;
+        }
+        const int n = std::min<int>(static_cast<int>(chars.size()), size);
+        std::copy(chars.begin(), chars.begin() + n, out);
+        return n;
+    }
+    bool KeepsKeyboardState() override { return keepsState; }
+    PendingDeadKey& DeadKeyOfThread() override { return deadKeyMemo; }
+    // Latin-1 for the first 256 characters, "?" for any other, as the code
+    // page conversion of a Western system.
+    int ToCodePage(const char16_t* chars, int n, char* out, int size) override {
+        if (n > size) return 0;
+        for (int i = 0; i < n; ++i) out[i] = chars[i] <= 0xFF ? static_cast<char>(chars[i]) : '?';
+        return n;
+    }
+    Kind KindOf(char32_t c) override {
+        if (c >= '0' && c <= '9') return Kind::Digit;
+        const bool letter = (c <= 0xFF && CodePage1252().IsAlpha(static_cast<unsigned char>(c))) ||
+                            (c >= 0x100 && c <= 0x24F) || (c >= 0x370 && c <= 0x4FF) ||
+                            (c >= 0x3040 && c <= 0x30FF) || (c >= 0x4E00 && c <= 0x9FFF);
+        return letter ? Kind::Letter : Kind::Other;
+    }
+    // The key's characters as UTF-16, the scripted ones first.
+    std::u16string KeyText(std::uint32_t vk, bool shifted) const {
+        std::u16string text;
+        if (auto it = unicodeKeys.find(vk); it != unicodeKeys.end()) {
+            std::size_t at = 0;
+            for (char32_t c = 0; NextUtf8(it->second, at, c);) {
+                if (c > 0xFFFF) {
+                    text += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+                    text += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+                } else {
+                    text += static_cast<char16_t>(c);
+                }
+            }
+        } else if (auto extra = extraKeys.find(vk); extra != extraKeys.end()) {
+            for (char c : extra->second)
+                text += static_cast<char16_t>(static_cast<unsigned char>(c));
+        } else if (char c = UsCharForKey(vk, shifted)) {
+            text += static_cast<char16_t>(c);
+        }
+        return text;
     }
     const CodePage& Chars() override { return *page; }
     bool WindowExists(Handle32 w) override { return windows.count(w) != 0; }
@@ -182,7 +250,9 @@ class FakeHookPlatform : public HookPlatform {
     bool SendToWindow(Handle32 w, std::uint32_t message, std::intptr_t wParam, std::intptr_t,
                       std::intptr_t& result) override {
         Sent s{w, message, wParam,
-               std::string(state_.inputWord, strnlen(state_.inputWord, sizeof state_.inputWord))};
+               std::string(state_.inputWord, strnlen(state_.inputWord, sizeof state_.inputWord)),
+               std::string(state_.inputWordUtf8,
+                           strnlen(state_.inputWordUtf8, sizeof state_.inputWordUtf8))};
         sent.push_back(s);
         auto a = answer(s);
         if (!a) return false;
@@ -357,14 +427,39 @@ class HookFixture {
             }
         }
     }
+    // The word and the line in the code page, and ASCII ones as UTF-8 too.
     void SetWord(const char* word) {
         std::memset(s().inputWord, 0, sizeof s().inputWord);
         std::strcpy(s().inputWord, word);
+        SetUtf8Twin(s().inputWordUtf8, word);
     }
     void SetLine(const char* line) {
         std::memset(s().typedLine, 0, sizeof s().typedLine);
         std::strcpy(s().typedLine, line);
+        SetUtf8Twin(s().typedLineUtf8, line);
     }
+    template <std::size_t N>
+    static void SetUtf8Twin(char (&field)[N], const char* text) {
+        std::memset(field, 0, N);
+        if (std::all_of(text, text + std::strlen(text), [](char c) { return c > 0; }))
+            std::strcpy(field, text);
+    }
+    // "word|line" of the UTF-8 fields.
+    std::string FieldsUtf8() { return std::string(s().inputWordUtf8) + "|" + s().typedLineUtf8; }
+    // A key pressed and released, and what the application makes of the
+    // press it is handed (its own translation, which uses and sets the
+    // layout's dead-key state): added to appText.
+    void AppKey(std::uint32_t vk) {
+        if (Down(vk) == HookLogic::KeyResult::PassOn) {
+            std::uint8_t state[256] = {};
+            if (p.shift) state[kVkShift] = 0x80;
+            char16_t chars[4];
+            const int n = p.ToUnicode(vk, 0, state, chars, 4, false, false);
+            if (n > 0) appText.append(chars, static_cast<std::size_t>(n));
+        }
+        Up(vk);
+    }
+    std::u16string appText;
     void SetReplace(const char* text, int mode) { StoreReplaceText(s(), text, mode, *p.page); }
     int SetReplaceUtf8(const char* text, int mode) { return StoreReplaceTextUtf8(s(), text, mode); }
     // "word|line": the word and the line as the record holds them.
@@ -384,6 +479,7 @@ class HookFixture {
         SetWord(word);
         SetLine(line);
         std::strcpy(s().lastLookupWord, word);
+        SetUtf8Twin(s().lastLookupWordUtf8, word);
         SetReplace(text, mode);
         p.visible.insert(kMain);
         s().lookupPending = 1;

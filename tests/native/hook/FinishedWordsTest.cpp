@@ -228,8 +228,9 @@ TEST(FinishedWordRing, TheReaderTakesEveryWholeWordAndNothingMixed) {
     Ring r;
     FinishedWordReader reader(*r.state);
     for (int i = 0; i < 100; ++i) ReportFinishedWord(*r.state, "w" + std::to_string(i), "");
-    EXPECT_EQ(ReportFinishedWord(*r.state, std::string(65, 'x'), ""), -1);  // too long
-    ReportFinishedWord(*r.state, "ok", std::string(65, 'p'));               // its prev left out
+    // A slot holds 64 characters of four bytes.
+    EXPECT_EQ(ReportFinishedWord(*r.state, std::string(257, 'x'), ""), -1);  // too long
+    ReportFinishedWord(*r.state, "ok", std::string(257, 'p'));               // its prev left out
     const Words read = r.ReadAll(reader);
     ASSERT_EQ(read.size(), kFinishedWordSlots);  // the oldest 37 were overwritten
     EXPECT_EQ(read.front(), "w37/");
@@ -239,7 +240,7 @@ TEST(FinishedWordRing, TheReaderTakesEveryWholeWordAndNothingMixed) {
     // A writer stopped halfway (its ticket taken, its slot odd): later words
     // come, and its word too once it finishes.
     const std::uint32_t stuck = r.state->finishedNext++;
-    r.state->finished[stuck % kFinishedWordSlots].seq = 2 * stuck + 1;
+    r.state->finishedUtf8[stuck % kFinishedWordSlots].seq = 2 * stuck + 1;
     ReportFinishedWord(*r.state, "after", "");
     EXPECT_EQ(r.ReadAll(reader), (Words{"after/"}));
     {
@@ -247,18 +248,20 @@ TEST(FinishedWordRing, TheReaderTakesEveryWholeWordAndNothingMixed) {
         SharedHookState copy = *r.state;
         copy.finishedNext = stuck;
         ReportFinishedWord(copy, "late", "before");
-        r.state->finished[stuck % kFinishedWordSlots] = copy.finished[stuck % kFinishedWordSlots];
+        r.state->finishedUtf8[stuck % kFinishedWordSlots] =
+            copy.finishedUtf8[stuck % kFinishedWordSlots];
     }
     EXPECT_EQ(r.ReadAll(reader), (Words{"late/before"}));
 
     // Two writers in one slot (one a whole ring late): the check fails,
     // whatever the sequence number says.
     ReportFinishedWord(*r.state, "abc", "xyz");
-    FinishedWordSlot& slot = r.state->finished[(r.state->finishedNext - 1) % kFinishedWordSlots];
+    FinishedWordSlotUtf8& slot =
+        r.state->finishedUtf8[(r.state->finishedNext - 1) % kFinishedWordSlots];
     std::memcpy(slot.word, "qrs", 3);
     // A damaged length never reads past the slot either.
     ReportFinishedWord(*r.state, "def", "");
-    r.state->finished[(r.state->finishedNext - 1) % kFinishedWordSlots].wordLen = 255;
+    r.state->finishedUtf8[(r.state->finishedNext - 1) % kFinishedWordSlots].wordLen = 0xFFFF;
     const std::uint32_t lostBefore = reader.lost();
     EXPECT_TRUE(r.ReadAll(reader).empty());
     EXPECT_EQ(reader.lost(), lostBefore + 2);

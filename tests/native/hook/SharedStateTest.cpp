@@ -61,6 +61,28 @@ TEST(InputWord, CopiesWithoutATerminatorIntoTheCallersBuffer) {
     EXPECT_EQ(CopyInputWord(*s, nullptr, 10), 0);
 }
 
+TEST(InputWord, TheUtf8WordIsCopiedWholeCharactersOnly) {
+    auto s = Fresh();
+    char buf[8] = {};
+    EXPECT_EQ(CopyInputWordUtf8(*s, buf, sizeof buf), 0);  // no word
+    std::strcpy(s->inputWordUtf8, "a\u00E9\U0001F600");    // 1 + 2 + 4 bytes
+    struct Case {
+        int size;
+        int answer;
+        const char* copied;
+    };
+    for (const Case& c : {Case{1, 0, ""}, Case{2, 1, "a"}, Case{3, 1, "a"}, Case{4, 1, "a\u00E9"},
+                          Case{7, 1, "a\u00E9"}, Case{8, 1, "a\u00E9\U0001F600"}}) {
+        SCOPED_TRACE(c.size);
+        std::memset(buf, '#', sizeof buf);
+        EXPECT_EQ(CopyInputWordUtf8(*s, buf, c.size), c.answer);
+        if (c.answer) {
+            EXPECT_STREQ(buf, c.copied);
+        }
+    }
+    EXPECT_EQ(CopyInputWordUtf8(*s, nullptr, 8), 0);
+}
+
 TEST(ReplaceText, ALongerTextIsCutToFitWithItsTerminatorBetweenCharacters) {
     auto s = Fresh();
     std::string huge(70000, 'r');

@@ -122,9 +122,13 @@ TEST(VemoRecord, TwoProcessesShareOneRecordAndEitherEndsIt) {
     // ... and the other way round; EndVemo there ends it here too.
     std::strcpy(s->inputWord, "typed here");
     std::strcpy(s->typedLine, "abc");
-    EXPECT_EQ(Peer("input end active input"), "[typed here]\nok\n0\n[]\n");
+    std::strcpy(s->inputWordUtf8, "\u03C3\u03AF\u03C3\u03C5");  // past the older fields
+    std::strcpy(s->typedLineUtf8, "abc");
+    EXPECT_EQ(Peer("input inpututf8 end active input inpututf8"),
+              "[typed here]\n1 [\u03C3\u03AF\u03C3\u03C5]\nok\n0\n[]\n0 []\n");
     EXPECT_EQ(IsBeginVemo(), 0);
     EXPECT_STREQ(s->typedLine, "");
+    EXPECT_STREQ(s->typedLineUtf8, "");
     EXPECT_EQ(s->mainWindow, 0u);
     EndVemo();
 }

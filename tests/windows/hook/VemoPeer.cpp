@@ -3,6 +3,7 @@
 // each prints one line.
 //   active            IsBeginVemo()
 //   input             the text GetInputStr gives
+//   inpututf8         GetInputStrUtf8's answer and text
 //   replace TEXT MODE SetReplaceStr(TEXT, MODE)
 //   selectkey P N     SetSelectKey(P, N) (decimal)
 //   end               EndVemo()
@@ -58,6 +59,10 @@ int main(int argc, char** argv) {
             char buf[1024] = {};
             GetInputStr(buf, sizeof buf);
             std::printf("[%s]\n", buf);
+        } else if (!std::strcmp(argv[i], "inpututf8")) {
+            char buf[3072] = {};
+            const int answer = GetInputStrUtf8(buf, sizeof buf);
+            std::printf("%d [%s]\n", answer, buf);
         } else if (!std::strcmp(argv[i], "replace") && i + 2 < argc) {
             std::printf("%d\n", SetReplaceStr(argv[i + 1], std::atoi(argv[i + 2])));
             i += 2;
