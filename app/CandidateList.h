@@ -44,11 +44,6 @@ class HookCalls {
     // most two; ContextModel::kSentenceStart for the start of a sentence);
     // none when the line's start was not seen.
     virtual std::vector<std::string> GetContext() { return {}; }
-    // The word being typed as UTF-8 (as GetInputStr); 0 when there is none.
-    virtual int GetInputStrUtf8(char* buffer, int size) {
-        (void)buffer, (void)size;
-        return 0;
-    }
 };
 
 // How candidates are found, ordered and typed beyond the plain lookup (all
