@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "hook/RecordText.h"
+#include "hook/Utf16Units.h"
 
 namespace wl {
 
@@ -43,12 +44,6 @@ const char* AfterDelimiter(const char* text, const CodePage& cp) {
 const char* AfterDelimiterUtf8(const char* text) {
     const char* d = FirstDelimiterUtf8(text);
     return d ? d + 1 : nullptr;
-}
-
-std::size_t Utf8Chars(std::string_view text) {
-    std::size_t n = 0;
-    for (char c : text) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    return n;
 }
 
 }  // namespace
@@ -99,7 +94,7 @@ bool CandidateWindow::LookupLongestSuffix() {
             Assign(s_.typedLine, {s_.typedLine + (line - word), word});
         const std::string_view lineUtf8 = View(s_.typedLineUtf8);
         const std::size_t last = lineUtf8.find_last_of(kWordDelimiters);
-        if (last != std::string_view::npos && Utf8Chars(lineUtf8.substr(0, last + 1)) > 3)
+        if (last != std::string_view::npos && utf16::CharCount(lineUtf8.substr(0, last + 1)) > 3)
             Assign(s_.typedLineUtf8, lineUtf8.substr(last + 1));
         Assign(s_.inputWord, saved);
         Assign(s_.inputWordUtf8, savedUtf8);

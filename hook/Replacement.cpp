@@ -57,8 +57,10 @@ std::size_t SharedAsciiPrefix(const char* word, const char* text) {
 }  // namespace
 
 std::size_t Replacement::TypedWordChars() {
-    // Each character of the code-page word is one character of the text in
-    // the application, whatever encoding the candidate has.
+    // The UTF-8 twin holds the characters the application shows; in the
+    // code-page word a character the code page cannot hold is a stand-in,
+    // and one beyond the Basic Multilingual Plane may be two.
+    if (s_.inputWordUtf8[0]) return utf16::CharCount(View(s_.inputWordUtf8));
     return CharCount(View(s_.inputWord), chars_.Chars());
 }
 

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "platform/CodePage.h"
+
 namespace wl::utf16 {
 
 // The character that starts at text[at] and its length in bytes; 0 bytes when
@@ -17,37 +19,14 @@ struct Decoded {
 };
 
 inline Decoded DecodeAt(std::string_view text, std::size_t at) {
-    auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char b0 = byte(at);
-    if (b0 < 0x80) return {b0, 1};
-    std::size_t n;
-    char32_t ch, min;
-    if (b0 >= 0xC2 && b0 <= 0xDF) {
-        n = 2, ch = b0 & 0x1Fu, min = 0x80;
-    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-        n = 3, ch = b0 & 0x0Fu, min = 0x800;
-    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-        n = 4, ch = b0 & 0x07u, min = 0x10000;
-    } else {
-        return {};
-    }
-    if (text.size() - at < n) return {};
-    for (std::size_t i = 1; i < n; ++i) {
-        const unsigned char b = byte(at + i);
-        if ((b & 0xC0) != 0x80) return {};
-        ch = (ch << 6) | (b & 0x3Fu);
-    }
-    if (ch < min || ch > 0x10FFFF || (ch >= 0xD800 && ch <= 0xDFFF)) return {};
-    return {ch, n};
+    std::size_t next = at;
+    char32_t ch = 0;
+    if (!NextUtf8(text, next, ch)) return {};
+    return {ch, next - at};
 }
 
 inline bool IsUtf8(std::string_view text) {
-    for (std::size_t at = 0; at < text.size();) {
-        const Decoded d = DecodeAt(text, at);
-        if (!d.bytes) return false;
-        at += d.bytes;
-    }
-    return true;
+    return wl::IsUtf8(text);
 }
 
 // The UTF-16 units of a character: one, or a surrogate pair beyond the Basic

@@ -3,6 +3,7 @@
 // characters, invalid UTF-8 refused, and the applications that paste.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -63,6 +64,17 @@ TEST(UnicodeTyping, CharactersAreTypedAsThemselvesWithTheMacrosAsKeys) {
         f.Deliver();
         EXPECT_EQ(f.Fields(), c.fields);
     }
+}
+
+// The word as the application shows it is the UTF-8 twin: an emoji is one
+// character there, though two stand-ins in the code-page word.
+TEST(UnicodeTyping, ErasingCountsTheCharactersOfTheUtf8Word) {
+    HookFixture f;
+    f.Prepare("a??", "a??", "", REPLACE_WORD);
+    std::strcpy(f.s().inputWordUtf8, "a\xF0\x9F\x98\x80");
+    ASSERT_EQ(f.SetReplaceUtf8("a\xF0\x9F\x98\x80!", REPLACE_WORD), 1);
+    EXPECT_EQ(f.logic.ReplaceStr(), 1);
+    EXPECT_EQ(f.p.TypedText(), "<BS><BS>a\xF0\x9F\x98\x80!");
 }
 
 TEST(UnicodeTyping, ASurrogatePairIsTwoUnitsEachDownAndUp) {
