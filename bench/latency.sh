@@ -12,6 +12,7 @@
 # and the time until the list of the next words is shown.
 #
 #   bench/latency.sh [ROUNDS] [IDLE] [smart]   (after: cmake --build --preset windows)
+#   LATENCY_UNICODE=1 bench/latency.sh ...      the same over Unicode libraries
 set -uo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(cd "$here/.." && pwd)
@@ -33,6 +34,15 @@ app=$VEMO_DIR
 cp "$build/bin/Libs/English.lib" "$build/bin/Libs/Shorthand.lib" "$app/Libs/"
 english=$("$WORDLARK_WINE" "$wlib" info "Z:$app/Libs/English.lib" 2>/dev/null | tr -d '\r' |
     sed -n 's/^count: //p')
+# LATENCY_UNICODE=1: the dictionaries are Unicode libraries (the English one
+# converted, the generated one made so).
+unicode=()
+if [ -n "${LATENCY_UNICODE:-}" ]; then
+    unicode=(--unicode)
+    "$WORDLARK_WINE" "$wlib" convert "Z:$app/Libs/English.lib" --unicode >/dev/null 2>&1 ||
+        e2e_fail "cannot convert English.lib"
+fi
+echo "encoding: ${unicode[*]:-code page}"
 # Enough generated words (zz + letters) to make 100,000 dictionary entries
 # (LATENCY_ENTRIES=0: the default libraries alone).
 entries=${LATENCY_ENTRIES:-100000}
@@ -41,7 +51,8 @@ awk -v n="$extra" 'BEGIN { for (i = 0; i < n; i++) {
         w = "zz"; k = i; for (j = 0; j < 4; j++) { w = w sprintf("%c", 97 + k % 26); k = int(k / 26) }
         print w } }' >"$E2E_OUT/extra.txt"
 if [ "$extra" -gt 0 ]; then
-    "$WORDLARK_WINE" "$wlib" create "Z:$app/Libs/Extra.lib" --type dictionary >/dev/null 2>&1
+    "$WORDLARK_WINE" "$wlib" create "Z:$app/Libs/Extra.lib" --type dictionary "${unicode[@]}" \
+        >/dev/null 2>&1
     "$WORDLARK_WINE" "$wlib" import "Z:$app/Libs/Extra.lib" "Z:$E2E_OUT/extra.txt" >/dev/null 2>&1
 fi
 echo "dictionary entries: ${english:-?} + $extra"

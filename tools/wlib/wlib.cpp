@@ -340,6 +340,9 @@ int Info(const std::vector<std::string>& argv) {
     std::printf("scrambled: %s\n", lib.GetScrambled() ? "yes" : "no");
     std::printf("encoding: %s\n", EncodingName(lib.GetEncoding()).c_str());
     std::printf("count: %d\n", static_cast<int>(lib.Count()));
+    // Records that are no UTF-8 are never offered; say how many there are.
+    if (utf8 && lib.SkippedInvalid() > 0)
+        std::printf("not UTF-8, never offered: %d\n", static_cast<int>(lib.SkippedInvalid()));
     std::printf("weighted: %d\n", static_cast<int>(lib.CountWeights()));
     wl::LibraryContextModel model;
     wl::LibraryContextModel::Totals totals;

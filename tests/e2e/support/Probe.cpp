@@ -7,6 +7,7 @@
 //   text CLASS [CHILD]     the text of the top-level window of class CLASS
 //                          or, with CHILD, of its first descendant of class
 //                          CHILD (e.g. "text Notepad Edit")
+//   textutf8 CLASS [CHILD] the same read as wide characters, in UTF-8
 //   sel CLASS CHILD        "START END" from EM_GETSEL of that control
 //   settext CLASS CHILD T  replaces the control's text with T ("" empties it)
 //   window CLASS|- TITLE|- "visible|hidden X Y WIDTH HEIGHT" of the top-level
@@ -17,6 +18,7 @@
 //   foreground             "CLASS|TITLE" of the foreground window
 //   rows CLASS|- TITLE|-   the rows of the first list view inside that window:
 //                          "SELECTED|ROW0|ROW1|..." (SELECTED -1 when none)
+//   rowsutf8 CLASS|- TITLE|-  the same read as wide characters, in UTF-8
 //   post CLASS|- TITLE|- MSG WPARAM LPARAM   posts a message to that window
 //   send CLASS|- TITLE|- MSG WPARAM LPARAM   sends it and prints the answer
 //   pid CLASS|- TITLE|-    the process id of that window
@@ -84,6 +86,22 @@ LRESULT Send(HWND w, UINT msg, WPARAM wp, LPARAM lp, bool* ok = nullptr) {
     return static_cast<LRESULT>(result);
 }
 
+LRESULT SendW(HWND w, UINT msg, WPARAM wp, LPARAM lp, bool* ok = nullptr) {
+    DWORD_PTR result = 0;
+    BOOL done = SendMessageTimeoutW(w, msg, wp, lp, SMTO_ABORTIFHUNG, 3000, &result);
+    if (ok) *ok = done != 0;
+    return static_cast<LRESULT>(result);
+}
+
+std::string Utf8Of(const wchar_t* text) {
+    const int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    if (n <= 1) return {};
+    std::string out(static_cast<std::size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), n, nullptr, nullptr);
+    out.resize(static_cast<std::size_t>(n - 1));
+    return out;
+}
+
 std::string Escape(const std::string& s) {
     static const char kFrom[] = "\r\n\t\\", kTo[] = "rnt\\";
     std::string out;
@@ -141,6 +159,8 @@ bool IsClass(HWND w, const char* name) {
 
 // A list view of another process: items and texts go through memory of that
 // process.  ok() turns false at the first message that was not answered.
+static_assert(sizeof(LVITEMA) <= sizeof(LVITEMW));
+
 class RemoteList {
   public:
     explicit RemoteList(HWND list) : list_(list) {
@@ -149,7 +169,7 @@ class RemoteList {
         process_ =
             OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
         if (process_)
-            memory_ = static_cast<char*>(VirtualAllocEx(process_, nullptr, sizeof(LVITEMA) + kText,
+            memory_ = static_cast<char*>(VirtualAllocEx(process_, nullptr, sizeof(LVITEMW) + kText,
                                                         MEM_COMMIT, PAGE_READWRITE));
         ok_ = memory_ != nullptr;
     }
@@ -161,6 +181,19 @@ class RemoteList {
     int Count() { return static_cast<int>(Ask(LVM_GETITEMCOUNT, 0, 0)); }
     int Selected() {
         return static_cast<int>(Ask(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    }
+    std::string TextUtf8(int row) {
+        LVITEMW item{};
+        item.pszText = reinterpret_cast<wchar_t*>(memory_ + sizeof(LVITEMW));
+        item.cchTextMax = static_cast<int>(kText / sizeof(wchar_t));
+        wchar_t text[kText / sizeof(wchar_t)] = {};
+        ok_ = ok_ && WriteProcessMemory(process_, memory_, &item, sizeof item, nullptr);
+        if (ok_)
+            Send(list_, LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
+                 reinterpret_cast<LPARAM>(memory_), &ok_);
+        ok_ = ok_ && ReadProcessMemory(process_, memory_ + sizeof(LVITEMW), text,
+                                       sizeof text - sizeof(wchar_t), nullptr);
+        return Utf8Of(text);
     }
     std::string Text(int row) {
         LVITEMA item{};
@@ -298,13 +331,13 @@ int OnWindow(const std::string& cmd, HWND w, int argc, char** argv) {
         if (process) CloseHandle(process);
         return Answer(ended ? "killed" : "failed", ended);
     }
-    if (cmd == "rows") {
+    if (cmd == "rows" || cmd == "rowsutf8") {
         HWND list = ListIn(w);
         if (!list) return Fail();
         RemoteList remote(list);
         std::string rows = std::to_string(remote.Selected());
         for (int i = 0, n = remote.Count(); remote.ok() && i < n; ++i)
-            (rows += "|") += Escape(remote.Text(i));
+            (rows += "|") += Escape(cmd == "rows" ? remote.Text(i) : remote.TextUtf8(i));
         return remote.ok() ? Answer(rows) : Fail();
     }
     if (argc < 7) return 2;
@@ -377,7 +410,7 @@ int OnDialog(const std::string& cmd, HWND dialog, int argc, char** argv) {
 
 int main(int argc, char** argv) {
     const std::string cmd = argc > 1 ? argv[1] : "";
-    if (cmd == "text" || cmd == "sel" || cmd == "settext") {
+    if (cmd == "text" || cmd == "textutf8" || cmd == "sel" || cmd == "settext") {
         HWND w = FindWindowA(Arg(argc, argv, 2), nullptr);
         const char* child = Arg(argc, argv, 3);
         if (w && child) w = FindWindowExA(w, nullptr, child, nullptr);
@@ -390,6 +423,12 @@ int main(int argc, char** argv) {
             // Escaped, so that the whole text is one line: \r \n \t \\.
             return Answer(Escape(buf.data()), ok);
         }
+        if (cmd == "textutf8") {
+            LRESULT len = SendW(w, WM_GETTEXTLENGTH, 0, 0, &ok);
+            std::vector<wchar_t> buf(static_cast<std::size_t>(len > 0 ? len : 0) + 2, L'\0');
+            if (ok) SendW(w, WM_GETTEXT, buf.size(), reinterpret_cast<LPARAM>(buf.data()), &ok);
+            return Answer(Escape(Utf8Of(buf.data())), ok);
+        }
         if (cmd == "sel") {
             LRESULT sel = Send(w, EM_GETSEL, 0, 0, &ok);
             return Answer(std::to_string(LOWORD(sel)) + " " + std::to_string(HIWORD(sel)), ok);
@@ -397,8 +436,8 @@ int main(int argc, char** argv) {
         Send(w, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argc > 4 ? argv[4] : ""), &ok);
         return Answer("ok", ok);
     }
-    if (cmd == "window" || cmd == "rows" || cmd == "post" || cmd == "send" || cmd == "pid" ||
-        cmd == "kill") {
+    if (cmd == "window" || cmd == "rows" || cmd == "rowsutf8" || cmd == "post" || cmd == "send" ||
+        cmd == "pid" || cmd == "kill") {
         HWND w = FindWindowA(Arg(argc, argv, 2), Arg(argc, argv, 3));
         return w ? OnWindow(cmd, w, argc, argv) : Fail();
     }
