@@ -125,6 +125,9 @@ MacroText Replacement::ReplaceWord(bool complete) {
     Clear(s_.inputWord);
     Clear(s_.lastLookupWord);
     Clear(s_.typedLine);
+    Clear(s_.inputWordUtf8);
+    Clear(s_.lastLookupWordUtf8);
+    Clear(s_.typedLineUtf8);
     return parts;
 }
 
@@ -152,11 +155,23 @@ MacroText Replacement::KeepCandidate(bool spaceAfter) {
         Clear(s_.typedLine);
         Clear(s_.inputWord);
         Clear(s_.lastLookupWord);
+        Clear(s_.typedLineUtf8);
+        Clear(s_.inputWordUtf8);
+        Clear(s_.lastLookupWordUtf8);
         return parts;
     }
+    // The UTF-8 twins follow: the candidate in UTF-8 (a code-page text
+    // converted; one the code page does not define leaves them empty).
+    std::string utf8Text;
+    if (utf8)
+        utf8Text = View(s_.replaceText);
+    else if (!chars_.Chars().ToUtf8(View(s_.replaceText), utf8Text))
+        utf8Text.clear();
     if (!spaceAfter) {
         Assign(s_.typedLine, View(s_.replaceText));
         Assign(s_.inputWord, View(s_.replaceText));
+        Assign(s_.typedLineUtf8, utf8Text);
+        Assign(s_.inputWordUtf8, utf8Text);
         return parts;
     }
     parts.push_back({MacroPart::Kind::Text, " "});
@@ -164,6 +179,9 @@ MacroText Replacement::KeepCandidate(bool spaceAfter) {
     Assign(s_.typedLine, line + ' ');
     Clear(s_.inputWord);
     Clear(s_.lastLookupWord);
+    Assign(s_.typedLineUtf8, utf8Text.empty() ? utf8Text : utf8Text + ' ');
+    Clear(s_.inputWordUtf8);
+    Clear(s_.lastLookupWordUtf8);
     // Where the space was typed: a key in another window leaves it alone.
     const Handle32 focus = w_.FocusWindow();
     s_.spaceAdded = focus ? focus : kSpaceAddedSomewhere;

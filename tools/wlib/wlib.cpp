@@ -726,7 +726,9 @@ int Lookup(const std::vector<std::string>& argv) {
     auto inContext = [&](const std::string& line) {
         const std::size_t tab = line.find('\t');
         wl::RankRequest request;
-        request.word = TypedWordOf(line.substr(tab + 1)).Looked();
+        const TypedText typed = TypedWordOf(line.substr(tab + 1));
+        request.word = typed.inCodePage ? typed.codePage : std::string();
+        request.wordUtf8 = typed.utf8;
         std::string words = TypedWordOf(line.substr(0, tab)).Looked();
         for (std::size_t at = 0; at < words.size();) {
             const std::size_t end = std::min(words.find(' ', at), words.size());

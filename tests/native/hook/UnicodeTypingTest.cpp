@@ -77,6 +77,21 @@ TEST(UnicodeTyping, ErasingCountsTheCharactersOfTheUtf8Word) {
     EXPECT_EQ(f.p.TypedText(), "<BS><BS>a\xF0\x9F\x98\x80!");
 }
 
+// A code-page candidate that becomes the word leaves the UTF-8 twins as
+// the code-page fields: the next word typed is looked up in both alike.
+TEST(UnicodeTyping, TheUtf8TwinsFollowACodePageCandidateKept) {
+    const struct {
+        int mode;
+        const char* fields;
+    } cases[] = {{REPLACE_KEEP, "caf\xC3\xA9|caf\xC3\xA9"}, {REPLACE_KEEP_SPACE, "|caf\xC3\xA9 "}};
+    for (const auto& c : cases) {
+        HookFixture f;
+        f.Prepare("caf", "caf", "caf\xE9", c.mode);
+        EXPECT_EQ(f.logic.ReplaceStr(), 1);
+        EXPECT_EQ(f.FieldsUtf8(), c.fields);
+    }
+}
+
 TEST(UnicodeTyping, ASurrogatePairIsTwoUnitsEachDownAndUp) {
     HookFixture f;
     f.Prepare("x", "x", "", REPLACE_WORD);
