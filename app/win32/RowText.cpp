@@ -1,9 +1,5 @@
 #include "app/win32/RowText.h"
 
-#include <windows.h>
-
-#include <climits>
-
 #include "platform/CodePage.h"
 #include "platform/win32/WideText.h"
 #include "store/LibraryEntry.h"
@@ -24,13 +20,7 @@ std::wstring WideOfEntryText(const std::string& text, std::int32_t encoding) {
         }
         return WideFromUtf8(whole);
     }
-    if (text.empty() || text.size() > INT_MAX) return {};
-    const int length = static_cast<int>(text.size());
-    const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
-    if (n <= 0) return {};
-    std::wstring wide(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), length, wide.data(), n);
-    return wide;
+    return WideFromCodePage(text);
 }
 
 }  // namespace wl

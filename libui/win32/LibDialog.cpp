@@ -91,14 +91,7 @@ LibUiHost& DefaultLibUiHost() {
 }
 
 std::wstring WideOfLibraryText(const std::string& bytes, std::int32_t encoding) {
-    if (bytes.empty() || bytes.size() > 0x3FFFFFFF) return {};
-    const UINT page = encoding == EncodingUtf8 ? CP_UTF8 : CP_ACP;
-    const int length = static_cast<int>(bytes.size());
-    const int wide = MultiByteToWideChar(page, 0, bytes.data(), length, nullptr, 0);
-    if (wide <= 0) return {};
-    std::wstring text(static_cast<std::size_t>(wide), L'\0');
-    MultiByteToWideChar(page, 0, bytes.data(), length, text.data(), wide);
-    return text;
+    return encoding == EncodingUtf8 ? WideFromUtf8(bytes) : WideFromCodePage(bytes);
 }
 
 std::string Utf8WindowText(HWND hwnd) {

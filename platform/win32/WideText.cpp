@@ -6,15 +6,26 @@
 
 namespace wl {
 
-std::wstring WideFromUtf8(std::string_view utf8) {
-    if (utf8.empty() || utf8.size() > INT_MAX) return {};
-    const int length = static_cast<int>(utf8.size());
-    const int n =
-        MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), length, nullptr, 0);
+namespace {
+
+std::wstring Wide(UINT page, DWORD flags, std::string_view text) {
+    if (text.empty() || text.size() > INT_MAX) return {};
+    const int length = static_cast<int>(text.size());
+    const int n = MultiByteToWideChar(page, flags, text.data(), length, nullptr, 0);
     if (n <= 0) return {};
     std::wstring wide(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), length, wide.data(), n);
+    MultiByteToWideChar(page, flags, text.data(), length, wide.data(), n);
     return wide;
+}
+
+}  // namespace
+
+std::wstring WideFromUtf8(std::string_view utf8) {
+    return Wide(CP_UTF8, MB_ERR_INVALID_CHARS, utf8);
+}
+
+std::wstring WideFromCodePage(std::string_view text) {
+    return Wide(CP_ACP, 0, text);
 }
 
 std::string Utf8FromWide(std::wstring_view wide) {

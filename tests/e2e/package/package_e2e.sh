@@ -44,13 +44,16 @@ key_exists() { wine_quiet reg query "$1" >/dev/null; }
 install() {
     timeout 120 "$WORDLARK_WINE" "$setup_exe" /S "$@" </dev/null >>"$E2E_OUT/setup.log" 2>&1
 }
-# The uninstaller copies itself away and returns at once; it is done when its
-# entry is gone.
+# The uninstaller copies itself away and returns at once; it is done when
+# it has removed itself and then its entry.
 uninstall() {
     timeout 60 "$WORDLARK_WINE" "$win_folder\\uninst.exe" /S "$@" </dev/null \
         >>"$E2E_OUT/setup.log" 2>&1 || return 1
-    e2e_wait_until 90 e2e_not key_exists "$uninst_key"
+    e2e_wait_until 90 uninstalled
 }
+# Both are looked at: a "reg query" that failed for a moment must not pass
+# for the entry gone.
+uninstalled() { [ ! -e "$folder/uninst.exe" ] && e2e_not key_exists "$uninst_key"; }
 lib_has() { # library key text
     wine_quiet "$wlib" list "$win_folder\\Libs\\$1" "$2" | grep -qF "$3"
 }
