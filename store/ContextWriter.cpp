@@ -16,10 +16,12 @@
 #include "store/ContextData.h"
 #include "store/ContextModel.h"
 #include "store/Database.h"
+#include "store/DbRecord.h"
 
 namespace wl {
 
 namespace cd = context_data;
+using bdb::Bytes;
 
 namespace {
 
@@ -323,13 +325,6 @@ std::string Encode(const Context& c, const Values& values) {
         next = word + 1;
     }
     return value;
-}
-
-DBT Bytes(const void* data, std::size_t size) {
-    DBT dbt{};
-    dbt.data = const_cast<void*>(data);
-    dbt.size = static_cast<u_int32_t>(size);
-    return dbt;
 }
 
 bool WriteRecords(const std::string& path, const std::vector<Record>& records) {

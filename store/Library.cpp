@@ -9,31 +9,15 @@
 #include "platform/CodePage.h"
 #include "platform/Files.h"
 #include "store/Database.h"
+#include "store/DbRecord.h"
 #include "store/Scramble.h"
 
 namespace wl {
 namespace {
 
-// The info records: keys with their terminating NUL.
-constexpr char kInfoType[] = "DBTYPE";
-constexpr char kInfoEdit[] = "DBEDIT";
-constexpr char kInfoScrambled[] = "DBEncrypt";
-constexpr char kInfoCaption[] = "DBCAPTION";
-constexpr char kInfoDescription[] = "DBDESCRIPTION";
-constexpr char kInfoEncoding[] = "DBENCODING";
+using namespace bdb;
+
 constexpr char kWeightDatabase[] = "DBWEIGHT";
-
-DBT Bytes(const void* data, std::size_t size) {
-    DBT dbt{};
-    dbt.data = const_cast<void*>(data);
-    dbt.size = static_cast<u_int32_t>(size);
-    return dbt;
-}
-
-template <std::size_t N>
-DBT InfoKey(const char (&name)[N]) {
-    return Bytes(name, N);  // the NUL is part of the key
-}
 
 // A 32-bit info value as it lies in memory; a stored value of another length
 // gives its first (at most 4) bytes, the rest zero.

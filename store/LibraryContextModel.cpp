@@ -9,21 +9,13 @@
 
 #include "store/ContextData.h"
 #include "store/Database.h"
+#include "store/DbRecord.h"
 
 namespace wl {
 
 namespace cd = context_data;
 
-namespace {
-
-DBT Bytes(const void* data, std::size_t size) {
-    DBT dbt{};
-    dbt.data = const_cast<void*>(data);
-    dbt.size = static_cast<u_int32_t>(size);
-    return dbt;
-}
-
-}  // namespace
+using bdb::Bytes;
 
 LibraryContextModel::~LibraryContextModel() {
     Close();

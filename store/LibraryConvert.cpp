@@ -22,6 +22,7 @@
 #include "platform/Files.h"
 #include "store/ContextData.h"
 #include "store/Database.h"
+#include "store/DbRecord.h"
 #include "store/Library.h"
 
 namespace wl {
@@ -29,19 +30,9 @@ namespace {
 
 namespace cd = context_data;
 
-constexpr char kInfoCaption[] = "DBCAPTION";
-constexpr char kInfoDescription[] = "DBDESCRIPTION";
-
-DBT Bytes(const void* data, std::size_t size) {
-    DBT dbt{};
-    dbt.data = const_cast<void*>(data);
-    dbt.size = static_cast<u_int32_t>(size);
-    return dbt;
-}
-
-std::string_view ViewOf(const DBT& dbt) {
-    return {static_cast<const char*>(dbt.data), dbt.size};
-}
+using bdb::Bytes;
+using bdb::kInfoCaption;
+using bdb::kInfoDescription;
 
 // Text for a message: ASCII as it is, every other byte as \xNN.
 std::string Shown(std::string_view text) {
@@ -82,7 +73,7 @@ bool EachRecord(DB* db, const Take& take) {
     for (;;) {
         DBT k{}, v{};
         got = cursor->get(cursor, &k, &v, DB_NEXT);
-        if (got != 0 || !take(ViewOf(k), ViewOf(v))) break;
+        if (got != 0 || !take(bdb::View(k), bdb::View(v))) break;
     }
     cursor->close(cursor);
     return got == 0 || got == DB_NOTFOUND;
@@ -181,11 +172,11 @@ bool CopyContext(const std::string& from, const std::string& to, const CodePage&
     if (!source.db) return true;  // none
     DBT k = Bytes(cd::kWordsKey, sizeof cd::kWordsKey - 1), v{};
     std::string words, values;
-    if (source.db->get(source.db, nullptr, &k, &v, 0) == 0) words.assign(ViewOf(v));
+    if (source.db->get(source.db, nullptr, &k, &v, 0) == 0) words.assign(bdb::View(v));
     k = Bytes(cd::kValuesKey, sizeof cd::kValuesKey - 1);
     v = DBT{};
     const bool hasValues = source.db->get(source.db, nullptr, &k, &v, 0) == 0;
-    if (hasValues) values.assign(ViewOf(v));
+    if (hasValues) values.assign(bdb::View(v));
 
     std::vector<std::string> converted;
     for (std::size_t at = 0; at < words.size();) {
