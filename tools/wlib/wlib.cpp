@@ -532,11 +532,6 @@ std::vector<std::string> Lines(const std::string& bytes) {
     return lines;
 }
 
-std::string Lower(std::string text) {
-    wl::SystemCodePage().ToLower(text.data());
-    return text;
-}
-
 std::uint32_t AddCounts(std::uint32_t a, std::uint32_t b) {
     return a > UINT32_MAX - b ? UINT32_MAX : a + b;
 }
@@ -545,7 +540,8 @@ std::uint32_t AddCounts(std::uint32_t a, std::uint32_t b) {
 // the counts of the lines of its word (up to the largest weight).  With
 // --ignore-case a word that no key equals adds its count to every key that
 // equals it but for letter case: "london" weighs "London", but "who" weighs
-// only "who", not "WHO" too.  Empty lines are passed over;
+// only "who", not "WHO" too (letter case as the library's encoding has it:
+// a Unicode library's "ΣΟΦΙΑ" weighs "σοφια").  Empty lines are passed over;
 // other lines that are not word<TAB>count (a count of digits only) are bad.
 // Words that no key takes are unknown.  Every weight the file does not give
 // is taken off.
@@ -564,6 +560,8 @@ int LoadWeights(const std::vector<std::string>& argv) {
     if (lib.GetEncoding() == wl::EncodingUtf8 && bytes.rfind("\xEF\xBB\xBF", 0) == 0)
         bytes.erase(0, 3);
     const bool ignoreCase = args.Has("--ignore-case");
+    const wl::CodePage& page =
+        lib.GetEncoding() == wl::EncodingUtf8 ? wl::Utf8Page() : wl::SystemCodePage();
     std::unordered_map<std::string, std::uint32_t> counts;
     long bad = 0;
     for (const std::string& line : Lines(bytes)) {
@@ -595,7 +593,7 @@ int LoadWeights(const std::vector<std::string>& argv) {
             ++unknown;
             continue;
         }
-        std::uint32_t& sum = folded[Lower(word)];
+        std::uint32_t& sum = folded[page.Fold(word)];
         sum = AddCounts(sum, count);
     }
     std::vector<std::pair<std::string, std::uint32_t>> weights;
@@ -607,7 +605,7 @@ int LoadWeights(const std::vector<std::string>& argv) {
             weighted = true;
             weight = it->second;
         }
-        if (auto f = ignoreCase ? folded.find(Lower(key)) : folded.end(); f != folded.end()) {
+        if (auto f = ignoreCase ? folded.find(page.Fold(key)) : folded.end(); f != folded.end()) {
             weighted = true;
             weight = AddCounts(weight, f->second);
             foldedTaken.insert(f->first);
@@ -615,7 +613,7 @@ int LoadWeights(const std::vector<std::string>& argv) {
         if (weighted) weights.emplace_back(key, weight);
     }
     for (const auto& [word, count] : counts)
-        if (!keySet.count(word) && ignoreCase && !foldedTaken.count(Lower(word))) ++unknown;
+        if (!keySet.count(word) && ignoreCase && !foldedTaken.count(page.Fold(word))) ++unknown;
 
     if (!lib.ClearWeights()) return Fail(kFailed, "cannot store the weights");
     for (const auto& [key, weight] : weights) {
