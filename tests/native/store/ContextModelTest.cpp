@@ -370,8 +370,7 @@ TEST_F(ContextModelTest, WhatCannotBeWrittenOrReadIsNoModel) {
     EXPECT_FALSE(model.Open(dir / "text.lib"));
     EXPECT_EQ(model.Id("an"), ContextModel::kNoWord);
 
-    Library library{SystemCodePage()};
-    ASSERT_EQ(library.Open(lib.c_str()), 1);
+    Opened library(lib);
     EXPECT_FALSE(WriteContextData(library, dir / "missing.arpa", 0).ok);
     WriteBytes(dir / "only1.arpa", "\\1-grams:\n-1\tan\n");
     const ContextWriteResult r = WriteContextData(library, dir / "only1.arpa", 0);
@@ -389,8 +388,7 @@ TEST_F(ContextModelTest, TheSetOffersTheFirstDictionaryLibrarysModel) {
     MakeLibrary(dir / "a-plain.lib", {{"an", ""}});
     std::filesystem::copy_file(lib, dir / "b-short.lib");
     {
-        Library shorthand{SystemCodePage()};
-        ASSERT_EQ(shorthand.Open((dir / "b-short.lib").c_str()), 1);
+        Opened shorthand(dir / "b-short.lib");
         shorthand.SetType(Shorthand);
         ASSERT_EQ(shorthand.WriteInfo(), 1);
     }
