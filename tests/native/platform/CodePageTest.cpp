@@ -80,22 +80,11 @@ TEST(CodePageToUtf8, EveryDefinedByteAndNothingElse) {
     ASSERT_TRUE(CodePage1252().ToUtf8(std::string("caf\xE9 \x80\0\x9F", 8), out));
     EXPECT_EQ(out, std::string("caf\xC3\xA9 \xE2\x82\xAC\0\xC5\xB8", 12));
 
-    const struct {
-        const char* text;
-        bool ok;
-        const char* utf8;
-    } shiftJis[] = {
-        {"a\xB1", true, "a\xEF\xBD\xB1"},  // half-width katakana A
-        {"\x93\xFA", false, ""},           // a kanji: no native table
-        {"\x80", false, ""},               // undefined
-        {"\xFD", false, ""},
-    };
-    for (const auto& c : shiftJis) {
-        EXPECT_EQ(CodePage932().ToUtf8(c.text, out), c.ok) << c.text;
-        if (c.ok) {
-            EXPECT_EQ(out, c.utf8);
-        }
-    }
+    EXPECT_TRUE(CodePage932().ToUtf8("a\xB1", out));  // half-width katakana A
+    EXPECT_EQ(out, "a\xEF\xBD\xB1");
+    // A kanji (no native table), and bytes 932 leaves undefined.
+    for (const char* bad : {"\x93\xFA", "\x80", "\xFD"})
+        EXPECT_FALSE(CodePage932().ToUtf8(bad, out)) << bad;
     // The default knows ASCII alone.
     class AsciiPage : public CodePage {
       public:
@@ -136,9 +125,7 @@ TEST(Utf8Page, FoldsFullyAndComposes) {
          "b"},  // bytes that are no UTF-8 stay
     };
     const CodePage& page = Utf8Page();
-    EXPECT_TRUE(page.IsUnicode());
     for (const auto& f : folds) EXPECT_EQ(page.Fold(f.text), f.folded) << f.text;
-    EXPECT_FALSE(CodePage1252().IsUnicode());
     EXPECT_EQ(CodePage1252().Fold("\xC9T\xC9"), "\xE9t\xE9");  // a code page: ToLower
 }
 
@@ -162,19 +149,16 @@ TEST(Utf8Page, TheTableFoldsAsUtf8procDoes) {
 // as the folds' bytes, whatever its shortcut over an ASCII start takes.
 TEST(Utf8Page, ComparesAsTheFoldsDo) {
     const char* words[] = {
-        "",         "e",       "E", "e\u0301",      "\u00E9",       "\u00C9",   "ea",
-        "eA\u0301", "ez",      "f", "Stra\u00DFe",  "strasse",      "STRASSEN", "stras",
-        "\u0130",   "i\u0307", "i", "\u03A3\u0391", "\u03C2\u03B1", "a\xFF",    "A\xFF",
-        "a\xFE"};
+        "",         "e",       "E",     "e\u0301",      "\u00E9",        "\u00C9",   "ea",
+        "eA\u0301", "ez",      "f",     "Stra\u00DFe",  "strasse",       "STRASSEN", "stras",
+        "\u0130",   "i\u0307", "i",     "\u03A3\u0391", "\u03C2\u03B1",  "a\xFF",    "A\xFF",
+        "a\xFE",    "STRASSE", "apple", "Apricot",      "\u0130stanbul", "istanbul"};
     const CodePage& page = Utf8Page();
     auto sign = [](int c) { return (c > 0) - (c < 0); };
     for (const char* a : words)
         for (const char* b : words)
             EXPECT_EQ(sign(page.CompareNoCase(a, b)), sign(page.Fold(a).compare(page.Fold(b))))
                 << a << " | " << b;
-    EXPECT_EQ(page.CompareNoCase("Stra\u00DFe", "STRASSE"), 0);
-    EXPECT_LT(page.CompareNoCase("apple", "Apricot"), 0);
-    EXPECT_NE(page.CompareNoCase("\u0130stanbul", "istanbul"), 0);
 }
 
 TEST(Utf8Page, BytesLowerCaseAndConversion) {

@@ -11,7 +11,6 @@
 #include <set>
 #include <sstream>
 
-#include "platform/MemoryRegistry.h"
 #include "store/ContextData.h"
 #include "store/ContextWriter.h"
 #include "store/LibraryContextModel.h"
@@ -65,19 +64,15 @@ Found Look(const ContextModel& model, const ContextModel::WordId* ids, std::size
     return f;
 }
 
-class ContextModelTest : public ::testing::Test {
+class ContextModelTest : public SetTest {
   protected:
-    TempDir dir;
     std::string lib = dir / "English.lib";
 
     // Writes the ARPA text into the library (made with keys), threshold t.
     ContextWriteResult Write(const std::string& arpa, const Keys& keys, double t = 0) {
-        Pairs pairs;
-        for (const auto& k : keys) pairs.emplace_back(k, "");
-        MakeLibrary(lib, pairs);
+        MakeLibrary(lib, NoTexts(keys));
         WriteBytes(dir / "model.arpa", arpa);
-        Library library{SystemCodePage()};
-        EXPECT_EQ(library.Open(lib.c_str()), 1);
+        Opened library(lib);
         return WriteContextData(library, dir / "model.arpa", t);
     }
 };
@@ -151,13 +146,11 @@ TEST_F(ContextModelTest, EveryContextReadsBackAsTheTextHasIt) {
                                "c", "zebra", "zz", "\xff", "{"}) {
         ContextModel::WordId first = 0, last = 0;
         model.PrefixRange(prefix, first, last);
-        std::uint32_t expectFirst = 0, expectLast = 0;
-        while (expectFirst < numbered.size() && numbered[expectFirst] < prefix) ++expectFirst;
-        expectLast = expectFirst;
-        while (expectLast < numbered.size() && numbered[expectLast].rfind(prefix, 0) == 0)
-            ++expectLast;
-        EXPECT_EQ(first, expectFirst) << prefix;
-        EXPECT_EQ(last, expectLast) << prefix;
+        const auto from = std::lower_bound(numbered.begin(), numbered.end(), prefix);
+        const auto to =
+            std::find_if(from, numbered.end(), [&](auto& w) { return w.rfind(prefix, 0) != 0; });
+        EXPECT_EQ(first, static_cast<std::uint32_t>(from - numbered.begin())) << prefix;
+        EXPECT_EQ(last, static_cast<std::uint32_t>(to - numbered.begin())) << prefix;
     }
 
     // Every context of one word and of two.
@@ -370,8 +363,7 @@ TEST_F(ContextModelTest, WhatCannotBeWrittenOrReadIsNoModel) {
     EXPECT_FALSE(model.Open(dir / "text.lib"));
     EXPECT_EQ(model.Id("an"), ContextModel::kNoWord);
 
-    Library library{SystemCodePage()};
-    ASSERT_EQ(library.Open(lib.c_str()), 1);
+    Opened library(lib);
     EXPECT_FALSE(WriteContextData(library, dir / "missing.arpa", 0).ok);
     WriteBytes(dir / "only1.arpa", "\\1-grams:\n-1\tan\n");
     const ContextWriteResult r = WriteContextData(library, dir / "only1.arpa", 0);
@@ -389,20 +381,16 @@ TEST_F(ContextModelTest, TheSetOffersTheFirstDictionaryLibrarysModel) {
     MakeLibrary(dir / "a-plain.lib", {{"an", ""}});
     std::filesystem::copy_file(lib, dir / "b-short.lib");
     {
-        Library shorthand{SystemCodePage()};
-        ASSERT_EQ(shorthand.Open((dir / "b-short.lib").c_str()), 1);
+        Opened shorthand(dir / "b-short.lib");
         shorthand.SetType(Shorthand);
         ASSERT_EQ(shorthand.WriteInfo(), 1);
     }
-    MemoryRegistry registry;
-    ListedDirectory listing;
-    LibrarySet set(registry, listing, SystemCodePage());
     set.SetFileCheckInterval(std::chrono::milliseconds(0));
     listing.names = {"a-plain.lib", "b-short.lib"};
-    ASSERT_EQ(set.Load((dir / "*.lib").c_str(), 1), 1);
+    ASSERT_EQ(Load(1), 1);
     EXPECT_EQ(set.Context(), nullptr);
-    listing.names = {"a-plain.lib", "b-short.lib", "English.lib"};
-    ASSERT_EQ(set.Load((dir / "*.lib").c_str(), 1), 1);
+    listing.names.push_back("English.lib");
+    ASSERT_EQ(Load(1), 1);
     const ContextModel* model = set.Context();
     ASSERT_NE(model, nullptr);
     EXPECT_EQ(model->Id("ant"), 1u);
@@ -411,7 +399,7 @@ TEST_F(ContextModelTest, TheSetOffersTheFirstDictionaryLibrarysModel) {
     WriteBytes(lib, ReadBytes(dir / "a-plain.lib"));
     EXPECT_EQ(set.Context(), nullptr);
     EXPECT_EQ(set.Context(), nullptr);
-    ASSERT_EQ(set.Load((dir / "*.lib").c_str(), 1), 1);
+    ASSERT_EQ(Load(1), 1);
     EXPECT_EQ(set.Context(), nullptr);
 }
 

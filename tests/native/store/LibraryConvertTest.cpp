@@ -73,8 +73,7 @@ TEST_F(LibraryConvertTest, KeepsEveryEntryWeightContextAndInfo) {
                  .description = "Fran\347ais",
                  .scrambled = 1});
     {
-        Library lib{CodePage1252()};
-        ASSERT_EQ(lib.Open(path.c_str()), 1);
+        Opened lib(path, CodePage1252());
         ASSERT_EQ(lib.SetWeight(Entry(kZebra), 42), 1);
         // A model whose words come in another order in UTF-8 (œ is 0x9C in
         // 1252, before é; in UTF-8 after it).
@@ -97,8 +96,7 @@ TEST_F(LibraryConvertTest, KeepsEveryEntryWeightContextAndInfo) {
     EXPECT_FALSE(std::filesystem::exists(path + ".new"));
     EXPECT_TRUE(Verifies(path));
 
-    Library lib{CodePage1252()};
-    ASSERT_EQ(lib.Open(path.c_str()), 1);
+    Opened lib(path, CodePage1252());
     EXPECT_EQ(lib.GetEncoding(), EncodingUtf8);
     EXPECT_STREQ(lib.GetCaption(), "Caf\xC3\xA9s");
     EXPECT_STREQ(lib.GetDescription(), "Fran\303\247ais");

@@ -5,7 +5,6 @@
 #include <chrono>
 #include <map>
 
-#include "platform/MemoryRegistry.h"
 #include "tests/native/store/StoreTestSupport.h"
 
 namespace wl::test {
@@ -13,22 +12,11 @@ namespace {
 
 constexpr char kSwitchKey[] = "SOFTWARE\\Quorbit\\LoadSet\\";
 
-class LibrarySetTest : public ::testing::Test {
+class LibrarySetTest : public SetTest {
   protected:
-    TempDir dir;
-    MemoryRegistry registry;
-    ListedDirectory listing;
-    LibrarySet set{registry, listing, SystemCodePage()};
-
-    std::string Pattern() const { return dir / "*.lib"; }
-    // Makes the libraries and lists them in this order.
-    void Make(const std::string& name, const Pairs& entries, int type = Dictionary) {
-        MakeLibrary(dir / name, entries, {.type = type});
-        listing.names.push_back(name);
-    }
     // The candidates as "key=text" strings.
-    std::vector<std::string> Candidates(const std::string& word, int dict = 1, int shorthand = 1) {
-        std::vector<std::string> out;
+    Keys Candidates(const std::string& word, int dict = 1, int shorthand = 1) {
+        Keys out;
         LibraryEntry e;
         for (int ok = set.FindFirst(word.c_str(), e, MATCH_PREFIX, dict, shorthand); ok;
              ok = set.FindNext(e))
@@ -38,12 +26,12 @@ class LibrarySetTest : public ::testing::Test {
 };
 
 TEST_F(LibrarySetTest, LoadAnswersZeroWhenNoListedLibraryOpens) {
-    EXPECT_EQ(set.Load(Pattern().c_str(), 0), 0);
+    EXPECT_EQ(Load(), 0);
     EXPECT_EQ(set.GetCount(), 0);
     EXPECT_EQ(set.Load("", 1), 0);
     EXPECT_EQ(set.Load(nullptr, 1), 0);
     listing.fail = true;
-    EXPECT_EQ(set.Load(Pattern().c_str(), 1), 0);
+    EXPECT_EQ(Load(1), 0);
     LibraryEntry e;
     EXPECT_EQ(set.FindFirst("a", e, MATCH_PREFIX, 1, 1), 0);
     EXPECT_EQ(set.FindNext(e), 0);
@@ -59,13 +47,13 @@ TEST_F(LibrarySetTest, LoadAnswersZeroWhenNoListedLibraryOpens) {
     WriteBytes(dir / "a.lib", "text");
     std::filesystem::create_directory(dir / "b.lib");
     listing.names = {"a.lib", "b.lib"};
-    EXPECT_EQ(set.Load(Pattern().c_str(), 0), 0);
+    EXPECT_EQ(Load(), 0);
     EXPECT_EQ(set.GetCount(), 2);
     EXPECT_EQ(set.GetLibrary(0)->IsOpen(), 0);
     EXPECT_EQ(set.FindFirst("", e, MATCH_PREFIX, 1, 1), 0);
 }
 
-TEST_F(LibrarySetTest, LoadSwitchesLiveInNestedKeysAndDefaultToLoad) {
+TEST_F(LibrarySetTest, LoadSwitchesLiveInNestedKeysAndFallBackToLoad) {
     const char* path = "D:\\Tools\\Libs\\english.lib";
     EXPECT_EQ(set.IsLoadEnabled(path), 1);
     // Reading made the key chain, empty.
@@ -84,36 +72,35 @@ TEST_F(LibrarySetTest, LoadSwitchesLiveInNestedKeysAndDefaultToLoad) {
     set.SetLoadEnabled(path, 7);
     EXPECT_EQ(set.IsLoadEnabled(path), 7);
     EXPECT_EQ(registry.OpenKeyCount(), 0);  // every key closed again
-}
 
-TEST_F(LibrarySetTest, RegistryFailuresFallBackToLoad) {
-    const char* path = "C:\\Libs\\a.lib";
-    RegKey key(registry, RegRoot::LocalMachine, std::string(kSwitchKey) + path, true);
+    // Failures fall back to loading.
+    const char* other = "C:\\Libs\\a.lib";
+    RegKey key(registry, RegRoot::LocalMachine, std::string(kSwitchKey) + other, true);
     std::uint32_t wide = 0;
     ASSERT_TRUE(key.WriteBinary("CandLoad", wide));  // too large for the byte
-    EXPECT_EQ(set.IsLoadEnabled(path), 1);
+    EXPECT_EQ(set.IsLoadEnabled(other), 1);
     registry.refuseWrites = true;
-    set.SetLoadEnabled(path, 0);
-    EXPECT_EQ(set.IsLoadEnabled(path), 1);
+    set.SetLoadEnabled(other, 0);
+    EXPECT_EQ(set.IsLoadEnabled(other), 1);
     registry.refuseWrites = false;
     registry.failOpen = true;
-    set.SetLoadEnabled(path, 0);
-    EXPECT_EQ(set.IsLoadEnabled(path), 1);
+    set.SetLoadEnabled(other, 0);
+    EXPECT_EQ(set.IsLoadEnabled(other), 1);
 }
 
 TEST_F(LibrarySetTest, ASwitchedOffLibraryIsLeftOutUnlessAllAreAsked) {
     Make("a.lib", {{"apple", "A"}});
     Make("b.lib", {{"apricot", "B"}});
     set.SetLoadEnabled((dir / "a.lib").c_str(), 0);
-    ASSERT_EQ(set.Load(Pattern().c_str(), 0), 1);
+    ASSERT_EQ(Load(), 1);
     EXPECT_EQ(set.GetPaths(), (Keys{dir / "b.lib"}));
     EXPECT_EQ(Candidates("ap"), (Keys{"apricot=B"}));
-    ASSERT_EQ(set.Load(Pattern().c_str(), 1), 1);
+    ASSERT_EQ(Load(1), 1);
     EXPECT_EQ(set.GetCount(), 2);
     EXPECT_EQ(Candidates("ap"), (Keys{"apple=A", "apricot=B"}));
     // Every library switched off: nothing to load.
     set.SetLoadEnabled((dir / "b.lib").c_str(), 0);
-    EXPECT_EQ(set.Load(Pattern().c_str(), 0), 0);
+    EXPECT_EQ(Load(), 0);
     EXPECT_EQ(set.GetCount(), 0);
 }
 
@@ -121,7 +108,7 @@ TEST_F(LibrarySetTest, EqualKeysComeFromTheLaterLibraryFirst) {
     Make("a.lib", {{"hello", "from A"}, {"help", "A"}});
     Make("b.lib", {{"hello", "from B"}});
     Make("c.lib", {{"HELLO", "from C"}});
-    ASSERT_EQ(set.Load(Pattern().c_str(), 0), 1);
+    ASSERT_EQ(Load(), 1);
     EXPECT_EQ(Candidates("hel"), (Keys{"hello=from B", "hello=from A", "help=A"}));
     // HELLO sorts before hel in byte order; from H it is reached, and it ties
     // with the others under the case-insensitive comparison.
@@ -133,7 +120,7 @@ TEST_F(LibrarySetTest, TheMergeTakesTheSmallestHeadAtEveryStep) {
     // compares only the current heads.
     Make("a.lib", {{"b", ""}, {"D", ""}});
     Make("b.lib", {{"a", ""}, {"C", ""}});
-    ASSERT_EQ(set.Load(Pattern().c_str(), 0), 1);
+    ASSERT_EQ(Load(), 1);
     EXPECT_EQ(Lookup(set, ""), (Keys{"C", "a", "D", "b"}));
     LibraryEntry e;
     for (int i = 0; i < 3; ++i) EXPECT_EQ(set.FindNext(e), 0);  // stays exhausted
@@ -141,9 +128,9 @@ TEST_F(LibrarySetTest, TheMergeTakesTheSmallestHeadAtEveryStep) {
 
 TEST_F(LibrarySetTest, TypeSwitchesLeaveOutTheirLibrariesAtEveryStep) {
     Make("dict.lib", {{"there", "d"}, {"thesis", "d"}});
-    Make("short.lib", {{"th", "s"}, {"thx", "s"}}, Shorthand);
-    Make("other.lib", {{"thud", "o"}}, 3);  // neither type: never left out
-    ASSERT_EQ(set.Load(Pattern().c_str(), 0), 1);
+    Make("short.lib", {{"th", "s"}, {"thx", "s"}}, {.type = Shorthand});
+    Make("other.lib", {{"thud", "o"}}, {.type = 3});  // neither type: never left out
+    ASSERT_EQ(Load(), 1);
     EXPECT_EQ(Candidates("th"), (Keys{"th=s", "there=d", "thesis=d", "thud=o", "thx=s"}));
     EXPECT_EQ(Candidates("th", 0, 1), (Keys{"th=s", "thud=o", "thx=s"}));
     EXPECT_EQ(Candidates("th", 1, 0), (Keys{"there=d", "thesis=d", "thud=o"}));
@@ -167,7 +154,7 @@ TEST_F(LibrarySetTest, PhrasesAreNormalisedBeforeTheLookup) {
     EXPECT_EQ(LibrarySet::Normalize(nullptr), "");
 
     Make("a.lib", {{"he be going", "phrase"}, {"this", ""}});
-    ASSERT_EQ(set.Load(Pattern().c_str(), 0), 1);
+    ASSERT_EQ(Load(), 1);
     EXPECT_EQ(Candidates("he is go"), (Keys{"he be going=phrase"}));
     EXPECT_EQ(Lookup(set, "this"), (Keys{"this"}));
 }
@@ -180,14 +167,12 @@ TEST_F(LibrarySetTest, BrokenFilesStayClosedAndTheOthersServe) {
     for (const auto& name : broken)
         if (name != "folder.lib") before[name] = ReadBytes(dir / name);
 
-    listing.names = {"good1.lib"};
+    Make("good1.lib", {{"wordy", "one"}, {"worm", "one"}});
     listing.names.insert(listing.names.end(), broken.begin(), broken.end());
-    listing.names.push_back("good2.lib");
-    MakeLibrary(dir / "good1.lib", {{"wordy", "one"}, {"worm", "one"}});
-    MakeLibrary(dir / "good2.lib", {{"work", "two"}}, {.type = Shorthand});
+    Make("good2.lib", {{"work", "two"}}, {.type = Shorthand});
 
     OutputCapture capture(dir);
-    ASSERT_EQ(set.Load(Pattern().c_str(), 0), 1);
+    ASSERT_EQ(Load(), 1);
     std::vector<std::string> all = Candidates("wor");
     std::vector<std::string> again = Candidates("wor");
     ASSERT_EQ(set.GetCount(), static_cast<int>(broken.size()) + 2);
@@ -217,7 +202,7 @@ class ChangedUnderneath : public LibrarySetTest {
         Make("big.lib", ManyEntries("word", 3000, "remark"));
         Make("small.lib", {{"wordy", "small"}, {"worm", "small"}});
         set.SetFileCheckInterval(std::chrono::milliseconds(0));
-        ASSERT_EQ(set.Load(Pattern().c_str(), 0), 1);
+        ASSERT_EQ(Load(), 1);
         ASSERT_EQ(Lookup(set, "word299").size(), 11u);  // word299, word2990 ... word2999
     }
     bool Open(int i) { return set.GetLibrary(i)->IsOpen() != 0; }
@@ -234,7 +219,7 @@ TEST_F(ChangedUnderneath, JunkOverALoadedLibraryClosesItAtTheNextLookup) {
     EXPECT_TRUE(Open(1));
     EXPECT_EQ(capture.Finish(), "");
     // The next Load finds the junk and leaves it alone.
-    ASSERT_EQ(set.Load(Pattern().c_str(), 0), 1);
+    ASSERT_EQ(Load(), 1);
     EXPECT_FALSE(Open(0));
     EXPECT_EQ(Lookup(set, "wor"), (Keys{"wordy", "worm"}));
     EXPECT_TRUE(ReadBytes(dir / "big.lib") == Junk(size));
@@ -265,7 +250,7 @@ TEST_F(ChangedUnderneath, AReplacedLibraryLeavesNoCandidateOfAnEarlierLookupUnti
     for (const auto& c : cases) {
         set.UnloadAll();
         WriteBytes(dir / "big.lib", big);
-        ASSERT_EQ(set.Load(Pattern().c_str(), 0), 1);
+        ASSERT_EQ(Load(), 1);
         // A page of ten, as the candidate list takes it: big.lib's slot holds
         // its eleventh match when the lookup is left.
         LibraryEntry e;
@@ -276,7 +261,7 @@ TEST_F(ChangedUnderneath, AReplacedLibraryLeavesNoCandidateOfAnEarlierLookupUnti
         EXPECT_FALSE(Open(0));
     }
     // The next Load opens the library that is there now.
-    ASSERT_EQ(set.Load(Pattern().c_str(), 0), 1);
+    ASSERT_EQ(Load(), 1);
     EXPECT_EQ(Lookup(set, "wor"), (Keys{"wordy", "worm", "worst"}));
 }
 
@@ -286,11 +271,10 @@ TEST_F(ChangedUnderneath, AnOlderCopyOfItselfIsNoLongerTheFile) {
     MakeLibrary(dir / "small.lib", {});
     const std::string older = ReadBytes(dir / "small.lib");
     {
-        Library grow{SystemCodePage()};
-        ASSERT_EQ(grow.Open((dir / "small.lib").c_str()), 1);
+        Opened grow(dir / "small.lib");
         for (int i = 0; i < 2000; ++i) ASSERT_EQ(grow.Put(Entry("worm" + std::to_string(i))), 1);
     }
-    ASSERT_EQ(set.Load(Pattern().c_str(), 0), 1);
+    ASSERT_EQ(Load(), 1);
     ASSERT_EQ(Lookup(set, "worm1999"), Keys{"worm1999"});
     ASSERT_LT(older.size(), std::filesystem::file_size(dir / "small.lib"));
     WriteBytes(dir / "small.lib", older);
@@ -300,8 +284,7 @@ TEST_F(ChangedUnderneath, AnOlderCopyOfItselfIsNoLongerTheFile) {
 
 TEST_F(ChangedUnderneath, WritesOfThisProcessKeepTheLibraryLoaded) {
     {
-        Library editor{SystemCodePage()};  // as the library editor writes while the set is loaded
-        ASSERT_EQ(editor.Open((dir / "small.lib").c_str()), 1);
+        Opened editor(dir / "small.lib");  // as the library editor writes while the set is loaded
         for (int i = 0; i < 2000; ++i) ASSERT_EQ(editor.Put(Entry("worn" + std::to_string(i))), 1);
     }
     EXPECT_EQ(Lookup(set, "worm"), Keys{"worm"});

@@ -45,18 +45,6 @@ TEST_F(LibraryTextTest, AShorthandLibraryExportsItsMarkedPairs) {
     EXPECT_EQ(progress.texts, (Keys{"2 items have been exported!"}));
 }
 
-TEST_F(LibraryTextTest, ExportFailsCleanly) {
-    ASSERT_EQ(lib.Put(Entry("a", "b")), 1);
-    EXPECT_EQ(lib.ExportText("", nullptr), 0);
-    EXPECT_EQ(lib.ExportText(nullptr, nullptr), 0);
-    EXPECT_EQ(lib.ExportText(dir.path().string().c_str(), nullptr), 0);  // a folder
-    lib.SetType(3);
-    EXPECT_EQ(lib.ExportText(out.c_str(), nullptr), 0);
-    EXPECT_EQ(ReadBytes(out), "");  // created, left empty
-    Library closed{SystemCodePage()};
-    EXPECT_EQ(closed.ExportText(out.c_str(), nullptr), 0);
-}
-
 TEST_F(LibraryTextTest, ExportStopsWhenCancelled) {
     for (char c = 'a'; c <= 'j'; ++c) ASSERT_EQ(lib.Put(Entry(std::string(1, c))), 1);
     RecordingProgress progress(2);
@@ -80,8 +68,7 @@ TEST_F(LibraryTextTest, AScrambledLibraryExportsPlainTextAndRoundTrips) {
     std::string text = ReadBytes(out);
     EXPECT_NE(text.find("<shortkey>mfg\r\n<replacement text>Mit freundlichen"), std::string::npos);
 
-    Library copy{SystemCodePage()};
-    ASSERT_EQ(copy.Open((dir / "copy.lib").c_str()), 1);
+    Opened copy(dir / "copy.lib");
     ASSERT_EQ(copy.ImportText(out.c_str(), nullptr), 5);
     for (const auto& [k, t] : entries) EXPECT_EQ(TextOf(copy, k), t) << k;
 }
@@ -146,16 +133,25 @@ TEST_F(LibraryTextTest, AMegabyteLineIsOneKey) {
     EXPECT_EQ(lib.Count(), 2);
 }
 
-TEST_F(LibraryTextTest, ImportFailsCleanly) {
-    EXPECT_EQ(lib.ImportText("", nullptr), 0);
-    EXPECT_EQ(lib.ImportText(nullptr, nullptr), 0);
+TEST_F(LibraryTextTest, ExportAndImportFailCleanly) {
+    ASSERT_EQ(lib.Put(Entry("a", "b")), 1);
+    const std::string in = File("<key>a\r\n");
+    for (const char* path : {"", static_cast<const char*>(nullptr)}) {
+        EXPECT_EQ(lib.ExportText(path, nullptr), 0);
+        EXPECT_EQ(lib.ImportText(path, nullptr), 0);
+        EXPECT_EQ(lib.ImportWordList(path, nullptr), 0);
+    }
+    EXPECT_EQ(lib.ExportText(dir.path().string().c_str(), nullptr), 0);  // a folder
+    lib.SetType(3);  // neither type: no export, the file made and left empty
+    EXPECT_EQ(lib.ExportText(out.c_str(), nullptr), 0);
+    EXPECT_EQ(ReadBytes(out), "");
     EXPECT_EQ(lib.ImportText((dir / "missing.txt").c_str(), nullptr), 0);
     EXPECT_EQ(lib.ImportWordList((dir / "missing.txt").c_str(), nullptr), 0);
-    EXPECT_EQ(lib.ImportWordList("", nullptr), 0);
     Library closed{SystemCodePage()};
-    std::string in = File("<key>a\r\n");
+    EXPECT_EQ(closed.ExportText(out.c_str(), nullptr), 0);
     EXPECT_EQ(closed.ImportText(in.c_str(), nullptr), 0);
     EXPECT_EQ(closed.ImportWordList(in.c_str(), nullptr), 0);
+    EXPECT_EQ(Entries(), Keys{"a=b"});
 }
 
 TEST_F(LibraryTextTest, ACancelledImportKeepsWhatItStoredAndDropsThePendingPair) {
@@ -164,29 +160,32 @@ TEST_F(LibraryTextTest, ACancelledImportKeepsWhatItStoredAndDropsThePendingPair)
     EXPECT_EQ(Entries(), (Keys{"a=1"}));
 }
 
-TEST_F(LibraryTextTest, WordsLongerThanTheBufferAreDroppedWhole) {
-    std::string longest(1023, 'a'), tooLong(1024, 'b'), huge(5000, 'c');
-    EXPECT_EQ(ImportWords("one " + longest + " " + tooLong + "\n" + huge + " two " + huge), 3);
-    LibraryEntry e;
-    ASSERT_EQ(lib.Search("aaa", e, MATCH_PREFIX), 1);
-    EXPECT_EQ(e.keyLength(), 1023u);
-    EXPECT_EQ(lib.Search("b", e, MATCH_PREFIX), 0);
-    EXPECT_EQ(lib.Search("c", e, MATCH_PREFIX), 0);
-    EXPECT_EQ(lib.Count(), 3);
-}
-
-TEST_F(LibraryTextTest, AWordAcrossTheReadChunksStaysWhole) {
-    std::string content(10238, ' ');
-    content += "straddle tail";
-    EXPECT_EQ(ImportWords(content), 2);
-    EXPECT_EQ(Entries(), (Keys{"straddle=", "tail="}));
-}
-
-TEST_F(LibraryTextTest, ACancelledWordListStopsAtOnceWithoutProgressText) {
-    RecordingProgress progress(9);  // ten bytes
-    EXPECT_EQ(ImportWords("alpha beta gamma", &progress), 1);
-    EXPECT_EQ(Entries(), (Keys{"alpha="}));
-    EXPECT_TRUE(progress.texts.empty());
+// Word lists: a word of up to 1,023 bytes is kept, a longer one dropped
+// whole; one across the read chunks (10,240 bytes) stays whole; cancelled, the
+// import stops at once without a progress text.
+TEST_F(LibraryTextTest, WordListsKeepWholeWordsWithinTheBuffer) {
+    const std::string longest(1023, 'a'), tooLong(1024, 'b'), huge(5000, 'c');
+    const struct {
+        std::string content;
+        int cancelAfter, count;
+        Keys entries;
+    } cases[] = {
+        {"one " + longest + " " + tooLong + "\n" + huge + " two " + huge,
+         -1,
+         3,
+         {longest + "=", "one=", "two="}},
+        {std::string(10238, ' ') + "straddle tail", -1, 2, {"straddle=", "tail="}},
+        {"alpha beta gamma", 9, 1, {"alpha="}},  // ten bytes
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.count);
+        ASSERT_EQ(lib.Open((dir / (std::to_string(++n) + ".lib")).c_str()), 1);
+        RecordingProgress progress(c.cancelAfter);
+        EXPECT_EQ(ImportWords(c.content, c.cancelAfter < 0 ? nullptr : &progress), c.count);
+        EXPECT_EQ(Entries(), c.entries);
+        EXPECT_TRUE(progress.texts.empty());
+    }
 }
 
 }  // namespace

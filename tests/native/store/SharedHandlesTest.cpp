@@ -5,7 +5,6 @@
 
 #include <cstring>
 
-#include "platform/MemoryRegistry.h"
 #include "store/DatabaseTesting.h"
 #include "tests/native/store/StoreTestSupport.h"
 
@@ -24,22 +23,15 @@ std::string FileId(const std::string& path) {
     return ReadBytes(path).substr(52, 20);
 }
 
-class SharedHandlesTest : public ::testing::Test {
-  protected:
-    TempDir dir;
-    MemoryRegistry registry;
-    ListedDirectory listing;
-};
+class SharedHandlesTest : public SetTest {};
 
 TEST_F(SharedHandlesTest, AnEditorWritingBesideTheSetAndAnInfoWriterLeavesASoundFile) {
     std::string path = dir / "shared.lib";
     MakeLibrary(path, ManyEntries("base", 200, "text"), {.caption = "Shared"});
     listing.names = {"shared.lib"};
-    LibrarySet set(registry, listing, SystemCodePage());
-    ASSERT_EQ(set.Load((dir / "*.lib").c_str(), 0), 1);
+    ASSERT_EQ(Load(), 1);
 
-    Library editor{SystemCodePage()};
-    ASSERT_EQ(editor.Open(path.c_str()), 1);
+    Opened editor(path);
     LibraryEntry e;
     ASSERT_EQ(set.FindFirst("base1", e, MATCH_PREFIX, 1, 1), 1);
     for (int round = 0; round < 20; ++round) {
@@ -59,8 +51,7 @@ TEST_F(SharedHandlesTest, AnEditorWritingBesideTheSetAndAnInfoWriterLeavesASound
         ASSERT_EQ(set.FindNext(e), 0);
     }
     // A third object reads the info the temporary handle wrote.
-    Library reader{SystemCodePage()};
-    ASSERT_EQ(reader.Open(path.c_str()), 1);
+    Opened reader(path);
     EXPECT_EQ(std::string(reader.GetDescription()).size(), 3000u + 500 * 19);
     EXPECT_STREQ(reader.GetCaption(), "Shared");
     editor.Close();
@@ -68,8 +59,7 @@ TEST_F(SharedHandlesTest, AnEditorWritingBesideTheSetAndAnInfoWriterLeavesASound
     set.UnloadAll();
 
     EXPECT_TRUE(Verifies(path));
-    Library again{SystemCodePage()};
-    ASSERT_EQ(again.Open(path.c_str()), 1);
+    Opened again(path);
     EXPECT_EQ(again.Count(), 200 + 150 * 20);
     EXPECT_EQ(TextOf(again, "new7_77"), std::string(117, 'x'));
 }
@@ -79,12 +69,8 @@ TEST_F(SharedHandlesTest, AWalkOfEveryKeySeesWhatAnotherHandleHasNotWrittenOutYe
     // cache holds changed must reach the file first.
     std::string path = dir / "walked.lib";
     MakeLibrary(path, ManyEntries("base", 50, ""));
-    Library editor{SystemCodePage()}, reader{SystemCodePage()};
-    ASSERT_EQ(editor.Open(path.c_str()), 1);
-    ASSERT_EQ(editor.SetWeight(Entry("base0"), 0), 1);  // a weight database on disk
-    editor.Close();
-    ASSERT_EQ(editor.Open(path.c_str()), 1);
-    ASSERT_EQ(reader.Open(path.c_str()), 1);
+    ASSERT_TRUE(RawPut(path, "DBWEIGHT", "base0", std::string(4, '\0')));  // a weight database
+    Opened editor(path), reader(path);
     for (int i = 0; i < 3000; ++i) {
         ASSERT_EQ(editor.Put(Entry(Numbered("new", i), std::string(i % 50, 't'))), 1);
         ASSERT_EQ(editor.SetWeight(Entry(Numbered("new", i)), i + 1u), 1);
@@ -113,9 +99,7 @@ TEST_F(SharedHandlesTest, DeletesThroughOneHandleKeepAnotherHandlesWalkSound) {
     Pairs entries;
     for (int i = 0; i < 2000; ++i) entries.push_back({Numbered("k", 10000 + i), "t"});
     MakeLibrary(path, entries);
-    Library walker{SystemCodePage()}, editor{SystemCodePage()};
-    ASSERT_EQ(walker.Open(path.c_str()), 1);
-    ASSERT_EQ(editor.Open(path.c_str()), 1);
+    Opened walker(path), editor(path);
     LibraryEntry e;
     ASSERT_EQ(walker.Search("k", e, MATCH_PREFIX), 1);
     std::vector<std::string> seen{std::string(e.keyBytes())};
@@ -140,9 +124,7 @@ TEST_F(SharedHandlesTest, ACopyOfALibraryIsAFileOfItsOwn) {
     ASSERT_EQ(FileId(original), FileId(copy));
     std::string originalBytes = ReadBytes(original);
 
-    Library a{SystemCodePage()}, b{SystemCodePage()};
-    ASSERT_EQ(a.Open(original.c_str()), 1);
-    ASSERT_EQ(b.Open(copy.c_str()), 1);
+    Opened a(original), b(copy);
     EXPECT_NE(FileId(copy), FileId(original));  // the copy got an id of its own
     ASSERT_EQ(b.Put(Entry("beta", "copy")), 1);
     ASSERT_EQ(b.Put(Entry("alpha", "changed in the copy")), 1);
@@ -157,8 +139,7 @@ TEST_F(SharedHandlesTest, ACopyOfALibraryIsAFileOfItsOwn) {
     // A copy made while the original was closed again, opened afterwards.
     std::string late = dir / "English3.lib";
     std::filesystem::copy_file(original, late);
-    Library c{SystemCodePage()};
-    ASSERT_EQ(c.Open(late.c_str()), 1);
+    Opened c(late);
     ASSERT_EQ(c.Put(Entry("gamma", "late copy")), 1);
     ASSERT_EQ(a.Open(original.c_str()), 1);
     EXPECT_EQ(TextOf(a, "gamma"), "<none>");
@@ -169,10 +150,8 @@ TEST_F(SharedHandlesTest, AFileChangedWhileClosedIsReadAfresh) {
     std::string path = dir / "outside.lib", other = dir / "other.lib";
     MakeLibrary(path, {{"inside", ""}});
     MakeLibrary(other, {{"x", ""}});
-    Library keeper{SystemCodePage()};  // keeps the shared cache busy with another file
-    ASSERT_EQ(keeper.Open(other.c_str()), 1);
-    Library lib{SystemCodePage()};
-    ASSERT_EQ(lib.Open(path.c_str()), 1);
+    Opened keeper(other);  // keeps the shared cache busy with another file
+    Opened lib(path);
     LibraryEntry e;
     ASSERT_EQ(lib.Search("", e, MATCH_PREFIX), 1);  // its pages are cached
     lib.Close();
@@ -201,8 +180,7 @@ TEST_F(SharedHandlesTest, APageDamagedWhileOpenHarmsNoOtherLibrary) {
     MakeLibrary(dir / "good.lib", {{"entry", "good"}});
 
     OutputCapture capture(dir);
-    Library damaged{SystemCodePage()};
-    ASSERT_EQ(damaged.Open(big.c_str()), 1);
+    Opened damaged(big);
     // Behind the open handle, every leaf page gets a page type that exists
     // nowhere.  Counting the keys meets them and takes the file for damaged,
     // which would put the whole environment into its panic state.
@@ -222,11 +200,10 @@ TEST_F(SharedHandlesTest, APageDamagedWhileOpenHarmsNoOtherLibrary) {
     EXPECT_EQ(damaged.Count(), 0);
 
     // The environment goes on serving every other file, old and new.
-    Library good{SystemCodePage()}, fresh{SystemCodePage()};
-    ASSERT_EQ(good.Open((dir / "good.lib").c_str()), 1);
+    Opened good(dir / "good.lib");
     EXPECT_EQ(TextOf(good, "entry"), "good");
     ASSERT_EQ(good.Put(Entry("after", "damage")), 1);
-    ASSERT_EQ(fresh.Open((dir / "fresh.lib").c_str()), 1);
+    Opened fresh(dir / "fresh.lib");
     ASSERT_EQ(fresh.Put(Entry("a", "b")), 1);
     EXPECT_EQ(fresh.Count(), 1);
     EXPECT_EQ(capture.Finish(), "");
@@ -245,8 +222,7 @@ TEST_F(SharedHandlesTest, WithoutTheEnvironmentHandlesStillWork) {
     EXPECT_FALSE(bdb::UsingEnvironment());
     {
         MakeLibrary(path, {{"one", "1"}, {"two", "2"}}, {.type = Shorthand, .caption = "Alone"});
-        Library lib{SystemCodePage()};
-        ASSERT_EQ(lib.Open(path.c_str()), 1);
+        Opened lib(path);
         EXPECT_EQ(lib.GetType(), Shorthand);
         EXPECT_EQ(Walk(lib, "", MATCH_PREFIX), (Keys{"one", "two"}));
         EXPECT_EQ(lib.Count(), 2);

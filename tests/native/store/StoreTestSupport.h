@@ -20,6 +20,7 @@
 #include <unistd.h>
 #endif
 
+#include "platform/MemoryRegistry.h"
 #include "tests/support/Libraries.h"
 
 namespace wl::test {
@@ -72,6 +73,39 @@ inline bool RawPut(const std::string& path, const char* database, const std::str
     const bool ok = db->put(db, nullptr, &k, &v, 0) == 0;
     return db->close(db, 0) == 0 && ok;
 }
+
+using Weights = std::map<std::string, std::uint32_t>;
+
+// A library opened at the path; a failure is reported and leaves it closed.
+struct Opened : Library {
+    explicit Opened(const std::string& path, const CodePage& page = SystemCodePage())
+        : Library(page) {
+        EXPECT_EQ(Open(path.c_str()), 1) << path;
+    }
+};
+
+// A set of the libraries made in a folder, listed in the order they are
+// made; it and the libraries read Windows-1252 (the Windows build's own code
+// page is the system's).
+class SetTest : public ::testing::Test {
+  protected:
+    TempDir dir;
+    MemoryRegistry registry;
+    ListedDirectory listing;
+    LibrarySet set{registry, listing, CodePage1252()};
+
+    void Make(const std::string& name, const Pairs& entries, const LibraryInfo& info = {},
+              const Weights& weights = {}) {
+        Opened lib(dir / name, CodePage1252());
+        lib.SetType(info.type);
+        lib.SetEncoding(info.encoding);
+        ASSERT_EQ(lib.WriteInfo(), 1);
+        for (const auto& [key, text] : entries) ASSERT_EQ(lib.Put(Entry(key, text)), 1) << key;
+        for (const auto& [key, weight] : weights) ASSERT_EQ(lib.SetWeight(Entry(key), weight), 1);
+        listing.names.push_back(name);
+    }
+    int Load(int all = 0) { return set.Load((dir / "*.lib").c_str(), all); }
+};
 
 // Entries of these keys, without texts.
 inline Pairs NoTexts(const Keys& keys) {

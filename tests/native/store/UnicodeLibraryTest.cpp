@@ -3,10 +3,6 @@
 // libraries side by side in one list.
 #include <gtest/gtest.h>
 
-#include <map>
-
-#include "platform/CodePage.h"
-#include "platform/MemoryRegistry.h"
 #include "store/ContextWriter.h"
 #include "store/LibraryContextModel.h"
 #include "tests/native/store/StoreTestSupport.h"
@@ -14,28 +10,10 @@
 namespace wl::test {
 namespace {
 
-using Weights = std::map<std::string, std::uint32_t>;
+const LibraryInfo kUtf8{.encoding = EncodingUtf8};
 
-class UnicodeLibraryTest : public ::testing::Test {
+class UnicodeLibraryTest : public SetTest {
   protected:
-    TempDir dir;
-    MemoryRegistry registry;
-    ListedDirectory listing;
-    LibrarySet set{registry, listing, CodePage1252()};
-
-    // Makes a library of the encoding and lists it after the others.
-    void Make(const std::string& name, std::int32_t encoding, const Pairs& entries,
-              const Weights& weights = {}, int type = Dictionary) {
-        Library lib{CodePage1252()};
-        ASSERT_EQ(lib.Open((dir / name).c_str()), 1);
-        lib.SetType(type);
-        lib.SetEncoding(encoding);
-        ASSERT_EQ(lib.WriteInfo(), 1);
-        for (const auto& [key, text] : entries) ASSERT_EQ(lib.Put(Entry(key, text)), 1) << key;
-        for (const auto& [key, weight] : weights) ASSERT_EQ(lib.SetWeight(Entry(key), weight), 1);
-        listing.names.push_back(name);
-    }
-    void Load() { ASSERT_EQ(set.Load((dir / "*.lib").c_str(), 0), 1); }
     static std::string Shown(const LibraryEntry& e) {
         return std::string(e.keyBytes()) + (e.encoding == EncodingUtf8 ? "@u" : "@c");
     }
@@ -66,9 +44,8 @@ TEST_F(UnicodeLibraryTest, KeysOfEveryScriptRoundTripAndMatchFolded) {
         {"Stra\u00DFe", "street"},
         {"x\uFB01", "a ligature"},
     };
-    Make("u.lib", EncodingUtf8, entries);
-    Library lib{CodePage1252()};
-    ASSERT_EQ(lib.Open((dir / "u.lib").c_str()), 1);
+    Make("u.lib", entries, kUtf8);
+    Opened lib(dir / "u.lib", CodePage1252());
     EXPECT_EQ(&lib.codePage(), &Utf8Page());
     for (const auto& [key, text] : entries) {
         Entry got("");
@@ -95,12 +72,12 @@ TEST_F(UnicodeLibraryTest, KeysOfEveryScriptRoundTripAndMatchFolded) {
 }
 
 TEST_F(UnicodeLibraryTest, RankedMatchingFoldsFullyWithTheNeutralFold) {
-    Make("u.lib", EncodingUtf8,
+    Make("u.lib",
          NoTexts({"\u03C3\u03AF\u03C3\u03C5\u03C6\u03BF\u03C2",
                   "\u03C3\u03B9\u03C4\u03AC\u03C1\u03B9", "Stra\u00DFe", "strasse", "Strand",
                   "i\u0307stanbul", "istanbul", "caf\u00E9", "cafe\u0301s"}),
-         {{"strasse", 5}});
-    Load();
+         kUtf8, {{"strasse", 5}});
+    ASSERT_EQ(Load(), 1);
     const struct {
         const char* word;
         Keys keys;
@@ -116,11 +93,10 @@ TEST_F(UnicodeLibraryTest, RankedMatchingFoldsFullyWithTheNeutralFold) {
 }
 
 TEST_F(UnicodeLibraryTest, MalformedUtf8IsRefusedOnWriteAndPassedOverOnRead) {
-    Make("u.lib", EncodingUtf8, {{"good", "\u00E9"}, {"gp", "x"}});
+    Make("u.lib", {{"good", "\u00E9"}, {"gp", "x"}}, kUtf8);
     const std::string path = dir / "u.lib";
     {
-        Library lib{CodePage1252()};
-        ASSERT_EQ(lib.Open(path.c_str()), 1);
+        Opened lib(path, CodePage1252());
         EXPECT_EQ(lib.Put(Entry("g\xC3", "text")), 0);  // cut short
         EXPECT_EQ(lib.Put(Entry("gz", "\xFF")), 0);
         EXPECT_EQ(lib.Put(Entry("g\xC0\xAF", "")), 0);  // overlong
@@ -130,9 +106,8 @@ TEST_F(UnicodeLibraryTest, MalformedUtf8IsRefusedOnWriteAndPassedOverOnRead) {
     // Written by something else: a bad key and a bad text.
     ASSERT_TRUE(RawPut(path, "DBDATA", "go\xFF", "text"));
     ASSERT_TRUE(RawPut(path, "DBDATA", "gone", "\xC3"));
-    Load();
-    Library lib{CodePage1252()};
-    ASSERT_EQ(lib.Open(path.c_str()), 1);
+    ASSERT_EQ(Load(), 1);
+    Opened lib(path, CodePage1252());
     EXPECT_EQ(Walk(lib, "g", MATCH_PREFIX), (Keys{"good", "gp"}));
     EXPECT_EQ(lib.SkippedInvalid(), 2);
     Keys walked;
@@ -146,23 +121,22 @@ TEST_F(UnicodeLibraryTest, MalformedUtf8IsRefusedOnWriteAndPassedOverOnRead) {
     EXPECT_EQ(Ranked({"", "g"}), (Keys{"good@u", "gp@u"}));
     EXPECT_EQ(Merged({"", "g"}), (Keys{"good@u", "gp@u"}));
     // The same bytes in a code-page library are its characters.
-    Make("c.lib", EncodingCodePage, {{"go\xFF", ""}});
-    Library cp{CodePage1252()};
-    ASSERT_EQ(cp.Open((dir / "c.lib").c_str()), 1);
+    Make("c.lib", {{"go\xFF", ""}});
+    Opened cp(dir / "c.lib", CodePage1252());
     EXPECT_EQ(Walk(cp, "go", MATCH_PREFIX), (Keys{"go\xFF"}));
     EXPECT_EQ(cp.SkippedInvalid(), 0);
 }
 
 TEST_F(UnicodeLibraryTest, BothEncodingsMergeInOneListByTheirFolds) {
-    Make("c.lib", EncodingCodePage, {{"strand", "c"}, {"cafe", "from c"}, {"stream", ""}});
-    Make("u.lib", EncodingUtf8,
+    Make("c.lib", {{"strand", "c"}, {"cafe", "from c"}, {"stream", ""}});
+    Make("u.lib",
          {{"Stra\u00DFe", ""},
           {"stra\u00DFen", ""},
           {"strasse", ""},
           {"cafe", "from u"},
           {"caf\u00E9", ""}},
-         {{"stra\u00DFen", 9}});
-    Load();
+         kUtf8, {{"stra\u00DFen", 9}});
+    ASSERT_EQ(Load(), 1);
     EXPECT_TRUE(set.HasUnicode());
     // Each library with the word of its encoding; folded order.
     EXPECT_EQ(Merged({"stra", "stra"}), (Keys{"strand@c", "strasse@u", "stra\u00DFen@u"}));
@@ -191,8 +165,8 @@ TEST_F(UnicodeLibraryTest, BothEncodingsMergeInOneListByTheirFolds) {
 // The context data's words are folded as the library's keys are, so that a
 // model written in capitals finds the library's words.
 TEST_F(UnicodeLibraryTest, ContextDataOfAUtf8LibraryHoldsFoldedWords) {
-    Make("u.lib", EncodingUtf8,
-         NoTexts({"\u03A3\u03AF\u03C3\u03C5\u03C6\u03BF\u03C2", "Stra\u00DFe", "rock"}));
+    Make("u.lib", NoTexts({"\u03A3\u03AF\u03C3\u03C5\u03C6\u03BF\u03C2", "Stra\u00DFe", "rock"}),
+         kUtf8);
     const std::string path = dir / "u.lib";
     WriteBytes(dir / "m.arpa",
                "\\data\\\nngram 1=3\nngram 2=2\n\n\\1-grams:\n"
@@ -200,8 +174,7 @@ TEST_F(UnicodeLibraryTest, ContextDataOfAUtf8LibraryHoldsFoldedWords) {
                "\\2-grams:\n-0.5\t\u03A3\u038A\u03A3\u03A5\u03A6\u039F\u03A3\trock\n"
                "-0.7\t\u03A3\u038A\u03A3\u03A5\u03A6\u039F\u03A3\tSTRASSE\n\n\\end\\\n");
     {
-        Library lib{CodePage1252()};
-        ASSERT_EQ(lib.Open(path.c_str()), 1);
+        Opened lib(path, CodePage1252());
         const ContextWriteResult written = WriteContextData(lib, dir / "m.arpa", 0);
         ASSERT_TRUE(written.ok) << written.error;
     }
@@ -221,11 +194,11 @@ TEST_F(UnicodeLibraryTest, ContextDataOfAUtf8LibraryHoldsFoldedWords) {
 }
 
 TEST_F(UnicodeLibraryTest, ALibraryOfAnUnknownEncodingOffersNothing) {
-    Make("c.lib", EncodingCodePage, {{"apple", ""}});
-    Make("x.lib", EncodingUtf8, {{"apricot", ""}});
+    Make("c.lib", {{"apple", ""}});
+    Make("x.lib", {{"apricot", ""}}, kUtf8);
     ASSERT_TRUE(RawPut(dir / "x.lib", "DBINFO", std::string("DBENCODING", 11),
                        std::string("\x01\0\0\0", 4)));
-    Load();
+    ASSERT_EQ(Load(), 1);
     EXPECT_FALSE(set.HasUnicode());
     EXPECT_EQ(Merged({"ap", "ap"}), (Keys{"apple@c"}));
     EXPECT_EQ(Ranked({"ap", "ap"}), (Keys{"apple@c"}));

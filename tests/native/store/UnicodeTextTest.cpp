@@ -112,6 +112,7 @@ TEST_F(UnicodeTextTest, ImportReadsTheFileByItsMarkOrItsBytes) {
         std::string file;
         int stored, notStored;
         Pairs entries;
+        const CodePage* page = nullptr;  // the system's
     } cases[] = {
         {"UTF-8", pairs, 2, 0, both},
         {"UTF-8 after its mark", "\xEF\xBB\xBF" + pairs, 2, 0, both},
@@ -141,9 +142,16 @@ TEST_F(UnicodeTextTest, ImportReadsTheFileByItsMarkOrItsBytes) {
          0,
          2,
          {}},
+        // 932 natively: no double-byte characters, no 0x80.
+        {"bytes the code page lacks",
+         "<key>\xB1\r\n<key>\x80x\r\n<key>y\r\n<data>\x93\xFA\r\n",
+         1,
+         2,
+         {{"\xEF\xBD\xB1", ""}},
+         &CodePage932()},
     };
     for (const auto& c : cases) {
-        Library lib{SystemCodePage()};
+        Library lib{c.page ? *c.page : SystemCodePage()};
         std::filesystem::remove(dir / "u.lib");
         Make(lib, "u.lib");
         int notStored = 0;
@@ -153,21 +161,8 @@ TEST_F(UnicodeTextTest, ImportReadsTheFileByItsMarkOrItsBytes) {
     }
 }
 
-TEST_F(UnicodeTextTest, BytesTheCodePageLacksAreNotStored) {
-    Library lib{CodePage932()};  // natively: no double-byte characters, no 0x80
-    Make(lib, "j.lib");
-    int notStored = 0;
-    EXPECT_EQ(
-        lib.ImportText(File("<key>\xB1\r\n<key>\x80x\r\n<key>y\r\n<data>\x93\xFA\r\n").c_str(),
-                       nullptr, &notStored),
-        1);
-    EXPECT_EQ(notStored, 2);
-    EXPECT_EQ(Entries(lib), (Pairs{{"\xEF\xBD\xB1", ""}}));
-}
-
 TEST_F(UnicodeTextTest, ACodePageLibraryReadsTheBytesAsToday) {
-    Library lib{SystemCodePage()};
-    ASSERT_EQ(lib.Open((dir / "c.lib").c_str()), 1);
+    Opened lib(dir / "c.lib");
     EXPECT_EQ(lib.ImportText(File("\xEF\xBB\xBF<key>caf\xC3\xA9\r\n").c_str(), nullptr), 1);
     EXPECT_EQ(Entries(lib), (Pairs{{"caf\xC3\xA9", ""}}));
     EXPECT_EQ(lib.ExportText(out.c_str(), nullptr), 1);
@@ -207,6 +202,9 @@ TEST_F(UnicodeTextTest, WordListsSplitAtPunctuationAndSymbolsOfAnyScript) {
          "\xEF\xBB\xBF"
          "a \xC3",
          1, 1, NoTexts({"a"})},
+        // 600 e-acutes are 600 bytes in 1252 but 1,200 in UTF-8: dropped whole.
+        {"longer as UTF-8", std::string(600, '\xE9') + " ok " + std::string(600, 'x'), 2, 0,
+         NoTexts({"ok", std::string(600, 'x')})},
     };
     for (const auto& c : cases) {
         Library lib{SystemCodePage()};
@@ -217,15 +215,6 @@ TEST_F(UnicodeTextTest, WordListsSplitAtPunctuationAndSymbolsOfAnyScript) {
         EXPECT_EQ(notStored, c.notStored) << c.name;
         EXPECT_EQ(Sorted(Entries(lib)), Sorted(c.entries)) << c.name;
     }
-}
-
-TEST_F(UnicodeTextTest, AWordLongerThanTheBufferAsUtf8IsDroppedWhole) {
-    Library lib{SystemCodePage()};
-    Make(lib, "w.lib");
-    // 600 e-acutes are 600 bytes in 1252 but 1,200 in UTF-8.
-    std::string file = std::string(600, '\xE9') + " ok " + std::string(600, 'x');
-    EXPECT_EQ(lib.ImportWordList(File(file).c_str(), nullptr), 2);
-    EXPECT_EQ(Sorted(Entries(lib)), (NoTexts({"ok", std::string(600, 'x')})));
 }
 
 TEST_F(UnicodeTextTest, EntriesThatAreNoUtf8AreNotExported) {

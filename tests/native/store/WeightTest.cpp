@@ -154,8 +154,7 @@ TEST_F(WeightTest, ExportWritesWeightLinesThatImportTakesBackAndNothingElse) {
     }
     EXPECT_EQ(bytes, ReadBytes(plain));
 
-    Library copy{SystemCodePage()};
-    ASSERT_EQ(copy.Open((dir / "copy.lib").c_str()), 1);
+    Opened copy(dir / "copy.lib");
     ASSERT_EQ(copy.ImportText(weighted.c_str(), nullptr), 3);
     EXPECT_EQ(WeightsOf(copy), (Weights{{"brb", 1}, {"ty", 300}}));
 }

@@ -93,14 +93,8 @@ TEST_F(WlibTest, CreateWritesTheInfoThatInfoShows) {
                         "--description", "Greetings\r\nand sign-offs", "--scrambled", "--locked"}),
                   "");
     ExpectSuccess(Wlib({"info", "Mail.lib"}),
-                  "caption: Mail\n"
-                  "type: shorthand\n"
-                  "editable: no\n"
-                  "scrambled: yes\n"
-                  "encoding: code page\n"
-                  "count: 0\n"
-                  "weighted: 0\n"
-                  "context: none\n"
+                  "caption: Mail\ntype: shorthand\neditable: no\nscrambled: yes\n"
+                  "encoding: code page\ncount: 0\nweighted: 0\ncontext: none\n"
                   "description: Greetings\\r\\nand sign-offs\n");
     ExpectSuccess(Wlib({"create", "Plain.lib"}), "");
     ExpectSuccess(Wlib({"info", "Plain.lib"}),
@@ -117,10 +111,12 @@ TEST_F(WlibTest, ReadingCommandsNeverMakeALibrary) {
                                                {"put", "none.lib", "k", "t"},
                                                {"delete", "none.lib", "k"},
                                                {"weights", "none.lib", "words.txt"},
-                                               {"export", "none.lib", "out.txt"}}) {
+                                               {"export", "none.lib", "out.txt"},
+                                               {"import", "none.lib", "words.txt"},
+                                               {"context", "none.lib", "words.txt"},
+                                               {"convert", "none.lib", "--unicode"}}) {
         ExpectFailure(Wlib(args), 1, "none.lib: no such library");
     }
-    ExpectFailure(Wlib({"import", "none.lib", "words.txt"}), 1, "no such library");
     EXPECT_EQ(Files(), (std::vector<std::string>{"words.txt"}));
 }
 
@@ -172,7 +168,7 @@ TEST_F(WlibTest, ImportFromOtherTextExpandersSummarisesOnStderr) {
     WriteBytes(dir / "only.ahk", ":X:run::Run x\n");
     Outcome none = Wlib({"import", "s.lib", "only.ahk"});
     EXPECT_EQ(none.status, 1);
-    EXPECT_EQ(none.err.rfind("wlib: 0 items imported, 1 skipped\n", 0), 0u) << none.err;
+    EXPECT_TRUE(none.err.starts_with("wlib: 0 items imported, 1 skipped\n")) << none.err;
     ASSERT_EQ(Wlib({"create", "d.lib"}).status, 0);
     ExpectFailure(Wlib({"import", "d.lib", "hot.ahk"}), 1, "go into a Shorthand library");
 }
@@ -214,10 +210,8 @@ TEST_F(WlibTest, LookupPrintsTheMergedCandidates) {
                 {.type = Shorthand});
     WriteBytes(dir / "c.lib", "broken");
     ExpectSuccess(Wlib({"lookup", ".", "he"}),
-                  "shorthand\thello\tfrom B\\r\\nline two\n"
-                  "dictionary\thello\tA\n"
-                  "dictionary\thelp\tA\\tB\n"
-                  "shorthand\thex\tB\n");
+                  "shorthand\thello\tfrom B\\r\\nline two\ndictionary\thello\tA\n"
+                  "dictionary\thelp\tA\\tB\nshorthand\thex\tB\n");
     EXPECT_EQ(Wlib({"lookup", dir.path().string() + "/", "he", "--limit", "2"}).out,
               "shorthand\thello\tfrom B\\r\\nline two\ndictionary\thello\tA\n");
     EXPECT_EQ(Wlib({"lookup", ".", "he", "--no-shorthand"}).out,
@@ -295,17 +289,14 @@ TEST_F(WlibTest, ContextWritesTheModelOfTheWordsTheLibraryHolds) {
     ExpectFailure(Wlib({"context", "a.lib", "m.arpa", "--prune", "x"}), 2, "--prune");
     ExpectFailure(Wlib({"context", "s.lib", "m.arpa"}), 1, "only a Dictionary library");
     ExpectFailure(Wlib({"context", "a.lib", "none.arpa"}), 1, "none.arpa: cannot read");
-    ExpectFailure(Wlib({"context", "none.lib", "m.arpa"}), 1, "none.lib: no such library");
     // A failure leaves the model there was.
     EXPECT_EQ(Wlib({"info", "a.lib"}).out, info);
 }
 
 TEST_F(WlibTest, ManyLookupsReadTheirWordsFromStandardInput) {
     MakeLibrary(dir / "a.lib", {{"Apple", ""}, {"apple", "fruit"}, {"apply", ""}, {"bee", ""}});
-    Library lib{SystemCodePage()};
-    ASSERT_EQ(lib.Open((dir / "a.lib").c_str()), 1);
-    ASSERT_EQ(lib.SetWeight(Entry("apply"), 10), 1);
-    lib.Close();
+    WriteBytes(dir / "w.txt", "apply\t10\n");
+    ASSERT_EQ(Wlib({"weights", "a.lib", "w.txt"}).status, 0);
     ExpectSuccess(Wlib({"lookup", ".", "-", "--smart", "--limit", "2"}, "ap\r\nzz\nB\n"),
                   "dictionary\tapply\t\ndictionary\tApple\t\n\n"
                   "\n"
@@ -318,47 +309,40 @@ TEST_F(WlibTest, ManyLookupsReadTheirWordsFromStandardInput) {
 // Greek, Polish, Cyrillic, CJK and an emoji: keys and texts of a UTF-8
 // library.
 const std::vector<std::pair<std::string, std::string>> kAnyCharacter = {
-    {"\xCE\xBA\xCF\x8C\xCF\x83\xCE\xBC\xCE\xBF\xCF\x82", "world"},                   // κόσμος
-    {"\xC5\xBC\xC3\xB3\xC5\x82w", "turtle"},                                         // żółw
-    {"\xD0\xBC\xD0\xB8\xD1\x80", "\xD0\x9C\xD0\x98\xD0\xA0"},                        // мир
-    {"\xE6\x9D\xB1\xE4\xBA\xAC", "T\xC5\x8Dky\xC5\x8D"},                             // 東京
-    {"smile", "\xF0\x9F\x98\x80 \xE2\x86\x92 \xC2\xAF\\_(\xE3\x83\x84)_/\xC2\xAF"},  // 😀 → shrug
+    {"\u03BA\u03CC\u03C3\u03BC\u03BF\u03C2", "world"},
+    {"\u017C\u00F3\u0142w", "turtle"},
+    {"\u043C\u0438\u0440", "\u041C\u0418\u0420"},
+    {"\u6771\u4EAC", "T\u014Dky\u014D"},
+    {"smile", "\U0001F600 \u2192 \u00AF\\_(\u30C4)_/\u00AF"},  // the backslash printed as "\\"
 };
 
 TEST_F(WlibTest, AUnicodeLibraryTakesAndPrintsAnyCharacter) {
-    ExpectSuccess(Wlib({"create", "u.lib", "--unicode", "--type", "shorthand", "--caption",
-                        "\xCE\x95\xCE\xBB\xCE\xBB\xCE\xB7\xCE\xBD\xCE\xB9\xCE\xBA\xCE\xAC"}),
+    const std::string greek = "\u0395\u03BB\u03BB\u03B7\u03BD\u03B9\u03BA\u03AC";
+    ExpectSuccess(Wlib({"create", "u.lib", "--unicode", "--type", "shorthand", "--caption", greek}),
                   "");
     const std::string info = Wlib({"info", "u.lib"}).out;
-    EXPECT_EQ(info.rfind(
-                  "caption: \xCE\x95\xCE\xBB\xCE\xBB\xCE\xB7\xCE\xBD\xCE\xB9\xCE\xBA\xCE\xAC\n", 0),
-              0u)
-        << info;
+    EXPECT_TRUE(info.starts_with("caption: " + greek + "\n")) << info;
     EXPECT_NE(info.find("\nencoding: UTF-8\n"), std::string::npos);
     for (const auto& [key, text] : kAnyCharacter)
         ExpectSuccess(Wlib({"put", "u.lib", key, text}), "");
     const std::string all = Wlib({"list", "u.lib"}).out;
     for (const auto& [key, text] : kAnyCharacter)
         EXPECT_NE(all.find(key + "\t"), std::string::npos) << key;
-    EXPECT_EQ(Wlib({"list", "u.lib", "\xE6\x9D\xB1\xE4\xBA\xAC"}).out,
-              "\xE6\x9D\xB1\xE4\xBA\xAC\tT\xC5\x8Dky\xC5\x8D\n");
-    EXPECT_EQ(
-        Wlib({"lookup", ".", "sm"}).out,
-        "shorthand\tsmile\t\xF0\x9F\x98\x80 \xE2\x86\x92 \xC2\xAF\\\\_(\xE3\x83\x84)_/\xC2\xAF\n");
-    EXPECT_EQ(Wlib({"lookup", ".", "\xD0\xBC\xD0\xB8"}).out,
-              "shorthand\t\xD0\xBC\xD0\xB8\xD1\x80\t\xD0\x9C\xD0\x98\xD0\xA0\n");
-    ExpectSuccess(Wlib({"delete", "u.lib", "\xC5\xBC\xC3\xB3\xC5\x82w"}), "");
+    EXPECT_EQ(Wlib({"list", "u.lib", "\u6771\u4EAC"}).out, "\u6771\u4EAC\tT\u014Dky\u014D\n");
+    EXPECT_EQ(Wlib({"lookup", ".", "sm"}).out,
+              "shorthand\tsmile\t\U0001F600 \u2192 \u00AF\\\\_(\u30C4)_/\u00AF\n");
+    EXPECT_EQ(Wlib({"lookup", ".", "\u043C\u0438"}).out,
+              "shorthand\t\u043C\u0438\u0440\t\u041C\u0418\u0420\n");
+    ExpectSuccess(Wlib({"delete", "u.lib", "\u017C\u00F3\u0142w"}), "");
 
     // Export and import: the same entries in another UTF-8 library.
     ExpectSuccess(Wlib({"export", "u.lib", "u.txt"}), "4 items exported\n");
-    EXPECT_EQ(ReadBytes(dir / "u.txt").rfind("\xEF\xBB\xBF<shortkey>", 0), 0u);
+    EXPECT_TRUE(ReadBytes(dir / "u.txt").starts_with("\xEF\xBB\xBF<shortkey>"));
     ASSERT_EQ(Wlib({"create", "v.lib", "--unicode", "--type", "shorthand"}).status, 0);
     ExpectSuccess(Wlib({"import", "v.lib", "u.txt"}), "4 items imported\n");
     EXPECT_EQ(Wlib({"list", "v.lib"}).out, Wlib({"list", "u.lib"}).out);
     // A word list of any script.
-    WriteBytes(
-        dir / "words.txt",
-        "\xCE\xBA\xCF\x8C\xCF\x83\xCE\xBC\xCE\xBF\xCF\x82, \xE6\x9D\xB1\xE4\xBA\xAC\xE3\x80\x82\n");
+    WriteBytes(dir / "words.txt", "\u03BA\u03CC\u03C3\u03BC\u03BF\u03C2, \u6771\u4EAC\u3002\n");
     ASSERT_EQ(Wlib({"create", "w.lib", "--unicode"}).status, 0);
     ExpectSuccess(Wlib({"import", "w.lib", "words.txt"}), "2 items imported\n");
 }
@@ -368,9 +352,9 @@ TEST_F(WlibTest, ACodePageLibraryTakesWhatItsCodePageHoldsAndSaysWhatNot) {
     ExpectSuccess(Wlib({"put", "c.lib", "caf\xC3\xA9", "\xE2\x82\xAC 2"}), "");  // café, € 2
     EXPECT_EQ(Wlib({"list", "c.lib"}).out, "caf\xE9\t\x80 2\n");                 // in 1252
     EXPECT_EQ(Wlib({"list", "c.lib", "--utf8"}).out, "caf\xC3\xA9\t\xE2\x82\xAC 2\n");
-    EXPECT_EQ(Wlib({"info", "c.lib"}).out.rfind("caption: Caf\xE9\n", 0), 0u);
-    ExpectFailure(Wlib({"put", "c.lib", "\xCE\xBA\xCF\x8C\xCF\x83\xCE\xBC\xCE\xBF\xCF\x82", "x"}),
-                  1, "the code page cannot hold \xCE\xBA");
+    EXPECT_TRUE(Wlib({"info", "c.lib"}).out.starts_with("caption: Caf\xE9\n"));
+    ExpectFailure(Wlib({"put", "c.lib", kAnyCharacter[0].first, "x"}), 1,
+                  "the code page cannot hold \u03BA");
     ExpectFailure(Wlib({"put", "c.lib", "ok", "\xE2\x86\x92"}), 1, "the code page cannot hold");
     ExpectFailure(Wlib({"create", "d.lib", "--caption", "\xE2\x86\x92"}), 1, "cannot hold");
     EXPECT_FALSE(std::filesystem::exists(dir / "d.lib"));
@@ -384,13 +368,11 @@ TEST_F(WlibTest, Utf8PrintsAMixedFolderInOneEncoding) {
     ASSERT_EQ(Wlib({"create", "a.lib"}).status, 0);
     ASSERT_EQ(Wlib({"create", "b.lib", "--unicode", "--type", "shorthand"}).status, 0);
     ASSERT_EQ(Wlib({"put", "a.lib", "cab", "taxi \xC3\xA9t\xC3\xA9"}).status, 0);  // in 1252
-    ASSERT_EQ(Wlib({"put", "b.lib", "cat", "\xCE\xB3\xCE\xAC\xCF\x84\xCE\xB1"}).status, 0);
-    EXPECT_EQ(
-        Wlib({"lookup", ".", "ca"}).out,
-        "dictionary\tcab\ttaxi \xE9t\xE9\nshorthand\tcat\t\xCE\xB3\xCE\xAC\xCF\x84\xCE\xB1\n");
+    ASSERT_EQ(Wlib({"put", "b.lib", "cat", "\u03B3\u03AC\u03C4\u03B1"}).status, 0);
+    EXPECT_EQ(Wlib({"lookup", ".", "ca"}).out,
+              "dictionary\tcab\ttaxi \xE9t\xE9\nshorthand\tcat\t\u03B3\u03AC\u03C4\u03B1\n");
     const std::string utf8 =
-        "dictionary\tcab\ttaxi "
-        "\xC3\xA9t\xC3\xA9\nshorthand\tcat\t\xCE\xB3\xCE\xAC\xCF\x84\xCE\xB1\n";
+        "dictionary\tcab\ttaxi \u00E9t\u00E9\nshorthand\tcat\t\u03B3\u03AC\u03C4\u03B1\n";
     EXPECT_EQ(Wlib({"lookup", ".", "ca", "--utf8"}).out, utf8);
     EXPECT_EQ(Wlib({"--utf8", "lookup", ".", "-"}, "ca\n").out, utf8 + "\n");
     EXPECT_EQ(Wlib({"lookup", ".", "ca", "--smart", "--utf8"}).out, utf8);
@@ -402,25 +384,17 @@ TEST_F(WlibTest, ConvertRewritesACodePageLibraryOnce) {
     MakeLibrary(dir / "a.lib", {{"caf\xE9", "\x80"}, {"plain", "text"}},
                 {.type = Shorthand, .caption = "Caf\xE9s"});
     ExpectFailure(Wlib({"convert", "a.lib"}), 2, "convert needs --unicode");
-    ExpectFailure(Wlib({"convert", "none.lib", "--unicode"}), 1, "none.lib: no such library");
-    EXPECT_FALSE(std::filesystem::exists(dir / "none.lib"));
     ExpectSuccess(Wlib({"convert", "a.lib", "--unicode"}), "");
     EXPECT_NE(Wlib({"info", "a.lib"}).out.find("\nencoding: UTF-8\n"), std::string::npos);
     EXPECT_EQ(Wlib({"list", "a.lib"}).out, "caf\xC3\xA9\t\xE2\x82\xAC\nplain\ttext\n");
-    EXPECT_EQ(Wlib({"info", "a.lib"}).out.rfind("caption: Caf\xC3\xA9s\n", 0), 0u);
+    EXPECT_TRUE(Wlib({"info", "a.lib"}).out.starts_with("caption: Caf\xC3\xA9s\n"));
     const std::string converted = ReadBytes(dir / "a.lib");
     ExpectSuccess(Wlib({"convert", "a.lib", "--unicode"}), "");  // UTF-8 already
     EXPECT_EQ(ReadBytes(dir / "a.lib"), converted);
     EXPECT_EQ(Files(), (std::vector<std::string>{"a.lib"}));
 
     // An encoding this program does not know: read, never written.
-    ASSERT_EQ(Wlib({"create", "odd.lib"}).status, 0);
-    {
-        Library odd{SystemCodePage()};
-        ASSERT_EQ(odd.Open((dir / "odd.lib").c_str()), 1);
-        odd.SetEncoding(EncodingUtf8);
-        ASSERT_EQ(odd.WriteInfo(), 1);
-    }
+    MakeLibrary(dir / "odd.lib", {}, {.encoding = EncodingUtf8});
     std::string bytes = ReadBytes(dir / "odd.lib");
     const std::size_t at = bytes.find(std::string("\xE9\xFD\0\0", 4));
     ASSERT_NE(at, std::string::npos);
