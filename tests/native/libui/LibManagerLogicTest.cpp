@@ -1,7 +1,7 @@
 // The Libraries Manager's logic on a folder of real libraries and an
 // in-memory registry: the rows, what OK writes and what Cancel does not, the
 // library the editor opens, and new libraries.
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
 #include <filesystem>
 #include <string>
@@ -17,6 +17,7 @@ namespace {
 
 using test::MakeLibrary;
 using test::TempDir;
+using ::testing::HasSubstr;
 
 const char kLoadSet[] = "SOFTWARE\\Quorbit\\LoadSet\\";
 
@@ -275,10 +276,9 @@ TEST_F(ManagerTest, ConvertCountsOnlyWhenTheFileReadsAsUtf8AfterwardsAndKeepsTic
         test::RecordingProgress progress(c.cancel ? 0 : -1);
         const auto result = mgr.Convert(row, &progress);
         EXPECT_EQ(result.converted, c.converted) << c.name;
-        EXPECT_NE(result.message.text.find(c.said), std::string::npos)
-            << c.name << ": " << result.message.text;
+        EXPECT_THAT(result.message.text, HasSubstr(c.said)) << c.name;
         if (!c.converted) {
-            EXPECT_NE(result.message.text.find("left as it was"), std::string::npos) << c.name;
+            EXPECT_THAT(result.message.text, HasSubstr("left as it was")) << c.name;
         }
         EXPECT_EQ(test::ReadLibrary(path), entries) << c.name;
         row = mgr.RowOfPath(path);
