@@ -345,6 +345,11 @@ struct SmartFixture : ListFixture {
         return out;
     }
     Learner learner{CodePage1252()};
+    // Ranked in context with the learner, its clock standing at 1000.
+    void Learning(bool newWords) {
+        list.SetLearner(&learner, [] { return std::int64_t{1000}; });
+        list.SetSuggestions({true, false, true, newWords});
+    }
 };
 
 TEST_F(SmartFixture, CandidatesFollowTheTypistsLetterCaseAndMayAddASpace) {
@@ -396,8 +401,7 @@ TEST_F(SmartFixture, WhatWasLearnedReordersThePageAndTheWordBeforeCounts) {
 }
 
 TEST_F(SmartFixture, AWordTypedTwiceThatNoLibraryHoldsIsOfferedAsLearned) {
-    list.SetLearner(&learner, [] { return std::int64_t{1000}; });
-    list.SetSuggestions({true, false, true, true});
+    Learning(true);
     learner.Use("thingamajig", "", 1000);
     ASSERT_EQ(Lookup("thi"), 0);
     EXPECT_EQ(Keys(), (Strings{"the", "that", "this", "thesis", "thx", "iPhone"}));
@@ -415,7 +419,7 @@ TEST_F(SmartFixture, AWordTypedTwiceThatNoLibraryHoldsIsOfferedAsLearned) {
     EXPECT_EQ(view.tip, "Learned");
     EXPECT_EQ(hook.replaceText, "thingamajig");
     // Without learning new words, it is not offered.
-    list.SetSuggestions({true, false, true, false});
+    Learning(false);
     ASSERT_EQ(Lookup("thi"), 0);
     const auto without = Keys();
     EXPECT_EQ(std::count(without.begin(), without.end(), "thingamajig"), 0);
@@ -430,10 +434,9 @@ TEST_F(SmartFixture, ALearnedWordBeyondTheWindowIsOfferedOnceWhereItsUsePutsIt) 
                                      static_cast<char>('a' + i % 26),
                                  "", Dictionary, 0.001});
     source.ranked.push_back({"thumbtack", "", Dictionary, 0.0001});
-    list.SetLearner(&learner, [] { return std::int64_t{1000}; });
     for (int i = 0; i < 5; ++i) learner.Use("thumbtack", "", 1000);
     for (const bool newWords : {false, true}) {
-        list.SetSuggestions({true, false, true, newWords});
+        Learning(newWords);
         ASSERT_EQ(Lookup("th"), 0);
         EXPECT_EQ(Texts().front(), "thumbtack");
         EXPECT_EQ(list.rows().front().image, Dictionary - 1);
@@ -565,8 +568,7 @@ TEST_F(SmartFixture, UnicodeCandidatesFollowTheTypistsCaseInTheirOwnScript) {
     // In context, the Shorthand key equal to the word (case ignored, as
     // Unicode cases it) stays in front, and what was learned in the code
     // page is not offered for a Greek word.
-    list.SetLearner(&learner, [] { return std::int64_t{1000}; });
-    list.SetSuggestions({true, false, true, true});
+    Learning(true);
     for (int i = 0; i < 3; ++i) learner.Use("thingamajig", "", 1000);
     hook.inputUtf8 = "\xce\xa3\xce\x8a";
     ASSERT_EQ(Lookup(""), 0);
@@ -577,8 +579,7 @@ TEST_F(SmartFixture, UnicodeCandidatesFollowTheTypistsCaseInTheirOwnScript) {
 TEST_F(SmartFixture, AUnicodeWordIsRankedByWhatWasLearnedOfItsCodePageForm) {
     source.ranked = {{"caf\xe9teria", "", Dictionary, 0.02, kCp},
                      {"caf\xc3\xa9", "", Dictionary, 0.001, kUtf8}};
-    list.SetLearner(&learner, [] { return std::int64_t{1000}; });
-    list.SetSuggestions({true, false, true, true});
+    Learning(true);
     hook.inputUtf8 = "caf";
     ASSERT_EQ(Lookup("caf"), 0);
     EXPECT_EQ(Keys(), (Strings{"caf\xe9teria", "caf\xc3\xa9"}));

@@ -135,9 +135,7 @@ TEST(Learner, LearnedWordsAreOfferedAfterTheyWereTypedTwice) {
     learn.Use("fr", "", kT0);
     EXPECT_TRUE(learn.WordsWithPrefix("frob", 2, 3, 10, kT0).empty());
     learn.Use("Frobnitz", "", kT0, /*sentenceStart=*/true);
-    learn.Use("frobozz", "", kT0);
-    learn.Use("frobozz", "", kT0);
-    learn.Use("frobozz", "", kT0);
+    for (int i = 0; i < 3; ++i) learn.Use("frobozz", "", kT0);
     EXPECT_EQ(learn.WordsWithPrefix("FR", 2, 3, 10, kT0),
               (std::vector<std::string>{"frobozz", "frobnitz"}));
     EXPECT_EQ(learn.WordsWithPrefix("fr", 2, 3, 1, kT0), std::vector<std::string>{"frobozz"});

@@ -1,8 +1,9 @@
 // The library editor's logic on real library files: listings, the button
 // rules, Add, Save, Delete, Import, Export and what OK writes.
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
 #include <filesystem>
+#include <memory>
 #include <new>
 #include <string>
 #include <vector>
@@ -18,6 +19,7 @@ using test::MakeLibrary;
 using test::Pairs;
 using test::ReadLibrary;
 using test::TempDir;
+using ::testing::HasSubstr;
 
 using Keys = std::vector<std::string>;
 
@@ -50,6 +52,11 @@ class EditorTest : public ::testing::Test {
   protected:
     TempDir dir;
     std::string path = dir / "fruit.lib";
+    std::unique_ptr<LibEditorLogic> Opened(int mayChange = 1) {
+        auto ed = std::make_unique<LibEditorLogic>(path, mayChange, SystemCodePage());
+        EXPECT_TRUE(ed->Open());
+        return ed;
+    }
 };
 
 // An editor with the permission on the fruit library, listing it whole.
@@ -129,11 +136,9 @@ TEST_F(FruitTest, AddAndSaveEnablingRules) {
 
 TEST_F(FruitTest, AddRefusesAStoredKeyWhereverLetterCaseLandsTheSearch) {
     // Letter case is ignored where the search lands: KIWI lands on kiwi.
-    const std::string one = dir / "one.lib";
-    MakeLibrary(one, {{"kiwi", "green"}});
-    LibEditorLogic single(one, 1, SystemCodePage());
-    ASSERT_TRUE(single.Open());
-    EXPECT_EQ(single.Add("KIWI", "x").message.text, "This data had in database! ");
+    path = dir / "one.lib";
+    MakeLibrary(path, {{"kiwi", "green"}});
+    EXPECT_EQ(Opened()->Add("KIWI", "x").message.text, "This data had in database! ");
     // Banana lands on app (capitals sort first) and is a key of its own.
     EXPECT_EQ(ed.Add("Banana", "blue").message.text, "Add data Succeed ");
 }
@@ -198,7 +203,7 @@ TEST_F(EditorTest, ImportTakesPairsOrElseAWordListUnlessCancelledAndExportCounts
     EXPECT_FALSE(exported.relist);
     EXPECT_EQ(ed.Import(dir / "missing.txt", nullptr).message.text,
               "0 items have been successfully imported ");
-    EXPECT_EQ(ed.Export((dir.path() / "no-such-folder" / "x.txt").string(), nullptr).message.text,
+    EXPECT_EQ(ed.Export(dir / "no-such-folder/x.txt", nullptr).message.text,
               "0 items have been successfully exported ");
     // Snippets of another text expander (by the file's extension) go into a
     // Shorthand library only.
@@ -220,9 +225,7 @@ TEST_F(EditorTest, ImportOfAnEspansoFileNamesWhatItSkipped) {
                      "  - trigger: \":ip\"\n"
                      "    replace: \"{{ip}}\"\n"
                      "    vars: [{name: ip, type: shell, params: {cmd: curl}}]\n");
-    LibEditorLogic ed(path, 1, SystemCodePage());
-    ASSERT_TRUE(ed.Open());
-    auto outcome = ed.Import(in, nullptr);
+    auto outcome = Opened()->Import(in, nullptr);
     EXPECT_EQ(outcome.message.text,
               "1 items imported, 1 skipped\r\n\r\nSkipped:\r\n\":ip\": runs a shell command");
     EXPECT_EQ(outcome.message.icon, UiMessage::Icon::Exclamation);
@@ -263,17 +266,9 @@ TEST_F(EditorTest, OkWritesTheInfoOnlyWithThePermission) {
         return std::string(lib.GetCaption()) + "|" + lib.GetDescription() + "|" +
                std::to_string(lib.GetType()) + "|" + std::to_string(lib.GetEditable());
     };
-    {
-        LibEditorLogic ed(path, 0, SystemCodePage());
-        ASSERT_TRUE(ed.Open());
-        EXPECT_FALSE(ed.WriteInfo(Shorthand, "Renamed", "new"));
-    }
+    EXPECT_FALSE(Opened(0)->WriteInfo(Shorthand, "Renamed", "new"));
     EXPECT_EQ(stored(), "Fruit|old|1|0");  // 1: Dictionary
-    {
-        LibEditorLogic ed(path, 1, SystemCodePage());
-        ASSERT_TRUE(ed.Open());
-        EXPECT_TRUE(ed.SaveInfo(Shorthand, "Renamed", "new\r\nlines").empty());
-    }
+    EXPECT_TRUE(Opened()->SaveInfo(Shorthand, "Renamed", "new\r\nlines").empty());
     // 2: Shorthand; the editable flag itself is not the editor's to change.
     EXPECT_EQ(stored(), "Renamed|new\r\nlines|2|0");
 
@@ -293,8 +288,8 @@ TEST_F(EditorTest, WritesTheLibraryRefusesAreToldNotLost) {
         const UiMessage why = ed.OpenFailure();
         EXPECT_EQ(why.title, "Wordlark - Error");
         EXPECT_EQ(why.icon, UiMessage::Icon::Stop);
-        EXPECT_NE(why.text.find("could not be opened"), std::string::npos) << why.text;
-        EXPECT_NE(why.text.find(path), std::string::npos) << why.text;
+        EXPECT_THAT(why.text, HasSubstr("could not be opened"));
+        EXPECT_THAT(why.text, HasSubstr(path));
         EXPECT_FALSE(ed.buttons().importFile);
         EXPECT_FALSE(ed.buttons().exportFile);
         ed.ListFrom("", nullptr);
@@ -327,7 +322,7 @@ TEST_F(EditorTest, WritesTheLibraryRefusesAreToldNotLost) {
         std::filesystem::remove_all(folder);
         const UiMessage lost = ed.SaveInfo(Shorthand, "Name", "Description");
         if (mayChange) {
-            EXPECT_NE(lost.text.find("could not be saved"), std::string::npos) << lost.text;
+            EXPECT_THAT(lost.text, HasSubstr("could not be saved"));
             EXPECT_EQ(lost.title, "Wordlark - Error");
         } else {
             EXPECT_TRUE(lost.empty());
@@ -356,18 +351,13 @@ TEST_F(EditorTest, ACodePageLibraryRefusesWhatItsCodePageCannotHoldAndStoresTheR
         {kAlpha, "alpha", kAlpha},
         {"beta", std::string("b ") + kZolw, "\xC5\xBC"},  // ż: 1252 has no z with a dot
         {"smile", kGrin, kGrin},
-        {"cr\xC3\xA8me",
-         "cr\xC3\xA8me br\xC3\xBBl\xC3\xA9"
-         "e",
-         ""},  // all in 1252
+        {"cr\xC3\xA8me", "cr\xC3\xA8me br\xC3\xBBl\303\251e", ""},  // all in 1252
     };
     for (const auto& t : typed) {
         const auto added = ed.AddTyped(t.key, t.text);
         if (*t.refused) {
-            EXPECT_NE(added.message.text.find(std::string("\"") + t.refused + "\""),
-                      std::string::npos)
-                << added.message.text;
-            EXPECT_NE(added.message.text.find("Convert the library to Unicode"), std::string::npos);
+            EXPECT_THAT(added.message.text, HasSubstr(std::string("\"") + t.refused + "\""));
+            EXPECT_THAT(added.message.text, HasSubstr("Convert the library to Unicode"));
             EXPECT_TRUE(added.message.utf8);
             EXPECT_EQ(added.message.title, "Wordlark - Error");
             EXPECT_FALSE(added.relist);
@@ -375,11 +365,10 @@ TEST_F(EditorTest, ACodePageLibraryRefusesWhatItsCodePageCannotHoldAndStoresTheR
             EXPECT_EQ(added.message.text, "Add data Succeed ");
         }
     }
-    EXPECT_NE(ed.AddTyped(kAlpha, "").message.text.find("U+03B1"), std::string::npos);
+    EXPECT_THAT(ed.AddTyped(kAlpha, "").message.text, HasSubstr("U+03B1"));
     // Save refuses alike and leaves the stored text; what 1252 holds is
     // stored in it.
-    EXPECT_NE(ed.SaveTyped(cafe, kSisyphus).message.text.find("cannot be stored"),
-              std::string::npos);
+    EXPECT_THAT(ed.SaveTyped(cafe, kSisyphus).message.text, HasSubstr("cannot be stored"));
     EXPECT_EQ(ed.SaveTyped(cafe, "\xE2\x82\xAC 5").message.text, "Save Succeed!");  // € is 0x80
     EXPECT_EQ(ReadLibrary(path),
               (Pairs{{"caf\xE9", "\x80 5"}, {"cr\xE8me", "cr\xE8me br\xFBl\xE9\x65"}}));
@@ -423,8 +412,9 @@ TEST_F(EditorTest, AUnicodeLibraryTakesAnyCharacterAsUtf8) {
     // 😀 x 256 = 1024 bytes
     std::string grins;
     for (int i = 0; i < 256; ++i) grins += kGrin;
-    EXPECT_FALSE(ed.AddTyped(grins, "").message.text.empty());
-    EXPECT_EQ(ed.AddTyped(grins, "").message.title, "Wordlark - Error");
+    const UiMessage refused = ed.AddTyped(grins, "").message;
+    EXPECT_FALSE(refused.text.empty());
+    EXPECT_EQ(refused.title, "Wordlark - Error");
     EXPECT_TRUE(ed.SaveInfo(Shorthand, kZolw, kCheck).empty());
     ed.Close();
     Library lib{CodePage1252()};
@@ -441,7 +431,7 @@ TEST_F(EditorTest, ALibraryOfAnUnknownEncodingIsNeverOpenedForEditing) {
     LibEditorLogic ed(path, 1, SystemCodePage());
     EXPECT_FALSE(ed.Open());
     EXPECT_FALSE(ed.IsOpen());
-    EXPECT_NE(ed.OpenFailure().text.find("newer version of Wordlark"), std::string::npos);
+    EXPECT_THAT(ed.OpenFailure().text, HasSubstr("newer version of Wordlark"));
     EXPECT_FALSE(ed.buttons().importFile);
     EXPECT_FALSE(ed.WriteInfo(Shorthand, "Renamed", ""));
     EXPECT_TRUE(ed.SaveInfo(Shorthand, "Renamed", "").empty());

@@ -1,7 +1,7 @@
 // The Libraries Manager's logic on a folder of real libraries and an
 // in-memory registry: the rows, what OK writes and what Cancel does not, the
 // library the editor opens, and new libraries.
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
 #include <filesystem>
 #include <string>
@@ -17,6 +17,8 @@ namespace {
 
 using test::MakeLibrary;
 using test::TempDir;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
 
 const char kLoadSet[] = "SOFTWARE\\Quorbit\\LoadSet\\";
 
@@ -35,26 +37,6 @@ class ManagerTest : public ::testing::Test {
     MemoryRegistry reg;
     LibManagerLogic mgr{reg, SystemDirectory(), SystemCodePage(), libs};
 };
-
-TEST_F(ManagerTest, RowsShowEveryLibraryInNameOrder) {
-    const std::string a = mgr.PathOf("a.lib"), d = mgr.PathOf("d.lib");
-    MakeLibrary(a, {{"x", ""}}, {.caption = "English", .description = "Common words"});
-    MakeLibrary(mgr.PathOf("c.lib"), {}, {.type = 5, .caption = "Odd"});
-    test::WriteBytes(d, "not a library");
-    test::WriteBytes(mgr.PathOf("notes.txt"), "ignored");
-
-    mgr.Fill();
-    const auto& rows = mgr.Rows();
-    ASSERT_EQ(rows.size(), 3u);
-    EXPECT_EQ(Shown(rows[0]), "English|Dictionary|Enable|Common words|on");
-    EXPECT_EQ(Shown(rows[1]), "Odd||Enable||on");  // neither 1 nor 2
-    // A file that cannot be opened is listed all the same, and left as it was.
-    EXPECT_EQ(rows[2].caption, "d.lib");
-    EXPECT_EQ(rows[2].index, 2);
-    EXPECT_EQ(test::ReadBytes(d), "not a library");
-    // Listing created the switch keys of the libraries never seen before.
-    EXPECT_TRUE(reg.KeyExists(RegRoot::LocalMachine, kLoadSet + a));
-}
 
 TEST_F(ManagerTest, RefillKeepsPendingChecksOnlyWhenAsked) {
     MakeLibrary(mgr.PathOf("a.lib"), {});
@@ -153,8 +135,11 @@ TEST_F(ManagerTest, DoubleByteNamesMayHoldABackslashTrailByte) {
     EXPECT_FALSE(singleByte.CheckNewName("\x95\x5C", file).empty());
 }
 
-TEST_F(ManagerTest, EachRowShowsItsEncodingAndOnlyCodePageLibrariesConvert) {
-    MakeLibrary(mgr.PathOf("a.lib"), {{"x", ""}}, {.caption = "Plain"});
+// Every library in name order, with its encoding; only code-page libraries
+// convert, and one of an unknown encoding is not edited.
+TEST_F(ManagerTest, RowsShowEveryLibraryInNameOrderWithItsEncoding) {
+    const std::string a = mgr.PathOf("a.lib"), f = mgr.PathOf("f.lib");
+    MakeLibrary(a, {{"x", ""}}, {.caption = "English", .description = "Common words"});
     MakeLibrary(mgr.PathOf("b.lib"), {{"\xCE\xB1", ""}},
                 {.caption = "\xCE\x95\xCE\xBB\xCE\xBB\xCE\xB7\xCE\xBD\xCE\xB9\xCE\xBA\xCE\xAC",
                  .encoding = EncodingUtf8});
@@ -162,35 +147,46 @@ TEST_F(ManagerTest, EachRowShowsItsEncodingAndOnlyCodePageLibrariesConvert) {
     ASSERT_TRUE(
         test::WriteInfoRecord(mgr.PathOf("c.lib"), "DBENCODING", std::string("\x01\0\0\0", 4)));
     MakeLibrary(mgr.PathOf("d.lib"), {}, {.encoding = EncodingUtf8});  // no caption of its own
-    test::WriteBytes(mgr.PathOf("e.lib"), "not a library");
+    MakeLibrary(mgr.PathOf("e.lib"), {}, {.type = 5, .caption = "Odd"});
+    test::WriteBytes(f, "not a library");
+    test::WriteBytes(mgr.PathOf("notes.txt"), "ignored");
     mgr.Fill();
-    ASSERT_EQ(mgr.Rows().size(), 5u);
+    ASSERT_EQ(mgr.Rows().size(), 6u);
 
     const struct {
+        const char* shown;  // how Shown begins
         const char* encoding;
         std::int32_t captionEncoding;
         bool converts;
         bool edits;
     } expected[] = {
-        {"Code page", EncodingCodePage, true, true},
-        {"Unicode (UTF-8)", EncodingUtf8, false, true},
-        {"Unknown (read-only)", EncodingUnknown, false, false},
-        {"Unicode (UTF-8)", EncodingCodePage, false, true},  // its file name
-        {"", EncodingCodePage, false, true},                 // no library: as before
+        {"English|Dictionary|Enable|Common words|on", "Code page", EncodingCodePage, true, true},
+        {"", "Unicode (UTF-8)", EncodingUtf8, false, true},
+        {"Newer|", "Unknown (read-only)", EncodingUnknown, false, false},
+        {"", "Unicode (UTF-8)", EncodingCodePage, false, true},          // its file name
+        {"Odd||Enable||on", "Code page", EncodingCodePage, true, true},  // type neither 1 nor 2
+        // A file that cannot be opened is listed all the same: as before.
+        {"f.lib|", "", EncodingCodePage, false, true},
     };
-    for (int i = 0; i < 5; ++i) {
+    for (int i = 0; i < 6; ++i) {
         const LibraryRow& r = mgr.Rows()[i];
-        EXPECT_EQ(r.encodingText, expected[i].encoding) << r.path;
-        EXPECT_EQ(r.captionEncoding, expected[i].captionEncoding) << r.path;
-        EXPECT_EQ(mgr.CanConvert(i), expected[i].converts) << r.path;
-        EXPECT_EQ(mgr.ConvertQuestion(i).empty(), !expected[i].converts) << r.path;
+        const auto& e = expected[i];
+        EXPECT_THAT(Shown(r), StartsWith(e.shown));
+        EXPECT_EQ(r.index, i) << r.path;
+        EXPECT_EQ(r.encodingText, e.encoding) << r.path;
+        EXPECT_EQ(r.captionEncoding, e.captionEncoding) << r.path;
+        EXPECT_EQ(mgr.CanConvert(i), e.converts) << r.path;
+        EXPECT_EQ(mgr.ConvertQuestion(i).empty(), !e.converts) << r.path;
         const auto edit = mgr.EditRow(i);
-        EXPECT_EQ(edit.valid, expected[i].edits) << r.path;
-        EXPECT_EQ(edit.refusal.empty(), expected[i].edits) << r.path;
+        EXPECT_EQ(edit.valid, e.edits) << r.path;
+        EXPECT_EQ(edit.refusal.empty(), e.edits) << r.path;
     }
-    EXPECT_NE(mgr.EditRow(2).refusal.text.find("newer version of Wordlark"), std::string::npos);
+    EXPECT_THAT(mgr.EditRow(2).refusal.text, HasSubstr("newer version of Wordlark"));
     EXPECT_TRUE(mgr.ConvertQuestion(0).ask);
-    EXPECT_FALSE(mgr.CanConvert(5));
+    EXPECT_FALSE(mgr.CanConvert(6));
+    EXPECT_EQ(test::ReadBytes(f), "not a library");  // left as it was
+    // Listing created the switch keys of the libraries never seen before.
+    EXPECT_TRUE(reg.KeyExists(RegRoot::LocalMachine, kLoadSet + a));
 }
 
 TEST_F(ManagerTest, ANewLibraryIsUtf8WhenAskedAndItsFileNameStaysInTheCodePage) {
@@ -275,10 +271,9 @@ TEST_F(ManagerTest, ConvertCountsOnlyWhenTheFileReadsAsUtf8AfterwardsAndKeepsTic
         test::RecordingProgress progress(c.cancel ? 0 : -1);
         const auto result = mgr.Convert(row, &progress);
         EXPECT_EQ(result.converted, c.converted) << c.name;
-        EXPECT_NE(result.message.text.find(c.said), std::string::npos)
-            << c.name << ": " << result.message.text;
+        EXPECT_THAT(result.message.text, HasSubstr(c.said)) << c.name;
         if (!c.converted) {
-            EXPECT_NE(result.message.text.find("left as it was"), std::string::npos) << c.name;
+            EXPECT_THAT(result.message.text, HasSubstr("left as it was")) << c.name;
         }
         EXPECT_EQ(test::ReadLibrary(path), entries) << c.name;
         row = mgr.RowOfPath(path);

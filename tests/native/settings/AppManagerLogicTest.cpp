@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <map>
 
 #include "platform/MemoryRegistry.h"
@@ -9,19 +10,31 @@
 namespace wl {
 namespace {
 
+using Strings = std::vector<std::string>;
 const std::string kApp = "SOFTWARE\\Quorbit\\AppOption\\";
 
-// predict: EnablePredict's byte, or -1 for none.
-void StoreApp(MemoryRegistry& reg, const std::string& name, std::uint8_t enable,
-              const std::string& path, int predict = -1) {
+// path: nullptr for none; predict: EnablePredict's byte, clipboard:
+// TypeByClipboard's value, -1 for none.
+void StoreApp(MemoryRegistry& reg, const std::string& name, std::uint8_t enable, const char* path,
+              int predict = -1, int clipboard = -1) {
     RegKey key(reg, RegRoot::LocalMachine, kApp + name, true);
     key.WriteBinary("EnableVemo", enable);
-    reg.WriteString(key.get(), "Path", path.data(), static_cast<std::uint32_t>(path.size()));
+    if (path) reg.WriteString(key.get(), "Path", path, static_cast<std::uint32_t>(strlen(path)));
     if (predict >= 0) key.WriteBinary("EnablePredict", static_cast<std::uint8_t>(predict));
+    if (clipboard >= 0) key.WriteBinary("TypeByClipboard", static_cast<std::uint32_t>(clipboard));
 }
 
-std::vector<std::string> Names(const AppManagerModel& model) {
-    std::vector<std::string> names;
+// A field of each stored application, by file name.
+template <typename T>
+std::map<std::string, int> StoredBy(MemoryRegistry& reg, T AppSetting::*field) {
+    std::int32_t others = 0;
+    std::map<std::string, int> stored;
+    for (const AppSetting& app : ReadAppSettings(reg, others)) stored[app.fileName] = app.*field;
+    return stored;
+}
+
+Strings Names(const AppManagerModel& model) {
+    Strings names;
     for (const AppRow& row : model.Rows()) names.push_back(row.fileName);
     return names;
 }
@@ -38,15 +51,11 @@ TEST(AppManager, OkReplacesTheStoredListEntirely) {
     EXPECT_EQ(model.Merge(AppOptionModel({"D:\\Tools\\new.exe"}, 0)), std::vector<int>{1});
     ASSERT_TRUE(model.Save(reg));
     EXPECT_FALSE(reg.KeyExists(RegRoot::LocalMachine, kApp + "b.exe"));
-    std::int32_t others = 0;
-    std::vector<AppSetting> stored = ReadAppSettings(reg, others);
-    ASSERT_EQ(stored.size(), 2u);
-    EXPECT_EQ(stored[0].fileName, "a.exe");
-    EXPECT_EQ(stored[1].fileName, "new.exe");
-    EXPECT_EQ(stored[1].enable, 0);
-    EXPECT_EQ(stored[1].path, "D:\\Tools\\new.exe");
-    // Rows named twice, past the end or negative take nothing else with them.
     model.Load(reg);
+    ASSERT_EQ(Names(model), (Strings{"new.exe", "a.exe"}));
+    EXPECT_EQ(model.Rows()[0].enable, 0);
+    EXPECT_EQ(model.Rows()[0].path, "D:\\Tools\\new.exe");
+    // Rows named twice, past the end or negative take nothing else with them.
     model.DeleteRows({1, 0, 1, 5, -1});
     EXPECT_TRUE(model.Rows().empty());
 }
@@ -67,7 +76,7 @@ TEST(AppManager, MergingMatchesWholeFileNamesWithoutRegardToCase) {
     // A name that only begins like a listed one is another application.
     EXPECT_EQ(model.Merge(AppOptionModel({"C:\\bin\\note"}, 0)), std::vector<int>{1});
     EXPECT_EQ(model.Rows()[0].enable, 1);
-    EXPECT_EQ(Names(model), (std::vector<std::string>{"NOTEPAD.EXE", "note"}));
+    EXPECT_EQ(Names(model), (Strings{"NOTEPAD.EXE", "note"}));
 
     // Several instances of one program give one row; no choice enables.
     EXPECT_EQ(model.Merge(AppOptionModel({"C:\\a\\calc.exe", "C:\\b\\CALC.exe", "C:\\folder\\"},
@@ -81,19 +90,16 @@ TEST(AppManager, MergingMatchesWholeFileNamesWithoutRegardToCase) {
 TEST(AppManager, EditingARowChangesOnlyThatRow) {
     MemoryRegistry reg;
     StoreApp(reg, "a.exe", 1, "C:\\A\\a.exe");
-    {
-        RegKey key(reg, RegRoot::LocalMachine, kApp + "nopath.exe", true);
-        key.WriteBinary("EnableVemo", std::uint8_t{1});
-    }
+    StoreApp(reg, "nopath.exe", 1, nullptr);
     AppManagerModel model(SystemCodePage());
     model.Load(reg);
-    ASSERT_EQ(Names(model), (std::vector<std::string>{"nopath.exe", "a.exe"}));
+    ASSERT_EQ(Names(model), (Strings{"nopath.exe", "a.exe"}));
     EXPECT_FALSE(model.CanEdit(0));   // no path
     EXPECT_FALSE(model.CanEdit(-1));  // empty area of the list
     EXPECT_FALSE(model.CanEdit(2));
     ASSERT_TRUE(model.CanEdit(1));
     AppOptionModel choice = model.EditChoice(1);
-    EXPECT_EQ(choice.paths, std::vector<std::string>{"C:\\A\\a.exe"});
+    EXPECT_EQ(choice.paths, Strings{"C:\\A\\a.exe"});
     EXPECT_EQ(choice.state, 1);
     EXPECT_FALSE(choice.NeedsRunningApps());
     EXPECT_TRUE(choice.EnableTicked());
@@ -109,7 +115,7 @@ TEST(AppOption, StateDerivedFromTheStore) {
     StoreApp(reg, "on2.exe", 2, "C:\\on2.exe", 0);
     StoreApp(reg, "off.exe", 0, "C:\\off.exe", 0);
     struct Case {
-        std::vector<std::string> paths;
+        Strings paths;
         int state, predict;
     } cases[] = {
         {{"C:\\x\\unknown.exe"}, 0, 1},                        // no key: disable, predict
@@ -156,7 +162,7 @@ TEST(AppManager, PredictionIsKeptPerApplicationUnlessChosen) {
     StoreApp(reg, "b.exe", 0, "C:\\B\\b.exe");
     AppManagerModel model(SystemCodePage());
     model.Load(reg);
-    ASSERT_EQ(Names(model), (std::vector<std::string>{"b.exe", "a.exe"}));
+    ASSERT_EQ(Names(model), (Strings{"b.exe", "a.exe"}));
     EXPECT_EQ(model.Rows()[0].predict, 1);
     EXPECT_STREQ(PredictionText(model.Rows()[0]), "");  // disabled: no effect
     EXPECT_STREQ(PredictionText(model.Rows()[1]), "Off");
@@ -185,11 +191,9 @@ TEST(AppManager, PredictionIsKeptPerApplicationUnlessChosen) {
     EXPECT_EQ(model.Rows()[3].predict, 0);
 
     ASSERT_TRUE(model.Save(reg));
-    std::int32_t others = 0;
-    std::map<std::string, int> stored;
-    for (const AppSetting& app : ReadAppSettings(reg, others)) stored[app.fileName] = app.predict;
-    EXPECT_EQ(stored, (std::map<std::string, int>{
-                          {"a.exe", 1}, {"b.exe", 1}, {"new.exe", 0}, {"more.exe", 0}}));
+    EXPECT_EQ(
+        StoredBy(reg, &AppSetting::predict),
+        (std::map<std::string, int>{{"a.exe", 1}, {"b.exe", 1}, {"new.exe", 0}, {"more.exe", 0}}));
 }
 
 // "Type through the clipboard": the console hosts have it while they have no
@@ -197,14 +201,10 @@ TEST(AppManager, PredictionIsKeptPerApplicationUnlessChosen) {
 TEST(AppManager, TypingThroughTheClipboardDefaultsToTheConsoleHosts) {
     MemoryRegistry reg;
     StoreApp(reg, "cmd.exe", 1, "C:\\W\\cmd.exe");  // no value: a console host pastes
-    StoreApp(reg, "powershell.exe", 1, "C:\\W\\powershell.exe");
-    RegKey(reg, RegRoot::LocalMachine, kApp + "powershell.exe", false)
-        .WriteBinary("TypeByClipboard", std::uint32_t{0});
-    StoreApp(reg, "word.exe", 1, "C:\\O\\word.exe");
-    RegKey(reg, RegRoot::LocalMachine, kApp + "word.exe", false)
-        .WriteBinary("TypeByClipboard", std::uint32_t{1});
+    StoreApp(reg, "powershell.exe", 1, "C:\\W\\powershell.exe", -1, 0);
+    StoreApp(reg, "word.exe", 1, "C:\\O\\word.exe", -1, 1);
     struct Case {
-        std::vector<std::string> paths;
+        Strings paths;
         int clipboard;
     } cases[] = {
         {{"C:\\W\\cmd.exe"}, 1},
@@ -223,7 +223,7 @@ TEST(AppManager, TypingThroughTheClipboardDefaultsToTheConsoleHosts) {
 
     AppManagerModel model(SystemCodePage());
     model.Load(reg);
-    ASSERT_EQ(Names(model), (std::vector<std::string>{"word.exe", "powershell.exe", "cmd.exe"}));
+    ASSERT_EQ(Names(model), (Strings{"word.exe", "powershell.exe", "cmd.exe"}));
     EXPECT_EQ(model.Rows()[2].clipboard, 1);
     // A new console host pastes, a new editor types; a choice sets it.
     model.Merge(AppOptionModel({"C:\\T\\WindowsTerminal.exe", "C:\\E\\edit.exe"}, 1));
@@ -233,14 +233,12 @@ TEST(AppManager, TypingThroughTheClipboardDefaultsToTheConsoleHosts) {
     edit.ToggleClipboard();
     model.ApplyEdit(0, edit);
     ASSERT_TRUE(model.Save(reg));
-    std::int32_t others = 0;
-    std::map<std::string, std::uint32_t> stored;
-    for (const AppSetting& app : ReadAppSettings(reg, others)) stored[app.fileName] = app.clipboard;
-    EXPECT_EQ(stored, (std::map<std::string, std::uint32_t>{{"word.exe", 0},
-                                                            {"powershell.exe", 0},
-                                                            {"cmd.exe", 1},
-                                                            {"WindowsTerminal.exe", 1},
-                                                            {"edit.exe", 0}}));
+    EXPECT_EQ(StoredBy(reg, &AppSetting::clipboard),
+              (std::map<std::string, int>{{"word.exe", 0},
+                                          {"powershell.exe", 0},
+                                          {"cmd.exe", 1},
+                                          {"WindowsTerminal.exe", 1},
+                                          {"edit.exe", 0}}));
     std::uint32_t value = 9;
     RegKey(reg, RegRoot::LocalMachine, kApp + "cmd.exe", false).ReadInto("TypeByClipboard", value);
     EXPECT_EQ(value, 1u);  // written: no longer left to the default
@@ -258,7 +256,7 @@ TEST(RunningApps, PickedRowsBecomeTheParentsPathsTopToBottom) {
 
     AppOptionModel parent({"C:\\stale.exe"}, AppOptionModel::kNoChoice);
     ASSERT_TRUE(running.Ok({3, 2, 0, 3, 9}, &parent));
-    EXPECT_EQ(parent.paths, (std::vector<std::string>{"C:\\third.exe", "C:\\first.exe"}));
+    EXPECT_EQ(parent.paths, (Strings{"C:\\third.exe", "C:\\first.exe"}));
     EXPECT_EQ(parent.PathText(), "C:\\third.exe\r\nC:\\first.exe\r\n");
 
     // No row selected: an empty list, so the addition ends without adding.

@@ -1,7 +1,7 @@
 // Snippets of other text expanders: each reader with its awkward cases, the
 // conversion to the code page, and the import of files into a library with
 // the summary the user sees.
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
 #include <algorithm>
 #include <map>
@@ -16,6 +16,7 @@ namespace wl::test {
 namespace {
 
 using snippets::ParseResult;
+using ::testing::HasSubstr;
 
 // What a reader made of a text: abbreviation -> the entry's text in code
 // page 1252, or "SKIP: <reason>".
@@ -41,8 +42,7 @@ void ExpectCases(const std::map<std::string, std::string>& got, const std::vecto
         ASSERT_NE(it, got.end()) << c.abbreviation;
         const std::string expected = c.expected;
         if (expected.rfind("SKIP: ", 0) == 0)
-            EXPECT_NE(it->second.find(expected.substr(6)), std::string::npos)
-                << c.abbreviation << ": " << it->second;
+            EXPECT_THAT(it->second, HasSubstr(expected.substr(6))) << c.abbreviation;
         else
             EXPECT_EQ(it->second, expected) << c.abbreviation;
     }
@@ -272,7 +272,7 @@ TEST(SnippetText, SourcesAreDecodedOrRefused) {
     for (const auto& c : cases) {
         auto source = snippets::DecodeSource(c.bytes);
         if (*c.error) {
-            EXPECT_NE(source.error.find(c.error), std::string::npos) << source.error;
+            EXPECT_THAT(source.error, HasSubstr(c.error));
             continue;
         }
         EXPECT_EQ(source.error, "");
@@ -301,10 +301,12 @@ class SnippetImport : public ::testing::Test {
   protected:
     TempDir dir;
     Library lib{SystemCodePage()};
-    void SetUp() override {
-        ASSERT_EQ(lib.Open((dir / "Short.lib").c_str()), 1);
-        lib.SetType(Shorthand);
-        ASSERT_EQ(lib.WriteInfo(), 1);
+    void SetUp() override { OpenShorthand(lib, "Short.lib", EncodingCodePage); }
+    void OpenShorthand(Library& l, const char* name, std::int32_t encoding) {
+        ASSERT_EQ(l.Open((dir / name).c_str()), 1);
+        l.SetType(Shorthand);
+        l.SetEncoding(encoding);
+        ASSERT_EQ(l.WriteInfo(), 1);
     }
     SnippetImportResult Import(const std::string& name, const std::string& bytes,
                                ImportProgress* progress = nullptr) {
@@ -332,10 +334,7 @@ TEST_F(SnippetImport, StoresWhatItCanAndSummarisesTheRest) {
 
 TEST_F(SnippetImport, AUnicodeLibraryKeepsEveryCharacter) {
     Library u{SystemCodePage()};
-    ASSERT_EQ(u.Open((dir / "Unicode.lib").c_str()), 1);
-    u.SetType(Shorthand);
-    u.SetEncoding(EncodingUtf8);
-    ASSERT_EQ(u.WriteInfo(), 1);
+    OpenShorthand(u, "Unicode.lib", EncodingUtf8);
     const struct {
         const char *name, *file, *key, *text;
     } cases[] = {
@@ -378,14 +377,12 @@ TEST_F(SnippetImport, FilesThatHoldNoSnippetsImportNothing) {
     for (const auto& c : cases) {
         auto result = Import(c.name, c.bytes);
         EXPECT_EQ(result.imported, 0) << c.name;
-        EXPECT_NE(result.error.find(c.error), std::string::npos) << c.name << ": " << result.error;
-        EXPECT_NE(SnippetSummary(result, "\n").find(std::string("\"") + c.name + "\""),
-                  std::string::npos);
+        EXPECT_THAT(result.error, HasSubstr(c.error)) << c.name;
+        EXPECT_THAT(SnippetSummary(result, "\n"), HasSubstr(std::string("\"") + c.name + "\""));
     }
     EXPECT_EQ(lib.Count(), 0);
-    EXPECT_NE(ImportSnippets(lib, dir / "missing.csv", SnippetFormat::Csv, nullptr)
-                  .error.find("cannot be read"),
-              std::string::npos);
+    EXPECT_THAT(ImportSnippets(lib, dir / "missing.csv", SnippetFormat::Csv, nullptr).error,
+                HasSubstr("cannot be read"));
 }
 
 TEST_F(SnippetImport, AFileLargerThanTheLimitIsNotRead) {
@@ -394,8 +391,7 @@ TEST_F(SnippetImport, AFileLargerThanTheLimitIsNotRead) {
         { std::ofstream out(dir / name, std::ios::binary); }
         std::filesystem::resize_file(dir / name, size);
         auto result = ImportSnippets(lib, dir / name, SnippetFormatOfFile(name), nullptr);
-        EXPECT_NE(result.error.find(std::string("larger than ") + limit), std::string::npos)
-            << result.error;
+        EXPECT_THAT(result.error, HasSubstr(std::string("larger than ") + limit));
     }
     EXPECT_EQ(lib.Count(), 0);
 }
@@ -459,9 +455,9 @@ TEST_F(SnippetImport, AFileThatExpandsTooFarIsRefusedWhole) {
             EXPECT_EQ(TextOf(lib, "ok"), "fine");
             continue;
         }
-        EXPECT_NE(result.error.find(c.refusal), std::string::npos) << result.error;
+        EXPECT_THAT(result.error, HasSubstr(c.refusal));
         EXPECT_EQ(lib.Count(), 0) << c.name;
-        EXPECT_NE(SnippetSummary(result, "\n").find("Nothing was imported."), std::string::npos);
+        EXPECT_THAT(SnippetSummary(result, "\n"), HasSubstr("Nothing was imported."));
     }
 }
 
@@ -478,7 +474,7 @@ TEST_F(SnippetImport, CancelKeepsWhatWasStored) {
     EXPECT_EQ(result.imported, 3);
     EXPECT_EQ(lib.Count(), 3);
     EXPECT_EQ(progress.texts.back(), "3 items have been imported!");
-    EXPECT_NE(SnippetSummary(result, "\n").find("stopped"), std::string::npos);
+    EXPECT_THAT(SnippetSummary(result, "\n"), HasSubstr("stopped"));
 }
 
 }  // namespace
