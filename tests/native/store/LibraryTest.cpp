@@ -238,7 +238,8 @@ TEST_F(LibraryTest, ScrambledLibrariesStoreScrambledBytesAndSearchPlainWords) {
     // "a": folding the scrambled bytes would offer "fir" for "g".
     ASSERT_EQ(ScrambleByte('g'), 'A');
     ASSERT_EQ(ScrambleByte('f'), 'a');
-    Make(NoTexts({"mama", "map", "milk", "zebra", "am", "grape", "fir"}), {.scrambled = 1}, "m.lib");
+    Make(NoTexts({"mama", "map", "milk", "zebra", "am", "grape", "fir"}), {.scrambled = 1},
+         "m.lib");
     found = Walk(lib, "ma", MATCH_PREFIX);
     std::sort(found.begin(), found.end());
     EXPECT_EQ(found, (Keys{"mama", "map"}));

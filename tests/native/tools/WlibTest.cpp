@@ -345,6 +345,11 @@ TEST_F(WlibTest, AUnicodeLibraryTakesAndPrintsAnyCharacter) {
     WriteBytes(dir / "words.txt", "\u03BA\u03CC\u03C3\u03BC\u03BF\u03C2, \u6771\u4EAC\u3002\n");
     ASSERT_EQ(Wlib({"create", "w.lib", "--unicode"}).status, 0);
     ExpectSuccess(Wlib({"import", "w.lib", "words.txt"}), "2 items imported\n");
+    // Weights by letter case folded as the library folds it: the capitals'
+    // final sigma is the key's.
+    WriteBytes(dir / "w.txt", "\u039A\u038C\u03A3\u039C\u039F\u03A3\t5\n");
+    ExpectSuccess(Wlib({"weights", "w.lib", "w.txt", "--ignore-case"}),
+                  "1 weights stored, 0 unknown words, 0 bad lines\n");
 }
 
 TEST_F(WlibTest, ACodePageLibraryTakesWhatItsCodePageHoldsAndSaysWhatNot) {
