@@ -7,8 +7,6 @@
 
 #include <functional>
 #include <string>
-#include <tuple>
-#include <utility>
 
 #include "res/settings_resource.h"
 #include "settings/win32/DlgOptions.h"
@@ -141,11 +139,10 @@ TEST_F(OptionsDialogTest, ClicksAreStoredOnOkAndNothingOnCancel) {
     EXPECT_EQ(result.suggestions.learnNew, 1);  // disabled, and kept as it was ticked
     EXPECT_EQ(result.suggestions.predict, 1);
 
-    for (auto [name, key] : {std::pair{"vkSelectPrev", '['},
-                             {"vkSelectNext", ']'},
-                             {"vkSelectPageDown", '-'},
-                             {"vkSelectPageUp", '='}})
-        EXPECT_EQ(Stored(reg, name), Bytes({LayoutKey(key)})) << name;
+    EXPECT_EQ(Stored(reg, "vkSelectPrev"), Bytes({LayoutKey('[')}));
+    EXPECT_EQ(Stored(reg, "vkSelectNext"), Bytes({LayoutKey(']')}));
+    EXPECT_EQ(Stored(reg, "vkSelectPageDown"), Bytes({LayoutKey('-')}));
+    EXPECT_EQ(Stored(reg, "vkSelectPageUp"), Bytes({LayoutKey('=')}));
     EXPECT_EQ(Stored(reg, "vkSelectIndex"),
               Bytes({0x70, 0x71, 0x72, 0x73, 0x74, 0x75, 0x76, 0x77, 0x78, 0x79}));
     EXPECT_EQ(Stored(reg, "vkSelect"),
@@ -169,16 +166,15 @@ TEST_F(OptionsDialogTest, ClicksAreStoredOnOkAndNothingOnCancel) {
     EXPECT_EQ(SendDlgItemMessageA(hotkeys, IDC_HOTKEY_EDIT, HKM_GETHOTKEY, 0, 0) & 0xFFFF, 0x0575);
     EXPECT_EQ(SendDlgItemMessageA(hotkeys, IDC_HOTKEY_COMPLETE, LB_GETSELCOUNT, 0, 0), 2);
     HWND others = ShowOthers(again);
-    // Each box: ticked, enabled.
-    for (auto [box, ticked, enabled] : {std::tuple{IDC_OTHERS_STARTUP, true, true},
-                                        {IDC_OTHERS_SMART, true, true},
-                                        {IDC_OTHERS_SPACE, true, true},
-                                        {IDC_OTHERS_LEARN, false, true},
-                                        {IDC_OTHERS_LEARNNEW, true, false},
-                                        {IDC_OTHERS_PREDICT, true, true}}) {
-        EXPECT_EQ(Checked(others, box), ticked) << box;
-        EXPECT_EQ(Enabled(others, box), enabled) << box;
-    }
+    EXPECT_TRUE(Checked(others, IDC_OTHERS_STARTUP));
+    EXPECT_TRUE(Checked(others, IDC_OTHERS_SMART));
+    EXPECT_TRUE(Checked(others, IDC_OTHERS_SPACE));
+    EXPECT_FALSE(Checked(others, IDC_OTHERS_LEARN));
+    EXPECT_TRUE(Checked(others, IDC_OTHERS_LEARNNEW));
+    EXPECT_TRUE(Checked(others, IDC_OTHERS_PREDICT));
+    EXPECT_TRUE(Enabled(others, IDC_OTHERS_PREDICT));
+    EXPECT_TRUE(Enabled(others, IDC_OTHERS_LEARN));
+    EXPECT_FALSE(Enabled(others, IDC_OTHERS_LEARNNEW));
     Click(others, IDC_OTHERS_STARTUP);
     Click(dlg, IDOK);
     EXPECT_FALSE(reg.Raw(reg::kRunKey, "Wordlark", type, run));
