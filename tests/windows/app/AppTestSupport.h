@@ -40,7 +40,6 @@ class FakeVemo : public RecordingHook<VemoApi> {
 
     // Learning: the switch as last set, and the words the hook "reported".
     int learning = -1;
-    int dropped = 0;
     std::deque<ReportedWord> finished;
     std::uint32_t nextTicket = 0;
     void SetLearning(int on) override { learning = on; }
@@ -50,10 +49,7 @@ class FakeVemo : public RecordingHook<VemoApi> {
         finished.pop_front();
         return true;
     }
-    void DropFinishedWords() override {
-        ++dropped;
-        finished.clear();
-    }
+    void DropFinishedWords() override { finished.clear(); }
     // As the hook library reports a word: in the ring, and told to the
     // window.
     void Report(HWND window, const std::string& word, const std::string& prev = "") {

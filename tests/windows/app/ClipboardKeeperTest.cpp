@@ -68,13 +68,7 @@ std::string Wide(const wchar_t* text) {
 
 // A 2 by 1 pixel, 32-bit image.
 std::string Dib() {
-    BITMAPINFOHEADER header{};
-    header.biSize = sizeof header;
-    header.biWidth = 2;
-    header.biHeight = 1;
-    header.biPlanes = 1;
-    header.biBitCount = 32;
-    header.biCompression = BI_RGB;
+    const BITMAPINFOHEADER header{sizeof(BITMAPINFOHEADER), 2, 1, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     const DWORD pixels[2] = {0x00FF0000, 0x0000FF00};
     return std::string(reinterpret_cast<const char*>(&header), sizeof header) +
            std::string(reinterpret_cast<const char*>(pixels), sizeof pixels);

@@ -68,8 +68,7 @@ TEST_F(Learning, NothingIsTakenInWhileLearningIsOff) {
         Switches(smart, learn);
         Start();
         EXPECT_EQ(vemo.learning, 0);
-        vemo.Report(hwnd, "frobnitz");
-        vemo.Report(hwnd, "frobnitz");
+        for (int i = 0; i < 2; ++i) vemo.Report(hwnd, "frobnitz");
         Pump(1500);
         Stop();
         EXPECT_EQ(GetFileAttributesA(file.c_str()), INVALID_FILE_ATTRIBUTES);

@@ -27,30 +27,25 @@ constexpr wchar_t kShellFolders[] =
 class LocalAppDataMoved {
   public:
     explicit LocalAppDataMoved(const std::wstring& folder) {
-        RegCreateKeyExW(HKEY_CURRENT_USER, kShellFolders, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                        &key_, nullptr);
         wchar_t old[MAX_PATH] = {};
-        DWORD size = sizeof old, type = 0;
-        had_ = RegQueryValueExW(key_, L"Local AppData", nullptr, &type,
-                                reinterpret_cast<BYTE*>(old), &size) == ERROR_SUCCESS;
-        old_.assign(old, wcsnlen(old, MAX_PATH));
+        DWORD size = sizeof old;
+        had_ = RegGetValueW(HKEY_CURRENT_USER, kShellFolders, kValue,
+                            RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr, old,
+                            &size) == ERROR_SUCCESS;
+        old_ = old;
         Set(folder);
     }
     ~LocalAppDataMoved() {
-        if (had_)
-            Set(old_);
-        else
-            RegDeleteValueW(key_, L"Local AppData");
-        RegCloseKey(key_);
+        if (had_) Set(old_);
+        if (!had_) RegDeleteKeyValueW(HKEY_CURRENT_USER, kShellFolders, kValue);
     }
 
   private:
-    void Set(const std::wstring& folder) {
-        RegSetValueExW(key_, L"Local AppData", 0, REG_EXPAND_SZ,
-                       reinterpret_cast<const BYTE*>(folder.c_str()),
-                       static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t)));
+    static constexpr wchar_t kValue[] = L"Local AppData";
+    static void Set(const std::wstring& folder) {
+        RegSetKeyValueW(HKEY_CURRENT_USER, kShellFolders, kValue, REG_EXPAND_SZ, folder.c_str(),
+                        static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t)));
     }
-    HKEY key_ = nullptr;
     bool had_ = false;
     std::wstring old_;
 };

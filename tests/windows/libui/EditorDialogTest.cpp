@@ -30,14 +30,14 @@ const Pairs kShort = {{"addr", "12 Long Road"},
 
 class EditorDialog : public ::testing::Test {
   protected:
-    std::unique_ptr<CDlgLibOption> Open(int mayChange = 1) {
-        auto dlg =
-            std::make_unique<CDlgLibOption>(path, mayChange, profile, SystemCodePage(), host);
-        HWND hwnd = dlg->Create(nullptr);
+    // Opens the editor (ed) on the library at path.
+    HWND Open(int mayChange = 1) {
+        ed = std::make_unique<CDlgLibOption>(path, mayChange, profile, SystemCodePage(), host);
+        HWND hwnd = ed->Create(nullptr);
         EXPECT_NE(hwnd, nullptr);
         ShowWindow(hwnd, SW_SHOW);
         Pump(200);
-        return dlg;
+        return hwnd;
     }
     static HWND List(HWND dlg) { return GetDlgItem(dlg, IDC_LIBOPT_LIST); }
     static std::vector<std::string> Keys(HWND dlg) { return Cells(List(dlg)); }
@@ -47,14 +47,13 @@ class EditorDialog : public ::testing::Test {
     MemoryRegistry reg;
     RegistryProfile profile{reg};
     ScriptedHost host;
+    std::unique_ptr<CDlgLibOption> ed;
 };
 
 TEST_F(EditorDialog, OpensWithColumnsRowsAndInfo) {
     MakeLibrary(path, kShort,
                 {.type = Shorthand, .caption = "Phrases", .description = "Everyday\r\nphrases"});
-    auto ed = Open();
-    HWND dlg = ed->hwnd();
-    EXPECT_EQ(WindowText(dlg), "Library Option");
+    HWND dlg = Open();
     EXPECT_EQ(ColumnTitle(List(dlg), 0), "Shorthand");
     EXPECT_EQ(ColumnTitle(List(dlg), 1), "Full Text");
     EXPECT_EQ(Keys(dlg), (std::vector<std::string>{"addr", "brb", "btw", "omw", "ty"}));
@@ -74,11 +73,12 @@ TEST_F(EditorDialog, OpensWithColumnsRowsAndInfo) {
     }
     EXPECT_EQ(SendMessageA(type, CB_GETCURSEL, 0, 0), 1);
 
-    EXPECT_TRUE(Enabled(dlg, IDC_LIBOPT_IMPORT));
-    EXPECT_TRUE(Enabled(dlg, IDC_LIBOPT_EXPORT));
-    EXPECT_FALSE(Enabled(dlg, IDC_LIBOPT_ADD));
-    EXPECT_FALSE(Enabled(dlg, IDC_LIBOPT_SAVE));
-    EXPECT_FALSE(Enabled(dlg, IDC_LIBOPT_DELETE));
+    for (auto [id, on] : {std::pair{IDC_LIBOPT_IMPORT, true},
+                          {IDC_LIBOPT_EXPORT, true},
+                          {IDC_LIBOPT_ADD, false},
+                          {IDC_LIBOPT_SAVE, false},
+                          {IDC_LIBOPT_DELETE, false}})
+        EXPECT_EQ(Enabled(dlg, id), on) << id;
     const LRESULT ex = SendMessageA(List(dlg), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
     EXPECT_EQ(ex & (LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES),
               LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
@@ -87,8 +87,7 @@ TEST_F(EditorDialog, OpensWithColumnsRowsAndInfo) {
 
 TEST_F(EditorDialog, AddSaveAndDeleteWriteTheFileAtOnce) {
     MakeLibrary(path, kShort, {.type = Shorthand});
-    auto ed = Open(0);  // entry changes do not need the permission
-    HWND dlg = ed->hwnd();
+    HWND dlg = Open(0);  // entry changes do not need the permission
 
     Type(dlg, IDC_LIBOPT_QUERY, "gtg");
     Type(dlg, IDC_LIBOPT_FULLTEXT, "got to go\r\n%CARET%");
@@ -102,19 +101,16 @@ TEST_F(EditorDialog, AddSaveAndDeleteWriteTheFileAtOnce) {
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(ReadLibrary(path), expected);
 
-    host.shown.clear();
     Type(dlg, IDC_LIBOPT_QUERY, "brb");
     Click(dlg, IDC_LIBOPT_ADD);
     EXPECT_EQ(host.Texts(), std::vector<std::string>{"This data had in database! "});
 
-    host.shown.clear();
     Type(dlg, IDC_LIBOPT_QUERY, "nope");
     Type(dlg, IDC_LIBOPT_FULLTEXT, "x");
     Click(dlg, IDC_LIBOPT_SAVE);
     EXPECT_EQ(host.Texts(), std::vector<std::string>{"Save Failed!"});
     EXPECT_EQ(ReadLibrary(path), expected);
 
-    host.shown.clear();
     Click(dlg, IDC_LIBOPT_RELOAD);
     EXPECT_EQ(ItemText(dlg, IDC_LIBOPT_QUERY), "");
     EXPECT_EQ(RowCount(List(dlg)), 6);
@@ -124,14 +120,12 @@ TEST_F(EditorDialog, AddSaveAndDeleteWriteTheFileAtOnce) {
     EXPECT_EQ(host.Texts(), std::vector<std::string>{"Save Succeed!"});
 
     // Delete, refused at the question, then three rows at once.
-    host.shown.clear();
     Click(dlg, IDC_LIBOPT_RELOAD);
     Select(List(dlg), {0, 2, 5});  // addr, btw, ty
     host.answers = {IDCANCEL};
     Click(dlg, IDC_LIBOPT_DELETE);
     EXPECT_EQ(host.Texts(), std::vector<std::string>{"Are you sure you want to delete the items?"});
     EXPECT_EQ(ReadLibrary(path).size(), 6u);
-    host.shown.clear();
     Click(dlg, IDC_LIBOPT_DELETE);
     EXPECT_EQ(host.Texts(), (std::vector<std::string>{"Are you sure you want to delete the items?",
                                                       "Delete Succeed!"}));
@@ -144,7 +138,6 @@ TEST_F(EditorDialog, AddSaveAndDeleteWriteTheFileAtOnce) {
 
     // A selection change enables Delete whatever is selected; with nothing
     // selected it says so.
-    host.shown.clear();
     Select(List(dlg), {});
     EXPECT_TRUE(Enabled(dlg, IDC_LIBOPT_DELETE));
     Click(dlg, IDC_LIBOPT_DELETE);
@@ -159,8 +152,7 @@ TEST_F(EditorDialog, ExportShowsTheWaitBoxWithTheTextItLastShowed) {
     MakeLibrary(path, {}, {Shorthand});
     const std::string words = dir / "words.txt";
     test::WriteBytes(words, "<shortkey>ty\r\n<replacement text>thank you\r\n");
-    auto ed = Open();
-    HWND dlg = ed->hwnd();
+    HWND dlg = Open();
     HWND wait = ed->waitBox().hwnd();
     ASSERT_NE(wait, nullptr);
 
@@ -198,8 +190,7 @@ TEST_F(EditorDialog, LargeLibraryListsWholeAndCancelStopsIt) {
             ASSERT_EQ(lib.Put(e), 1);
         }
     }
-    auto ed = Open();
-    HWND dlg = ed->hwnd();
+    HWND dlg = Open();
     EXPECT_EQ(RowCount(List(dlg)), 100000);
     EXPECT_EQ(Cell(List(dlg), 99999, 0), "w099999");
     EXPECT_EQ(ItemText(dlg, IDC_LIBOPT_COUNT), "Items in library: 100000\r\nItems Loaded:100000");
@@ -250,8 +241,7 @@ TEST_F(EditorDialog, AUnicodeLibraryShowsAndTakesAnyCharacterThroughTheWideContr
                  .caption = kSisyphus,
                  .description = kCheck + " done",
                  .encoding = EncodingUtf8});
-    auto ed = Open();
-    HWND dlg = ed->hwnd();
+    HWND dlg = Open();
     ASSERT_EQ(RowCount(List(dlg)), 2);
     // In UTF-8 byte order: żółw (C5) before αβγ (CE).
     EXPECT_EQ(CellUtf8(List(dlg), 0, 0), kZolw);
@@ -292,8 +282,7 @@ TEST_F(EditorDialog, AUnicodeLibraryShowsAndTakesAnyCharacterThroughTheWideContr
 
 TEST_F(EditorDialog, ACodePageLibraryShowsItsTextAndRefusesAGreekLetter) {
     MakeLibrary(path, {{"caf\xE9", "coffee"}}, {.type = Shorthand, .caption = "Old"});
-    auto ed = Open();
-    HWND dlg = ed->hwnd();
+    HWND dlg = Open();
     ASSERT_EQ(RowCount(List(dlg)), 1);
     EXPECT_EQ(CellUtf8(List(dlg), 0, 0), "caf\xC3\xA9");  // é of Windows-1252
 
@@ -311,7 +300,6 @@ TEST_F(EditorDialog, ACodePageLibraryShowsItsTextAndRefusesAGreekLetter) {
     EXPECT_EQ(ReadLibrary(path), (Pairs{{"caf\xE9", "coffee"}, {"cr\xE8me", "alpha"}}));
 
     // OK with a name the library cannot hold: told, and the dialog stays.
-    host.shown.clear();
     TypeUtf8(dlg, IDC_LIBOPT_NAME, "Caf\xC3\xA9 " + kGrin);
     Click(dlg, IDOK);
     ASSERT_EQ(host.shown.size(), 1u);

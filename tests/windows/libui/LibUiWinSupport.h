@@ -35,9 +35,11 @@ struct ScriptedHost : LibUiHost {
         files.pop_front();
         return f;
     }
-    std::vector<std::string> Texts() const {
+    // The texts shown since the last call.
+    std::vector<std::string> Texts() {
         std::vector<std::string> t;
         for (const auto& m : shown) t.push_back(m.text);
+        shown.clear();
         return t;
     }
 };

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -92,69 +93,54 @@ TEST(Manifest, TheHookLibraryHasNone) {
     EXPECT_TRUE(ManifestOf(kVemoDll, 2).empty());
 }
 
-struct Version {
-    bool found = false;
-    std::string fixed;  // "file version / product version", each a.b.c.d
-    std::string fileVersion, productVersion, description, productName;
-};
-
-Version VersionOf(const std::string& file) {
-    Version v;
+// A file's version resource: "fixed" (file / product version, each a.b.c.d)
+// and the strings of its first translation; empty without one.
+std::map<std::string, std::string> VersionOf(const std::string& file) {
     DWORD ignored = 0;
-    const DWORD size = GetFileVersionInfoSizeA(file.c_str(), &ignored);
-    if (size == 0) return v;
-    std::vector<char> block(size);
-    if (!GetFileVersionInfoA(file.c_str(), 0, size, block.data())) return v;
+    std::vector<char> block(GetFileVersionInfoSizeA(file.c_str(), &ignored));
     VS_FIXEDFILEINFO* f = nullptr;
-    UINT length = 0;
-    if (!VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&f), &length) || !f) return v;
-    v.found = true;
-    char fixed[96];
-    std::snprintf(fixed, sizeof fixed, "%u.%u.%u.%u / %u.%u.%u.%u", HIWORD(f->dwFileVersionMS),
-                  LOWORD(f->dwFileVersionMS), HIWORD(f->dwFileVersionLS),
-                  LOWORD(f->dwFileVersionLS), HIWORD(f->dwProductVersionMS),
-                  LOWORD(f->dwProductVersionMS), HIWORD(f->dwProductVersionLS),
-                  LOWORD(f->dwProductVersionLS));
-    v.fixed = fixed;
-    struct Translation {
-        WORD language, codePage;
-    }* translation = nullptr;
-    if (!VerQueryValueA(block.data(), "\\VarFileInfo\\Translation",
-                        reinterpret_cast<void**>(&translation), &length) ||
-        length < sizeof *translation)
-        return v;
-    char prefix[64];
-    std::snprintf(prefix, sizeof prefix, "\\StringFileInfo\\%04x%04x\\", translation->language,
-                  translation->codePage);
-    auto text = [&](const char* name) {
-        char* value = nullptr;
-        UINT n = 0;
-        const std::string key = std::string(prefix) + name;
-        return VerQueryValueA(block.data(), key.c_str(), reinterpret_cast<void**>(&value), &n) &&
-                       value
-                   ? std::string(value)
-                   : std::string();
+    WORD* translation = nullptr;
+    UINT n = 0;
+    if (block.empty() ||
+        !GetFileVersionInfoA(file.c_str(), 0, static_cast<DWORD>(block.size()), block.data()) ||
+        !VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&f), &n) || !f ||
+        !VerQueryValueA(block.data(), "\\VarFileInfo\\Translation",
+                        reinterpret_cast<void**>(&translation), &n) ||
+        n < 2 * sizeof(WORD))
+        return {};
+    auto quad = [](DWORD ms, DWORD ls) {
+        return std::to_string(HIWORD(ms)) + "." + std::to_string(LOWORD(ms)) + "." +
+               std::to_string(HIWORD(ls)) + "." + std::to_string(LOWORD(ls));
     };
-    v.fileVersion = text("FileVersion");
-    v.productVersion = text("ProductVersion");
-    v.description = text("FileDescription");
-    v.productName = text("ProductName");
+    std::map<std::string, std::string> v;
+    v["fixed"] = quad(f->dwFileVersionMS, f->dwFileVersionLS) + " / " +
+                 quad(f->dwProductVersionMS, f->dwProductVersionLS);
+    char prefix[64];
+    std::snprintf(prefix, sizeof prefix, "\\StringFileInfo\\%04x%04x\\", translation[0],
+                  translation[1]);
+    for (const char* name : {"FileVersion", "ProductVersion", "FileDescription", "ProductName"}) {
+        char* value = nullptr;
+        if (VerQueryValueA(block.data(), (prefix + std::string(name)).c_str(),
+                           reinterpret_cast<void**>(&value), &n) &&
+            value)
+            v[name] = value;
+    }
     return v;
 }
 
 TEST(VersionResource, EveryShippedProgramCarriesTheBuildsVersion) {
     for (const std::string& file : {kVemoShow, kVemoDll, kInstaller}) {
         SCOPED_TRACE(file);
-        const Version v = VersionOf(file);
-        ASSERT_TRUE(v.found);
-        EXPECT_EQ(v.fixed, WL_VERSION ".0 / " WL_VERSION ".0");
-        EXPECT_EQ(v.fileVersion, WL_VERSION);
-        EXPECT_EQ(v.productVersion, WL_VERSION);
-        EXPECT_EQ(v.productName, "Wordlark");
-        EXPECT_FALSE(v.description.empty());
+        std::map<std::string, std::string> v = VersionOf(file);
+        ASSERT_FALSE(v.empty());
+        EXPECT_EQ(v["fixed"], WL_VERSION ".0 / " WL_VERSION ".0");
+        EXPECT_EQ(v["FileVersion"], WL_VERSION);
+        EXPECT_EQ(v["ProductVersion"], WL_VERSION);
+        EXPECT_EQ(v["ProductName"], "Wordlark");
+        EXPECT_FALSE(v["FileDescription"].empty());
     }
-    EXPECT_EQ(VersionOf(kVemoShow).description, "Wordlark");
-    EXPECT_EQ(VersionOf(kVemoDll).description, "Wordlark hook library");
+    EXPECT_EQ(VersionOf(kVemoShow)["FileDescription"], "Wordlark");
+    EXPECT_EQ(VersionOf(kVemoDll)["FileDescription"], "Wordlark hook library");
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <string>
 
@@ -41,13 +42,43 @@ void StoreApp(TestRegistry& reg, const std::string& name, std::uint8_t enable,
     reg.WriteString(key.get(), "Path", path.data(), static_cast<std::uint32_t>(path.size()));
 }
 
+// One field of every stored application, by file name; and OthersEnableVemo.
+template <typename T>
+std::map<std::string, int> Stored(TestRegistry& reg, T AppSetting::*field,
+                                  std::int32_t* others = nullptr) {
+    std::int32_t policy = -1;
+    std::map<std::string, int> stored;
+    for (const AppSetting& app : ReadAppSettings(reg, policy)) stored[app.fileName] = app.*field;
+    if (others) *others = policy;
+    return stored;
+}
+
+::testing::AssertionResult Runs(DialogScript& script, const std::function<void()>& action) {
+    if (script.Run(action)) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << ::testing::PrintToString(script.problems);
+}
+
+// A double-click on a row, as the list notifies it.
+void DoubleClick(HWND dlg, int row) {
+    NMITEMACTIVATE click{};
+    click.hdr.hwndFrom = List(dlg);
+    click.hdr.idFrom = IDC_APPMAN_LIST;
+    click.hdr.code = NM_DBLCLK;
+    click.iItem = row;
+    SendMessageA(dlg, WM_NOTIFY, IDC_APPMAN_LIST, reinterpret_cast<LPARAM>(&click));
+}
+
+// The prediction box's state: BST_CHECKED, BST_UNCHECKED or
+// BST_INDETERMINATE; likewise the clipboard box's.
+LRESULT Box(HWND option, int id) {
+    return SendDlgItemMessageA(option, id, BM_GETCHECK, 0, 0);
+}
+
 class AppManagerTest : public ::testing::Test {
   protected:
     void SetUp() override {
         INITCOMMONCONTROLSEX init{sizeof init, ICC_LISTVIEW_CLASSES};
         InitCommonControlsEx(&init);
-        notepad = SystemFile("notepad.exe");
-        winver = SystemFile("winver.exe");
     }
     HWND Open(CDlgAppManager& dialog) {
         HWND hwnd = dialog.Create(nullptr);
@@ -59,9 +90,28 @@ class AppManagerTest : public ::testing::Test {
     RunningAppsSource Running() {
         return [this] { return running; };
     }
+    // "Add" with every running application chosen; option answers
+    // "Application Option".
+    ::testing::AssertionResult AddAll(HWND dlg, const DialogScript::Step& option) {
+        DialogScript add;
+        add.On("Applications",
+               [](HWND apps) {
+                   LVITEMA all{};
+                   all.stateMask = all.state = LVIS_SELECTED;
+                   SendMessageA(List(apps), LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
+                                reinterpret_cast<LPARAM>(&all));
+                   Click(apps, IDOK);
+               })
+            .On("Application Option", option);
+        return Runs(add, [&] { Click(dlg, IDC_APPMAN_ADD); });
+    }
+    ::testing::AssertionResult Edit(HWND dlg, int row, const DialogScript::Step& option) {
+        return Runs(DialogScript().On("Application Option", option),
+                    [&] { DoubleClick(dlg, row); });
+    }
 
     TestRegistry reg;
-    std::string notepad, winver;
+    std::string notepad = SystemFile("notepad.exe"), winver = SystemFile("winver.exe");
     std::vector<RunningApp> running;
 };
 
@@ -92,12 +142,10 @@ TEST_F(AppManagerTest, ShowsTheStoredApplicationsAndReplacesThemOnOk) {
     EXPECT_TRUE(dialog.allWritten());
 
     std::int32_t others = -1;
-    std::vector<AppSetting> stored = ReadAppSettings(reg, others);
-    ASSERT_EQ(stored.size(), 1u);
-    EXPECT_EQ(stored[0].fileName, "b.exe");
-    EXPECT_EQ(stored[0].enable, 0);
-    EXPECT_EQ(stored[0].path, "C:\\nowhere\\b.exe");
+    ASSERT_EQ(Stored(reg, &AppSetting::enable, &others),
+              (std::map<std::string, int>{{"b.exe", 0}}));
     EXPECT_EQ(others, 0);
+    EXPECT_EQ(ReadAppSettings(reg, others)[0].path, "C:\\nowhere\\b.exe");
     DWORD type = 0;
     std::string path;
     ASSERT_TRUE(reg.Raw(reg::kAppOptionPrefix + std::string("b.exe"), "Path", type, path));
@@ -115,7 +163,7 @@ TEST_F(AppManagerTest, ShowsTheStoredApplicationsAndReplacesThemOnOk) {
     Click(dlg, IDC_APPMAN_DELETE);
     Click(dlg, IDC_APPMAN_ENABLE);
     Click(dlg, IDOK);
-    EXPECT_TRUE(ReadAppSettings(reg, others).empty());
+    EXPECT_TRUE(Stored(reg, &AppSetting::enable, &others).empty());
     EXPECT_EQ(others, 1);
 }
 
@@ -131,26 +179,16 @@ TEST_F(AppManagerTest, AddingAnUnknownApplicationPreselectsDisable) {
                          (std::vector<std::string>{"winver.exe", "notepad.exe"}));
                EXPECT_EQ(Cell(List(apps), 0, 1), winver);
                EXPECT_GE(Row(List(apps), 1).iImage, 0);
-               int width = 0;
-               EXPECT_EQ(ColumnTitle(List(apps), 0, &width), "File Name");
-               EXPECT_EQ(width, 120);
-               EXPECT_EQ(ColumnTitle(List(apps), 1, &width), "Full Path");
-               EXPECT_EQ(width, 300);
-               EXPECT_EQ(ItemText(apps, IDC_RUNNING_REFRESH), "&Refresh");
                Select(List(apps), {1});
                Click(apps, IDOK);
            })
         .On("Application Option", [&](HWND option) {
             EXPECT_EQ(ItemText(option, IDC_APPOPT_PATHS), notepad + "\r\n");
-            EXPECT_EQ(ItemText(option, IDC_APPOPT_ENABLE), "&Enable Wordlark to the Applications");
-            EXPECT_EQ(ItemText(option, IDC_APPOPT_DISABLE),
-                      "&Disable Wordlark to the Applications");
             EXPECT_TRUE(Checked(option, IDC_APPOPT_DISABLE));
             EXPECT_FALSE(Checked(option, IDC_APPOPT_ENABLE));
             Click(option, IDOK);
         });
-    ASSERT_TRUE(add.Run([&] { Click(dlg, IDC_APPMAN_ADD); }))
-        << ::testing::PrintToString(add.problems);
+    ASSERT_TRUE(Runs(add, [&] { Click(dlg, IDC_APPMAN_ADD); }));
     HWND list = List(dlg);
     ASSERT_EQ(Cells(list), std::vector<std::string>{"notepad.exe"});
     EXPECT_EQ(Cell(list, 0, 1), "Disable");
@@ -158,26 +196,7 @@ TEST_F(AppManagerTest, AddingAnUnknownApplicationPreselectsDisable) {
     EXPECT_EQ(Cell(list, 0, 2), notepad);
     EXPECT_GE(Row(list, 0).iImage, 0);
     Click(dlg, IDOK);
-    std::int32_t others = -1;
-    std::vector<AppSetting> stored = ReadAppSettings(reg, others);
-    ASSERT_EQ(stored.size(), 1u);
-    EXPECT_EQ(stored[0].enable, 0);
-}
-
-// The prediction box's state: BST_CHECKED, BST_UNCHECKED or
-// BST_INDETERMINATE.
-LRESULT PredictBox(HWND option) {
-    return SendDlgItemMessageA(option, IDC_APPOPT_PREDICT, BM_GETCHECK, 0, 0);
-}
-
-// A double-click on a row, as the list notifies it.
-void DoubleClick(HWND dlg, int row) {
-    NMITEMACTIVATE click{};
-    click.hdr.hwndFrom = List(dlg);
-    click.hdr.idFrom = IDC_APPMAN_LIST;
-    click.hdr.code = NM_DBLCLK;
-    click.iItem = row;
-    SendMessageA(dlg, WM_NOTIFY, IDC_APPMAN_LIST, reinterpret_cast<LPARAM>(&click));
+    EXPECT_EQ(Stored(reg, &AppSetting::enable), (std::map<std::string, int>{{"notepad.exe", 0}}));
 }
 
 // Prediction is switched per application beside its on/off: the box is
@@ -188,89 +207,61 @@ TEST_F(AppManagerTest, PredictionIsSwitchedPerApplicationBesideItsState) {
     const std::string a = "C:\\nowhere\\a.exe", c = "C:\\nowhere\\c.exe";
     StoreApp(reg, "a.exe", 1, a);
     StoreApp(reg, "c.exe", 1, c);
-    {
-        RegKey key(reg, RegRoot::LocalMachine, reg::kAppOptionPrefix + std::string("a.exe"), true);
-        key.WriteBinary("EnablePredict", std::uint8_t{0});
-    }
+    RegKey(reg, RegRoot::LocalMachine, reg::kAppOptionPrefix + std::string("a.exe"), true)
+        .WriteBinary("EnablePredict", std::uint8_t{0});
     StoreApp(reg, "off.exe", 0, "C:\\nowhere\\off.exe");
     CDlgAppManager dialog(reg, SystemCodePage(), Running());
     HWND dlg = Open(dialog);
     HWND list = List(dlg);
-    int width = 0;
-    EXPECT_EQ(ColumnTitle(list, 3, &width), "Prediction");
-    EXPECT_EQ(width, 70);
     ASSERT_EQ(Cells(list), (std::vector<std::string>{"off.exe", "c.exe", "a.exe"}));
     EXPECT_EQ(Cells(list, 3), (std::vector<std::string>{"", "On", "Off"}));
 
     // Two applications whose switches differ: the box shows the mix, and OK
     // without a click keeps each one's own.
     running = {{"a.exe", a}, {"c.exe", c}};
-    DialogScript mixed;
-    mixed
-        .On("Applications",
-            [&](HWND apps) {
-                Select(List(apps), {0, 1});
-                Click(apps, IDOK);
-            })
-        .On("Application Option", [&](HWND option) {
-            EXPECT_TRUE(Checked(option, IDC_APPOPT_ENABLE));
-            EXPECT_EQ(PredictBox(option), BST_INDETERMINATE);
-            Click(option, IDOK);
-        });
-    ASSERT_TRUE(mixed.Run([&] { Click(dlg, IDC_APPMAN_ADD); }))
-        << ::testing::PrintToString(mixed.problems);
+    ASSERT_TRUE(AddAll(dlg, [](HWND option) {
+        EXPECT_TRUE(Checked(option, IDC_APPOPT_ENABLE));
+        EXPECT_EQ(Box(option, IDC_APPOPT_PREDICT), BST_INDETERMINATE);
+        Click(option, IDOK);
+    }));
     EXPECT_EQ(Cells(list, 3), (std::vector<std::string>{"", "On", "Off"}));
 
     // a.exe edited: the box follows "Enable" and keeps its tick; ticked, the
     // application predicts.
-    DialogScript edit;
-    edit.On("Application Option", [&](HWND option) {
-        EXPECT_EQ(ItemText(option, IDC_APPOPT_PREDICT), "&Predict the next word");
+    ASSERT_TRUE(Edit(dlg, 2, [](HWND option) {
         EXPECT_TRUE(Checked(option, IDC_APPOPT_ENABLE));
-        EXPECT_EQ(PredictBox(option), BST_UNCHECKED);
+        EXPECT_EQ(Box(option, IDC_APPOPT_PREDICT), BST_UNCHECKED);
         EXPECT_TRUE(Enabled(option, IDC_APPOPT_PREDICT));
         Click(option, IDC_APPOPT_PREDICT);
         Click(option, IDC_APPOPT_DISABLE);
         EXPECT_FALSE(Enabled(option, IDC_APPOPT_PREDICT));
-        EXPECT_EQ(PredictBox(option), BST_CHECKED);
+        EXPECT_EQ(Box(option, IDC_APPOPT_PREDICT), BST_CHECKED);
         Click(option, IDC_APPOPT_ENABLE);
         EXPECT_TRUE(Enabled(option, IDC_APPOPT_PREDICT));
         Click(option, IDOK);
-    });
-    ASSERT_TRUE(edit.Run([&] { DoubleClick(dlg, 2); })) << ::testing::PrintToString(edit.problems);
+    }));
     EXPECT_EQ(Cells(list, 3), (std::vector<std::string>{"", "On", "On"}));
 
     // One more, unknown, switched on without prediction.
     running = {{"winver.exe", winver}};
-    DialogScript added;
-    added
-        .On("Applications",
-            [&](HWND apps) {
-                Select(List(apps), {0});
-                Click(apps, IDOK);
-            })
-        .On("Application Option", [&](HWND option) {
-            // Unknown: "Disable", and the box ticked (missing is on) but
-            // without effect.
-            EXPECT_TRUE(Checked(option, IDC_APPOPT_DISABLE));
-            EXPECT_EQ(PredictBox(option), BST_CHECKED);
-            EXPECT_FALSE(Enabled(option, IDC_APPOPT_PREDICT));
-            Click(option, IDC_APPOPT_ENABLE);
-            Click(option, IDC_APPOPT_PREDICT);
-            EXPECT_EQ(PredictBox(option), BST_UNCHECKED);
-            Click(option, IDOK);
-        });
-    ASSERT_TRUE(added.Run([&] { Click(dlg, IDC_APPMAN_ADD); }))
-        << ::testing::PrintToString(added.problems);
+    ASSERT_TRUE(AddAll(dlg, [](HWND option) {
+        // Unknown: "Disable", and the box ticked (missing is on) but
+        // without effect.
+        EXPECT_TRUE(Checked(option, IDC_APPOPT_DISABLE));
+        EXPECT_EQ(Box(option, IDC_APPOPT_PREDICT), BST_CHECKED);
+        EXPECT_FALSE(Enabled(option, IDC_APPOPT_PREDICT));
+        Click(option, IDC_APPOPT_ENABLE);
+        Click(option, IDC_APPOPT_PREDICT);
+        EXPECT_EQ(Box(option, IDC_APPOPT_PREDICT), BST_UNCHECKED);
+        Click(option, IDOK);
+    }));
     EXPECT_EQ(Cells(list), (std::vector<std::string>{"off.exe", "c.exe", "a.exe", "winver.exe"}));
     EXPECT_EQ(Cells(list, 3), (std::vector<std::string>{"", "On", "On", "Off"}));
 
     Click(dlg, IDOK);
-    std::int32_t others = -1;
-    std::map<std::string, int> stored;
-    for (const AppSetting& app : ReadAppSettings(reg, others)) stored[app.fileName] = app.predict;
-    EXPECT_EQ(stored, (std::map<std::string, int>{
-                          {"off.exe", 1}, {"c.exe", 1}, {"a.exe", 1}, {"winver.exe", 0}}));
+    EXPECT_EQ(Stored(reg, &AppSetting::predict),
+              (std::map<std::string, int>{
+                  {"off.exe", 1}, {"c.exe", 1}, {"a.exe", 1}, {"winver.exe", 0}}));
     DWORD type = 0;
     std::string data;
     ASSERT_TRUE(
@@ -282,42 +273,24 @@ TEST_F(AppManagerTest, PredictionIsSwitchedPerApplicationBesideItsState) {
 // "Type through the clipboard": ticked for a console host without a value,
 // clear for another application, and what the box says is saved.
 TEST_F(AppManagerTest, TypingThroughTheClipboardIsSetPerApplication) {
-    const std::string cmd = "C:\\nowhere\\cmd.exe";
-    StoreApp(reg, "cmd.exe", 1, cmd);
+    StoreApp(reg, "cmd.exe", 1, "C:\\nowhere\\cmd.exe");
     CDlgAppManager dialog(reg, SystemCodePage(), Running());
     HWND dlg = Open(dialog);
-    auto box = [](HWND option) {
-        return SendDlgItemMessageA(option, IDC_APPOPT_CLIPBOARD, BM_GETCHECK, 0, 0);
-    };
-    DialogScript edit;
-    edit.On("Application Option", [&](HWND option) {
-        EXPECT_EQ(ItemText(option, IDC_APPOPT_CLIPBOARD), "Type through the clipboard");
-        EXPECT_EQ(box(option), BST_CHECKED);
+    ASSERT_TRUE(Edit(dlg, 0, [](HWND option) {
+        EXPECT_EQ(Box(option, IDC_APPOPT_CLIPBOARD), BST_CHECKED);
         Click(option, IDC_APPOPT_CLIPBOARD);
-        EXPECT_EQ(box(option), BST_UNCHECKED);
+        EXPECT_EQ(Box(option, IDC_APPOPT_CLIPBOARD), BST_UNCHECKED);
         Click(option, IDOK);
-    });
-    ASSERT_TRUE(edit.Run([&] { DoubleClick(dlg, 0); })) << ::testing::PrintToString(edit.problems);
+    }));
     running = {{"winver.exe", winver}};
-    DialogScript added;
-    added
-        .On("Applications",
-            [&](HWND apps) {
-                Select(List(apps), {0});
-                Click(apps, IDOK);
-            })
-        .On("Application Option", [&](HWND option) {
-            EXPECT_EQ(box(option), BST_UNCHECKED);
-            Click(option, IDC_APPOPT_CLIPBOARD);
-            Click(option, IDOK);
-        });
-    ASSERT_TRUE(added.Run([&] { Click(dlg, IDC_APPMAN_ADD); }))
-        << ::testing::PrintToString(added.problems);
+    ASSERT_TRUE(AddAll(dlg, [](HWND option) {
+        EXPECT_EQ(Box(option, IDC_APPOPT_CLIPBOARD), BST_UNCHECKED);
+        Click(option, IDC_APPOPT_CLIPBOARD);
+        Click(option, IDOK);
+    }));
     Click(dlg, IDOK);
-    std::int32_t others = -1;
-    std::map<std::string, std::uint32_t> stored;
-    for (const AppSetting& app : ReadAppSettings(reg, others)) stored[app.fileName] = app.clipboard;
-    EXPECT_EQ(stored, (std::map<std::string, std::uint32_t>{{"cmd.exe", 0}, {"winver.exe", 1}}));
+    EXPECT_EQ(Stored(reg, &AppSetting::clipboard),
+              (std::map<std::string, int>{{"cmd.exe", 0}, {"winver.exe", 1}}));
 }
 
 TEST(RunningAppsSnapshot, ListsThisProcessWithItsPath) {

@@ -37,8 +37,6 @@ TEST(LearnedListDialog, SortsByEitherColumnAndRemovesTheSelectedWords) {
     HWND dlg = dialog.Create(nullptr);
     ASSERT_NE(dlg, nullptr);
     HWND list = GetDlgItem(dlg, IDC_LEARNED_LIST);
-    EXPECT_EQ(ColumnTitle(list, 0), "Word");
-    EXPECT_EQ(ColumnTitle(list, 1), "Used");
     EXPECT_EQ(Cells(list), (Words{"apple", "Berlin", "cherry"}));
     EXPECT_EQ(Cells(list, 1), (Words{"2", "1,234", "5"}));
     EXPECT_FALSE(Enabled(dlg, IDC_LEARNED_REMOVE));

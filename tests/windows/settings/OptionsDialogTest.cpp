@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
 #include <string>
 
 #include "res/settings_resource.h"
@@ -50,6 +51,15 @@ std::string Bytes(std::initializer_list<int> bytes) {
 std::uint8_t LayoutKey(char c) {
     return static_cast<std::uint8_t>(VkKeyScanA(c) & 0xFF);
 }
+std::wstring Label(HWND page, int id) {
+    wchar_t label[64] = {};
+    GetWindowTextW(GetDlgItem(page, id), label, 64);
+    return label;
+}
+::testing::AssertionResult Runs(DialogScript& script, const std::function<void()>& action) {
+    if (script.Run(action)) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << ::testing::PrintToString(script.problems);
+}
 
 class OptionsDialogTest : public ::testing::Test {
   protected:
@@ -58,7 +68,7 @@ class OptionsDialogTest : public ::testing::Test {
         InitCommonControlsEx(&init);
     }
     // Opens the dialog modeless, as a user would see it.
-    HWND Open(CDlgOptions& dialog) {
+    static HWND Open(CDlgOptions& dialog) {
         HWND hwnd = dialog.Create(nullptr);
         EXPECT_NE(hwnd, nullptr);
         ShowWindow(hwnd, SW_SHOW);
@@ -66,6 +76,7 @@ class OptionsDialogTest : public ::testing::Test {
     }
     // Selects the second page in the tree as a click would; answers it.
     static HWND ShowOthers(CDlgOptions& dialog) {
+        if (!dialog.hwnd()) Open(dialog);
         HWND tree = GetDlgItem(dialog.hwnd(), IDC_OPTIONS_TREE);
         const LRESULT first = SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0);
         SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET,
@@ -150,9 +161,8 @@ TEST_F(OptionsDialogTest, ClicksAreStoredOnOkAndNothingOnCancel) {
     CDlgOptions again(reg, kExe);
     dlg = Open(again);
     HWND hotkeys = again.hotkeyPage();
-    EXPECT_TRUE(Checked(hotkeys, IDC_HOTKEY_BRACKETS));
-    EXPECT_TRUE(Checked(hotkeys, IDC_HOTKEY_MINUSPLUS));
-    EXPECT_TRUE(Checked(hotkeys, IDC_HOTKEY_FKEYS));
+    for (int box : {IDC_HOTKEY_BRACKETS, IDC_HOTKEY_MINUSPLUS, IDC_HOTKEY_FKEYS})
+        EXPECT_TRUE(Checked(hotkeys, box)) << box;
     EXPECT_EQ(SendDlgItemMessageA(hotkeys, IDC_HOTKEY_EDIT, HKM_GETHOTKEY, 0, 0) & 0xFFFF, 0x0575);
     EXPECT_EQ(SendDlgItemMessageA(hotkeys, IDC_HOTKEY_COMPLETE, LB_GETSELCOUNT, 0, 0), 2);
     HWND others = ShowOthers(again);
@@ -172,15 +182,14 @@ TEST_F(OptionsDialogTest, ClicksAreStoredOnOkAndNothingOnCancel) {
 
 TEST_F(OptionsDialogTest, ThePredictionAndLearningBoxesFollowTheSmartBox) {
     CDlgOptions dialog(reg, kExe);
-    HWND dlg = Open(dialog);
     HWND others = ShowOthers(dialog);
     // As Wordlark comes: learning ticked and prediction not, both without
     // effect (disabled) until the most likely words come first (the first
     // step below).
     // Without learned data there is no count and nothing to forget.
     EXPECT_FALSE(Checked(others, IDC_OTHERS_SPACE));
-    EXPECT_FALSE(IsWindowVisible(GetDlgItem(others, IDC_OTHERS_LEARNED)));
-    EXPECT_FALSE(IsWindowVisible(GetDlgItem(others, IDC_OTHERS_FORGET)));
+    for (int id : {IDC_OTHERS_LEARNED, IDC_OTHERS_FORGET})
+        EXPECT_FALSE(IsWindowVisible(GetDlgItem(others, id))) << id;
 
     // Each click, and the boxes' ticks and enabled states after it (the
     // prediction box is enabled with the smart box).
@@ -211,32 +220,57 @@ TEST_F(OptionsDialogTest, ThePredictionAndLearningBoxesFollowTheSmartBox) {
         EXPECT_TRUE(Enabled(others, IDC_OTHERS_SMART));
         EXPECT_TRUE(Enabled(others, IDC_OTHERS_SPACE));
     }
-
-    Click(dlg, IDCANCEL);
+    Click(dialog.hwnd(), IDCANCEL);
 }
 
-TEST_F(OptionsDialogTest, ForgetAsksOnceAndForgetsOnlyOnYesAtOnce) {
+TEST_F(OptionsDialogTest, LearnedWordsAreListedRemovedAndForgottenOnlyOnYes) {
     FakeLearned learned(1234);
     CDlgOptions dialog(reg, kExe, &learned);
-    HWND dlg = Open(dialog);
     HWND others = ShowOthers(dialog);
-    EXPECT_TRUE(IsWindowVisible(GetDlgItem(others, IDC_OTHERS_LEARNED)));
+    for (int id : {IDC_OTHERS_LEARNED, IDC_OTHERS_FORGET, IDC_OTHERS_SHOW})
+        EXPECT_TRUE(IsWindowVisible(GetDlgItem(others, id))) << id;
     EXPECT_EQ(ItemText(others, IDC_OTHERS_LEARNED), "1,234 words learned");
-    EXPECT_TRUE(IsWindowVisible(GetDlgItem(others, IDC_OTHERS_FORGET)));
-    EXPECT_TRUE(Enabled(others, IDC_OTHERS_FORGET));
     // Forgetting does not depend on learning being on.
+    EXPECT_TRUE(Enabled(others, IDC_OTHERS_FORGET));
     EXPECT_FALSE(Checked(others, IDC_OTHERS_SMART));
-    wchar_t label[64] = {};
-    GetWindowTextW(GetDlgItem(others, IDC_OTHERS_FORGET), label, 64);
-    EXPECT_EQ(std::wstring(label), L"Forget what was learned\u2026");
+    EXPECT_EQ(Label(others, IDC_OTHERS_FORGET), L"Forget what was learned\u2026");
+    EXPECT_EQ(Label(others, IDC_OTHERS_SHOW), L"Show what was learned\u2026");
+    // Side by side, each label fits its button.
+    for (int id : {IDC_OTHERS_SHOW, IDC_OTHERS_FORGET}) {
+        HWND button = GetDlgItem(others, id);
+        const std::wstring label = Label(others, id);
+        HDC dc = GetDC(button);
+        HGDIOBJ old =
+            SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(button, WM_GETFONT, 0, 0)));
+        SIZE text{};
+        GetTextExtentPoint32W(dc, label.c_str(), static_cast<int>(label.size()), &text);
+        SelectObject(dc, old);
+        ReleaseDC(button, dc);
+        RECT r{};
+        GetClientRect(button, &r);
+        EXPECT_LE(text.cx + 2 * GetSystemMetrics(SM_CXEDGE), r.right - r.left) << id;
+    }
 
-    // Each answer, and what is left after it.
+    // "Show what was learned...": a word removed there leaves the count.
+    DialogScript show;
+    show.On("Learned words", [](HWND list) {
+        HWND rows = GetDlgItem(list, IDC_LEARNED_LIST);
+        ASSERT_EQ(RowCount(rows), 1234);
+        EXPECT_EQ(Cell(rows, 1, 0), "word0001");
+        Select(rows, {1});
+        Click(list, IDC_LEARNED_REMOVE);
+        Click(list, IDCANCEL);
+    });
+    ASSERT_TRUE(Runs(show, [&] { Click(others, IDC_OTHERS_SHOW); }));
+    EXPECT_EQ(learned.removed, std::vector<std::vector<std::string>>{{"word0001"}});
+
+    // Each answer to "Forget...", and what is left after it.
     const struct {
         int answer;
         int forgotten;
         const char* count;
     } answers[] = {
-        {IDNO, 0, "1,234 words learned"},
+        {IDNO, 0, "1,233 words learned"},
         {IDYES, 1, "No words learned yet"},
     };
     for (const auto& a : answers) {
@@ -253,14 +287,13 @@ TEST_F(OptionsDialogTest, ForgetAsksOnceAndForgetsOnlyOnYesAtOnce) {
             EXPECT_FALSE(SendDlgItemMessageA(box, IDYES, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON);
             Click(box, a.answer);
         });
-        ASSERT_TRUE(forget.Run([&] { Click(others, IDC_OTHERS_FORGET); }))
-            << ::testing::PrintToString(forget.problems);
+        ASSERT_TRUE(Runs(forget, [&] { Click(others, IDC_OTHERS_FORGET); }));
         EXPECT_EQ(learned.forgotten, a.forgotten);
         EXPECT_EQ(ItemText(others, IDC_OTHERS_LEARNED), a.count);
     }
 
     // Cancel afterwards brings nothing back and writes nothing.
-    Click(dlg, IDCANCEL);
+    Click(dialog.hwnd(), IDCANCEL);
     EXPECT_EQ(learned.forgotten, 1);
     EXPECT_TRUE(learned.rows.empty());
     EXPECT_EQ(Stored(reg, "bLearn"), "");
@@ -270,7 +303,6 @@ TEST_F(OptionsDialogTest, FilesForgettingLeftBehindAreToldAndTheCountDoesNotSayN
     FakeLearned learned(5);
     learned.left = {"C:\\Users\\pat\\AppData\\Local\\Wordlark\\learned.dat"};
     CDlgOptions dialog(reg, kExe, &learned);
-    HWND dlg = Open(dialog);
     HWND others = ShowOthers(dialog);
     DialogScript forget;
     forget.On("Wordlark", [](HWND box) { Click(box, IDYES); }).On("Wordlark - Error", [](HWND box) {
@@ -280,50 +312,9 @@ TEST_F(OptionsDialogTest, FilesForgettingLeftBehindAreToldAndTheCountDoesNotSayN
         EXPECT_NE(text.find("\nlearned.dat\n"), std::string::npos) << text;
         Click(box, IDOK);
     });
-    ASSERT_TRUE(forget.Run([&] { Click(others, IDC_OTHERS_FORGET); }))
-        << ::testing::PrintToString(forget.problems);
-    EXPECT_EQ(learned.forgotten, 1);
+    ASSERT_TRUE(Runs(forget, [&] { Click(others, IDC_OTHERS_FORGET); }));
     EXPECT_EQ(ItemText(others, IDC_OTHERS_LEARNED), OptionOthersPage::kNotAllForgotten);
-    Click(dlg, IDCANCEL);
-}
-
-TEST_F(OptionsDialogTest, ShowWhatWasLearnedListsTheWordsAndTheCountFollowsARemoval) {
-    FakeLearned learned(3);
-    CDlgOptions dialog(reg, kExe, &learned);
-    HWND dlg = Open(dialog);
-    HWND others = ShowOthers(dialog);
-    EXPECT_TRUE(IsWindowVisible(GetDlgItem(others, IDC_OTHERS_SHOW)));
-    wchar_t label[64] = {};
-    GetWindowTextW(GetDlgItem(others, IDC_OTHERS_SHOW), label, 64);
-    EXPECT_EQ(std::wstring(label), L"Show what was learned\u2026");
-    // Side by side, each label fits its button.
-    for (int id : {IDC_OTHERS_SHOW, IDC_OTHERS_FORGET}) {
-        HWND button = GetDlgItem(others, id);
-        GetWindowTextW(button, label, 64);
-        HDC dc = GetDC(button);
-        HGDIOBJ old =
-            SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(button, WM_GETFONT, 0, 0)));
-        SIZE text{};
-        GetTextExtentPoint32W(dc, label, lstrlenW(label), &text);
-        SelectObject(dc, old);
-        ReleaseDC(button, dc);
-        RECT r{};
-        GetClientRect(button, &r);
-        EXPECT_LE(text.cx + 2 * GetSystemMetrics(SM_CXEDGE), r.right - r.left) << id;
-    }
-    DialogScript show;
-    show.On("Learned words", [](HWND list) {
-        HWND rows = GetDlgItem(list, IDC_LEARNED_LIST);
-        EXPECT_EQ(Cells(rows), (std::vector<std::string>{"word0000", "word0001", "word0002"}));
-        Select(rows, {1});
-        Click(list, IDC_LEARNED_REMOVE);
-        Click(list, IDCANCEL);
-    });
-    ASSERT_TRUE(show.Run([&] { Click(others, IDC_OTHERS_SHOW); }))
-        << ::testing::PrintToString(show.problems);
-    EXPECT_EQ(learned.removed, std::vector<std::vector<std::string>>{{"word0001"}});
-    EXPECT_EQ(ItemText(others, IDC_OTHERS_LEARNED), "2 words learned");
-    Click(dlg, IDCANCEL);
+    Click(dialog.hwnd(), IDCANCEL);
 }
 
 }  // namespace

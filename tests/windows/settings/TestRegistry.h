@@ -69,19 +69,16 @@ class TestRegistry : public Registry {
     // when missing.
     bool Raw(const std::string& path, const std::string& name, DWORD& type,
              std::string& data) const {
-        HKEY key = nullptr;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, PathOf(RegRoot::LocalMachine, path).c_str(), 0,
-                          KEY_READ, &key) != ERROR_SUCCESS)
-            return false;
+        const std::string key = PathOf(RegRoot::LocalMachine, path);
+        const DWORD flags = RRF_RT_ANY | RRF_NOEXPAND;
         DWORD size = 0;
-        bool ok =
-            RegQueryValueExA(key, name.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS;
-        if (ok) {
-            data.assign(size, '\0');
-            ok = RegQueryValueExA(key, name.c_str(), nullptr, &type,
-                                  reinterpret_cast<BYTE*>(data.data()), &size) == ERROR_SUCCESS;
-        }
-        RegCloseKey(key);
+        if (RegGetValueA(HKEY_CURRENT_USER, key.c_str(), name.c_str(), flags, &type, nullptr,
+                         &size) != ERROR_SUCCESS)
+            return false;
+        data.assign(size, '\0');
+        const bool ok = RegGetValueA(HKEY_CURRENT_USER, key.c_str(), name.c_str(), flags, &type,
+                                     data.data(), &size) == ERROR_SUCCESS;
+        data.resize(size);
         return ok;
     }
 
