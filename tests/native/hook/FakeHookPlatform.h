@@ -17,6 +17,7 @@
 #include "hook/HookLogic.h"
 #include "hook/HookPlatform.h"
 #include "hook/SharedHookState.h"
+#include "hook/Utf16Units.h"
 #include "platform/CodePage.h"
 #include "platform/MemoryRegistry.h"
 #include "platform/Registry.h"
@@ -220,14 +221,9 @@ class FakeHookPlatform : public HookPlatform {
         std::u16string text;
         if (auto it = unicodeKeys.find(vk); it != unicodeKeys.end()) {
             std::size_t at = 0;
-            for (char32_t c = 0; NextUtf8(it->second, at, c);) {
-                if (c > 0xFFFF) {
-                    text += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
-                    text += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
-                } else {
-                    text += static_cast<char16_t>(c);
-                }
-            }
+            char16_t units[2];
+            for (char32_t c = 0; NextUtf8(it->second, at, c);)
+                text.append(units, static_cast<std::size_t>(utf16::Units(c, units)));
         } else if (auto extra = extraKeys.find(vk); extra != extraKeys.end()) {
             for (char c : extra->second)
                 text += static_cast<char16_t>(static_cast<unsigned char>(c));
@@ -356,21 +352,7 @@ inline std::string FakeHookPlatform::TypedText(const std::vector<Key>& events, b
                 ch = 0x10000 + ((char32_t{high} - 0xD800) << 10) + (k.unit - 0xDC00);
                 high = 0;
             }
-            if (ch < 0x80) {
-                out += static_cast<char>(ch);
-            } else if (ch < 0x800) {
-                out += static_cast<char>(0xC0 | (ch >> 6));
-                out += static_cast<char>(0x80 | (ch & 0x3F));
-            } else if (ch < 0x10000) {
-                out += static_cast<char>(0xE0 | (ch >> 12));
-                out += static_cast<char>(0x80 | ((ch >> 6) & 0x3F));
-                out += static_cast<char>(0x80 | (ch & 0x3F));
-            } else {
-                out += static_cast<char>(0xF0 | (ch >> 18));
-                out += static_cast<char>(0x80 | ((ch >> 12) & 0x3F));
-                out += static_cast<char>(0x80 | ((ch >> 6) & 0x3F));
-                out += static_cast<char>(0x80 | (ch & 0x3F));
-            }
+            AppendUtf8(ch, out);
             continue;
         }
         if (k.vk == kVkShift) shifted = !k.up;
@@ -413,17 +395,17 @@ class HookFixture {
         RegKey key(p.registry, RegRoot::LocalMachine, reg::kAppOptionPrefix + exe, true);
         key.WriteBinary(name, value);
     }
-    // Presses and releases the key of each character, with Shift as needed.
+    // Presses and releases the key of each character, with Shift as needed;
+    // '\b' is Backspace.
     void Type(const std::string& text) {
         for (char c : text) {
-            std::int16_t k = UsKeyForChar(c);
+            std::int16_t k = c == '\b' ? 0x08 : UsKeyForChar(c);
             p.shift = (k & 0x100) != 0;
-            Down(static_cast<std::uint32_t>(k & 0xFF));
-            Up(static_cast<std::uint32_t>(k & 0xFF));
+            Key(static_cast<std::uint32_t>(k & 0xFF));
             p.shift = false;
-            if (p.caret) {  // the application takes the character in
-                p.caret->left += 8;
-                p.caret->right += 8;
+            if (p.caret) {  // the application takes the character in, or erases one
+                p.caret->left += c == '\b' ? -8 : 8;
+                p.caret->right += c == '\b' ? -8 : 8;
             }
         }
     }
@@ -484,6 +466,11 @@ class HookFixture {
         p.visible.insert(kMain);
         s().lookupPending = 1;
         s().line.window = p.focus;  // it was typed there
+    }
+    // The word, the whole line, is replaced by text.
+    int ReplaceWith(const char* word, const char* text, int mode = vemo::REPLACE_WORD) {
+        Prepare(word, word, text, mode);
+        return logic.ReplaceStr();
     }
     // The application takes the synthesized keys in, in order: each goes
     // through the keyboard hook first.  Answers what reaches the

@@ -114,17 +114,6 @@ TEST_F(UnicodeCapture, CharactersBeyondTheCodePageAreKeptWhole) {
     }
 }
 
-// A completion that empties the code-page texts empties their twins: the
-// next word starts afresh in both.
-TEST_F(UnicodeCapture, ACompletionEmptiesBothTexts) {
-    Prepare("teh", "teh", "the", vemo::REPLACE_WORD);
-    Key(vkey::kTab);
-    EXPECT_EQ(p.TypedText(), "<BS><BS><BS>the");
-    EXPECT_EQ(Fields(), "|");
-    EXPECT_EQ(FieldsUtf8(), "|");
-    EXPECT_STREQ(s().lastLookupWordUtf8, "");
-}
-
 // The space a completion added moves after punctuation typed next, not
 // after a letter whose code-page stand-in is a punctuation mark.
 TEST_F(UnicodeCapture, AStandInIsNoPunctuationThatMovesTheAddedSpace) {
