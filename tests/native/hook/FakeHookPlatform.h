@@ -410,21 +410,15 @@ class HookFixture {
         }
     }
     // The word and the line in the code page, and ASCII ones as UTF-8 too.
-    void SetWord(const char* word) {
-        std::memset(s().inputWord, 0, sizeof s().inputWord);
-        std::strcpy(s().inputWord, word);
-        SetUtf8Twin(s().inputWordUtf8, word);
-    }
-    void SetLine(const char* line) {
-        std::memset(s().typedLine, 0, sizeof s().typedLine);
-        std::strcpy(s().typedLine, line);
-        SetUtf8Twin(s().typedLineUtf8, line);
-    }
-    template <std::size_t N>
-    static void SetUtf8Twin(char (&field)[N], const char* text) {
+    void SetWord(const char* word) { Set(s().inputWord, s().inputWordUtf8, word); }
+    void SetLine(const char* line) { Set(s().typedLine, s().typedLineUtf8, line); }
+    template <std::size_t N, std::size_t M>
+    static void Set(char (&field)[N], char (&utf8)[M], const char* text) {
         std::memset(field, 0, N);
+        std::memset(utf8, 0, M);
+        std::strcpy(field, text);
         if (std::all_of(text, text + std::strlen(text), [](char c) { return c > 0; }))
-            std::strcpy(field, text);
+            std::strcpy(utf8, text);
     }
     // "word|line" of the UTF-8 fields.
     std::string FieldsUtf8() { return std::string(s().inputWordUtf8) + "|" + s().typedLineUtf8; }
@@ -460,8 +454,7 @@ class HookFixture {
     void Prepare(const char* word, const char* line, const char* text, int mode) {
         SetWord(word);
         SetLine(line);
-        std::strcpy(s().lastLookupWord, word);
-        SetUtf8Twin(s().lastLookupWordUtf8, word);
+        Set(s().lastLookupWord, s().lastLookupWordUtf8, word);
         SetReplace(text, mode);
         p.visible.insert(kMain);
         s().lookupPending = 1;
