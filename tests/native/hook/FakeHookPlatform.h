@@ -76,8 +76,7 @@ class FakeHookPlatform : public HookPlatform {
         std::uint32_t message;
     };
     struct Key {
-        std::uint8_t vk;
-        std::uint8_t scan;
+        std::uint8_t vk, scan;
         bool up;
         char16_t unit = 0;        // kVkPacket: the UTF-16 unit typed
         std::uint32_t extra = 0;  // the input's extra information
@@ -97,17 +96,14 @@ class FakeHookPlatform : public HookPlatform {
     bool keyboardStateFails = false;
     // vk -> characters in the code page (taken as Latin-1), or as UTF-8;
     // either overrides the layout.
-    std::map<std::uint32_t, std::string> extraKeys;
-    std::map<std::uint32_t, std::string> unicodeKeys;
+    std::map<std::uint32_t, std::string> extraKeys, unicodeKeys;
     std::set<std::uint32_t> deadKeys;  // keys that are a dead acute accent
     // The system knows the flag that leaves the dead-key state alone.
     bool keepsState = true;
     // The layout's dead key as the system holds it between two keys; 0: none.
     char16_t deadPending = 0;
     std::set<Handle32> windows{kMain, kEdit, kOther};
-    std::set<Handle32> visible;
-    std::set<Handle32> passwordFields;
-    std::set<Handle32> singleLineFields;
+    std::set<Handle32> visible, passwordFields, singleLineFields;
     std::map<Handle32, std::uint32_t> windowPids{{kMain, kMainPid}, {kEdit, kAppPid}};
     Handle32 focus = kEdit;
     bool mainProgram = false;  // this process installed the hooks
@@ -133,8 +129,7 @@ class FakeHookPlatform : public HookPlatform {
     std::vector<Posted> posted;
     std::vector<Key> keys;
     std::vector<Shown> shown;
-    std::vector<Handle32> hidden;
-    std::vector<Handle32> foreground;
+    std::vector<Handle32> hidden, foreground;
     std::vector<std::string> clipboard;
     std::vector<std::uint32_t> clipboardEncodings;  // of each text in clipboard
     bool lastTranslateMayBeRouted = false;
