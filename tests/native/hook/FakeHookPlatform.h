@@ -17,6 +17,7 @@
 #include "hook/HookLogic.h"
 #include "hook/HookPlatform.h"
 #include "hook/SharedHookState.h"
+#include "hook/Utf16Units.h"
 #include "platform/CodePage.h"
 #include "platform/MemoryRegistry.h"
 #include "platform/Registry.h"
@@ -75,8 +76,7 @@ class FakeHookPlatform : public HookPlatform {
         std::uint32_t message;
     };
     struct Key {
-        std::uint8_t vk;
-        std::uint8_t scan;
+        std::uint8_t vk, scan;
         bool up;
         char16_t unit = 0;        // kVkPacket: the UTF-16 unit typed
         std::uint32_t extra = 0;  // the input's extra information
@@ -96,17 +96,14 @@ class FakeHookPlatform : public HookPlatform {
     bool keyboardStateFails = false;
     // vk -> characters in the code page (taken as Latin-1), or as UTF-8;
     // either overrides the layout.
-    std::map<std::uint32_t, std::string> extraKeys;
-    std::map<std::uint32_t, std::string> unicodeKeys;
+    std::map<std::uint32_t, std::string> extraKeys, unicodeKeys;
     std::set<std::uint32_t> deadKeys;  // keys that are a dead acute accent
     // The system knows the flag that leaves the dead-key state alone.
     bool keepsState = true;
     // The layout's dead key as the system holds it between two keys; 0: none.
     char16_t deadPending = 0;
     std::set<Handle32> windows{kMain, kEdit, kOther};
-    std::set<Handle32> visible;
-    std::set<Handle32> passwordFields;
-    std::set<Handle32> singleLineFields;
+    std::set<Handle32> visible, passwordFields, singleLineFields;
     std::map<Handle32, std::uint32_t> windowPids{{kMain, kMainPid}, {kEdit, kAppPid}};
     Handle32 focus = kEdit;
     bool mainProgram = false;  // this process installed the hooks
@@ -132,8 +129,7 @@ class FakeHookPlatform : public HookPlatform {
     std::vector<Posted> posted;
     std::vector<Key> keys;
     std::vector<Shown> shown;
-    std::vector<Handle32> hidden;
-    std::vector<Handle32> foreground;
+    std::vector<Handle32> hidden, foreground;
     std::vector<std::string> clipboard;
     std::vector<std::uint32_t> clipboardEncodings;  // of each text in clipboard
     bool lastTranslateMayBeRouted = false;
@@ -220,14 +216,9 @@ class FakeHookPlatform : public HookPlatform {
         std::u16string text;
         if (auto it = unicodeKeys.find(vk); it != unicodeKeys.end()) {
             std::size_t at = 0;
-            for (char32_t c = 0; NextUtf8(it->second, at, c);) {
-                if (c > 0xFFFF) {
-                    text += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
-                    text += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
-                } else {
-                    text += static_cast<char16_t>(c);
-                }
-            }
+            char16_t units[2];
+            for (char32_t c = 0; NextUtf8(it->second, at, c);)
+                text.append(units, static_cast<std::size_t>(utf16::Units(c, units)));
         } else if (auto extra = extraKeys.find(vk); extra != extraKeys.end()) {
             for (char c : extra->second)
                 text += static_cast<char16_t>(static_cast<unsigned char>(c));
@@ -356,21 +347,7 @@ inline std::string FakeHookPlatform::TypedText(const std::vector<Key>& events, b
                 ch = 0x10000 + ((char32_t{high} - 0xD800) << 10) + (k.unit - 0xDC00);
                 high = 0;
             }
-            if (ch < 0x80) {
-                out += static_cast<char>(ch);
-            } else if (ch < 0x800) {
-                out += static_cast<char>(0xC0 | (ch >> 6));
-                out += static_cast<char>(0x80 | (ch & 0x3F));
-            } else if (ch < 0x10000) {
-                out += static_cast<char>(0xE0 | (ch >> 12));
-                out += static_cast<char>(0x80 | ((ch >> 6) & 0x3F));
-                out += static_cast<char>(0x80 | (ch & 0x3F));
-            } else {
-                out += static_cast<char>(0xF0 | (ch >> 18));
-                out += static_cast<char>(0x80 | ((ch >> 12) & 0x3F));
-                out += static_cast<char>(0x80 | ((ch >> 6) & 0x3F));
-                out += static_cast<char>(0x80 | (ch & 0x3F));
-            }
+            AppendUtf8(ch, out);
             continue;
         }
         if (k.vk == kVkShift) shifted = !k.up;
@@ -413,36 +390,30 @@ class HookFixture {
         RegKey key(p.registry, RegRoot::LocalMachine, reg::kAppOptionPrefix + exe, true);
         key.WriteBinary(name, value);
     }
-    // Presses and releases the key of each character, with Shift as needed.
+    // Presses and releases the key of each character, with Shift as needed;
+    // '\b' is Backspace.
     void Type(const std::string& text) {
         for (char c : text) {
-            std::int16_t k = UsKeyForChar(c);
+            std::int16_t k = c == '\b' ? 0x08 : UsKeyForChar(c);
             p.shift = (k & 0x100) != 0;
-            Down(static_cast<std::uint32_t>(k & 0xFF));
-            Up(static_cast<std::uint32_t>(k & 0xFF));
+            Key(static_cast<std::uint32_t>(k & 0xFF));
             p.shift = false;
-            if (p.caret) {  // the application takes the character in
-                p.caret->left += 8;
-                p.caret->right += 8;
+            if (p.caret) {  // the application takes the character in, or erases one
+                p.caret->left += c == '\b' ? -8 : 8;
+                p.caret->right += c == '\b' ? -8 : 8;
             }
         }
     }
     // The word and the line in the code page, and ASCII ones as UTF-8 too.
-    void SetWord(const char* word) {
-        std::memset(s().inputWord, 0, sizeof s().inputWord);
-        std::strcpy(s().inputWord, word);
-        SetUtf8Twin(s().inputWordUtf8, word);
-    }
-    void SetLine(const char* line) {
-        std::memset(s().typedLine, 0, sizeof s().typedLine);
-        std::strcpy(s().typedLine, line);
-        SetUtf8Twin(s().typedLineUtf8, line);
-    }
-    template <std::size_t N>
-    static void SetUtf8Twin(char (&field)[N], const char* text) {
+    void SetWord(const char* word) { Set(s().inputWord, s().inputWordUtf8, word); }
+    void SetLine(const char* line) { Set(s().typedLine, s().typedLineUtf8, line); }
+    template <std::size_t N, std::size_t M>
+    static void Set(char (&field)[N], char (&utf8)[M], const char* text) {
         std::memset(field, 0, N);
+        std::memset(utf8, 0, M);
+        std::strcpy(field, text);
         if (std::all_of(text, text + std::strlen(text), [](char c) { return c > 0; }))
-            std::strcpy(field, text);
+            std::strcpy(utf8, text);
     }
     // "word|line" of the UTF-8 fields.
     std::string FieldsUtf8() { return std::string(s().inputWordUtf8) + "|" + s().typedLineUtf8; }
@@ -478,12 +449,16 @@ class HookFixture {
     void Prepare(const char* word, const char* line, const char* text, int mode) {
         SetWord(word);
         SetLine(line);
-        std::strcpy(s().lastLookupWord, word);
-        SetUtf8Twin(s().lastLookupWordUtf8, word);
+        Set(s().lastLookupWord, s().lastLookupWordUtf8, word);
         SetReplace(text, mode);
         p.visible.insert(kMain);
         s().lookupPending = 1;
         s().line.window = p.focus;  // it was typed there
+    }
+    // The word, the whole line, is replaced by text.
+    int ReplaceWith(const char* word, const char* text, int mode = vemo::REPLACE_WORD) {
+        Prepare(word, word, text, mode);
+        return logic.ReplaceStr();
     }
     // The application takes the synthesized keys in, in order: each goes
     // through the keyboard hook first.  Answers what reaches the

@@ -41,12 +41,9 @@ TEST_F(KeyboardHook, IgnoresOtherHookCodesAndItsOwnSynthesizedKeys) {
 
 TEST_F(KeyboardHook, KeysWithoutCharactersChangeNothing) {
     Type("hello");
-    Down(0x0D);                                        // Enter
-    Down(0x09);                                        // Tab (list hidden)
-    Down(0x25);                                        // Left
-    Down(0x70);                                        // F1
     p.extraKeys.emplace('C', std::string(1, '\x03'));  // Ctrl+C: a control character
-    Down('C');
+    // Enter, Tab (list hidden), Left, F1, Ctrl+C.
+    for (std::uint32_t vk : {0x0Du, 0x09u, 0x25u, 0x70u, std::uint32_t{'C'}}) Down(vk);
     Type("wor");
     // Enter does not start a new word.
     EXPECT_EQ(Fields(), "hellowor|hellowor");
@@ -65,9 +62,7 @@ TEST_F(KeyboardHook, CapturesLettersOfTheCodePageAndTwoCharacterResults) {
     // An accent that did not combine: two characters.
     p.extraKeys[0xDD] = std::string("\xB4") + "e";
     p.extraKeys[0xC0] = std::string(1, '\xA7');  // §: neither letter, digit nor punctuation
-    Down(0xBA);
-    Down(0xDD);
-    Down(0xC0);
+    for (std::uint32_t vk : {0xBA, 0xDD, 0xC0}) Down(vk);
     EXPECT_STREQ(s().inputWord, "\xE9");  // "\xB4e" has a non-printable byte, § is refused
 }
 
@@ -192,11 +187,11 @@ TEST_F(KeyboardHook, SelectionKeysComeFromTheRecord) {
     std::memset(s().vkSelect, 0xFF, sizeof s().vkSelect);
     s().vkSelect[3] = 0x20;  // Space completes
     p.visible.insert(kMain);
-    EXPECT_EQ(Down('J'), KR::Swallow);
-    EXPECT_EQ(Down('K'), KR::Swallow);
-    EXPECT_EQ(Down(0x28), KR::PassOn);  // Down is no longer a selection key
-    EXPECT_EQ(Down(0x09), KR::PassOn);  // nor Tab
-    EXPECT_EQ(Down(0x20), KR::Swallow);
+    // Down is no longer a selection key, nor Tab; Space is.
+    for (auto [vk, r] : {std::pair{0x4Au, KR::Swallow}, std::pair{0x4Bu, KR::Swallow},
+                         std::pair{0x28u, KR::PassOn}, std::pair{0x09u, KR::PassOn},
+                         std::pair{0x20u, KR::Swallow}})
+        EXPECT_EQ(Down(vk), r) << vk;
     EXPECT_EQ(p.SelectRequests(),
               (std::vector<std::intptr_t>{vemo::SELECT_NEXT, vemo::SELECT_PREV}));
     // An empty slot (0xFF) never matches, not even a key reporting 0xFF.
@@ -240,12 +235,12 @@ TEST_F(KeyboardHook, AGoneMainProgramNeverLeavesKeysSwallowed) {
     p.posted.clear();
     p.visible.insert(kMain);
     p.windows.erase(kMain);  // the main program was killed
-    EXPECT_EQ(Down(0x09), KR::PassOn);
-    EXPECT_EQ(Up(0x09), KR::PassOn);
-    EXPECT_EQ(Down(0x28), KR::PassOn);
-    EXPECT_EQ(Down(0x1B), KR::PassOn);
-    EXPECT_EQ(Down('1'), KR::PassOn);
-    EXPECT_EQ(Up(0x08), KR::PassOn);
+    for (std::uint32_t vk : {0x09u, 0x28u, 0x1Bu, std::uint32_t{'1'}, 0x08u}) {
+        if (vk != 0x08) {
+            EXPECT_EQ(Down(vk), KR::PassOn) << vk;
+        }
+        EXPECT_EQ(Up(vk), KR::PassOn) << vk;
+    }
     EXPECT_TRUE(p.sent.empty());
     EXPECT_TRUE(p.keys.empty());
     // It still tracks the word, as with no main window at all (the caret

@@ -19,14 +19,7 @@ using vemo::REPLACE_PATH_FILE;
 using vemo::REPLACE_PATH_FOLDER;
 using vemo::REPLACE_WORD;
 
-class Replace : public ::testing::Test, public HookFixture {
-  protected:
-    // The word is the whole line.
-    void Run(const char* word, const char* text, int mode = REPLACE_WORD) {
-        Prepare(word, word, text, mode);
-        logic.ReplaceStr();
-    }
-};
+class Replace : public ::testing::Test, public HookFixture {};
 
 std::string Lefts(int n) {
     std::string out;
@@ -36,7 +29,7 @@ std::string Lefts(int n) {
 
 // (What each mode types, and the keys' scan code, are in the tables below.)
 TEST_F(Replace, WordModeEndsTheLookupAndLeavesTheInputToTheApplication) {
-    Run("teh", "the");
+    ReplaceWith("teh", "the");
     EXPECT_STREQ(s().lastLookupWord, "");
     EXPECT_FALSE(ListShown());
     EXPECT_EQ(s().lookupPending, 0u);
@@ -92,8 +85,7 @@ TEST(ReplaceKeys, EachKeyIsPressedAndReleasedWithShiftAroundIt) {
         SCOPED_TRACE(capsLock);
         HookFixture f;
         f.p.caps = capsLock;
-        f.Prepare("x", "x", "aB!", REPLACE_WORD);
-        f.logic.ReplaceStr();
+        f.ReplaceWith("x", "aB!");
         EXPECT_EQ(f.p.TypedText(), "<BS>aB!");
         // Each key, Shift too, carries the hook's own scan code and is down
         // at most once and released by the end.
@@ -119,7 +111,7 @@ TEST_F(Replace, KeyMacrosAndTheCaretMarker) {
         {"a%CARET%%BACKSPACE%%BACKSPACE%", "<BS>a<BS><BS>"},
     };
     for (const auto& [text, typed] : cases) {
-        Run("x", text);
+        ReplaceWith("x", text);
         EXPECT_EQ(p.TypedText(), typed) << text;
         p.keys.clear();
     }
@@ -127,12 +119,12 @@ TEST_F(Replace, KeyMacrosAndTheCaretMarker) {
 
 TEST_F(Replace, AReplacementLongerThanAWordFieldClearsTheFields) {
     std::string longText(3000, 'k');
-    Run("k", longText.c_str(), REPLACE_KEEP);
+    ReplaceWith("k", longText.c_str(), REPLACE_KEEP);
     EXPECT_EQ(p.TypedText(), longText.substr(1));
     EXPECT_EQ(Fields(), "|");
     // Exactly 1023 bytes still fit.
     std::string fits(1023, 'f');
-    Run("f", fits.c_str(), REPLACE_KEEP);
+    ReplaceWith("f", fits.c_str(), REPLACE_KEEP);
     EXPECT_EQ(std::string(s().inputWord), fits);
 }
 
@@ -151,7 +143,7 @@ TEST_F(Replace, FolderModeTypesTheFolderAndLooksUpTheNewPath) {
     EXPECT_FALSE(ListShown());
     // A file ends the path and looks nothing up.
     p.sent.clear();
-    Run("C:\\Windows\\not", "notepad.exe", REPLACE_PATH_FILE);
+    ReplaceWith("C:\\Windows\\not", "notepad.exe", REPLACE_PATH_FILE);
     EXPECT_EQ(s().lookupPending, 1u);
     EXPECT_TRUE(p.LookupKeys().empty());
 }
@@ -174,7 +166,7 @@ TEST_F(Replace, TheListOfTheNewFolderShowsEvenIfTheMainProgramLookedItUpMeanwhil
 
 TEST_F(Replace, DoubleByteTextGoesThroughTheClipboardInItsPlace) {
     p.page = &CodePage932();
-    Run("x", "ab%TAB%\x82\xA0\x82\xA2%CARET%c\x82\xA4");
+    ReplaceWith("x", "ab%TAB%\x82\xA0\x82\xA2%CARET%c\x82\xA4");
     // Nothing is pasted yet: a posted paste would overtake the keys.
     EXPECT_TRUE(p.clipboard.empty());
     EXPECT_EQ(p.PostCount(0x0302), 0);
@@ -191,39 +183,38 @@ TEST_F(Replace, DoubleByteTextGoesThroughTheClipboardInItsPlace) {
     EXPECT_STREQ(s().inputWord, "");
 }
 
-// Text no key types is pasted in its place; a paste waits for its marker
-// even across the next replacement, and a busy clipboard costs only its part.
+// Text no key types is pasted in its place, handed to the main window as
+// code-page text; a paste waits for its marker even across the next
+// replacement; a busy clipboard, or no main window, costs only its part.
 TEST(ReplacePaste, EachTextIsPastedWhereItsMarkerComesThrough) {
     struct Case {
         const char* name;
-        bool doubleByte, busy;
-        std::vector<std::pair<const char*, const char*>> runs;  // word, text
+        bool doubleByte, busy, noMain;
+        const char *first, *second;  // replacing "x", then "y" if any
         const char* delivered;
     };
     for (const Case& c : {
-             Case{"a character without a key",
-                  false,
-                  false,
-                  {{"x", "na\xEFve%TAB%ok"}},
+             Case{"a character without a key", false, false, false, "na\xEFve%TAB%ok", nullptr,
                   "<BS>[na\xEFve]\tok"},
-             Case{"the marker comes through after the next replacement",
-                  false,
-                  false,
-                  {{"x", "\xEFx"}, {"y", "\xEFy"}},
-                  "<BS>[\xEFx]<BS>[\xEFy]"},
-             Case{"a busy clipboard", true, true, {{"x", "\x82\xA0%RETURN%ok"}}, "<BS>\rok"},
-             Case{"the clipboard free", true, false, {{"y", "\x82\xA2!"}}, "<BS>[\x82\xA2!]"},
+             Case{"the marker comes through after the next replacement", false, false, false,
+                  "\xEFx", "\xEFy", "<BS>[\xEFx]<BS>[\xEFy]"},
+             Case{"a busy clipboard", true, true, false, "\x82\xA0%RETURN%ok", nullptr, "<BS>\rok"},
+             Case{"the clipboard free", true, false, false, "\x82\xA2!", nullptr,
+                  "<BS>[\x82\xA2!]"},
+             Case{"no main window", false, false, true, "\xEFy%TAB%", nullptr, "<BS>\t"},
          }) {
         SCOPED_TRACE(c.name);
         HookFixture f;
         if (c.doubleByte) f.p.page = &CodePage932();
         f.p.clipboardBusy = c.busy;
-        for (const auto& [word, text] : c.runs) {
-            f.Prepare(word, word, text, REPLACE_WORD);
-            f.logic.ReplaceStr();
-        }
+        if (c.noMain) f.s().mainWindow = 0;
+        f.ReplaceWith("x", c.first);
+        if (c.second) f.ReplaceWith("y", c.second);
         EXPECT_EQ(f.Deliver(), c.delivered);
-        EXPECT_EQ(f.p.PostCount(0x0302), c.busy ? 0 : static_cast<int>(c.runs.size()));
+        const std::size_t pastes = c.busy || c.noMain ? 0 : c.second ? 2 : 1;
+        EXPECT_EQ(f.p.PostCount(0x0302), static_cast<int>(pastes));
+        EXPECT_EQ(f.p.clipboardEncodings,
+                  std::vector<std::uint32_t>(pastes, vemo::kReplaceCodePage));
     }
 }
 
@@ -232,7 +223,7 @@ TEST_F(Replace, AFullQueuePastesAtOnceAndAStrayMarkerPastesNothing) {
     // left the queue full: the text is pasted at once, as it was before.
     s().pasteRead = 0;
     s().pasteWrite = static_cast<std::uint32_t>(vemo::kReplaceSize - 2);
-    Run("x", "na\xEFve");
+    ReplaceWith("x", "na\xEFve");
     EXPECT_EQ(p.clipboard, std::vector<std::string>{"na\xEFve"});
     EXPECT_EQ(p.PostCount(0x0302), 1);
     EXPECT_EQ(p.posted.back().window, kEdit);  // the caret's window
@@ -255,11 +246,11 @@ TEST_F(Replace, AFullQueuePastesAtOnceAndAStrayMarkerPastesNothing) {
 TEST_F(Replace, AMarkerThatNeverCameThroughCostsOnlyItsOwnPaste) {
     // A console window does not load the hook library: its marker is lost.
     p.focus = s().caretWindow = kOther;
-    Run("x", "\xEFx");
+    ReplaceWith("x", "\xEFx");
     p.keys.clear();
     // Back in the editor, the next expansion pastes its own text there.
     p.focus = s().caretWindow = kEdit;
-    Run("y", "\xEFy");
+    ReplaceWith("y", "\xEFy");
     EXPECT_EQ(Deliver(), "<BS>[\xEFy]");
     EXPECT_EQ(p.posted.back().window, kEdit);
     // In the same window, a text whose marker is more than a second late is
@@ -267,10 +258,10 @@ TEST_F(Replace, AMarkerThatNeverCameThroughCostsOnlyItsOwnPaste) {
     const std::string big(vemo::kReplaceSize / 2, '\xEF');
     const std::pair<std::string, std::string> lost[] = {{"\xEFz", "\xEFw"}, {big + "v", big + "u"}};
     for (const auto& [stale, fresh] : lost) {
-        Run("z", stale.c_str());
+        ReplaceWith("z", stale.c_str());
         p.keys.clear();
         p.tick += 1001;
-        Run("w", fresh.c_str());
+        ReplaceWith("w", fresh.c_str());
         EXPECT_EQ(Deliver(), "<BS>[" + fresh + "]");
     }
     EXPECT_EQ(p.clipboard.size(), 3u);
@@ -325,7 +316,7 @@ TEST(ReplaceSpace, TheSpaceAfterACompletedWordMovesAfterPunctuationAtOnce) {
 // "!" typed with Shift still held, then a capital: moving the space must
 // not release the Shift the user holds.
 TEST_F(Replace, MovingTheSpaceLeavesAShiftTheUserHolds) {
-    Run("th", "the", REPLACE_KEEP_SPACE);
+    ReplaceWith("th", "the", REPLACE_KEEP_SPACE);
     p.keys.clear();
     p.shiftHeld = true;
     Down(kVkShift);

@@ -22,8 +22,9 @@ TEST(UnicodeTyping, CharactersAreTypedAsThemselvesWithTheMacrosAsKeys) {
     struct Case {
         const char *word, *text;
         int mode;
-        const char* typed;   // as the events type it; keys in angle brackets
-        const char* fields;  // "word|line" afterwards
+        const char* typed;               // as the events type it; keys in angle brackets
+        const char* fields;              // "word|line" afterwards
+        const char* utf8Word = nullptr;  // the word's UTF-8 twin when not the word
     };
     const Case cases[] = {
         {"caf", "caf\xC3\xA9", REPLACE_COMPLETE, "\xC3\xA9", "|"},
@@ -46,11 +47,16 @@ TEST(UnicodeTyping, CharactersAreTypedAsThemselvesWithTheMacrosAsKeys) {
         {"wor", "world", REPLACE_KEEP, "ld", "world|world"},
         // A completion skips as many characters as the word has.
         {"\xE9t", "\xC3\xA9t\xC3\xA9", REPLACE_COMPLETE, "\xC3\xA9", "|"},
+        // Erasing counts the characters of the word as the application shows
+        // it: an emoji is one there, though two stand-ins in the code page.
+        {"a??", "a\xF0\x9F\x98\x80!", REPLACE_WORD, "<BS><BS>a\xF0\x9F\x98\x80!", "|",
+         "a\xF0\x9F\x98\x80"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
         HookFixture f;
         f.Prepare(c.word, c.word, "", c.mode);
+        if (c.utf8Word) std::strcpy(f.s().inputWordUtf8, c.utf8Word);
         ASSERT_EQ(f.SetReplaceUtf8(c.text, c.mode), 1);
         EXPECT_EQ(f.logic.ReplaceStr(), 1);
         EXPECT_EQ(f.p.TypedText(), c.typed);
@@ -66,29 +72,25 @@ TEST(UnicodeTyping, CharactersAreTypedAsThemselvesWithTheMacrosAsKeys) {
     }
 }
 
-// The word as the application shows it is the UTF-8 twin: an emoji is one
-// character there, though two stand-ins in the code-page word.
-TEST(UnicodeTyping, ErasingCountsTheCharactersOfTheUtf8Word) {
-    HookFixture f;
-    f.Prepare("a??", "a??", "", REPLACE_WORD);
-    std::strcpy(f.s().inputWordUtf8, "a\xF0\x9F\x98\x80");
-    ASSERT_EQ(f.SetReplaceUtf8("a\xF0\x9F\x98\x80!", REPLACE_WORD), 1);
-    EXPECT_EQ(f.logic.ReplaceStr(), 1);
-    EXPECT_EQ(f.p.TypedText(), "<BS><BS>a\xF0\x9F\x98\x80!");
-}
-
-// A code-page candidate that becomes the word leaves the UTF-8 twins as
-// the code-page fields: the next word typed is looked up in both alike.
-TEST(UnicodeTyping, TheUtf8TwinsFollowACodePageCandidateKept) {
+// A code-page candidate leaves the UTF-8 twins as the code-page fields: the
+// next word typed is looked up in both alike; a completion that empties the
+// code-page texts empties their twins.
+TEST(UnicodeTyping, TheUtf8TwinsFollowACodePageCandidate) {
     const struct {
         int mode;
         const char* fields;
-    } cases[] = {{REPLACE_KEEP, "caf\xC3\xA9|caf\xC3\xA9"}, {REPLACE_KEEP_SPACE, "|caf\xC3\xA9 "}};
+    } cases[] = {{REPLACE_KEEP, "caf\xC3\xA9|caf\xC3\xA9"},
+                 {REPLACE_KEEP_SPACE, "|caf\xC3\xA9 "},
+                 {REPLACE_WORD, "|"}};
     for (const auto& c : cases) {
         HookFixture f;
         f.Prepare("caf", "caf", "caf\xE9", c.mode);
-        EXPECT_EQ(f.logic.ReplaceStr(), 1);
+        f.Key(0x09);  // Tab takes it
         EXPECT_EQ(f.FieldsUtf8(), c.fields);
+        if (c.mode == REPLACE_WORD) {
+            EXPECT_EQ(f.p.TypedText(), "<BS><BS><BS><PASTE>");  // é has no key
+            EXPECT_STREQ(f.s().lastLookupWordUtf8, "");
+        }
     }
 }
 
@@ -207,21 +209,6 @@ TEST(UnicodeTyping, ApplicationsThatTypeThroughTheClipboardPasteTheText) {
             EXPECT_EQ(f.Deliver(), "<BS>\xE2\x86\x92\t\xC3\xA9");
         }
     }
-}
-
-// A code-page text pasted is handed over as such; with no main window (or
-// one that does not answer) nothing is pasted, and the rest is typed.
-TEST(UnicodeTyping, TheMainWindowIsHandedEachTextWithItsEncoding) {
-    HookFixture f;
-    f.Prepare("x", "x", "na\xEFve", REPLACE_WORD);
-    f.logic.ReplaceStr();
-    EXPECT_EQ(f.Deliver(), "<BS>[na\xEFve]");
-    EXPECT_EQ(f.p.clipboardEncodings, std::vector<std::uint32_t>{vemo::kReplaceCodePage});
-    f.s().mainWindow = 0;
-    f.Prepare("y", "y", "\xEFy%TAB%", REPLACE_WORD);
-    f.logic.ReplaceStr();
-    EXPECT_EQ(f.Deliver(), "<BS>\t");
-    EXPECT_EQ(f.p.PostCount(0x0302), 1);
 }
 
 }  // namespace

@@ -82,6 +82,36 @@ Security Read(HANDLE object) {
     return out;
 }
 
+// An object someone made under the record's names before the record was
+// looked for; closed at the end of the scope.
+class Planted {
+  public:
+    Planted(bool mapping, const std::string& name, const std::string& sddl, DWORD size) {
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl.c_str(), SDDL_REVISION_1,
+                                                                  &descriptor, nullptr))
+            return;
+        SECURITY_ATTRIBUTES sa{sizeof sa, descriptor, FALSE};
+        handle_ = mapping ? CreateFileMappingA(INVALID_HANDLE_VALUE, &sa, PAGE_READWRITE, 0, size,
+                                               name.c_str())
+                          : CreateMutexA(&sa, FALSE, name.c_str());
+        // Whatever its maker wrote there.
+        void* view =
+            handle_ && mapping ? MapViewOfFile(handle_, FILE_MAP_ALL_ACCESS, 0, 0, size) : nullptr;
+        if (view) std::memset(view, 'x', size), UnmapViewOfFile(view);
+        LocalFree(descriptor);
+    }
+    ~Planted() {
+        if (handle_) CloseHandle(handle_);
+    }
+    Planted(const Planted&) = delete;
+    Planted& operator=(const Planted&) = delete;
+    HANDLE handle() const { return handle_; }
+
+  private:
+    HANDLE handle_ = nullptr;
+};
+
 TEST(SharedRecordSecurity, OnlyTheUserAndSystemMayOpenTheRecordAndNoLowerIntegrity) {
     ASSERT_NE(SharedState(), nullptr);
     EXPECT_EQ(SharedStateStatus(), RecordStatus::kMapped);
@@ -128,55 +158,14 @@ TEST(SharedRecordSecurity, TheOwnerAndLabelOfAnObjectAreReadAsMade) {
     const std::string name =
         std::string("Local\\WordlarkTestObject-").append(std::to_string(GetCurrentProcessId()));
     for (const auto& c : cases) {
-        PSECURITY_DESCRIPTOR descriptor = nullptr;
-        ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(c.sddl, SDDL_REVISION_1,
-                                                                         &descriptor, nullptr))
-            << c.sddl;
-        SECURITY_ATTRIBUTES sa{sizeof sa, descriptor, FALSE};
-        HANDLE object =
-            CreateFileMappingA(INVALID_HANDLE_VALUE, &sa, PAGE_READWRITE, 0, 4096, name.c_str());
-        LocalFree(descriptor);
-        ASSERT_NE(object, nullptr) << c.sddl;
-        const ObjectMaker maker = ReadObjectMaker(object);
+        const Planted object(true, name, c.sddl, 4096);
+        ASSERT_NE(object.handle(), nullptr) << c.sddl;
+        const ObjectMaker maker = ReadObjectMaker(object.handle());
         EXPECT_EQ(maker.owner, c.owner) << c.sddl;
         EXPECT_EQ(maker.integrity, c.integrity) << c.sddl;
-        CloseHandle(object);
     }
     EXPECT_EQ(ReadObjectMaker(nullptr).owner, "");
 }
-
-// An object someone made under the record's names before the record was
-// looked for; closed at the end of the scope.
-class Planted {
-  public:
-    Planted(bool mapping, const std::string& name, const std::string& sddl, DWORD size) {
-        PSECURITY_DESCRIPTOR descriptor = nullptr;
-        if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl.c_str(), SDDL_REVISION_1,
-                                                                  &descriptor, nullptr))
-            return;
-        SECURITY_ATTRIBUTES sa{sizeof sa, descriptor, FALSE};
-        handle_ = mapping ? CreateFileMappingA(INVALID_HANDLE_VALUE, &sa, PAGE_READWRITE, 0, size,
-                                               name.c_str())
-                          : CreateMutexA(&sa, FALSE, name.c_str());
-        if (handle_ && mapping) {
-            // Whatever its maker wrote there.
-            if (void* view = MapViewOfFile(handle_, FILE_MAP_ALL_ACCESS, 0, 0, size)) {
-                std::memset(view, 'x', size);
-                UnmapViewOfFile(view);
-            }
-        }
-        LocalFree(descriptor);
-    }
-    ~Planted() {
-        if (handle_) CloseHandle(handle_);
-    }
-    Planted(const Planted&) = delete;
-    Planted& operator=(const Planted&) = delete;
-    HANDLE handle() const { return handle_; }
-
-  private:
-    HANDLE handle_ = nullptr;
-};
 
 TEST(SharedRecordSecurity, OnlyARecordOfTheUsersOwnAtMediumIntegrityOrAboveIsMapped) {
     const std::string user = ProcessUser();

@@ -228,9 +228,7 @@ TEST(VemoHooks, BeginTwiceLeavesOneSetOfHooks) {
     SharedHookState* s = View();
     ASSERT_EQ(BeginVemo(main.hwnd), 1);
     Handle32 caret = s->winEventHook, keyboard = s->keyboardHook, message = s->messageHook;
-    EXPECT_NE(caret, 0u);
-    EXPECT_NE(keyboard, 0u);
-    EXPECT_NE(message, 0u);
+    EXPECT_TRUE(caret && keyboard && message);
     std::strcpy(s->inputWord, "stale");
     ASSERT_EQ(BeginVemo(main.hwnd), 1);
     EXPECT_EQ(IsBeginVemo(), 1);
@@ -241,10 +239,7 @@ TEST(VemoHooks, BeginTwiceLeavesOneSetOfHooks) {
     EXPECT_FALSE(UnhookWinEvent(reinterpret_cast<HWINEVENTHOOK>(static_cast<INT_PTR>(caret))));
     Handle32 keyboard2 = s->keyboardHook;
     EndVemo();
-    EXPECT_EQ(s->keyboardHook, 0u);
-    EXPECT_EQ(s->winEventHook, 0u);
-    EXPECT_EQ(s->messageHook, 0u);
-    EXPECT_EQ(s->active, 0u);
+    EXPECT_FALSE(s->keyboardHook || s->winEventHook || s->messageHook || s->active);
     EXPECT_FALSE(UnhookWindowsHookEx(reinterpret_cast<HHOOK>(static_cast<INT_PTR>(keyboard2))));
     EndVemo();  // nothing installed: harmless
     EXPECT_EQ(IsBeginVemo(), 0);

@@ -211,39 +211,29 @@ TEST(Win32HookPlatform, APolicyChangeAppliesFromTheNextKeystroke) {
     HookLogic logic(*state, HookSystem());
     Registry& r = SystemRegistry();
     const std::string appKey = std::string(reg::kAppOptionPrefix) + "hook_platform_tests.exe";
+    RegKey apps(r, RegRoot::LocalMachine, reg::kAppOptionKey, true);
     std::uint32_t othersBefore = 1;
-    bool hadOthers = false;
-    {
-        RegKey apps(r, RegRoot::LocalMachine, reg::kAppOptionKey, true);
-        hadOthers = apps.ReadInto(reg::kOthersEnableVemo, othersBefore);
-        apps.WriteBinary(reg::kOthersEnableVemo, std::uint32_t{1});
-        RegKey app(r, RegRoot::LocalMachine, appKey, true);
-        app.WriteBinary(reg::kAppEnableVemo, std::uint8_t{0});
-    }
+    const bool hadOthers = apps.ReadInto(reg::kOthersEnableVemo, othersBefore);
+    apps.WriteBinary(reg::kOthersEnableVemo, std::uint32_t{1});
+    const auto setApp = [&](std::uint8_t on) {
+        RegKey(r, RegRoot::LocalMachine, appKey, true).WriteBinary(reg::kAppEnableVemo, on);
+    };
+    setApp(0);
     EXPECT_FALSE(logic.IsVemoEnabledForApp(0));
     EXPECT_FALSE(logic.IsVemoEnabledForApp(0));  // the same answer, remembered
-    {
-        RegKey app(r, RegRoot::LocalMachine, appKey, true);
-        app.WriteBinary(reg::kAppEnableVemo, std::uint8_t{1});
-    }
+    setApp(1);
     EXPECT_TRUE(logic.IsVemoEnabledForApp(0));
     // A change by another process, and the key deleted altogether.
     RegAdd(appKey, reg::kAppEnableVemo, "00");
     EXPECT_FALSE(logic.IsVemoEnabledForApp(0));
-    {
-        RegKey apps(r, RegRoot::LocalMachine, reg::kAppOptionKey, true);
-        r.DeleteSubkey(apps.get(), "hook_platform_tests.exe");
-    }
+    r.DeleteSubkey(apps.get(), "hook_platform_tests.exe");
     EXPECT_TRUE(logic.IsVemoEnabledForApp(0));  // OthersEnableVemo 1
     RegAdd(reg::kAppOptionKey, reg::kOthersEnableVemo, "00000000");
     EXPECT_FALSE(logic.IsVemoEnabledForApp(0));
-    {
-        RegKey apps(r, RegRoot::LocalMachine, reg::kAppOptionKey, true);
-        if (hadOthers)
-            apps.WriteBinary(reg::kOthersEnableVemo, othersBefore);
-        else
-            r.DeleteValue(apps.get(), reg::kOthersEnableVemo);
-    }
+    if (hadOthers)
+        apps.WriteBinary(reg::kOthersEnableVemo, othersBefore);
+    else
+        r.DeleteValue(apps.get(), reg::kOthersEnableVemo);
     DestroyWindow(edit);
 }
 
