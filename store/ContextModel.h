@@ -6,10 +6,10 @@
 // one word or two (older first; the sentence start is a word of its own),
 // its back-off weight and the words with an entry of their own after it.
 //
-// The model's words are lower case and numbered in the byte order of their
-// text, so that the words that begin with some letters are one range of
-// numbers, and the entries after a context, sorted by number, hold them as
-// one run.
+// The model's words are lower case (a Unicode library's: UTF-8, case-folded
+// as its lookups fold) and numbered in the byte order of their text, so that the words that begin
+// with some letters are one range of numbers, and the entries after a context, sorted by number,
+// hold them as one run.
 #pragma once
 
 #include <cstddef>
@@ -32,6 +32,10 @@ class ContextModel {
     };
 
     virtual ~ContextModel() = default;
+
+    // Whether the words are a Unicode library's (UTF-8, folded) rather than
+    // in the code page.
+    virtual bool Unicode() const { return false; }
 
     // The number of a word (its lower-case text, or kSentenceStart);
     // kNoWord when the model does not know it.

@@ -38,8 +38,9 @@ bool LibraryContextModel::ReadRecord(const std::string& key, std::string& value)
     return true;
 }
 
-bool LibraryContextModel::Open(const std::string& path) {
+bool LibraryContextModel::Open(const std::string& path, bool unicode) {
     Close();
+    unicode_ = unicode;
     db_ = bdb::OpenForScan(path, cd::kDatabase, nullptr);
     if (!db_) return false;
     std::string words, values;

@@ -27,12 +27,13 @@ class LibraryContextModel : public ContextModel {
     LibraryContextModel(const LibraryContextModel&) = delete;
     LibraryContextModel& operator=(const LibraryContextModel&) = delete;
 
-    // Opens the context data of the library file at path.  False (and
-    // closed) when the file holds none, or its words or values are not as
-    // they must be.
-    bool Open(const std::string& path);
+    // Opens the context data of the library file at path (a Unicode
+    // library's when unicode).  False (and closed) when the file holds none,
+    // or its words or values are not as they must be.
+    bool Open(const std::string& path, bool unicode = false);
     void Close();
     bool IsOpen() const { return db_ != nullptr; }
+    bool Unicode() const override { return unicode_; }
     std::uint32_t WordCount() const { return static_cast<std::uint32_t>(starts_.size()); }
 
     WordId Id(std::string_view word) const override;
@@ -59,6 +60,7 @@ class LibraryContextModel : public ContextModel {
                 float& backoff) const;
 
     __db* db_ = nullptr;
+    bool unicode_ = false;
     std::vector<char> words_;                    // every word and its NUL, in number order
     std::vector<std::uint32_t> starts_;          // where each word begins in words_
     std::vector<float> values_;                  // the table of log10 values

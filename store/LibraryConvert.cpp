@@ -3,8 +3,11 @@
 //
 // The context data's words are numbered by their place in byte order, and
 // UTF-8 orders characters beyond ASCII otherwise than a code page does: the
-// converted words are sorted again and every context record is rewritten
-// with the new numbers (its entries in their new order).  The values are
+// converted words are folded as a Unicode library's lookups fold, sorted
+// again, and every context record is rewritten with the new numbers (its
+// entries in their new order).  Words that fold alike become one word: its
+// records are the last of theirs written, its entries in a record the
+// first (a code page's "straße" and "strasse" only).  The values are
 // kept as they are.  A context record that breaks the rules of
 // store/ContextData.h counts as none there, and is not carried over.
 #include "store/LibraryConvert.h"
@@ -19,6 +22,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/CodePage.h"
 #include "platform/Files.h"
 #include "store/ContextData.h"
 #include "store/Database.h"
@@ -151,7 +155,11 @@ bool MapContext(std::string_view value, const std::vector<std::uint32_t>& number
         if (word >= number.size()) return false;
         entries.emplace_back(number[word], index);
     }
+    // Of words that became one, the entry of the first.
     std::sort(entries.begin(), entries.end());
+    entries.erase(std::unique(entries.begin(), entries.end(),
+                              [](const auto& a, const auto& b) { return a.first == b.first; }),
+                  entries.end());
     out.clear();
     cd::AppendIndex(out, backoff);
     std::uint32_t previous = 0;
@@ -189,16 +197,24 @@ bool CopyContext(const std::string& from, const std::string& to, const CodePage&
                     "\" holds a character the code page does not define";
             return false;
         }
+        // Folded as a Unicode library's lookups fold the words they ask for.
+        converted.back() = Utf8Page().Fold(converted.back());
         at = end + 1;
     }
     std::vector<std::uint32_t> order(converted.size());
     std::iota(order.begin(), order.end(), 0u);
     std::sort(order.begin(), order.end(),
               [&](std::uint32_t a, std::uint32_t b) { return converted[a] < converted[b]; });
+    // Words that fold alike ("straße" and "strasse") become one.
     std::vector<std::uint32_t> number(converted.size());
     std::string newWords;
+    std::uint32_t next = 0;
     for (std::uint32_t i = 0; i < order.size(); ++i) {
-        number[order[i]] = i;
+        if (i > 0 && converted[order[i]] == converted[order[i - 1]]) {
+            number[order[i]] = next - 1;
+            continue;
+        }
+        number[order[i]] = next++;
         newWords += converted[order[i]];
         newWords += '\0';
     }

@@ -99,7 +99,8 @@ const ContextModel* LibrarySet::Context() {
         contextSought_ = true;
         for (int i = 0; i < count_ && contextLibrary_ < 0; ++i)
             if (libraries_[i].IsOpen() && libraries_[i].GetType() == Dictionary &&
-                context_.Open(paths_[static_cast<std::size_t>(i)]))
+                context_.Open(paths_[static_cast<std::size_t>(i)],
+                              libraries_[i].GetEncoding() == EncodingUtf8))
                 contextLibrary_ = i;
     }
     if (contextLibrary_ < 0) return nullptr;
@@ -201,6 +202,8 @@ const char* LibrarySet::WordFor(int i, const std::string* codePageWord,
         case EncodingCodePage:
             return codePageWord ? codePageWord->c_str() : nullptr;
         case EncodingUtf8:
+            // Nothing typed in either (the next word): every key.
+            if (utf8Word && utf8Word->empty() && codePageWord && codePageWord->empty()) return "";
             return utf8Word && !utf8Word->empty() ? utf8Word->c_str() : nullptr;
         default:
             return nullptr;  // an encoding this program does not know

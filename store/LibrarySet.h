@@ -49,7 +49,8 @@ std::string LibsFolderOf(const std::string& programFolder);
 std::string LibraryPatternIn(const std::string& folder);
 
 // The word being typed in both encodings: code-page libraries are looked
-// up with codePage, Unicode ones with utf8 (nullptr or "": they offer nothing).
+// up with codePage, Unicode ones with utf8 (nullptr or "": they offer
+// nothing, unless codePage is "" too: nothing typed, the next word).
 struct TypedWord {
     const char* codePage;
     const char* utf8;

@@ -130,6 +130,34 @@ TEST_F(LibraryConvertTest, KeepsEveryEntryWeightContextAndInfo) {
     ExpectUntouched(after);
 }
 
+// The model's words are folded as a Unicode library's lookups fold; two
+// that fold alike become one word, and the records stay readable.
+TEST_F(LibraryConvertTest, ContextWordsThatFoldAlikeBecomeOne) {
+    const std::string street =
+        "stra\xDF"
+        "e";  // straße in 1252
+    MakeLibrary(path, {{street, ""}, {"strasse", ""}, {"go", ""}});
+    {
+        Opened lib(path, CodePage1252());
+        WriteBytes(dir / "m.arpa",
+                   "\\data\\\nngram 1=3\nngram 2=2\n\n\\1-grams:\n-1\tgo\t-0.2\n-1\t" + street +
+                       "\n-1\tstrasse\n\n\\2-grams:\n-0.5\tgo\t" + street +
+                       "\n-0.7\tgo\tstrasse\n\n\\end\\\n");
+        ASSERT_TRUE(WriteContextData(lib, dir / "m.arpa", 0).ok);
+    }
+    ASSERT_EQ(Convert(), 1) << error;
+    LibraryContextModel model;
+    ASSERT_TRUE(model.Open(path, true));
+    EXPECT_EQ(model.WordCount(), 2u);
+    const ContextModel::WordId go = model.Id("go");
+    EXPECT_EQ(model.Id("stra\u00DFe"), ContextModel::kNoWord);
+    std::vector<ContextModel::Entry> after;
+    float backoff = 0;
+    ASSERT_TRUE(model.Lookup(&go, 1, after, backoff));
+    ASSERT_EQ(after.size(), 1u);
+    EXPECT_EQ(after[0].word, model.Id("strasse"));
+}
+
 TEST_F(LibraryConvertTest, FailuresLeaveTheLibraryAsItWas) {
     MakeLibrary(path, {{"ok", "fine"}, {"\x80key", "x"}, {"\xB1", "\xE9"}}, {.caption = "Mine"});
     const std::string before = ReadBytes(path);
