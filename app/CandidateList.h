@@ -44,6 +44,9 @@ class HookCalls {
     // most two; ContextModel::kSentenceStart for the start of a sentence);
     // none when the line's start was not seen.
     virtual std::vector<std::string> GetContext() { return {}; }
+    // The same words in UTF-8, for a Unicode library's context model (none
+    // is lost to the code page).
+    virtual std::vector<std::string> GetContextUtf8() { return {}; }
 };
 
 // How candidates are found, ordered and typed beyond the plain lookup (all

@@ -5,6 +5,19 @@ namespace wl {
 
 namespace {
 
+// The words one of the context calls answers.
+std::vector<std::string> Words(int (*get)(char*, int)) {
+    // Two words of up to 64 characters: double-byte ones, or four UTF-8 bytes.
+    char buffer[2 * 257 + 8] = {};
+    const int n = get(buffer, sizeof buffer - 1);
+    std::vector<std::string> words;
+    for (int i = 0, at = 0; i < n && at < static_cast<int>(sizeof buffer) - 1; ++i) {
+        words.emplace_back(buffer + at);
+        at += static_cast<int>(words.back().size()) + 1;
+    }
+    return words;
+}
+
 class VemoDllApi : public VemoApi {
   public:
     int BeginVemo(HWND mainWindow) override { return ::BeginVemo(mainWindow); }
@@ -19,16 +32,8 @@ class VemoDllApi : public VemoApi {
     int SetReplaceStrUtf8(const char* text, int mode) override {
         return ::SetReplaceStrUtf8(text, mode);
     }
-    std::vector<std::string> GetContext() override {
-        char buffer[2 * 257 + 8] = {};  // two words of up to 64 double-byte characters
-        const int n = ::GetContextWords(buffer, sizeof buffer);
-        std::vector<std::string> words;
-        for (int i = 0, at = 0; i < n && at < static_cast<int>(sizeof buffer); ++i) {
-            words.emplace_back(buffer + at);
-            at += static_cast<int>(words.back().size()) + 1;
-        }
-        return words;
-    }
+    std::vector<std::string> GetContext() override { return Words(::GetContextWords); }
+    std::vector<std::string> GetContextUtf8() override { return Words(::GetContextWordsUtf8); }
     void SetPrediction(int on) override { ::SetPrediction(on); }
     void SetLearning(int on) override { ::SetLearning(on); }
     bool NextReported(ReportedWord& word) override {

@@ -77,6 +77,9 @@ VEMO_API void SetPrediction(int on);
 // code page (none before one it cannot hold), cut to the buffer; answers how
 // many (0 to 2).
 VEMO_API int GetContextWords(char* buffer, int size);
+// The same words in UTF-8, every one the line holds (for the Unicode
+// libraries).
+VEMO_API int GetContextWordsUtf8(char* buffer, int size);
 // Why this process has no shared record (and so no completion and no
 // learning): a wl::RecordStatus (hook/SharedRecordCheck.h), 0 when the record
 // is in use.  Maps the record first if nothing did yet.

@@ -295,6 +295,20 @@ FinishedWordReader& Reader(const SharedHookState& state) {
     return reader;
 }
 
+// Words one after the other, each with its NUL, as many whole ones as the
+// buffer holds; answers how many.
+int CopyWords(const std::vector<std::string>& words, char* buffer, int size) {
+    int copied = 0;
+    std::size_t at = 0;
+    for (const std::string& word : words) {
+        if (at + word.size() + 1 > static_cast<std::size_t>(size)) break;
+        std::memcpy(buffer + at, word.c_str(), word.size() + 1);
+        at += word.size() + 1;
+        ++copied;
+    }
+    return copied;
+}
+
 }  // namespace
 
 extern "C" {
@@ -364,15 +378,18 @@ VEMO_API int GetContextWords(char* buffer, int size) {
             else
                 context.clear();
         }
-        int words = 0;
-        std::size_t at = 0;
-        for (const std::string& held : context) {
-            if (at + held.size() + 1 > static_cast<std::size_t>(size)) break;
-            std::memcpy(buffer + at, held.c_str(), held.size() + 1);
-            at += held.size() + 1;
-            ++words;
-        }
-        return words;
+        return CopyWords(context, buffer, size);
+    } catch (...) {
+        return 0;
+    }
+}
+
+VEMO_API int GetContextWordsUtf8(char* buffer, int size) {
+    try {
+        if (!buffer || size < 1) return 0;
+        buffer[0] = '\0';
+        SharedHookState* state = SharedState();
+        return state ? CopyWords(ContextWords(*state), buffer, size) : 0;
     } catch (...) {
         return 0;
     }

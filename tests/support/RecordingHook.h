@@ -23,7 +23,8 @@ class RecordingHook : public Base {
     std::vector<std::string> codePageTexts;           // every text SetReplaceStr took
     int takesUtf8 = 1;                                // SetReplaceStrUtf8's answer
     int replaceCalls = 0;
-    std::vector<std::string> context;  // the words before the lookup word
+    std::vector<std::string> context;      // the words before the lookup word
+    std::vector<std::string> contextUtf8;  // the same in UTF-8 ("<s>" as it is)
 
     int GetInputStr(char* buffer, int size) override { return Copy(input, buffer, size); }
     int GetInputStrUtf8(char* buffer, int size) override {
@@ -45,6 +46,7 @@ class RecordingHook : public Base {
     }
     int ReplaceStr() override { return ++replaceCalls, 1; }
     std::vector<std::string> GetContext() override { return context; }
+    std::vector<std::string> GetContextUtf8() override { return contextUtf8; }
 
   private:
     // Copies at most size - 1 bytes and writes no terminator.

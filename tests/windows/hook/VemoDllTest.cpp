@@ -313,5 +313,34 @@ TEST(VemoExports, CheckCaretFeedsTheCaretOfTheForegroundThread) {
     EndVemo();
 }
 
+// The words before the caret as the main program reads them: in the code
+// page only those after a word it cannot hold, in UTF-8 all; whole words
+// only, as many as the buffer takes.
+TEST(VemoExports, ContextWordsComeInBothEncodings) {
+    IsBeginVemo();  // maps the record
+    SharedHookState* s = View();
+    ASSERT_NE(s, nullptr);
+    const std::string greek = "\u03B2\u03C1\u03AC\u03C7\u03BF\u03C2";  // βράχος
+    s->line.seq = 0;
+    s->line.contextWords = 2;
+    const std::string words[2] = {greek, "rock"};
+    for (int i = 0; i < 2; ++i) {
+        std::memcpy(s->lineUtf8.context[i], words[i].data(), words[i].size());
+        s->lineUtf8.contextLen[i] = static_cast<std::uint16_t>(words[i].size());
+    }
+    char buffer[64] = {};
+    ASSERT_EQ(GetContextWords(buffer, sizeof buffer), 1);
+    EXPECT_STREQ(buffer, "rock");
+    std::memset(buffer, 0x7F, sizeof buffer);
+    ASSERT_EQ(GetContextWordsUtf8(buffer, sizeof buffer), 2);
+    EXPECT_EQ(std::string(buffer), greek);
+    EXPECT_STREQ(buffer + greek.size() + 1, "rock");
+    std::memset(buffer, 0x7F, sizeof buffer);
+    EXPECT_EQ(GetContextWordsUtf8(buffer, static_cast<int>(greek.size() + 3)), 1);
+    EXPECT_EQ(buffer[greek.size() + 1], 0x7F);  // no part of "rock"
+    EXPECT_EQ(GetContextWordsUtf8(buffer, 0), 0);
+    s->line.contextWords = 0;
+}
+
 }  // namespace
 }  // namespace wl
