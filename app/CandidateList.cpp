@@ -115,6 +115,7 @@ void CandidateList::RankInContext(bool nextWord) {
     request.wordUtf8 = nextWord ? std::string() : m_strWordUtf8;
     request.codePageWord = nextWord || m_bCodePageWord;
     request.context = hook_.GetContext();
+    request.contextUtf8 = hook_.GetContextUtf8();
     if (!request.context.empty() && request.context.back() != ContextModel::kSentenceStart)
         request.prev = request.context.back();
     request.rows = kRankedRows;

@@ -48,6 +48,10 @@ class CandidateSource {
         (void)key, (void)entry;
         return 0;
     }
+    // The same with the key in both encodings, as FindFirst's word.
+    virtual int FindRankedKey(const TypedWord& key, LibraryEntry& entry) {
+        return key.codePage ? FindRankedKey(key.codePage, entry) : 0;
+    }
     // What the words before the caret say of the next one; none: the
     // ranked order alone.
     virtual const ContextModel* Context() { return nullptr; }
@@ -76,6 +80,9 @@ class LibrarySource : public CandidateSource {
     }
     int FindNextRanked(LibraryEntry& entry) override { return set_.FindNextRanked(entry); }
     int FindRankedKey(const char* key, LibraryEntry& entry) override {
+        return set_.FindRankedKey(key, entry);
+    }
+    int FindRankedKey(const TypedWord& key, LibraryEntry& entry) override {
         return set_.FindRankedKey(key, entry);
     }
     const ContextModel* Context() override { return set_.Context(); }

@@ -45,6 +45,14 @@ std::string CodePageKey(const CodePage& cp, const LibraryEntry& entry) {
     return Lower(cp, key);
 }
 
+// A key or word in the form a Unicode library's model has its words: UTF-8,
+// folded; "" when a code-page text does not convert.
+std::string Folded(const CodePage& cp, const std::string& text, std::int32_t encoding) {
+    if (encoding == EncodingUtf8) return Utf8Page().Fold(text);
+    std::string utf8;
+    return cp.ToUtf8(text, utf8) ? Utf8Page().Fold(utf8) : std::string();
+}
+
 std::size_t CharCount(const std::string& text, const CodePage& cp) {
     std::size_t chars = 0;
     for (std::size_t i = 0; i < text.size(); ++chars)
@@ -237,14 +245,28 @@ RankedPage RankInContext(CandidateSource& source, const Learner* learner, const 
                          const RankRequest& request, const LearnMix& mix) {
     RankedPage page;
     const bool nextWord = request.word.empty() && request.wordUtf8.empty();
-    // The model's words and the learned ones are in the code page: none of
-    // them is the word typed when the code page cannot hold it.
+    // The learned words are in the code page, and so are the model's unless
+    // it is a Unicode library's (then UTF-8, folded): none of them is the
+    // word typed when the code page cannot hold it.
     const bool codePageWord = request.codePageWord;
-    const std::string lowerWord = Lower(cp, request.word);
-    std::vector<std::string> context;
-    for (const std::string& word : request.context)
-        context.push_back(word == ContextModel::kSentenceStart ? word : Lower(cp, word));
     const ContextModel* model = request.enableWord ? source.Context() : nullptr;
+    const bool unicodeModel = model && model->Unicode();
+    // The typed letters, the context and a key as the model has its words.
+    auto modelForm = [&](const std::string& text, std::int32_t encoding) {
+        if (unicodeModel) return Folded(cp, text, encoding);
+        if (encoding == EncodingCodePage) return Lower(cp, text);
+        std::string converted;  // a Unicode key: "" when the code page cannot hold it
+        return cp.FromUtf8(text, converted) ? Lower(cp, converted) : std::string();
+    };
+    const bool utf8Typed = unicodeModel && !request.wordUtf8.empty();
+    const std::string modelWord = modelForm(utf8Typed ? request.wordUtf8 : request.word,
+                                            utf8Typed ? EncodingUtf8 : EncodingCodePage);
+    const bool utf8Context = unicodeModel && !request.contextUtf8.empty();
+    std::vector<std::string> context;
+    for (const std::string& word : utf8Context ? request.contextUtf8 : request.context)
+        context.push_back(word == ContextModel::kSentenceStart
+                              ? word
+                              : modelForm(word, utf8Context ? EncodingUtf8 : EncodingCodePage));
     const ContextView view(model, context);
     const double share = learner ? learner->StaticShare(mix) : 1.0;
 
@@ -271,9 +293,9 @@ RankedPage RankInContext(CandidateSource& source, const Learner* learner, const 
 
     // The words the model names after the context, most likely first.
     std::vector<std::pair<double, WordId>> named;
-    if (view.model() && codePageWord) {
+    if (view.model() && (codePageWord || unicodeModel)) {
         WordId first = 0, last = 0;
-        view.model()->PrefixRange(lowerWord, first, last);
+        view.model()->PrefixRange(modelWord, first, last);
         view.Named(first, last, named);
         std::make_heap(named.begin(), named.end());
     }
@@ -286,13 +308,16 @@ RankedPage RankInContext(CandidateSource& source, const Learner* learner, const 
         return learner ? learner->UserScore(lowerKey, request.prev, request.now, mix) : 0.0;
     };
 
+    auto modelId = [&](const std::string& form) {
+        return form.empty() ? ContextModel::kNoWord : view.Id(form);
+    };
     // The exact score of the ranked lookup's candidate in hand.
     auto scoreOf = [&](const LibraryEntry& entry) {
         if (entry.type != Dictionary) return 0.0;  // a Shorthand key: no word, no probability
         const std::string key = CodePageKey(cp, entry);
-        if (key.empty())
-            return share * view.Probability(ContextModel::kNoWord, WordAlone(entry.weight));
-        return userScore(key) + share * view.Probability(view.Id(key), WordAlone(entry.weight));
+        const double p = view.Probability(modelId(modelForm(entry.keyString(), entry.encoding)),
+                                          WordAlone(entry.weight));
+        return (key.empty() ? 0.0 : userScore(key)) + share * p;
     };
     double walkedScore = walking ? scoreOf(*walked) : 0;
 
@@ -343,14 +368,23 @@ RankedPage RankInContext(CandidateSource& source, const Learner* learner, const 
             named.pop_back();
             const std::string word(view.model()->Word(id));
             auto entry = std::make_unique<LibraryEntry>();
-            if (!word.empty() && source.FindRankedKey(word.c_str(), *entry))
-                add(std::move(entry), userScore(word) + share * p);
+            // A Unicode model's word: the learned one is its code-page form.
+            std::string learnedForm = word;
+            const bool held = !unicodeModel || cp.FromUtf8(word, learnedForm);
+            const bool found =
+                !word.empty() &&
+                (unicodeModel
+                     ? source.FindRankedKey(
+                           TypedWord{held ? learnedForm.c_str() : nullptr, word.c_str()}, *entry)
+                     : source.FindRankedKey(word.c_str(), *entry));
+            if (found) add(std::move(entry), (held ? userScore(learnedForm) : 0.0) + share * p);
         } else {
             LearnedInOrder::Word word{};
             if (!learned->Next(word)) continue;
             auto entry = std::make_unique<LibraryEntry>();
             if (source.FindRankedKey(word.form->c_str(), *entry)) {
-                const double p = view.Probability(view.Id(*word.key), WordAlone(entry->weight));
+                const double p = view.Probability(modelId(modelForm(*word.key, EncodingCodePage)),
+                                                  WordAlone(entry->weight));
                 add(std::move(entry), word.user + share * p);
             } else if (request.learnNew && word.uses >= 2 && CharCount(*word.form, cp) >= 3 &&
                        !Offered(*word.key)) {

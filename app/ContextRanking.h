@@ -36,8 +36,10 @@ struct RankRequest {
     // for: no code-page key, word of the model or learned word matches it.
     bool codePageWord = true;
     // The words before the word, older first (the last two count);
-    // ContextModel::kSentenceStart for the start of a sentence.
+    // ContextModel::kSentenceStart for the start of a sentence.  In the code
+    // page, and in UTF-8 for a Unicode library's model.
     std::vector<std::string> context;
+    std::vector<std::string> contextUtf8;
     std::string prev;  // the word just before across a single space, for the learner
     std::size_t rows = 10;
     int enableWord = 1;

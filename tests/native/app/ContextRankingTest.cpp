@@ -12,6 +12,9 @@
 
 #include "app/ContextRanking.h"
 #include "platform/CodePage.h"
+#include "platform/MemoryRegistry.h"
+#include "store/ContextWriter.h"
+#include "tests/support/Libraries.h"
 
 namespace wl {
 namespace {
@@ -223,6 +226,53 @@ TEST(ContextRanking, ThePageHoldsTheBestScoresOfABruteForceScan) {
                     << entry->keyString() << " twice for \"" << request.word << "\"";
         }
     }
+}
+
+// A Unicode Dictionary's own model (its words folded UTF-8) ranks words the
+// code page cannot hold, after a context typed in capitals, and names the
+// next word before a letter is typed.
+TEST(ContextRanking, AUnicodeDictionaryRanksByItsOwnModel) {
+    test::TempDir dir;
+    // σίσυφος, σοφία, σπίτι, βράχος: in the library's order σίσυφος first.
+    const std::string sisyphus = "\u03C3\u03AF\u03C3\u03C5\u03C6\u03BF\u03C2",
+                      wisdom = "\u03C3\u03BF\u03C6\u03AF\u03B1",
+                      house = "\u03C3\u03C0\u03AF\u03C4\u03B9",
+                      rock = "\u03B2\u03C1\u03AC\u03C7\u03BF\u03C2";
+    const std::string path = dir / "g.lib";
+    test::MakeLibrary(path, {{sisyphus, ""}, {wisdom, ""}, {house, ""}, {rock, ""}},
+                      {.encoding = EncodingUtf8});
+    // After "βράχος" σπίτι, after a sentence's start σοφία.
+    test::WriteBytes(dir / "m.arpa",
+                     "\\data\\\nngram 1=5\nngram 2=2\n\n\\1-grams:\n-99\t<s>\t-0.5\n-1\t" +
+                         sisyphus + "\n-1\t" + wisdom + "\n-1\t" + house + "\n-1\t" + rock +
+                         "\t-0.3\n\n\\2-grams:\n-0.1\t" + rock + "\t" + house + "\n-0.2\t<s>\t" +
+                         wisdom + "\n\n\\end\\\n");
+    {
+        Library lib(CodePage1252());
+        ASSERT_EQ(lib.Open(path.c_str()), 1);
+        const ContextWriteResult written = WriteContextData(lib, dir / "m.arpa", 0);
+        ASSERT_TRUE(written.ok) << written.error;
+    }
+    MemoryRegistry registry;
+    test::ListedDirectory listing;
+    listing.names = {"g.lib"};
+    LibrarySet set(registry, listing, CodePage1252());
+    ASSERT_EQ(set.LoadFolder(dir.path().string(), 1), 1);
+    LibrarySource source(set);
+    // The first row for the letters typed after the context (in UTF-8 only:
+    // the code page holds none of these words).
+    auto first = [&](const std::string& typed, const std::vector<std::string>& context) {
+        RankRequest request;
+        request.wordUtf8 = typed;
+        request.codePageWord = typed.empty();
+        request.contextUtf8 = context;
+        const RankedPage page = RankInContext(source, nullptr, CodePage1252(), request);
+        return page.entries.empty() ? std::string("(none)") : page.entries[0]->keyString();
+    };
+    EXPECT_EQ(first("\u03C3", {}), sisyphus);
+    EXPECT_EQ(first("\u03C3", {"\u0392\u03A1\u0386\u03A7\u039F\u03A3"}), house);  // ΒΡΆΧΟΣ
+    EXPECT_EQ(first("\u03A3", {ContextModel::kSentenceStart}), wisdom);
+    EXPECT_EQ(first("", {rock}), house);
 }
 
 }  // namespace
