@@ -115,7 +115,11 @@ void CountOwnInput(SharedHookState& state, std::uint32_t keys, std::uint32_t now
 }
 
 bool IsOwnInput(SharedHookState& state, bool packet, bool marked, std::uint32_t now) {
-    if (!packet) return marked;
+    // Only characters are typed with the mark; every other key of the
+    // library's carries its scan code.  (Wine hands a hook the extra
+    // information of the message before: the user's key right after ours
+    // would seem marked.)
+    if (!packet) return false;
     std::atomic_ref<std::uint32_t> count(state.ownUnicodeKeys);
     // (unsigned: across the tick count's wrap)
     if (now - std::atomic_ref<std::uint32_t>(state.ownUnicodeTick).load() > kOwnInputMs) {

@@ -282,8 +282,10 @@ inline constexpr std::uint32_t kOwnInputMs = 1000;
 // Replacement typing is about to type `keys` key events as characters.
 void CountOwnInput(SharedHookState& state, std::uint32_t keys, std::uint32_t now);
 // The keyboard hook's question for a key it takes (HC_ACTION): whether the
-// library typed it itself.  marked: the input carries kVemoInputMark;
-// packet: a character typed as itself (VK_PACKET), which takes one count.
+// library typed it as a character.  packet: a character typed as itself
+// (VK_PACKET), which takes one count; marked: the input carries
+// kVemoInputMark.  Any other key is not: the library's own carry their scan
+// code instead.
 bool IsOwnInput(SharedHookState& state, bool packet, bool marked, std::uint32_t now);
 
 }  // namespace wl

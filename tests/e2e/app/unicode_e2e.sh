@@ -2,7 +2,7 @@
 # Unicode libraries in notepad: a Unicode Shorthand library expands to an
 # arrow and to an emoji (beyond the Basic Multilingual Plane), and a
 # Unicode Dictionary completes "caf" to "café", beside the code-page
-# libraries of the session; and, where Wine's keyboard types Greek, a Greek
+# libraries of the session, and the key typed next is the user's; and, where Wine's keyboard types Greek, a Greek
 # word typed is completed from it.
 #
 #   unicode_e2e.sh PROGRAM_DIR PROBE_EXE WLIB_EXE ARTIFACT_DIR
@@ -43,6 +43,17 @@ e2e_check "the Unicode word is a row, drawn in its own characters" e2e_wait_unti
 e2e_screenshot 2-cafe
 e2e_key Tab
 e2e_check "Tab completes \"caf\" to \"café\"" text_utf8_is "café"
+
+# Tab pressed and released before notepad takes it, so that the completion's
+# own characters ("yr", typed as characters) come after both, and a space
+# the moment they are in: it is still the user's key.
+vemo_fresh
+e2e_type "zeph"
+e2e_check "the list shows for a word of the Unicode Dictionary" vemo_shown
+e2e_probe keys 0x09 then Notepad Edit zephyr 0x20 >/dev/null
+e2e_check "Tab completes it" text_utf8_is "zephyr "
+e2e_check "the space typed right after it is taken as typed" \
+    e2e_wait_output 5 "|zephyr " e2e_probe sharedutf8
 
 # Greek: xdotool types a character the keyboard map lacks by binding it to
 # a spare key for the moment; whether Wine passes that on is Wine's.

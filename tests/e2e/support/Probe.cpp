@@ -35,6 +35,13 @@
 //                          clipboard cannot be opened or holds no text)
 //   setclipboard TEXT      puts TEXT on the clipboard as CF_TEXT, as the
 //                          user's copy; prints "set"
+//   keys VK... [then CLASS CHILD TEXT VK...]
+//                          presses and releases each virtual key (a number,
+//                          0x09 for Tab), all in one SendInput: the keys
+//                          are queued before the focus window takes the
+//                          first; with "then", as soon as that control's
+//                          text is TEXT (polled, 3 s at most), the keys
+//                          after it, as a fast typist would; prints "sent"
 //   holdclipboard MS [FILE]  opens the clipboard and keeps it open for MS
 //                          milliseconds (at most 60 s), or until FILE exists;
 //                          prints "held" as soon as it is open, exit status 1
@@ -122,6 +129,20 @@ std::string ClassAndTitle(HWND w) {
 int Fail() {
     std::printf("none\n");
     return 1;
+}
+
+// Presses and releases each virtual key named (numbers), in one SendInput.
+bool SendKeys(char** first, char** last) {
+    std::vector<INPUT> keys;
+    for (char** vk = first; vk != last; ++vk) {
+        INPUT key{};
+        key.type = INPUT_KEYBOARD;
+        key.ki.wVk = static_cast<WORD>(std::strtoul(*vk, nullptr, 0));
+        keys.push_back(key);
+        key.ki.dwFlags = KEYEVENTF_KEYUP;
+        keys.push_back(key);
+    }
+    return SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT)) == keys.size();
 }
 
 int Answer(const std::string& text, bool ok = true) {
@@ -498,6 +519,25 @@ int main(int argc, char** argv) {
     if (cmd == "clipboard") return Clipboard();
     if (cmd == "holdclipboard") return HoldClipboard(argc, argv);
     if (cmd == "setclipboard") return SetClipboard(argc, argv);
+    if (cmd == "keys" && argc > 2) {
+        int then = 2;
+        while (then < argc && std::strcmp(argv[then], "then") != 0) ++then;
+        if (!SendKeys(argv + 2, argv + then)) return Answer("not sent", false);
+        if (then + 3 >= argc) return Answer("sent");
+        HWND w = FindWindowA(argv[then + 1], nullptr);
+        if (w) w = FindWindowExA(w, nullptr, argv[then + 2], nullptr);
+        const std::string want = argv[then + 3];
+        for (const DWORD end = GetTickCount() + 3000; w;) {
+            char text[1024] = {};
+            DWORD_PTR ignored = 0;
+            SendMessageTimeoutA(w, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                                SMTO_ABORTIFHUNG, 1000, &ignored);
+            if (want == text) break;
+            if (static_cast<LONG>(GetTickCount() - end) >= 0) return Fail();
+            Sleep(1);
+        }
+        return w && SendKeys(argv + then + 4, argv + argc) ? Answer("sent") : Fail();
+    }
     std::fprintf(stderr, "usage: e2e_probe COMMAND ... (the commands: see Probe.cpp)\n");
     return 2;
 }

@@ -128,7 +128,7 @@ TEST(UnicodeTyping, TheHookKnowsItsOwnCharactersByMarkOrCount) {
     const Step steps[] = {
         {true, false, 5100, true, 5},    // unmarked, counted
         {false, false, 5100, false, 5},  // another key takes no count
-        {false, true, 5100, true, 5},    // marked
+        {false, true, 5100, false, 5},   // no character: the user's, whatever it seems
         {true, true, 5100, true, 4},     // marked and counted
         {true, false, 6001, false, 0},   // a second late: the rest went elsewhere
         {true, false, 6002, false, 0},   // the user's own
