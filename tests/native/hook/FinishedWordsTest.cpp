@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <string>
 #include <thread>
 #include <vector>
@@ -283,8 +284,12 @@ TEST(FinishedWordRing, AFastTypistLosesNoWordWhileTheListLooksUp) {
                 app.KeyboardProc(0, k, 0x00010001u);
                 app.KeyboardProc(0, k, 0xC0010001u);
                 if (round % 2 == 0) {  // one whole lookup after this key
+                    // (Waited for a second at most: a starved thread only
+                    // changes the interleaving.)
                     const int seen = lookups.load();
-                    while (lookups.load() < seen + 2) std::this_thread::yield();
+                    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+                    while (lookups.load() < seen + 2 && std::chrono::steady_clock::now() < until)
+                        std::this_thread::yield();
                 }
             }
         }
