@@ -7,9 +7,9 @@
 // its back-off weight and the words with an entry of their own after it.
 //
 // The model's words are lower case (a Unicode library's: UTF-8, case-folded
-// as its lookups fold) and numbered in the byte order of their text, so that the words that begin
-// with some letters are one range of numbers, and the entries after a context, sorted by number,
-// hold them as one run.
+// as its lookups fold) and numbered in the byte order of their text, so
+// that the words that begin with some letters are one range of numbers, and
+// the entries after a context, sorted by number, hold them as one run.
 #pragma once
 
 #include <cstddef>
