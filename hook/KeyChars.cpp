@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
+
+#include "platform/CodePage.h"
 
 namespace wl {
 
@@ -17,36 +20,10 @@ bool IsLowSurrogate(char32_t c) {
     return c >= 0xDC00 && c <= 0xDFFF;
 }
 
-// Writes the UTF-8 form of c (a code point, no surrogate) at out; answers
-// its length.
-std::size_t EncodeUtf8(char32_t c, char* out) {
-    auto byte = [](char32_t v) { return static_cast<char>(static_cast<unsigned char>(v)); };
-    if (c < 0x80) {
-        out[0] = byte(c);
-        return 1;
-    }
-    if (c < 0x800) {
-        out[0] = byte(0xC0 | (c >> 6));
-        out[1] = byte(0x80 | (c & 0x3F));
-        return 2;
-    }
-    if (c < 0x10000) {
-        out[0] = byte(0xE0 | (c >> 12));
-        out[1] = byte(0x80 | ((c >> 6) & 0x3F));
-        out[2] = byte(0x80 | (c & 0x3F));
-        return 3;
-    }
-    out[0] = byte(0xF0 | (c >> 18));
-    out[1] = byte(0x80 | ((c >> 12) & 0x3F));
-    out[2] = byte(0x80 | ((c >> 6) & 0x3F));
-    out[3] = byte(0x80 | (c & 0x3F));
-    return 4;
-}
-
 // The key's characters as UTF-8 (a surrogate pair is one character; a lone
 // surrogate is none) and what they are.
 void Describe(const char16_t* units, int n, TextChars& chars, KeyChars& out) {
-    std::size_t at = 0;
+    std::string utf8;  // (at most four characters: no allocation)
     bool any = false, letters = true, lettersOrDigits = true;
     for (int i = 0; i < n; ++i) {
         char32_t c = units[i];
@@ -56,13 +33,15 @@ void Describe(const char16_t* units, int n, TextChars& chars, KeyChars& out) {
         } else if (IsHighSurrogate(c) || IsLowSurrogate(c) || c == 0) {
             continue;
         }
-        at += EncodeUtf8(c, out.utf8 + at);
+        AppendUtf8(c, utf8);
         const TextChars::Kind kind = chars.KindOf(c);
         letters = letters && kind == TextChars::Kind::Letter;
         lettersOrDigits = lettersOrDigits && kind != TextChars::Kind::Other;
         any = true;
     }
-    out.utf8[at] = '\0';
+    const std::size_t n8 = std::min(utf8.size(), sizeof out.utf8 - 1);
+    std::memcpy(out.utf8, utf8.data(), n8);
+    out.utf8[n8] = '\0';
     out.letters = any && letters;
     out.lettersOrDigits = any && lettersOrDigits;
 }
