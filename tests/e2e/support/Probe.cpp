@@ -372,6 +372,17 @@ int OnWindow(const std::string& cmd, HWND w, int argc, char** argv) {
 }
 
 // The commands on a dialog named by its title.
+// The dialog with that title: a visible one before any other, since a
+// dialog just closed may still be there, hidden, while its successor opens.
+HWND FindDialog(const char* title) {
+    HWND visible = Find(nullptr, [title](HWND w) {
+        char text[256] = {};
+        return IsClass(w, "#32770") && IsWindowVisible(w) && GetWindowTextA(w, text, sizeof text) &&
+               std::strcmp(text, title) == 0;
+    });
+    return visible ? visible : FindWindowA("#32770", title);
+}
+
 int OnDialog(const std::string& cmd, HWND dialog, int argc, char** argv) {
     if (cmd == "exists") return Answer(IsWindowVisible(dialog) ? "visible" : "hidden");
     if (argc < 4) return Fail();
@@ -464,7 +475,7 @@ int main(int argc, char** argv) {
     }
     if (cmd == "exists" || cmd == "click" || cmd == "checked" || cmd == "itemtext" ||
         cmd == "type" || cmd == "lbselect" || cmd == "lvselect" || cmd == "lvcheck") {
-        HWND dialog = argc > 2 ? FindWindowA("#32770", argv[2]) : nullptr;
+        HWND dialog = argc > 2 ? FindDialog(argv[2]) : nullptr;
         return dialog ? OnDialog(cmd, dialog, argc, argv) : Fail();
     }
     if (cmd == "msgbox") {
